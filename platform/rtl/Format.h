@@ -1,0 +1,31 @@
+// Format: the class library's formatting of %s %d %u %x %X %f %g %e %n %m %p with index, width and
+// precision ("%*d" and "%1:s" included); %x prints upper-case hex as the class library does.
+#pragma once
+#include <initializer_list>
+#include <variant>
+#include "platform/rtl/Types.h"
+
+namespace orv {
+
+// One argument of Format: an integer, a float, a narrow string or a wide string (narrowed through
+// the ANSI code page), or a pointer.
+struct TVarRec {
+  std::variant<Int64, double, AnsiString, const void*> Value;
+  TVarRec(int v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(unsigned v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(long v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(unsigned long v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(long long v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(unsigned long long v) : Value(static_cast<Int64>(v)) {}
+  TVarRec(double v) : Value(v) {}
+  TVarRec(const char* v) : Value(AnsiString(v ? v : "")) {}
+  TVarRec(const AnsiString& v) : Value(v) {}
+  TVarRec(const WideString& v);
+  TVarRec(const void* v) : Value(v) {}
+};
+
+// Raises EConvertError "Format '%s' invalid or incompatible with argument" on a bad directive or a
+// missing / mismatched argument.
+AnsiString Format(std::string_view format, std::initializer_list<TVarRec> args);
+
+}  // namespace orv

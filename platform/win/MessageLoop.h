@@ -1,0 +1,10 @@
+// One pass of the program's event loop, for code below the forms layer that waits (the SMTP client).
+#pragma once
+
+namespace orv {
+
+// Handles what is pending: Qt's events when a Qt application exists, then the messages posted to
+// our queue. Never blocks.
+void ProcessMessages();
+
+}  // namespace orv
