@@ -1,0 +1,23 @@
+// The calling thread's last error code, as set by the window, atom and hook functions that fail.
+#pragma once
+#include "platform/win/WinTypes.h"
+
+namespace orv {
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr DWORD ERROR_INVALID_HOOK_HANDLE = 1404;
+inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+inline constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
+inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
+inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
+inline constexpr DWORD ERROR_INVALID_HOOK_FILTER = 1426;
+inline constexpr DWORD ERROR_INVALID_FILTER_PROC = 1427;
+
+}  // namespace orv
