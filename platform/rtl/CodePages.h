@@ -1,5 +1,6 @@
 // Code pages and locale of the process, set in one place, and text conversion between them via ICU.
 #pragma once
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 
 namespace orv {
@@ -17,6 +18,8 @@ void SetNlsSettings(const TNlsSettings& settings);
 void InitNlsFromEnvironment();
 // The locale id a POSIX locale name stands for ("de_DE.UTF-8" -> 0x407; C/POSIX/C.UTF-8 -> 0x409).
 Cardinal LcidFromLocaleName(const std::string& name);
+// The POSIX name of a locale id ("de_DE" for 0x407); "en_US" for ids not known.
+std::string LocaleNameFromLcid(Cardinal lcid);
 
 inline constexpr Cardinal CP_ACP = 0;
 inline constexpr Cardinal CP_OEMCP = 1;

@@ -40,8 +40,22 @@ inline constexpr Word fmShareDenyWrite = 0x0020;
 inline constexpr Word fmShareDenyRead = 0x0030;
 inline constexpr Word fmShareDenyNone = 0x0040;
 
-// A file with 64-bit offsets. Sharing modes other than deny-none are emulated between processes
-// with an open-file-description lock on a reserved byte far past any data.
+// A file with 64-bit offsets, opened close-on-exec. fmCreate creates or empties the file and opens
+// it read/write and exclusive; fmShareCompat counts as exclusive.
+//
+// Sharing modes hold between processes and between two TFileStream objects of one process. They
+// are kept with open-file-description locks (F_OFD_SETLK, which belong to the opened file rather
+// than to the process, so closing another descriptor never drops them) on four reserved bytes at
+// 0x4000000000000000, far past any data and past the region the dBASE engine locks:
+//   +0 opened for reading   +1 opened for writing   +2 denies reading   +3 denies writing
+// Each opener first takes shared (read) locks on the bytes that describe it, then asks with
+// F_OFD_GETLK whether an exclusive lock could be placed on each byte it conflicts with (reading
+// conflicts with +2, writing with +3, denying reading with +0, denying writing with +1); a
+// lock held there by another opener raises EFOpenError (EFCreateError for fmCreate). Locking
+// before asking means two openers racing each other cannot both succeed. fmShareDenyNone takes
+// only the "opened for" bytes. A write-only opener holds its locks through a second, read-only
+// descriptor of the same file. Without such locks (file system, or a write-only opener without
+// read permission) the file opens unshared.
 class TFileStream : public TStream {
  public:
   // EFCreateError "Cannot create file \"%s\". %s" / EFOpenError "Cannot open file \"%s\". %s".
@@ -57,6 +71,9 @@ class TFileStream : public TStream {
   void Flush();
  private:
   int FHandle = -1;
+  // A read-only descriptor of the same file that carries the sharing locks of a write-only
+  // opener (a shared lock needs read access); -1 otherwise.
+  int FLockHandle = -1;
   AnsiString FFileName;
 };
 
