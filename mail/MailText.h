@@ -1,0 +1,14 @@
+// Scanning helpers shared by the header and address code of the mail module.
+#pragma once
+#include <string_view>
+#include "platform/rtl/Types.h"
+
+namespace orv {
+
+// First position of target at or after from outside double quotes (a backslash inside quotes
+// escapes the next character); npos when none.
+size_t FindUnquoted(std::string_view s, char target, size_t from);
+// The line begins with prefix, a-z case-insensitive.
+bool HeaderLineIs(std::string_view line, std::string_view prefix);
+
+}  // namespace orv

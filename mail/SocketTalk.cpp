@@ -1,0 +1,224 @@
+// Socket talk: sends a request in as many calls as the connection needs, then waits for a complete
+// reply by serving the event loop and polling the socket in turn.
+#include "mail/SocketTalk.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/win/MessageLoop.h"
+
+namespace orv {
+
+namespace {
+
+// Longest single wait on the socket between two passes of the event loop: short enough that the
+// window stays responsive, long enough that an idle wait costs next to nothing.
+constexpr long long kPollSliceMs = 20;
+// Bytes taken from the connection in one read event; the rest comes with the next pass.
+constexpr std::size_t kReadSlice = 256 * 1024;
+
+}  // namespace
+
+TSocketTalk::TSocketTalk(void* owner)
+    : FOwner(owner), FSocket(std::make_unique<TClientSocket>()), FTimer(std::make_unique<TTimerCore>()) {
+  FTimer->SetEnabled(false);
+  FTimer->OnTimer = [this] { TimerElapsed(); };
+  FSocket->OnRead = [this](TClientSocket& s) { SocketRead(s); };
+  FSocket->OnDisconnect = [this](TClientSocket& s) { SocketDisconnect(s); };
+  FSocket->OnError = [this](TClientSocket& s, TErrorEvent kind, int& code) { SocketError(s, kind, code); };
+}
+
+TSocketTalk::~TSocketTalk() {
+  FTimer->OnTimer = nullptr;
+  FSocket->OnRead = nullptr;
+  FSocket->OnDisconnect = nullptr;
+  FSocket->OnError = nullptr;
+}
+
+void TSocketTalk::RestartTimer() {
+  FTimer->SetEnabled(false);
+  FTimer->SetEnabled(true);
+}
+
+void TSocketTalk::ExpectReply(Byte code) {
+  Poll();
+  Terminator.clear();
+  FReplyText.clear();
+  FTimer->SetEnabled(false);
+  FTimer->SetInterval(static_cast<unsigned>(FTimeOut) * 1000u);
+  FTimer->SetEnabled(true);
+  FStatus = tsOK;
+  FTalkCode = code;
+  FWaiting = true;
+  FAccepted = false;
+}
+
+void TSocketTalk::Talk(std::string_view text, std::string_view terminator, Byte code) {
+  // Bytes that came after the last talk ended belong to it, not to this one.
+  Poll();
+  Terminator = AnsiString(terminator);
+  FTalkCode = code;
+  FReplyText.clear();
+  FTimer->SetEnabled(false);
+  FTimer->SetInterval(static_cast<unsigned>(FTimeOut) * 1000u);
+  FStatus = tsOK;
+  FWaiting = true;
+  FAccepted = false;
+
+  const std::size_t total = text.size();
+  const bool inPieces = NextPacketSize > 0 && static_cast<std::size_t>(NextPacketSize) < total;
+  if (inPieces) {
+    const auto piece = static_cast<std::size_t>(NextPacketSize);
+    if (OnProgress) OnProgress(FOwner, static_cast<Integer>(total), 0);
+    std::size_t sent = 0;
+    while (sent < total) {
+      ProcessMessages();
+      if (!FWaiting) break;
+      std::size_t n = std::min(piece, total - sent);
+      if (!SendAll(text.substr(sent, n))) break;
+      sent += n;
+      if (OnProgress) OnProgress(FOwner, static_cast<Integer>(total), static_cast<Integer>(sent));
+    }
+    if (sent == total && OnProgress) {
+      OnProgress(FOwner, static_cast<Integer>(total), static_cast<Integer>(total));
+    }
+  } else {
+    SendAll(text);
+  }
+  NextPacketSize = 0;
+}
+
+bool TSocketTalk::SendAll(std::string_view text) {
+  if (text.empty()) return FWaiting;
+  const char* p = text.data();
+  std::size_t left = text.size();
+  // The time-out counts from the last byte the connection took: a slow but moving upload is fine.
+  RestartTimer();
+  while (left > 0) {
+    if (!FWaiting) return false;
+    const auto chunk = static_cast<Integer>(std::min<std::size_t>(left, INT_MAX / 2));
+    Integer n = FSocket->SendBuf(p, chunk);
+    if (!FWaiting) return false;
+    if (n > 0) {
+      p += n;
+      left -= static_cast<std::size_t>(n);
+      RestartTimer();
+      continue;
+    }
+    if (!FSocket->Active()) {
+      EndWithError(eeSend);
+      return false;
+    }
+    IdlePass(true);
+  }
+  FTimer->SetEnabled(false);
+  return FWaiting;
+}
+
+void TSocketTalk::IdlePass(bool wantWrite) {
+  ProcessMessages();
+  if (!FWaiting) return;
+  long long wait = kPollSliceMs;
+  long long left = FTimer->RemainingMs();
+  if (left >= 0 && left < wait) wait = left;
+  FSocket->Poll(static_cast<int>(wait), wantWrite);
+  FTimer->FireIfDue();
+}
+
+void TSocketTalk::WaitTalk() {
+  FTimer->SetInterval(static_cast<unsigned>(FTimeOut) * 1000u);
+  while (FWaiting && !FAccepted) {
+    FTimer->SetEnabled(true);
+    if (!FSocket->Active()) {
+      // Closed by our own side while the talk waited: nothing more can arrive.
+      FWaiting = false;
+      FTalkCode = 0;
+      Terminator.clear();
+      break;
+    }
+    IdlePass(false);
+  }
+  FTimer->SetEnabled(false);
+}
+
+void TSocketTalk::CancelTalk() {
+  FTimer->SetEnabled(false);
+  FStatus = tsOK;
+  FTalkCode = 0;
+  Terminator.clear();
+  FWaiting = false;
+  FAccepted = false;
+}
+
+void TSocketTalk::Poll() {
+  // Bounded, so a server that never stops sending cannot hold the caller here.
+  for (int i = 0; i < 64 && FSocket->Active() && FSocket->Poll(0); ++i) {}
+}
+
+void TSocketTalk::SocketRead(TClientSocket& socket) {
+  AnsiString piece;
+  Integer n = socket.ReceiveLength();
+  while (n > 0 && piece.size() < kReadSlice) {
+    std::size_t old = piece.size();
+    piece.resize(old + static_cast<std::size_t>(n));
+    Integer got = socket.ReceiveBuf(piece.data() + old, n);
+    piece.resize(old + static_cast<std::size_t>(std::max<Integer>(got, 0)));
+    if (got <= 0) break;
+    n = socket.ReceiveLength();
+  }
+  if (piece.empty()) return;
+
+  FReplyText += piece;
+  FStatus = tsOK;
+  FTimer->SetEnabled(false);
+  if (FReplyText.size() > MaxReplyLength) {
+    FReplyText.resize(MaxReplyLength);
+    if (FWaiting) EndWithError(eeReceive);
+    return;
+  }
+  if (OnChunk) OnChunk(*this, FTalkCode, FAccepted, piece);
+
+  bool complete;
+  if (ReplyComplete) {
+    complete = !FWaiting || ReplyComplete(FReplyText);
+  } else {
+    complete = Terminator.empty() || std::string_view(FReplyText).ends_with(Terminator);
+  }
+  if (!complete) {
+    if (FWaiting) FTimer->SetEnabled(true);
+    return;
+  }
+  FStatus = tsOK;
+  Terminator.clear();
+  if (OnReply) OnReply(*this, FTalkCode, FAccepted, piece);
+  FWaiting = false;
+}
+
+void TSocketTalk::SocketDisconnect(TClientSocket&) {
+  if (OnDisconnect) OnDisconnect(*this);
+  FTimer->SetEnabled(false);
+  FWaiting = false;
+  FTalkCode = 0;
+  Terminator.clear();
+  NextPacketSize = 0;
+}
+
+void TSocketTalk::EndWithError(Byte status) {
+  FTimer->SetEnabled(false);
+  FStatus = status;
+  Terminator.clear();
+  FWaiting = false;
+  FAccepted = false;
+  Byte code = FTalkCode;
+  if (OnError) OnError(*this, code, status);
+  FTalkCode = 0;
+}
+
+void TSocketTalk::SocketError(TClientSocket&, TErrorEvent kind, int& errorCode) {
+  EndWithError(static_cast<Byte>(kind));
+  errorCode = 0;
+}
+
+void TSocketTalk::TimerElapsed() { EndWithError(tsTimedOut); }
+
+}  // namespace orv
