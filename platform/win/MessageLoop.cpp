@@ -1,12 +1,14 @@
 // One pass of the event loop: Qt's pending events, then our posted messages.
 #include "platform/win/MessageLoop.h"
 
-#include <QCoreApplication>
+#include "platform/win/MessageQueue.h"
+#include "platform/win/QueueInternal.h"
 
 namespace orv {
 
 void ProcessMessages() {
-  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+  winimpl::ProcessQtEvents();
+  DrainPostedMessages();
 }
 
 }  // namespace orv

@@ -1,0 +1,75 @@
+// The WH_GETMESSAGE hook chain of the GUI thread, newest first.
+#include "platform/win/Hooks.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+#include "platform/win/LastError.h"
+
+namespace orv {
+
+namespace {
+
+struct THook {
+  HHOOK Handle;
+  HOOKPROC Proc;
+};
+
+struct THookChain {
+  // Newest first. Entries are shared so a running hook survives its own removal.
+  std::vector<std::shared_ptr<THook>> Hooks;
+  std::uint64_t NextHandle = 1;
+};
+
+THookChain& Chain() {
+  static THookChain chain;
+  return chain;
+}
+
+HHOOK Install(int idHook, HOOKPROC proc) {
+  if (idHook != WH_GETMESSAGE) {
+    SetLastError(ERROR_INVALID_HOOK_FILTER);
+    return nullptr;
+  }
+  if (!proc) {
+    SetLastError(ERROR_INVALID_FILTER_PROC);
+    return nullptr;
+  }
+  auto& chain = Chain();
+  HHOOK handle(chain.NextHandle++);
+  chain.Hooks.insert(chain.Hooks.begin(), std::make_shared<THook>(THook{handle, std::move(proc)}));
+  return handle;
+}
+
+}  // namespace
+
+HHOOK SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE, DWORD) { return Install(idHook, std::move(proc)); }
+HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE, DWORD) { return Install(idHook, std::move(proc)); }
+
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  auto& hooks = Chain().Hooks;
+  auto it = std::find_if(hooks.begin(), hooks.end(), [&](const auto& h) { return h->Handle == hook; });
+  if (it == hooks.end() || ++it == hooks.end()) return 0;
+  std::shared_ptr<THook> next = *it;
+  return next->Proc(code, wParam, lParam);
+}
+
+bool UnhookWindowsHookEx(HHOOK hook) {
+  auto& hooks = Chain().Hooks;
+  auto it = std::find_if(hooks.begin(), hooks.end(), [&](const auto& h) { return h->Handle == hook; });
+  if (it == hooks.end()) {
+    SetLastError(ERROR_INVALID_HOOK_HANDLE);
+    return false;
+  }
+  hooks.erase(it);
+  return true;
+}
+
+void RunGetMessageHooks(MSG& msg, UINT removeFlag) {
+  auto& hooks = Chain().Hooks;
+  if (hooks.empty()) return;
+  std::shared_ptr<THook> first = hooks.front();
+  first->Proc(HC_ACTION, removeFlag, PtrLParam(&msg));
+}
+
+}  // namespace orv
