@@ -4,55 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/rtl/FloatDigits.h"
 #include "platform/rtl/LocaleFormats.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace orv {
 
 namespace {
-
-// General format: fixed while the decimal exponent lies in -3 .. digits, else "d.dddE[-]x".
-AnsiString GeneralFloat(double value, int digits, char separator) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (digits < 1) digits = 1;
-  if (digits > 18) digits = 18;
-  if (value == 0) return "0";
-  char buf[64];
-  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits - 1);
-  std::string sci(buf, p);
-  bool negative = sci[0] == '-';
-  if (negative) sci.erase(0, 1);
-  auto ePos = sci.find('e');
-  int exp10 = std::atoi(sci.c_str() + ePos + 1);
-  std::string mant;
-  for (std::size_t i = 0; i < ePos; ++i)
-    if (sci[i] != '.') mant += sci[i];
-  while (mant.size() > 1 && mant.back() == '0') mant.pop_back();
-  int exponent = exp10 + 1;   // digits before the decimal point
-  std::string out = negative ? "-" : "";
-  if (exponent > digits || exponent < -3) {
-    out += mant[0];
-    if (mant.size() > 1) out += separator + mant.substr(1);
-    out += 'E';
-    out += std::to_string(exp10);
-  } else if (exponent <= 0) {
-    out += '0';
-    out += separator;
-    out.append(static_cast<std::size_t>(-exponent), '0');
-    out += mant;
-  } else {
-    if (static_cast<int>(mant.size()) <= exponent) {
-      out += mant;
-      out.append(static_cast<std::size_t>(exponent) - mant.size(), '0');
-    } else {
-      out += mant.substr(0, static_cast<std::size_t>(exponent));
-      out += separator;
-      out += mant.substr(static_cast<std::size_t>(exponent));
-    }
-  }
-  return out;
-}
 
 // [blanks][sign]digits[sep digits][(E|e)[sign]digits][blanks]; no thousands separators, no
 // "INF"/"NAN". Overflow fails; underflow reads as 0.
@@ -106,7 +64,7 @@ bool ParseFloat(std::string_view s, char separator, double& value) {
 
 char DecimalSeparator() { return CurrentLocaleFormats().DecimalSeparator; }
 
-AnsiString FloatToStr(double value) { return GeneralFloat(value, 15, DecimalSeparator()); }
+AnsiString FloatToStr(double value) { return FormatFloatGeneral(value, 15, 0, DecimalSeparator()); }
 
 bool TryStrToFloat(std::string_view s, double& value) { return ParseFloat(s, DecimalSeparator(), value); }
 
@@ -117,7 +75,7 @@ double StrToFloat(std::string_view s) {
   return v;
 }
 
-AnsiString FloatToStrC(double value, int significantDigits) { return GeneralFloat(value, significantDigits, '.'); }
+AnsiString FloatToStrC(double value, int significantDigits) { return FormatFloatGeneral(value, significantDigits, 0, '.'); }
 
 bool TryStrToFloatC(std::string_view s, double& value) { return ParseFloat(s, '.', value); }
 
