@@ -1,0 +1,266 @@
+// TApplication over QApplication: start-up, the message loop with our queue and the idle step
+// (run when Qt's loop is about to wait), termination, hints, message boxes and exceptions; TScreen.
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include "platform/forms/DialogService.h"
+#include "platform/forms/Forms.h"
+#include "platform/rtl/ModuleInit.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace orv {
+
+// Never freed before exit on purpose: forms and widgets die in DoneApplication, before Qt goes.
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+
+struct TGlobalsMaker {
+  TGlobalsMaker() {
+    Screen = new TScreen();
+    Application = new TApplication(nullptr);
+  }
+};
+const TGlobalsMaker gGlobals;
+
+}  // namespace
+
+struct TApplication::TQtState {
+  std::unique_ptr<QApplication> OwnApp;
+  QMetaObject::Connection IdleConnection;
+  int Argc = 1;
+  std::string Arg0 = "orvinta";
+  char* Argv[2] = {nullptr, nullptr};
+};
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner), FQt(std::make_unique<TQtState>()) {}
+
+TApplication::~TApplication() {
+  Destroying();
+  DestroyComponents();
+  SetApplicationMessageHandler(nullptr);
+  if (FQt->IdleConnection) QObject::disconnect(FQt->IdleConnection);
+  FQt->OwnApp.reset();
+}
+
+void TApplication::Initialize() {
+  if (FInitialized) return;
+  FInitialized = true;
+  if (QCoreApplication::instance() == nullptr) {
+    const AnsiString exe = ParamStr0();
+    if (!exe.empty()) FQt->Arg0 = exe;
+    FQt->Argv[0] = FQt->Arg0.data();
+    FQt->OwnApp = std::make_unique<QApplication>(FQt->Argc, FQt->Argv);
+  }
+  RegisterFormsClasses();
+  if (!ModulesInitialized()) InitializeModules();
+  SetApplicationMessageHandler([this](MSG& msg) { return HandleQueuedMessage(msg); });
+  if (auto* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread())) {
+    FQt->IdleConnection =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] { Idle(); });
+  }
+}
+
+bool TApplication::HandleQueuedMessage(MSG& msg) {
+  bool handled = false;
+  OnMessage(msg, handled);
+  if (handled) return true;
+  if (msg.message == WM_QUIT && !msg.hwnd) {
+    FTerminated = true;
+    return true;
+  }
+  return false;
+}
+
+bool TApplication::HelpCommand(Word command, LONG_PTR data) {
+  FLastHelpCommand = command;
+  bool callHelp = true;
+  OnHelp(command, data, callHelp);
+  return true;
+}
+
+void TApplication::Run() {
+  if (!FInitialized) Initialize();
+  if (FMainForm != nullptr && !FMainForm->Visible()) FMainForm->Show();
+  while (!FTerminated) {
+    HandleMessage();
+    if (FMainForm == nullptr) break;
+  }
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  DrainPostedMessages();
+}
+
+void TApplication::HandleMessage() {
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::Terminate() {
+  if (FTerminated) return;
+  FTerminated = true;
+  // Wakes a loop that waits, so Run sees the flag.
+  PostQuitMessage(0);
+}
+
+void TApplication::SetHint(const AnsiString& hint) {
+  if (FHint == hint) return;
+  FHint = hint;
+  OnHint(this);
+}
+
+void TApplication::CancelHint() {}
+
+void TApplication::SetMouseControl(TControl* control) {
+  if (FMouseControl == control) return;
+  if (FMouseControl != nullptr) FMouseControl->RemoveFreeNotification(this);
+  FMouseControl = control;
+  if (FMouseControl != nullptr) FMouseControl->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FMouseControl) FMouseControl = nullptr;
+  if (component == FMainForm) FMainForm = nullptr;
+  FModalStack.erase(std::remove(FModalStack.begin(), FModalStack.end(), component), FModalStack.end());
+}
+
+TCustomForm* TApplication::ActiveDialog() const {
+  return FModalStack.empty() ? nullptr : FModalStack.back();
+}
+
+void TApplication::Idle() {
+  // The hint follows the control under the mouse.
+  AnsiString hint;
+  for (TControl* c = FMouseControl; c != nullptr; c = c->Parent()) {
+    if (!c->Hint().empty()) {
+      hint = GetLongHint(c->Hint());
+      break;
+    }
+  }
+  SetHint(hint);
+  bool done = true;
+  OnIdle(this, done);
+}
+
+int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, Cardinal flags) {
+  return DialogService().MessageBox(text, caption.empty() ? FTitle : caption, flags);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  const auto* ex = dynamic_cast<const Exception*>(&e);
+  AnsiString text = ex != nullptr ? ex->Message() : AnsiString(e.what());
+  if (!text.empty() && text.back() != '.') text += '.';
+  MessageBox(text, FTitle, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(const std::exception& e) {
+  if (dynamic_cast<const EAbort*>(&e) != nullptr) return;
+  if (OnException) {
+    OnException(this, e);
+    return;
+  }
+  ShowException(e);
+}
+
+void DoneApplication() {
+  TApplication* app = Application;
+  Application = nullptr;
+  delete app;  // the root of the ownership tree
+  TScreen* screen = Screen;
+  Screen = nullptr;
+  delete screen;
+}
+
+void HandleControlException(const std::exception& e) {
+  if (Application != nullptr) Application->HandleException(e);
+}
+
+AnsiString GetShortHint(const AnsiString& hint) {
+  const std::size_t bar = hint.find('|');
+  return bar == AnsiString::npos ? hint : hint.substr(0, bar);
+}
+
+AnsiString GetLongHint(const AnsiString& hint) {
+  const std::size_t bar = hint.find('|');
+  return bar == AnsiString::npos ? hint : hint.substr(bar + 1);
+}
+
+// ----- TScreen -----
+
+TScreen::TScreen() : FHintFont(std::make_unique<TFont>()) {}
+TScreen::~TScreen() = default;
+
+HCURSOR TScreen::Cursors(Integer index) const {
+  auto it = FCursors.find(index);
+  return it == FCursors.end() ? HCURSOR() : it->second;
+}
+
+void TScreen::SetCursors(Integer index, HCURSOR cursor) {
+  if (cursor) FCursors[index] = std::move(cursor);
+  else FCursors.erase(index);
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+  if (FCursor == cursor) return;
+  const bool had = FCursor != crDefault;
+  FCursor = cursor;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+  if (had) QGuiApplication::restoreOverrideCursor();
+  if (cursor == crDefault) return;
+  HCURSOR own = Cursors(cursor);
+  if (own && !own->Frames.empty()) {
+    QGuiApplication::setOverrideCursor(QCursor(QPixmap::fromImage(own->Frames.front()), own->HotX, own->HotY));
+    return;
+  }
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (cursor) {
+    case crHourGlass: case crSQLWait: shape = Qt::WaitCursor; break;
+    case crAppStart: shape = Qt::BusyCursor; break;
+    case crIBeam: shape = Qt::IBeamCursor; break;
+    case crCross: shape = Qt::CrossCursor; break;
+    case crHandPoint: shape = Qt::PointingHandCursor; break;
+    case crSizeAll: shape = Qt::SizeAllCursor; break;
+    case crSizeNS: case crVSplit: shape = Qt::SizeVerCursor; break;
+    case crSizeWE: case crHSplit: shape = Qt::SizeHorCursor; break;
+    case crNo: case crNoDrop: shape = Qt::ForbiddenCursor; break;
+    case crNone: shape = Qt::BlankCursor; break;
+    default: break;
+  }
+  QGuiApplication::setOverrideCursor(QCursor(shape));
+}
+
+Integer TScreen::Width() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s != nullptr ? s->geometry().width() : 0;
+}
+
+Integer TScreen::Height() const {
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s != nullptr ? s->geometry().height() : 0;
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  for (TCustomForm* f : FForms)
+    if (f->Active()) return f;
+  return nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const {
+  TCustomForm* f = ActiveForm();
+  return f != nullptr ? f->ActiveControl() : nullptr;
+}
+
+void TScreen::AddForm(TCustomForm* form) { FForms.push_back(form); }
+
+void TScreen::RemoveForm(TCustomForm* form) {
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+}
+
+}  // namespace orv

@@ -1,0 +1,373 @@
+// TControl and TGraphicControl: properties, the message entry and the mouse handlers with the
+// click rule (a left release inside the control after a left press on it).
+#include "platform/forms/Controls.h"
+
+#include <QPainter>
+#include <QWidget>
+#include "platform/forms/ActnList.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Graphics.h"
+
+namespace orv {
+
+TShiftState MouseKeysToShift(WPARAM keys) {
+  TShiftState s;
+  if (keys & MK_SHIFT) s.Include(ssShift);
+  if (keys & MK_CONTROL) s.Include(ssCtrl);
+  if (keys & MK_LBUTTON) s.Include(ssLeft);
+  if (keys & MK_RBUTTON) s.Include(ssRight);
+  if (keys & MK_MBUTTON) s.Include(ssMiddle);
+  if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+  TShiftState s;
+  if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  if ((keyData & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  return s;
+}
+
+void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
+                     const std::function<void()>& paint) {
+  canvas.Font()->Assign(font);
+  HDC dc = CreatePainterDC(&painter);
+  canvas.SetHandle(dc);
+  struct TDetach {
+    TCanvas& Canvas;
+    HDC Dc;
+    ~TDetach() { Canvas.SetHandle(nullptr); DeleteDC(Dc); }
+  } detach{canvas, dc};
+  paint();
+}
+
+TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
+  WindowProc = [this](TMessage& m) { WndProc(m); };
+  FFont->OnChange = [this]() {
+    if (FSettingFont) return;
+    FParentFont = false;
+    FontChanged();
+  };
+}
+
+TControl::~TControl() {
+  if (FParent != nullptr) FParent->RemoveControl(this);
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage m{msg, wParam, lParam, 0};
+  WindowProc(m);
+  return m.Result;
+}
+
+void TControl::WndProc(TMessage& message) { Dispatch(message); }
+
+void TControl::Dispatch(TMessage& message) {
+  auto it = FHandlers.find(message.Msg);
+  if (it != FHandlers.end()) {
+    TWndMethodProc handler = it->second;  // the handler may replace itself
+    handler(message);
+    return;
+  }
+  MessageHandler(message);
+}
+
+void TControl::SetMessageHandler(UINT msg, TWndMethodProc handler) {
+  if (handler) FHandlers[msg] = std::move(handler);
+  else FHandlers.erase(msg);
+}
+
+void TControl::DefaultHandler(TMessage& /*message*/) {}
+
+void TControl::MessageHandler(TMessage& message) {
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      WMMouse(message);
+      return;
+    case CM_MOUSEENTER:
+      OnMouseEnter(this);
+      DefaultHandler(message);
+      return;
+    case CM_MOUSELEAVE:
+      OnMouseLeave(this);
+      DefaultHandler(message);
+      return;
+    case CM_PARENTFONTCHANGED:
+      ParentFontChanged();
+      return;
+    case CM_PARENTCOLORCHANGED:
+      ParentColorChanged();
+      return;
+    default:
+      DefaultHandler(message);
+  }
+}
+
+void TControl::WMMouse(TMessage& message) {
+  const Integer x = GET_X_LPARAM(message.LParam);
+  const Integer y = GET_Y_LPARAM(message.LParam);
+  TShiftState shift = MouseKeysToShift(message.WParam);
+  // The widget does its own handling first (a button shows itself pressed), then the events fire.
+  DefaultHandler(message);
+  if (!FEnabled) return;
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (message.Msg == WM_LBUTTONDBLCLK && (FControlStyle & csDoubleClicks)) {
+        shift.Include(ssDouble);
+        DblClick();
+      }
+      FControlState |= csLButtonDown;
+      if (FControlStyle & csClickEvents) FControlState |= csClicked;
+      MouseDown(mbLeft, shift, x, y);
+      break;
+    case WM_LBUTTONUP: {
+      const bool clicked = (FControlState & csClicked) != 0;
+      FControlState &= ~(csClicked | csLButtonDown);
+      if (clicked && PtInRect(ClientRect(), Point(x, y))) Click();
+      MouseUp(mbLeft, shift, x, y);
+      break;
+    }
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+      MouseDown(mbRight, shift, x, y);
+      break;
+    case WM_RBUTTONUP:
+      MouseUp(mbRight, shift, x, y);
+      break;
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK:
+      MouseDown(mbMiddle, shift, x, y);
+      break;
+    case WM_MBUTTONUP:
+      MouseUp(mbMiddle, shift, x, y);
+      break;
+    case WM_MOUSEMOVE:
+      MouseMove(shift, x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, Integer x, Integer y) { OnMouseMove(this, shift, x, y); }
+
+void TControl::Click() { OnClick(this); }
+void TControl::DblClick() { OnDblClick(this); }
+
+void TControl::SetParent(TWinControl* parent) {
+  if (FParent == parent) return;
+  if (parent != nullptr && parent == this) throw Exception("A control cannot be its own parent");
+  if (FParent != nullptr) FParent->RemoveControl(this);
+  if (parent != nullptr) {
+    parent->InsertControl(this);
+    if (FParentFont) ParentFontChanged();
+    if (FParentColor) ParentColorChanged();
+  }
+}
+
+TCustomForm* TControl::ParentForm() const {
+  const TControl* c = this;
+  while (c->FParent != nullptr) c = c->FParent;
+  return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+const AnsiString& TControl::GetText() const { return FText; }
+
+void TControl::SetText(const AnsiString& text) {
+  if (FText == text) return;
+  FText = text;
+  TextChanged();
+  Perform(CM_TEXTCHANGED);
+  Invalidate();
+}
+
+void TControl::SetEnabled(bool value) {
+  if (FEnabled == value) return;
+  FEnabled = value;
+  EnabledChanged();
+  Perform(CM_ENABLEDCHANGED);
+  Invalidate();
+}
+
+void TControl::SetVisible(bool value) {
+  if (FVisible == value) return;
+  FVisible = value;
+  VisibleChanged();
+  Perform(CM_VISIBLECHANGED, value ? 1 : 0);
+  if (FParent != nullptr) {
+    FParent->Realign();
+    FParent->Invalidate();
+  }
+}
+
+bool TControl::Showing() const {
+  for (const TControl* c = this; c != nullptr; c = c->FParent)
+    if (!c->FVisible) return false;
+  return true;
+}
+
+void TControl::SetBounds(Integer left, Integer top, Integer width, Integer height) {
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  const bool changed = left != FLeft || top != FTop || width != FWidth || height != FHeight;
+  if (changed && FParent != nullptr && FAlign == alNone) FParent->Invalidate();
+  FLeft = left;
+  FTop = top;
+  FWidth = width;
+  FHeight = height;
+  if (FParent != nullptr) {
+    const TRect client = FParent->ClientRect();
+    FAnchorRight = client.Right - (FLeft + FWidth);
+    FAnchorBottom = client.Bottom - (FTop + FHeight);
+  }
+  if (changed) {
+    BoundsChanged();
+    if (FParent != nullptr && FAlign != alNone) FParent->Realign();
+    Invalidate();
+  }
+}
+
+TPoint TControl::ClientToScreen(const TPoint& p) const {
+  TPoint r = p;
+  for (const TControl* c = this; c != nullptr; c = c->FParent) {
+    if (c->FParent == nullptr) {
+      const auto* w = dynamic_cast<const TWinControl*>(c);
+      if (w != nullptr && w->HandleAllocated() && w->Host() != nullptr) {
+        const QPoint g = w->Host()->Widget()->mapToGlobal(QPoint(0, 0));
+        r.X += g.x();
+        r.Y += g.y();
+      } else {
+        r.X += c->FLeft;
+        r.Y += c->FTop;
+      }
+    } else {
+      r.X += c->FLeft;
+      r.Y += c->FTop;
+      const TRect pc = c->FParent->ClientRect();
+      r.X += pc.Left;
+      r.Y += pc.Top;
+    }
+  }
+  return r;
+}
+
+TPoint TControl::ScreenToClient(const TPoint& p) const {
+  const TPoint origin = ClientToScreen(Point(0, 0));
+  return Point(p.X - origin.X, p.Y - origin.Y);
+}
+
+void TControl::SetAlign(TAlign align) {
+  if (FAlign == align) return;
+  FAlign = align;
+  if (FParent != nullptr) FParent->Realign();
+}
+
+void TControl::SetColor(TColor color) {
+  if (FColor == color && !FParentColor) return;
+  FColor = color;
+  FParentColor = false;
+  ColorChanged();
+}
+
+void TControl::SetParentFont(bool value) {
+  FParentFont = value;
+  if (value) ParentFontChanged();
+}
+
+void TControl::SetParentColor(bool value) {
+  FParentColor = value;
+  if (value) ParentColorChanged();
+}
+
+void TControl::ParentFontChanged() {
+  if (!FParentFont || FParent == nullptr) return;
+  FSettingFont = true;
+  FFont->Assign(FParent->Font());
+  FSettingFont = false;
+  FontChanged();
+}
+
+void TControl::ParentColorChanged() {
+  if (!FParentColor || FParent == nullptr) return;
+  FColor = FParent->Color();
+  ColorChanged();
+}
+
+void TControl::ColorChanged() { Invalidate(); }
+void TControl::FontChanged() { Invalidate(); }
+
+void TControl::SetAction(TBasicAction* action) {
+  if (FAction == action) return;
+  if (FAction != nullptr) FAction->RemoveFreeNotification(this);
+  FAction = action;
+  if (FAction != nullptr) FAction->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (component == FPopupMenu) FPopupMenu = nullptr;
+  if (component == FAction) FAction = nullptr;
+}
+
+void TControl::Invalidate() {}
+void TControl::Repaint() { Invalidate(); }
+
+void TControl::Update() {
+  if (FParent != nullptr) FParent->Update();
+}
+
+void TControl::BringToFront() {
+  if (FParent == nullptr) return;
+  auto& list = FParent->FControls;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it != list.end()) {
+    list.erase(it);
+    list.push_back(this);
+  }
+  if (auto* w = dynamic_cast<TWinControl*>(this); w != nullptr && w->HandleAllocated())
+    w->Widget()->raise();
+  Invalidate();
+}
+
+// ----- TGraphicControl -----
+
+TGraphicControl::TGraphicControl(TComponent* owner)
+    : TControl(owner), FCanvas(std::make_unique<TCanvas>()) {}
+
+TGraphicControl::~TGraphicControl() = default;
+
+void TGraphicControl::PaintOn(QPainter& painter) {
+  PaintWithCanvas(*FCanvas, painter, Font(), [this] { Paint(); });
+}
+
+void TGraphicControl::Invalidate() {
+  if (FParent != nullptr && FParent->HandleAllocated() && FVisible)
+    FParent->Widget()->update(FLeft, FTop, FWidth, FHeight);
+}
+
+// ----- TCustomControl -----
+
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner), FCanvas(std::make_unique<TCanvas>()) {}
+
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::PaintWindow(QPainter& painter) {
+  PaintWithCanvas(*FCanvas, painter, Font(), [this] { Paint(); });
+}
+
+}  // namespace orv

@@ -1,0 +1,394 @@
+// The control hierarchy: TControl, TWinControl (owns a window object shown by a Qt widget),
+// TGraphicControl (paints in its parent's paint) and TCustomControl, with the message route
+// Qt event -> message -> WindowProc -> handlers -> DefaultHandler -> default window procedure -> widget.
+#pragma once
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+#include "platform/classes/Classes.h"
+#include "platform/classes/TypeInfo.h"
+#include "platform/forms/QtHost.h"
+#include "platform/graphics/Colors.h"
+#include "platform/rtl/Geometry.h"
+#include "platform/win/Keyboard.h"
+#include "platform/win/Messages.h"
+#include "platform/win/WindowObjects.h"
+
+class QKeyEvent;
+class QPainter;
+
+namespace orv {
+
+class TCanvas;
+class TFont;
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+class TBasicAction;
+
+struct TMessage {
+  UINT Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+};
+
+using TWndMethodProc = std::function<void(TMessage&)>;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftFlag>;
+
+// Component styles.
+using TControlStyle = Cardinal;
+inline constexpr TControlStyle csAcceptsControls = 1 << 0, csCaptureMouse = 1 << 1,
+  csClickEvents = 1 << 2, csFramed = 1 << 3, csSetCaption = 1 << 4, csOpaque = 1 << 5,
+  csDoubleClicks = 1 << 6, csFixedWidth = 1 << 7, csFixedHeight = 1 << 8, csNoStdEvents = 1 << 9,
+  csReplicatable = 1 << 10, csActionClient = 1 << 11;
+// Control states.
+using TControlState = Cardinal;
+inline constexpr TControlState csLButtonDown = 1 << 0, csClicked = 1 << 1, csFocusing = 1 << 2,
+  csCreating = 1 << 3, csAlignmentNeeded = 1 << 4, csPainting = 1 << 5;
+
+
+using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, Integer, Integer>;
+using TMouseMoveEvent = TEvent<TObject*, TShiftState, Integer, Integer>;
+using TKeyEvent = TEvent<TObject*, Word&, TShiftState>;
+using TKeyPressEvent = TEvent<TObject*, char&>;
+
+// The parameters a windowed control's window is made from; CreateParams may change them.
+struct TCreateParams {
+  AnsiString Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  int X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent;
+  void* Param = nullptr;
+  AnsiString WinClassName;
+  UINT WindowClassStyle = 0;
+};
+
+class TControl : public TComponent {
+ public:
+  explicit TControl(TComponent* owner);
+  ~TControl() override;
+
+  // Message entry: WindowProc is first (others may chain in front of it); it starts as WndProc.
+  TWndMethodProc WindowProc;
+  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  virtual void WndProc(TMessage& message);
+  // A handler set with SetMessageHandler, else the built-in handlers (MessageHandler), most derived
+  // first; the last step is DefaultHandler.
+  void Dispatch(TMessage& message);
+  virtual void DefaultHandler(TMessage& message);
+  // A handler for one message number, ahead of the built-in ones (a form's own WM_USER handler).
+  // It reaches the built-in handling by calling InheritedDispatch.
+  void SetMessageHandler(UINT msg, TWndMethodProc handler);
+  void InheritedDispatch(TMessage& message) { MessageHandler(message); }
+
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* parent);
+  // The form the control sits on (itself for a form), or nullptr.
+  TCustomForm* ParentForm() const;
+
+  const AnsiString& Caption() const { return GetText(); }
+  void SetCaption(const AnsiString& text) { SetText(text); }
+  virtual const AnsiString& GetText() const;
+  virtual void SetText(const AnsiString& text);
+  const AnsiString& Hint() const { return FHint; }
+  void SetHint(const AnsiString& hint) { FHint = hint; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value) { FShowHint = value; }
+  bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool value);
+  bool Visible() const { return FVisible; }
+  virtual void SetVisible(bool value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible and every parent visible.
+  bool Showing() const;
+
+  Integer Left() const { return FLeft; }
+  Integer Top() const { return FTop; }
+  Integer Width() const { return FWidth; }
+  Integer Height() const { return FHeight; }
+  void SetLeft(Integer v) { SetBounds(v, FTop, FWidth, FHeight); }
+  void SetTop(Integer v) { SetBounds(FLeft, v, FWidth, FHeight); }
+  void SetWidth(Integer v) { SetBounds(FLeft, FTop, v, FHeight); }
+  void SetHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, v); }
+  virtual void SetBounds(Integer left, Integer top, Integer width, Integer height);
+  TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+  void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
+  virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+  Integer ClientWidth() const { return ClientRect().Width(); }
+  Integer ClientHeight() const { return ClientRect().Height(); }
+  virtual void SetClientWidth(Integer v) { SetWidth(v); }
+  virtual void SetClientHeight(Integer v) { SetHeight(v); }
+  // Client coordinates of this control to its parent's client coordinates and to the screen.
+  TPoint ClientToScreen(const TPoint& p) const;
+  TPoint ScreenToClient(const TPoint& p) const;
+
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign align);
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors anchors) { FAnchors = anchors; }
+
+  TFont& Font() const { return *FFont; }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor color);
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
+  TBasicAction* Action() const { return FAction; }
+  void SetAction(TBasicAction* action);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer tag) { FTag = tag; }
+  Integer Cursor() const { return FCursor; }
+  void SetCursor(Integer cursor) { FCursor = cursor; }
+
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle style) { FControlStyle = style; }
+  TControlState ControlState() const { return FControlState; }
+
+  // Repaints now (windowed controls through their widget, graphic ones through the parent).
+  virtual void Invalidate();
+  virtual void Repaint();
+  void Update();
+  void BringToFront();
+
+  virtual void Click();
+  virtual void DblClick();
+
+  TNotifyEvent OnClick, OnDblClick;
+  TMouseEvent OnMouseDown, OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter, OnMouseLeave;
+
+ protected:
+  virtual void MessageHandler(TMessage& message);
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual void MouseMove(TShiftState shift, Integer x, Integer y);
+  // The colour and font came from the parent, or went their own way.
+  virtual void ColorChanged();
+  virtual void FontChanged();
+  virtual void TextChanged() {}
+  virtual void VisibleChanged() {}
+  virtual void EnabledChanged() {}
+  virtual void BoundsChanged() {}
+  void ParentFontChanged();
+  void ParentColorChanged();
+
+  mutable AnsiString FText;
+  AnsiString FHint;
+  bool FShowHint = false;
+  bool FEnabled = true;
+  bool FVisible = true;
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  std::unique_ptr<TFont> FFont;
+  TColor FColor = clBtnFace;
+  bool FParentFont = true;
+  bool FParentColor = true;
+  TPopupMenu* FPopupMenu = nullptr;
+  TBasicAction* FAction = nullptr;
+  Integer FTag = 0;
+  Integer FCursor = 0;
+  TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  TControlState FControlState = 0;
+  TWinControl* FParent = nullptr;
+  // Reference anchors: the distance to the parent's right and bottom edges.
+  Integer FAnchorRight = 0, FAnchorBottom = 0;
+  bool FSettingFont = false;
+
+ private:
+  friend class TWinControl;
+  void WMMouse(TMessage& message);
+  std::map<UINT, TWndMethodProc> FHandlers;
+  int FInheritedDepth = 0;
+};
+
+class TWinControl : public TControl, public TWidgetSink {
+ public:
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+
+  // The window object, created on first use.
+  HWND Handle();
+  bool HandleAllocated() const { return static_cast<bool>(FHandle); }
+  void HandleNeeded() { (void)Handle(); }
+  // Destroys the window and the widget and makes them again (keeping text, bounds, children).
+  void RecreateWnd();
+  // The Qt widget that shows the window; created with the handle.
+  QWidget* Widget();
+  IHostWidget* Host() const { return FHost.get(); }
+
+  Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
+  TControl* Controls(Integer index) const { return FControls.at(static_cast<std::size_t>(index)); }
+  void InsertControl(TControl* control);
+  void RemoveControl(TControl* control);
+  // The visible child at a client point (graphic children when allowGraphic; the topmost first).
+  TControl* ControlAtPos(const TPoint& p, bool allowDisabled, bool allowWinControls = false) const;
+  bool ContainsControl(const TControl* control) const;
+
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool value) { FTabStop = value; }
+  Integer TabOrder() const;
+  void SetTabOrder(Integer order);
+  virtual bool CanFocus() const;
+  virtual void SetFocus();
+  bool Focused() const;
+  // Children in tab order.
+  std::vector<TWinControl*> TabList() const;
+
+  const AnsiString& GetText() const override;
+  void SetText(const AnsiString& text) override;
+  void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  void Invalidate() override;
+  void Repaint() override;
+  void DefaultHandler(TMessage& message) override;
+  void SetParent(TWinControl* parent) override;
+  void SetVisible(bool value) override;
+  void SetEnabled(bool value) override;
+  // Lays out the aligned children inside the client area.
+  void Realign();
+  virtual TRect AlignClientRect() const { return ClientRect(); }
+
+  TNotifyEvent OnEnter, OnExit;
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnResize;
+
+  // The widget event being turned into the current message (nullptr when the message came another
+  // way); valid only during that message.
+  QEvent* CurrentEvent() const { return FCurrentEvent; }
+
+ protected:
+  friend class TCustomForm;
+  friend class TControl;
+  void MessageHandler(TMessage& message) override;
+  bool WidgetEvent(QEvent* event) override;
+  virtual void CreateParams(TCreateParams& params);
+  virtual void CreateWnd();
+  virtual void DestroyWnd();
+  // Makes the widget for the window; the default is a plain QWidget.
+  virtual std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget);
+  // Called once the widget exists: connect its signals, copy state into it.
+  virtual void InitWidget() {}
+  // Pushes the control's text into the widget (a button's label, an edit's content).
+  virtual void TextToWidget();
+  // Reads the user's text back from the widget, for controls whose widget edits it.
+  virtual bool WidgetHoldsText() const { return false; }
+  virtual AnsiString TextFromWidget() const { return FText; }
+  // The default window procedure: hands the message's widget event back to Qt, keeps the text.
+  virtual LRESULT DefWndProc(TMessage& message);
+  // Keys: true means the control handles the key itself, so it is no dialog key here.
+  virtual bool WantsKey(Word key) const;
+  virtual void KeyDown(Word& key, TShiftState shift);
+  virtual void KeyUp(Word& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void Resize();
+  // Draws the window-less children (the graphic controls) on a painter of this widget.
+  void PaintControls(QPainter& painter);
+  // The paint of the control itself (custom controls); the canvas is valid during the call.
+  virtual void PaintWindow(QPainter& painter);
+  void ColorChanged() override;
+  void FontChanged() override;
+  void VisibleChanged() override;
+  void EnabledChanged() override;
+  void BoundsChanged() override;
+  void UpdateWidgetGeometry();
+  void ApplyPalette();
+  void ApplyFont();
+  void AlignControls();
+  // Destroys the windows of this control and of its children, keeping their state.
+  void DestroyWndTree();
+  void UpdateAnchors();
+
+  std::vector<TControl*> FControls;
+  std::vector<TWinControl*> FTabOrderList;
+  bool FTabStop = false;
+  HWND FHandle;
+
+ private:
+  void WMPaint(TMessage& message);
+  void WMSize(TMessage& message);
+  void WMKeyDown(TMessage& message);
+  void WMKeyUp(TMessage& message);
+  void WMChar(TMessage& message);
+  void WMSetFocus(TMessage& message);
+  void WMKillFocus(TMessage& message);
+  bool IsControlMouseMsg(TMessage& message);
+  LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void SendDialogKey(Word& key, TShiftState shift);
+
+  std::unique_ptr<IHostWidget> FHost;
+  WNDPROC FObjectInstance = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  QEvent* FCurrentEvent = nullptr;
+  QKeyEvent* FPendingKeyEvent = nullptr;
+  UINT FCurrentMsg = 0;
+  bool FDialogKeyHandled = false;
+  TControl* FMouseControl = nullptr;
+  TControl* FCaptureControl = nullptr;
+  bool FRecreating = false;
+};
+
+class TGraphicControl : public TControl {
+ public:
+  explicit TGraphicControl(TComponent* owner);
+  ~TGraphicControl() override;
+  // Valid during Paint only.
+  TCanvas& Canvas() const { return *FCanvas; }
+  // Called by the parent's paint with a painter translated to this control's origin.
+  void PaintOn(QPainter& painter);
+  void Invalidate() override;
+
+ protected:
+  virtual void Paint() {}
+  std::unique_ptr<TCanvas> FCanvas;
+};
+
+class TCustomControl : public TWinControl {
+ public:
+  explicit TCustomControl(TComponent* owner);
+  ~TCustomControl() override;
+  // Valid during Paint only.
+  TCanvas& Canvas() const { return *FCanvas; }
+
+ protected:
+  void PaintWindow(QPainter& painter) override;
+  virtual void Paint() {}
+  std::unique_ptr<TCanvas> FCanvas;
+};
+
+// Mouse position in client coordinates packed as a message parameter.
+inline LPARAM PointToLParam(Integer x, Integer y) {
+  return MAKELPARAM(static_cast<WORD>(static_cast<std::int16_t>(x)),
+                    static_cast<WORD>(static_cast<std::int16_t>(y)));
+}
+// The shift state of a mouse message's key bits.
+TShiftState MouseKeysToShift(WPARAM keys);
+// The key-state shift bits as the key messages carry them (kept for the key being handled).
+TShiftState KeyDataToShiftState(LPARAM keyData);
+
+// Runs paint with canvas drawing on painter (the canvas is detached again afterwards).
+void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
+                     const std::function<void()>& paint);
+
+// The control that owns a window object (nullptr for a foreign window).
+TWinControl* FindControl(HWND hwnd);
+
+}  // namespace orv

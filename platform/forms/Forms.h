@@ -1,0 +1,287 @@
+// Forms and the application: TCustomForm/TForm (built from its form description, shown modeless or
+// modal, closed through its close query), TApplication over QApplication, and TScreen.
+#pragma once
+#include <memory>
+#include <vector>
+#include "platform/forms/Controls.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/win/MessageQueue.h"
+
+class QEventLoop;
+
+namespace orv {
+
+enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using TFormState = TSet<TFormStateItem>;
+enum TPosition {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+using TModalResult = Integer;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
+  mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+using TCloseEvent = TEvent<TObject*, TCloseAction&>;
+using TCloseQueryEvent = TEvent<TObject*, bool&>;
+
+class TCustomForm : public TWinControl {
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  // Makes a form of class T owned by owner and reads its descriptions into it (ancestors first),
+  // then runs OnCreate. The owner frees it; with no owner the caller does (Free).
+  template <class T>
+  static T* Create(TComponent* owner) {
+    T* form = new T(owner);
+    form->InitForm();
+    return form;
+  }
+  // Reads the form's descriptions with fsCreating set, then runs OnCreate. Without any
+  // description for a class below TForm: EResNotFound "Ressource %s nicht gefunden".
+  void InitForm();
+
+  TFormState FormState() const { return FFormState; }
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition position) { FPosition = position; }
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState state);
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool value) { FKeyPreview = value; }
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult result) { FModalResult = result; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* control);
+  // Moves the focus bookkeeping to control: CM_EXIT to the one that had it, CM_ENTER to it.
+  void SetFocusedControl(TWinControl* control);
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  // Shows the form and runs a nested loop until ModalResult is set (or the form is closed);
+  // returns that result. The other windows are disabled meanwhile.
+  TModalResult ShowModal();
+  // Asks OnCloseQuery; then OnClose decides (hide by default). A modal form gets mrCancel; the
+  // main form ends the application.
+  void Close();
+  bool CloseQuery();
+  // Frees the form once the messages waiting now are handled.
+  void Release();
+  bool Active() const;
+  void BringToFront();
+
+  void SetVisible(bool value) override;
+  TRect ClientRect() const override;
+
+  TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  // Keys reach the form first when KeyPreview is set.
+  using TWinControl::KeyDown;
+  using TWinControl::KeyPress;
+  using TWinControl::KeyUp;
+
+  void ControlRemoving(TWinControl* control);
+
+ protected:
+  void MessageHandler(TMessage& message) override;
+  void CreateParams(TCreateParams& params) override;
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void TextToWidget() override;
+  void InitWidget() override;
+  void VisibleChanged() override;
+  virtual void DoCreate();
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& action);
+  void Loaded() override;
+
+  TFormState FFormState;
+  TPosition FPosition = poDesigned;
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TWindowState FWindowState = wsNormal;
+  bool FKeyPreview = false;
+  TModalResult FModalResult = mrNone;
+  TWinControl* FActiveControl = nullptr;
+
+ private:
+  void CMDialogKey(TMessage& message);
+  void PlaceWindow();
+  QEventLoop* FModalLoop = nullptr;
+  bool FDestroyed = false;
+};
+
+class TForm : public TCustomForm {
+ public:
+  explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+using TMessageEvent = TEvent<MSG&, bool&>;
+using TIdleEvent = TEvent<TObject*, bool&>;
+using TExceptionEvent = TEvent<TObject*, const std::exception&>;
+using THelpEvent = TEvent<Word, LONG_PTR, bool&>;
+
+inline constexpr Word HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_INDEX = 3, HELP_CONTENTS = 3,
+  HELP_FINDER = 11;
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(TComponent* owner);
+  ~TApplication() override;
+
+  // Starts the Qt application when none exists yet, runs the module initialisations and takes
+  // the messages of our queue.
+  void Initialize();
+  // The program's title (kept here: Qt's display name would be added to every window title).
+  const AnsiString& Title() const { return FTitle; }
+  void SetTitle(const AnsiString& title) { FTitle = title; }
+  const AnsiString& HelpFile() const { return FHelpFile; }
+  void SetHelpFile(const AnsiString& file) { FHelpFile = file; }
+  // There is no help system to call: the last command is kept and true returned.
+  bool HelpCommand(Word command, LONG_PTR data);
+  Word LastHelpCommand() const { return FLastHelpCommand; }
+
+  // Makes a form of class T owned by the application and stores it in reference before its
+  // description is read (its OnCreate already finds it there). The first form is the main form.
+  template <class T>
+  void CreateForm(T*& reference) {
+    T* form = new T(this);
+    reference = form;
+    if (FMainForm == nullptr) FMainForm = form;
+    try {
+      form->InitForm();
+    } catch (...) {
+      if (FMainForm == form) FMainForm = nullptr;
+      reference = nullptr;
+      form->Free();
+      throw;
+    }
+  }
+  TCustomForm* MainForm() const { return FMainForm; }
+  // Shows the main form and handles messages until Terminate (or the main form closes).
+  void Run();
+  // Handles what is waiting, without blocking.
+  void ProcessMessages();
+  // Waits for at least one event and handles it, then the idle step when nothing is left.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+
+  // The long part of the hint of the control under the mouse, kept up to date when idle.
+  const AnsiString& Hint() const { return FHint; }
+  void SetHint(const AnsiString& hint);
+  void CancelHint();
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value) { FShowHint = value; }
+  bool HintShortCuts() const { return FHintShortCuts; }
+  void SetHintShortCuts(bool value) { FHintShortCuts = value; }
+  TControl* MouseControl() const { return FMouseControl; }
+  void SetMouseControl(TControl* control);
+  // The form shown modally at the moment, else nullptr.
+  TCustomForm* ActiveDialog() const;
+
+  // Message boxes through the dialog service; the caption defaults to the title.
+  int MessageBox(const AnsiString& text, const AnsiString& caption, Cardinal flags);
+  // The exception's message in an error box (EAbort stays silent), or OnException when set.
+  void HandleException(const std::exception& e);
+  void ShowException(const std::exception& e);
+
+  // Runs the idle step now (what the event loop does when it is about to wait).
+  void Idle();
+
+  TMessageEvent OnMessage;
+  TIdleEvent OnIdle;
+  TNotifyEvent OnHint;
+  TExceptionEvent OnException;
+  THelpEvent OnHelp;
+
+ private:
+  friend class TCustomForm;
+  bool HandleQueuedMessage(MSG& msg);
+  void Notification(TComponent* component, TOperation operation) override;
+
+  AnsiString FTitle;
+  AnsiString FHelpFile;
+  AnsiString FHint;
+  Word FLastHelpCommand = 0;
+  bool FShowHint = true;
+  bool FHintShortCuts = true;
+  bool FTerminated = false;
+  bool FInitialized = false;
+  TCustomForm* FMainForm = nullptr;
+  TControl* FMouseControl = nullptr;
+  std::vector<TCustomForm*> FModalStack;
+  struct TQtState;
+  std::unique_ptr<TQtState> FQt;
+};
+
+// Cursor numbers of the screen's list; the program's own are positive (14000, 14001, ...).
+using TCursor = SmallInt;
+inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+  crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
+  crHandPoint = -21, crSizeAll = -22;
+
+// A cursor shape a program loads: its image and hot spot (frames for an animated cursor).
+struct TCursorShape {
+  std::vector<QImage> Frames;
+  Integer HotX = 0, HotY = 0;
+  Integer FrameMs = 100;
+};
+using HCURSOR = std::shared_ptr<const TCursorShape>;
+
+class TScreen {
+ public:
+  TScreen();
+  ~TScreen();
+  // The cursor of a slot: a program's own slot holds what was put there (none: the arrow).
+  HCURSOR Cursors(Integer index) const;
+  void SetCursors(Integer index, HCURSOR cursor);
+  // The cursor shown over every window while it is not crDefault.
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor cursor);
+  TFont& HintFont() const { return *FHintFont; }
+  Integer Width() const;
+  Integer Height() const;
+  Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
+  TCustomForm* Forms(Integer index) const { return FForms.at(static_cast<std::size_t>(index)); }
+  TCustomForm* ActiveForm() const;
+  TWinControl* ActiveControl() const;
+  Integer PixelsPerInch() const { return 96; }
+
+ private:
+  friend class TCustomForm;
+  void AddForm(TCustomForm* form);
+  void RemoveForm(TCustomForm* form);
+  std::map<Integer, HCURSOR> FCursors;
+  TCursor FCursor = crDefault;
+  std::unique_ptr<TFont> FHintFont;
+  std::vector<TCustomForm*> FForms;
+};
+
+// The one application and screen (made at first use, freed at exit).
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// The first part of a hint up to "|", and the part after it (the whole hint when there is none).
+AnsiString GetShortHint(const AnsiString& hint);
+AnsiString GetLongHint(const AnsiString& hint);
+
+// Frees the application's forms, then the Qt application it started. The program calls it after
+// Run; nothing of the forms layer is used afterwards.
+void DoneApplication();
+
+// Where a control's exception goes when a handler run from the event loop raises one.
+void HandleControlException(const std::exception& e);
+
+// Registers the forms layer's classes with the property registry (idempotent).
+void RegisterFormsClasses();
+
+}  // namespace orv

@@ -1,0 +1,847 @@
+// TWinControl: the window object and its widget, Qt events turned into messages, the default
+// window procedure that hands them back to the widget, children, alignment, focus and keys.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <unordered_map>
+#include "platform/forms/Controls.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
+#include "platform/forms/QtInput.h"
+#include "platform/forms/QtText.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/win/MessageQueue.h"
+
+namespace orv {
+namespace {
+
+std::unordered_map<HWND, TWinControl*>& ControlMap() {
+  static std::unordered_map<HWND, TWinControl*> map;
+  return map;
+}
+
+QColor ToQColor(TColor color) {
+  const COLORREF rgb = ColorToRGB(color);
+  return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
+}
+
+// The message a mouse event becomes (0 for none).
+UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
+  const int base = button == Qt::LeftButton ? 0 : (button == Qt::RightButton ? 3 : (button == Qt::MiddleButton ? 6 : -1));
+  if (base < 0) return 0;
+  switch (type) {
+    case QEvent::MouseButtonPress: return WM_LBUTTONDOWN + base;
+    case QEvent::MouseButtonRelease: return WM_LBUTTONUP + base;
+    case QEvent::MouseButtonDblClick: return WM_LBUTTONDBLCLK + base;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+TWinControl* FindControl(HWND hwnd) {
+  auto it = ControlMap().find(hwnd);
+  return it == ControlMap().end() ? nullptr : it->second;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  // Children go first: their widgets are Qt children of ours.
+  while (!FControls.empty()) {
+    TControl* child = FControls.back();
+    if (child->ComponentState().Contains(csDestroying) && child->Owner() != nullptr) {
+      RemoveControl(child);
+      continue;
+    }
+    delete child;
+  }
+  DestroyWnd();
+}
+
+HWND TWinControl::Handle() {
+  if (!FHandle) {
+    if (FParent != nullptr) FParent->HandleNeeded();
+    CreateWnd();
+  }
+  return FHandle;
+}
+
+QWidget* TWinControl::Widget() {
+  HandleNeeded();
+  return FHost->Widget();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+  params.Caption = FText;
+  params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  if (FParent != nullptr) params.Style |= WS_CHILD;
+  if (FVisible) params.Style |= WS_VISIBLE;
+  if (!FEnabled) params.Style |= WS_DISABLED;
+  if (FTabStop) params.Style |= WS_TABSTOP;
+  params.X = FLeft;
+  params.Y = FTop;
+  params.Width = FWidth;
+  params.Height = FHeight;
+  if (FParent != nullptr) params.WndParent = FParent->Handle();
+  params.WinClassName = ClassName();
+  if (FControlStyle & csDoubleClicks) params.WindowClassStyle |= CS_DBLCLKS;
+}
+
+LRESULT TWinControl::WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (TWinControl* control = FindControl(hwnd)) {
+    TMessage m{msg, wParam, lParam, 0};
+    return control->DefWndProc(m);
+  }
+  const LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
+  return msg == WM_NCCREATE ? 1 : r;
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams params;
+  CreateParams(params);
+  WNDCLASSA known;
+  if (!GetClassInfoA(HInstance(), params.WinClassName, &known)) {
+    WNDCLASSA wc;
+    wc.style = params.WindowClassStyle;
+    wc.lpfnWndProc = &TWinControl::WidgetDefWindowProc;
+    wc.hInstance = HInstance();
+    wc.lpszClassName = params.WinClassName.c_str();
+    if (RegisterClassA(wc) == 0) throw Exception("Cannot register window class " + params.WinClassName);
+  }
+  HWND hwnd = CreateWindowExA(params.ExStyle, params.WinClassName, params.Caption, params.Style,
+                              params.X, params.Y, params.Width, params.Height, params.WndParent,
+                              HMENU(), HInstance(), params.Param);
+  if (!hwnd) throw Exception("Cannot create a window for " + Name());
+  FHandle = hwnd;
+  ControlMap()[hwnd] = this;
+  FObjectInstance = MakeObjectInstance(
+      [this](HWND h, UINT m, WPARAM w, LPARAM l) { return MainWndProc(h, m, w, l); });
+  FDefWndProc = LongToProc(SetWindowLongPtrA(hwnd, GWL_WNDPROC, ProcToLong(FObjectInstance)));
+
+  QWidget* parentWidget = FParent != nullptr ? FParent->Widget() : nullptr;
+  FHost = CreateWidget(parentWidget);
+  QWidget* w = FHost->Widget();
+  w->setObjectName(ToQString(Name()));
+  w->setAttribute(Qt::WA_MouseTracking, true);
+  w->setMouseTracking(true);
+  ApplyFont();
+  ApplyPalette();
+  TextToWidget();
+  InitWidget();
+  UpdateWidgetGeometry();
+  w->setEnabled(FEnabled);
+  // Windows of the child controls follow their parent's.
+  for (TControl* child : FControls)
+    if (auto* wc = dynamic_cast<TWinControl*>(child)) wc->HandleNeeded();
+  if (FParent != nullptr) w->setVisible(FVisible);
+  AlignControls();
+}
+
+void TWinControl::DestroyWnd() {
+  if (FHost) {
+    FHost->SetSink(nullptr);
+    FHost.reset();
+  }
+  if (FHandle) {
+    ControlMap().erase(FHandle);
+    DestroyWindow(FHandle);
+    FHandle = HWND();
+  }
+  if (FObjectInstance != nullptr) {
+    FreeObjectInstance(FObjectInstance);
+    FObjectInstance = nullptr;
+  }
+}
+
+void TWinControl::RecreateWnd() {
+  if (!FHandle) return;
+  (void)GetText();  // keeps what the user typed
+  std::vector<TWinControl*> children;
+  for (TControl* c : FControls)
+    if (auto* wc = dynamic_cast<TWinControl*>(c); wc != nullptr && wc->HandleAllocated())
+      children.push_back(wc);
+  // Children lose their windows with ours and get new ones when ours is made again.
+  for (TWinControl* c : children) c->DestroyWndTree();
+  DestroyWnd();
+  CreateWnd();
+}
+
+void TWinControl::DestroyWndTree() {
+  (void)GetText();
+  for (TControl* c : FControls)
+    if (auto* wc = dynamic_cast<TWinControl*>(c); wc != nullptr && wc->HandleAllocated())
+      wc->DestroyWndTree();
+  DestroyWnd();
+}
+
+std::unique_ptr<IHostWidget> TWinControl::CreateWidget(QWidget* parentWidget) {
+  return std::make_unique<THostWidget<QWidget>>(this, parentWidget);
+}
+
+void TWinControl::TextToWidget() {}
+
+LRESULT TWinControl::MainWndProc(HWND /*hwnd*/, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage m{msg, wParam, lParam, 0};
+  try {
+    WindowProc(m);
+  } catch (const std::exception& e) {
+    HandleControlException(e);
+  }
+  return m.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& message) {
+  if (FHandle && FDefWndProc != nullptr)
+    message.Result = CallWindowProcA(FDefWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+LRESULT TWinControl::DefWndProc(TMessage& message) {
+  if (FCurrentEvent != nullptr && message.Msg == FCurrentMsg && FHost) {
+    QEvent* e = FCurrentEvent;
+    FCurrentEvent = nullptr;  // handed back once
+    FHost->BaseEvent(e);
+    return 0;
+  }
+  switch (message.Msg) {
+    case WM_SETTEXT: {
+      const char* text = LParamPtr<const char>(message.LParam);
+      FText = text != nullptr ? AnsiString(text) : AnsiString();
+      const LRESULT r = DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      if (FHost) TextToWidget();
+      return r;
+    }
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+      if (WidgetHoldsText() && FHost) {
+        FText = TextFromWidget();
+        DefWindowProcA(FHandle, WM_SETTEXT, 0, PtrLParam(FText.c_str()));
+      }
+      return DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+    case WM_CLOSE:
+      return 0;  // closing is the form's decision
+    case WM_NCCREATE:
+      DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      return 1;
+    default:
+      return DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+  }
+}
+
+bool TWinControl::WidgetEvent(QEvent* event) {
+  if (!FHandle) return false;
+  MSG msg;
+  msg.hwnd = FHandle;
+  bool input = false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      auto* me = static_cast<QMouseEvent*>(event);
+      SyncModifierState(me->modifiers());
+      if (event->type() == QEvent::MouseMove) {
+        msg.message = WM_MOUSEMOVE;
+      } else {
+        msg.message = MouseMessage(event->type(), me->button());
+        if (msg.message == 0) return false;
+        if (event->type() == QEvent::MouseButtonDblClick && !(FControlStyle & csDoubleClicks))
+          msg.message -= (WM_LBUTTONDBLCLK - WM_LBUTTONDOWN);
+        const int vk = me->button() == Qt::LeftButton ? VK_LBUTTON
+                       : me->button() == Qt::RightButton ? VK_RBUTTON : VK_MBUTTON;
+        SetKeyDown(vk, event->type() != QEvent::MouseButtonRelease);
+      }
+      const QPoint p = me->position().toPoint();
+      msg.wParam = QtMouseKeys(me->buttons(), me->modifiers());
+      msg.lParam = PointToLParam(p.x(), p.y());
+      const QPoint g = me->globalPosition().toPoint();
+      msg.pt = POINT{g.x(), g.y()};
+      SetCursorPosState(msg.pt);
+      input = true;
+      break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      auto* ke = static_cast<QKeyEvent*>(event);
+      SyncModifierState(ke->modifiers());
+      const int vk = QtKeyToVK(ke->key());
+      const bool release = event->type() == QEvent::KeyRelease;
+      if (vk != 0) SetKeyDown(vk, !release);
+      if (release) {
+        if (vk == 0) return false;
+        msg.message = WM_KEYUP;
+        msg.wParam = static_cast<WPARAM>(vk);
+        msg.lParam = QtKeyData(vk, ke->modifiers(), true);
+        input = true;
+        break;
+      }
+      // A key press is a key-down and then, for text, one character message per UTF-16 unit.
+      FDialogKeyHandled = false;
+      bool handedBack = false;
+      if (vk != 0) {
+        msg.message = WM_KEYDOWN;
+        msg.wParam = static_cast<WPARAM>(vk);
+        msg.lParam = QtKeyData(vk, ke->modifiers(), false);
+        QEvent* saved = FCurrentEvent;
+        const UINT savedMsg = FCurrentMsg;
+        // Keys with text reach the widget through their characters.
+        FCurrentEvent = ke->text().isEmpty() ? event : nullptr;
+        FCurrentMsg = WM_KEYDOWN;
+        DeliverInputMessage(msg);
+        handedBack = FCurrentEvent == nullptr && ke->text().isEmpty();
+        FCurrentEvent = saved;
+        FCurrentMsg = savedMsg;
+        if (!FHandle) return true;
+      }
+      if (FDialogKeyHandled) return true;
+      const QString text = ke->text();
+      bool anyChar = false;
+      for (QChar ch : text) {
+        if (ch.unicode() == 0x7F || (ch.unicode() < 0x20 && ch.unicode() != 8 && ch.unicode() != 13 &&
+                                     ch.unicode() != 27 && ch.unicode() != 9 && !(ke->modifiers() & Qt::ControlModifier)))
+          continue;
+        anyChar = true;
+        MSG chMsg;
+        chMsg.hwnd = FHandle;
+        chMsg.message = WM_CHAR;
+        chMsg.wParam = ch.unicode();
+        chMsg.lParam = msg.lParam;
+        QEvent* saved = FCurrentEvent;
+        const UINT savedMsg = FCurrentMsg;
+        FCurrentEvent = nullptr;
+        FCurrentMsg = WM_CHAR;
+        FPendingKeyEvent = ke;
+        DeliverInputMessage(chMsg);
+        FPendingKeyEvent = nullptr;
+        FCurrentEvent = saved;
+        FCurrentMsg = savedMsg;
+        if (!FHandle) return true;
+      }
+      (void)anyChar;
+      (void)handedBack;
+      return true;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+      QEvent* saved = FCurrentEvent;
+      const UINT savedMsg = FCurrentMsg;
+      FCurrentEvent = event;
+      FCurrentMsg = event->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS;
+      SendMessageA(FHandle, FCurrentMsg, 0, 0);
+      FCurrentEvent = saved;
+      FCurrentMsg = savedMsg;
+      return true;
+    }
+    case QEvent::Resize: {
+      auto* re = static_cast<QResizeEvent*>(event);
+      QEvent* saved = FCurrentEvent;
+      const UINT savedMsg = FCurrentMsg;
+      FCurrentEvent = event;
+      FCurrentMsg = WM_SIZE;
+      SendMessageA(FHandle, WM_SIZE, SIZE_RESTORED,
+                   MAKELPARAM(static_cast<WORD>(re->size().width()), static_cast<WORD>(re->size().height())));
+      FCurrentEvent = saved;
+      FCurrentMsg = savedMsg;
+      return true;
+    }
+    case QEvent::Paint: {
+      QEvent* saved = FCurrentEvent;
+      const UINT savedMsg = FCurrentMsg;
+      FCurrentEvent = event;
+      FCurrentMsg = WM_PAINT;
+      SendMessageA(FHandle, WM_PAINT, 0, 0);
+      FCurrentEvent = saved;
+      FCurrentMsg = savedMsg;
+      return true;
+    }
+    case QEvent::Enter:
+      SendMessageA(FHandle, CM_MOUSEENTER, 0, 0);
+      return false;
+    case QEvent::Leave:
+      SendMessageA(FHandle, CM_MOUSELEAVE, 0, 0);
+      return false;
+    case QEvent::Close: {
+      event->ignore();
+      SendMessageA(FHandle, WM_CLOSE, 0, 0);
+      return true;
+    }
+    default:
+      return false;
+  }
+  if (input) {
+    QEvent* saved = FCurrentEvent;
+    const UINT savedMsg = FCurrentMsg;
+    FCurrentEvent = event;
+    FCurrentMsg = msg.message;
+    DeliverInputMessage(msg);
+    FCurrentEvent = saved;
+    FCurrentMsg = savedMsg;
+  }
+  return true;
+}
+
+void TWinControl::MessageHandler(TMessage& message) {
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      if (IsControlMouseMsg(message)) return;
+      TControl::MessageHandler(message);
+      if (message.Msg == WM_RBUTTONUP && FPopupMenu != nullptr && FEnabled) {
+        const TPoint p = ClientToScreen(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+        FPopupMenu->SetPopupComponent(this);
+        FPopupMenu->Popup(p.X, p.Y);
+      }
+      return;
+    case WM_PAINT: WMPaint(message); return;
+    case WM_SIZE: WMSize(message); return;
+    case WM_KEYDOWN: WMKeyDown(message); return;
+    case WM_KEYUP: WMKeyUp(message); return;
+    case WM_CHAR: WMChar(message); return;
+    case WM_SETFOCUS: WMSetFocus(message); return;
+    case WM_KILLFOCUS: WMKillFocus(message); return;
+    case CM_ENTER: DoEnter(); return;
+    case CM_EXIT: DoExit(); return;
+    case CM_MOUSELEAVE:
+      if (FMouseControl != nullptr) {
+        TControl* old = FMouseControl;
+        FMouseControl = nullptr;
+        old->Perform(CM_MOUSELEAVE);
+      }
+      TControl::MessageHandler(message);
+      return;
+    default:
+      TControl::MessageHandler(message);
+  }
+}
+
+bool TWinControl::IsControlMouseMsg(TMessage& message) {
+  const TPoint p = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+  TControl* target = FCaptureControl;
+  if (target == nullptr) target = ControlAtPos(p, false);
+  if (message.Msg == WM_MOUSEMOVE && target != FMouseControl) {
+    TControl* old = FMouseControl;
+    FMouseControl = target;
+    if (old != nullptr) old->Perform(CM_MOUSELEAVE);
+    if (target != nullptr) target->Perform(CM_MOUSEENTER);
+  }
+  if (target == nullptr) return false;
+  if ((message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) &&
+      (target->ControlStyle() & csCaptureMouse))
+    FCaptureControl = target;
+  const LPARAM local = PointToLParam(p.X - target->Left(), p.Y - target->Top());
+  message.Result = target->Perform(message.Msg, message.WParam, local);
+  if (message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP)
+    FCaptureControl = nullptr;
+  if (message.Msg == WM_RBUTTONUP && target->PopupMenu() != nullptr && target->Enabled()) {
+    const TPoint s = target->ClientToScreen(Point(GET_X_LPARAM(local), GET_Y_LPARAM(local)));
+    target->PopupMenu()->SetPopupComponent(target);
+    target->PopupMenu()->Popup(s.X, s.Y);
+  }
+  return true;
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& p, bool allowDisabled, bool allowWinControls) const {
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* c = *it;
+    if (!allowWinControls && dynamic_cast<TWinControl*>(c) != nullptr) continue;
+    if (!c->Visible() || (!allowDisabled && !c->Enabled())) continue;
+    if (PtInRect(c->BoundsRect(), p)) return c;
+  }
+  return nullptr;
+}
+
+void TWinControl::WMPaint(TMessage& message) {
+  QEvent* e = FCurrentEvent;
+  DefaultHandler(message);  // the widget's own look first
+  if (e == nullptr || e->type() != QEvent::Paint || !FHost) return;
+  QPainter painter(FHost->Widget());
+  PaintWindow(painter);
+  PaintControls(painter);
+}
+
+void TWinControl::PaintWindow(QPainter& /*painter*/) {}
+
+void TWinControl::PaintControls(QPainter& painter) {
+  for (TControl* c : FControls) {
+    auto* g = dynamic_cast<TGraphicControl*>(c);
+    if (g == nullptr || !g->Visible() || g->Width() <= 0 || g->Height() <= 0) continue;
+    painter.save();
+    painter.translate(g->Left(), g->Top());
+    painter.setClipRect(0, 0, g->Width(), g->Height());
+    try {
+      g->PaintOn(painter);
+    } catch (const std::exception& ex) {
+      painter.restore();
+      HandleControlException(ex);
+      continue;
+    }
+    painter.restore();
+  }
+}
+
+void TWinControl::WMSize(TMessage& message) {
+  DefaultHandler(message);
+  if (FHost) {
+    const QSize s = FHost->Widget()->size();
+    if (s.width() != FWidth || s.height() != FHeight) {
+      FWidth = s.width();
+      FHeight = s.height();
+    }
+  }
+  AlignControls();
+  Resize();
+}
+
+void TWinControl::Resize() { OnResize(this); }
+
+bool TWinControl::WantsKey(Word key) const {
+  return key != VK_RETURN && key != VK_ESCAPE && key != VK_TAB;
+}
+
+void TWinControl::WMKeyDown(TMessage& message) {
+  Word key = static_cast<Word>(message.WParam);
+  const TShiftState shift = KeyDataToShiftState(message.LParam);
+  TCustomForm* form = ParentForm();
+  if (form != nullptr && form != this && form->KeyPreview()) {
+    form->KeyDown(key, shift);
+    if (key == 0) return;
+  }
+  KeyDown(key, shift);
+  if (key == 0) return;
+  if (!WantsKey(key)) {
+    SendDialogKey(key, shift);
+    if (key == 0) {
+      FDialogKeyHandled = true;
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::SendDialogKey(Word& key, TShiftState /*shift*/) {
+  TCustomForm* form = ParentForm();
+  if (form == nullptr) return;
+  if (form->Perform(CM_DIALOGKEY, key, 0) != 0) key = 0;
+}
+
+void TWinControl::WMKeyUp(TMessage& message) {
+  Word key = static_cast<Word>(message.WParam);
+  const TShiftState shift = KeyDataToShiftState(message.LParam);
+  TCustomForm* form = ParentForm();
+  if (form != nullptr && form != this && form->KeyPreview()) {
+    form->KeyUp(key, shift);
+    if (key == 0) return;
+  }
+  KeyUp(key, shift);
+  if (key == 0) return;
+  DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message) {
+  char ch = static_cast<char>(message.WParam & 0xFF);
+  const char original = ch;
+  TCustomForm* form = ParentForm();
+  if (form != nullptr && form != this && form->KeyPreview()) {
+    form->KeyPress(ch);
+    if (ch == 0) return;
+  }
+  KeyPress(ch);
+  if (ch == 0) return;
+  message.WParam = static_cast<unsigned char>(ch);
+  // The widget takes the character from the key event it came with, or a new one when a handler
+  // changed it.
+  if (FPendingKeyEvent != nullptr && FHost) {
+    QKeyEvent* ke = FPendingKeyEvent;
+    FPendingKeyEvent = nullptr;
+    if (ch == original) {
+      FHost->BaseEvent(ke);
+    } else {
+      const QString text = ToQString(AnsiString(1, ch));
+      QKeyEvent changed(QEvent::KeyPress, 0, ke->modifiers(), text);
+      FHost->BaseEvent(&changed);
+    }
+    return;
+  }
+  if (FHost && FPendingKeyEvent == nullptr && FCurrentEvent == nullptr && message.WParam >= 0x20) {
+    // A character sent by code: typed into the widget as if from the keyboard.
+    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, ToQString(AnsiString(1, ch)));
+    FHost->BaseEvent(&typed);
+    return;
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::KeyDown(Word& key, TShiftState shift) { OnKeyDown(this, key, shift); }
+void TWinControl::KeyUp(Word& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+void TWinControl::KeyPress(char& key) { OnKeyPress(this, key); }
+
+void TWinControl::WMSetFocus(TMessage& message) {
+  DefaultHandler(message);
+  if (TCustomForm* form = ParentForm(); form != nullptr && form != this) form->SetFocusedControl(this);
+}
+
+void TWinControl::WMKillFocus(TMessage& message) { DefaultHandler(message); }
+
+void TWinControl::DoEnter() { OnEnter(this); }
+void TWinControl::DoExit() { OnExit(this); }
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* c = this; c != nullptr; c = c->Parent())
+    if (!c->Visible() || !c->Enabled()) return false;
+  return ParentForm() != nullptr;
+}
+
+void TWinControl::SetFocus() {
+  TCustomForm* form = ParentForm();
+  if (!CanFocus()) throw Exception("Cannot focus a disabled or invisible window");
+  HandleNeeded();
+  FHost->Widget()->setFocus(Qt::OtherFocusReason);
+  // Enter and exit do not wait for the window system's focus events, which an inactive window
+  // does not get.
+  if (form != nullptr && form != this) form->SetFocusedControl(this);
+}
+
+bool TWinControl::Focused() const {
+  if (TCustomForm* form = ParentForm(); form != nullptr && form != this)
+    return form->ActiveControl() == this;
+  return FHost && FHost->Widget()->hasFocus();
+}
+
+void TWinControl::InsertControl(TControl* control) {
+  control->FParent = this;
+  FControls.push_back(control);
+  if (auto* wc = dynamic_cast<TWinControl*>(control)) {
+    FTabOrderList.push_back(wc);
+    if (FHandle) {
+      if (wc->HandleAllocated()) {
+        wc->FHost->Widget()->setParent(FHost->Widget());
+        ::orv::SetParent(wc->FHandle, FHandle);
+        wc->UpdateWidgetGeometry();
+        wc->FHost->Widget()->setVisible(wc->Visible());
+      } else {
+        wc->HandleNeeded();
+      }
+    }
+  }
+  const TRect client = ClientRect();
+  control->FAnchorRight = client.Right - (control->Left() + control->Width());
+  control->FAnchorBottom = client.Bottom - (control->Top() + control->Height());
+  if (control->Align() != alNone) Realign();
+  Invalidate();
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  auto it = std::find(FControls.begin(), FControls.end(), control);
+  if (it == FControls.end()) return;
+  FControls.erase(it);
+  if (FMouseControl == control) FMouseControl = nullptr;
+  if (FCaptureControl == control) FCaptureControl = nullptr;
+  if (auto* wc = dynamic_cast<TWinControl*>(control)) {
+    FTabOrderList.erase(std::remove(FTabOrderList.begin(), FTabOrderList.end(), wc), FTabOrderList.end());
+    if (TCustomForm* form = ParentForm()) form->ControlRemoving(wc);
+    // A window cannot live without its parent's: it is made again when the control gets one.
+    if (wc->HandleAllocated()) wc->DestroyWndTree();
+  }
+  control->FParent = nullptr;
+  if (control->Align() != alNone) Realign();
+  Invalidate();
+}
+
+bool TWinControl::ContainsControl(const TControl* control) const {
+  for (const TControl* c = control; c != nullptr; c = c->Parent())
+    if (c == this) return true;
+  return false;
+}
+
+Integer TWinControl::TabOrder() const {
+  if (FParent == nullptr) return -1;
+  const auto& list = FParent->FTabOrderList;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<Integer>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(Integer order) {
+  if (FParent == nullptr) return;
+  auto& list = FParent->FTabOrderList;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  if (order < 0) order = 0;
+  if (order > static_cast<Integer>(list.size())) order = static_cast<Integer>(list.size());
+  list.insert(list.begin() + order, this);
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const { return FTabOrderList; }
+
+const AnsiString& TWinControl::GetText() const {
+  if (WidgetHoldsText() && FHost) FText = TextFromWidget();
+  return FText;
+}
+
+void TWinControl::SetText(const AnsiString& text) {
+  if (GetText() == text) return;
+  if (FHandle) {
+    const AnsiString copy = text;
+    Perform(WM_SETTEXT, 0, PtrLParam(copy.c_str()));
+  } else {
+    FText = text;
+  }
+  TextChanged();
+  Perform(CM_TEXTCHANGED);
+  Invalidate();
+}
+
+void TWinControl::SetBounds(Integer left, Integer top, Integer width, Integer height) {
+  TControl::SetBounds(left, top, width, height);
+}
+
+void TWinControl::BoundsChanged() {
+  UpdateWidgetGeometry();
+  AlignControls();
+}
+
+void TWinControl::UpdateWidgetGeometry() {
+  if (!FHost) return;
+  QWidget* w = FHost->Widget();
+  if (w->isWindow()) {
+    w->move(FLeft, FTop);
+    w->resize(FWidth, FHeight);
+  } else if (w->geometry() != QRect(FLeft, FTop, FWidth, FHeight)) {
+    w->setGeometry(FLeft, FTop, FWidth, FHeight);
+  }
+}
+
+void TWinControl::Realign() { AlignControls(); }
+
+void TWinControl::AlignControls() {
+  TRect r = AlignClientRect();
+  auto place = [](TControl* c, Integer l, Integer t, Integer w, Integer h) {
+    c->FLeft = l;
+    c->FTop = t;
+    c->FWidth = w < 0 ? 0 : w;
+    c->FHeight = h < 0 ? 0 : h;
+    c->BoundsChanged();
+    c->Invalidate();
+  };
+  auto ordered = [this](TAlign align) {
+    std::vector<TControl*> list;
+    for (TControl* c : FControls)
+      if (c->Align() == align && c->Visible()) list.push_back(c);
+    std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+      switch (align) {
+        case alTop: return a->Top() < b->Top();
+        case alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
+        case alLeft: return a->Left() < b->Left();
+        case alRight: return a->Left() + a->Width() > b->Left() + b->Width();
+        default: return false;
+      }
+    });
+    return list;
+  };
+  for (TControl* c : ordered(alTop)) {
+    place(c, r.Left, r.Top, r.Width(), c->Height());
+    r.Top += c->Height();
+  }
+  for (TControl* c : ordered(alBottom)) {
+    place(c, r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
+    r.Bottom -= c->Height();
+  }
+  for (TControl* c : ordered(alLeft)) {
+    place(c, r.Left, r.Top, c->Width(), r.Height());
+    r.Left += c->Width();
+  }
+  for (TControl* c : ordered(alRight)) {
+    place(c, r.Right - c->Width(), r.Top, c->Width(), r.Height());
+    r.Right -= c->Width();
+  }
+  for (TControl* c : ordered(alClient)) place(c, r.Left, r.Top, r.Width(), r.Height());
+  UpdateAnchors();
+}
+
+void TWinControl::UpdateAnchors() {
+  const TRect client = ClientRect();
+  for (TControl* c : FControls) {
+    if (c->Align() != alNone) continue;
+    const TAnchors a = c->Anchors();
+    Integer l = c->Left(), t = c->Top(), w = c->Width(), h = c->Height();
+    if (a.Contains(akRight)) {
+      const Integer right = client.Right - c->FAnchorRight;
+      if (a.Contains(akLeft)) w = right - l;
+      else l = right - w;
+    }
+    if (a.Contains(akBottom)) {
+      const Integer bottom = client.Bottom - c->FAnchorBottom;
+      if (a.Contains(akTop)) h = bottom - t;
+      else t = bottom - h;
+    }
+    if (l != c->Left() || t != c->Top() || w != c->Width() || h != c->Height()) {
+      c->FLeft = l;
+      c->FTop = t;
+      c->FWidth = w < 0 ? 0 : w;
+      c->FHeight = h < 0 ? 0 : h;
+      c->BoundsChanged();
+    }
+  }
+}
+
+void TWinControl::SetParent(TWinControl* parent) { TControl::SetParent(parent); }
+
+void TWinControl::SetVisible(bool value) { TControl::SetVisible(value); }
+
+void TWinControl::VisibleChanged() {
+  if (FHost && FParent != nullptr) FHost->Widget()->setVisible(FVisible);
+}
+
+void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
+
+void TWinControl::EnabledChanged() {
+  if (FHost) FHost->Widget()->setEnabled(FEnabled);
+}
+
+void TWinControl::ColorChanged() {
+  ApplyPalette();
+  for (TControl* c : FControls) c->Perform(CM_PARENTCOLORCHANGED);
+  Invalidate();
+}
+
+void TWinControl::FontChanged() {
+  ApplyFont();
+  for (TControl* c : FControls) c->Perform(CM_PARENTFONTCHANGED);
+  Invalidate();
+}
+
+void TWinControl::ApplyPalette() {
+  if (!FHost) return;
+  QWidget* w = FHost->Widget();
+  QPalette pal = w->palette();
+  const QColor back = ToQColor(FColor);
+  pal.setColor(QPalette::Window, back);
+  pal.setColor(QPalette::Button, back);
+  if (FColor != clBtnFace) pal.setColor(QPalette::Base, back);
+  pal.setColor(QPalette::WindowText, ToQColor(FFont->Color()));
+  pal.setColor(QPalette::ButtonText, ToQColor(FFont->Color()));
+  pal.setColor(QPalette::Text, ToQColor(FFont->Color()));
+  w->setPalette(pal);
+  w->setAutoFillBackground((FControlStyle & csOpaque) != 0);
+}
+
+void TWinControl::ApplyFont() {
+  if (!FHost) return;
+  FHost->Widget()->setFont(FFont->ToQFont());
+  ApplyPalette();
+}
+
+void TWinControl::Invalidate() {
+  if (FHost) FHost->Widget()->update();
+}
+
+void TWinControl::Repaint() {
+  if (FHost) FHost->Widget()->repaint();
+}
+
+}  // namespace orv
