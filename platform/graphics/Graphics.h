@@ -2,9 +2,11 @@
 // pictures with their registry of file formats.
 #pragma once
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <vector>
+#include "platform/classes/Classes.h"
+#include "platform/classes/Sets.h"
+#include "platform/classes/TypeInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Geometry.h"
 #include "platform/rtl/Streams.h"
@@ -19,34 +21,10 @@ namespace orv {
 class EInvalidGraphic : public Exception { public: using Exception::Exception; };
 class EInvalidGraphicOperation : public Exception { public: using Exception::Exception; };
 
-// Change notification of the drawing objects; the handler knows its sender by what it captured.
-using TGraphicsNotify = std::function<void()>;
-
-// A small set over an enumeration of at most 32 values.
-template <class E>
-class TEnumSet {
- public:
-  constexpr TEnumSet() = default;
-  constexpr TEnumSet(std::initializer_list<E> items) { for (E e : items) FBits |= Bit(e); }
-  constexpr bool Contains(E e) const { return (FBits & Bit(e)) != 0; }
-  constexpr TEnumSet& Include(E e) { FBits |= Bit(e); return *this; }
-  constexpr TEnumSet& Exclude(E e) { FBits &= ~Bit(e); return *this; }
-  constexpr bool Empty() const { return FBits == 0; }
-  constexpr std::uint32_t Bits() const { return FBits; }
-  static constexpr TEnumSet FromBits(std::uint32_t bits) { TEnumSet s; s.FBits = bits; return s; }
-  friend constexpr TEnumSet operator+(TEnumSet a, TEnumSet b) { return FromBits(a.FBits | b.FBits); }
-  friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & ~b.FBits); }
-  friend constexpr TEnumSet operator*(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & b.FBits); }
-  friend constexpr bool operator==(TEnumSet, TEnumSet) = default;
- private:
-  static constexpr std::uint32_t Bit(E e) { return 1u << static_cast<unsigned>(e); }
-  std::uint32_t FBits = 0;
-};
-
 // ----- fonts, brushes, pens -----
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TEnumSet<TFontStyle>;
+using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 using TFontCharset = Byte;
 inline constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2,
@@ -56,12 +34,11 @@ inline constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHAR
   EASTEUROPE_CHARSET = 238;
 
 // Base of TFont, TBrush and TPen: OnChange fires after every property change.
-class TGraphicsObject {
+class TGraphicsObject : public TPersistent {
  public:
-  virtual ~TGraphicsObject() = default;
-  TGraphicsNotify OnChange;
+  TNotifyEvent OnChange;
  protected:
-  void Changed() { if (OnChange) OnChange(); }
+  void Changed() { OnChange(this); }
 };
 
 // The face name is kept exactly as given; which family draws it is decided when the font is used
@@ -71,6 +48,7 @@ class TFont : public TGraphicsObject {
  public:
   TFont();
   ~TFont() override;
+  void Assign(TPersistent* source) override;
   void Assign(const TFont& source);
   const AnsiString& Name() const { return FHandle->FaceName; }
   void SetName(const AnsiString& name);
@@ -110,6 +88,7 @@ class TBrush : public TGraphicsObject {
  public:
   TBrush();
   ~TBrush() override;
+  void Assign(TPersistent* source) override;
   void Assign(const TBrush& source);
   TColor Color() const { return FColor; }
   void SetColor(TColor color);
@@ -136,6 +115,7 @@ class TPen : public TGraphicsObject {
  public:
   TPen();
   ~TPen() override;
+  void Assign(TPersistent* source) override;
   void Assign(const TPen& source);
   TColor Color() const { return FColor; }
   void SetColor(TColor color);
@@ -168,12 +148,10 @@ class TGraphic;
 
 // Draws with its Font, Brush and Pen on a device context: a bitmap's own, or one its owner sets
 // (a widget's paint event sets a DC made by CreatePainterDC and clears it before the painter ends).
-class TCanvas {
+class TCanvas : public TPersistent {
  public:
   TCanvas();
   virtual ~TCanvas();
-  TCanvas(const TCanvas&) = delete;
-  TCanvas& operator=(const TCanvas&) = delete;
 
   TFont* Font() const { return FFont.get(); }
   TBrush* Brush() const { return FBrush.get(); }
@@ -222,7 +200,7 @@ class TCanvas {
   // Copies bitmap's srcRect to dest, painting the pixels of colour `transparent` with Brush.
   void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& srcRect, TColor transparent);
 
-  // clNone (-1 as the class library returns it) outside a readable surface.
+  // -1 (not a colour) outside a readable surface, as the class library returns it.
   TColor Pixels(int x, int y);
   void SetPixels(int x, int y, TColor color);
   TRect ClipRect();
@@ -232,14 +210,14 @@ class TCanvas {
   int LockCount() const { return FLockCount; }
   bool TryLock() { if (FLockCount) return false; Lock(); return true; }
 
-  TGraphicsNotify OnChange;
-  TGraphicsNotify OnChanging;
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChanging;
 
  protected:
   // Called when the handle is needed and none is set; a bitmap canvas creates its DC here.
   virtual void CreateHandle() {}
-  void Changing() { if (OnChanging) OnChanging(); }
-  void Changed() { if (OnChange) OnChange(); }
+  void Changing() { OnChanging(this); }
+  void Changed() { OnChange(this); }
   // The handle without selecting anything into it.
   HDC RawHandle() { if (!FHandle) CreateHandle(); return FHandle; }
   HDC FHandle = nullptr;
@@ -268,17 +246,17 @@ using TGraphicClass = const TGraphicClassInfo*;
 
 enum TProgressStage { psStarting, psRunning, psEnding };
 // Sender, stage, percent done, whether the picture can be redrawn now, the changed rectangle, message.
-using TProgressEvent = std::function<void(TGraphic* sender, TProgressStage stage, Byte percentDone,
-                                          bool redrawNow, const TRect& r, const AnsiString& msg)>;
+using TProgressEvent = TEvent<TObject*, TProgressStage, Byte, bool, const TRect&, const AnsiString&>;
 
 // An abstract picture: a bitmap, an icon, a JPEG or GIF picture.
-class TGraphic {
+class TGraphic : public TPersistent {
  public:
-  virtual ~TGraphic() = default;
-  virtual TGraphicClass ClassType() const = 0;
-  AnsiString ClassName() const { return ClassType()->Name; }
-  // Copies source when this class knows its kind; EConvertError "Cannot assign a %s to a %s" else.
-  virtual void Assign(const TGraphic* source);
+  // The kind of this graphic in the picture registry.
+  virtual TGraphicClass GraphicClass() const = 0;
+  // Copies source when this class knows its kind; the class library's assignment error else.
+  void Assign(TPersistent* source) override;
+  // The binary property "Data" (ReadData / WriteData) while the graphic is not empty.
+  void DefineProperties(TFiler& filer) override;
   virtual bool Empty() const = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
@@ -298,7 +276,7 @@ class TGraphic {
   bool Modified() const { return FModified; }
   void SetModified(bool value) { FModified = value; }
 
-  TGraphicsNotify OnChange;
+  TNotifyEvent OnChange;
   TProgressEvent OnProgress;
 
  protected:
@@ -324,9 +302,9 @@ class TBitmap : public TGraphic {
   TBitmap(int width, int height);
   ~TBitmap() override;
   static TGraphicClass Class();
-  TGraphicClass ClassType() const override { return Class(); }
+  TGraphicClass GraphicClass() const override { return Class(); }
 
-  void Assign(const TGraphic* source) override;
+  void Assign(TPersistent* source) override;
   bool Empty() const override;
   int Width() const override;
   int Height() const override;
@@ -382,6 +360,8 @@ class TBitmap : public TGraphic {
   void HandleNeeded();
   void SyncPalette();
   std::unique_ptr<TGdiBitmap> FImage;
+  int FWidth = 0, FHeight = 0;
+  TPixelFormat FPixelFormat = pfDevice;
   std::unique_ptr<TGdiPalette> FPaletteObj;
   std::unique_ptr<TBitmapCanvas> FCanvas;
   TColor FTransparentColor = clDefault;
@@ -390,12 +370,10 @@ class TBitmap : public TGraphic {
 };
 
 // A picture holding any registered kind of graphic.
-class TPicture {
+class TPicture : public TPersistent {
  public:
   TPicture();
-  ~TPicture();
-  TPicture(const TPicture&) = delete;
-  TPicture& operator=(const TPicture&) = delete;
+  ~TPicture() override;
 
   // nullptr while empty; valid until the graphic is replaced.
   TGraphic* Graphic() const { return FGraphic.get(); }
@@ -407,7 +385,10 @@ class TPicture {
   TBitmap* Bitmap();
   int Width() const { return FGraphic ? FGraphic->Width() : 0; }
   int Height() const { return FGraphic ? FGraphic->Height() : 0; }
-  void Assign(const TPicture& source) { SetGraphic(source.Graphic()); }
+  // A picture or a graphic (copied); nullptr empties the picture.
+  void Assign(TPersistent* source) override;
+  // The binary property "Data" (ReadData / WriteData) while the picture holds a graphic.
+  void DefineProperties(TFiler& filer) override;
 
   // The kind is chosen by the file's extension, case-insensitive; EInvalidGraphic
   // "Unknown picture file extension (.ext)" for one nobody registered.
@@ -430,12 +411,12 @@ class TPicture {
   // "Bitmaps (*.bmp)|*.bmp|..." for open and save dialogs.
   static AnsiString FileFilter();
 
-  TGraphicsNotify OnChange;
+  TNotifyEvent OnChange;
   TProgressEvent OnProgress;
 
  private:
   void Attach(std::unique_ptr<TGraphic> graphic);
-  void Changed() { if (OnChange) OnChange(); }
+  void Changed() { OnChange(this); }
   std::unique_ptr<TGraphic> FGraphic;
 };
 
