@@ -120,6 +120,13 @@ class TReader : public TFiler {
   // Skips one value of any type.
   void SkipValue();
   AnsiString ReadStr();    // a short string
+  std::vector<Byte> ReadBinary();            // vaBinary
+  std::vector<AnsiString> ReadSetNames();    // vaSet: its element names
+  // Reads the signature "TPF0" (EReadError "Ungültiges Stream-Format" when absent).
+  void ReadSignature();
+  // The filer flags before a component's class name; inherited and inline components are not
+  // supported and raise EReadError "Ungültiges Stream-Format".
+  void ReadPrefix();
 
  private:
   struct Impl;
@@ -162,6 +169,8 @@ class TWriter : public TFiler {
   void WriteListEnd();
   void WriteStr(const AnsiString& value);   // a short string, at most 255 bytes
   void WriteBinary(const std::vector<Byte>& data);
+  void WriteSetNames(const std::vector<AnsiString>& names);
+  void WriteSignature();
 
  private:
   struct Impl;

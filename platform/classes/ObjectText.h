@@ -19,7 +19,7 @@ class EParserError : public EReadError { public: using EReadError::EReadError; }
 // Text (the whole input) into the binary stream, from "TPF0" to the root's end.
 void ObjectTextToBinary(TStream& input, TStream& output);
 AnsiString ObjectTextToBinary(std::string_view text);
-// A binary stream back into text: two-space indentation, lines ending in CRLF, strings cut into
+// A binary stream back into text: two-space indentation, lines ending in LF, strings cut into
 // pieces of 64 characters joined by " +", binary data in lines of 32 bytes. Raises EReadError for
 // a malformed stream.
 void ObjectBinaryToText(TStream& input, TStream& output);
