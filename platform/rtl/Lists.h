@@ -85,7 +85,11 @@ class TStringList {
   struct Item { AnsiString S; void* Object = nullptr; };
   int CompareStrings(const AnsiString& a, const AnsiString& b) const;
   void Changed();
+  Integer AddSorted(const AnsiString& s, void* object);
+  void InsertItem(Integer index, const AnsiString& s, void* object);
+  void QuickSort(Integer lo, Integer hi, const std::function<int(const TStringList&, Integer, Integer)>& compare);
   std::vector<Item> FItems;
+  int FUpdateCount = 0;   // bulk changes report OnChange once, at their end
   bool FSorted = false;
   bool FCaseSensitive = false;
   TDuplicates FDuplicates = dupIgnore;
