@@ -3,6 +3,7 @@
 
 #include <unordered_map>
 #include <vector>
+#include "platform/win/Immortal.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/LastError.h"
 #include "platform/win/NameKey.h"
@@ -26,8 +27,8 @@ struct TAtomTable {
 };
 
 TAtomTable& Table() {
-  static TAtomTable table;
-  return table;
+  static winimpl::TImmortal<TAtomTable> table;
+  return table.Get();
 }
 
 // "#123" names the integer atom 123; returns -1 when the name is not of that form, 0 when the

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
+#include "platform/win/Immortal.h"
 #include "platform/win/LastError.h"
 
 namespace orv {
@@ -22,8 +23,8 @@ struct THookChain {
 };
 
 THookChain& Chain() {
-  static THookChain chain;
-  return chain;
+  static winimpl::TImmortal<THookChain> chain;
+  return chain.Get();
 }
 
 HHOOK Install(int idHook, HOOKPROC proc) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <deque>
+#include "platform/win/Immortal.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Hooks.h"
 #include "platform/win/LastError.h"
@@ -28,8 +29,8 @@ struct TQueueState {
 };
 
 TQueueState& State() {
-  static TQueueState state;
-  return state;
+  static winimpl::TImmortal<TQueueState> state;
+  return state.Get();
 }
 
 bool Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide) {

@@ -2,6 +2,7 @@
 #include <array>
 #include <utility>
 #include <vector>
+#include "platform/win/Immortal.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/win/WindowObjects.h"
 
@@ -17,8 +18,8 @@ struct TInstancePool {
 };
 
 TInstancePool& Pool() {
-  static TInstancePool pool;
-  return pool;
+  static winimpl::TImmortal<TInstancePool> pool;
+  return pool.Get();
 }
 
 template <std::size_t I>

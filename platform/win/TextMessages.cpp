@@ -46,6 +46,17 @@ std::basic_string<TChar> TextIn(const std::basic_string<TChar>& buffer, LRESULT 
   return buffer.substr(0, n);
 }
 
+// Longer texts are not converted: no window holds one, and a buffer for it is not made.
+constexpr std::uint64_t MaxConvertedText = 1u << 24;
+
+// A temporary buffer for the procedure's text: the caller's capacity, but no more than the text
+// needs, so a large capacity never makes a large buffer.
+std::size_t BufferUnits(WNDPROC proc, HWND hwnd, WPARAM capacity) {
+  LRESULT length = proc(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::uint64_t need = length < 0 ? 1 : static_cast<std::uint64_t>(length) + 1;
+  return static_cast<std::size_t>(std::min<std::uint64_t>({capacity, need, MaxConvertedText}));
+}
+
 template <class TChar>
 LRESULT CopyOut(const std::basic_string<TChar>& text, WPARAM capacity, LPARAM lp) {
   TChar* out = LParamPtr<TChar>(lp);
@@ -90,13 +101,13 @@ LRESULT NarrowToWide(WNDPROC proc, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_GETTEXT: {
       if (w == 0 || l == 0) return 0;
-      WideString buffer(w, u'\0');
-      LRESULT r = proc(hwnd, msg, w, PtrLParam(buffer.data()));
+      WideString buffer(BufferUnits(proc, hwnd, w), u'\0');
+      LRESULT r = proc(hwnd, msg, buffer.size(), PtrLParam(buffer.data()));
       return CopyOut(WideToAnsi(TextIn(buffer, r)), w, l);
     }
     case WM_GETTEXTLENGTH: {
       LRESULT length = proc(hwnd, msg, w, l);
-      if (length <= 0) return length;
+      if (length <= 0 || static_cast<std::uint64_t>(length) > MaxConvertedText) return length;
       WideString buffer(static_cast<std::size_t>(length) + 1, u'\0');
       LRESULT r = proc(hwnd, WM_GETTEXT, buffer.size(), PtrLParam(buffer.data()));
       return static_cast<LRESULT>(WideToAnsi(TextIn(buffer, r)).size());
@@ -133,14 +144,13 @@ LRESULT WideToNarrow(WNDPROC proc, HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     case WM_GETTEXT: {
       if (w == 0 || l == 0) return 0;
       // Room for a double-byte code page: two bytes a character.
-      WPARAM bytes = w * 2;
-      AnsiString buffer(bytes, '\0');
-      LRESULT r = proc(hwnd, msg, bytes, PtrLParam(buffer.data()));
+      AnsiString buffer(BufferUnits(proc, hwnd, w > MaxConvertedText ? w : w * 2), '\0');
+      LRESULT r = proc(hwnd, msg, buffer.size(), PtrLParam(buffer.data()));
       return CopyOut(AnsiToWide(TextIn(buffer, r)), w, l);
     }
     case WM_GETTEXTLENGTH: {
       LRESULT length = proc(hwnd, msg, w, l);
-      if (length <= 0) return length;
+      if (length <= 0 || static_cast<std::uint64_t>(length) > MaxConvertedText) return length;
       AnsiString buffer(static_cast<std::size_t>(length) + 1, '\0');
       LRESULT r = proc(hwnd, WM_GETTEXT, buffer.size(), PtrLParam(buffer.data()));
       return static_cast<LRESULT>(AnsiToWide(TextIn(buffer, r)).size());

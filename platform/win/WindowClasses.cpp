@@ -1,5 +1,6 @@
 // Window classes: registration by name and module instance, lookup and removal.
 #include <unordered_map>
+#include "platform/win/Immortal.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Atoms.h"
 #include "platform/win/LastError.h"
@@ -24,18 +25,20 @@ struct TClassKeyHash {
 };
 
 std::unordered_map<TClassKey, std::unique_ptr<TWindowClass>, TClassKeyHash>& Classes() {
-  static std::unordered_map<TClassKey, std::unique_ptr<TWindowClass>, TClassKeyHash> classes;
-  return classes;
+  static TImmortal<std::unordered_map<TClassKey, std::unique_ptr<TWindowClass>, TClassKeyHash>> classes;
+  return classes.Get();
 }
 
 std::unordered_map<WNDPROC, bool>& ProcKinds() {
-  static std::unordered_map<WNDPROC, bool> kinds{{&DefWindowProcA, false}, {&DefWindowProcW, true}};
-  return kinds;
+  static TImmortal<std::unordered_map<WNDPROC, bool>> kinds;
+  return kinds.Get();
 }
 
 }  // namespace
 
 bool ProcIsUnicode(WNDPROC proc, bool otherwise) {
+  if (proc == &DefWindowProcA) return false;
+  if (proc == &DefWindowProcW) return true;
   auto& kinds = ProcKinds();
   auto it = kinds.find(proc);
   return it == kinds.end() ? otherwise : it->second;

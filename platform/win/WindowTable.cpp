@@ -1,5 +1,6 @@
 // The handle table of window objects: creation, destruction, parents, window longs and class names.
 #include <algorithm>
+#include "platform/win/Immortal.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Atoms.h"
 #include "platform/win/LastError.h"
@@ -25,8 +26,8 @@ struct TWindowTable {
 };
 
 TWindowTable& Table() {
-  static TWindowTable table;
-  return table;
+  static TImmortal<TWindowTable> table;
+  return table.Get();
 }
 
 HWND Allocate(std::unique_ptr<TWindowObject> obj) {

@@ -136,6 +136,14 @@ TEST_F(TextConversion, ShortBuffersAreCutAndTerminated) {
     char16_t wide[4] = {u'x', u'x', u'x', u'x'};
     EXPECT_EQ(GetWindowTextW(c.Target, wide, 3), 2);
     EXPECT_EQ(WideString(wide), u"\u20AC" "b");
+    // A capacity far beyond the text (as a caller may pass for a buffer it knows is big enough)
+    // makes no buffer of that size on the way.
+    char big[16] = {};
+    EXPECT_EQ(SendMessageA(c.Target, WM_GETTEXT, WPARAM(1) << 62, PtrLParam(big)), 6);
+    EXPECT_EQ(std::string(big), "\x80" "bcdef");
+    char16_t bigWide[16] = {};
+    EXPECT_EQ(SendMessageW(c.Target, WM_GETTEXT, WPARAM(1) << 62, PtrLParam(bigWide)), 6);
+    EXPECT_EQ(WideString(bigWide), u"\u20AC" "bcdef");
     // Capacity 0 writes nothing.
     EXPECT_EQ(SendMessageA(c.Target, WM_GETTEXT, 0, PtrLParam(narrow)), 0);
     EXPECT_EQ(narrow[0], '\x80');
