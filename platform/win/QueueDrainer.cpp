@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QObject>
 #include <QPointer>
+#include "platform/win/Immortal.h"
 #include "platform/win/QueueInternal.h"
 
 namespace orv::winimpl {
@@ -27,8 +28,8 @@ class TQueueDrainer : public QObject {
 
 // Owned by the application object, so it goes with it; a later application gets a new one.
 QPointer<TQueueDrainer>& Drainer() {
-  static QPointer<TQueueDrainer> drainer;
-  return drainer;
+  static TImmortal<QPointer<TQueueDrainer>> drainer;
+  return drainer.Get();
 }
 
 }  // namespace

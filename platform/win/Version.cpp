@@ -1,7 +1,10 @@
-// The version and platform provider, and MessageBeep's replaceable sink.
+// The version and platform provider, the computer name, and MessageBeep's replaceable sink.
 #include "platform/win/Version.h"
 
 #include <algorithm>
+#include "platform/rtl/CodePages.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/win/LastError.h"
 
 namespace orv {
 
@@ -35,6 +38,37 @@ bool GetVersionExA(OSVERSIONINFOA* info) {
   info->szCSDVersion[n] = 0;
   return true;
 }
+
+AnsiString ComputerName() {
+  AnsiString host = GetComputerName();
+  host = host.substr(0, host.find('.'));
+  if (host.size() > MAX_COMPUTERNAME_LENGTH) host.resize(MAX_COMPUTERNAME_LENGTH);
+  return UpperCase(host);
+}
+
+namespace {
+
+template <class TString>
+bool CopyName(const TString& name, typename TString::value_type* buffer, DWORD* size) {
+  if (size == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (buffer == nullptr || *size <= name.size()) {
+    *size = static_cast<DWORD>(name.size() + 1);
+    SetLastError(ERROR_BUFFER_OVERFLOW);
+    return false;
+  }
+  name.copy(buffer, name.size());
+  buffer[name.size()] = 0;
+  *size = static_cast<DWORD>(name.size());
+  return true;
+}
+
+}  // namespace
+
+bool GetComputerNameA(char* buffer, DWORD* size) { return CopyName(ComputerName(), buffer, size); }
+bool GetComputerNameW(char16_t* buffer, DWORD* size) { return CopyName(AnsiToWide(ComputerName()), buffer, size); }
 
 bool MessageBeep(UINT type) {
   if (auto sink = BeepSink()) sink(type);

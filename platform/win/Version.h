@@ -1,5 +1,5 @@
 // The version and platform provider (platform id, major/minor version, locale flags) that tests can
-// set, and small system services: MessageBeep.
+// set, and small system services: the computer name and MessageBeep.
 #pragma once
 #include <functional>
 #include "platform/win/WinTypes.h"
@@ -34,6 +34,14 @@ struct OSVERSIONINFOA {
   char szCSDVersion[128] = {};
 };
 bool GetVersionExA(OSVERSIONINFOA* info);
+
+// The computer name: the host name up to its first dot, a-z upper-cased, at most
+// MAX_COMPUTERNAME_LENGTH characters. *size is the buffer's capacity with the terminator; on
+// success it becomes the name's length, when too small the capacity needed (ERROR_BUFFER_OVERFLOW).
+inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
+AnsiString ComputerName();
+bool GetComputerNameA(char* buffer, DWORD* size);
+bool GetComputerNameW(char16_t* buffer, DWORD* size);
 
 // type is a message-box icon kind (MB_ICON*). Sounds nothing by itself; the forms layer or a test may install a sink.
 bool MessageBeep(UINT type);

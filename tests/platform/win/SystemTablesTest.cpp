@@ -1,7 +1,9 @@
 // The fixed system tables: colours, metrics, key state, scan codes and names, version provider.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include "platform/win/Keyboard.h"
+#include "platform/win/LastError.h"
 #include "platform/win/SysColors.h"
 #include "platform/win/Version.h"
 
@@ -100,6 +102,31 @@ TEST(SystemTables, ScanCodesCharactersAndKeyNames) {
   char16_t buffer[4] = {u'x', u'x', u'x', u'x'};
   EXPECT_EQ(GetKeyNameTextW(lp(0x53, true), buffer, 4), 3);
   EXPECT_EQ(WideString(buffer), u"Del");
+}
+
+TEST(SystemTables, ComputerNameIsTheShortUpperCaseHostName) {
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  std::string expected(host);
+  expected = expected.substr(0, expected.find('.')).substr(0, MAX_COMPUTERNAME_LENGTH);
+  for (char& c : expected)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  EXPECT_EQ(ComputerName(), expected);
+
+  char buffer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof buffer;
+  ASSERT_TRUE(GetComputerNameA(buffer, &size));
+  EXPECT_EQ(size, expected.size());
+  EXPECT_EQ(std::string(buffer), expected);
+  // Too small: nothing written, the needed capacity reported.
+  char16_t small[1] = {u'x'};
+  size = 1;
+  if (!expected.empty()) {
+    EXPECT_FALSE(GetComputerNameW(small, &size));
+    EXPECT_EQ(GetLastError(), ERROR_BUFFER_OVERFLOW);
+    EXPECT_EQ(size, expected.size() + 1);
+    EXPECT_EQ(small[0], u'x');
+  }
 }
 
 TEST(SystemTables, MessageBeepGoesToTheInstalledSink) {
