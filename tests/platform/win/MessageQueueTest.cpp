@@ -102,6 +102,29 @@ TEST_F(MessageQueue, AHookThatDoesNotPassOnEndsTheChainAndMayRemoveItself) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HOOK_FILTER);
 }
 
+TEST_F(MessageQueue, RemovingHooksWhileTheChainRunsNeitherCutsNorBreaksIt) {
+  HHOOK oldest = nullptr, middle = nullptr, newest = nullptr;
+  oldest = Hook([&](int code, WPARAM w, LPARAM lp) -> LRESULT {
+    gHookLog.push_back("oldest");
+    return CallNextHookEx(oldest, code, w, lp);
+  });
+  middle = Hook([&](int code, WPARAM w, LPARAM lp) -> LRESULT {
+    gHookLog.push_back("middle");
+    return CallNextHookEx(middle, code, w, lp);
+  });
+  newest = Hook([&](int code, WPARAM w, LPARAM lp) -> LRESULT {
+    gHookLog.push_back("newest");
+    // Gone for later messages; this one still reaches the oldest, and the middle is skipped.
+    EXPECT_TRUE(UnhookWindowsHookEx(newest));
+    EXPECT_TRUE(UnhookWindowsHookEx(middle));
+    return CallNextHookEx(newest, code, w, lp);
+  });
+  PostMessageW(FWnd, WM_USER, 0, 0);
+  PostMessageW(FWnd, WM_USER, 0, 0);
+  DrainPostedMessages();
+  EXPECT_EQ(gHookLog, (std::vector<std::string>{"newest", "oldest", "oldest"}));
+}
+
 TEST_F(MessageQueue, PeekFiltersLeavesOrTakesAndQuitComesLast) {
   PostQuitMessage(3);
   PostMessageW(FWnd, WM_USER, 1, 0);
