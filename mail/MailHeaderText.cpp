@@ -132,7 +132,8 @@ constexpr size_t kPlainLimit = 900;
 
 AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset) {
   const AnsiString q = EncodeQuotedPrintable(text, true);
-  if (q == text && text.size() <= kPlainLimit) return AnsiString(text);
+  if (q == text && text.size() <= kPlainLimit && text.find(';') == std::string_view::npos)
+    return AnsiString(text);
   return EncodeWords(text, charset, [](unsigned char c) {
     return c > 32 && c <= 126 && c != '=' && c != '"' && c != '\'' && c != '(' && c != ')' &&
            c != '<' && c != '>' && c != '?' && c != '_' && c != ',' && c != ';';

@@ -1,0 +1,180 @@
+// Behaviour of the message model: header lines, address fields, recipient lists and reset.
+#include <gtest/gtest.h>
+#include "mail/VudeMail.h"
+
+namespace orv {
+namespace {
+
+TEST(HeaderLines, ValuesAndParameters) {
+  TMailPart p;
+  p.SetHeaderValue("Content-Type", "text/plain");
+  p.SetHeaderParam("Content-Type", "charset", "\"iso-8859-1\"");
+  EXPECT_EQ(p.Header()[0], "Content-Type: text/plain; charset=\"iso-8859-1\"");
+  p.SetHeaderValue("content-type", "text/html");
+  EXPECT_EQ(p.Header()[0], "Content-Type: text/html; charset=\"iso-8859-1\"") << "parameters stay";
+  EXPECT_EQ(p.GetContentType(), "text/html");
+  EXPECT_EQ(p.GetHeaderParam("Content-Type", "CHARSET"), "iso-8859-1");
+  p.SetHeaderParam("Content-Type", "charset", "x");
+  EXPECT_EQ(p.Header()[0], "Content-Type: text/html; charset=x");
+  p.SetHeaderParam("X-New", "p", "v");
+  EXPECT_EQ(p.Header()[1], "X-New:; p=v");
+  EXPECT_EQ(p.GetHeaderValue("X-New"), "");
+  EXPECT_TRUE(p.HasHeaderParam("X-New", "p"));
+  EXPECT_FALSE(p.HasHeaderParam("X-New", "q"));
+  p.SetHeaderValue("Subject", "one");
+  p.SetHeaderValue("Subject", "");
+  EXPECT_FALSE(p.HasHeader("Subject"));
+  p.SetHeaderValue("Content-Type", "");
+  p.SetHeaderValue("Content-Type", "a/b");
+  EXPECT_EQ(p.Header().back(), "Content-Type: a/b") << "set again, the field goes to the end";
+  p.SetHeaderValue("X-Evil", "a\r\nBcc: victim@example.org");
+  EXPECT_EQ(p.Header().size(), 3u);
+  EXPECT_EQ(p.GetSource().find("\r\nBcc:"), std::string::npos) << "a value never starts a line";
+}
+
+TEST(HeaderLines, QuotesGuardColonsAndSemicolons) {
+  TMailPart p;
+  p.Header() = {"X-A: \"a;b\"; q=\"1;2\"", "X-B:  'word'  ", "X-C: \"\"'x'\"\"",
+                "Content-Disposition: attachment; filename=\"r\\\"s;t.txt\""};
+  EXPECT_EQ(p.GetHeaderValue("X-A"), "a;b");
+  EXPECT_EQ(p.GetHeaderParam("X-A", "q"), "1;2");
+  EXPECT_EQ(p.GetHeaderValue("X-B"), "word");
+  EXPECT_EQ(p.GetHeaderParam("Content-Disposition", "filename"), "r\\\"s;t.txt");
+  EXPECT_EQ(TMailPart::FindHeaderLine(&p.Header(), "x-", 1), 1);
+  EXPECT_EQ(TMailPart::FindHeaderLine(&p.Header(), "x-", 5), -1);
+  EXPECT_EQ(TMailPart::FindHeaderLine(nullptr, "x-", 0), -1);
+}
+
+struct TAddressCase { const char* Value; const char* Name; const char* Address; };
+
+TEST(AddressField, EveryFormGivesTheBareAddress) {
+  const TAddressCase cases[] = {
+      {"John Smith <john@example.org>", "John Smith", "john@example.org"},
+      {"\"Smith, John\" <john@example.org>", "Smith, John", "john@example.org"},
+      {"john@example.org (John Smith)", "John Smith", "john@example.org"},
+      {"<john@example.org>", "", "john@example.org"},
+      {"john@example.org", "", "john@example.org"},
+      {"\"O\\\"Brien \\\\ Co\" <ob@example.org>", "O\"Brien \\ Co", "ob@example.org"},
+      {"=?iso-8859-1?Q?J=F6rg?= <j@example.org>", "J\xF6rg", "j@example.org"},
+  };
+  for (const TAddressCase& c : cases) {
+    TMailMessage m;
+    m.Header().push_back(AnsiString("From: ") + c.Value);
+    AnsiString name, address;
+    m.GetAddressField("From", name, address);
+    EXPECT_EQ(name, c.Name) << c.Value;
+    EXPECT_EQ(address, c.Address) << c.Value;
+  }
+}
+
+TEST(AddressField, FromAndReplyToWriteQuotedOrEncodedNames) {
+  TMailMessage m;
+  m.SetFrom("Anna Bell", "anna@example.org");
+  EXPECT_EQ(m.GetHeaderValue("From"), "\"Anna Bell\" <anna@example.org>");
+  m.SetFrom("Ren\xE9 Dupont", "r@example.org");
+  EXPECT_EQ(m.Header()[0], "From: =?iso-8859-1?Q?Ren=E9=20Dupont?= <r@example.org>");
+  AnsiString name, address;
+  m.GetAddressField("From", name, address);
+  EXPECT_EQ(name, "Ren\xE9 Dupont");
+  m.SetFrom("", "solo@example.org");
+  EXPECT_EQ(m.Header()[0], "From: <solo@example.org>");
+  EXPECT_EQ(m.FromAddress(), "solo@example.org");
+  m.SetReplyTo("Q \"uote\"", "r@example.org");
+  m.GetAddressField("Reply-To", name, address);
+  EXPECT_EQ(name, "Q \"uote\"");
+  EXPECT_EQ(address, "r@example.org");
+  m.SetFrom("x", "");
+  EXPECT_FALSE(m.HasHeader("From"));
+}
+
+TEST(AddressField, LineBreaksInAddressesAreRefused) {
+  const char* bad[] = {"a@example.org\r\nBcc: b@example.org", "a@example.org\n", "\ra"};
+  for (const char* a : bad) {
+    TMailMessage m;
+    EXPECT_THROW(m.SetFrom("n", a), EMailError) << a;
+    EXPECT_THROW(m.SetReplyTo("", a), EMailError) << a;
+    EXPECT_THROW(m.ToRecipients().AddRecipient("", a), EMailError) << a;
+    EXPECT_TRUE(m.Header().empty()) << "nothing was written for " << a;
+  }
+  try {
+    TMailMessage m;
+    m.BccRecipients().AddRecipient("", "x@example.org\r\nDATA");
+    FAIL() << "no exception";
+  } catch (const EMailError& e) {
+    EXPECT_NE(e.Message().find("x@example.org\\r\\nDATA"), std::string::npos) << e.Message();
+  }
+}
+
+TEST(Recipients, AddClearParseAndCommaText) {
+  TMailMessage m;
+  m.SetSubject("s");
+  m.ToRecipients().AddRecipient("", "a@example.org");
+  m.SetFrom("", "f@example.org");
+  m.ToRecipients().AddRecipient("", "a@example.org");
+  EXPECT_EQ(m.Header().back(), "To: <a@example.org>, <a@example.org>") << "moved to the end";
+  m.ToRecipients().AddRecipient("Smith, J", "j@example.org");
+  EXPECT_EQ(m.ToRecipients().RecipientCount(), 3);
+  EXPECT_EQ(m.ToRecipients().Names()[2], "Smith, J");
+  m.BccRecipients().AddRecipient("", "b1@example.org");
+  m.BccRecipients().AddRecipient("", "b2@example.org");
+  EXPECT_EQ(m.BccRecipients().AddressesCommaText(), "b1@example.org,b2@example.org");
+  m.ToRecipients().ClearRecipients();
+  EXPECT_FALSE(m.HasHeader("To"));
+  EXPECT_EQ(m.ToRecipients().RecipientCount(), 0);
+  EXPECT_EQ(m.CcRecipients().AddressesCommaText(), "");
+}
+
+TEST(Recipients, ReadBackAfterTheHeaderChangesEvenAtTheSameLength) {
+  TMailMessage m;
+  m.ToRecipients().AddRecipient("", "aaa@example.org");
+  EXPECT_EQ(m.ToRecipients().AddressesCommaText(), "aaa@example.org");
+  m.Header()[0] = "To: <bbb@example.org>";
+  EXPECT_EQ(m.ToRecipients().AddressesCommaText(), "bbb@example.org");
+  m.Header() = {"To: x@example.org (X), \"Y\" <y@example.org>; <z@example.org>",
+                "Cc: c@example.org", "To: w@example.org"};
+  EXPECT_EQ(m.ToRecipients().AddressesCommaText(),
+            "x@example.org,y@example.org,z@example.org,w@example.org");
+  EXPECT_EQ(m.ToRecipients().Names()[0], "X");
+  EXPECT_EQ(m.ToRecipients().Names()[1], "Y");
+}
+
+TEST(Message, ResetLeavesAnEmptyMessage) {
+  TMailMessage m;
+  m.SetFrom("F", "f@example.org");
+  m.SetSubject("Hello World");
+  EXPECT_EQ(m.GetHeaderValue("Subject"), "=?iso-8859-1?Q?Hello=20World?=");
+  m.BccRecipients().AddRecipient("", "b@example.org");
+  m.SetMessageId("10.0.0.1");
+  m.SetTextPlain("body");
+  m.AttachBytes("data", "/tmp/a.bin", false, "application/octet-stream");
+  m.BuildBody();
+  m.ResetMessage();
+  EXPECT_TRUE(m.Header().empty());
+  EXPECT_TRUE(m.Body().empty());
+  EXPECT_TRUE(m.SubParts().empty());
+  EXPECT_TRUE(m.Attachments().empty());
+  EXPECT_EQ(m.TextPart(), nullptr);
+  EXPECT_EQ(m.MixedPart(), nullptr);
+  EXPECT_FALSE(m.NeedsRebuild());
+  EXPECT_EQ(m.BccRecipients().RecipientCount(), 0);
+  m.SetTextPlain("again");
+  EXPECT_EQ(m.TextPart(), &m);
+}
+
+TEST(Message, MessageIdKeepsIPv4AndNeverABareIPv6Address) {
+  TMailMessage m;
+  m.SetMessageId("192.168.1.20");
+  const AnsiString v4 = m.GetHeaderValue("Message-ID");
+  EXPECT_EQ(v4.front(), '<');
+  EXPECT_EQ(v4.substr(v4.size() - 14), "@192.168.1.20>");
+  const size_t dot1 = v4.find('.');
+  EXPECT_EQ(dot1, 15u) << "yyyymmddhhnnss before the first dot: " << v4;
+  m.SetMessageId("fe80::1");
+  const AnsiString v6 = m.GetHeaderValue("Message-ID");
+  const AnsiString host = v6.substr(v6.find('@') + 1);
+  EXPECT_EQ(host.find(':'), std::string::npos) << v6;
+  EXPECT_GT(host.size(), 1u) << v6;
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,281 @@
+// Behaviour of the MIME tree: restructuring, text parts, attachments, embedded files, body layout.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include "mail/VudeMail.h"
+#include "platform/win/MimeTypes.h"
+
+namespace orv {
+namespace {
+
+class TFakeMimeTypes : public IMimeTypeMap {
+ public:
+  AnsiString TypeForExtension(std::string_view ext) override {
+    static const std::map<std::string, std::string, std::less<>> m = {
+        {".gif", "image/gif"}, {".png", "image/png"}, {".pdf", "application/pdf"}};
+    auto it = m.find(ext);
+    return it == m.end() ? AnsiString() : it->second;
+  }
+  AnsiString ExtensionForType(std::string_view type) override {
+    if (type == "image/gif") return ".gif";
+    if (type == "application/pdf") return ".pdf";
+    return {};
+  }
+};
+
+// A message with the system's type table replaced by a small fixed one.
+class MimeTree : public ::testing::Test {
+ protected:
+  void SetUp() override { SetMimeTypeMap(std::make_unique<TFakeMimeTypes>()); }
+  void TearDown() override { SetMimeTypeMap(nullptr); }
+  static std::string Shape(const TMailPart& p) {
+    std::string s = p.GetContentType();
+    if (!p.SubParts().empty()) {
+      s += "(";
+      for (size_t i = 0; i < p.SubParts().size(); ++i) s += (i ? "," : "") + Shape(*p.SubParts()[i]);
+      s += ")";
+    }
+    return s;
+  }
+  TMailMessage M;
+};
+
+TEST_F(MimeTree, TreesForEveryMixOfTextsFilesAndAttachments) {
+  struct TCase { const char* Name; bool Html; int Embedded; int Attached; const char* Tree; };
+  const TCase cases[] = {
+      {"plain only", false, 0, 0, "text/plain"},
+      {"html and plain", true, 0, 0, "multipart/alternative(text/plain,text/html)"},
+      {"plain and embedded", false, 1, 0, "multipart/related(text/plain,image/gif)"},
+      {"both and embedded", true, 2, 0,
+       "multipart/related(multipart/alternative(text/plain,text/html),image/gif,image/gif)"},
+      {"both and attached", true, 0, 1,
+       "multipart/mixed(multipart/alternative(text/plain,text/html),application/pdf)"},
+      {"everything", true, 1, 2,
+       "multipart/mixed(multipart/related(multipart/alternative(text/plain,text/html),image/gif),"
+       "application/pdf,application/pdf)"},
+      {"one attachment alone", false, 0, 1, "application/pdf"},
+  };
+  for (const TCase& c : cases) {
+    M.ResetMessage();
+    if (c.Html) M.SetTextHtml("<p>hi</p>");
+    if (c.Name != std::string("one attachment alone")) M.SetTextPlain("hi");
+    for (int i = 0; i < c.Embedded; ++i) M.AttachBytes("GIF89a", "/p/pic" + std::to_string(i) + ".gif", true, "");
+    for (int i = 0; i < c.Attached; ++i) M.AttachBytes("%PDF", "/p/doc" + std::to_string(i) + ".pdf", false, "");
+    M.BuildBody();
+    EXPECT_EQ(Shape(M), c.Tree) << c.Name;
+    EXPECT_FALSE(M.NeedsRebuild()) << c.Name;
+  }
+}
+
+TEST_F(MimeTree, PlainTextAloneIsTheMessageItself) {
+  M.SetTextPlain("Hello");
+  M.BuildBody();
+  EXPECT_EQ(M.Header()[0], "Mime-Version: 1.0");
+  EXPECT_EQ(M.GetHeaderValue("X-Mailer"), MailerName);
+  EXPECT_EQ(M.GetHeaderValue("Content-Type"), "text/plain");
+  EXPECT_EQ(M.GetHeaderParam("Content-Type", "charset"), "iso-8859-1");
+  EXPECT_EQ(M.GetHeaderValue("Content-Transfer-Encoding"), "quoted-printable");
+  EXPECT_EQ(M.GetHeaderValue("Content-Disposition"), "inline");
+  EXPECT_EQ(M.Body(), "Hello\r\n") << "no preamble";
+  EXPECT_EQ(M.GetHeaderValue("Content-Length"), "7");
+}
+
+TEST_F(MimeTree, BodyLayoutOfBothTextsAndOneEmbeddedFile) {
+  M.EmbedMethod = emContentID;
+  M.SetTextHtml("<img src=\"CID:LOGO.GIF\">");
+  M.SetTextPlain("See the logo.");
+  M.AttachBytes("GIF89a", "/pics/logo.gif", true, "");
+  M.BuildBody();
+  const AnsiString r = M.GetBoundary();
+  const TMailPart* alt = M.AlternativePart();
+  ASSERT_NE(alt, nullptr);
+  const AnsiString l = alt->GetBoundary();
+  EXPECT_NE(r.find("_related"), std::string::npos);
+  EXPECT_NE(l.find("_alternative"), std::string::npos);
+  const TMailPart* text = M.TextPart();
+  const TMailPart* html = M.HtmlPart();
+  const TMailPart* pic = M.Attachments().at(0);
+  auto headerOf = [](const TMailPart* p) {
+    std::string h;
+    for (const AnsiString& x : p->Header()) h += x + "\r\n";
+    return h;
+  };
+  const std::string expected =
+      "This is a multipart message in mime format.\r\n"
+      "\r\n--" + r + "\r\n" + headerOf(alt) + "\r\n" +
+      "\r\n--" + l + "\r\n" + headerOf(text) + "\r\nSee the logo.\r\n" +
+      "\r\n--" + l + "\r\n" + headerOf(html) + "\r\n<img src=3D\"CID:LOGO.GIF\">\r\n" +
+      "\r\n--" + l + "--\r\n" +
+      "\r\n--" + r + "\r\n" + headerOf(pic) + "\r\nR0lGODlh\r\n" +
+      "\r\n--" + r + "--\r\n";
+  EXPECT_EQ(M.Body(), expected);
+  EXPECT_EQ(text->Header().size(), 4u);
+  EXPECT_EQ(pic->Header().size(), 6u);
+  EXPECT_EQ(pic->GetHeaderValue("Content-ID"), "<LOGO.GIF>");
+  EXPECT_FALSE(pic->HasHeader("Content-Location"));
+  EXPECT_EQ(pic->Header()[2], "X-VudeMail-Attachment: \"logo.gif\"; embedded=yes");
+  EXPECT_EQ(M.GetHeaderValue("Content-Length"), std::to_string(M.Body().size()));
+  EXPECT_EQ(M.GetHeaderValue("Content-Type"), "multipart/related");
+}
+
+TEST_F(MimeTree, EmbeddingByLocationAndAttachmentHeaders) {
+  M.SetTextPlain("x");
+  M.AttachBytes("GIF89a", "/a/b/Pic One.gif", true, "");
+  M.AttachBytes("data", "/a/b/Unknown.xyz", false, "");
+  M.BuildBody();
+  const TMailPart* pic = M.Attachments().at(0);
+  const TMailPart* att = M.Attachments().at(1);
+  EXPECT_EQ(pic->GetHeaderValue("Content-Location"), M.ContentLocationBase + "Pic One.gif");
+  EXPECT_FALSE(pic->HasHeader("Content-ID"));
+  EXPECT_EQ(att->GetContentType(), "application/octet-stream");
+  EXPECT_EQ(att->Header()[0],
+            "Content-Type: application/octet-stream; name=\"Unknown.xyz\"");
+  EXPECT_EQ(att->GetHeaderValue("Content-Disposition"), "attachment");
+  EXPECT_EQ(att->GetHeaderParam("Content-Disposition", "filename"), "Unknown.xyz");
+  EXPECT_EQ(att->GetHeaderParam("X-VudeMail-Attachment", "embedded"), "no");
+  EXPECT_EQ(M.AttachmentFileName(*att), "Unknown.xyz");
+  const AnsiString body = M.Body();
+  EXPECT_EQ(body.substr(body.size() - M.GetBoundary().size() - 8), "\r\n--" + M.GetBoundary() + "--\r\n");
+}
+
+TEST_F(MimeTree, PlainAfterHtmlComesFirstAndEmbeddedFilesKeepTheirOrder) {
+  M.SetTextHtml("<b>h</b>");
+  EXPECT_EQ(M.HtmlPart(), &M);
+  M.SetTextPlain("p");
+  ASSERT_NE(M.AlternativePart(), nullptr);
+  EXPECT_EQ(M.AlternativePart()->SubParts().at(0), M.TextPart());
+  EXPECT_EQ(M.AlternativePart()->SubParts().at(1), M.HtmlPart());
+  EXPECT_EQ(M.HtmlPart()->Decoded(), "<b>h</b>");
+  M.AttachBytes("1", "one.gif", true, "");
+  M.AttachBytes("2", "two.gif", true, "");
+  const TMailPartList& kids = M.RelatedPart()->SubParts();
+  ASSERT_EQ(kids.size(), 3u);
+  EXPECT_EQ(kids[0], M.AlternativePart());
+  EXPECT_EQ(kids[1]->Decoded(), "1");
+  EXPECT_EQ(kids[2]->Decoded(), "2");
+  M.SetTextPlain("p2");
+  M.BuildBody();
+  EXPECT_NE(M.Body().find("p2\r\n"), std::string::npos);
+}
+
+TEST_F(MimeTree, AnEmptySingleTextNeverBecomesItsOwnChild) {
+  const char* html[] = {"", "<p>x</p>"};
+  for (const char* h : html) {
+    M.ResetMessage();
+    M.SetTextPlain("");
+    if (*h) M.SetTextHtml(h);
+    M.AttachBytes("GIF89a", "a.gif", true, "");
+    M.AttachBytes("", "empty.pdf", false, "");
+    M.BuildBody();
+    std::function<void(const TMailPart&)> walk = [&](const TMailPart& p) {
+      for (const TMailPart* c : p.SubParts()) {
+        ASSERT_NE(c, &M) << "the message is a child of " << p.GetContentType();
+        walk(*c);
+      }
+    };
+    walk(M);
+    ASSERT_NE(M.TextPart(), &M);
+    EXPECT_EQ(M.TextPart()->GetContentType(), "text/plain");
+    EXPECT_EQ(M.Attachments().size(), 2u);
+  }
+}
+
+TEST_F(MimeTree, AnEmptyLoneAttachmentKeepsItsPlaceWhenTextFollows) {
+  M.AttachBytes("", "empty.pdf", false, "");
+  EXPECT_EQ(M.Attachments().at(0), &M);
+  M.SetTextPlain("now text");
+  M.BuildBody();
+  EXPECT_EQ(Shape(M), "multipart/mixed(text/plain,application/pdf)");
+  EXPECT_NE(M.Attachments().at(0), &M);
+}
+
+TEST_F(MimeTree, AttachFileReadsFirstAndFailsWithTheFileError) {
+  M.SetTextPlain("x");
+  M.BuildBody();
+  const AnsiString before = M.GetSource();
+  EXPECT_THROW(M.AttachFile("/nonexistent/dir/file.gif", "", true), EFOpenError);
+  EXPECT_EQ(M.GetSource(), before);
+  EXPECT_FALSE(M.NeedsRebuild());
+  const std::string path = ::testing::TempDir() + "mime_tree_attach.pdf";
+  {
+    std::ofstream f(path, std::ios::binary);
+    f << std::string("%PDF\0\xFF", 6);
+  }
+  M.AttachFile(path, "", false);
+  std::remove(path.c_str());
+  EXPECT_EQ(M.Attachments().at(0)->Decoded(), std::string("%PDF\0\xFF", 6));
+  EXPECT_EQ(M.Attachments().at(0)->GetContentType(), "application/pdf");
+}
+
+TEST_F(MimeTree, PartCodecsByTransferEncoding) {
+  struct TCase { const char* Cte; std::string Body; std::string Decoded; };
+  const TCase cases[] = {
+      {"quoted-printable", "a=3Db=\r\nc\r\n", "a=bc\r\n"},
+      {"base64", "YWJj\r\nZGVm\r\n", "abcdef"},
+      {"x-uuencode", "begin 644 f\r\n#86)C\r\n`\r\nend\r\n", "abc"},
+      {"7bit", "raw\r\n", "raw\r\n"},
+  };
+  for (const TCase& c : cases) {
+    TMailPart p;
+    p.SetHeaderValue("Content-Transfer-Encoding", c.Cte);
+    p.Body() = c.Body;
+    EXPECT_TRUE(p.Decode());
+    EXPECT_EQ(p.Decoded(), c.Decoded) << c.Cte;
+    p.Body() = "changed";
+    p.Decode();
+    EXPECT_EQ(p.Decoded(), c.Decoded) << "decoded once: " << c.Cte;
+  }
+  TMailPart uu;
+  uu.SetHeaderValue("Content-Transfer-Encoding", "uucode");
+  uu.Body() = "#86)C\r\n";
+  uu.Decode();
+  EXPECT_EQ(uu.GetHeaderValue("Content-Transfer-Encoding"), "base64");
+  EXPECT_EQ(uu.Body(), "YWJj\r\n");
+  uu.Encode(etNoEncoding);
+  EXPECT_FALSE(uu.HasHeader("Content-Transfer-Encoding"));
+  EXPECT_EQ(uu.Body(), "abc");
+}
+
+TEST_F(MimeTree, AttachmentFileNameFallbacks) {
+  struct TCase { std::vector<AnsiString> Header; const char* Name; };
+  const TCase cases[] = {
+      {{"X-VudeMail-Attachment: \"=?iso-8859-1?Q?caf=E9.txt?=\""}, "caf\xE9.txt"},
+      {{"Content-Type: image/gif; name=\"a:b.gif\""}, "a_b.gif"},
+      {{"Content-Disposition: attachment; filename=\"d.pdf\""}, "d.pdf"},
+      {{"Content-Type: image/gif", "Content-ID: <LOGO>"}, "_LOGO_.gif"},
+      {{"Content-Type: application/pdf"}, "application_pdf.pdf"},
+      {{}, "unknown"},
+  };
+  for (const TCase& c : cases) {
+    TMailPart p;
+    p.Header() = c.Header;
+    EXPECT_EQ(M.AttachmentFileName(p), c.Name) << c.Name;
+  }
+}
+
+TEST(MimeTypesFile, ReadsBothDirectionsWithoutRegardToCase) {
+  const std::string path = ::testing::TempDir() + "mime_types_test.txt";
+  {
+    std::ofstream f(path);
+    f << "# comment line\n"
+         "text/plain\t\ttxt text\n"
+         "Image/JPEG jpeg jpg jpe  # trailing comment\n"
+         "application/x-empty\n"
+         "text/other txt\n";
+  }
+  TMimeTypesFile types(path);
+  EXPECT_EQ(types.TypeForExtension(".TXT"), "text/plain");
+  EXPECT_EQ(types.TypeForExtension(".jpg"), "image/jpeg");
+  EXPECT_EQ(types.TypeForExtension("jpe"), "image/jpeg");
+  EXPECT_EQ(types.TypeForExtension(".xyz"), "");
+  EXPECT_EQ(types.TypeForExtension(""), "");
+  EXPECT_EQ(types.ExtensionForType("IMAGE/jpeg"), ".jpeg");
+  EXPECT_EQ(types.ExtensionForType("application/x-empty"), "");
+  std::remove(path.c_str());
+  TMimeTypesFile missing("/nonexistent/mime.types");
+  EXPECT_EQ(missing.TypeForExtension(".txt"), "");
+}
+
+}  // namespace
+}  // namespace orv
