@@ -37,15 +37,23 @@ AnsiString AnsiCase(std::string_view s, bool upper) {
   return out;
 }
 
+// Collators are opened once per locale and case rule and kept until exit.
+struct TCollators {
+  std::map<std::pair<Cardinal, bool>, UCollator*> Map;
+  ~TCollators() {
+    for (auto& [key, coll] : Map)
+      if (coll) ucol_close(coll);
+  }
+};
 std::mutex gCollatorMutex;
-std::map<std::pair<Cardinal, bool>, UCollator*> gCollators;   // kept for the process's life
+TCollators gCollators;
 
 int Collate(std::string_view a, std::string_view b, bool ignoreCase) {
   WideString wa = AnsiToWide(AnsiString(a));
   WideString wb = AnsiToWide(AnsiString(b));
   Cardinal lcid = NlsSettings().UserLCID;
   std::lock_guard<std::mutex> lock(gCollatorMutex);
-  UCollator*& coll = gCollators[{lcid, ignoreCase}];
+  UCollator*& coll = gCollators.Map[{lcid, ignoreCase}];
   if (!coll) {
     UErrorCode err = U_ZERO_ERROR;
     coll = ucol_open(LocaleNameFromLcid(lcid).c_str(), &err);
