@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         TReplyCase{"multi-line, all there", "250-a\r\n250-b\r\n250 c\r\n", rsComplete, 250, 21},
         TReplyCase{"multi-line, final line missing", "250-a\r\n250-b\r\n", rsIncomplete, 0, 0},
         TReplyCase{"multi-line, final line half there", "250-a\r\n250 c", rsIncomplete, 0, 0},
-        TReplyCase{"continuation with empty text", "220-\r\n220 hi\r\n", rsComplete, 220, 13},
+        TReplyCase{"continuation with empty text", "220-\r\n220 hi\r\n", rsComplete, 220, 14},
         TReplyCase{"bare LF line ends", "250-a\n250 b\n", rsComplete, 250, 12},
         TReplyCase{"bytes after the final line", "354 go\r\n250 x\r\n", rsComplete, 354, 8},
         TReplyCase{"permanent error", "550 5.1.1 no such user\r\n", rsComplete, 550, 24},
