@@ -47,7 +47,7 @@ void SetApplicationMessageHandler(TApplicationMessageHandler handler);
 // nothing runs while it is empty.
 void DrainPostedMessages();
 
-// Input from Qt events: first the messages posted before it are drained (posted messages come before
+// Input from Qt events, in wide form (character codes are UTF-16): first the messages posted before it are drained (posted messages come before
 // input), then the hooks run on it as on a message taken from the queue and it is handled as above.
 // Returns the window procedure's result (0 when a hook or the handler consumed it).
 LRESULT DeliverInputMessage(const MSG& msg);

@@ -92,7 +92,8 @@ bool GetClassInfoW(HINSTANCE instance, const WideString& className, WNDCLASSW* o
 bool UnregisterClassA(const AnsiString& className, HINSTANCE instance);
 bool UnregisterClassW(const WideString& className, HINSTANCE instance);
 
-// Creates a window of a registered class (the program's or, for instance 0, any instance's).
+// Creates a window of a registered class: the one of that name for the instance, else any
+// instance's.
 // WM_NCCREATE (returning 0 aborts the creation) then WM_CREATE (-1 aborts) are sent first;
 // a failed creation destroys the half-made window and returns none.
 HWND CreateWindowExA(DWORD exStyle, const AnsiString& className, const AnsiString& windowName,
