@@ -66,9 +66,7 @@ inline constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
-// The RGB value of a system colour index from the fixed classic table (0 for an unknown index).
-COLORREF SysColorValue(int index);
-// A system colour resolves through the table; clNone and clDefault map to black as the system does.
+// A system colour resolves through the fixed system colour table (GetSysColor); clNone and clDefault map to black as the system does.
 // A plain colour is returned as it is (its high byte cleared).
 COLORREF ColorToRGB(TColor color);
 

@@ -1,0 +1,343 @@
+// TBitmap: pixels of a depth with a palette, its canvas, masks and transparency, BMP streams.
+#include <QImage>
+#include <QPainter>
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/GdiInternal.h"
+#include "platform/graphics/Graphics.h"
+
+namespace orv {
+
+// The bitmap's own canvas: a memory DC with the bitmap selected, made on first use and dropped
+// whenever the bitmap gets new pixels.
+class TBitmapCanvas : public TCanvas {
+ public:
+  explicit TBitmapCanvas(TBitmap* bitmap) : FBitmap(bitmap) {}
+  ~TBitmapCanvas() override { FreeContext(); }
+  void FreeContext() {
+    if (FHandle) DeleteDC(FHandle);
+    FHandle = nullptr;
+  }
+ protected:
+  void CreateHandle() override {
+    FBitmap->HandleNeeded();
+    FHandle = CreateCompatibleDC(nullptr);
+    SelectObject(FHandle, FBitmap->FImage.get());
+  }
+ private:
+  TBitmap* FBitmap;
+};
+
+namespace {
+
+int BppOf(TPixelFormat f) {
+  switch (f) {
+    case pf1bit: return 1;
+    case pf4bit: return 4;
+    case pf8bit: return 8;
+    case pf15bit: case pf16bit: return 16;
+    case pf32bit: return 32;
+    default: return 24;
+  }
+}
+
+TPixelFormat FormatOf(int bpp) {
+  switch (bpp) {
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
+    case 16: return pf16bit;
+    case 32: return pf32bit;
+    default: return pf24bit;
+  }
+}
+
+}  // namespace
+
+TGraphicClass TBitmap::Class() {
+  static const TGraphicClassInfo info{"TBitmap", [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); }};
+  return &info;
+}
+
+TBitmap::TBitmap() = default;
+TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
+TBitmap::~TBitmap() {
+  if (FCanvas) FCanvas->FreeContext();
+}
+
+void TBitmap::Changed() { TGraphic::Changed(); }
+
+void TBitmap::HandleNeeded() {
+  if (!FImage) FImage = std::make_unique<TGdiBitmap>(std::max(FWidth, 1), std::max(FHeight, 1), BppOf(FPixelFormat));
+  FImage->Permanent = true;
+}
+
+bool TBitmap::Empty() const { return FWidth == 0 || FHeight == 0; }
+int TBitmap::Width() const { return FWidth; }
+int TBitmap::Height() const { return FHeight; }
+void TBitmap::SetWidth(int width) { SetSize(width, FHeight); }
+void TBitmap::SetHeight(int height) { SetSize(FWidth, height); }
+
+void TBitmap::SetSize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == FWidth && height == FHeight && FImage) return;
+  if (FCanvas) FCanvas->FreeContext();
+  auto image = std::make_unique<TGdiBitmap>(std::max(width, 1), std::max(height, 1), BppOf(FPixelFormat));
+  image->Permanent = true;
+  QImage& dst = image->Image();
+  dst.fill(0xFFFFFFFF);
+  if (FImage) {
+    image->Palette = FImage->Palette;
+    const QImage& src = FImage->Image();
+    int w = std::min({FWidth, width, src.width()}), h = std::min({FHeight, height, src.height()});
+    for (int y = 0; y < h; ++y)
+      std::copy_n(reinterpret_cast<const QRgb*>(src.constScanLine(y)), w, reinterpret_cast<QRgb*>(dst.scanLine(y)));
+  }
+  FImage = std::move(image);
+  FWidth = width;
+  FHeight = height;
+  Changed();
+}
+
+TCanvas* TBitmap::Canvas() {
+  if (!FCanvas) {
+    FCanvas = std::make_unique<TBitmapCanvas>(this);
+    FCanvas->OnChange = [this](TObject*) { Changed(); };
+  }
+  return FCanvas.get();
+}
+
+HBITMAP TBitmap::Handle() {
+  HandleNeeded();
+  return FImage.get();
+}
+
+void TBitmap::SetHandle(HBITMAP bitmap) {
+  if (FCanvas) FCanvas->FreeContext();
+  FImage.reset(bitmap);
+  if (bitmap) {
+    bitmap->Permanent = true;
+    FWidth = bitmap->Width();
+    FHeight = bitmap->Height();
+    FPixelFormat = FormatOf(bitmap->BitsPerPixel());
+  } else {
+    FWidth = FHeight = 0;
+  }
+  Changed();
+}
+
+HBITMAP TBitmap::ReleaseHandle() {
+  HandleNeeded();
+  if (FCanvas) FCanvas->FreeContext();
+  TGdiBitmap* b = FImage.release();
+  b->Permanent = false;
+  FWidth = FHeight = 0;
+  return b;
+}
+
+TPixelFormat TBitmap::PixelFormat() const { return FPixelFormat; }
+
+void TBitmap::SetPixelFormat(TPixelFormat format) {
+  if (format == FPixelFormat) return;
+  FPixelFormat = format;
+  if (FImage) {
+    if (FCanvas) FCanvas->FreeContext();
+    QuantizeBitmap(*FImage, BppOf(format));
+  }
+  Changed();
+}
+
+bool TBitmap::Monochrome() const { return FPixelFormat == pf1bit; }
+
+void TBitmap::SetMonochrome(bool value) {
+  if (value == Monochrome()) return;
+  SetPixelFormat(value ? pf1bit : pfDevice);
+}
+
+COLORREF TBitmap::PixelRGB(int x, int y) {
+  HandleNeeded();
+  return FromQRgb(FImage->Image().pixel(x, y));
+}
+
+TColor TBitmap::TransparentColor() {
+  if (FTransparentMode == tmFixed) return FTransparentColor;
+  if (Monochrome()) return clWhite;
+  if (Empty()) return clDefault;
+  return static_cast<TColor>(PixelRGB(0, FHeight - 1));
+}
+
+void TBitmap::SetTransparentColor(TColor color) {
+  FTransparentColor = color;
+  FTransparentMode = color == clDefault ? tmAuto : tmFixed;
+  Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode mode) {
+  if (mode == FTransparentMode) return;
+  if (mode == tmAuto) FTransparentColor = clDefault;
+  else FTransparentColor = TransparentColor();
+  FTransparentMode = mode;
+  Changed();
+}
+
+HPALETTE TBitmap::Palette() {
+  if (!FImage || FImage->BitsPerPixel() > 8) return nullptr;
+  if (!FPaletteObj) FPaletteObj = std::make_unique<TGdiPalette>();
+  FPaletteObj->Permanent = true;
+  FPaletteObj->Entries = FImage->Palette.empty() ? DefaultPalette(FImage->BitsPerPixel()) : FImage->Palette;
+  return FPaletteObj.get();
+}
+
+void TBitmap::SetPalette(HPALETTE palette) {
+  HandleNeeded();
+  FImage->Palette = palette ? palette->Entries : std::vector<COLORREF>{};
+  Changed();
+}
+
+HBITMAP TBitmap::MaskHandleFor(TColor transparent) {
+  HandleNeeded();
+  COLORREF key = ColorToRGB(transparent);
+  const QImage& src = FImage->Image();
+  auto* mask = new TGdiBitmap(src.width(), src.height(), 1);
+  QImage& m = mask->Image();
+  for (int y = 0; y < src.height(); ++y) {
+    const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    auto* out = reinterpret_cast<QRgb*>(m.scanLine(y));
+    for (int x = 0; x < src.width(); ++x) out[x] = FromQRgb(in[x]) == key ? 0xFFFFFFFF : 0xFF000000;
+  }
+  return mask;
+}
+
+void TBitmap::Mask(TColor transparent) {
+  HBITMAP mask = MaskHandleFor(transparent);
+  int w = FWidth, h = FHeight;
+  SetHandle(mask);
+  FWidth = w;
+  FHeight = h;
+}
+
+void TBitmap::Assign(TPersistent* source) {
+  if (!source) {
+    if (FCanvas) FCanvas->FreeContext();
+    FImage.reset();
+    FWidth = FHeight = 0;
+    Changed();
+    return;
+  }
+  if (auto* other = dynamic_cast<TBitmap*>(source)) {
+    if (other == this) return;
+    if (FCanvas) FCanvas->FreeContext();
+    FPixelFormat = other->FPixelFormat;
+    FWidth = other->FWidth;
+    FHeight = other->FHeight;
+    FTransparentColor = other->FTransparentColor;
+    FTransparentMode = other->FTransparentMode;
+    FTransparent = other->FTransparent;
+    FHandleType = other->FHandleType;
+    if (other->FImage) {
+      auto image = std::make_unique<TGdiBitmap>(1, 1, other->FImage->BitsPerPixel());
+      image->Image() = other->FImage->Image().copy();
+      image->Palette = other->FImage->Palette;
+      image->Permanent = true;
+      FImage = std::move(image);
+    } else {
+      FImage.reset();
+    }
+    Changed();
+    return;
+  }
+  if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+    if (FCanvas) FCanvas->FreeContext();
+    FImage.reset();
+    FWidth = FHeight = 0;
+    SetSize(graphic->Width(), graphic->Height());
+    if (!Empty()) {
+      Canvas()->Brush()->SetColor(clWhite);
+      Canvas()->FillRect(Rect(0, 0, FWidth, FHeight));
+      Canvas()->Draw(0, 0, graphic);
+    }
+    FTransparent = graphic->Transparent();
+    Changed();
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  std::unique_ptr<TGdiBitmap> image = ReadBmpFile(stream);
+  if (FCanvas) FCanvas->FreeContext();
+  image->Permanent = true;
+  FWidth = image->Width();
+  FHeight = image->Height();
+  FPixelFormat = FormatOf(image->BitsPerPixel());
+  FImage = std::move(image);
+  Changed();
+}
+
+void TBitmap::SaveToStream(TStream& stream) {
+  if (Empty()) return;
+  HandleNeeded();
+  WriteBmpFile(stream, *FImage);
+}
+
+void TBitmap::ReadData(TStream& stream) {
+  LongWord size = 0;
+  stream.ReadBuffer(&size, 4);
+  Int64 remaining = stream.Size() - stream.Position();
+  if (static_cast<Int64>(size) > remaining) throw EInvalidGraphic("Bitmap image is not valid");
+  if (size == 0) {
+    Assign(nullptr);
+    return;
+  }
+  TMemoryStream data;
+  data.SetSize(size);
+  stream.ReadBuffer(data.Memory(), size);
+  data.SetPosition(0);
+  LoadFromStream(data);
+}
+
+void TBitmap::WriteData(TStream& stream) {
+  TMemoryStream data;
+  SaveToStream(data);
+  auto size = static_cast<LongWord>(data.Size());
+  stream.WriteBuffer(&size, 4);
+  if (size) stream.WriteBuffer(data.Memory(), size);
+}
+
+void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
+  if (Empty()) return;
+  HDC dc = canvas.Handle();
+  HandleNeeded();
+  HDC src = CreateCompatibleDC(nullptr);
+  if (!Transparent()) {
+    SelectObject(src, FImage.get());
+    StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, canvas.CopyMode());
+    DeleteDC(src);
+    return;
+  }
+  // Opaque pixels are cut out with the mask, then the colours (black where transparent) are ORed in.
+  HBITMAP mask = MaskHandleFor(TransparentColor());
+  const QImage& img = FImage->Image();
+  auto* colours = new TGdiBitmap(img.width(), img.height(), 24);
+  QImage& c = colours->Image();
+  const QImage& m = mask->Image();
+  QRgb fore = ToQRgb(GetTextColor(dc)) | 0xFF000000;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      QRgb p = img.pixel(x, y);
+      if (Monochrome()) p = IsLight(p) ? 0xFFFFFFFF : fore;
+      c.setPixel(x, y, IsLight(m.pixel(x, y)) ? 0xFF000000 : p);
+    }
+  COLORREF oldText = SetTextColor(dc, 0x000000), oldBk = SetBkColor(dc, 0xFFFFFF);
+  SelectObject(src, mask);
+  StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, SRCAND);
+  SelectObject(src, colours);
+  StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, SRCPAINT);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+  DeleteDC(src);
+  DeleteObject(mask);
+  DeleteObject(colours);
+}
+
+}  // namespace orv

@@ -1,0 +1,194 @@
+// Icon and cursor files: directory, DIB or PNG images with AND masks, drawing through the mask.
+#include "platform/graphics/Icon.h"
+#include <QImage>
+#include <QPainter>
+#include <cstring>
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/GdiInternal.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kInvalidIcon = "Icon image is not valid";
+[[noreturn]] void InvalidIcon() { throw EInvalidGraphic(kInvalidIcon); }
+std::uint32_t U16(const Byte* p) { return p[0] | (p[1] << 8); }
+std::uint32_t U32(const Byte* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24); }
+void Put16(std::vector<Byte>& v, std::uint32_t x) { v.push_back(x & 0xFF); v.push_back((x >> 8) & 0xFF); }
+void Put32(std::vector<Byte>& v, std::uint32_t x) { for (int i = 0; i < 4; ++i) v.push_back((x >> (8 * i)) & 0xFF); }
+
+constexpr std::uint32_t kMaxIconImageBytes = 16u << 20;
+
+void DecodeImage(TIconImage& img) {
+  const std::vector<Byte>& d = img.Data;
+  static const Byte png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (d.size() >= 8 && std::memcmp(d.data(), png, 8) == 0) {
+    QImage q = QImage::fromData(d.data(), static_cast<int>(d.size()), "PNG");
+    if (q.isNull() || q.width() > kMaxBitmapSide || q.height() > kMaxBitmapSide) InvalidIcon();
+    q = q.convertToFormat(QImage::Format_ARGB32);
+    img.Colour = std::make_shared<TGdiBitmap>(q.width(), q.height(), 32);
+    img.Colour->Image() = q;
+    img.BitCount = 32;
+  } else {
+    std::unique_ptr<TGdiBitmap> mask;
+    std::unique_ptr<TGdiBitmap> colour;
+    try {
+      colour = ReadDib(d.data(), d.size(), true, &mask);
+    } catch (const EInvalidGraphic&) {
+      InvalidIcon();
+    }
+    img.BitCount = colour->BitsPerPixel();
+    img.Colour = std::move(colour);
+    img.Mask = std::move(mask);
+  }
+  if (!img.Mask) {
+    const QImage& c = img.Colour->Image();
+    img.Mask = std::make_shared<TGdiBitmap>(c.width(), c.height(), 1);
+    QImage& m = img.Mask->Image();
+    for (int y = 0; y < c.height(); ++y)
+      for (int x = 0; x < c.width(); ++x)
+        m.setPixel(x, y, c.format() == QImage::Format_ARGB32 && qAlpha(c.pixel(x, y)) == 0 ? 0xFFFFFFFF : 0xFF000000);
+  }
+}
+
+}  // namespace
+
+TGraphicClass TIcon::Class() {
+  static const TGraphicClassInfo info{"TIcon", [] { return std::unique_ptr<TGraphic>(std::make_unique<TIcon>()); }};
+  return &info;
+}
+
+TIcon::TIcon() { FTransparent = true; }
+TIcon::~TIcon() = default;
+
+int TIcon::Width() const { return FImages.empty() ? 0 : FImages[0].Colour->Width(); }
+int TIcon::Height() const { return FImages.empty() ? 0 : FImages[0].Colour->Height(); }
+void TIcon::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
+void TIcon::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
+
+void TIcon::Assign(TPersistent* source) {
+  if (!source) { FImages.clear(); Changed(); return; }
+  if (auto* other = dynamic_cast<TIcon*>(source)) {
+    if (other != this) {
+      FImages = other->FImages;
+      FType = other->FType;
+      Changed();
+    }
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TIcon::LoadFromStream(TStream& stream) {
+  Int64 start = stream.Position();
+  Int64 available = stream.Size() - start;
+  Byte header[6];
+  if (stream.Read(header, 6) != 6) InvalidIcon();
+  int type = static_cast<int>(U16(header + 2));
+  int count = static_cast<int>(U16(header + 4));
+  if (U16(header) != 0 || (type != kIconTypeIcon && type != kIconTypeCursor) || count == 0) InvalidIcon();
+  std::vector<Byte> dir(static_cast<std::size_t>(count) * 16);
+  if (available < 6 + static_cast<Int64>(dir.size()) || stream.Read(dir.data(), static_cast<Int64>(dir.size())) != static_cast<Int64>(dir.size()))
+    InvalidIcon();
+  std::uint64_t end = 6 + dir.size();
+  for (int i = 0; i < count; ++i) {
+    const Byte* e = dir.data() + 16 * i;
+    std::uint32_t size = U32(e + 8), offset = U32(e + 12);
+    if (size == 0 || size > kMaxIconImageBytes || offset < 6 + dir.size()) InvalidIcon();
+    end = std::max<std::uint64_t>(end, static_cast<std::uint64_t>(offset) + size);
+  }
+  if (end > static_cast<std::uint64_t>(available)) InvalidIcon();
+  std::vector<Byte> file(end);
+  std::memcpy(file.data(), header, 6);
+  std::memcpy(file.data() + 6, dir.data(), dir.size());
+  Int64 rest = static_cast<Int64>(end - 6 - dir.size());
+  if (stream.Read(file.data() + 6 + dir.size(), rest) != rest) InvalidIcon();
+  std::vector<TIconImage> images;
+  for (int i = 0; i < count; ++i) {
+    const Byte* e = dir.data() + 16 * i;
+    std::uint32_t size = U32(e + 8), offset = U32(e + 12);
+    TIconImage img;
+    img.Data.assign(file.begin() + offset, file.begin() + offset + size);
+    if (type == kIconTypeCursor) img.HotSpot = {static_cast<Integer>(U16(e + 4)), static_cast<Integer>(U16(e + 6))};
+    DecodeImage(img);
+    images.push_back(std::move(img));
+  }
+  FImages = std::move(images);
+  FType = type;
+  Changed();
+}
+
+void TIcon::SaveToStream(TStream& stream) {
+  std::vector<Byte> out;
+  Put16(out, 0);
+  Put16(out, static_cast<std::uint32_t>(FType));
+  Put16(out, static_cast<std::uint32_t>(FImages.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * FImages.size());
+  for (const auto& img : FImages) {
+    int w = img.Colour->Width(), h = img.Colour->Height();
+    out.push_back(static_cast<Byte>(w >= 256 ? 0 : w));
+    out.push_back(static_cast<Byte>(h >= 256 ? 0 : h));
+    out.push_back(static_cast<Byte>(img.BitCount < 8 ? (1 << img.BitCount) : 0));
+    out.push_back(0);
+    if (FType == kIconTypeCursor) {
+      Put16(out, static_cast<std::uint32_t>(img.HotSpot.X));
+      Put16(out, static_cast<std::uint32_t>(img.HotSpot.Y));
+    } else {
+      Put16(out, 1);
+      Put16(out, static_cast<std::uint32_t>(img.BitCount));
+    }
+    Put32(out, static_cast<std::uint32_t>(img.Data.size()));
+    Put32(out, offset);
+    offset += static_cast<std::uint32_t>(img.Data.size());
+  }
+  for (const auto& img : FImages) out.insert(out.end(), img.Data.begin(), img.Data.end());
+  stream.WriteBuffer(out.data(), static_cast<Int64>(out.size()));
+}
+
+void TIcon::AddImage(TBitmap& colour, TBitmap* mask, TPoint hotSpot) {
+  TIconImage img;
+  int bpp = colour.PixelFormat() == pf1bit ? 1 : colour.PixelFormat() == pf4bit ? 4
+            : colour.PixelFormat() == pf8bit ? 8 : colour.PixelFormat() == pf32bit ? 32 : 24;
+  img.Colour = std::make_shared<TGdiBitmap>(colour.Width(), colour.Height(), bpp);
+  img.Colour->Image() = colour.Handle()->Image().copy();
+  img.Colour->Palette = colour.Handle()->Palette;
+  img.Mask = std::make_shared<TGdiBitmap>(colour.Width(), colour.Height(), 1);
+  img.Mask->Image().fill(0xFF000000);
+  if (mask) img.Mask->Image() = mask->Handle()->Image().copy();
+  img.BitCount = bpp;
+  img.HotSpot = hotSpot;
+  img.Data = WriteDib(*img.Colour, img.Mask.get());
+  FImages.push_back(std::move(img));
+  Changed();
+}
+
+void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
+  if (FImages.empty()) return;
+  const TIconImage* best = &FImages[0];
+  long bestScore = -1;
+  for (const auto& img : FImages) {
+    long score = std::labs(img.Colour->Width() - rect.Width()) * 1000 + (64 - img.BitCount);
+    if (bestScore < 0 || score < bestScore) { bestScore = score; best = &img; }
+  }
+  HDC dc = canvas.Handle();
+  const QImage& colour = best->Colour->Image();
+  if (colour.format() == QImage::Format_ARGB32) {
+    if (QPainter* p = dc->Painter()) {
+      p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+      p->drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), colour);
+    }
+    return;
+  }
+  // The screen = (screen AND mask) XOR image rule of icons.
+  HDC src = CreateCompatibleDC(nullptr);
+  COLORREF oldText = SetTextColor(dc, 0x000000), oldBk = SetBkColor(dc, 0xFFFFFF);
+  SelectObject(src, best->Mask.get());
+  StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, colour.width(), colour.height(), SRCAND);
+  SelectObject(src, best->Colour.get());
+  StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, colour.width(), colour.height(), SRCINVERT);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+  DeleteDC(src);
+}
+
+}  // namespace orv

@@ -1,0 +1,55 @@
+// Icons and cursors from ICO/CUR streams: each image with its colour pixels, AND mask and, for
+// cursors, its hot spot.
+#pragma once
+#include <memory>
+#include <vector>
+#include "platform/graphics/Graphics.h"
+
+namespace orv {
+
+inline constexpr int kIconTypeIcon = 1;
+inline constexpr int kIconTypeCursor = 2;
+
+struct TIconImage {
+  std::shared_ptr<TGdiBitmap> Colour;  // 32-bit images keep their alpha
+  std::shared_ptr<TGdiBitmap> Mask;    // white where transparent
+  int BitCount = 0;
+  TPoint HotSpot;                      // cursors only
+  std::vector<Byte> Data;              // the image as stored in the file
+};
+
+class TIcon : public TGraphic {
+ public:
+  TIcon();
+  ~TIcon() override;
+  static TGraphicClass Class();
+  TGraphicClass GraphicClass() const override { return Class(); }
+
+  void Assign(TPersistent* source) override;
+  bool Empty() const override { return FImages.empty(); }
+  // The first image's size.
+  int Width() const override;
+  int Height() const override;
+  // EInvalidGraphicOperation "Cannot change the size of an icon".
+  void SetWidth(int width) override;
+  void SetHeight(int height) override;
+  // EInvalidGraphic "Icon image is not valid" for a malformed or cut-short stream.
+  void LoadFromStream(TStream& stream) override;
+  // Writes every image as it was read (or as made by AddImage).
+  void SaveToStream(TStream& stream) override;
+  // Draws the image closest in size to rect, through its mask (or its alpha).
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+
+  int ImageType() const { return FType; }
+  int ImageCount() const { return static_cast<int>(FImages.size()); }
+  const TIconImage& Image(int index) const { return FImages.at(static_cast<std::size_t>(index)); }
+  // Adds an image made from a bitmap and a mask bitmap (white = transparent; nullptr: opaque).
+  void AddImage(TBitmap& colour, TBitmap* mask, TPoint hotSpot = {});
+  void SetImageType(int type) { FType = type; }
+
+ private:
+  std::vector<TIconImage> FImages;
+  int FType = kIconTypeIcon;
+};
+
+}  // namespace orv
