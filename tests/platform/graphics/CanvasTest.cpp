@@ -1,0 +1,226 @@
+// Canvas and device-context drawing checked on pixels: line end points, rectangles, focus
+// rectangles, raster operations, colour conversion of monochrome blits, saved states and origins.
+#include <gtest/gtest.h>
+#include <QPainter>
+#include <QPixmap>
+#include "GraphicsTestSupport.h"
+
+namespace orv {
+namespace {
+
+using test::Px;
+using test::WhiteBitmap;
+
+TEST(Canvas, LineToLeavesTheEndPointOut) {
+  struct Case { int X0, Y0, X1, Y1; };
+  const Case cases[] = {{2, 3, 12, 3}, {12, 3, 2, 3}, {4, 1, 4, 15}, {1, 1, 11, 11}, {2, 14, 16, 5}, {3, 3, 3, 3}};
+  for (const auto& c : cases) {
+    auto b = WhiteBitmap(20, 20);
+    TCanvas* cv = b->Canvas();
+    cv->Pen()->SetColor(clBlack);
+    cv->MoveTo(c.X0, c.Y0);
+    cv->LineTo(c.X1, c.Y1);
+    SCOPED_TRACE(testing::Message() << c.X0 << "," << c.Y0 << " -> " << c.X1 << "," << c.Y1);
+    EXPECT_EQ(Px(*b, c.X1, c.Y1), 0xFFFFFFu) << "end point painted";
+    int expected = std::max(std::abs(c.X1 - c.X0), std::abs(c.Y1 - c.Y0));
+    EXPECT_EQ(test::InkCount(*b, Rect(0, 0, 20, 20), 0xFFFFFF), expected);
+    if (expected) {
+      EXPECT_EQ(Px(*b, c.X0, c.Y0), 0u) << "start point missing";
+    }
+    EXPECT_EQ(cv->PenPos(), Point(c.X1, c.Y1));
+  }
+}
+
+TEST(Canvas, RectangleFillRectAndFrameKeepRightAndBottomOut) {
+  auto b = WhiteBitmap(12, 10);
+  TCanvas* cv = b->Canvas();
+  cv->Pen()->SetColor(clBlack);
+  cv->Brush()->SetColor(clRed);
+  cv->Rectangle(2, 2, 8, 6);
+  EXPECT_EQ(test::InkBox(*b, 0xFFFFFF), Rect(2, 2, 8, 6));
+  for (int x = 2; x < 8; ++x) {
+    EXPECT_EQ(Px(*b, x, 2), 0u);
+    EXPECT_EQ(Px(*b, x, 5), 0u);
+  }
+  EXPECT_EQ(Px(*b, 2, 3), 0u);
+  EXPECT_EQ(Px(*b, 7, 4), 0u);
+  EXPECT_EQ(Px(*b, 3, 3), 0x0000FFu) << "inside takes the brush";
+
+  auto f = WhiteBitmap(12, 10);
+  f->Canvas()->Brush()->SetColor(clNavy);
+  f->Canvas()->FillRect(Rect(1, 2, 5, 9));
+  EXPECT_EQ(test::InkBox(*f, 0xFFFFFF), Rect(1, 2, 5, 9));
+  EXPECT_EQ(Px(*f, 1, 2), 0x800000u);
+  EXPECT_EQ(f->Canvas()->Pixels(4, 8), static_cast<TColor>(0x800000));
+  EXPECT_EQ(f->Canvas()->Pixels(40, 8), -1) << "outside the bitmap";
+}
+
+TEST(Canvas, FocusRectangleTwiceRestoresThePixels) {
+  auto b = WhiteBitmap(16, 12);
+  TCanvas* cv = b->Canvas();
+  cv->Brush()->SetColor(clTeal);
+  cv->FillRect(Rect(0, 0, 8, 12));
+  QImage before = b->Handle()->Image().copy();
+  cv->DrawFocusRect(Rect(1, 1, 15, 11));
+  EXPECT_GT(test::InkCount(*b, Rect(8, 0, 16, 12), 0xFFFFFF), 0) << "focus rectangle not drawn";
+  EXPECT_EQ(Px(*b, 2, 1), ColorToRGB(clTeal)) << "dotted: every other pixel";
+  cv->DrawFocusRect(Rect(1, 1, 15, 11));
+  EXPECT_EQ(b->Handle()->Image(), before);
+}
+
+// One pixel of each: destination, source and brush, combined by the operation.
+TEST(Gdi, RasterOperationsCombinePatternSourceAndDestination) {
+  const COLORREF d = 0x00F0A050, s = 0x003C66CC, p = 0x00123456;
+  struct Case { DWORD Rop; COLORREF Expected; };
+  const Case cases[] = {
+      {SRCCOPY, s},           {SRCAND, s & d},           {SRCPAINT, s | d},
+      {SRCINVERT, s ^ d},     {NOTSRCCOPY, ~s & 0xFFFFFF}, {PATCOPY, p},
+      {ROP_DSPDxax, (s & p) | (~s & d & 0xFFFFFF)},      {BLACKNESS, 0}, {DSTINVERT, ~d & 0xFFFFFF},
+  };
+  for (const auto& c : cases) {
+    HDC dst = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
+    HBITMAP db = CreateBitmap(4, 4, 1, 24, nullptr), sb = CreateBitmap(4, 4, 1, 24, nullptr);
+    SelectObject(dst, db);
+    SelectObject(src, sb);
+    SetPixel(dst, 1, 1, d);
+    SetPixel(src, 2, 2, s);
+    HBRUSH brush = CreateSolidBrush(p);
+    HGDIOBJ old = SelectObject(dst, brush);
+    BitBlt(dst, 1, 1, 1, 1, src, 2, 2, c.Rop);
+    EXPECT_EQ(GetPixel(dst, 1, 1), c.Expected) << std::hex << c.Rop;
+    EXPECT_EQ(GetPixel(dst, 2, 2), 0xFFFFFFu) << "outside the blit";
+    SelectObject(dst, old);
+    DeleteObject(brush);
+    DeleteDC(dst);
+    DeleteDC(src);
+    EXPECT_TRUE(DeleteObject(db));
+    EXPECT_TRUE(DeleteObject(sb));
+  }
+}
+
+TEST(Gdi, MonochromeBlitsConvertThroughTextAndBackgroundColours) {
+  HDC mono = CreateCompatibleDC(nullptr);
+  HBITMAP mb = CreateBitmap(2, 1, 1, 1, nullptr);
+  SelectObject(mono, mb);
+  SetPixel(mono, 0, 0, 0x000000);
+  SetPixel(mono, 1, 0, 0x123456);
+  EXPECT_EQ(GetPixel(mono, 1, 0), 0x000000u) << "a monochrome bitmap holds black and white only";
+  SetPixel(mono, 1, 0, 0xFFFFFF);
+
+  HDC colour = CreateCompatibleDC(nullptr);
+  HBITMAP cb = CreateBitmap(2, 1, 1, 24, nullptr);
+  SelectObject(colour, cb);
+  SetTextColor(colour, 0x0000FF);
+  SetBkColor(colour, 0xFF0000);
+  BitBlt(colour, 0, 0, 2, 1, mono, 0, 0, SRCCOPY);
+  EXPECT_EQ(GetPixel(colour, 0, 0), 0x0000FFu) << "black takes the text colour";
+  EXPECT_EQ(GetPixel(colour, 1, 0), 0xFF0000u) << "white takes the background colour";
+
+  // Colour to monochrome: the source's background colour becomes white, every other colour black.
+  SetPixel(colour, 0, 0, 0x00FF00);
+  SetPixel(colour, 1, 0, 0xFFFFFF);
+  SetBkColor(colour, 0x00FF00);
+  BitBlt(mono, 0, 0, 2, 1, colour, 0, 0, SRCCOPY);
+  EXPECT_EQ(GetPixel(mono, 0, 0), 0xFFFFFFu);
+  EXPECT_EQ(GetPixel(mono, 1, 0), 0x000000u);
+  DeleteDC(mono);
+  DeleteDC(colour);
+  EXPECT_TRUE(DeleteObject(mb));
+  EXPECT_TRUE(DeleteObject(cb));
+}
+
+TEST(Gdi, SelectedBitmapCannotBeDeletedAndSaveDcRestoresClipAndOrigin) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, 10, 10);
+  EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 1) << "a fresh memory DC holds a monochrome bitmap";
+  DeleteObject(bmp);
+  bmp = CreateBitmap(10, 10, 1, 24, nullptr);
+  SelectObject(dc, bmp);
+  EXPECT_FALSE(DeleteObject(bmp)) << "selected bitmaps stay";
+  HBRUSH red = CreateSolidBrush(0x0000FF);
+  int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, 5, 5, nullptr);
+  IntersectClipRect(dc, 0, 0, 2, 10);
+  TRect clip;
+  EXPECT_EQ(GetClipBox(dc, &clip), SIMPLEREGION);
+  EXPECT_EQ(clip, Rect(0, 0, 2, 5));
+  FillRect(dc, Rect(-5, -5, 5, 5), red);
+  EXPECT_TRUE(RestoreDC(dc, saved));
+  EXPECT_EQ(GetPixel(dc, 5, 5), 0x0000FFu);
+  EXPECT_EQ(GetPixel(dc, 6, 9), 0x0000FFu);
+  EXPECT_EQ(GetPixel(dc, 7, 5), 0xFFFFFFu) << "clipped";
+  EXPECT_EQ(GetPixel(dc, 4, 5), 0xFFFFFFu) << "before the origin";
+  FillRect(dc, Rect(0, 0, 1, 1), red);
+  EXPECT_EQ(GetPixel(dc, 0, 0), 0x0000FFu) << "restored: no clip, no offset";
+  EXPECT_FALSE(RestoreDC(dc, 3));
+  DeleteObject(red);
+  DeleteDC(dc);
+  EXPECT_TRUE(DeleteObject(bmp));
+}
+
+// A painter on a device whose pixels cannot be read composes the raster operation; the result
+// must equal the computed one.
+TEST(Gdi, PainterDeviceComposesRasterOperationsLikeTheComputedPath) {
+  for (DWORD rop : {SRCAND, SRCPAINT, SRCINVERT, NOTSRCCOPY, ROP_DSPDxax}) {
+    auto src = WhiteBitmap(4, 1);
+    src->Canvas()->SetPixels(0, 0, clBlack);
+    src->Canvas()->SetPixels(1, 0, static_cast<TColor>(0x3C66CC));
+    QImage ref(4, 1, QImage::Format_RGB32);
+    ref.fill(qRgb(0x50, 0xA0, 0xF0));
+    QPixmap pix = QPixmap::fromImage(ref);
+    HDC memSrc = CreateCompatibleDC(nullptr);
+    SelectObject(memSrc, src->Handle());
+    HBRUSH brush = CreateSolidBrush(0x123456);
+    {
+      HDC refDc = CreateImageDC(&ref);
+      SelectObject(refDc, brush);
+      BitBlt(refDc, 0, 0, 4, 1, memSrc, 0, 0, rop);
+      DeleteDC(refDc);
+    }
+    {
+      QPainter painter(&pix);
+      HDC pdc = CreatePainterDC(&painter);
+      SelectObject(pdc, brush);
+      BitBlt(pdc, 0, 0, 4, 1, memSrc, 0, 0, rop);
+      DeleteDC(pdc);
+    }
+    QImage got = pix.toImage().convertToFormat(QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(got.pixel(x, 0) & 0xFFFFFF, ref.pixel(x, 0) & 0xFFFFFF) << std::hex << rop << " x=" << x;
+    DeleteDC(memSrc);
+    DeleteObject(brush);
+  }
+}
+
+TEST(Canvas, CopyRectStretchesWithCopyModeAndBrushCopyReplacesAColour) {
+  auto src = WhiteBitmap(2, 2);
+  src->Canvas()->SetPixels(0, 0, clRed);
+  src->Canvas()->SetPixels(1, 1, clLime);
+  auto dst = WhiteBitmap(4, 4);
+  dst->Canvas()->CopyRect(Rect(0, 0, 4, 4), *src->Canvas(), Rect(0, 0, 2, 2));
+  EXPECT_EQ(Px(*dst, 1, 1), 0x0000FFu);
+  EXPECT_EQ(Px(*dst, 3, 3), 0x00FF00u);
+  EXPECT_EQ(Px(*dst, 3, 0), 0xFFFFFFu);
+  dst->Canvas()->SetCopyMode(cmNotSrcCopy);
+  dst->Canvas()->CopyRect(Rect(0, 0, 2, 2), *src->Canvas(), Rect(0, 0, 2, 2));
+  EXPECT_EQ(Px(*dst, 0, 0), 0xFFFF00u);
+
+  auto out = WhiteBitmap(2, 2);
+  out->Canvas()->Brush()->SetColor(clBlue);
+  out->Canvas()->BrushCopy(Rect(0, 0, 2, 2), src.get(), Rect(0, 0, 2, 2), clWhite);
+  EXPECT_EQ(Px(*out, 0, 0), 0x0000FFu) << "kept colour";
+  EXPECT_EQ(Px(*out, 1, 0), 0xFF0000u) << "white replaced by the brush";
+  EXPECT_EQ(Px(*out, 1, 1), 0x00FF00u);
+}
+
+TEST(Canvas, CanvasWithoutDeviceRefusesDrawing) {
+  TCanvas canvas;
+  EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
+  canvas.Lock();
+  EXPECT_EQ(canvas.LockCount(), 1);
+  EXPECT_FALSE(canvas.TryLock());
+  canvas.Unlock();
+  EXPECT_TRUE(canvas.TryLock());
+}
+
+}  // namespace
+}  // namespace orv
