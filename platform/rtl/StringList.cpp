@@ -216,12 +216,12 @@ void TStringList::SetText(std::string_view text) {
 }
 
 AnsiString TStringList::CommaText() const {
-  if (Count() == 1 && FItems[0].S.empty()) return "\"\"";
   AnsiString out;
   for (std::size_t k = 0; k < FItems.size(); ++k) {
     if (k > 0) out += ',';
     const AnsiString& s = FItems[k].S;
-    bool quote = std::any_of(s.begin(), s.end(), [](char c) {
+    // An empty last item is written as "" because a bare trailing comma reads as nothing.
+    bool quote = (s.empty() && k + 1 == FItems.size()) || std::any_of(s.begin(), s.end(), [](char c) {
       return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == ',';
     });
     if (!quote) {

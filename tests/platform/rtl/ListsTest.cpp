@@ -43,6 +43,8 @@ TEST(StringList, CommaTextBothWays) {
       {{"a,b", "say \"hi\""}, "\"a,b\",\"say \"\"hi\"\"\""},
       {{""}, "\"\""},
       {{"a", "", "b"}, "a,,b"},
+      {{"", "a"}, ",a"},
+      {{"a", ""}, "a,\"\""},   // a bare trailing comma would lose the empty item
       {{"tab\there"}, "\"tab\there\""},
       {{}, ""},
   };
