@@ -143,6 +143,15 @@ void SubstituteCallback(const void* context, UConverterFromUnicodeArgs* args, co
   ucnv_cbFromUWriteBytes(args, &ctx->DefaultChar, 1, 0, err);
 }
 
+// ICU writes SUB (U+001A) for some tables; undefined bytes read as U+FFFD everywhere.
+void ReplacementCallback(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                         UConverterCallbackReason reason, UErrorCode* err) {
+  if (reason > UCNV_IRREGULAR) return;
+  static const UChar kReplacement = 0xFFFD;
+  *err = U_ZERO_ERROR;
+  ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, err);
+}
+
 }  // namespace
 
 const TNlsSettings& NlsSettings() {
@@ -204,7 +213,7 @@ WideString MultiByteToWide(const AnsiString& text, Cardinal codePage) {
   std::lock_guard<std::mutex> lock(gConvMutex);
   UErrorCode err = U_ZERO_ERROR;
   ucnv_reset(conv.Icu);
-  ucnv_setToUCallBack(conv.Icu, UCNV_TO_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &err);
+  ucnv_setToUCallBack(conv.Icu, ReplacementCallback, nullptr, nullptr, nullptr, &err);
   out.resize(text.size() * 2 + 4);
   err = U_ZERO_ERROR;
   int32_t n = ucnv_toUChars(conv.Icu, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
@@ -244,8 +253,10 @@ AnsiString WideToMultiByte(const WideString& text, Cardinal codePage, bool* used
   err = U_ZERO_ERROR;
   int32_t n = ucnv_fromUChars(conv.Icu, out.data(), static_cast<int32_t>(out.size()),
                               reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &err);
-  ucnv_setFromUCallBack(conv.Icu, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &err);
-  if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING)
+  // The callback's context lives on this stack frame: detach it whatever the result.
+  UErrorCode restoreErr = U_ZERO_ERROR;
+  ucnv_setFromUCallBack(conv.Icu, UCNV_FROM_U_CALLBACK_SUBSTITUTE, nullptr, nullptr, nullptr, &restoreErr);
+  if (U_FAILURE(err))
     throw EConvertError("Text cannot be converted to code page " + std::to_string(cp));
   out.resize(static_cast<std::size_t>(n));
   if (usedDefault) *usedDefault = ctx.Used;

@@ -155,7 +155,7 @@ int LocalTimeBiasMinutes(TDateTime localTime) {
   t.tm_sec = s;
   t.tm_isdst = -1;   // the zone's rules decide whether summer time applies
   tzset();
-  if (mktime(&t) == static_cast<time_t>(-1) && t.tm_year == 0) return 0;
+  if (mktime(&t) == static_cast<time_t>(-1)) return 0;
   return static_cast<int>(-t.tm_gmtoff / 60);
 }
 

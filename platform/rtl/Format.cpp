@@ -11,6 +11,7 @@
 namespace orv {
 
 TVarRec::TVarRec(const WideString& v) : Value(WideToAnsi(v)) {}
+TVarRec::TVarRec(const char16_t* v) : Value(WideToAnsi(v ? WideString(v) : WideString())) {}
 
 namespace {
 

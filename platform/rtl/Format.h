@@ -2,6 +2,7 @@
 // precision ("%*d" and "%1:s" included); %x prints upper-case hex as the class library does.
 #pragma once
 #include <initializer_list>
+#include <string_view>
 #include <variant>
 #include "platform/rtl/Types.h"
 
@@ -23,7 +24,10 @@ struct TVarRec {
   TVarRec(double v) : Value(v) {}
   TVarRec(const char* v) : Value(AnsiString(v ? v : "")) {}
   TVarRec(const AnsiString& v) : Value(v) {}
+  TVarRec(std::string_view v) : Value(AnsiString(v)) {}
   TVarRec(const WideString& v);
+  // Without this a wide literal would bind to the pointer form.
+  TVarRec(const char16_t* v);
   TVarRec(const void* v) : Value(v) {}
 };
 

@@ -108,6 +108,16 @@ TEST(CodePages, Utf8DecodingIsStrict) {
   EXPECT_EQ(WideToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
 }
 
+TEST(CodePages, DoubleByteCodePageThroughIcu) {
+  EXPECT_EQ(MultiByteToWide("a\x82\xA0", 932), u"a\u3042");
+  bool used = true;
+  EXPECT_EQ(WideToMultiByte(u"a\u3042", 932, &used), "a\x82\xA0");
+  EXPECT_FALSE(used);
+  EXPECT_EQ(WideToMultiByte(u"\U0001F600\u3042", 932, &used), "?\x82\xA0");
+  EXPECT_TRUE(used);
+  EXPECT_EQ(MultiByteToWide("\x82", 932), u"\uFFFD");   // a lead byte without its trail
+}
+
 TEST(CodePages, LocaleIdFromName) {
   const std::pair<const char*, Cardinal> cases[] = {
       {"de_DE.UTF-8", 0x407}, {"en_US", 0x409},   {"fr_FR", 0x40C}, {"C", 0x409},

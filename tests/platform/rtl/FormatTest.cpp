@@ -25,6 +25,8 @@ TEST(Format, Directives) {
       {"s left", Format("[%-5s]", {"abc"}), "[abc  ]"},
       {"s cut", Format("[%.2s]", {"abc"}), "[ab]"},
       {"s wide", Format("%s", {WideString(u"\u00E4\u20AC")}), "\xE4\x80"},
+      {"s wide literal", Format("%s", {u"\u00E4"}), "\xE4"},
+      {"s view", Format("%s", {std::string_view("view")}), "view"},
       {"d", Format("%d", {-42}), "-42"},
       {"d prec pads zeros", Format("%.5d", {-42}), "-00042"},
       {"d width and prec", Format("[%8.4d]", {7}), "[    0007]"},
