@@ -5,8 +5,9 @@
 
 namespace orv {
 
-// The process-wide national settings. Defaults: ANSI 1252, OEM 850, locale id from LANG
-// (C, POSIX and C.UTF-8 count as 0x409). Tests change them through SetNlsSettings.
+// The process-wide national settings. Defaults: ANSI 1252, OEM 850, and the locale id of the first
+// set one of LC_ALL, LC_MESSAGES, LANG, read on first use (C, POSIX, C.UTF-8 and unset count as
+// 0x409). Tests change them through SetNlsSettings.
 struct TNlsSettings {
   Cardinal AnsiCodePage = 1252;
   Cardinal OemCodePage = 850;
@@ -14,7 +15,7 @@ struct TNlsSettings {
 };
 const TNlsSettings& NlsSettings();
 void SetNlsSettings(const TNlsSettings& settings);
-// Reads LANG / LC_ALL once and sets the locale id from it (the code pages stay as they are).
+// Reads LC_ALL / LC_MESSAGES / LANG again and sets the locale id from them (the code pages stay).
 void InitNlsFromEnvironment();
 // The locale id a POSIX locale name stands for ("de_DE.UTF-8" -> 0x407; C/POSIX/C.UTF-8 -> 0x409).
 Cardinal LcidFromLocaleName(const std::string& name);

@@ -33,6 +33,34 @@ class TList {
   std::vector<void*> FItems;
 };
 
+// A list that owns its items: an item deleted from the list (Delete, Remove, Clear, Put over it,
+// or the list's end) is destroyed when OwnsObjects; Extract takes one out without destroying it.
+template <class T>
+class TObjectList : public TList {
+ public:
+  explicit TObjectList(bool ownsObjects = true) : FOwnsObjects(ownsObjects) {}
+  ~TObjectList() override { Clear(); }
+  TObjectList(const TObjectList&) = delete;
+  TObjectList& operator=(const TObjectList&) = delete;
+  T* Items(Integer index) const { return static_cast<T*>(Get(index)); }
+  Integer Add(T* item) { return TList::Add(item); }
+  T* Extract(T* item) {
+    Integer i = IndexOf(item);
+    if (i < 0) return nullptr;
+    FItems.erase(FItems.begin() + i);
+    Notify(item, lnExtracted);
+    return item;
+  }
+  bool OwnsObjects() const { return FOwnsObjects; }
+  void SetOwnsObjects(bool value) { FOwnsObjects = value; }
+ protected:
+  void Notify(void* item, TListNotification action) override {
+    if (action == lnDeleted && FOwnsObjects) delete static_cast<T*>(item);
+  }
+ private:
+  bool FOwnsObjects;
+};
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 // A list of narrow strings, each with an object pointer beside it.

@@ -19,5 +19,7 @@ using Integer = std::int32_t;
 using Int64 = std::int64_t;
 using SmallInt = std::int16_t;
 using ShortInt = std::int8_t;
+// The 80-bit extended float where values are compared at that precision.
+using Extended = long double;
 
 }  // namespace orv

@@ -186,5 +186,36 @@ TEST(List, IndexErrorsAndNotifications) {
   EXPECT_EQ(l.Seen, expected);
 }
 
+struct Tracked {
+  explicit Tracked(int& alive) : Alive(alive) { ++Alive; }
+  ~Tracked() { --Alive; }
+  int& Alive;
+};
+
+TEST(ObjectList, OwnsWhatItHoldsUntilExtracted) {
+  int alive = 0;
+  Tracked* kept = nullptr;
+  {
+    TObjectList<Tracked> l;
+    l.Add(new Tracked(alive));
+    l.Add(new Tracked(alive));
+    kept = new Tracked(alive);
+    l.Add(kept);
+    l.Delete(0);
+    EXPECT_EQ(alive, 2);
+    EXPECT_EQ(l.Extract(kept), kept);
+    EXPECT_EQ(l.Extract(kept), nullptr);
+    l.Put(0, new Tracked(alive));   // replacing destroys the old item
+    EXPECT_EQ(alive, 2);
+  }
+  EXPECT_EQ(alive, 1);
+  delete kept;
+  TObjectList<Tracked> notOwning(false);
+  Tracked outside(alive);
+  notOwning.Add(&outside);
+  notOwning.Clear();
+  EXPECT_EQ(alive, 1);
+}
+
 }  // namespace
 }  // namespace orv
