@@ -100,7 +100,9 @@ void QuantizeBitmap(TGdiBitmap& bitmap, int bpp) {
     return;
   }
   std::size_t limit = std::size_t{1} << bpp;
-  if (pal.empty() || pal.size() > limit) {
+  if ((pal.empty() || pal.size() > limit) && bpp == 4) {
+    pal = DefaultPalette(4);
+  } else if (pal.empty() || pal.size() > limit) {
     std::vector<COLORREF> own;
     std::unordered_map<QRgb, int> seen;
     for (int y = 0; y < img.height() && own.size() <= limit; ++y) {

@@ -27,7 +27,8 @@ void WriteBmpFile(TStream& stream, const TGdiBitmap& bitmap);
 // Standard palettes: 2 (black, white), 16 (the system's sixteen colours) and 256 colours.
 std::vector<COLORREF> DefaultPalette(int bitsPerPixel);
 // Converts pixels in place to the depth: 1 bit by brightness, 4/8 bits to the nearest colour of
-// the palette (chosen when empty: the image's own colours if few enough, else the default).
+// the palette (chosen when empty: the sixteen colours at 4 bits; at 8 bits the image's own colours
+// if few enough, else the default).
 void QuantizeBitmap(TGdiBitmap& bitmap, int bitsPerPixel);
 
 }  // namespace orv

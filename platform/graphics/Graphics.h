@@ -330,8 +330,9 @@ class TBitmap : public TGraphic {
   void SetHandleType(TBitmapHandleType type) { FHandleType = type; }
 
   TPixelFormat PixelFormat() const;
-  // Converts the pixels: to 1 bit by brightness against mid-grey, to 4/8 bits to the nearest colour
-  // of the palette (the standard 16 colours, or the picture's own colours / a colour cube at 8 bits).
+  // Converts the pixels: to 1 bit by brightness against mid-grey, to 4 bits to the nearest of the
+  // standard 16 colours, to 8 bits to the picture's own colours when there are at most 256, else to
+  // the nearest of a standard 256-colour palette. A palette already set for the depth is kept.
   void SetPixelFormat(TPixelFormat format);
   bool Monochrome() const;
   void SetMonochrome(bool value);
