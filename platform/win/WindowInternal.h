@@ -34,6 +34,7 @@ struct TWindowObject {
   std::map<ATOM, TWindowProp> Props;
   HWND Parent;
   HWND Owner;
+  HMENU Menu;  // the menu bar of a top-level window
   std::vector<HWND> Children;
   LONG_PTR Id = 0;
   LONG_PTR UserData = 0;

@@ -143,7 +143,10 @@ HWND Create(bool wide, DWORD exStyle, const WideString& className, const TChar* 
   obj->ExStyle = exStyle;
   obj->Instance = instance;
   obj->Parent = parent;
-  if ((style & WS_CHILD) != 0) obj->Id = static_cast<LONG_PTR>(menu.Value);
+  if ((style & WS_CHILD) != 0)
+    obj->Id = static_cast<LONG_PTR>(menu.Value);
+  else
+    obj->Menu = menu;
   ++cls->Windows;
   HWND hwnd = Allocate(std::move(obj));
   if (parentObj != nullptr) parentObj->Children.push_back(hwnd);
