@@ -1,0 +1,107 @@
+// Field definitions of a table: native dBASE field types, their generic data-set types, sizes
+// and limits, and the value buffers of level-7 field properties.
+#pragma once
+#include <memory>
+#include <vector>
+#include "dbf/DbfCommon.h"
+
+namespace orv {
+
+// The data-set framework's generic field types, with the framework's ordinal values.
+enum TFieldType : int {
+  ftUnknown = 0, ftString = 1, ftSmallint = 2, ftInteger = 3, ftWord = 4, ftBoolean = 5, ftFloat = 6,
+  ftCurrency = 7, ftBCD = 8, ftDate = 9, ftTime = 10, ftDateTime = 11, ftBytes = 12, ftVarBytes = 13,
+  ftAutoInc = 14, ftBlob = 15, ftMemo = 16, ftGraphic = 17, ftFmtMemo = 18, ftParadoxOle = 19,
+  ftDBaseOle = 20, ftTypedBinary = 21, ftCursor = 22, ftFixedChar = 23, ftWideString = 24, ftLargeint = 25
+};
+
+// Table level codes of the file object.
+inline constexpr int kLevelDbase3 = 2;
+inline constexpr int kLevelDbase4 = 3;
+inline constexpr int kLevelFoxPro = 5;
+inline constexpr int kLevelDbase7 = 6;
+
+class TDbfFieldDefs;
+
+class TDbfFieldDef {
+ public:
+  explicit TDbfFieldDef(TDbfFieldDefs* owner = nullptr) : FOwner(owner) {}
+
+  const AnsiString& FieldName() const { return FFieldName; }
+  void SetFieldName(AnsiString name) { FFieldName = std::move(name); }
+  const AnsiString& DisplayName() const { return FFieldName; }
+  TFieldType FieldType() const { return FFieldType; }
+  // Sets the native letter by the level's mapping; EDbfError for a type a table cannot hold.
+  void SetFieldType(TFieldType type);
+  char NativeFieldType() const { return FNativeFieldType; }
+  // Upper-cases the letter; an unknown letter gives native type 0 and ftUnknown.
+  void SetNativeFieldType(char letter);
+  Integer Size() const { return FSize; }
+  void SetSize(Integer size);
+  Integer Precision() const { return FPrecision; }
+  void SetPrecision(Integer precision);
+  bool Required() const { return FRequired; }
+  void SetRequired(bool v) { FRequired = v; }
+  Integer Offset() const { return FOffset; }
+  void SetOffset(Integer v) { FOffset = v; }
+  Integer SourceIndex() const { return FSourceIndex; }
+  void SetSourceIndex(Integer v) { FSourceIndex = v; }
+  bool IsLockField() const { return FIsLockField; }
+  void SetIsLockField(bool v) { FIsLockField = v; }
+  LongWord AutoIncValue() const { return FAutoIncValue; }
+  void SetAutoIncValue(LongWord v) { FAutoIncValue = v; }
+  // Index of the field's descriptor in the file (its auto-increment counter's place).
+  Integer DescriptorIndex() const { return FDescriptorIndex; }
+  void SetDescriptorIndex(Integer v) { FDescriptorIndex = v; }
+  bool IsBlob() const { return FNativeFieldType == 'M' || FNativeFieldType == 'B' || FNativeFieldType == 'G'; }
+
+  // The three property buffers hold Size bytes each; valid until the next size change.
+  Byte* DefaultBuf() { return FBuffers.empty() ? nullptr : FBuffers.data(); }
+  Byte* MinBuf() { return FBuffers.empty() ? nullptr : FBuffers.data() + FSize; }
+  Byte* MaxBuf() { return FBuffers.empty() ? nullptr : FBuffers.data() + 2 * static_cast<size_t>(FSize); }
+  bool HasDefault = false, HasMin = false, HasMax = false;
+
+  void CopyFrom(const TDbfFieldDef& source, Integer sourceIndex);
+  // Fills in the default sizes of a new field of a generic type (size 0 or less given).
+  void SetDefaultSize();
+  Integer TableLevel() const;
+  bool UseFloatFields() const;
+
+ private:
+  void NativeToGeneric();
+  void GenericToNative();
+  void Normalise();
+  void AllocBuffers();
+
+  TDbfFieldDefs* FOwner;
+  AnsiString FFieldName;
+  TFieldType FFieldType = ftUnknown;
+  char FNativeFieldType = 0;
+  Integer FSize = 0;
+  Integer FPrecision = 0;
+  bool FRequired = false;
+  Integer FOffset = 0;
+  Integer FSourceIndex = -1;
+  bool FIsLockField = false;
+  LongWord FAutoIncValue = 0;
+  Integer FDescriptorIndex = 0;
+  std::vector<Byte> FBuffers;
+};
+
+class TDbfFieldDefs {
+ public:
+  TDbfFieldDefs() = default;
+  TDbfFieldDef& Add();
+  TDbfFieldDef& Item(size_t i) { return *FItems[i]; }
+  const TDbfFieldDef& Item(size_t i) const { return *FItems[i]; }
+  TDbfFieldDef& operator[](size_t i) { return *FItems[i]; }
+  size_t Count() const { return FItems.size(); }
+  void Clear() { FItems.clear(); }
+  Integer TableLevel = kLevelDbase4;
+  bool UseFloatFields = false;
+
+ private:
+  std::vector<std::unique_ptr<TDbfFieldDef>> FItems;
+};
+
+}  // namespace orv

@@ -1,0 +1,118 @@
+// TDbfFile: one open .dbf table at level III, IV, VII or FoxPro: header and field descriptors,
+// creation, the memo file, the open index files, value coding and the multi-user protocol for
+// editing and appending records with byte-range locks.
+#pragma once
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+#include "dbf/DbfFieldCodec.h"
+#include "dbf/DbfFieldDef.h"
+#include "dbf/DbfIndexHooks.h"
+#include "dbf/DbfMemo.h"
+#include "dbf/PagedFile.h"
+
+namespace orv {
+
+class TDbfFile : public TPagedFile {
+ public:
+  explicit TDbfFile(AnsiString fileName);
+  ~TDbfFile() override;
+
+  // Opens and reads an existing table, or, in a creating mode, only opens the empty file.
+  // EDbfError "Invalid DBF file." for a header or descriptor that does not hold together.
+  void OpenDbfFile();
+  void CloseDbfFile();
+  // Writes header and descriptors of a new table at TableLevelCode and creates its memo file.
+  // Checks the limits first: 1..4095 fields (fewer where the header length would pass 65535),
+  // record length at most 65535.
+  void FinishCreate(const TDbfFieldDefs& fieldDefs, Integer memoBlockSize);
+  void WriteHeader() override;
+  void WriteDbfHeader();
+  void ReadFieldDefs();
+  bool HasMemoFields() const;
+  TDbfFieldDef* FieldDefByName(const AnsiString& name);
+  Byte LanguageDriver() const;
+  AnsiString LanguageName() const;
+  LongWord HeaderRecordCount() const;
+
+  bool DecodeFieldValue(Integer fieldIndex, TFieldType type, void* dest, const Byte* record) const;
+  void EncodeFieldValue(Integer fieldIndex, TFieldType type, Byte* record, const void* src) const;
+  void BlankRecord(Byte* buffer) const;
+
+  void ApplyAutoInc(Byte* record);
+  // Appends the record; returns its record number. EDbfWriteError when a write failed (the
+  // header count is restored and index keys removed).
+  Integer InsertRecord(Byte* record);
+  // EDbfError "Record locked." when another process holds the record; otherwise fills buffer
+  // with the record as it is in the file.
+  void LockRecord(Integer recNo, Byte* buffer);
+  // Writes buffer as the record and releases its lock; EDbfWriteError when the write failed.
+  void UnlockRecord(Integer recNo, const Byte* buffer);
+  void RemoveIndexKeys(Integer recNo, const Byte* record);
+
+  void TryExclusive() override;
+  void EndExclusive() override;
+  void SetRecordSize(Integer size) override;
+
+  int TableLevelCode() const { return FTableLevelCode; }
+  void SetTableLevelCode(int level) { FTableLevelCode = level; FFieldDefs.TableLevel = level; }
+  TDbfFieldDefs& FieldDefs() { return FFieldDefs; }
+  const TDbfFieldDefs& FieldDefs() const { return FFieldDefs; }
+  TMemoFile* MemoFile() { return FMemoFile.get(); }
+  const std::vector<std::unique_ptr<TDbfIndexFile>>& IndexFiles() const { return FIndexFiles; }
+  const std::vector<std::pair<AnsiString, TDbfIndexFile*>>& IndexNames() const { return FIndexNames; }
+  TDbfIndexFile* ProductionIndex() const { return FProductionIndex; }
+  Cardinal LanguageCodePage() const { return FLanguageCodePage; }
+  Cardinal UseCodePage() const { return FUseCodePage; }
+  bool HasLockField() const { return FHasLockField; }
+  Integer LockFieldOffset() const { return FLockFieldOffset; }
+  Integer LockFieldSize() const { return FLockFieldSize; }
+  Integer LockNameLength() const { return FLockNameLength; }
+  bool HasAutoInc() const { return FHasAutoInc; }
+  const Byte* PrevRecord() const { return FPrevRecord.data(); }
+  bool Opened() const { return FOpened; }
+  bool OpenFailed() const { return FOpenFailed; }
+  bool UseFloatFields() const { return FFieldDefs.UseFloatFields; }
+  void SetUseFloatFields(bool v) { FFieldDefs.UseFloatFields = v; }
+  AnsiString MemoFileName() const;
+  AnsiString ProductionIndexName() const;
+
+  // Called when the header names a production index that is missing; leaving deleteLink true
+  // (also without a handler) unlinks it, false fails the open.
+  std::function<void(bool& deleteLink)> OnIndexMissing;
+  std::function<void()> OnLocaleError;
+
+ private:
+  void DecideLevel();
+  void ReadLanguage();
+  void ReadLevel7Properties(Integer blockStart);
+  void OpenMemoFile(TPagedFileMode mode, bool autoCreate, Integer blockSize);
+  void OpenProductionIndex();
+  // Takes the header lock (shared mode), reads the header afresh with this object's intended
+  // changes kept, lets change adjust it, writes it and releases the lock.
+  void UpdateHeader(const std::function<void(Byte*)>& change);
+  void ApplyIntendedHeaderChanges();
+  void FillLockField(Byte* record) const;
+  void WriteEndOfFileMark(LongWord count);
+  void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
+
+  int FTableLevelCode = kLevelDbase4;
+  TDbfFieldDefs FFieldDefs;
+  std::unique_ptr<TMemoFile> FMemoFile;
+  std::vector<std::unique_ptr<TDbfIndexFile>> FIndexFiles;
+  std::vector<std::pair<AnsiString, TDbfIndexFile*>> FIndexNames;
+  TDbfIndexFile* FProductionIndex = nullptr;
+  Cardinal FLanguageCodePage = 0;
+  Cardinal FUseCodePage = 0;
+  bool FHasLockField = false;
+  Integer FLockFieldOffset = 0, FLockFieldSize = 0, FLockNameLength = 0;
+  bool FHasAutoInc = false;
+  std::vector<Byte> FPrevRecord;
+  bool FOpened = false;
+  bool FOpenFailed = false;
+  bool FUnlinkProductionIndex = false;
+  Integer FAppendingRecNo = 0;
+};
+
+}  // namespace orv

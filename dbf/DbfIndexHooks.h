@@ -1,0 +1,39 @@
+// What the table file asks of its open index files, and the factory that opens them; the index
+// layer implements both.
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+#include "dbf/PagedFile.h"
+
+namespace orv {
+
+class TDbfFile;
+
+class TDbfIndexFile {
+ public:
+  virtual ~TDbfIndexFile() = default;
+  virtual void CloseIndex() = 0;
+  // True when the file turned out unusable at open; the table drops it.
+  virtual bool Unusable() const = 0;
+  virtual std::vector<AnsiString> TagNames() const = 0;
+  virtual bool CanInsertKeys(Integer recNo, const Byte* record) = 0;
+  [[noreturn]] virtual void RaiseKeyViolation() = 0;
+  // Each returns false when a write of the index failed.
+  virtual bool InsertKeys(Integer recNo, const Byte* record) = 0;
+  virtual bool UpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) = 0;
+  virtual bool RemoveKeys(Integer recNo, const Byte* record) = 0;
+  virtual bool RemoveDistinctKeys(Integer recNo, const Byte* record) = 0;
+  virtual bool IndexWriteError() const = 0;
+  virtual void ResetIndexWriteError() = 0;
+  virtual void TryExclusive() = 0;
+  virtual void EndExclusive() = 0;
+};
+
+// Opens an index file of the table in a mode with the table's code page; set by the index layer.
+using TIndexFileFactory = std::function<std::unique_ptr<TDbfIndexFile>(
+    TDbfFile& table, const AnsiString& fileName, TPagedFileMode mode, Cardinal codePage)>;
+void SetIndexFileFactory(TIndexFileFactory factory);
+const TIndexFileFactory& IndexFileFactory();
+
+}  // namespace orv

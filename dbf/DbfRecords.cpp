@@ -1,0 +1,169 @@
+// TDbfFile's record protocol between processes: value coding by field index, blank records, record
+// locks for edits, the lock field, auto-increment counters and appending.
+#include <algorithm>
+#include <ctime>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfLang.h"
+
+namespace orv {
+
+bool TDbfFile::DecodeFieldValue(Integer fieldIndex, TFieldType type, void* dest, const Byte* record) const {
+  if (fieldIndex < 0 || static_cast<size_t>(fieldIndex) >= FFieldDefs.Count()) return false;
+  return DecodeField(FFieldDefs.Item(static_cast<size_t>(fieldIndex)), type, dest, record);
+}
+
+void TDbfFile::EncodeFieldValue(Integer fieldIndex, TFieldType type, Byte* record, const void* src) const {
+  if (fieldIndex < 0 || static_cast<size_t>(fieldIndex) >= FFieldDefs.Count()) return;
+  EncodeField(FFieldDefs.Item(static_cast<size_t>(fieldIndex)), type, record, src);
+}
+
+void TDbfFile::BlankRecord(Byte* buffer) const {
+  std::fill(buffer, buffer + RecordSize(), Byte{' '});
+  for (size_t i = 0; i < FFieldDefs.Count(); ++i) {
+    const TDbfFieldDef& def = FFieldDefs.Item(i);
+    const char t = def.NativeFieldType();
+    if (t == '+' || t == '@' || t == 'I' || t == 'O') std::fill(buffer + def.Offset(), buffer + def.Offset() + def.Size(), Byte{0});
+    if (def.HasDefault) {
+      const Byte* src = const_cast<TDbfFieldDef&>(def).DefaultBuf();
+      std::copy(src, src + def.Size(), buffer + def.Offset());
+    }
+  }
+}
+
+void TDbfFile::FillLockField(Byte* record) const {
+  if (!FHasLockField) return;
+  Byte* f = record + FLockFieldOffset;
+  PutLE16(f, static_cast<Word>(GetLE16(f) + 1));
+  std::time_t now = std::time(nullptr);
+  std::tm tm {};
+  localtime_r(&now, &tm);
+  f[2] = static_cast<Byte>(tm.tm_hour);
+  f[3] = static_cast<Byte>(tm.tm_min);
+  f[4] = static_cast<Byte>(tm.tm_sec);
+  f[5] = static_cast<Byte>(tm.tm_year % 256);
+  f[6] = static_cast<Byte>(tm.tm_mon + 1);
+  f[7] = static_cast<Byte>(tm.tm_mday);
+  std::fill(f + 8, f + FLockFieldSize, Byte{' '});
+  const AnsiString& name = DbfGlobals().ComputerName();
+  const Integer n = std::min<Integer>(FLockNameLength, static_cast<Integer>(name.size()));
+  std::copy(name.begin(), name.begin() + n, f + 8);
+}
+
+void TDbfFile::LockRecord(Integer recNo, Byte* buffer) {
+  if (!LockPage(recNo, false)) throw EDbfError(STRING_RECORD_LOCKED);
+  // Fresh data for the edit; a record the file does not hold whole is blank beyond what was read.
+  Integer got = ReadRecord(recNo, buffer);
+  if (got < RecordSize()) std::fill(buffer + std::max(got, 0), buffer + RecordSize(), Byte{' '});
+  std::copy(buffer, buffer + RecordSize(), FPrevRecord.begin());
+  if (FHasLockField) {
+    FillLockField(buffer);
+    WriteRecord(recNo, buffer);
+  }
+}
+
+void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
+  bool indexFailed = false;
+  for (auto& index : FIndexFiles)
+    if (!index->UpdateKeys(recNo, FPrevRecord.data(), buffer)) indexFailed = true;
+  WriteRecord(recNo, buffer);
+  UnlockPage(recNo);
+  if (WriteError() || indexFailed) {
+    ResetWriteError();
+    for (auto& index : FIndexFiles) index->ResetIndexWriteError();
+    throw EDbfWriteError(indexFailed ? STRING_WRITE_INDEX_ERROR : STRING_WRITE_ERROR);
+  }
+}
+
+void TDbfFile::RemoveIndexKeys(Integer recNo, const Byte* record) {
+  for (auto& index : FIndexFiles) index->RemoveDistinctKeys(recNo, record);
+}
+
+void TDbfFile::ApplyAutoInc(Byte* record) {
+  if (!FHasAutoInc) return;
+  const bool shared = NeedLocking();
+  if (shared) LockPage(0, true);
+  for (size_t i = 0; i < FFieldDefs.Count(); ++i) {
+    TDbfFieldDef& def = FFieldDefs[i];
+    if (def.NativeFieldType() != '+') continue;
+    const Int64 position = 68 + 48 * static_cast<Int64>(def.DescriptorIndex()) + 42;
+    LongWord value = def.AutoIncValue();
+    if (shared) {
+      Byte stored[4] = {};
+      if (ReadAt(position, stored, 4) == 4) value = GetLE32(stored);
+    }
+    const std::int32_t asInt = static_cast<std::int32_t>(value);
+    EncodeField(def, ftAutoInc, record, &asInt);
+    def.SetAutoIncValue(value + 1);
+    Byte next[4];
+    PutLE32(next, value + 1);
+    if (WriteAt(position, next, 4) != 4) SetWriteError();
+    // The header buffer holds the counter too, so a later header write cannot put an old one back.
+    if (position + 4 <= HeaderSize()) PutLE32(Header() + position, value + 1);
+  }
+  if (shared) UnlockPage(0);
+}
+
+void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed) {
+  for (auto& index : FIndexFiles) {
+    if (!index->RemoveKeys(recNo, record) || index->IndexWriteError()) {
+      index->ResetIndexWriteError();
+      indexFailed = true;
+    }
+  }
+}
+
+Integer TDbfFile::InsertRecord(Byte* record) {
+  const bool shared = NeedLocking();
+  Integer n = RecordCount() + 1;
+  for (;;) {
+    if (LockPage(n, false)) {
+      // A record finished by another process since the count was taken is not free, although
+      // its lock is.
+      if (!shared || StreamSize() < PagePosition(n) + RecordSize()) break;
+      UnlockPage(n);
+    }
+    ++n;
+  }
+  FAppendingRecNo = n;
+  struct TClearAppending {
+    Integer& Slot;
+    ~TClearAppending() { Slot = 0; }
+  } clearAppending{FAppendingRecNo};
+
+  try {
+    ApplyAutoInc(record);
+  } catch (...) {
+    UnlockPage(n);
+    throw;
+  }
+  for (auto& index : FIndexFiles) {
+    if (!index->CanInsertKeys(n, record)) {
+      UnlockPage(n);
+      index->RaiseKeyViolation();
+    }
+  }
+  for (size_t i = 0; i < FIndexFiles.size(); ++i) {
+    if (!FIndexFiles[i]->InsertKeys(n, record)) {
+      for (size_t j = 0; j <= i; ++j) FIndexFiles[j]->RemoveKeys(n, record);
+      UnlockPage(n);
+      throw EDbfWriteError(STRING_WRITE_INDEX_ERROR);
+    }
+  }
+  UpdateHeader([](Byte* h) { PutLE32(h + 4, GetLE32(h + 4) + 1); });
+  bool headerWritten = !WriteError();
+  if (headerWritten) {
+    FillLockField(record);
+    WriteRecord(n, record);
+    UnlockPage(n);
+    if (!WriteError()) return n;
+    ResetWriteError();
+    UpdateHeader([](Byte* h) { PutLE32(h + 4, GetLE32(h + 4) - 1); });
+  }
+  bool indexFailed = false;
+  RemoveKeysAfterFailure(n, record, indexFailed);
+  ResetWriteError();
+  UnlockPage(n);
+  throw EDbfWriteError(indexFailed ? STRING_WRITE_INDEX_ERROR : STRING_WRITE_ERROR);
+}
+
+}  // namespace orv
