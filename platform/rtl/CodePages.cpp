@@ -34,6 +34,14 @@ constexpr TCodePageName kCodePageNames[] = {
     {28605, "ISO-8859-15"},   {CP_UTF7, "UTF-7"},       {CP_UTF8, "UTF-8"},
 };
 
+// Where ICU's IBM tables differ from the Windows ones: the Windows mapping wins.
+struct TByteOverride { Cardinal CodePage; Byte Value; char16_t Wide; };
+constexpr TByteOverride kByteOverrides[] = {
+    {437, 0xE6, u'\u00B5'}, {860, 0xE6, u'\u00B5'}, {861, 0xE6, u'\u00B5'}, {862, 0xE6, u'\u00B5'},
+    {863, 0xE6, u'\u00B5'}, {865, 0xE6, u'\u00B5'}, {852, 0xAA, u'\u00AC'}, {869, 0x88, u'\u00B7'},
+    {869, 0xEF, u'\u0384'},
+};
+
 // POSIX locale name (language_TERRITORY) -> locale id; a bare language takes its first row.
 struct TLocaleId { const char* Name; Cardinal Lcid; };
 constexpr TLocaleId kLocaleIds[] = {
@@ -108,6 +116,8 @@ std::unique_ptr<TConverter> OpenConverter(Cardinal codePage) {
       if (b < 0x80) w = static_cast<char16_t>(b);
       // ICU writes SUB (U+001A) for unassigned bytes of some tables.
       if (w == 0x1A && b != 0x1A) w = u'\uFFFD';
+      for (const auto& o : kByteOverrides)
+        if (o.CodePage == codePage && o.Value == b) w = o.Wide;
       conv->ToWide[b] = w;
       if (w != u'\uFFFD' && conv->FromWide[w] < 0) conv->FromWide[w] = static_cast<std::int16_t>(b);
     }

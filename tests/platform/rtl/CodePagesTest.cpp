@@ -22,7 +22,8 @@ TEST(CodePages, HighBytesMapAsWindowsDoes) {
       {1252, 0x90, u'\u0090'}, {1252, 0x9D, u'\u009D'}, {1252, 0x8A, u'\u0160'}, {1252, 0x9F, u'\u0178'},
       {1252, 0x96, u'\u2013'}, {1252, 0xE4, u'\u00E4'}, {1252, 0xA0, u'\u00A0'},
       {850, 0x80, u'\u00C7'},  {850, 0x81, u'\u00FC'},  {850, 0x84, u'\u00E4'},  {850, 0x9D, u'\u00D8'},
-      {850, 0xE1, u'\u00DF'},  {850, 0xD5, u'\u0131'},
+      {850, 0xE1, u'\u00DF'},  {850, 0xD5, u'\u0131'},  {850, 0x7F, u'\u007F'},  {850, 0x1A, u'\u001A'},
+      {437, 0xE6, u'\u00B5'},  {852, 0xAA, u'\u00AC'},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.CodePage << " byte " << std::hex << int(c.Byte));
