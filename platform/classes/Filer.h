@@ -104,7 +104,9 @@ class TReader : public TFiler {
   Int64 ReadInt64();
   Integer ReadInteger();   // vaInt8/16/32 (and vaInt64 within range)
   bool ReadBoolean();
-  double ReadFloat();      // vaExtended, vaSingle, vaDate, vaCurrency, or an integer
+  // vaExtended, vaSingle, vaDate, vaCurrency, or an integer; a value that is not finite is
+  // invalid.
+  double ReadFloat();
   // vaString / vaLString: the stored bytes unconverted; vaWString and vaUTF8String converted to
   // the ANSI code page.
   AnsiString ReadString();
@@ -129,6 +131,7 @@ class TReader : public TFiler {
   void ReadPrefix();
 
  private:
+  double ReadFloatValue();
   struct Impl;
   std::unique_ptr<Impl> FImpl;
   TComponent* FOwner = nullptr;

@@ -24,6 +24,29 @@ class TTextWriter {
   }
 
  private:
+  // Names in the text must read back as names: identifiers, joined by "." where allowed.
+  static const AnsiString& CheckName(const AnsiString& name, bool dotted, bool emptyAllowed) {
+    auto start = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    auto part = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || (c >= '0' && c <= '9'); };
+    if (name.empty()) {
+      if (emptyAllowed) return name;
+      throw EReadError(SInvalidImage);
+    }
+    bool atStart = true;
+    for (char c : name) {
+      if (atStart) {
+        if (!start(c)) throw EReadError(SInvalidImage);
+        atStart = false;
+      } else if (c == '.' && dotted) {
+        atStart = true;
+      } else if (!part(c)) {
+        throw EReadError(SInvalidImage);
+      }
+    }
+    if (atStart) throw EReadError(SInvalidImage);
+    return name;
+  }
+
   void Line(int indent, const AnsiString& text) {
     Out.append(static_cast<size_t>(indent), ' ');
     Out += text;
@@ -33,8 +56,8 @@ class TTextWriter {
   void Object(int indent) {
     if (indent / 2 > kMaxDepth) throw EReadError(SInvalidImage);
     R.ReadPrefix();
-    AnsiString cls = R.ReadStr();
-    AnsiString name = R.ReadStr();
+    AnsiString cls = CheckName(R.ReadStr(), false, false);
+    AnsiString name = CheckName(R.ReadStr(), false, true);
     Line(indent, "object " + (name.empty() ? cls : name + ": " + cls));
     while (!R.EndOfList()) Property(indent + 2);
     R.ReadListEnd();
@@ -44,7 +67,7 @@ class TTextWriter {
   }
 
   void Property(int indent) {
-    AnsiString name = R.ReadStr();
+    AnsiString name = CheckName(R.ReadStr(), true, false);
     Out.append(static_cast<size_t>(indent), ' ');
     Out += name;
     Out += " =";
@@ -143,14 +166,14 @@ class TTextWriter {
         return;
       case vaIdent: case vaFalse: case vaTrue: case vaNil:
         Out += ' ';
-        Out += R.ReadIdent();
+        Out += CheckName(R.ReadIdent(), true, false);
         return;
       case vaSet: {
         Out += " [";
         bool first = true;
         for (const AnsiString& n : R.ReadSetNames()) {
           if (!first) Out += ", ";
-          Out += n;
+          Out += CheckName(n, false, false);
           first = false;
         }
         Out += ']';

@@ -1,6 +1,7 @@
 // The component stream reader: values, properties by kind, stream-defined properties, children
 // made by class name, reference fix-ups and the Loaded calls.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include "platform/classes/Extended.h"
 #include "platform/classes/Filer.h"
@@ -139,6 +140,13 @@ bool TReader::ReadBoolean() {
 }
 
 double TReader::ReadFloat() {
+  // Infinities and NaNs have no place in a form and no text form: they are invalid values.
+  double v = ReadFloatValue();
+  if (!std::isfinite(v)) InvalidValue();
+  return v;
+}
+
+double TReader::ReadFloatValue() {
   switch (NextValue()) {
     case vaExtended: {
       ReadValue();
@@ -301,8 +309,10 @@ namespace {
 struct TPropReader {
   TReader& R;
   std::vector<TFixup>& Fixups;
+  AnsiString& PendingName;  // the reader's entry name for DefineProperty matching
 
-  void ReadProperty(TPersistent* instance, const AnsiString& path, AnsiString& pendingName);
+  // Reads one "path = value" entry; context names the owner in error messages ("Button1.").
+  void ReadProperty(TPersistent* instance, const AnsiString& path, const AnsiString& context);
   void ReadValue(TPersistent* instance, const TPropInfo& prop, const AnsiString& path);
   void ReadCollection(TCollection* collection);
 };
@@ -407,10 +417,7 @@ void TPropReader::ReadCollection(TCollection* collection) {
       if (R.NextValue() != vaList) R.ReadInt64();  // an order index, not used
       R.ReadListBegin();
       TCollectionItem* item = collection->Add();
-      while (!R.EndOfList()) {
-        AnsiString pending;
-        ReadProperty(item, R.ReadStr(), pending);
-      }
+      while (!R.EndOfList()) ReadProperty(item, R.ReadStr(), AnsiString());
       R.ReadListEnd();
     }
     R.ReadListEnd();
@@ -421,7 +428,8 @@ void TPropReader::ReadCollection(TCollection* collection) {
   collection->EndUpdate();
 }
 
-void TPropReader::ReadProperty(TPersistent* instance, const AnsiString& path, AnsiString& pendingName) {
+void TPropReader::ReadProperty(TPersistent* instance, const AnsiString& path, const AnsiString& context) {
+  auto unknown = [&]() { throw EReadError(Format(SUnknownProperty, {context + path})); };
   // "Font.Name": every part but the last names a persistent sub-object.
   TPersistent* target = instance;
   size_t start = 0;
@@ -430,7 +438,7 @@ void TPropReader::ReadProperty(TPersistent* instance, const AnsiString& path, An
     if (dot == AnsiString::npos) break;
     const TPropInfo* p = GetPropInfo(target, std::string_view(path).substr(start, dot - start));
     auto* sub = p && p->Kind == tkClass ? dynamic_cast<TPersistent*>(p->GetObject(target)) : nullptr;
-    if (!sub) throw EReadError(Format(SUnknownProperty, {path}));
+    if (!sub) unknown();
     target = sub;
     start = dot + 1;
   }
@@ -439,22 +447,25 @@ void TPropReader::ReadProperty(TPersistent* instance, const AnsiString& path, An
     ReadValue(target, *p, path);
     return;
   }
-  pendingName = last;
-  target->DefineProperties(R);
+  PendingName = last;
+  try {
+    target->DefineProperties(R);
+  } catch (...) {
+    PendingName.clear();
+    throw;
+  }
+  if (!PendingName.empty()) {
+    PendingName.clear();
+    unknown();
+  }
 }
 
 }  // namespace
 
-static void ReadPropertiesOf(TReader& r, TPersistent* instance, std::vector<TFixup>& fixups, AnsiString& propName) {
-  TPropReader pr{r, fixups};
+static void ReadPropertiesOf(TReader& r, TComponent* instance, std::vector<TFixup>& fixups, AnsiString& propName) {
+  TPropReader pr{r, fixups, propName};
   AnsiString path = r.ReadStr();
-  pr.ReadProperty(instance, path, propName);
-  if (!propName.empty()) {
-    propName.clear();
-    auto* c = dynamic_cast<TComponent*>(instance);
-    AnsiString full = c && !c->Name().empty() ? c->Name() + "." + path : path;
-    throw EReadError(Format(SUnknownProperty, {full}));
-  }
+  pr.ReadProperty(instance, path, instance->Name().empty() ? AnsiString() : instance->Name() + ".");
 }
 
 void TReader::ReadData(TComponent* instance) {

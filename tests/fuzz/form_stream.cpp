@@ -117,9 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
   }
   ReadAndWriteBack(input);
+  AnsiString text;
   try {
-    ObjectBinaryToText(input);
+    text = ObjectBinaryToText(input);
   } catch (const Exception&) {
+    return 0;
   }
+  // A text made from a stream reads back, and gives the same text again.
+  if (ObjectBinaryToText(ObjectTextToBinary(text)) != text) __builtin_trap();
   return 0;
 }
