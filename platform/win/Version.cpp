@@ -1,6 +1,8 @@
 // The version and platform provider, the computer name, and MessageBeep's replaceable sink.
 #include "platform/win/Version.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <algorithm>
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/SysUtils.h"
@@ -38,6 +40,9 @@ bool GetVersionExA(OSVERSIONINFOA* info) {
   info->szCSDVersion[n] = 0;
   return true;
 }
+
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
 
 AnsiString ComputerName() {
   AnsiString host = GetComputerName();

@@ -1,5 +1,5 @@
 // The version and platform provider (platform id, major/minor version, locale flags) that tests can
-// set, and small system services: the computer name and MessageBeep.
+// set, and small system services: process and thread ids, the computer name and MessageBeep.
 #pragma once
 #include <functional>
 #include "platform/win/WinTypes.h"
@@ -34,6 +34,10 @@ struct OSVERSIONINFOA {
   char szCSDVersion[128] = {};
 };
 bool GetVersionExA(OSVERSIONINFOA* info);
+
+// The ids of this process and of the calling thread.
+DWORD GetCurrentProcessId();
+DWORD GetCurrentThreadId();
 
 // The computer name: the host name up to its first dot, a-z upper-cased, at most
 // MAX_COMPUTERNAME_LENGTH characters. *size is the buffer's capacity with the terminator; on

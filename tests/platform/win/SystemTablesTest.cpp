@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <thread>
 #include "platform/win/Keyboard.h"
 #include "platform/win/LastError.h"
 #include "platform/win/SysColors.h"
@@ -127,6 +128,15 @@ TEST(SystemTables, ComputerNameIsTheShortUpperCaseHostName) {
     EXPECT_EQ(size, expected.size() + 1);
     EXPECT_EQ(small[0], u'x');
   }
+}
+
+TEST(SystemTables, ThreadIdsDifferBetweenThreadsAndTheMainOneIsTheProcess) {
+  EXPECT_EQ(GetCurrentProcessId(), static_cast<DWORD>(getpid()));
+  EXPECT_EQ(GetCurrentThreadId(), GetCurrentProcessId());
+  DWORD other = 0;
+  std::thread([&] { other = GetCurrentThreadId(); }).join();
+  EXPECT_NE(other, 0u);
+  EXPECT_NE(other, GetCurrentThreadId());
 }
 
 TEST(SystemTables, MessageBeepGoesToTheInstalledSink) {
