@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/rtl/CodePages.h"
@@ -89,6 +90,28 @@ TEST(CodePageInterop, Utf7BothWays) {
     EXPECT_EQ(decoded, Hex(WideToUtf8(s)) + "\n") << ours;
     std::string theirs = RunPython("/usr/bin/python3 '" + kScript + "' encode utf-7", Hex(WideToUtf8(s)) + "\n");
     EXPECT_EQ(MultiByteToWide(Unhex(theirs.substr(0, theirs.size() - 1)), CP_UTF7), s) << theirs;
+  }
+}
+
+TEST(CodePageInterop, MalformedUtf8ReplacedAsPythonDoes) {
+  std::vector<std::string> inputs = {"\xC0\xAF", "\xED\xA0\x80x", "\xE2\x82", "\xF4\x90\x80\x80",
+                                     "\xF0\x9F\x98", "a\x80\xBFz", "\xFE\xFF", "\xE0\x9F\x80", "\xC3"};
+  std::mt19937 rng(7);
+  for (int i = 0; i < 200; ++i) {
+    std::string s;
+    for (int k = 0; k < 12; ++k) {
+      unsigned r = rng() % 8;
+      s += static_cast<char>(r < 2 ? 0x41 + rng() % 26 : r < 5 ? 0x80 + rng() % 64 : 0xC0 + rng() % 64);
+    }
+    inputs.push_back(s);
+  }
+  std::string request;
+  for (const auto& s : inputs) request += Hex(s) + "\n";
+  std::istringstream theirs(RunPython("/usr/bin/python3 '" + kScript + "' decode utf-8 replace", request));
+  for (const auto& s : inputs) {
+    std::string line;
+    ASSERT_TRUE(std::getline(theirs, line));
+    EXPECT_EQ(Hex(WideToUtf8(Utf8ToWide(s))), line) << Hex(s);
   }
 }
 
