@@ -5,6 +5,7 @@
 #include <unicode/ucol.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <map>
@@ -21,19 +22,33 @@ char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // Cases each character through UTF-16 and keeps a byte whose other case has no form in the
-// code page, so the text keeps its length.
-AnsiString AnsiCase(std::string_view s, bool upper) {
-  AnsiString out(s);
-  for (char& c : out) {
-    auto b = static_cast<Byte>(c);
-    if (b < 0x80) { c = upper ? UpperAscii(c) : LowerAscii(c); continue; }
-    WideString w = AnsiToWide(AnsiString(1, c));
+// code page, so the text keeps its length. One table per code page and direction, built once.
+const std::array<char, 256>& CaseTable(bool upper) {
+  static std::mutex mutex;
+  static std::map<std::pair<Cardinal, bool>, std::array<char, 256>> tables;
+  Cardinal cp = NlsSettings().AnsiCodePage;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = tables.find({cp, upper});
+  if (it != tables.end()) return it->second;
+  std::array<char, 256> t;
+  for (int b = 0; b < 256; ++b) {
+    char c = static_cast<char>(b);
+    t[static_cast<std::size_t>(b)] = upper ? UpperAscii(c) : LowerAscii(c);
+    if (b < 0x80) continue;
+    WideString w = MultiByteToWide(AnsiString(1, c), cp);
     if (w.size() != 1) continue;
     WideString cased(1, static_cast<char16_t>(upper ? u_toupper(w[0]) : u_tolower(w[0])));
     bool usedDefault = false;
-    AnsiString back = WideToMultiByte(cased, CP_ACP, &usedDefault);
-    if (!usedDefault && back.size() == 1) c = back[0];
+    AnsiString back = WideToMultiByte(cased, cp, &usedDefault);
+    if (!usedDefault && back.size() == 1) t[static_cast<std::size_t>(b)] = back[0];
   }
+  return tables.emplace(std::make_pair(cp, upper), t).first->second;
+}
+
+AnsiString AnsiCase(std::string_view s, bool upper) {
+  const auto& table = CaseTable(upper);
+  AnsiString out(s);
+  for (char& c : out) c = table[static_cast<Byte>(c)];
   return out;
 }
 

@@ -38,6 +38,13 @@ TEST(SysUtils, CasingTrimAndSearch) {
   EXPECT_EQ(LowerCase("ABZ\xC4"), "abz\xC4");
   EXPECT_EQ(AnsiUpperCase("stra\xDF" "e \xE4\xFF\xB5"), "STRA\xDF" "E \xC4\x9F\xB5");   // no one-byte form stays
   EXPECT_EQ(AnsiLowerCase("\xC4\x8A"), "\xE4\x9A");
+  {
+    TNlsSettings saved = NlsSettings();
+    SetNlsSettings({1251, 866, 0x419});   // the table follows the ANSI code page
+    EXPECT_EQ(AnsiUpperCase("\xE0\xFF"), "\xC0\xDF");
+    SetNlsSettings(saved);
+  }
+  EXPECT_EQ(AnsiUpperCase("\xE0"), "\xC0");
   EXPECT_EQ(CompareText("abc", "ABD"), -1);
   EXPECT_GT(CompareText("b", "A"), 0);
   EXPECT_LT(CompareText("ab", "ABC"), 0);
