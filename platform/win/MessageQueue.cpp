@@ -191,12 +191,18 @@ void DrainPostedMessages() {
   auto& s = State();
   // Only what is waiting now; what these messages post waits for the next turn of the loop.
   std::size_t n = s.Queue.size() + (s.QuitPending ? 1 : 0);
+  // Also when a handler throws: what is left must still be drained later.
+  struct TReschedule {
+    TQueueState& State;
+    ~TReschedule() {
+      if (!State.Queue.empty() || State.QuitPending) winimpl::ScheduleDrain();
+    }
+  } reschedule{s};
   for (std::size_t i = 0; i < n; ++i) {
     MSG m;
     if (!Take(&m, nullptr, 0, 0, PM_REMOVE, true)) break;
     Handle(m);
   }
-  if (!s.Queue.empty() || s.QuitPending) winimpl::ScheduleDrain();
 }
 
 LRESULT DeliverInputMessage(const MSG& msg) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "platform/win/Hooks.h"
@@ -204,6 +205,20 @@ TEST_F(MessageQueue, ARunningQtLoopDrainsTheQueueAndEndsOnQuit) {
   EXPECT_EQ(PendingMessageCount(), 0u);
   SetWindowLongPtrW(FWnd, GWL_WNDPROC, ProcToLong(old));
   FreeObjectInstance(repost);
+}
+
+TEST_F(MessageQueue, MessagesLeftBehindAThrowingHandlerAreStillDrainedByTheLoop) {
+  SetApplicationMessageHandler([](MSG& m) -> bool {
+    if (m.message == WM_USER) throw std::runtime_error("handler failed");
+    return false;
+  });
+  PostMessageW(FWnd, WM_USER, 0, 0);
+  PostMessageW(FWnd, WM_USER + 7, 0, 0);
+  EXPECT_THROW(DrainPostedMessages(), std::runtime_error);
+  SetApplicationMessageHandler(nullptr);
+  EXPECT_EQ(PendingMessageCount(), 1u);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(gReceived, (std::vector<UINT>{WM_USER + 7}));
 }
 
 TEST_F(MessageQueue, ProcessMessagesDrainsWhatIsPosted) {
