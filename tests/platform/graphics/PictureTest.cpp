@@ -1,0 +1,220 @@
+// Pictures: the kind chosen by file extension, JPEG pictures against the imaging peer, icons and
+// cursors made by the icon tool, malformed icon files.
+#include <gtest/gtest.h>
+#include "platform/graphics/Icon.h"
+#include "platform/graphics/Jpeg.h"
+#include "GraphicsTestSupport.h"
+
+namespace orv {
+namespace {
+
+using test::Px;
+
+TEST(Picture, KindIsChosenByExtension) {
+  test::TTempDir dir;
+  auto b = test::WhiteBitmap(3, 2);
+  b->SaveToFile(dir.File("a.bmp"));
+  b->SaveToFile(dir.File("b.BMP"));
+  std::vector<Byte> jpeg = EncodeJpeg(*b, 90);
+  {
+    TFileStream f(dir.File("c.JPG"), fmCreate);
+    f.WriteBuffer(jpeg.data(), static_cast<Int64>(jpeg.size()));
+  }
+  {
+    TFileStream f(dir.File("d.jpeg"), fmCreate);
+    f.WriteBuffer(jpeg.data(), static_cast<Int64>(jpeg.size()));
+  }
+  struct Case { const char* File; TGraphicClass Class; };
+  const Case cases[] = {
+      {"a.bmp", TBitmap::Class()}, {"b.BMP", TBitmap::Class()},
+      {"c.JPG", TJPEGImage::Class()}, {"d.jpeg", TJPEGImage::Class()},
+  };
+  for (const auto& c : cases) {
+    TPicture pic;
+    int changes = 0;
+    pic.OnChange = [&](TObject*) { ++changes; };
+    pic.LoadFromFile(dir.File(c.File));
+    ASSERT_NE(pic.Graphic(), nullptr) << c.File;
+    EXPECT_EQ(pic.Graphic()->GraphicClass(), c.Class) << c.File;
+    EXPECT_EQ(pic.Width(), 3) << c.File;
+    EXPECT_GE(changes, 1);
+  }
+  TPicture pic;
+  try {
+    pic.LoadFromFile(dir.File("x.xyz"));
+    FAIL() << "unknown extension accepted";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Unknown picture file extension (.xyz)");
+  }
+  EXPECT_EQ(TPicture::FileFormatClass("ico"), TIcon::Class());
+  EXPECT_EQ(TPicture::ClipboardFormatClass(CF_BITMAP), TBitmap::Class());
+
+  // A kind registered later wins its extension, and goes again with its class.
+  static const TGraphicClassInfo other{"TOtherPicture", [] { return std::unique_ptr<TGraphic>(std::make_unique<TBitmap>()); }};
+  TPicture::RegisterFileFormat("bmp", "Other", &other);
+  EXPECT_EQ(TPicture::FileFormatClass("BMP"), &other);
+  EXPECT_EQ(TPicture::ClassByName("TOtherPicture"), &other);
+  TPicture::UnregisterGraphicClass(&other);
+  EXPECT_EQ(TPicture::FileFormatClass("bmp"), TBitmap::Class());
+  EXPECT_EQ(TPicture::ClassByName("TOtherPicture"), nullptr);
+  EXPECT_NE(TPicture::FileFilter().find("Bitmaps (*.bmp)|*.bmp"), std::string::npos);
+}
+
+TEST(Jpeg, PeerJpegDecodesToItsColoursAndOursIsReadByThePeer) {
+  test::TTempDir dir;
+  std::string path = dir.File("peer.jpg");
+  int status = 0;
+  std::string out = test::RunPython(
+      "from PIL import Image\n"
+      "im = Image.new('RGB', (32, 16), (255, 255, 255))\n"
+      "for y in range(16):\n"
+      "    for x in range(32):\n"
+      "        im.putpixel((x, y), [(220, 30, 30), (30, 200, 40), (20, 40, 210), (250, 250, 250)][x // 8])\n"
+      "im.save('" + path + "', quality=95)\n"
+      "print('ok')\n",
+      &status);
+  ASSERT_EQ(status, 0) << out;
+  TJPEGImage jpeg;
+  jpeg.LoadFromFile(path);
+  ASSERT_EQ(jpeg.Width(), 32);
+  ASSERT_EQ(jpeg.Height(), 16);
+  const COLORREF expected[4] = {RGB(220, 30, 30), RGB(30, 200, 40), RGB(20, 40, 210), RGB(250, 250, 250)};
+  TBitmap* b = jpeg.Bitmap();
+  for (int block = 0; block < 4; ++block)
+    EXPECT_TRUE(test::Near(Px(*b, block * 8 + 4, 8), expected[block], 12)) << "block " << block << " got " << std::hex << Px(*b, block * 8 + 4, 8);
+
+  // Drawn on a canvas, the picture shows the same colours.
+  auto canvas = test::WhiteBitmap(32, 16);
+  canvas->Canvas()->Draw(0, 0, &jpeg);
+  EXPECT_TRUE(test::Near(Px(*canvas, 4, 8), expected[0], 12));
+
+  TJPEGImage ours;
+  ours.Assign(b);
+  ours.SetCompressionQuality(95);
+  std::string oursPath = dir.File("ours.jpg");
+  ours.SaveToFile(oursPath);
+  out = test::RunPython(
+      "from PIL import Image\n"
+      "im = Image.open('" + oursPath + "').convert('RGB')\n"
+      "print(im.format if hasattr(im, 'format') else '', im.size[0], im.size[1], *im.getpixel((4, 8)))\n",
+      &status);
+  ASSERT_EQ(status, 0) << out;
+  int w = 0, h = 0, r = 0, g = 0, bl = 0;
+  ASSERT_EQ(std::sscanf(out.c_str(), "%*s %d %d %d %d %d", &w, &h, &r, &g, &bl), 5) << out;
+  EXPECT_EQ(w, 32);
+  EXPECT_EQ(h, 16);
+  EXPECT_TRUE(test::Near(RGB(static_cast<Byte>(r), static_cast<Byte>(g), static_cast<Byte>(bl)), expected[0], 16)) << out;
+}
+
+TEST(Jpeg, BrokenFilesAreRefusedWithAJpegError) {
+  auto b = test::WhiteBitmap(16, 16);
+  std::vector<Byte> good = EncodeJpeg(*b, 80);
+  struct Case { const char* What; std::vector<Byte> Data; };
+  std::vector<Byte> cut(good.begin(), good.begin() + 40);
+  std::vector<Byte> noise(200, 0x5A);
+  std::vector<Byte> badMarker = good;
+  badMarker[2] = 0x00;
+  const Case cases[] = {{"cut", cut}, {"noise", noise}, {"marker", badMarker}, {"empty", {}}};
+  for (const auto& c : cases) {
+    TMemoryStream s;
+    if (!c.Data.empty()) s.WriteBuffer(c.Data.data(), static_cast<Int64>(c.Data.size()));
+    s.SetPosition(0);
+    TJPEGImage jpeg;
+    try {
+      jpeg.LoadFromStream(s);
+      // A file cut after its header may decode with grey rows; it must still have its size.
+      EXPECT_EQ(jpeg.Width(), 16) << c.What;
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message().rfind("JPEG error #", 0), 0u) << c.What << ": " << e.Message();
+    }
+  }
+  TJPEGImage empty;
+  TMemoryStream none;
+  EXPECT_THROW(empty.LoadFromStream(none), EInvalidGraphic);
+  EXPECT_THROW(empty.SetWidth(3), EInvalidGraphicOperation);
+}
+
+TEST(Icon, IconsAndCursorsFromTheIconTool) {
+  test::TTempDir dir;
+  int status = 0;
+  std::string out = test::RunPython(
+      "from PIL import Image\n"
+      "for size, name in ((16, 'i16'), (32, 'i32')):\n"
+      "    im = Image.new('RGBA', (size, size), (0, 0, 0, 0))\n"
+      "    for y in range(size // 2):\n"
+      "        for x in range(size):\n"
+      "            im.putpixel((x, y), (200, 10, 20, 255))\n"
+      "    im.save('" + dir.File("") + "' + name + '.png')\n"
+      "print('ok')\n",
+      &status);
+  ASSERT_EQ(status, 0) << out;
+  std::string cmd = "cd " + dir.File("") + " && icotool -c -b 8 -o icon.ico i16.png i32.png 2>&1 && "
+                    "icotool -c -b 24 -o bits24.ico i16.png 2>&1 && "
+                    "icotool -c --cursor -X 3 -Y 5 -o arrow.cur i16.png 2>&1";
+  out = test::RunCommand(cmd, &status);
+  ASSERT_EQ(status, 0) << out;
+
+  for (const char* name : {"icon.ico", "bits24.ico"}) {
+    TIcon icon;
+    icon.LoadFromFile(dir.File(name));
+    ASSERT_FALSE(icon.Empty()) << name;
+    EXPECT_EQ(icon.ImageType(), kIconTypeIcon);
+    EXPECT_EQ(icon.Width(), 16) << name;
+    // Drawn over blue: the top half is the picture, the bottom half shows through the mask.
+    auto under = test::WhiteBitmap(16, 16);
+    under->Canvas()->Brush()->SetColor(clBlue);
+    under->Canvas()->FillRect(Rect(0, 0, 16, 16));
+    under->Canvas()->Draw(0, 0, &icon);
+    EXPECT_TRUE(test::Near(Px(*under, 5, 3), RGB(200, 10, 20), 24)) << name << std::hex << " " << Px(*under, 5, 3);
+    EXPECT_EQ(Px(*under, 5, 12), 0xFF0000u) << name << " mask";
+  }
+  TIcon two;
+  two.LoadFromFile(dir.File("icon.ico"));
+  EXPECT_EQ(two.ImageCount(), 2);
+  EXPECT_EQ(two.Image(1).Colour->Width(), 32);
+
+  TIcon cursor;
+  cursor.LoadFromFile(dir.File("arrow.cur"));
+  EXPECT_EQ(cursor.ImageType(), kIconTypeCursor);
+  EXPECT_EQ(cursor.Image(0).HotSpot, Point(3, 5));
+
+  // Saved and read back by the peer tool.
+  cursor.SaveToFile(dir.File("again.cur"));
+  two.SaveToFile(dir.File("again.ico"));
+  out = test::RunCommand("icotool -l " + dir.File("again.ico") + " " + dir.File("again.cur") + " 2>&1", &status);
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("--width=16"), std::string::npos) << out;
+  EXPECT_NE(out.find("--width=32"), std::string::npos) << out;
+  EXPECT_NE(out.find("--hotspot-x=3 --hotspot-y=5"), std::string::npos) << out;
+}
+
+TEST(Icon, MalformedIconFilesAreRefused) {
+  auto le16 = [](std::string& s, std::uint32_t v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>(v >> 8); };
+  auto le32 = [&](std::string& s, std::uint32_t v) { le16(s, v & 0xFFFF); le16(s, v >> 16); };
+  auto header = [&](int type, int count) { std::string s; le16(s, 0); le16(s, static_cast<std::uint32_t>(type)); le16(s, static_cast<std::uint32_t>(count)); return s; };
+  auto entry = [&](std::uint32_t size, std::uint32_t offset) {
+    std::string s(8, '\0');
+    s[0] = 16; s[1] = 16;
+    le32(s, size);
+    le32(s, offset);
+    return s;
+  };
+  struct Case { const char* What; std::string Data; };
+  const Case cases[] = {
+      {"empty", ""},
+      {"type", header(3, 1) + entry(40, 22)},
+      {"no images", header(1, 0)},
+      {"directory cut", header(1, 2) + entry(40, 38)},
+      {"image past the end", header(1, 1) + entry(4000, 22) + std::string(40, '\0')},
+      {"offset inside the directory", header(1, 1) + entry(10, 2) + std::string(40, '\0')},
+      {"garbage image", header(1, 1) + entry(40, 22) + std::string(40, '\x7F')},
+  };
+  for (const auto& c : cases) {
+    TStringStream s(c.Data);
+    TIcon icon;
+    EXPECT_THROW(icon.LoadFromStream(s), EInvalidGraphic) << c.What;
+  }
+}
+
+}  // namespace
+}  // namespace orv
