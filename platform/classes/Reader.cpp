@@ -482,6 +482,9 @@ void TReader::ReadData(TComponent* instance) {
       TComponent* owner = FOwner;
       TComponent* child = owner ? owner->FindComponent(name) : nullptr;
       if (child && !child->InheritsFrom(className)) child = nullptr;
+      // A name given twice in one description would read one component twice (or into itself).
+      if (child && std::find(FImpl->Loaded.begin(), FImpl->Loaded.end(), child) != FImpl->Loaded.end())
+        throw EComponentError(Format("Eine Komponente namens %s existiert bereits", {name}));
       if (!child) {
         const TClassInfo* cls = GetClass(className);
         if (!cls) throw EClassNotFound(Format(SClassNotFound, {className}));

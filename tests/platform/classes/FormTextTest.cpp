@@ -246,6 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "Das Feld SendBtn passt nicht zur Klasse TTestTimer"},
         BadForm{"DuplicateName", "  object B: TTestControl\n  end\n  object B: TTestTimer\n  end\n",
                 "Eine Komponente namens B existiert bereits"},
+        BadForm{"SameNameTwice", "  object B: TTestControl\n  end\n  object B: TTestControl\n  end\n",
+                "Eine Komponente namens B existiert bereits"},
+        BadForm{"SameNameNested", "  object B: TTestContainer\n    object B: TTestContainer\n    end\n  end\n",
+                "Eine Komponente namens B existiert bereits"},
         BadForm{"BadName", "  object B: TTestControl\n    Name = '1x'\n  end\n",
                 "'1x' ist kein g\xFCltiger Komponentenname"}),
     [](const auto& info) { return std::string(info.param.Name); });
