@@ -139,9 +139,25 @@ TPixelFormat TBitmap::PixelFormat() const { return FPixelFormat; }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
   if (format == FPixelFormat) return;
+  bool wasMono = FPixelFormat == pf1bit;
   FPixelFormat = format;
   if (FImage) {
     if (FCanvas) FCanvas->FreeContext();
+    if (FHandleType == bmDDB && (format == pf1bit) != wasMono) {
+      // A device-dependent bitmap converts as a blit does: to monochrome, the brush colour becomes
+      // white and every other colour black; from monochrome, black takes the font colour and white
+      // the brush colour.
+      COLORREF brush = ColorToRGB(FCanvas ? FCanvas->Brush()->Color() : clWhite);
+      COLORREF font = ColorToRGB(FCanvas ? FCanvas->Font()->Color() : clBlack);
+      QImage& img = FImage->Image();
+      for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+          if (format == pf1bit) row[x] = FromQRgb(row[x]) == brush ? 0xFFFFFFFF : 0xFF000000;
+          else row[x] = ToQRgb(IsLight(row[x]) ? brush : font) | 0xFF000000;
+        }
+      }
+    }
     QuantizeBitmap(*FImage, BppOf(format));
   }
   Changed();

@@ -333,6 +333,9 @@ class TBitmap : public TGraphic {
   // Converts the pixels: to 1 bit by brightness against mid-grey, to 4 bits to the nearest of the
   // standard 16 colours, to 8 bits to the picture's own colours when there are at most 256, else to
   // the nearest of a standard 256-colour palette. A palette already set for the depth is kept.
+  // A device-dependent bitmap (HandleType bmDDB) converts to and from 1 bit as a blit does: the
+  // canvas's brush colour becomes white, all else black; back, black takes the font colour and
+  // white the brush colour.
   void SetPixelFormat(TPixelFormat format);
   bool Monochrome() const;
   void SetMonochrome(bool value);

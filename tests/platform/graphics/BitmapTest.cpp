@@ -251,3 +251,40 @@ TEST(Bitmap, FormDataCarriesASizeAndPicturesTheirClassName) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// A black stroke on grey, made monochrome: a device-dependent bitmap keys on its brush colour,
+// a device-independent one goes by brightness.
+TEST(Bitmap, DeviceDependentBitmapsTurnMonochromeByTheBrushColour) {
+  struct Case { TBitmapHandleType Type; TColor Brush; COLORREF Stroke; COLORREF Ground; };
+  const Case cases[] = {
+      {bmDDB, clBlack, 0xFFFFFF, 0x000000},
+      {bmDDB, clSilver, 0x000000, 0xFFFFFF},
+      {bmDIB, clBlack, 0x000000, 0xFFFFFF},
+  };
+  for (const auto& c : cases) {
+    auto b = test::WhiteBitmap(3, 1);
+    b->Canvas()->SetPixels(0, 0, clBlack);
+    b->Canvas()->SetPixels(1, 0, clSilver);
+    b->Canvas()->SetPixels(2, 0, clSilver);
+    b->SetHandleType(c.Type);
+    b->Canvas()->Brush()->SetColor(c.Brush);
+    b->SetMonochrome(true);
+    EXPECT_EQ(Px(*b, 0, 0), c.Stroke) << c.Type << " " << c.Brush;
+    EXPECT_EQ(Px(*b, 1, 0), c.Ground) << c.Type << " " << c.Brush;
+  }
+  auto m = test::WhiteBitmap(2, 1);
+  m->Canvas()->SetPixels(0, 0, clBlack);
+  m->SetMonochrome(true);
+  m->SetHandleType(bmDDB);
+  m->Canvas()->Font()->SetColor(clRed);
+  m->Canvas()->Brush()->SetColor(clBlue);
+  m->SetMonochrome(false);
+  EXPECT_EQ(Px(*m, 0, 0), 0x0000FFu) << "black takes the font colour";
+  EXPECT_EQ(Px(*m, 1, 0), 0xFF0000u) << "white takes the brush colour";
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,6 +1,7 @@
 // Pictures: the kind chosen by file extension, JPEG pictures against the imaging peer, icons and
 // cursors made by the icon tool, malformed icon files.
 #include <gtest/gtest.h>
+#include "platform/classes/Filer.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Jpeg.h"
 #include "GraphicsTestSupport.h"
@@ -214,6 +215,69 @@ TEST(Icon, MalformedIconFilesAreRefused) {
     TIcon icon;
     EXPECT_THROW(icon.LoadFromStream(s), EInvalidGraphic) << c.What;
   }
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+// Records the binary properties an object defines.
+class TRecordingFiler : public TFiler {
+ public:
+  TRecordingFiler() : TFiler(FDummy) {}
+  void DefineProperty(const AnsiString&, const TReaderProc&, const TWriterProc&, bool) override {}
+  void DefineBinaryProperty(const AnsiString& name, const TStreamProc& read, const TStreamProc& write,
+                            bool hasData) override {
+    Name = name;
+    Read = read;
+    Write = write;
+    HasData = hasData;
+  }
+  AnsiString Name;
+  TStreamProc Read, Write;
+  bool HasData = false;
+ private:
+  TMemoryStream FDummy;
+};
+
+TEST(Picture, FormDataIsOneBinaryPropertyWrittenOnlyWithAGraphic) {
+  TPicture empty;
+  TRecordingFiler none;
+  empty.DefineProperties(none);
+  EXPECT_EQ(none.Name, "Data");
+  EXPECT_FALSE(none.HasData);
+
+  auto b = test::WhiteBitmap(3, 2);
+  b->Canvas()->SetPixels(2, 1, clRed);
+  TPicture pic;
+  pic.Assign(b.get());
+  TRecordingFiler filer;
+  pic.DefineProperties(filer);
+  ASSERT_TRUE(filer.HasData);
+  TMemoryStream data;
+  filer.Write(data);
+  data.SetPosition(0);
+  TPicture back;
+  TRecordingFiler reader;
+  back.DefineProperties(reader);
+  reader.Read(data);
+  ASSERT_NE(dynamic_cast<TBitmap*>(back.Graphic()), nullptr);
+  EXPECT_EQ(test::Px(*back.Bitmap(), 2, 1), 0x0000FFu);
+
+  // A JPEG picture's own data: a 32-bit byte count, then the file.
+  TJPEGImage jpeg;
+  jpeg.Assign(b.get());
+  TRecordingFiler jf;
+  jpeg.DefineProperties(jf);
+  TMemoryStream jd;
+  jf.Write(jd);
+  LongWord size = 0;
+  std::memcpy(&size, jd.Memory(), 4);
+  EXPECT_EQ(static_cast<Int64>(size) + 4, jd.Size());
+  EXPECT_EQ(jd.Memory()[4], 0xFF);
+  EXPECT_EQ(jd.Memory()[5], 0xD8);
 }
 
 }  // namespace
