@@ -368,11 +368,10 @@ void TDbfFile::WriteEndOfFileMark(LongWord count) {
     if (WriteAt(position, &mark, 1) != 1) SetWriteError();
     return;
   }
-  // In shared mode a record may already stand where the mark goes (appenders finish out of order):
-  // the mark goes only where nothing is written and no append is under way.
-  if (markRecord == FAppendingRecNo || !LockPage(markRecord, false)) return;
+  // In shared mode a record may already stand where the mark goes (appenders finish out of
+  // order). Every mark and every appended record is written under the header lock, so the size
+  // tells whether anything lies there.
   if (StreamSize() <= position + 1 && WriteAt(position, &mark, 1) != 1) SetWriteError();
-  UnlockPage(markRecord);
 }
 
 void TDbfFile::UpdateHeader(const std::function<void(Byte*)>& change) {

@@ -94,6 +94,7 @@ class TDbfFile : public TPagedFile {
   void UpdateHeader(const std::function<void(Byte*)>& change);
   void ApplyIntendedHeaderChanges();
   void FillLockField(Byte* record) const;
+  // Writes 0x1A behind record count; in shared mode only under the header lock.
   void WriteEndOfFileMark(LongWord count);
   void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
 
@@ -112,7 +113,6 @@ class TDbfFile : public TPagedFile {
   bool FOpened = false;
   bool FOpenFailed = false;
   bool FUnlinkProductionIndex = false;
-  Integer FAppendingRecNo = 0;
 };
 
 }  // namespace orv

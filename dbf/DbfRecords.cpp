@@ -113,23 +113,16 @@ void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& i
 }
 
 Integer TDbfFile::InsertRecord(Byte* record) {
-  const bool shared = NeedLocking();
   Integer n = RecordCount() + 1;
   for (;;) {
     if (LockPage(n, false)) {
       // A record finished by another process since the count was taken is not free, although
       // its lock is.
-      if (!shared || StreamSize() < PagePosition(n) + RecordSize()) break;
+      if (!NeedLocking() || StreamSize() < PagePosition(n) + RecordSize()) break;
       UnlockPage(n);
     }
     ++n;
   }
-  FAppendingRecNo = n;
-  struct TClearAppending {
-    Integer& Slot;
-    ~TClearAppending() { Slot = 0; }
-  } clearAppending{FAppendingRecNo};
-
   try {
     ApplyAutoInc(record);
   } catch (...) {
@@ -149,16 +142,23 @@ Integer TDbfFile::InsertRecord(Byte* record) {
       throw EDbfWriteError(STRING_WRITE_INDEX_ERROR);
     }
   }
-  UpdateHeader([](Byte* h) { PutLE32(h + 4, GetLE32(h + 4) + 1); });
-  bool headerWritten = !WriteError();
-  if (headerWritten) {
-    FillLockField(record);
-    WriteRecord(n, record);
-    UnlockPage(n);
-    if (!WriteError()) return n;
-    ResetWriteError();
-    UpdateHeader([](Byte* h) { PutLE32(h + 4, GetLE32(h + 4) - 1); });
+  // The count and the record are written under one header lock: the end-of-file mark that
+  // another appender puts behind its count can then never land on this record.
+  const bool shared = NeedLocking();
+  if (shared) {
+    LockPage(0, true);
+    RereadHeader();
+    ApplyIntendedHeaderChanges();
   }
+  PutLE32(Header() + 4, HeaderRecordCount() + 1);
+  FillLockField(record);
+  WriteRecord(n, record);
+  const bool recordWritten = !WriteError();
+  if (!recordWritten) PutLE32(Header() + 4, HeaderRecordCount() - 1);
+  WriteDbfHeader();
+  if (shared) UnlockPage(0);
+  UnlockPage(n);
+  if (recordWritten && !WriteError()) return n;
   bool indexFailed = false;
   RemoveKeysAfterFailure(n, record, indexFailed);
   ResetWriteError();

@@ -274,10 +274,10 @@ void TPagedFile::WriteRecord(Integer n, const void* buffer) {
   if (put != FRecordSize) FWriteError = true;
   FStreamPosition = pos + put;
   if (FCachedSize < FStreamPosition) {
-    // Keeps the cached count in step without asking the file system for its size.
-    Int64 grow = (FStreamPosition - FCachedSize + FRecordSize - 1) / FRecordSize;
-    FCachedSize += grow * FRecordSize;
-    FCachedRecordCount += static_cast<Integer>(grow) * FPagesPerRecord;
+    // The count follows from the new size; the header may not be on the disk yet, so the size
+    // is not stepped up record by record from a value that lags behind.
+    FCachedSize = FStreamPosition;
+    FSizeChanged = true;
   }
 }
 

@@ -1,0 +1,255 @@
+// Field value encodings: the bytes each native type stores and the values read back.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+#include "dbf/DbfFieldCodec.h"
+
+namespace orv {
+namespace {
+
+struct TCodecFixture {
+  TDbfFieldDefs Defs;
+  TDbfFieldDef* Def;
+  std::vector<Byte> Record;
+  TCodecFixture(char type, Integer size, Integer decimals, int level = kLevelDbase7) {
+    Defs.TableLevel = level;
+    Def = &Defs.Add();
+    Def->SetFieldName("F");
+    Def->SetSize(size);
+    Def->SetPrecision(decimals);
+    Def->SetNativeFieldType(type);
+    Def->SetSize(size);
+    Def->SetPrecision(decimals);
+    Def->SetOffset(1);
+    Record.assign(static_cast<size_t>(Def->Size()) + 1, 0xEE);
+  }
+  std::vector<Byte> Field() const { return {Record.begin() + 1, Record.end()}; }
+  std::string Text() const { return std::string(Record.begin() + 1, Record.end()); }
+};
+
+TEST(FieldCodec, BinaryEncodingsAreBigEndianWithFlippedSign) {
+  struct TCase { char Type; double Value; std::vector<Byte> Bytes; };
+  const TCase cases[] = {
+      {'I', 0, {0x80, 0, 0, 0}},
+      {'I', -1, {0x7F, 0xFF, 0xFF, 0xFF}},
+      {'I', 258, {0x80, 0, 1, 2}},
+      {'+', 7, {0x80, 0, 0, 7}},
+      {'O', 1.0, {0xBF, 0xF0, 0, 0, 0, 0, 0, 0}},
+      {'O', -1.0, {0x40, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+  };
+  for (const auto& c : cases) {
+    TCodecFixture f(c.Type, 0, 0);
+    if (c.Type == 'O') {
+      EncodeField(*f.Def, ftFloat, f.Record.data(), &c.Value);
+      EXPECT_EQ(f.Field(), c.Bytes) << c.Type << " " << c.Value;
+      double back = 0;
+      ASSERT_TRUE(DecodeField(*f.Def, ftFloat, &back, f.Record.data()));
+      EXPECT_EQ(back, c.Value);
+    } else {
+      std::int32_t v = static_cast<std::int32_t>(c.Value);
+      EncodeField(*f.Def, ftInteger, f.Record.data(), &v);
+      EXPECT_EQ(f.Field(), c.Bytes) << c.Type << " " << c.Value;
+      std::int32_t back = 99;
+      ASSERT_TRUE(DecodeField(*f.Def, ftInteger, &back, f.Record.data()));
+      EXPECT_EQ(back, v);
+    }
+  }
+}
+
+TEST(FieldCodec, ZeroBinaryBytesAndBlankTextAreNull) {
+  const char binaries[] = {'I', '+', 'O', '@'};
+  for (char t : binaries) {
+    TCodecFixture f(t, 0, 0);
+    EncodeField(*f.Def, ftInteger, f.Record.data(), nullptr);
+    EXPECT_EQ(f.Field(), std::vector<Byte>(static_cast<size_t>(f.Def->Size()), 0)) << t;
+    EXPECT_FALSE(DecodeField(*f.Def, ftInteger, nullptr, f.Record.data())) << t;
+  }
+  TCodecFixture d('D', 8, 0);
+  EncodeField(*d.Def, ftDate, d.Record.data(), nullptr);
+  EXPECT_EQ(d.Text(), "        ");
+  std::int32_t day = 0;
+  EXPECT_FALSE(DecodeField(*d.Def, ftDate, &day, d.Record.data()));
+}
+
+TEST(FieldCodec, TextNumbers) {
+  struct TCase { Integer Size, Decimals; TFieldType Type; double Value; const char* Text; };
+  const TCase cases[] = {
+      {5, 2, ftFloat, 3.14159, " 3.14"},
+      {4, 0, ftInteger, -5, "-005"},
+      {6, 0, ftInteger, 123, "000123"},
+      {10, 0, ftLargeint, 9876543210.0, "9876543210"},
+      {8, 3, ftFloat, -2.5, "  -2.500"},
+      {6, 3, ftFloat, 1234.5678, "1234.6"},  // fewer decimals rather than lost high digits
+      {3, 0, ftSmallint, 0, "000"},
+  };
+  for (const auto& c : cases) {
+    TCodecFixture f('N', c.Size, c.Decimals);
+    std::int16_t s = static_cast<std::int16_t>(c.Value);
+    std::int32_t i = static_cast<std::int32_t>(c.Value);
+    std::int64_t l = static_cast<std::int64_t>(c.Value);
+    const void* src = c.Type == ftFloat ? static_cast<const void*>(&c.Value)
+                    : c.Type == ftSmallint ? static_cast<const void*>(&s)
+                    : c.Type == ftInteger ? static_cast<const void*>(&i) : static_cast<const void*>(&l);
+    EncodeField(*f.Def, c.Type, f.Record.data(), src);
+    EXPECT_EQ(f.Text(), c.Text) << c.Value;
+  }
+}
+
+TEST(FieldCodec, NumberThatDoesNotFitIsRefused) {
+  struct TCase { Integer Size, Decimals; double Value; };
+  const TCase cases[] = {{3, 0, 12345}, {4, 0, -1234}, {5, 2, 123456.0}, {10, 2, 1e300}};
+  for (const auto& c : cases) {
+    TCodecFixture f('N', c.Size, c.Decimals);
+    std::vector<Byte> before = f.Record;
+    try {
+      if (c.Decimals == 0) {
+        std::int32_t v = static_cast<std::int32_t>(c.Value);
+        EncodeField(*f.Def, ftInteger, f.Record.data(), &v);
+      } else {
+        EncodeField(*f.Def, ftFloat, f.Record.data(), &c.Value);
+      }
+      ADD_FAILURE() << c.Value << " was stored as " << f.Text();
+    } catch (const EDbfError& e) {
+      EXPECT_STREQ(e.what(), "Value does not fit field \"F\".");
+    }
+    EXPECT_EQ(f.Record, before) << "a refused value must leave the record as it was";
+  }
+}
+
+TEST(FieldCodec, ReadingTextNumbers) {
+  struct TCase { const char* Text; TFieldType Type; double Expected; bool Null; };
+  const TCase cases[] = {
+      {"   42", ftInteger, 42, false}, {"  -7 ", ftInteger, -7, false}, {"  abc", ftInteger, 0, false},
+      {"     ", ftInteger, 0, true},   {" 3.25", ftFloat, 3.25, false}, {"+1.50", ftFloat, 1.5, false},
+  };
+  for (const auto& c : cases) {
+    TCodecFixture f('N', 5, c.Type == ftFloat ? 2 : 0);
+    std::memcpy(f.Record.data() + 1, c.Text, 5);
+    double d = -1;
+    std::int32_t i = -1;
+    bool got = DecodeField(*f.Def, c.Type, c.Type == ftFloat ? static_cast<void*>(&d) : &i, f.Record.data());
+    EXPECT_EQ(!got, c.Null) << c.Text;
+    if (!c.Null) { EXPECT_EQ(c.Type == ftFloat ? d : i, c.Expected) << c.Text; }
+  }
+}
+
+TEST(FieldCodec, DatesAndTimes) {
+  TCodecFixture f('D', 8, 0);
+  std::int32_t day = DayNumberOf(2024, 2, 29);
+  EncodeField(*f.Def, ftDate, f.Record.data(), &day);
+  EXPECT_EQ(f.Text(), "20240229");
+  std::int32_t back = 0;
+  ASSERT_TRUE(DecodeField(*f.Def, ftDate, &back, f.Record.data()));
+  EXPECT_EQ(back, day);
+
+  std::memcpy(f.Record.data() + 1, "20240230", 8);
+  ASSERT_TRUE(DecodeField(*f.Def, ftDate, &back, f.Record.data()));
+  EXPECT_EQ(back, kDateDelta) << "an impossible date reads as 30 December 1899";
+
+  // Two blanks in front of a two-digit year mark it as such; the window decides the century.
+  std::memcpy(f.Record.data() + 1, "  990115", 8);
+  ASSERT_TRUE(DecodeField(*f.Def, ftDate, &back, f.Record.data()));
+  int y, m, d;
+  DateOfDayNumber(back, y, m, d);
+  EXPECT_EQ(y % 100, 99);
+  EXPECT_GE(y, 1900) << "a two-digit year behind two blanks is expanded";
+  std::memcpy(f.Record.data() + 1, "00990115", 8);
+  ASSERT_TRUE(DecodeField(*f.Def, ftDate, &back, f.Record.data()));
+  DateOfDayNumber(back, y, m, d);
+  EXPECT_EQ(y, 99) << "a four-digit year 0099 is not expanded";
+
+  TCodecFixture t('T', 14, 0);
+  double ms = (static_cast<double>(DayNumberOf(2023, 7, 1))) * kMSecsPerDay + (13 * 3600 + 5 * 60 + 9) * 1000.0;
+  EncodeField(*t.Def, ftDateTime, t.Record.data(), &ms);
+  EXPECT_EQ(t.Text(), "20230701130509");
+  double msBack = 0;
+  ASSERT_TRUE(DecodeField(*t.Def, ftDateTime, &msBack, t.Record.data()));
+  EXPECT_EQ(msBack, ms);
+  std::memcpy(t.Record.data() + 1, "20230701256009", 14);
+  ASSERT_TRUE(DecodeField(*t.Def, ftDateTime, &msBack, t.Record.data()));
+  EXPECT_EQ(msBack, kDateDelta * kMSecsPerDay) << "an impossible time makes the value date-time 0";
+
+  // A short 'T' field is read within its own bytes.
+  TCodecFixture shortT('T', 8, 0);
+  std::memcpy(shortT.Record.data() + 1, "20230701", 8);
+  ASSERT_TRUE(DecodeField(*shortT.Def, ftDateTime, &msBack, shortT.Record.data()));
+  EXPECT_EQ(msBack, DayNumberOf(2023, 7, 1) * kMSecsPerDay + 3661000.0);
+
+  TCodecFixture stamp('@', 0, 0);
+  EncodeField(*stamp.Def, ftDateTime, stamp.Record.data(), &ms);
+  ASSERT_TRUE(DecodeField(*stamp.Def, ftDateTime, &msBack, stamp.Record.data()));
+  EXPECT_EQ(msBack, ms);
+}
+
+TEST(FieldCodec, TwoDigitYearWindow) {
+  EXPECT_EQ(ExpandTwoDigitYear(76, 2026), 1976);
+  EXPECT_EQ(ExpandTwoDigitYear(75, 2026), 2075);
+  EXPECT_EQ(ExpandTwoDigitYear(5, 2026), 2005);
+  EXPECT_EQ(ExpandTwoDigitYear(5, 2026, 0), 2005);
+}
+
+TEST(FieldCodec, StringsLogicalsAndPadding) {
+  TCodecFixture f('C', 6, 0);
+  EncodeField(*f.Def, ftString, f.Record.data(), "abcdefgh");
+  EXPECT_EQ(f.Text(), "abcdef");
+  EncodeField(*f.Def, ftString, f.Record.data(), " ab");
+  EXPECT_EQ(f.Text(), " ab   ");
+  char out[7];
+  ASSERT_TRUE(DecodeField(*f.Def, ftString, out, f.Record.data()));
+  EXPECT_STREQ(out, " ab") << "strings keep leading blanks";
+
+  TCodecFixture l('L', 1, 0);
+  struct TCase { char Stored; bool Null; std::int16_t Value; };
+  const TCase cases[] = {{'T', false, 1}, {'t', false, 1}, {'Y', false, 1}, {'F', false, 0}, {'?', false, 0}, {' ', true, 0}};
+  for (const auto& c : cases) {
+    l.Record[1] = static_cast<Byte>(c.Stored);
+    std::int16_t v = 5;
+    EXPECT_EQ(!DecodeField(*l.Def, ftBoolean, &v, l.Record.data()), c.Null) << c.Stored;
+    if (!c.Null) { EXPECT_EQ(v != 0, c.Value != 0) << c.Stored; }
+  }
+}
+
+TEST(FieldDefs, NormalisingAndTypeMapping) {
+  TDbfFieldDefs defs;
+  TDbfFieldDef& c = defs.Add();
+  c.SetNativeFieldType('c');
+  c.SetSize(70000);
+  EXPECT_EQ(c.NativeFieldType(), 'C');
+  EXPECT_EQ(c.Size(), 65534);
+  TDbfFieldDef& n = defs.Add();
+  n.SetNativeFieldType('N');
+  n.SetSize(25);
+  n.SetPrecision(30);
+  EXPECT_EQ(n.Size(), 20);
+  EXPECT_EQ(n.Precision(), 18);
+
+  defs.UseFloatFields = true;
+  struct TCase { char Type; Integer Size, Decimals; bool Floats; TFieldType Expected; };
+  const TCase cases[] = {
+      {'N', 4, 0, true, ftSmallint}, {'N', 9, 0, false, ftInteger}, {'N', 10, 0, false, ftLargeint},
+      {'N', 10, 0, true, ftFloat},   {'N', 6, 2, false, ftFloat},   {'T', 14, 0, false, ftDateTime},
+      {'X', 3, 0, false, ftUnknown},
+  };
+  for (const auto& k : cases) {
+    defs.UseFloatFields = k.Floats;
+    TDbfFieldDef& d = defs.Add();
+    d.SetSize(k.Size);
+    d.SetPrecision(k.Decimals);
+    d.SetNativeFieldType(k.Type);
+    EXPECT_EQ(d.FieldType(), k.Expected) << k.Type << k.Size;
+  }
+  defs.TableLevel = kLevelDbase4;
+  TDbfFieldDef& i4 = defs.Add();
+  i4.SetFieldType(ftInteger);
+  EXPECT_EQ(i4.NativeFieldType(), 'N');
+  defs.TableLevel = kLevelDbase7;
+  TDbfFieldDef& i7 = defs.Add();
+  i7.SetFieldType(ftInteger);
+  EXPECT_EQ(i7.NativeFieldType(), 'I');
+  TDbfFieldDef& bad = defs.Add();
+  bad.SetFieldName("PIC");
+  EXPECT_THROW(bad.SetFieldType(ftGraphic), EDbfError);
+}
+
+}  // namespace
+}  // namespace orv
