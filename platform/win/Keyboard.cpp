@@ -89,7 +89,7 @@ constexpr TKeyInfo Keys[] = {
     {VK_RIGHT, 0x4D, true, 0, u"Right"}, {VK_END, 0x4F, true, 0, u"End"},
     {VK_DOWN, 0x50, true, 0, u"Down"}, {VK_NEXT, 0x51, true, 0, u"Page Down"},
     {VK_INSERT, 0x52, true, 0, u"Insert"}, {VK_DELETE, 0x53, true, 0, u"Delete"},
-    {VK_LWIN, 0x5B, true, 0, u"Left Windows"}, {VK_RWIN, 0x5C, true, 0, u"Right Windows"},
+    {VK_LWIN, 0x5B, true, 0, u"Left Super"}, {VK_RWIN, 0x5C, true, 0, u"Right Super"},
     {VK_APPS, 0x5D, true, 0, u"Application"},
 };
 
