@@ -224,3 +224,91 @@ TEST(Canvas, CanvasWithoutDeviceRefusesDrawing) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Gdi, PainterOnAnImageMixesComputedAndPaintedDrawing) {
+  QImage img(6, 2, QImage::Format_RGB32);
+  img.fill(qRgb(255, 255, 255));
+  {
+    QPainter painter(&img);
+    painter.translate(1, 0);  // the owner's own offset stays under the DC's drawing
+    HDC dc = CreatePainterDC(&painter);
+    HBRUSH red = CreateSolidBrush(0x0000FF);
+    FillRect(dc, Rect(0, 0, 1, 2), red);
+    auto src = test::WhiteBitmap(1, 1);
+    src->Canvas()->SetPixels(0, 0, static_cast<TColor>(0x00FF00));
+    HDC mem = CreateCompatibleDC(nullptr);
+    SelectObject(mem, src->Handle());
+    BitBlt(dc, 1, 0, 1, 1, mem, 0, 0, SRCAND);
+    EXPECT_EQ(GetPixel(dc, 0, 0), 0x0000FFu) << "reads through the owner's offset";
+    FillRect(dc, Rect(2, 0, 3, 1), red);
+    DeleteDC(mem);
+    DeleteDC(dc);
+    DeleteObject(red);
+    EXPECT_EQ(painter.worldTransform().dx(), 1.0) << "the owner's painter state comes back";
+  }
+  EXPECT_EQ(img.pixel(1, 0) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(img.pixel(1, 1) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(img.pixel(2, 0) & 0xFFFFFF, 0x00FF00u) << "white AND green";
+  EXPECT_EQ(img.pixel(3, 0) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(img.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(Canvas, HatchBrushesDrawLinesOnTheBackgroundColour) {
+  struct Case { TBrushStyle Style; int X; int Y; bool Line; };
+  const Case cases[] = {
+      {bsHorizontal, 3, 0, true}, {bsHorizontal, 3, 1, false}, {bsVertical, 0, 5, true},
+      {bsVertical, 1, 5, false},  {bsCross, 0, 3, true},      {bsCross, 3, 3, false},
+      {bsFDiagonal, 2, 2, true},  {bsBDiagonal, 0, 7, true},  {bsDiagCross, 1, 6, true},
+  };
+  for (const auto& c : cases) {
+    auto b = test::WhiteBitmap(8, 8);
+    TCanvas* cv = b->Canvas();
+    cv->Brush()->SetColor(clRed);
+    cv->Brush()->SetStyle(c.Style);
+    HDC dc = cv->Handle();
+    SetBkColor(dc, 0x00FF00);
+    FillRect(dc, Rect(0, 0, 8, 8), cv->Brush()->Handle());
+    EXPECT_EQ(Px(*b, c.X, c.Y), c.Line ? 0x0000FFu : 0x00FF00u) << c.Style << " at " << c.X << "," << c.Y;
+  }
+  auto clear = test::WhiteBitmap(4, 4);
+  clear->Canvas()->Brush()->SetStyle(bsClear);
+  clear->Canvas()->FillRect(Rect(0, 0, 4, 4));
+  EXPECT_EQ(Px(*clear, 1, 1), 0xFFFFFFu) << "a clear brush paints nothing";
+}
+
+TEST(Canvas, TextOutFillsItsCellWithASolidBrushOnly) {
+  for (TBrushStyle style : {bsSolid, bsClear}) {
+    auto b = test::WhiteBitmap(60, 20);
+    TCanvas* cv = b->Canvas();
+    cv->Font()->SetHeight(-12);
+    cv->Brush()->SetColor(clYellow);
+    cv->Brush()->SetStyle(style);
+    cv->TextOut(2, 2, "ii");
+    TSize size = cv->TextExtent("ii");
+    EXPECT_EQ(Px(*b, 2, 2 + size.cy - 1), style == bsSolid ? 0x00FFFFu : 0xFFFFFFu);
+    EXPECT_EQ(Px(*b, 2 + size.cx, 2), 0xFFFFFFu) << "the cell ends at the text width";
+    EXPECT_EQ(cv->PenPos(), Point(2 + size.cx, 2)) << "the pen moves past the text";
+  }
+}
+
+TEST(Gdi, PushButtonFrameHasTheClassicEdges) {
+  struct Case { UINT State; int X; int Y; TColor Colour; };
+  const Case cases[] = {
+      {DFCS_BUTTONPUSH, 0, 0, clBtnHighlight},  {DFCS_BUTTONPUSH, 9, 9, cl3DDkShadow},
+      {DFCS_BUTTONPUSH, 8, 8, clBtnShadow},     {DFCS_BUTTONPUSH, 5, 5, clBtnFace},
+      {DFCS_BUTTONPUSH | DFCS_PUSHED, 0, 0, clBtnShadow}, {DFCS_BUTTONPUSH | DFCS_PUSHED, 9, 9, clBtnHighlight},
+  };
+  for (const auto& c : cases) {
+    auto b = test::WhiteBitmap(10, 10);
+    TRect r = Rect(0, 0, 10, 10);
+    DrawFrameControl(b->Canvas()->Handle(), &r, DFC_BUTTON, c.State | DFCS_ADJUSTRECT);
+    EXPECT_EQ(Px(*b, c.X, c.Y), ColorToRGB(c.Colour)) << std::hex << c.State << " at " << c.X << "," << c.Y;
+    EXPECT_EQ(r, Rect(2, 2, 8, 8)) << "adjusted to the face";
+  }
+}
+
+}  // namespace
+}  // namespace orv
