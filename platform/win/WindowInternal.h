@@ -41,6 +41,8 @@ struct TWindowObject {
   DWORD Style = 0;
   DWORD ExStyle = 0;
   HINSTANCE Instance = 0;
+  DWORD ThreadId = 0;
+  std::uint64_t Serial = 0;  // creation order
   bool Destroying = false;
 };
 

@@ -120,6 +120,17 @@ int GetClassNameW(HWND hwnd, char16_t* buffer, int maxCount);
 WideString WindowClassName(HWND hwnd);
 // The number of live windows (for leak checks in tests).
 std::size_t WindowCount();
+// The top-level windows created by the thread, oldest first, until the callback returns false.
+// False when the thread has none.
+bool EnumThreadWindows(DWORD threadId, const std::function<bool(HWND)>& callback);
+// The creating thread's id (and this process's id in *processId); 0 for an invalid window.
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
+// The active top-level window and the window with the keyboard focus, as the forms layer reports
+// them from Qt; none once that window is destroyed. The setters return the previous one.
+HWND GetActiveWindow();
+HWND SetActiveWindowState(HWND hwnd);
+HWND GetFocus();
+HWND SetFocusState(HWND hwnd);
 
 // Window longs. GWL_WNDPROC installs a new procedure: the A form makes the window narrow, the W
 // form Unicode; the previous procedure is returned for CallWindowProc.

@@ -4,6 +4,7 @@
 #include "platform/rtl/CodePages.h"
 #include "platform/win/Atoms.h"
 #include "platform/win/LastError.h"
+#include "platform/win/Version.h"
 #include "platform/win/WindowInternal.h"
 
 namespace orv {
@@ -23,6 +24,9 @@ struct TWindowTable {
   std::vector<TSlot> Slots;
   std::vector<std::uint32_t> Free;
   std::size_t Live = 0;
+  std::uint64_t NextSerial = 1;
+  HWND Active;
+  HWND Focus;
 };
 
 TWindowTable& Table() {
@@ -40,6 +44,7 @@ HWND Allocate(std::unique_ptr<TWindowObject> obj) {
     index = static_cast<std::uint32_t>(t.Slots.size());
     t.Slots.emplace_back();
   }
+  obj->Serial = t.NextSerial++;
   t.Slots[index].Object = std::move(obj);
   ++t.Live;
   return HWND((static_cast<std::uint64_t>(t.Slots[index].Generation) << 32) | (index + 1ull));
@@ -54,6 +59,8 @@ void Release(HWND hwnd) {
   // Moved out first: the record's destructor must not see itself still in the table.
   std::unique_ptr<TWindowObject> gone = std::move(slot.Object);
   if (++slot.Generation == 0) slot.Generation = 1;
+  if (t.Active == hwnd) t.Active = nullptr;
+  if (t.Focus == hwnd) t.Focus = nullptr;
   t.Free.push_back(static_cast<std::uint32_t>(low - 1));
   --t.Live;
 }
@@ -142,6 +149,7 @@ HWND Create(bool wide, DWORD exStyle, const WideString& className, const TChar* 
   obj->Style = style;
   obj->ExStyle = exStyle;
   obj->Instance = instance;
+  obj->ThreadId = GetCurrentThreadId();
   obj->Parent = parent;
   if ((style & WS_CHILD) != 0)
     obj->Id = static_cast<LONG_PTR>(menu.Value);
@@ -281,6 +289,45 @@ int GetClassNameA(HWND hwnd, char* buffer, int maxCount) {
 }
 
 std::size_t WindowCount() { return Table().Live; }
+
+bool EnumThreadWindows(DWORD threadId, const std::function<bool(HWND)>& callback) {
+  std::vector<std::pair<std::uint64_t, HWND>> found;
+  auto& t = Table();
+  for (std::size_t i = 0; i < t.Slots.size(); ++i) {
+    const auto& slot = t.Slots[i];
+    if (slot.Object && slot.Object->ThreadId == threadId && !slot.Object->Parent)
+      found.emplace_back(slot.Object->Serial, HWND((static_cast<std::uint64_t>(slot.Generation) << 32) | (i + 1)));
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // The callback may destroy windows, so each is checked before it is handed out.
+  for (const auto& [serial, hwnd] : found)
+    if (Find(hwnd) != nullptr && !callback(hwnd)) break;
+  return !found.empty();
+}
+
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
+  TWindowObject* obj = FindOrFail(hwnd);
+  if (obj == nullptr) return 0;
+  if (processId != nullptr) *processId = GetCurrentProcessId();
+  return obj->ThreadId;
+}
+
+HWND GetActiveWindow() { return Table().Active; }
+HWND GetFocus() { return Table().Focus; }
+
+HWND SetActiveWindowState(HWND hwnd) {
+  auto& t = Table();
+  HWND old = t.Active;
+  t.Active = Find(hwnd) != nullptr ? hwnd : HWND();
+  return old;
+}
+
+HWND SetFocusState(HWND hwnd) {
+  auto& t = Table();
+  HWND old = t.Focus;
+  t.Focus = Find(hwnd) != nullptr ? hwnd : HWND();
+  return old;
+}
 
 namespace {
 

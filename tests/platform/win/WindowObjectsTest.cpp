@@ -7,6 +7,7 @@
 #include "platform/win/Atoms.h"
 #include "platform/win/LastError.h"
 #include "platform/win/MessageQueue.h"
+#include "platform/win/Version.h"
 #include "platform/win/WindowObjects.h"
 #include "tests/platform/win/WinTestSupport.h"
 
@@ -234,6 +235,39 @@ TEST_F(WindowObjects, RemovingAPropertyHandsBackItsData) {
   EXPECT_EQ(GetPropW(h, u"P"), nullptr);
   EXPECT_EQ(GlobalFindAtomW(u"P"), 0);
   EXPECT_EQ(RemovePropW(h, u"P"), nullptr);
+}
+
+TEST_F(WindowObjects, ThreadWindowsAreTheTopLevelOnesOldestFirst) {
+  HWND first = FClass.Create();
+  HWND child = FClass.Create(u"", first, WS_CHILD);
+  HWND second = FClass.Create();
+  std::vector<HWND> seen;
+  EXPECT_TRUE(EnumThreadWindows(GetCurrentThreadId(), [&](HWND h) {
+    if (h == first || h == second || h == child) seen.push_back(h);
+    return true;
+  }));
+  EXPECT_EQ(seen, (std::vector<HWND>{first, second}));
+  int calls = 0;
+  EnumThreadWindows(GetCurrentThreadId(), [&](HWND) { return ++calls < 1; });
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(EnumThreadWindows(GetCurrentThreadId() + 1, [](HWND) { return true; }));
+  DWORD pid = 0;
+  EXPECT_EQ(GetWindowThreadProcessId(child, &pid), GetCurrentThreadId());
+  EXPECT_EQ(pid, GetCurrentProcessId());
+}
+
+TEST_F(WindowObjects, ActiveAndFocusWindowsForgetADestroyedWindow) {
+  HWND form = FClass.Create();
+  HWND edit = FClass.Create(u"", form, WS_CHILD);
+  SetActiveWindowState(form);
+  SetFocusState(edit);
+  EXPECT_EQ(GetActiveWindow(), form);
+  EXPECT_EQ(GetFocus(), edit);
+  DestroyWindow(form);
+  EXPECT_FALSE(GetActiveWindow());
+  EXPECT_FALSE(GetFocus());
+  EXPECT_FALSE(SetFocusState(edit));  // an invalid window is not taken
+  EXPECT_FALSE(GetFocus());
 }
 
 TEST_F(WindowObjects, NotifyFormatAnswersByTheWindowsKind) {
