@@ -241,15 +241,19 @@ AnsiString WideToMultiByte(const WideString& text, Cardinal codePage, bool* used
   TConverter& conv = ConverterOrThrow(cp);
   AnsiString out;
   if (conv.SingleByte) {
-    out.reserve(text.size());
+    out.resize(text.size());
     bool used = false;
+    std::size_t n = 0;
+    const std::int16_t* table = conv.FromWide.data();
     for (std::size_t i = 0; i < text.size(); ++i) {
       char16_t w = text[i];
       // A surrogate pair is one character and becomes one default character.
       if (w >= 0xD800 && w < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) ++i;
-      std::int16_t b = conv.FromWide[w];
-      if (b < 0) { out += defaultChar; used = true; } else out += static_cast<char>(b);
+      std::int16_t b = table[w];
+      used |= b < 0;
+      out[n++] = b < 0 ? defaultChar : static_cast<char>(b);
     }
+    out.resize(n);
     if (usedDefault) *usedDefault = used;
     return out;
   }

@@ -12,13 +12,13 @@ namespace orv {
 
 namespace {
 
-AnsiString Pad2(int v) { return v < 10 ? "0" + std::to_string(v) : std::to_string(v); }
-
 AnsiString Pad(int v, int width) {
   AnsiString s = std::to_string(v);
   if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
   return s;
 }
+
+AnsiString Pad2(int v) { return Pad(v, 2); }
 
 bool StartsNoCase(std::string_view s, std::size_t i, std::string_view what) {
   return s.size() - i >= what.size() && SameText(s.substr(i, what.size()), what);

@@ -35,7 +35,7 @@ void RoundTo(TFloatDigits& d, int keep) {
     if (up) {
       int k = keep - 1;
       while (k >= 0 && d.Digits[static_cast<std::size_t>(k)] == '9') d.Digits[static_cast<std::size_t>(k--)] = '0';
-      if (k < 0) { d.Digits.insert(0, "1"); ++d.Exponent; }
+      if (k < 0) { d.Digits.insert(d.Digits.begin(), '1'); ++d.Exponent; }
       else ++d.Digits[static_cast<std::size_t>(k)];
     }
   }
@@ -139,10 +139,10 @@ std::string FormatFloatFixed(double value, int decimals, char separator, char th
     intPart.append(static_cast<std::size_t>(d.Exponent) - intPart.size(), '0');
     if (static_cast<int>(d.Digits.size()) > d.Exponent) frac = d.Digits.substr(static_cast<std::size_t>(d.Exponent));
   } else {
-    intPart = "0";
+    intPart.assign(1, '0');
     if (!d.Digits.empty()) frac = std::string(static_cast<std::size_t>(-d.Exponent), '0') + d.Digits;
   }
-  if (intPart.empty()) intPart = "0";
+  if (intPart.empty()) intPart.assign(1, '0');
   frac.resize(static_cast<std::size_t>(decimals), '0');
   if (thousands) {
     std::string grouped;

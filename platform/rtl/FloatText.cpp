@@ -46,8 +46,8 @@ bool ParseFloat(std::string_view s, char separator, double& value) {
     if (expDigits == 0) return false;
   }
   if (i != n) return false;
-  if (norm[0] == '-' && norm.size() > 1 && norm[1] == '.') norm.insert(1, "0");
-  if (norm[0] == '.') norm.insert(0, "0");
+  if (norm[0] == '-' && norm.size() > 1 && norm[1] == '.') norm.insert(norm.begin() + 1, '0');
+  if (norm[0] == '.') norm.insert(norm.begin(), '0');
   double v = 0;
   auto [p, ec] = std::from_chars(norm.data(), norm.data() + norm.size(), v);
   if (ec == std::errc::result_out_of_range) {
@@ -105,14 +105,14 @@ double RoundHalfEven(double value, int decimals) {
   if (roundUp) {
     int k = static_cast<int>(kept.size()) - 1;
     while (k >= 0 && kept[static_cast<std::size_t>(k)] == '9') kept[static_cast<std::size_t>(k--)] = '0';
-    if (k < 0) { kept.insert(0, "1"); ++pointPos; ++keep; }
+    if (k < 0) { kept.insert(kept.begin(), '1'); ++pointPos; ++keep; }
     else ++kept[static_cast<std::size_t>(k)];
   }
-  if (kept.empty()) kept = "0";
+  if (kept.empty()) kept.assign(1, '0');
   std::string result = kept;
-  if (decimals > 0) result.insert(result.size() - static_cast<std::size_t>(decimals), ".");
+  if (decimals > 0) result.insert(result.end() - decimals, '.');
   else result.append(static_cast<std::size_t>(-decimals), '0');
-  if (!result.empty() && result[0] == '.') result.insert(0, "0");
+  if (!result.empty() && result[0] == '.') result.insert(result.begin(), '0');
   double r = 0;
   std::from_chars(result.data(), result.data() + result.size(), r);
   return negative ? -r : r;
