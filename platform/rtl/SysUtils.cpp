@@ -77,8 +77,12 @@ int Collate(std::string_view a, std::string_view b, bool ignoreCase) {
       int r = wa.compare(wb);
       return r < 0 ? -1 : (r > 0 ? 1 : 0);
     }
-    // Case differences are tertiary; accents stay significant either way.
-    ucol_setStrength(coll, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY);
+    // Pinned so that the order is the same on every machine: case differences are tertiary,
+    // accents stay significant either way, punctuation is shifted.
+    UErrorCode attrErr = U_ZERO_ERROR;
+    ucol_setAttribute(coll, UCOL_STRENGTH, ignoreCase ? UCOL_SECONDARY : UCOL_TERTIARY, &attrErr);
+    ucol_setAttribute(coll, UCOL_ALTERNATE_HANDLING, UCOL_SHIFTED, &attrErr);
+    ucol_setAttribute(coll, UCOL_NORMALIZATION_MODE, UCOL_ON, &attrErr);
   }
   UCollationResult r = ucol_strcoll(coll, reinterpret_cast<const UChar*>(wa.data()), static_cast<int32_t>(wa.size()),
                                     reinterpret_cast<const UChar*>(wb.data()), static_cast<int32_t>(wb.size()));

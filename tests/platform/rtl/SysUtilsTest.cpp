@@ -52,6 +52,8 @@ TEST(SysUtils, CasingTrimAndSearch) {
   EXPECT_FALSE(SameText("\xE4", "\xC4"));
   EXPECT_EQ(AnsiCompareText("\xE4pfel", "\xC4PFEL"), 0);
   EXPECT_LT(AnsiCompareStr("\xE4pfel", "Birne"), 0);   // by the locale, not by byte value
+  EXPECT_GT(AnsiCompareStr("co-op", "coo"), 0);        // punctuation is shifted, not ordered first
+  EXPECT_LT(AnsiCompareStr("abc", "ABC"), 0);
   EXPECT_EQ(Trim(std::string_view("\t a b \r\n")), "a b");
   EXPECT_EQ(TrimLeft("  x "), "x ");
   EXPECT_EQ(TrimRight("  x "), "  x");
