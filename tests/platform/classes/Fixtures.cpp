@@ -10,6 +10,11 @@ std::vector<std::string>& Log() {
   return log;
 }
 
+const TIdentMap& ColorIdents() {
+  static const TIdentMap idents = {{kRed, "clRed"}, {kBtnFace, "clBtnFace"}};
+  return idents;
+}
+
 void TTestFont::Assign(TPersistent* source) {
   if (auto* f = dynamic_cast<TTestFont*>(source)) {
     FName = f->FName;
@@ -151,7 +156,8 @@ void RegisterTestClasses() {
         .Prop("Big", &TTestControl::FBig, &TTestControl::FBig).Default(Int64{0})
         .Prop("WideCaption", &TTestControl::FWideCaption, &TTestControl::FWideCaption)
         .Prop("WChar", &TTestControl::FWChar, &TTestControl::FWChar).Default(u'\0')
-        .Prop("Hint", &TTestControl::FHint, &TTestControl::FHint).Stored(&TTestControl::IsHintStored);
+        .Prop("Hint", &TTestControl::FHint, &TTestControl::FHint).Stored(&TTestControl::IsHintStored)
+        .Prop("Color", &TTestControl::FColor, &TTestControl::FColor).Default(kBtnFace).Idents(ColorIdents());
 
     RegisterClassType<TTestContainer, TTestControl>("TTestContainer");
     RegisterClassType<TTestStatusBar, TTestControl>("TTestStatusBar")

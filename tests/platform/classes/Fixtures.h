@@ -15,6 +15,10 @@ enum TTestAlign { alNone, alTop, alBottom, alClient };
 enum TTestAnchor { akLeft, akTop, akRight, akBottom };
 enum TTestFontStyle { fsBold, fsItalic, fsUnderline };
 enum TTestPanelStyle { psText, psOwnerDraw };
+// Colours are integers written by name where they have one.
+inline constexpr Integer kRed = 0x0000FF;
+inline constexpr Integer kBtnFace = static_cast<Integer>(0x8000000F);
+const TIdentMap& ColorIdents();
 
 class TTestFont : public TPersistent {
  public:
@@ -80,6 +84,7 @@ class TTestControl : public TComponent {
   WideChar FWChar = 0;
   AnsiString FHint;
   bool FHintFromAction = false;
+  Integer FColor = kBtnFace;
   // Stream-defined entries: "Extra" (a string) and "Data" (bytes).
   AnsiString FExtra;
   std::vector<Byte> FData;

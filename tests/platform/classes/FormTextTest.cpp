@@ -28,6 +28,7 @@ const char* const kMainForm =
     "    Font.Name = 'DejaVu Sans'\n"
     "    Font.Size = 10\n"
     "    Font.Style = [fsBold, fsUnderline]\n"
+    "    Color = clRed\n"
     "    object SendBtn: TTestControl\n"
     "      Left = 0\n"
     "      Top = -3\n"
@@ -51,6 +52,7 @@ const char* const kMainForm =
     "      Left = 100\n"
     "      Top = 0\n"
     "      Caption = 'Caf'#233\n"
+    "      Color = 1193046\n"
     "    end\n"
     "  end\n"
     "  object StatusBar1: TTestStatusBar\n"
@@ -106,6 +108,8 @@ TEST_F(FormTextTest, PropertiesOfEveryKindAreSet) {
   EXPECT_FALSE(p.FVisible);
   EXPECT_EQ(p.FFont->FName, "DejaVu Sans");
   EXPECT_EQ(p.FFont->FStyle, (TSet<TTestFontStyle>{fsBold, fsUnderline}));
+  EXPECT_EQ(p.FColor, kRed);
+  EXPECT_EQ(Form.Edit1->FColor, 0x123456);
   TTestControl& b = *Form.SendBtn;
   EXPECT_EQ(b.FBounds[1], -3);
   EXPECT_EQ(b.FPasswordChar, '*');
@@ -233,6 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadForm{"StringForInteger", "  object B: TTestControl\n    Left = 'x'\n  end\n", kInvalid},
         BadForm{"IntegerOutOfRange", "  object B: TTestControl\n    Left = 5000000000\n  end\n", kInvalid},
         BadForm{"UnknownEnumValue", "  object B: TTestControl\n    Align = alNowhere\n  end\n", kInvalid},
+        BadForm{"UnknownIntegerIdent", "  object B: TTestControl\n    Color = clNoSuch\n  end\n", kInvalid},
+        BadForm{"IdentForPlainInteger", "  object B: TTestControl\n    Left = clRed\n  end\n", kInvalid},
         BadForm{"IntegerForEnum", "  object B: TTestControl\n    Align = 1\n  end\n", kInvalid},
         BadForm{"UnknownSetElement", "  object B: TTestControl\n    Anchors = [akLeft, akMiddle]\n  end\n", kInvalid},
         BadForm{"TwoCharsForChar", "  object B: TTestControl\n    PasswordChar = '**'\n  end\n", kInvalid},

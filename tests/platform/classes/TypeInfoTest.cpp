@@ -16,7 +16,7 @@ TEST_F(TypeInfoTest, PropertiesComeAncestorsFirstInDeclarationOrder) {
   for (const TPropInfo* p : FindClass("TTestStatusBar")->Properties()) names.push_back(p->Name);
   std::vector<std::string> expected = {"Name", "Tag", "Left", "Top", "Width", "Caption", "Anchors", "Align",
                                        "Visible", "Font", "OnClick", "FocusControl", "PasswordChar", "Ratio",
-                                       "Big", "WideCaption", "WChar", "Hint", "Panels"};
+                                       "Big", "WideCaption", "WChar", "Hint", "Color", "Panels"};
   EXPECT_EQ(names, expected);
 }
 
