@@ -18,4 +18,14 @@ void RaiseLastOSError(int code) {
   throw EOSError("System Error.  Code: " + std::to_string(code) + ".\r\n" + text, code);
 }
 
+void RaiseInOutError(int code) {
+  if (code == kIoReadBeyondEnd) throw EInOutError("Read beyond end of file", code);
+  if (code == kIoDiskFull) throw EInOutError("Disk full", code);
+  if (code > 0 && code < kIoReadBeyondEnd) {
+    char buf[256];
+    throw EInOutError(strerror_r(code, buf, sizeof buf), code);
+  }
+  throw EInOutError("I/O error " + std::to_string(code), code);
+}
+
 }  // namespace orv

@@ -50,6 +50,12 @@ class EOSError : public Exception {
 [[noreturn]] void RaiseLastOSError();
 [[noreturn]] void RaiseLastOSError(int code);
 
+// Raises EInOutError with the class library's text for the I/O result code: 100 "Read beyond end
+// of file", 101 "Disk full", an errno value with the system's text, else "I/O error %d".
+[[noreturn]] void RaiseInOutError(int code);
+inline constexpr int kIoReadBeyondEnd = 100;
+inline constexpr int kIoDiskFull = 101;
+
 // Text of the stream read error, as the class library words it.
 inline constexpr const char* SReadError = "Stream-Read-Fehler";
 inline constexpr const char* SWriteError = "Stream-Write-Fehler";

@@ -190,6 +190,17 @@ TEST(SysUtils, OsErrorCarriesCodeAndText) {
   }
   errno = EACCES;
   EXPECT_THROW(RaiseLastOSError(), EOSError);
+  const std::pair<int, const char*> ioCases[] = {
+      {100, "Read beyond end of file"}, {101, "Disk full"}, {ENOSPC, "No space left on device"}, {103, "I/O error 103"}};
+  for (const auto& [code, text] : ioCases) {
+    try {
+      RaiseInOutError(code);
+      ADD_FAILURE() << code;
+    } catch (const EInOutError& e) {
+      EXPECT_EQ(e.Code(), code);
+      EXPECT_EQ(e.Message(), text);
+    }
+  }
   EXPECT_THROW(Abort(), EAbort);
 }
 
