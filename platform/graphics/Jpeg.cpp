@@ -207,9 +207,11 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   if (size <= 0) throw EInvalidGraphic("JPEG error #0: empty stream");
   std::vector<Byte> data(static_cast<std::size_t>(size));
   stream.ReadBuffer(data.data(), size);
+  Progress(psStarting, 0, false, TRect{}, "");
   std::unique_ptr<TBitmap> decoded = DecodeJpeg(data.data(), data.size());
   FData = std::move(data);
   FBitmap = std::move(decoded);
+  Progress(psEnding, 100, true, Rect(0, 0, FBitmap->Width(), FBitmap->Height()), "");
   Changed();
 }
 

@@ -27,7 +27,8 @@ class TJPEGImage : public TGraphic {
   // EInvalidGraphicOperation "Cannot change the size of a JPEG image".
   void SetWidth(int width) override;
   void SetHeight(int height) override;
-  // Reads the rest of the stream as the file.
+  // Reads the rest of the stream as the file; OnProgress sees psStarting before decoding and
+  // psEnding (100 %, the whole picture) after.
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
   // Form data: a 32-bit LE byte count, then the file.

@@ -312,3 +312,41 @@ TEST(Gdi, PushButtonFrameHasTheClassicEdges) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Canvas, PenModesCombineWithTheDestination) {
+  struct Case { TPenMode Mode; TColor Pen; COLORREF Expected; };
+  const Case cases[] = {
+      {pmCopy, clRed, 0x0000FF}, {pmXor, clRed, 0xFFFF00}, {pmNot, clRed, 0x000000},
+      {pmNop, clRed, 0xFFFFFF},  {pmMask, clRed, 0x0000FF}, {pmBlack, clLime, 0x000000},
+  };
+  for (const auto& c : cases) {
+    auto b = test::WhiteBitmap(6, 3);
+    TCanvas* cv = b->Canvas();
+    cv->Pen()->SetColor(c.Pen);
+    cv->Pen()->SetMode(c.Mode);
+    cv->MoveTo(0, 1);
+    cv->LineTo(6, 1);
+    EXPECT_EQ(Px(*b, 2, 1), c.Expected) << "mode " << c.Mode;
+    EXPECT_EQ(Px(*b, 2, 0), 0xFFFFFFu);
+  }
+  auto b = test::WhiteBitmap(6, 3);
+  b->Canvas()->Pen()->SetMode(pmNot);
+  for (int i = 0; i < 2; ++i) {
+    b->Canvas()->MoveTo(0, 1);
+    b->Canvas()->LineTo(6, 1);
+  }
+  EXPECT_EQ(test::InkCount(*b, Rect(0, 0, 6, 3), 0xFFFFFF), 0) << "inverting twice restores";
+  auto w = test::WhiteBitmap(10, 10);
+  w->Canvas()->Pen()->SetWidth(3);
+  w->Canvas()->Brush()->SetStyle(bsClear);
+  w->Canvas()->Rectangle(0, 0, 10, 10);
+  EXPECT_EQ(Px(*w, 2, 5), 0x000000u) << "a wide pen stays inside the rectangle";
+  EXPECT_EQ(Px(*w, 3, 5), 0xFFFFFFu);
+  EXPECT_EQ(Px(*w, 9, 9), 0x000000u);
+}
+
+}  // namespace
+}  // namespace orv
