@@ -46,7 +46,7 @@ void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
 
 TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
   WindowProc = [this](TMessage& m) { WndProc(m); };
-  FFont->OnChange = [this]() {
+  FFont->OnChange = [this](TObject*) {
     if (FSettingFont) return;
     FParentFont = false;
     FontChanged();
@@ -163,6 +163,16 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, Integer x, Intege
 }
 
 void TControl::MouseMove(TShiftState shift, Integer x, Integer y) { OnMouseMove(this, shift, x, y); }
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* parent) {
+  if (auto* wc = dynamic_cast<TWinControl*>(parent)) SetParent(wc);
+}
+
+void TControl::SetFontObject(TFont* font) {
+  if (font != nullptr && font != FFont.get()) FFont->Assign(*font);
+}
 
 void TControl::Click() { OnClick(this); }
 void TControl::DblClick() { OnDblClick(this); }

@@ -148,8 +148,6 @@ class TControl : public TComponent {
   void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
   TBasicAction* Action() const { return FAction; }
   void SetAction(TBasicAction* action);
-  Integer Tag() const { return FTag; }
-  void SetTag(Integer tag) { FTag = tag; }
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
 
@@ -165,6 +163,14 @@ class TControl : public TComponent {
 
   virtual void Click();
   virtual void DblClick();
+
+  // Controls are written inside their parent; the reader gives them their parent first.
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* parent) override;
+  // The description names: the font as a sub-object, the popup menu and action as references.
+  TFont* FontObject() const { return FFont.get(); }
+  void SetFontObject(TFont* font);
 
   TNotifyEvent OnClick, OnDblClick;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -201,7 +207,6 @@ class TControl : public TComponent {
   bool FParentColor = true;
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
-  Integer FTag = 0;
   Integer FCursor = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState FControlState = 0;
@@ -262,6 +267,7 @@ class TWinControl : public TControl, public TWidgetSink {
   // Lays out the aligned children inside the client area.
   void Realign();
   virtual TRect AlignClientRect() const { return ClientRect(); }
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   TNotifyEvent OnEnter, OnExit;
   TKeyEvent OnKeyDown, OnKeyUp;
@@ -308,7 +314,9 @@ class TWinControl : public TControl, public TWidgetSink {
   void VisibleChanged() override;
   void EnabledChanged() override;
   void BoundsChanged() override;
-  void UpdateWidgetGeometry();
+  virtual void UpdateWidgetGeometry();
+  // Shows or hides the widget as Visible says (a tab sheet leaves that to its page control).
+  virtual void ApplyVisibility();
   void ApplyPalette();
   void ApplyFont();
   void AlignControls();

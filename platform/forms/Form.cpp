@@ -309,6 +309,14 @@ void TCustomForm::SetFocusedControl(TWinControl* control) {
   if (FActiveControl == control && control != nullptr) control->Perform(CM_ENTER);
 }
 
+void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  for (Integer i = 0; i < ComponentCount(); ++i) {
+    TComponent* c = Components(i);
+    if (!c->HasParent() || c->GetParentComponent() == nullptr) proc(c);
+  }
+  TWinControl::GetChildren(proc, root);
+}
+
 void TCustomForm::ControlRemoving(TWinControl* control) {
   if (FActiveControl != nullptr && control->ContainsControl(FActiveControl)) FActiveControl = nullptr;
 }

@@ -88,6 +88,14 @@ class TCustomForm : public TWinControl {
   using TWinControl::KeyUp;
 
   void ControlRemoving(TWinControl* control);
+  // The root writes its own components (menus, timers, dialogs) before its controls.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+
+  // Kept for descriptions that carry them; the layout is at 96 pixels per inch.
+  Integer FPixelsPerInch = 96;
+  Integer FTextHeight = 13;
+  bool FOldCreateOrder = false;
+  bool FScaled = true;
 
  protected:
   void MessageHandler(TMessage& message) override;

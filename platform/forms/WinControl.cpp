@@ -59,6 +59,8 @@ TWinControl::~TWinControl() {
     }
     delete child;
   }
+  // The derived parts are gone: the window's last messages go to the class procedure only.
+  if (FHandle && FDefWndProc != nullptr) SetWindowLongPtrA(FHandle, GWL_WNDPROC, ProcToLong(FDefWndProc));
   DestroyWnd();
 }
 
@@ -137,7 +139,7 @@ void TWinControl::CreateWnd() {
   // Windows of the child controls follow their parent's.
   for (TControl* child : FControls)
     if (auto* wc = dynamic_cast<TWinControl*>(child)) wc->HandleNeeded();
-  if (FParent != nullptr) w->setVisible(FVisible);
+  ApplyVisibility();
   AlignControls();
 }
 
@@ -618,14 +620,9 @@ void TWinControl::InsertControl(TControl* control) {
   if (auto* wc = dynamic_cast<TWinControl*>(control)) {
     FTabOrderList.push_back(wc);
     if (FHandle) {
-      if (wc->HandleAllocated()) {
-        wc->FHost->Widget()->setParent(FHost->Widget());
-        ::orv::SetParent(wc->FHandle, FHandle);
-        wc->UpdateWidgetGeometry();
-        wc->FHost->Widget()->setVisible(wc->Visible());
-      } else {
-        wc->HandleNeeded();
-      }
+      // A window moves to a new parent by being made again under it.
+      if (wc->HandleAllocated()) wc->DestroyWndTree();
+      wc->HandleNeeded();
     }
   }
   const TRect client = ClientRect();
@@ -650,6 +647,11 @@ void TWinControl::RemoveControl(TControl* control) {
   control->FParent = nullptr;
   if (control->Align() != alNone) Realign();
   Invalidate();
+}
+
+void TWinControl::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  for (TControl* c : FControls)
+    if (c->Owner() == root) proc(c);
 }
 
 bool TWinControl::ContainsControl(const TControl* control) const {
@@ -679,7 +681,7 @@ void TWinControl::SetTabOrder(Integer order) {
 std::vector<TWinControl*> TWinControl::TabList() const { return FTabOrderList; }
 
 const AnsiString& TWinControl::GetText() const {
-  if (WidgetHoldsText() && FHost) FText = TextFromWidget();
+  if (WidgetHoldsText()) FText = TextFromWidget();
   return FText;
 }
 
@@ -793,7 +795,9 @@ void TWinControl::SetParent(TWinControl* parent) { TControl::SetParent(parent); 
 
 void TWinControl::SetVisible(bool value) { TControl::SetVisible(value); }
 
-void TWinControl::VisibleChanged() {
+void TWinControl::VisibleChanged() { ApplyVisibility(); }
+
+void TWinControl::ApplyVisibility() {
   if (FHost && FParent != nullptr) FHost->Widget()->setVisible(FVisible);
 }
 

@@ -1,0 +1,342 @@
+// The standard controls: label, button, check box, radio button, edit, memo, combo box, group box.
+#pragma once
+#include "platform/forms/Forms.h"
+#include "platform/forms/StringsProperty.h"
+#include "platform/rtl/Lists.h"
+
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace orv {
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
+class TCustomLabel : public TGraphicControl {
+ public:
+  explicit TCustomLabel(TComponent* owner);
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value) { FAlignment = value; Invalidate(); }
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout value) { FLayout = value; Invalidate(); }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool value) { FWordWrap = value; AdjustBounds(); }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool value) { FTransparent = value; Invalidate(); }
+  bool ShowAccelChar() const { return FShowAccelChar; }
+  void SetShowAccelChar(bool value) { FShowAccelChar = value; AdjustBounds(); }
+  TWinControl* FocusControl() const { return FFocusControl; }
+  void SetFocusControl(TWinControl* control) { FFocusControl = control; }
+
+ protected:
+  void Paint() override;
+  void TextChanged() override { AdjustBounds(); }
+  void FontChanged() override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  UINT DrawFlags() const;
+  void AdjustBounds();
+
+  bool FAutoSize = true;
+  TAlignment FAlignment = taLeftJustify;
+  TTextLayout FLayout = tlTop;
+  bool FWordWrap = false;
+  bool FTransparent = false;
+  bool FShowAccelChar = true;
+  TWinControl* FFocusControl = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+ public:
+  explicit TLabel(TComponent* owner) : TCustomLabel(owner) {}
+};
+
+// The Qt button classes share this: the clicked signal becomes CN_COMMAND, which clicks.
+class TButtonControl : public TWinControl {
+ public:
+  explicit TButtonControl(TComponent* owner);
+
+ protected:
+  void MessageHandler(TMessage& message) override;
+  bool WantsKey(Word key) const override;
+};
+
+class TButton : public TButtonControl {
+ public:
+  explicit TButton(TComponent* owner);
+  bool Default() const { return FDefault; }
+  void SetDefault(bool value);
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool value) { FCancel = value; }
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult value) { FModalResult = value; }
+  // Runs OnClick; a button with a modal result then sets it on its form.
+  void Click() override;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void TextToWidget() override;
+  void InitWidget() override;
+  void MessageHandler(TMessage& message) override;
+
+  bool FDefault = false;
+  bool FCancel = false;
+  TModalResult FModalResult = 0;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+class TCheckBox : public TButtonControl {
+ public:
+  explicit TCheckBox(TComponent* owner);
+  bool Checked() const { return State() == cbChecked; }
+  void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
+  TCheckBoxState State() const;
+  void SetState(TCheckBoxState state);
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool value) { FAllowGrayed = value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value) { FAlignment = value; }
+  void Click() override;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void TextToWidget() override;
+  void InitWidget() override;
+
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+  TAlignment FAlignment = taRightJustify;
+  bool FUpdating = false;
+};
+
+// Radio buttons with the same parent form one group: checking one unchecks the others.
+class TRadioButton : public TButtonControl {
+ public:
+  explicit TRadioButton(TComponent* owner);
+  bool Checked() const { return FChecked; }
+  // Checking by code runs OnClick, as a click does.
+  void SetChecked(bool value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value) { FAlignment = value; }
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void TextToWidget() override;
+  void InitWidget() override;
+  void MessageHandler(TMessage& message) override;
+
+  bool FChecked = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+class TCustomEdit : public TWinControl {
+ public:
+  explicit TCustomEdit(TComponent* owner);
+  bool ReadOnly() const { return FReadOnly; }
+  virtual void SetReadOnly(bool value);
+  Integer MaxLength() const { return FMaxLength; }
+  virtual void SetMaxLength(Integer value);
+  char PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(char value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase value) { FCharCase = value; }
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool value) { FAutoSelect = value; }
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle value);
+  bool Modified() const { return FModified; }
+  void SetModified(bool value) { FModified = value; }
+
+  // Positions count one per character and one per line break.
+  virtual Integer SelStart() const;
+  virtual void SetSelStart(Integer value);
+  virtual Integer SelLength() const;
+  virtual void SetSelLength(Integer value);
+  virtual AnsiString SelText() const;
+  virtual void SetSelText(const AnsiString& text);
+  virtual void SelectAll();
+  virtual void Clear();
+  void ClearSelection() { SetSelText(""); }
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+
+  TNotifyEvent OnChange;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void InitWidget() override;
+  void TextToWidget() override;
+  bool WidgetHoldsText() const override { return true; }
+  AnsiString TextFromWidget() const override;
+  void KeyPress(char& key) override;
+  virtual void Change();
+  QLineEdit* LineEdit() const;
+
+  bool FReadOnly = false;
+  Integer FMaxLength = 0;
+  char FPasswordChar = 0;
+  TEditCharCase FCharCase = ecNormal;
+  bool FAutoSelect = true;
+  TFormBorderStyle FBorderStyle = bsSingle;
+  bool FModified = false;
+  bool FSettingText = false;
+  Integer FSelStart = 0;
+  Integer FSelLength = 0;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TCustomMemo;
+
+// The lines of a memo as a string list kept in step with the widget.
+class TMemoStrings {
+ public:
+  explicit TMemoStrings(TCustomMemo& memo) : FMemo(memo) {}
+  Integer Count() const;
+  AnsiString Get(Integer index) const;
+  void Put(Integer index, const AnsiString& line);
+  Integer Add(const AnsiString& line);
+  void Insert(Integer index, const AnsiString& line);
+  void Delete(Integer index);
+  void Clear();
+  // Lines joined with CRLF, each followed by one.
+  AnsiString Text() const;
+  void SetText(const AnsiString& text);
+  void Assign(const TMemoStrings& source) { SetText(source.Text()); }
+  void Assign(const TStringList& source) { SetText(source.Text()); }
+  void AddStrings(const TStringList& source);
+  void LoadFromFile(const AnsiString& fileName);
+  void SaveToFile(const AnsiString& fileName) const;
+  std::vector<AnsiString> ToVector() const;
+  void FromVector(const std::vector<AnsiString>& lines);
+
+ private:
+  TCustomMemo& FMemo;
+};
+
+class TCustomMemo : public TCustomEdit {
+ public:
+  explicit TCustomMemo(TComponent* owner);
+  ~TCustomMemo() override;
+  TMemoStrings& Lines() { return FLines; }
+  const TMemoStrings& Lines() const { return FLines; }
+  // The lines as a published property.
+  TStringsProperty* LinesProp() const { return FLinesProp.get(); }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool value) { FWantReturns = value; }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool value) { FWantTabs = value; }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value) { FAlignment = value; }
+  void SetReadOnly(bool value) override;
+  void SetMaxLength(Integer value) override;
+
+  Integer SelStart() const override;
+  void SetSelStart(Integer value) override;
+  Integer SelLength() const override;
+  void SetSelLength(Integer value) override;
+  AnsiString SelText() const override;
+  void SetSelText(const AnsiString& text) override;
+  void SelectAll() override;
+  void Clear() override;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void InitWidget() override;
+  void TextToWidget() override;
+  AnsiString TextFromWidget() const override;
+  bool WantsKey(Word key) const override;
+  void KeyPress(char& key) override;
+  QPlainTextEdit* TextEdit() const;
+  // Our positions (a line break counts one) to the widget's and back; they are the same since the
+  // widget keeps one character per break, but the text crossing it has CRLF.
+  void ApplySelection(Integer start, Integer length);
+
+  TMemoStrings FLines;
+  std::unique_ptr<TStringsProperty> FLinesProp;
+  bool FWordWrap = true;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+  TAlignment FAlignment = taLeftJustify;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  explicit TMemo(TComponent* owner) : TCustomMemo(owner) {}
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+// A combo box over QComboBox: editable (csDropDown) or a pick list (csDropDownList).
+class TComboBox : public TWinControl {
+ public:
+  explicit TComboBox(TComponent* owner);
+  ~TComboBox() override;
+  TStringList& Items() { return *FItems; }
+  TStringsProperty* ItemsProp() const { return FItemsProp.get(); }
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle style);
+  Integer ItemIndex() const;
+  void SetItemIndex(Integer index);
+  Integer DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(Integer value) { FDropDownCount = value; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool value);
+  Integer ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(Integer value) { FItemHeight = value; }
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer value) { FMaxLength = value; }
+  void Clear();
+  bool DroppedDown() const;
+  void SetDroppedDown(bool value);
+
+  TNotifyEvent OnChange, OnSelect, OnDropDown;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void InitWidget() override;
+  void TextToWidget() override;
+  bool WidgetHoldsText() const override { return true; }
+  AnsiString TextFromWidget() const override;
+  bool WantsKey(Word key) const override;
+  QComboBox* Combo() const;
+  void SyncItems();
+
+  std::unique_ptr<TStringList> FItems;
+  std::unique_ptr<TStringsProperty> FItemsProp;
+  TComboBoxStyle FStyle = csDropDown;
+  Integer FItemIndex = -1;
+  Integer FDropDownCount = 8;
+  bool FSorted = false;
+  Integer FItemHeight = 16;
+  Integer FMaxLength = 0;
+  bool FSyncing = false;
+};
+
+class TGroupBox : public TCustomControl {
+ public:
+  explicit TGroupBox(TComponent* owner);
+  TRect AlignClientRect() const override;
+
+ protected:
+  void Paint() override;
+};
+
+}  // namespace orv
