@@ -213,15 +213,16 @@ void TBitmap::SetPalette(HPALETTE palette) {
 HBITMAP TBitmap::MaskHandleFor(TColor transparent) {
   HandleNeeded();
   COLORREF key = ColorToRGB(transparent);
+  if (transparent != clNone && transparent != clDefault) key &= 0xFFFFFF;
   const QImage& src = FImage->Image();
-  auto* mask = new TGdiBitmap(src.width(), src.height(), 1);
+  auto mask = std::make_unique<TGdiBitmap>(src.width(), src.height(), 1);
   QImage& m = mask->Image();
   for (int y = 0; y < src.height(); ++y) {
     const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
     auto* out = reinterpret_cast<QRgb*>(m.scanLine(y));
     for (int x = 0; x < src.width(); ++x) out[x] = FromQRgb(in[x]) == key ? 0xFFFFFFFF : 0xFF000000;
   }
-  return mask;
+  return mask.release();  // the caller owns the handle
 }
 
 void TBitmap::Mask(TColor transparent) {
@@ -332,9 +333,9 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
     return;
   }
   // Opaque pixels are cut out with the mask, then the colours (black where transparent) are ORed in.
-  HBITMAP mask = MaskHandleFor(TransparentColor());
+  std::unique_ptr<TGdiBitmap> mask(MaskHandleFor(TransparentColor()));
   const QImage& img = FImage->Image();
-  auto* colours = new TGdiBitmap(img.width(), img.height(), 24);
+  auto colours = std::make_unique<TGdiBitmap>(img.width(), img.height(), 24);
   QImage& c = colours->Image();
   const QImage& m = mask->Image();
   QRgb fore = ToQRgb(GetTextColor(dc)) | 0xFF000000;
@@ -345,15 +346,13 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
       c.setPixel(x, y, IsLight(m.pixel(x, y)) ? 0xFF000000 : p);
     }
   COLORREF oldText = SetTextColor(dc, 0x000000), oldBk = SetBkColor(dc, 0xFFFFFF);
-  SelectObject(src, mask);
+  SelectObject(src, mask.get());
   StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, SRCAND);
-  SelectObject(src, colours);
+  SelectObject(src, colours.get());
   StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, SRCPAINT);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk);
   DeleteDC(src);
-  DeleteObject(mask);
-  DeleteObject(colours);
 }
 
 }  // namespace orv

@@ -51,8 +51,7 @@ bool SameIdent(const AnsiString& a, const char* b) {
 COLORREF ColorToRGB(TColor color) {
   auto u = static_cast<std::uint32_t>(color);
   if (u & 0x80000000u) return GetSysColor(static_cast<int>(u & 0xFF));
-  if (color == clNone || color == clDefault) return 0;
-  return u & 0x00FFFFFFu;
+  return u;
 }
 
 bool ColorToIdent(TColor color, AnsiString& ident) {

@@ -66,8 +66,9 @@ inline constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
-// A system colour resolves through the fixed system colour table (GetSysColor); clNone and clDefault map to black as the system does.
-// A plain colour is returned as it is (its high byte cleared).
+// A system colour resolves through the fixed system colour table (GetSysColor); every other value,
+// clNone and clDefault included, is returned as it is (drawing uses the low 24 bits; image lists
+// take a value with a high byte as "no colour").
 COLORREF ColorToRGB(TColor color);
 
 // "clRed" for a named colour, else "$00BBGGRR".

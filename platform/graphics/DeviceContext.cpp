@@ -41,20 +41,20 @@ TGdiFont::~TGdiFont() = default;
 
 namespace {
 
-TGdiObject* MakeStock(int index) {
+std::unique_ptr<TGdiObject> MakeStock(int index) {
   switch (index) {
     case WHITE_BRUSH: case LTGRAY_BRUSH: case GRAY_BRUSH: case DKGRAY_BRUSH: case BLACK_BRUSH: {
       static const COLORREF colours[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
-      auto* b = new TGdiBrush();
+      auto b = std::make_unique<TGdiBrush>();
       b->Color = colours[index];
       return b;
     }
-    case NULL_BRUSH: { auto* b = new TGdiBrush(); b->Style = gbNull; return b; }
-    case WHITE_PEN: { auto* p = new TGdiPen(); p->Color = 0xFFFFFF; return p; }
-    case BLACK_PEN: return new TGdiPen();
-    case NULL_PEN: { auto* p = new TGdiPen(); p->Style = PS_NULL; return p; }
-    case SYSTEM_FONT: case DEFAULT_GUI_FONT: return new TGdiFont();
-    case DEFAULT_PALETTE: return new TGdiPalette();
+    case NULL_BRUSH: { auto b = std::make_unique<TGdiBrush>(); b->Style = gbNull; return b; }
+    case WHITE_PEN: { auto p = std::make_unique<TGdiPen>(); p->Color = 0xFFFFFF; return p; }
+    case BLACK_PEN: return std::make_unique<TGdiPen>();
+    case NULL_PEN: { auto p = std::make_unique<TGdiPen>(); p->Style = PS_NULL; return p; }
+    case SYSTEM_FONT: case DEFAULT_GUI_FONT: return std::make_unique<TGdiFont>();
+    case DEFAULT_PALETTE: return std::make_unique<TGdiPalette>();
     default: return nullptr;
   }
 }
@@ -65,7 +65,7 @@ HGDIOBJ GetStockObject(int index) {
   static std::unique_ptr<TGdiObject> stock[20];
   if (index < 0 || index >= 20) return nullptr;
   if (!stock[index]) {
-    stock[index].reset(MakeStock(index));
+    stock[index] = MakeStock(index);
     if (stock[index]) stock[index]->Permanent = true;
   }
   return stock[index].get();
@@ -254,12 +254,12 @@ QPainter* TDeviceContext::Painter() {
 
 HDC CreateCompatibleDC(HDC) {
   auto* dc = new TDeviceContext(TDeviceContext::dkMemory);
-  static TGdiBitmap* stockBitmap = [] {
-    auto* b = new TGdiBitmap(1, 1, 1);
+  static const std::unique_ptr<TGdiBitmap> stockBitmap = [] {
+    auto b = std::make_unique<TGdiBitmap>(1, 1, 1);
     b->Permanent = true;
     return b;
   }();
-  dc->SelectBitmap(stockBitmap);
+  dc->SelectBitmap(stockBitmap.get());
   return dc;
 }
 

@@ -2,6 +2,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <cmath>
+#include <unordered_map>
 #include "platform/graphics/GdiInternal.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/CodePages.h"
@@ -17,10 +18,15 @@ int MulDiv(int a, int b, int c) {
   return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
 }
 
+// Looked up once per face name: the font database is searched under a lock on every query.
 QString FamilyFor(const AnsiString& face) {
+  static std::unordered_map<AnsiString, QString> known;
+  auto it = known.find(face);
+  if (it != known.end()) return it->second;
   QString name = QString::fromStdU16String(AnsiToWide(face));
-  if (!name.isEmpty() && QFontDatabase::hasFamily(name)) return name;
-  return QString::fromLatin1(kFallbackFamily);
+  QString family = !name.isEmpty() && QFontDatabase::hasFamily(name) ? name : QString::fromLatin1(kFallbackFamily);
+  known.emplace(face, family);
+  return family;
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ class TGdiPen;
 class TGdiFont;
 class TGdiPalette;
 
-// Handles are pointers to the objects below; 0 is "none". A handle stays valid until DeleteObject /
-// DeleteDC, or until the class-library object that owns it (TBitmap, TBrush, ...) is freed.
+// Handles are pointers to the objects below; 0 is "none". The Create* calls hand out objects their
+// caller owns and frees with DeleteObject / DeleteDC (the handle ownership model of these calls);
+// a handle of a class-library object (TBitmap, TBrush, ...) stays valid until that object is freed.
 using HGDIOBJ = TGdiObject*;
 using HDC = TDeviceContext*;
 using HBITMAP = TGdiBitmap*;

@@ -39,9 +39,9 @@ bool Cut(HIMAGELIST list, HBITMAP image, HBITMAP mask, std::vector<std::unique_p
   return true;
 }
 
-HBITMAP MaskFromColour(HBITMAP image, COLORREF key, std::unique_ptr<TGdiBitmap>& blackened) {
+std::unique_ptr<TGdiBitmap> MaskFromColour(HBITMAP image, COLORREF key, std::unique_ptr<TGdiBitmap>& blackened) {
   const QImage& src = image->Image();
-  auto* mask = new TGdiBitmap(src.width(), src.height(), 1);
+  auto mask = std::make_unique<TGdiBitmap>(src.width(), src.height(), 1);
   blackened = std::make_unique<TGdiBitmap>(src.width(), src.height(), 24);
   QImage& m = mask->Image();
   QImage& b = blackened->Image();
@@ -92,7 +92,7 @@ int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask) {
 int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask) {
   if (!list || !image) return -1;
   std::unique_ptr<TGdiBitmap> blackened;
-  std::unique_ptr<TGdiBitmap> m(MaskFromColour(image, mask, blackened));
+  std::unique_ptr<TGdiBitmap> m = MaskFromColour(image, mask, blackened);
   return ImageList_Add(list, blackened.get(), m.get());
 }
 
@@ -251,7 +251,7 @@ void TCustomImageList::ReplaceMasked(int index, TBitmap* newImage, TColor maskCo
   if (!newImage || newImage->Empty() || index < 0 || index >= Count()) throw EInvalidOperation("Failed to replace image");
   COLORREF key = maskColor == clDefault ? newImage->PixelRGB(0, newImage->Height() - 1) : ColorToRGB(maskColor);
   std::unique_ptr<TGdiBitmap> blackened;
-  std::unique_ptr<TGdiBitmap> mask(MaskFromColour(newImage->Handle(), key, blackened));
+  std::unique_ptr<TGdiBitmap> mask = MaskFromColour(newImage->Handle(), key, blackened);
   if (!ImageList_Replace(FHandle.get(), index, blackened.get(), mask.get())) throw EInvalidOperation("Failed to replace image");
   Change();
 }

@@ -7,14 +7,14 @@
 namespace orv {
 namespace {
 
-TEST(Colors, SystemColoursResolveThroughTheTableAndMarkersToBlack) {
+TEST(Colors, SystemColoursResolveThroughTheTable) {
   struct Case { TColor Color; COLORREF Expected; };
   const Case cases[] = {
       {clBtnFace, GetSysColor(COLOR_BTNFACE)},     {clBtnHighlight, GetSysColor(COLOR_BTNHIGHLIGHT)},
       {clBtnShadow, GetSysColor(COLOR_BTNSHADOW)}, {clHighlight, GetSysColor(COLOR_HIGHLIGHT)},
       {clWindow, GetSysColor(COLOR_WINDOW)},       {clGrayText, GetSysColor(COLOR_GRAYTEXT)},
       {clRed, 0x0000FF},                           {clNavy, 0x800000},
-      {clNone, 0},                                 {clDefault, 0},
+      {clNone, 0x1FFFFFFF},                        {clDefault, 0x20000000},  // markers pass unchanged
   };
   for (const auto& c : cases) EXPECT_EQ(ColorToRGB(c.Color), c.Expected) << ColorToString(c.Color);
   EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);
