@@ -182,6 +182,11 @@ class TWriter : public TFiler {
   friend struct WriterAccess;
 };
 
+// Finds a top-level component (a form) by name, for references into another root ("Form2.Edit1")
+// that the root being read does not own. Unset: such references are unresolved.
+using TFindGlobalComponent = std::function<TComponent*(std::string_view name)>;
+void SetFindGlobalComponent(TFindGlobalComponent find);
+
 // The whole stream into an existing component (or a new one of the stream's class when instance
 // is nullptr); returns the component read.
 TComponent* ReadComponentFromStream(TStream& stream, TComponent* instance);

@@ -511,16 +511,32 @@ void TReader::ReadData(TComponent* instance) {
   FParent = savedParent;
 }
 
-static TComponent* ResolveReference(TComponent* root, const AnsiString& name) {
-  if (!root) return nullptr;
-  size_t dot = name.find('.');
-  if (dot == AnsiString::npos) {
-    if (SameText(root->Name(), name)) return root;
-    return root->FindComponent(name);
+static TFindGlobalComponent& GlobalLookup() {
+  static TFindGlobalComponent find;
+  return find;
+}
+
+void SetFindGlobalComponent(TFindGlobalComponent find) { GlobalLookup() = std::move(find); }
+
+static TComponent* FindPath(TComponent* base, std::string_view path) {
+  while (base && !path.empty()) {
+    size_t dot = path.find('.');
+    base = base->FindComponent(path.substr(0, dot));
+    path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
   }
-  AnsiString head = name.substr(0, dot), rest = name.substr(dot + 1);
-  TComponent* base = SameText(head, root->Name()) ? root : root->FindComponent(head);
-  return base ? ResolveReference(base, rest) : nullptr;
+  return base;
+}
+
+// "Edit1", "MainForm" (the root), "MainForm.Edit1", "Panel1.Sub" or "OtherForm.Edit1".
+static TComponent* ResolveReference(TComponent* root, const AnsiString& name) {
+  std::string_view path(name);
+  size_t dot = path.find('.');
+  std::string_view head = path.substr(0, dot);
+  std::string_view rest = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
+  if (SameText(root->Name(), head)) return FindPath(root, rest);
+  if (TComponent* c = FindPath(root, path)) return c;
+  if (dot != std::string_view::npos && GlobalLookup()) return FindPath(GlobalLookup()(head), rest);
+  return nullptr;
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* root) {

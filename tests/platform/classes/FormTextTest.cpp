@@ -4,6 +4,7 @@
 #include "Fixtures.h"
 #include "platform/classes/ComponentRes.h"
 #include "platform/classes/ObjectText.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace orv::test {
 namespace {
@@ -151,6 +152,33 @@ TEST_F(FormTextTest, ReferencedComponentGoingAwayClearsTheReferenceAndTheField) 
   EXPECT_EQ(Form.SendBtn->FFocusControl, nullptr);
   EXPECT_EQ(Form.Edit1, nullptr) << "the form's field is cleared when its component goes";
   EXPECT_EQ(Log(), (std::vector<std::string>{"Destroy:Edit1", "Notify:SendBtn:Edit1:destroying"}));
+}
+
+TEST_F(FormTextTest, ReferencesIntoAnotherRootGoThroughTheGlobalLookup) {
+  TTestForm other(nullptr);
+  other.SetName("OtherForm");
+  auto* target = new TTestControl(&other);
+  target->SetName("Edit9");
+  const char* text =
+      "object F: TTestForm\n  object B: TTestControl\n    FocusControl = OtherForm.Edit9\n  end\n"
+      "  object C: TTestControl\n    FocusControl = F.B\n  end\nend\n";
+  EXPECT_THROW(ReadComponentFromText(text, &Form), EReadError) << "no lookup set: unresolved";
+  SetFindGlobalComponent([&](std::string_view name) -> TComponent* {
+    return SameText(name, other.Name()) ? &other : nullptr;
+  });
+  TTestForm form(nullptr);
+  ReadComponentFromText(text, &form);
+  SetFindGlobalComponent(nullptr);
+  auto* b = static_cast<TTestControl*>(form.FindComponent("B"));
+  auto* c = static_cast<TTestControl*>(form.FindComponent("C"));
+  EXPECT_EQ(b->FFocusControl, target);
+  EXPECT_EQ(c->FFocusControl, b);
+  EXPECT_EQ(WriteComponentToText(&form),
+            "object F: TTestForm\n  object B: TTestControl\n    Left = 0\n    Top = 0\n"
+            "    FocusControl = OtherForm.Edit9\n  end\n  object C: TTestControl\n    Left = 0\n    Top = 0\n"
+            "    FocusControl = B\n  end\nend\n");
+  delete target;
+  EXPECT_EQ(b->FFocusControl, nullptr) << "a free notification crosses roots";
 }
 
 TEST_F(FormTextTest, CollectionsAreReadIntoTheOwnersCollection) {
