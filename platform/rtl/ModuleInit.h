@@ -16,10 +16,11 @@ struct TModuleEntry {
 // Registering after InitializeModules has run raises Exception.
 void RegisterModule(TModuleEntry entry);
 // Runs every initialisation not yet run, in order. A failing initialisation finalises those that
-// already ran (in reverse) and raises again.
+// already ran (in reverse), empties the list and raises its exception again.
 void InitializeModules();
-// Runs the finalisations of the modules that were initialised, in reverse order; then the list is
-// empty again (tests can start over).
+// Runs the finalisations of the modules that were initialised, in reverse order; every one runs even
+// when an earlier one raises (the first exception is raised at the end). Then the list is empty
+// again (tests can start over).
 void FinalizeModules();
 bool ModulesInitialized();
 
