@@ -1,5 +1,6 @@
 // The component stream writer: values, published properties against defaults or an ancestor,
 // stream-defined properties, collections, references, handlers and children.
+#include <algorithm>
 #include <cstring>
 #include "platform/classes/Extended.h"
 #include "platform/classes/Filer.h"
@@ -142,6 +143,7 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, const TStreamProc&, c
 }
 
 struct WriterAccess {
+  static constexpr long kMaxNesting = 32;
   TWriter& W;
 
   AnsiString& Path() { return W.FImpl->PropPath; }
@@ -280,6 +282,9 @@ struct WriterAccess {
     }
     auto* pers = dynamic_cast<TPersistent*>(obj);
     if (!pers) return;
+    // A sub-object that leads back to its holder would nest without end.
+    if (std::count(Path().begin(), Path().end(), '.') >= kMaxNesting)
+      throw EWriteError("Eigenschaft " + Path() + p.Name + " ist zu tief verschachtelt");
     AnsiString saved = Path();
     Path() = saved + p.Name + ".";
     try {

@@ -191,6 +191,25 @@ TEST_F(ComponentStreamTest, AncestorDifferingFromDefaultsWritesTheValueAgain) {
   EXPECT_EQ(text, "object TTestControl\n  Visible = True\n  Font.Size = 8\nend\n");
 }
 
+// A persistent whose published sub-object is itself.
+class TLoop : public TPersistent {
+ public:
+  TLoop* Self() const { return const_cast<TLoop*>(this); }
+};
+class TLoopHolder : public TComponent {
+ public:
+  using TComponent::TComponent;
+  TLoop* GetLoop() const { return const_cast<TLoop*>(&FLoop); }
+  TLoop FLoop;
+};
+
+TEST_F(ComponentStreamTest, SubObjectLeadingBackToItselfIsAWriteError) {
+  RegisterClassType<TLoop, TPersistent>("TLoop").Prop("Self", &TLoop::Self, nullptr);
+  RegisterClassType<TLoopHolder, TComponent>("TLoopHolder").Prop("Loop", &TLoopHolder::GetLoop, nullptr);
+  TLoopHolder h(nullptr);
+  EXPECT_THROW(Write(&h), EWriteError);
+}
+
 // Malformed binary streams and the errors they must give.
 TEST_F(ComponentStreamTest, MalformedStreamsRaiseReadErrors) {
   const std::string head = std::string("TPF0\x0CTTestControl\x01" "B", 19);
