@@ -3,3 +3,4 @@
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
 #include "mail/MimeTree.h"
+#include "mail/SMTPSession.h"
