@@ -345,6 +345,7 @@ ORV_DC_SETTER(TextColor, TextColor, COLORREF, CLR_INVALID)
 ORV_DC_SETTER(BkMode, BkMode, int, 0)
 ORV_DC_SETTER(ROP2, Rop2, int, 0)
 ORV_DC_SETTER(StretchBltMode, StretchMode, int, 0)
+ORV_DC_SETTER(MapMode, MapMode, int, 0)
 #undef ORV_DC_SETTER
 
 int GetDeviceCaps(HDC dc, int index) {

@@ -204,6 +204,10 @@ int SetBkMode(HDC dc, int mode);
 int GetBkMode(HDC dc);
 int SetROP2(HDC dc, int mode);
 int GetROP2(HDC dc);
+// Only MM_TEXT (one logical unit is one pixel) is drawn; other modes are kept for callers to read.
+inline constexpr int MM_TEXT = 1;
+int SetMapMode(HDC dc, int mode);
+int GetMapMode(HDC dc);
 int SetStretchBltMode(HDC dc, int mode);
 int GetStretchBltMode(HDC dc);
 int GetDeviceCaps(HDC dc, int index);

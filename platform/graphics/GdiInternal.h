@@ -17,6 +17,7 @@ struct TDcState {
   int BkMode = OPAQUE;
   int Rop2 = R2_COPYPEN;
   int StretchMode = BLACKONWHITE;
+  int MapMode = MM_TEXT;
   TGdiBrush Brush;
   TGdiPen Pen;
   TGdiFont Font;

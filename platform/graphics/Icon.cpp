@@ -59,6 +59,129 @@ TGraphicClass TIcon::Class() {
 }
 
 TIcon::TIcon() { FTransparent = true; }
+
+void TIcon::Changed() {
+  FHandle.reset();
+  TGraphic::Changed();
+}
+
+HICON TIcon::Handle() {
+  if (FImages.empty()) return nullptr;
+  if (!FHandle) {
+    FHandle = std::make_unique<TGdiIcon>();
+    FHandle->Colour = FImages[0].Colour;
+    FHandle->Mask = FImages[0].Mask;
+    FHandle->IsIcon = FType == kIconTypeIcon;
+    FHandle->HotSpot = FImages[0].HotSpot;
+  }
+  return FHandle.get();
+}
+
+void TIcon::SetHandle(HICON icon) {
+  std::unique_ptr<TGdiIcon> owned(icon);
+  FImages.clear();
+  if (owned && owned->Colour) {
+    TIconImage img;
+    img.Colour = owned->Colour;
+    img.Mask = owned->Mask;
+    img.BitCount = owned->Colour->BitsPerPixel();
+    img.HotSpot = owned->HotSpot;
+    img.Data = WriteDib(*img.Colour, img.Mask.get());
+    FType = owned->IsIcon ? kIconTypeIcon : kIconTypeCursor;
+    FImages.push_back(std::move(img));
+  }
+  Changed();
+}
+
+HICON TIcon::ReleaseHandle() {
+  Handle();
+  std::unique_ptr<TGdiIcon> handle = std::move(FHandle);
+  FImages.clear();
+  Changed();
+  return handle.release();  // the caller owns it
+}
+
+namespace {
+
+std::shared_ptr<TGdiBitmap> CopyBitmap(const TGdiBitmap& b) {
+  auto copy = std::make_shared<TGdiBitmap>(1, 1, b.BitsPerPixel());
+  copy->Image() = b.Image().copy();
+  copy->Palette = b.Palette;
+  copy->Permanent = true;
+  return copy;
+}
+
+}  // namespace
+
+HICON CreateIconIndirect(const ICONINFO* info) {
+  if (!info || !info->hbmMask) return nullptr;
+  auto icon = std::make_unique<TGdiIcon>();
+  icon->IsIcon = info->fIcon != 0;
+  icon->HotSpot = {static_cast<Integer>(info->xHotspot), static_cast<Integer>(info->yHotspot)};
+  if (info->hbmColor) {
+    icon->Colour = CopyBitmap(*info->hbmColor);
+    icon->Mask = CopyBitmap(*info->hbmMask);
+  } else {
+    // A monochrome icon: the mask bitmap holds the AND mask above the XOR image.
+    const QImage& m = info->hbmMask->Image();
+    int h = m.height() / 2;
+    if (h <= 0) return nullptr;
+    icon->Mask = std::make_shared<TGdiBitmap>(m.width(), h, 1);
+    icon->Colour = std::make_shared<TGdiBitmap>(m.width(), h, 1);
+    icon->Mask->Image() = m.copy(0, 0, m.width(), h);
+    icon->Colour->Image() = m.copy(0, h, m.width(), h);
+  }
+  return icon.release();  // the caller owns it (DestroyIcon)
+}
+
+BOOL DestroyIcon(HICON icon) {
+  if (!icon) return 0;
+  std::unique_ptr<TGdiIcon> owned(icon);
+  return 1;
+}
+
+BOOL GetIconInfo(HICON icon, ICONINFO* info) {
+  if (!icon || !info || !icon->Colour) return 0;
+  info->fIcon = icon->IsIcon ? 1 : 0;
+  info->xHotspot = static_cast<DWORD>(icon->HotSpot.X);
+  info->yHotspot = static_cast<DWORD>(icon->HotSpot.Y);
+  auto colour = std::make_unique<TGdiBitmap>(1, 1, icon->Colour->BitsPerPixel());
+  colour->Image() = icon->Colour->Image().copy();
+  auto mask = std::make_unique<TGdiBitmap>(1, 1, 1);
+  if (icon->Mask) mask->Image() = icon->Mask->Image().copy();
+  info->hbmColor = colour.release();  // the caller owns both (DeleteObject)
+  info->hbmMask = mask.release();
+  return 1;
+}
+
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, HBRUSH, UINT flags) {
+  if (!dc || !icon || !icon->Colour) return 0;
+  const QImage& colour = icon->Colour->Image();
+  if (width <= 0) width = colour.width();
+  if (height <= 0) height = colour.height();
+  HDC src = CreateCompatibleDC(nullptr);
+  COLORREF oldText = SetTextColor(dc, 0x000000), oldBk = SetBkColor(dc, 0xFFFFFF);
+  bool alpha = colour.format() == QImage::Format_ARGB32;
+  // An image with alpha blends by itself; its mask would darken the half-transparent pixels.
+  if ((flags & DI_MASK) && icon->Mask && !(alpha && (flags & DI_IMAGE))) {
+    SelectObject(src, icon->Mask.get());
+    StretchBlt(dc, x, y, width, height, src, 0, 0, colour.width(), colour.height(), (flags & DI_IMAGE) ? SRCAND : SRCCOPY);
+  }
+  if (flags & DI_IMAGE) {
+    if (alpha && (flags & DI_MASK)) {
+      if (QPainter* p = dc->Painter()) p->drawImage(QRect(x, y, width, height), colour);
+    } else {
+      SelectObject(src, icon->Colour.get());
+      StretchBlt(dc, x, y, width, height, src, 0, 0, colour.width(), colour.height(), (flags & DI_MASK) ? SRCINVERT : SRCCOPY);
+    }
+  }
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+  DeleteDC(src);
+  return 1;
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL); }
 TIcon::~TIcon() = default;
 
 int TIcon::Width() const { return FImages.empty() ? 0 : FImages[0].Colour->Width(); }

@@ -18,6 +18,36 @@ struct TIconImage {
   std::vector<Byte> Data;              // the image as stored in the file
 };
 
+// An icon or cursor handle: colour pixels, mask (white = transparent) and hot spot.
+class TGdiIcon {
+ public:
+  std::shared_ptr<TGdiBitmap> Colour;
+  std::shared_ptr<TGdiBitmap> Mask;
+  bool IsIcon = true;
+  TPoint HotSpot;
+};
+using HICON = TGdiIcon*;
+using HCURSOR = HICON;
+
+struct ICONINFO {
+  BOOL fIcon = 1;
+  DWORD xHotspot = 0, yHotspot = 0;
+  HBITMAP hbmMask = nullptr;
+  HBITMAP hbmColor = nullptr;
+};
+
+inline constexpr UINT DI_MASK = 1, DI_IMAGE = 2, DI_NORMAL = 3;
+
+// Copies the bitmaps; the caller frees the icon with DestroyIcon. A missing colour bitmap or mask
+// gives 0.
+HICON CreateIconIndirect(const ICONINFO* info);
+BOOL DestroyIcon(HICON icon);
+// Copies of the icon's bitmaps, which the caller frees with DeleteObject.
+BOOL GetIconInfo(HICON icon, ICONINFO* info);
+// width/height 0: the icon's own size. DI_NORMAL draws through the mask, DI_MASK the mask alone.
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flicker, UINT flags);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+
 class TIcon : public TGraphic {
  public:
   TIcon();
@@ -46,9 +76,19 @@ class TIcon : public TGraphic {
   // Adds an image made from a bitmap and a mask bitmap (white = transparent; nullptr: opaque).
   void AddImage(TBitmap& colour, TBitmap* mask, TPoint hotSpot = {});
   void SetImageType(int type) { FType = type; }
+  // The first image as a handle owned by the icon; valid until the icon changes or is freed.
+  HICON Handle();
+  // Takes ownership of the handle, which becomes the icon's only image.
+  void SetHandle(HICON icon);
+  // Gives up the first image's handle (the caller frees it with DestroyIcon); the icon is empty.
+  HICON ReleaseHandle();
+
+ protected:
+  void Changed() override;
 
  private:
   std::vector<TIconImage> FImages;
+  std::unique_ptr<TGdiIcon> FHandle;
   int FType = kIconTypeIcon;
 };
 

@@ -294,3 +294,66 @@ TEST(Picture, FormDataIsOneBinaryPropertyWrittenOnlyWithAGraphic) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Icon, HandlesMadeFromBitmapsDrawThroughTheirMaskAndSave) {
+  auto colour = test::WhiteBitmap(8, 8);
+  colour->Canvas()->Brush()->SetColor(clRed);
+  colour->Canvas()->FillRect(Rect(0, 0, 8, 4));
+  colour->Canvas()->Brush()->SetColor(clBlack);
+  colour->Canvas()->FillRect(Rect(0, 4, 8, 8));
+  TBitmap mask;
+  mask.SetMonochrome(true);
+  mask.SetSize(8, 8);
+  mask.Canvas()->Brush()->SetColor(clBlack);
+  mask.Canvas()->FillRect(Rect(0, 0, 8, 4));
+  mask.Canvas()->Brush()->SetColor(clWhite);
+  mask.Canvas()->FillRect(Rect(0, 4, 8, 8));
+  ICONINFO info;
+  info.fIcon = 0;
+  info.xHotspot = 2;
+  info.yHotspot = 1;
+  info.hbmColor = colour->Handle();
+  info.hbmMask = mask.Handle();
+  HICON handle = CreateIconIndirect(&info);
+  ASSERT_NE(handle, nullptr);
+
+  auto under = test::WhiteBitmap(8, 8);
+  under->Canvas()->Brush()->SetColor(clLime);
+  under->Canvas()->FillRect(Rect(0, 0, 8, 8));
+  EXPECT_TRUE(DrawIcon(under->Canvas()->Handle(), 0, 0, handle));
+  EXPECT_EQ(test::Px(*under, 3, 1), 0x0000FFu);
+  EXPECT_EQ(test::Px(*under, 3, 6), 0x00FF00u) << "masked part shows the ground";
+
+  TIcon icon;
+  icon.SetHandle(handle);
+  EXPECT_EQ(icon.ImageType(), kIconTypeCursor);
+  EXPECT_EQ(icon.Image(0).HotSpot, Point(2, 1));
+  test::TTempDir dir;
+  icon.SaveToFile(dir.File("made.cur"));
+  int status = 0;
+  std::string out = test::RunCommand("icotool -l " + dir.File("made.cur") + " 2>&1", &status);
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("--width=8 --height=8"), std::string::npos) << out;
+  EXPECT_NE(out.find("--hotspot-x=2 --hotspot-y=1"), std::string::npos) << out;
+  TIcon back;
+  back.LoadFromFile(dir.File("made.cur"));
+  auto again = test::WhiteBitmap(8, 8);
+  again->Canvas()->Draw(0, 0, &back);
+  EXPECT_EQ(test::Px(*again, 3, 1), 0x0000FFu);
+  EXPECT_EQ(test::Px(*again, 3, 6), 0xFFFFFFu);
+
+  HICON released = back.ReleaseHandle();
+  EXPECT_TRUE(back.Empty());
+  ICONINFO got;
+  ASSERT_TRUE(GetIconInfo(released, &got));
+  EXPECT_EQ(got.xHotspot, 2u);
+  EXPECT_TRUE(DeleteObject(got.hbmColor));
+  EXPECT_TRUE(DeleteObject(got.hbmMask));
+  EXPECT_TRUE(DestroyIcon(released));
+}
+
+}  // namespace
+}  // namespace orv
