@@ -77,6 +77,7 @@ class TComponent : public TPersistent {
   // Owned component by name, case-insensitive; nullptr for none or an empty name.
   TComponent* FindComponent(std::string_view name) const;
   // Takes over ownership of component (leaving its earlier owner); its name must be free here.
+  // A designing owner makes the component designing too.
   void InsertComponent(TComponent* component);
   // Gives up ownership without freeing it.
   void RemoveComponent(TComponent* component);
@@ -94,7 +95,9 @@ class TComponent : public TPersistent {
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
   // Called for every component inserted into or removed from the owner's tree and for free
-  // notifications. The default passes the notification on to the owned components.
+  // notifications. The default passes the notification on to the owned components. A component
+  // inserted by its constructor is still a bare TComponent then (its derived parts are not yet
+  // built), and one removed by its destructor no longer has them.
   virtual void Notification(TComponent* component, TOperation operation);
 
   // Called once after a form description has been read and its references resolved; clears

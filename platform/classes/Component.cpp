@@ -134,6 +134,8 @@ void TComponent::InsertComponent(TComponent* component) {
   if (component->FOwner) component->FOwner->RemoveComponent(component);
   Insert(component);
   component->SetOwnerField();
+  // What a designing owner takes over is being designed too.
+  if (FComponentState.Contains(csDesigning)) component->SetDesigning(true);
   Notification(component, opInsert);
 }
 

@@ -117,6 +117,9 @@ TEST(ComponentTest, DesigningAndDestroyingStatesReachOwnedComponents) {
   owner.SetDesigning(false, false);
   EXPECT_FALSE(owner.ComponentState().Contains(csDesigning));
   EXPECT_TRUE(child->ComponentState().Contains(csDesigning));
+  owner.SetDesigning(true, false);
+  auto* late = new TComponent(&owner);
+  EXPECT_TRUE(late->ComponentState().Contains(csDesigning)) << "a designing owner's new component";
   owner.Destroying();
   EXPECT_TRUE(child->ComponentState().Contains(csDestroying));
 }
