@@ -278,6 +278,12 @@ TEST(ObjectTextTest, ParseErrorsNameTheLine) {
   }
 }
 
+TEST(ObjectTextTest, LineEndingsAndIndentationDoNotMatter) {
+  std::string lf = ObjectTextToBinary("object T: TTestTimer\n  Tag = 'a' +\n    'b'\nend\n");
+  EXPECT_EQ(ObjectTextToBinary("object T: TTestTimer\r\n\tTag = 'a' +\r\n'b'\r\nend"), lf);
+  EXPECT_EQ(ObjectTextToBinary("OBJECT T : TTestTimer Tag='a'+'b' END"), lf);
+}
+
 TEST(ObjectTextTest, ValuesTakeTheirMarkersFromTheText) {
   struct Case { const char* Value; std::string Bytes; };
   const Case cases[] = {
