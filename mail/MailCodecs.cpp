@@ -1,6 +1,8 @@
 // Quoted-printable, base64 and uuencode: the body and line codecs of the mail module.
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <sys/mman.h>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
 
@@ -41,44 +43,92 @@ inline void PutEscape(AnsiString& out, unsigned char c) {
   out.append(e, 3);
 }
 
-// Rewrites the literal blanks and TABs from position start to the end of out as escapes.
-void EscapeTrailingRun(AnsiString& out, size_t start) {
-  AnsiString run = out.substr(start);
-  out.resize(start);
-  for (char c : run) PutEscape(out, static_cast<unsigned char>(c));
+// Any byte of the word that may need an escape in body mode: below a blank (controls, TAB, CR,
+// LF), above "~", or "=". Blanks themselves are copied unless they end a line.
+// A large output buffer asks for huge pages: filling fresh memory page by page costs more than
+// the encoding itself.
+void ReserveLarge(AnsiString& out, size_t size) {
+  out.reserve(size);
+  constexpr size_t kHuge = size_t(2) << 20;
+  if (size < 4 * kHuge) return;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(out.data()) + kHuge - 1) & ~(kHuge - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(out.data()) + size) & ~(kHuge - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// Cuts every line of at least 72 characters with soft line breaks and ends every line with CRLF.
-// The cut keeps the longest prefix of at most 71 characters that does not split an escape, which
-// is where walking back from the line's end over whole escapes stops.
-AnsiString CutQPLines(const AnsiString& in) {
-  AnsiString out;
-  out.reserve(in.size() + in.size() / 35 + 4);
-  const char* p = in.data();
-  const char* end = p + in.size();
-  while (p < end) {
-    const char* eol = p;
-    for (;;) {
-      eol = static_cast<const char*>(std::memchr(eol, '\r', static_cast<size_t>(end - eol)));
-      if (!eol || (eol + 1 < end && eol[1] == '\n')) break;
-      ++eol;
-    }
-    const char* lineEnd = eol ? eol : end;
-    while (lineEnd - p >= 72) {
-      // 1-based positions 71 and 70 are p[70] and p[69].
-      size_t cut = 71;
-      if (p[70] == '=') cut = 70;
-      else if (p[69] == '=') cut = 69;
-      out.append(p, cut);
-      out.append("=\r\n", 3);
-      p += cut;
-    }
-    out.append(p, static_cast<size_t>(lineEnd - p));
-    out.append("\r\n", 2);
-    p = eol ? eol + 2 : end;
-  }
-  return out;
+// The lowest set bit of the result marks the first such byte exactly (bits above it may be
+// false alarms from borrows and carries).
+inline std::uint64_t CareMask(std::uint64_t w) {
+  constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+  const std::uint64_t below = (w - ones * 0x20) & ~w & highs;
+  const std::uint64_t above = ((w + ones * (127 - 0x7E)) | w) & highs;
+  const std::uint64_t eq = w ^ (ones * '=');
+  const std::uint64_t equals = (eq - ones) & ~eq & highs;
+  return below | above | equals;
 }
+
+// Writes body-mode tokens with the soft line breaks made as it goes: a token (one character or a
+// three-character escape) that would take a line past 71 characters starts a new line after "=".
+// That is the longest prefix of at most 71 characters that does not split an escape, the cut of
+// every line of 72 or more characters.
+struct TQPBody {
+  char* O;
+  size_t Col = 0;
+
+  void SoftBreakIf(size_t width) {
+    if (Col + width > 71) {
+      O[0] = '=';
+      O[1] = '\r';
+      O[2] = '\n';
+      O += 3;
+      Col = 0;
+    }
+  }
+  void Escape(unsigned char c) {
+    SoftBreakIf(3);
+    O[0] = '=';
+    O[1] = kHex[c >> 4];
+    O[2] = kHex[c & 15];
+    O += 3;
+    Col += 3;
+  }
+  // Bytes of a line up to its trailing blanks: blanks and TABs are copied here.
+  void Segment(const unsigned char* p, const unsigned char* end, const unsigned char* cls) {
+    while (p < end) {
+      if (end - p >= 8) {
+        // Eight bytes are stored at once and as many kept as are plain and fit on the line; the
+        // output always has room for eight more bytes than a line can need.
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        const std::uint64_t care = CareMask(w);
+        size_t k = care ? static_cast<size_t>(__builtin_ctzll(care)) / 8 : 8;
+        k = std::min(k, size_t(71) - Col);
+        if (k > 0) {
+          std::memcpy(O, &w, 8);
+          O += k;
+          Col += k;
+          p += k;
+          continue;
+        }
+      }
+      const unsigned char c = *p++;
+      const unsigned char k = cls[c];
+      if (k == qpLiteral || k == qpBlank) {
+        SoftBreakIf(1);
+        *O++ = static_cast<char>(c);
+        ++Col;
+      } else {
+        Escape(c);
+      }
+    }
+  }
+  void LineEnd() {
+    O[0] = '\r';
+    O[1] = '\n';
+    O += 2;
+    Col = 0;
+  }
+};
 
 // Base64 value of each byte; -1 outside the alphabet, -2 for the pad.
 struct TB64Decode {
@@ -94,11 +144,13 @@ const TB64Decode& B64Decode() {
   return table;
 }
 
-// Two output characters for every 12-bit value, so a group of three bytes is two lookups.
+// Two output characters for every 12-bit value, as one little-endian 16-bit word.
 struct TB64Pairs {
-  std::array<std::array<char, 2>, 4096> P{};
+  std::array<std::uint16_t, 4096> P{};
   TB64Pairs() {
-    for (int i = 0; i < 4096; ++i) P[i] = {kB64[i >> 6], kB64[i & 63]};
+    for (int i = 0; i < 4096; ++i)
+      P[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(kB64[i >> 6]) |
+                                        (static_cast<unsigned char>(kB64[i & 63]) << 8));
   }
 };
 const TB64Pairs& B64Pairs() {
@@ -106,6 +158,52 @@ const TB64Pairs& B64Pairs() {
   return table;
 }
 
+}  // namespace
+
+size_t Base64EncodedSize(size_t n) {
+  const size_t chars = (n + 2) / 3 * 4;
+  return chars + (chars + 75) / 76 * 2;
+}
+
+size_t EncodeBase64Block(const unsigned char* s, size_t n, char* out) {
+  const auto& pairs = B64Pairs().P;
+  char* o = out;
+  auto group = [&](const unsigned char* g) {
+    const unsigned v = (unsigned(g[0]) << 16) | (unsigned(g[1]) << 8) | g[2];
+    const std::uint32_t w = pairs[v >> 12] | (std::uint32_t(pairs[v & 4095]) << 16);
+    std::memcpy(o, &w, 4);
+    o += 4;
+  };
+  // Whole lines of 57 bytes first: 19 groups give 76 characters.
+  size_t lines = n / 57;
+  for (; lines > 0; --lines) {
+    for (int k = 0; k < 19; ++k, s += 3) group(s);
+    o[0] = '\r';
+    o[1] = '\n';
+    o += 2;
+  }
+  size_t rest = n % 57;
+  if (rest == 0) return static_cast<size_t>(o - out);
+  for (; rest >= 3; rest -= 3, s += 3) group(s);
+  if (rest == 1) {
+    const unsigned v = unsigned(s[0]) << 16;
+    *o++ = kB64[v >> 18];
+    *o++ = kB64[(v >> 12) & 63];
+    *o++ = '=';
+    *o++ = '=';
+  } else if (rest == 2) {
+    const unsigned v = (unsigned(s[0]) << 16) | (unsigned(s[1]) << 8);
+    *o++ = kB64[v >> 18];
+    *o++ = kB64[(v >> 12) & 63];
+    *o++ = kB64[(v >> 6) & 63];
+    *o++ = '=';
+  }
+  *o++ = '\r';
+  *o++ = '\n';
+  return static_cast<size_t>(o - out);
+}
+
+namespace {
 }  // namespace
 
 AnsiString EncodeQuotedPrintable(std::string_view text, bool headerMode) {
@@ -122,39 +220,37 @@ AnsiString EncodeQuotedPrintable(std::string_view text, bool headerMode) {
     return out;
   }
   if (n == 0) return out;
-  constexpr size_t kNone = static_cast<size_t>(-1);
-  size_t blankRun = kNone;   // start in out of the literal blanks written last
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char c = s[i];
-    switch (t.Body[c]) {
-      case qpLiteral:
-        out.push_back(static_cast<char>(c));
-        blankRun = kNone;
-        break;
-      case qpBlank:
-        if (blankRun == kNone) blankRun = out.size();
-        out.push_back(static_cast<char>(c));
-        break;
-      case qpCR:
-        if (i + 1 < n && s[i + 1] == '\n') {
-          // A line end: blanks before it would be lost in transport.
-          if (blankRun != kNone) EscapeTrailingRun(out, blankRun);
-          out.append("\r\n", 2);
-          ++i;
-        } else {
-          PutEscape(out, c);
-        }
-        blankRun = kNone;
-        break;
-      default:   // lone LF and every byte that must be escaped
-        PutEscape(out, c);
-        blankRun = kNone;
-        break;
+  const unsigned char* cls = t.Body.data();
+  ReserveLarge(out, n + n / 8 + 64);
+  out.resize(n + n / 8 + 64);
+  size_t len = 0;
+  TQPBody w{out.data() + len};
+  const unsigned char* p = s;
+  const unsigned char* const end = s + n;
+  while (p < end) {
+    // One line of the text: up to its CRLF (a lone CR is an ordinary byte, escaped) or the end.
+    const unsigned char* eol = p;
+    for (;;) {
+      eol = static_cast<const unsigned char*>(std::memchr(eol, '\r', static_cast<size_t>(end - eol)));
+      if (!eol || (eol + 1 < end && eol[1] == '\n')) break;
+      ++eol;
     }
+    const unsigned char* lineEnd = eol ? eol : end;
+    // Worst case of this line: every byte an escape, plus its soft line breaks and the CRLF.
+    const size_t need = static_cast<size_t>(lineEnd - p) * 4 + 16;
+    len = static_cast<size_t>(w.O - out.data());
+    if (len + need > out.size()) out.resize(std::max(out.size() + out.size() / 2, len + need + 4096));
+    w.O = out.data() + len;
+    // Blanks before a line end or at the very end would be lost in transport.
+    const unsigned char* trail = lineEnd;
+    while (trail > p && (trail[-1] == ' ' || trail[-1] == '\t')) --trail;
+    w.Segment(p, trail, cls);
+    for (; trail < lineEnd; ++trail) w.Escape(*trail);
+    w.LineEnd();
+    p = eol ? eol + 2 : end;
   }
-  // The final CRLF comes after this check, so blanks at the very end are escaped too.
-  if (blankRun != kNone) EscapeTrailingRun(out, blankRun);
-  return CutQPLines(out);
+  out.resize(static_cast<size_t>(w.O - out.data()));
+  return out;
 }
 
 namespace {
@@ -191,53 +287,11 @@ AnsiString DecodeQuotedPrintable(std::string_view text) {
 }
 
 AnsiString EncodeBase64(std::string_view data) {
-  const auto& pairs = B64Pairs().P;
-  const size_t n = data.size();
-  const auto* s = reinterpret_cast<const unsigned char*>(data.data());
-  const size_t groups = n / 3;
-  const size_t chars = (n + 2) / 3 * 4;
   AnsiString out;
-  out.resize(chars + (chars + 75) / 76 * 2);
-  char* o = out.data();
-  size_t g = 0;
-  // Whole lines of 57 bytes first: 19 groups give 76 characters.
-  while (g + 19 <= groups) {
-    for (int k = 0; k < 19; ++k, s += 3) {
-      const unsigned v = (unsigned(s[0]) << 16) | (unsigned(s[1]) << 8) | s[2];
-      std::memcpy(o, pairs[v >> 12].data(), 2);
-      std::memcpy(o + 2, pairs[v & 4095].data(), 2);
-      o += 4;
-    }
-    *o++ = '\r';
-    *o++ = '\n';
-    g += 19;
-  }
-  const size_t rest = n - g * 3;
-  if (rest > 0) {
-    for (; g < groups; ++g, s += 3) {
-      const unsigned v = (unsigned(s[0]) << 16) | (unsigned(s[1]) << 8) | s[2];
-      std::memcpy(o, pairs[v >> 12].data(), 2);
-      std::memcpy(o + 2, pairs[v & 4095].data(), 2);
-      o += 4;
-    }
-    const size_t tail = n - groups * 3;
-    if (tail == 1) {
-      const unsigned v = unsigned(s[0]) << 16;
-      *o++ = kB64[v >> 18];
-      *o++ = kB64[(v >> 12) & 63];
-      *o++ = '=';
-      *o++ = '=';
-    } else if (tail == 2) {
-      const unsigned v = (unsigned(s[0]) << 16) | (unsigned(s[1]) << 8);
-      *o++ = kB64[v >> 18];
-      *o++ = kB64[(v >> 12) & 63];
-      *o++ = kB64[(v >> 6) & 63];
-      *o++ = '=';
-    }
-    *o++ = '\r';
-    *o++ = '\n';
-  }
-  out.resize(static_cast<size_t>(o - out.data()));
+  ReserveLarge(out, Base64EncodedSize(data.size()));
+  out.resize(Base64EncodedSize(data.size()));
+  out.resize(EncodeBase64Block(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
+                               out.data()));
   return out;
 }
 

@@ -47,7 +47,14 @@ AnsiString DecodeHeaderWords(std::string_view text);
 
 // Base64 in lines of 76 characters, each followed by CRLF; empty for empty data.
 AnsiString EncodeBase64(std::string_view data);
+// The destination is emptied and receives the base64 form of the whole source (from its start),
+// read and written in blocks of whole lines.
 void EncodeBase64Stream(TStream& source, TStream& destination);
+// Room needed for the base64 lines of n bytes, and the block encoder behind both forms: writes the
+// lines of n bytes to out (at least Base64EncodedSize(n) long) and returns the characters written.
+// A block of a multiple of 57 bytes ends on a line end, so blocks can be encoded one by one.
+size_t Base64EncodedSize(size_t n);
+size_t EncodeBase64Block(const unsigned char* data, size_t n, char* out);
 // The whole text (its line ends joined as CRLF) as one base64 line without CRLF.
 AnsiString EncodeBase64Text(std::string_view text);
 // Appends the bytes of one line to out and returns their count; characters outside the alphabet

@@ -1,6 +1,7 @@
 // Stream forms of the mail module's operations (kept apart so the rest needs no stream code).
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
+#include <vector>
 #include "platform/rtl/Streams.h"
 
 namespace orv {
@@ -19,10 +20,25 @@ AnsiString ReadAll(TStream& source) {
 }  // namespace
 
 void EncodeBase64Stream(TStream& source, TStream& destination) {
-  const AnsiString encoded = EncodeBase64(ReadAll(source));
+  // 64 blocks of 40 lines of 57 bytes: every block but the last ends on a line end.
+  constexpr size_t kBlock = 2280 * 64;
+  std::vector<unsigned char> in(kBlock);
+  std::vector<char> out(Base64EncodedSize(kBlock));
   destination.SetSize(0);
   destination.SetPosition(0);
-  if (!encoded.empty()) destination.WriteBuffer(encoded.data(), static_cast<Int64>(encoded.size()));
+  source.SetPosition(0);
+  for (;;) {
+    size_t got = 0;
+    while (got < kBlock) {
+      const Int64 r = source.Read(in.data() + got, static_cast<Int64>(kBlock - got));
+      if (r <= 0) break;
+      got += static_cast<size_t>(r);
+    }
+    if (got == 0) break;
+    const size_t chars = EncodeBase64Block(in.data(), got, out.data());
+    destination.WriteBuffer(out.data(), static_cast<Int64>(chars));
+    if (got < kBlock) break;
+  }
 }
 
 void TMailMessage::AttachStream(TStream& stream, std::string_view fileName, bool embedded,
