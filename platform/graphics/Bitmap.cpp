@@ -326,10 +326,13 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   HDC dc = canvas.Handle();
   HandleNeeded();
   HDC src = CreateCompatibleDC(nullptr);
+  // Colour pictures drop rows and columns when shrunk; combining them would darken the picture.
+  int oldMode = Monochrome() ? 0 : SetStretchBltMode(dc, STRETCH_DELETESCANS);
   if (!Transparent()) {
     SelectObject(src, FImage.get());
     StretchBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src, 0, 0, FWidth, FHeight, canvas.CopyMode());
     DeleteDC(src);
+    if (oldMode) SetStretchBltMode(dc, oldMode);
     return;
   }
   // Opaque pixels are cut out with the mask, then the colours (black where transparent) are ORed in.
@@ -353,6 +356,7 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk);
   DeleteDC(src);
+  if (oldMode) SetStretchBltMode(dc, oldMode);
 }
 
 }  // namespace orv

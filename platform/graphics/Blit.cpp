@@ -127,7 +127,9 @@ struct TBlitArea {
   int X, Y, W, H;  // destination, device coordinates
 };
 
-// The source pixels for each destination pixel, in the destination's colours.
+// The source pixels for each destination pixel, in the destination's colours. Shrinking combines
+// the dropped pixels as the destination's stretch mode says: AND (black wins), OR (white wins),
+// averaged (halftone), or not at all (the first pixel of each block).
 QImage BuildSource(HDC dest, const TBlitArea& a, HDC src, int sx, int sy, int sw, int sh,
                    bool flipX, bool flipY) {
   QImage out(a.W, a.H, QImage::Format_ARGB32);
@@ -137,24 +139,53 @@ QImage BuildSource(HDC dest, const TBlitArea& a, HDC src, int sx, int sy, int sw
   QImage copy = *s;  // a blit within one bitmap reads the pixels as they were before it
   QPoint so = src->PixelsOrigin();
   bool srcMono = src->Mono(), destMono = dest->Mono();
+  bool opaqueFormat = copy.format() == QImage::Format_RGB32;
   QRgb srcBk = ToQRgb(src->S.BkColor) | 0xFF000000;
   QRgb fore = ToQRgb(dest->S.TextColor) | 0xFF000000, back = ToQRgb(dest->S.BkColor) | 0xFF000000;
+  auto convert = [&](QRgb c) {
+    if (opaqueFormat) c |= 0xFF000000;
+    if (srcMono && !destMono) return IsLight(c) ? back : fore;
+    if (!srcMono && destMono) return ((c | 0xFF000000) == srcBk) ? kWhite : kBlack;
+    return c;
+  };
+  int mode = dest->S.StretchMode;
+  bool combine = (sw > a.W || sh > a.H) && mode != COLORONCOLOR;
   int baseX = sx + src->Dx() + so.x(), baseY = sy + src->Dy() + so.y();
+  auto span = [](int index, int count, int srcCount, int& from, int& to) {
+    from = static_cast<int>(static_cast<long long>(index) * srcCount / count);
+    to = std::max(from + 1, static_cast<int>(static_cast<long long>(index + 1) * srcCount / count));
+  };
   for (int j = 0; j < a.H; ++j) {
     int rj = flipY ? a.H - 1 - j : j;
-    int yy = baseY + static_cast<int>(static_cast<long long>(rj) * sh / a.H);
-    if (yy < 0 || yy >= copy.height()) continue;
-    const auto* row = reinterpret_cast<const QRgb*>(copy.constScanLine(yy));
+    int y0, y1;
+    span(rj, a.H, sh, y0, y1);
+    if (!combine) y1 = y0 + 1;
     auto* o = reinterpret_cast<QRgb*>(out.scanLine(j));
     for (int i = 0; i < a.W; ++i) {
       int ri = flipX ? a.W - 1 - i : i;
-      int xx = baseX + static_cast<int>(static_cast<long long>(ri) * sw / a.W);
-      if (xx < 0 || xx >= copy.width()) continue;
-      QRgb c = row[xx];
-      if (copy.format() == QImage::Format_RGB32) c |= 0xFF000000;
-      if (srcMono && !destMono) c = IsLight(c) ? back : fore;
-      else if (!srcMono && destMono) c = ((c | 0xFF000000) == srcBk) ? kWhite : kBlack;
-      o[i] = c;
+      int x0, x1;
+      span(ri, a.W, sw, x0, x1);
+      if (!combine) x1 = x0 + 1;
+      std::uint32_t acc = mode == WHITEONBLACK ? 0 : 0xFFFFFFFF;
+      long sumR = 0, sumG = 0, sumB = 0, n = 0;
+      QRgb alpha = 0xFF000000;
+      for (int yy = baseY + y0; yy < baseY + y1; ++yy) {
+        if (yy < 0 || yy >= copy.height()) continue;
+        const auto* row = reinterpret_cast<const QRgb*>(copy.constScanLine(yy));
+        for (int xx = baseX + x0; xx < baseX + x1; ++xx) {
+          if (xx < 0 || xx >= copy.width()) continue;
+          QRgb c = convert(row[xx]);
+          if (n == 0) alpha = c & 0xFF000000;
+          ++n;
+          sumR += qRed(c); sumG += qGreen(c); sumB += qBlue(c);
+          if (mode == WHITEONBLACK) acc |= c; else acc &= c;
+        }
+      }
+      if (n == 0) continue;
+      if (combine && mode == HALFTONE)
+        o[i] = qRgb(static_cast<int>(sumR / n), static_cast<int>(sumG / n), static_cast<int>(sumB / n));
+      else
+        o[i] = (static_cast<QRgb>(acc) & 0x00FFFFFF) | alpha;
     }
   }
   return out;

@@ -350,3 +350,35 @@ TEST(Canvas, PenModesCombineWithTheDestination) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// Two columns shrunk into one: black and white meet; the stretch mode decides.
+TEST(Gdi, ShrinkingCombinesDroppedPixelsByTheStretchMode) {
+  struct Case { int Mode; COLORREF Expected; };
+  const Case cases[] = {
+      {BLACKONWHITE, 0x000000}, {WHITEONBLACK, 0xFFFFFF}, {COLORONCOLOR, 0x000000}, {HALFTONE, 0x7F7F7F},
+  };
+  for (const auto& c : cases) {
+    auto src = test::WhiteBitmap(2, 1);
+    src->Canvas()->SetPixels(0, 0, clBlack);
+    auto dst = test::WhiteBitmap(1, 1);
+    HDC dc = dst->Canvas()->Handle();
+    SetStretchBltMode(dc, c.Mode);
+    HDC mem = CreateCompatibleDC(nullptr);
+    SelectObject(mem, src->Handle());
+    StretchBlt(dc, 0, 0, 1, 1, mem, 0, 0, 2, 1, SRCCOPY);
+    EXPECT_EQ(Px(*dst, 0, 0), c.Expected) << "mode " << c.Mode;
+    DeleteDC(mem);
+  }
+  // Drawing a colour bitmap drops instead, so white-on-black shrinks to its first column.
+  auto src = test::WhiteBitmap(2, 1);
+  src->Canvas()->SetPixels(1, 0, clBlack);
+  auto dst = test::WhiteBitmap(1, 1);
+  dst->Canvas()->StretchDraw(Rect(0, 0, 1, 1), src.get());
+  EXPECT_EQ(Px(*dst, 0, 0), 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace orv
