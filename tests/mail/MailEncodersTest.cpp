@@ -1,5 +1,7 @@
 // Behaviour of the mail encoders: quoted-printable, base64, uuencode, header words, folding, dates.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <ctime>
 #include <random>
 #include <vector>
 #include "mail/MailEncoders.h"
@@ -303,6 +305,50 @@ TEST(TextHelpers, TrimPadLinesNumbersAndFileNames) {
   EXPECT_EQ(b.size(), 16u);
   EXPECT_EQ(b.substr(0, 8), "boundary");
   EXPECT_EQ(b.find_first_not_of("0123456789ABCDEF", 8), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+// Runs with the process's time zone set to a POSIX rule, restoring the old one afterwards.
+class LocalZone : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("TZ");
+    FHad = old != nullptr;
+    if (old) FOld = old;
+  }
+  void TearDown() override {
+    if (FHad) ::setenv("TZ", FOld.c_str(), 1);
+    else ::unsetenv("TZ");
+    ::tzset();
+  }
+  static void Use(const char* zone) {
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  bool FHad = false;
+  std::string FOld;
+};
+
+TEST_F(LocalZone, DateTextTakesTheZoneOfTheGivenLocalTime) {
+  const TDateTime winter = EncodeDate(2024, 1, 15) + EncodeTime(8, 0, 0, 0);
+  const TDateTime summer = EncodeDate(2024, 7, 15) + EncodeTime(8, 0, 0, 0);
+  const struct { const char* Zone; TDateTime Time; const char* Suffix; } cases[] = {
+      {"XST-5:30", winter, " +0530"},
+      {"NST3:30NDT,M3.2.0,M11.1.0", winter, " -0330"},
+      {"NST3:30NDT,M3.2.0,M11.1.0", summer, " -0230"},
+      {"UTC0", winter, " GMT"},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", summer, " +0200"},
+  };
+  for (const auto& c : cases) {
+    Use(c.Zone);
+    const AnsiString text = MailDateText(c.Time);
+    EXPECT_TRUE(text.ends_with(c.Suffix)) << c.Zone << ": " << text;
+  }
 }
 
 }  // namespace

@@ -178,3 +178,26 @@ TEST(Message, MessageIdKeepsIPv4AndNeverABareIPv6Address) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Message, HeaderTextSavesAndRestoresTheBccField) {
+  TMailMessage m;
+  m.SetFrom("", "f@example.org");
+  m.ToRecipients().AddRecipient("", "t@example.org");
+  m.BccRecipients().AddRecipient("", "hidden@example.org");
+  m.SetTextPlain("x");
+  m.BuildBody();
+  const AnsiString saved = m.HeaderText();
+  m.RemoveHeaderLines("Bcc");
+  EXPECT_EQ(m.GetSource().find("hidden"), std::string::npos);
+  EXPECT_EQ(m.BccRecipients().RecipientCount(), 0);
+  m.SetHeaderText(saved);
+  EXPECT_EQ(m.HeaderText(), saved);
+  EXPECT_EQ(m.BccRecipients().AddressesCommaText(), "hidden@example.org");
+  EXPECT_FALSE(m.NeedsRebuild());
+}
+
+}  // namespace
+}  // namespace orv

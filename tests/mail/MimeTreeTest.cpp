@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 #include "mail/VudeMail.h"
+#include "platform/rtl/Streams.h"
 #include "platform/win/MimeTypes.h"
 
 namespace orv {
@@ -252,6 +253,23 @@ TEST_F(MimeTree, AttachmentFileNameFallbacks) {
     p.Header() = c.Header;
     EXPECT_EQ(M.AttachmentFileName(p), c.Name) << c.Name;
   }
+}
+
+TEST_F(MimeTree, StreamsGiveTheSameBytesAsMemory) {
+  std::string data;
+  for (size_t i = 0; i < 2280 * 64 * 2 + 58; ++i) data.push_back(static_cast<char>(i * 7 + i / 300));
+  TStringStream source(data);
+  source.SetPosition(100);
+  TStringStream dest("old contents");
+  EncodeBase64Stream(source, dest);
+  EXPECT_TRUE(dest.DataString() == EncodeBase64(data)) << "whole source from its start, dest emptied";
+  TStringStream empty;
+  EncodeBase64Stream(empty, dest);
+  EXPECT_EQ(dest.DataString(), "");
+  source.SetPosition(5);
+  M.AttachStream(source, "/x/data.bin", false, "application/x-test");
+  EXPECT_TRUE(M.Attachments().at(0)->Decoded() == data);
+  EXPECT_EQ(M.GetContentType(), "application/x-test");
 }
 
 TEST(MimeTypesFile, ReadsBothDirectionsWithoutRegardToCase) {
