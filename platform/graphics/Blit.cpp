@@ -258,7 +258,8 @@ BOOL DoBlit(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int s
         int i = xx - a.X;
         QRgb sv = srow ? srow[i] : 0, pv = prow ? prow[i] : 0;
         QRgb& dv = row[xx + o.x()];
-        QRgb res = (Rop3(code, pv, sv, dv) & 0x00FFFFFF) | (keepAlpha ? (sv & 0xFF000000) : 0xFF000000);
+        QRgb bits = code == 0xCC ? sv : Rop3(code, pv, sv, dv);
+        QRgb res = (bits & 0x00FFFFFF) | (keepAlpha ? (sv & 0xFF000000) : 0xFF000000);
         dv = res;
       }
     }

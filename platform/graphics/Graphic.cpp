@@ -236,7 +236,9 @@ void TPicture::WriteData(TStream& stream) {
     return;
   }
   AnsiString name = FGraphic->GraphicClass()->Name;
-  auto length = static_cast<Byte>(std::min<std::size_t>(name.size(), 255));
+  // A cut name could not be found again when the data is read.
+  if (name.empty() || name.size() > 255) throw EInvalidGraphic("Picture class name too long: " + name);
+  auto length = static_cast<Byte>(name.size());
   stream.WriteBuffer(&length, 1);
   stream.WriteBuffer(name.data(), length);
   FGraphic->WriteData(stream);

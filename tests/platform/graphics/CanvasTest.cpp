@@ -382,3 +382,43 @@ TEST(Gdi, ShrinkingCombinesDroppedPixelsByTheStretchMode) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Canvas, TextRectClipsAndShapesStayInsideTheirBounds) {
+  auto b = test::WhiteBitmap(80, 30);
+  TCanvas* cv = b->Canvas();
+  cv->Font()->SetHeight(-14);
+  cv->Brush()->SetColor(clYellow);
+  cv->TextRect(Rect(10, 5, 30, 25), 12, 6, "WWWWWWWW");
+  EXPECT_EQ(test::InkBox(*b, 0xFFFFFF), Rect(10, 5, 30, 25)) << "filled with the brush, text clipped";
+  EXPECT_GT(test::InkCount(*b, Rect(10, 5, 30, 25), 0x00FFFF), 0) << "text drawn";
+  cv->Brush()->SetColor(clWhite);
+  cv->FillRect(Rect(0, 0, 80, 30));
+  EXPECT_EQ(test::InkBox(*b, 0xFFFFFF), TRect{}) << "clip removed after TextRect";
+
+  cv->Brush()->SetColor(clRed);
+  cv->Ellipse(5, 5, 25, 21);
+  TRect box = test::InkBox(*b, 0xFFFFFF);
+  EXPECT_GE(box.Left, 5);
+  EXPECT_GE(box.Top, 5);
+  EXPECT_LE(box.Right, 25);
+  EXPECT_LE(box.Bottom, 21);
+  EXPECT_EQ(test::Px(*b, 15, 13), 0x0000FFu) << "filled inside";
+  EXPECT_EQ(test::Px(*b, 5, 5), 0xFFFFFFu) << "corner outside the ellipse";
+
+  cv->Brush()->SetColor(clWhite);
+  cv->FillRect(Rect(0, 0, 80, 30));
+  cv->Brush()->SetColor(clBlue);
+  cv->Polygon({Point(40, 2), Point(70, 2), Point(40, 28)});
+  EXPECT_EQ(test::Px(*b, 45, 6), 0xFF0000u);
+  EXPECT_EQ(test::Px(*b, 68, 26), 0xFFFFFFu) << "outside the triangle";
+  box = test::InkBox(*b, 0xFFFFFF);
+  EXPECT_GE(box.Left, 40);
+  EXPECT_LE(box.Right, 71);
+  EXPECT_LE(box.Bottom, 29);
+}
+
+}  // namespace
+}  // namespace orv
