@@ -318,8 +318,11 @@ V FromValue(const TPropValue& value) {
       if (x != 0 && x != 1) RaiseInvalidPropertyValue();
       return x != 0;
     } else if constexpr (std::is_enum_v<V>) {
+      // Only named values: others may lie outside what the enumeration can hold.
+      const TEnumInfo* e = EnumInfoOf(typeid(V));
       using U = std::underlying_type_t<V>;
-      if (!std::in_range<U>(x)) RaiseInvalidPropertyValue();
+      if (!std::in_range<U>(x) || (e && (x < 0 || x >= static_cast<Int64>(e->Names.size()))))
+        RaiseInvalidPropertyValue();
       return static_cast<V>(x);
     } else if constexpr (k == tkChar) {
       if (x < -128 || x > 255) RaiseInvalidPropertyValue();
@@ -363,6 +366,10 @@ template <class V, class C> struct MemberTraits<V C::*> {
 template <class R, class C> struct MemberTraits<R (C::*)() const> { using Class = C; using Value = std::decay_t<R>; };
 template <class R, class C> struct MemberTraits<R (C::*)()> { using Class = C; using Value = std::decay_t<R>; };
 template <class R, class C> struct MemberTraits<R (C::*)(Integer) const> { using Class = C; using Value = std::decay_t<R>; };
+template <class R, class C> struct MemberTraits<R (C::*)(Integer)> { using Class = C; using Value = std::decay_t<R>; };
+template <class R, class C> struct MemberTraits<R (C::*)() const noexcept> { using Class = C; using Value = std::decay_t<R>; };
+template <class R, class C> struct MemberTraits<R (C::*)() noexcept> { using Class = C; using Value = std::decay_t<R>; };
+template <class R, class C> struct MemberTraits<R (C::*)(Integer) const noexcept> { using Class = C; using Value = std::decay_t<R>; };
 
 template <class T, class M>
 std::function<TPropValue(TObject*)> MakeGetter(M m, std::optional<Integer> index) {

@@ -227,20 +227,27 @@ struct WriterAccess {
     }
   }
 
+  // An enumeration value without a registered name could not be read back.
+  [[noreturn]] void NoName(const TPropInfo& p, Int64 v) {
+    throw EWriteError("Eigenschaft " + Path() + p.Name + ": kein Name f\xFCr den Wert " + IntToStr(v));
+  }
+
   void WriteOrdinal(const TPropInfo& p, Int64 v) {
     switch (p.Kind) {
       case tkEnumeration: {
         const TEnumInfo* e = p.EnumType();
-        if (e && v >= 0 && v < static_cast<Int64>(e->Names.size())) W.WriteIdent(e->NameOf(v));
-        else W.WriteInteger(v);
+        if (!e || v < 0 || v >= static_cast<Int64>(e->Names.size())) NoName(p, v);
+        W.WriteIdent(e->NameOf(v));
         return;
       }
       case tkSet: {
         const TEnumInfo* e = p.EnumType();
         std::vector<AnsiString> names;
         for (int i = 0; i < 64; ++i)
-          if (static_cast<std::uint64_t>(v) & (std::uint64_t{1} << i))
-            names.push_back(e ? e->NameOf(i) : IntToStr(i));
+          if (static_cast<std::uint64_t>(v) & (std::uint64_t{1} << i)) {
+            if (!e || i >= static_cast<int>(e->Names.size())) NoName(p, i);
+            names.push_back(e->NameOf(i));
+          }
         W.WriteSetNames(names);
         return;
       }

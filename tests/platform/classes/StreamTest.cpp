@@ -210,6 +210,12 @@ TEST_F(ComponentStreamTest, SubObjectLeadingBackToItselfIsAWriteError) {
   EXPECT_THROW(Write(&h), EWriteError);
 }
 
+TEST_F(ComponentStreamTest, SetElementWithoutANameIsAWriteError) {
+  TTestControl c(nullptr);
+  c.FAnchors = TSet<TTestAnchor>::FromBits(1u << 9);
+  EXPECT_THROW(Write(&c), EWriteError);
+}
+
 // Malformed binary streams and the errors they must give.
 TEST_F(ComponentStreamTest, MalformedStreamsRaiseReadErrors) {
   const std::string head = std::string("TPF0\x0CTTestControl\x01" "B", 19);

@@ -110,6 +110,9 @@ TEST_F(TypeInfoTest, TypedAccessConvertsStringsAndRejectsOtherKinds) {
   EXPECT_THROW(cls->FindProperty("Caption")->GetOrd(&c), EPropertyError);
   EXPECT_THROW(cls->FindProperty("Visible")->SetOrd(&c, 2), EReadError) << "a bool holds 0 or 1";
   EXPECT_THROW(cls->FindProperty("PasswordChar")->SetOrd(&c, 256), EReadError);
+  EXPECT_THROW(cls->FindProperty("Align")->SetOrd(&c, 4), EReadError) << "only named values";
+  cls->FindProperty("Align")->SetOrd(&c, 3);
+  EXPECT_EQ(c.FAlign, alClient);
 }
 
 TEST_F(TypeInfoTest, InheritsFromFollowsTheRegisteredAncestors) {
