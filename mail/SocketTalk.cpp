@@ -3,6 +3,7 @@
 #include "mail/SocketTalk.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "platform/win/MessageLoop.h"
@@ -14,6 +15,8 @@ namespace {
 // Longest single wait on the socket between two passes of the event loop: short enough that the
 // window stays responsive, long enough that an idle wait costs next to nothing.
 constexpr long long kPollSliceMs = 20;
+// Least time between two passes of the event loop while a talk waits or sends.
+constexpr int kPumpEveryMs = 2;
 // Bytes taken from the connection in one read event; the rest comes with the next pass.
 constexpr std::size_t kReadSlice = 256 * 1024;
 
@@ -116,8 +119,14 @@ bool TSocketTalk::SendAll(std::string_view text) {
 }
 
 void TSocketTalk::IdlePass(bool wantWrite) {
-  ProcessMessages();
-  if (!FWaiting) return;
+  // A reply on loopback comes within microseconds: serving the event loop on every pass would
+  // cost more than the exchange. Every few milliseconds of waiting keeps the window as lively.
+  auto now = std::chrono::steady_clock::now();
+  if (now - FLastPump >= std::chrono::milliseconds(kPumpEveryMs)) {
+    FLastPump = now;
+    ProcessMessages();
+    if (!FWaiting) return;
+  }
   long long wait = kPollSliceMs;
   long long left = FTimer->RemainingMs();
   if (left >= 0 && left < wait) wait = left;
@@ -156,17 +165,13 @@ void TSocketTalk::Poll() {
 }
 
 void TSocketTalk::SocketRead(TClientSocket& socket) {
-  AnsiString piece;
-  Integer n = socket.ReceiveLength();
-  while (n > 0 && piece.size() < kReadSlice) {
-    std::size_t old = piece.size();
-    piece.resize(old + static_cast<std::size_t>(n));
-    Integer got = socket.ReceiveBuf(piece.data() + old, n);
-    piece.resize(old + static_cast<std::size_t>(std::max<Integer>(got, 0)));
-    if (got <= 0) break;
-    n = socket.ReceiveLength();
-  }
-  if (piece.empty()) return;
+  // What is waiting now is this piece; whatever comes meanwhile is the next one.
+  Integer n = std::min<Integer>(socket.ReceiveLength(), static_cast<Integer>(kReadSlice));
+  if (n <= 0) return;
+  AnsiString piece(static_cast<std::size_t>(n), '\0');
+  Integer got = socket.ReceiveBuf(piece.data(), n);
+  if (got <= 0) return;
+  piece.resize(static_cast<std::size_t>(got));
 
   FReplyText += piece;
   FStatus = tsOK;

@@ -1,6 +1,7 @@
 // Socket talk: request and reply exchanges over one non-blocking TCP connection, waiting by
 // pumping the event loop so the window stays responsive.
 #pragma once
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -90,6 +91,7 @@ class TSocketTalk {
   void IdlePass(bool wantWrite);
 
   void* FOwner;
+  std::chrono::steady_clock::time_point FLastPump{};
   Integer FTimeOut = 60;
   AnsiString FReplyText;
   Byte FStatus = tsOK;

@@ -109,6 +109,7 @@ void TClientSocket::TryNextAddress() {
 
 void TClientSocket::FinishConnect() {
   FState = stConnected;
+  FLocalAddress = QueryLocalAddress(FFd);
   FAddrs.clear();
   FFamilies.clear();
   if (OnConnect) OnConnect(*this);
@@ -118,6 +119,8 @@ void TClientSocket::CloseHandle() {
   if (FFd >= 0) ::close(FFd);
   FFd = -1;
   FState = stClosed;
+  FKnownLength = -1;
+  FLocalAddress.clear();
   FAddrs.clear();
   FFamilies.clear();
 }
@@ -143,6 +146,7 @@ void TClientSocket::Fail(TErrorEvent kind, int code) {
 
 Integer TClientSocket::ReceiveLength() const {
   if (FState != stConnected) return 0;
+  if (FKnownLength >= 0) return FKnownLength;
   int n = 0;
   if (ioctl(FFd, FIONREAD, &n) != 0 || n < 0) return 0;
   return n;
@@ -150,6 +154,7 @@ Integer TClientSocket::ReceiveLength() const {
 
 Integer TClientSocket::ReceiveBuf(void* buffer, Integer count) {
   if (FState != stConnected || count <= 0) return 0;
+  FKnownLength = -1;
   for (;;) {
     ssize_t n = ::recv(FFd, buffer, static_cast<size_t>(count), 0);
     if (n >= 0) return static_cast<Integer>(n);
@@ -179,15 +184,19 @@ Integer TClientSocket::SendBuf(const void* buffer, Integer count) {
 }
 
 void TClientSocket::HandleReadable() {
-  if (ReceiveLength() > 0) {
+  FKnownLength = -1;
+  FKnownLength = ReceiveLength();
+  if (FKnownLength > 0) {
     if (OnRead) {
       OnRead(*this);
     } else {
       char sink[4096];
       while (ReceiveBuf(sink, sizeof sink) > 0) {}
     }
+    FKnownLength = -1;
     return;
   }
+  FKnownLength = -1;
   // Readable with nothing to read: the peer's end of stream, or an error.
   char byte;
   ssize_t n = ::recv(FFd, &byte, 1, MSG_PEEK);
@@ -243,11 +252,12 @@ AnsiString TClientSocket::LocalHost() {
   return name;
 }
 
-AnsiString TClientSocket::LocalAddress() const {
-  if (FState != stConnected) return {};
+AnsiString TClientSocket::LocalAddress() const { return FLocalAddress; }
+
+AnsiString TClientSocket::QueryLocalAddress(int fd) {
   sockaddr_storage ss{};
   socklen_t len = sizeof ss;
-  if (getsockname(FFd, reinterpret_cast<sockaddr*>(&ss), &len) != 0) return {};
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0) return {};
   char text[INET6_ADDRSTRLEN] = {};
   if (ss.ss_family == AF_INET) {
     inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(&ss)->sin_addr, text, sizeof text);

@@ -87,9 +87,13 @@ class TClientSocket {
   void Fail(TErrorEvent kind, int code);
   void CloseHandle();
   void HandleReadable();
+  static AnsiString QueryLocalAddress(int fd);
 
   TState FState = stClosed;
   int FFd = -1;
+  // What the last readiness check found waiting, until the next read (saves asking twice).
+  mutable Integer FKnownLength = -1;
+  AnsiString FLocalAddress;
   // The addresses still to try while connecting, and the error of the last one tried.
   std::vector<std::vector<unsigned char>> FAddrs;
   std::vector<int> FFamilies;
