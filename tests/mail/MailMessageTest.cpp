@@ -118,10 +118,17 @@ TEST(Recipients, AddClearParseAndCommaText) {
   m.BccRecipients().AddRecipient("", "b1@example.org");
   m.BccRecipients().AddRecipient("", "b2@example.org");
   EXPECT_EQ(m.BccRecipients().AddressesCommaText(), "b1@example.org,b2@example.org");
+  const std::pair<std::string, std::string> names[] = {
+      {"O\"Brien; \\ Co", "ob@example.org"}, {"Fran\xE7ois, Jr.", "fj@example.org"}};
+  for (const auto& [name, address] : names) {
+    m.CcRecipients().AddRecipient(name, address);
+    EXPECT_EQ(m.CcRecipients().Names().back(), name) << m.HeaderText();
+    EXPECT_EQ(m.CcRecipients().Addresses().back(), address) << m.HeaderText();
+  }
+  EXPECT_EQ(m.CcRecipients().RecipientCount(), 2);
   m.ToRecipients().ClearRecipients();
   EXPECT_FALSE(m.HasHeader("To"));
   EXPECT_EQ(m.ToRecipients().RecipientCount(), 0);
-  EXPECT_EQ(m.CcRecipients().AddressesCommaText(), "");
 }
 
 TEST(Recipients, ReadBackAfterTheHeaderChangesEvenAtTheSameLength) {
