@@ -3,6 +3,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/win/SysColors.h"
 #include "GraphicsTestSupport.h"
+#include <QFontMetrics>
 
 namespace orv {
 namespace {
@@ -59,10 +60,14 @@ TEST(Fonts, FaceNameIsKeptAsGivenAndSizesUse96Dpi) {
   EXPECT_TRUE(font.ToQFont().bold());
   EXPECT_TRUE(font.ToQFont().underline());
   EXPECT_EQ(changes, 4) << "a change fires once; setting the size it already has (8 pt) fires nothing";
+  font.SetHeight(20);
+  EXPECT_NEAR(QFontMetrics(font.ToQFont()).height(), 20, 1) << "a positive height is the cell height";
+  font.SetHeight(-20);
+  EXPECT_EQ(font.ToQFont().pixelSize(), 20) << "a negative height is the character height";
   TFont copy;
   copy.Assign(&font);
   EXPECT_EQ(copy.Name(), "DejaVu Serif");
-  EXPECT_EQ(copy.Height(), -16);
+  EXPECT_EQ(copy.Height(), -20);
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ TEST_F(DrawTextTest, CalcRectSizes) {
       {"one\r\ntwo", DT_SINGLELINE, Extent("one two").cx, lh},
       {"a\tb", DT_SINGLELINE | DT_EXPANDTABS, 8 * avg + Extent("b").cx, lh},
       {"", DT_SINGLELINE, 0, 0},
+      {"\xE4rger", DT_SINGLELINE, FBitmap->Canvas()->TextExtentW(u"\u00E4rger").cx, lh},  // narrow text is ANSI
   };
   for (const auto& c : cases) {
     TRect r = Calc(c.Text, c.Flags);
