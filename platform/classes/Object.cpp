@@ -67,10 +67,10 @@ AnsiString TGUID::ToString() const {
   return s;
 }
 
-const TClassInfo* TObject::ClassType() const { return ClassInfoOf(typeid(*this)); }
+const TClassInfo* TObject::ClassType() const { return ClassInfoOfObject(this); }
 
 AnsiString TObject::ClassName() const {
-  if (const TClassInfo* c = ClassType()) return c->Name;
+  if (const TClassInfo* c = ClassInfoOf(typeid(*this))) return c->Name;
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> name(
       abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &status), std::free);

@@ -35,9 +35,10 @@ class TObject {
   TObject& operator=(const TObject&) = delete;
   virtual ~TObject() = default;
 
-  // The registered class of the object's dynamic type, nullptr when that type is not registered.
+  // The registered class of the object's dynamic type; for a type that is not registered, that of
+  // its nearest registered ancestor.
   const TClassInfo* ClassType() const;
-  // The registered class name, else the C++ type name without namespace.
+  // The name its type is registered under, else the C++ type name without namespace.
   AnsiString ClassName() const;
   // True when the object's class is, or derives from, the class registered under that name.
   bool InheritsFrom(std::string_view className) const;

@@ -481,7 +481,7 @@ void TReader::ReadData(TComponent* instance) {
       AnsiString name = ReadStr();
       TComponent* owner = FOwner;
       TComponent* child = owner ? owner->FindComponent(name) : nullptr;
-      if (child && !child->InheritsFrom(className)) child = nullptr;
+      if (child && !SameText(child->ClassName(), className) && !child->InheritsFrom(className)) child = nullptr;
       // A name given twice in one description would read one component twice (or into itself).
       if (child && std::find(FImpl->Loaded.begin(), FImpl->Loaded.end(), child) != FImpl->Loaded.end())
         throw EComponentError(Format("Eine Komponente namens %s existiert bereits", {name}));

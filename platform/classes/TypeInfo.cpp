@@ -16,6 +16,8 @@ struct TRegistry {
   std::unordered_map<std::type_index, std::unique_ptr<TClassInfo>> Classes;
   std::unordered_map<std::type_index, std::unique_ptr<TEnumInfo>> Enums;
   std::map<AnsiString, TClassInfo*> ByName;  // upper-cased name
+  // Unregistered dynamic types and the registered class they fall back to.
+  std::unordered_map<std::type_index, const TClassInfo*> Nearest;
 
   TRegistry();
 };
@@ -37,7 +39,9 @@ TClassInfo& AddClass(TRegistry& r, std::type_index type, const char* name, const
   info.FMethods.clear();
   info.FFields.clear();
   info.FCreate = {};
+  info.FIsInstance = {};
   r.ByName[UpperCase(info.Name)] = &info;
+  r.Nearest.clear();
   return info;
 }
 
@@ -60,6 +64,13 @@ TRegistry::TRegistry() {
   b.Prop("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
   b.Prop("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
   comp.FCreate = [](TComponent* owner) -> TComponent* { return new TComponent(owner); };
+  obj.FIsInstance = [](const TObject*) { return true; };
+  pers.FIsInstance = [](const TObject* o) { return dynamic_cast<const TPersistent*>(o) != nullptr; };
+  comp.FIsInstance = [](const TObject* o) { return dynamic_cast<const TComponent*>(o) != nullptr; };
+  Classes[typeid(TCollection)]->FIsInstance = [](const TObject* o) { return dynamic_cast<const TCollection*>(o) != nullptr; };
+  Classes[typeid(TCollectionItem)]->FIsInstance = [](const TObject* o) {
+    return dynamic_cast<const TCollectionItem*>(o) != nullptr;
+  };
 }
 
 [[noreturn]] void KindError(const TPropInfo& p) {
@@ -228,6 +239,20 @@ const TClassInfo* ClassInfoOf(std::type_index type) {
   auto& r = Registry();
   auto it = r.Classes.find(type);
   return it == r.Classes.end() ? nullptr : it->second.get();
+}
+
+const TClassInfo* ClassInfoOfObject(const TObject* obj) {
+  if (!obj) return nullptr;
+  std::type_index type = typeid(*obj);
+  if (const TClassInfo* exact = ClassInfoOf(type)) return exact;
+  auto& r = Registry();
+  auto it = r.Nearest.find(type);
+  if (it != r.Nearest.end()) return it->second;
+  const TClassInfo* best = nullptr;
+  for (auto& [t, info] : r.Classes)
+    if (info->FIsInstance && info->FIsInstance(obj) && (!best || info->InheritsFrom(best))) best = info.get();
+  r.Nearest[type] = best;
+  return best;
 }
 
 const TEnumInfo* EnumInfoOf(std::type_index type) {

@@ -215,13 +215,18 @@ class TClassInfo {
   std::deque<TMethodEntry> FMethods;
   std::deque<TFieldEntry> FFields;
   std::function<TComponent*(TComponent*)> FCreate;
+  std::function<bool(const TObject*)> FIsInstance;  // the object is of this class or below
 };
 
 // The class registered under name (case-insensitive), or nullptr.
 const TClassInfo* GetClass(std::string_view name);
 // As GetClass, raising EClassNotFound "Klasse %s nicht gefunden".
 const TClassInfo* FindClass(std::string_view name);
+// The class registered for exactly this type, or nullptr.
 const TClassInfo* ClassInfoOf(std::type_index type);
+// The class of an object: its own type's registration, else that of its nearest registered
+// ancestor (so an unregistered subclass keeps the published properties of its base).
+const TClassInfo* ClassInfoOfObject(const TObject* obj);
 template <class T>
 const TClassInfo* ClassInfoOf() { return ClassInfoOf(typeid(T)); }
 const TEnumInfo* EnumInfoOf(std::type_index type);
@@ -513,6 +518,7 @@ TClassBuilder<T> RegisterClassType(const char* name) {
   static_assert(std::is_base_of_v<TBase, T> && std::is_base_of_v<TObject, T>);
   TClassInfo& info = detail::RegisterClassEntry(typeid(T), name, typeid(TBase));
   info.FCreate = detail::FactoryFor<T>();
+  info.FIsInstance = [](const TObject* o) { return dynamic_cast<const T*>(o) != nullptr; };
   return TClassBuilder<T>(info);
 }
 

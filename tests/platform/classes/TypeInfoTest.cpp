@@ -2,6 +2,7 @@
 // inherits-from tests and making components by class name.
 #include <gtest/gtest.h>
 #include "Fixtures.h"
+#include "platform/classes/ObjectText.h"
 
 namespace orv::test {
 namespace {
@@ -142,11 +143,22 @@ TEST_F(TypeInfoTest, ClassRegistryMakesComponentsByName) {
   EXPECT_FALSE(FindClass("TTestFont")->CanCreate()) << "a persistent is no component";
 }
 
-TEST_F(TypeInfoTest, UnregisteredClassesStillHaveAName) {
+// A subclass nobody registered keeps its base's published properties under its own name.
+class TUnregisteredButton : public TTestControl {
+ public:
+  using TTestControl::TTestControl;
+};
+
+TEST_F(TypeInfoTest, UnregisteredSubclassFallsBackToItsNearestRegisteredAncestor) {
+  TUnregisteredButton b(nullptr);
+  EXPECT_EQ(b.ClassType(), ClassInfoOf<TTestControl>());
+  EXPECT_EQ(b.ClassName(), "TUnregisteredButton");
+  EXPECT_TRUE(b.InheritsFrom("TTestControl"));
+  ReadComponentFromText("object B: TUnregisteredButton\n  Caption = 'x'\nend\n", &b);
+  EXPECT_EQ(b.FCaption, "x");
   struct TLocalThing : public TComponent { using TComponent::TComponent; };
   TLocalThing t(nullptr);
-  EXPECT_EQ(t.ClassType(), nullptr);
-  EXPECT_NE(t.ClassName().find("TLocalThing"), std::string::npos);
+  EXPECT_EQ(t.ClassType(), ClassInfoOf<TComponent>());
 }
 
 }  // namespace
