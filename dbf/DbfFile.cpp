@@ -116,9 +116,18 @@ void TDbfFile::OpenDbfFile() {
     if (Header()[28] != 0) OpenProductionIndex();
     if (FOpenFailed) return;
     // A count that disagrees with the file size is corrected (read-only opens only in memory).
-    if (static_cast<LongWord>(RecordCount()) != HeaderRecordCount()) {
-      if (IsReadOnly()) PutLE32(Header() + 4, static_cast<LongWord>(RecordCount()));
-      else UpdateHeader([this](Byte* h) { PutLE32(h + 4, static_cast<LongWord>(RecordCount())); });
+    // While others share the file, a count below the size is what their appends in progress
+    // look like (records are written out of order), so there only a count past the end is cut.
+    const LongWord sizeCount = static_cast<LongWord>(RecordCount());
+    if (sizeCount != HeaderRecordCount()) {
+      if (IsReadOnly()) {
+        PutLE32(Header() + 4, sizeCount);
+      } else {
+        UpdateHeader([this](Byte* h) {
+          const LongWord fresh = static_cast<LongWord>(RecordCount());
+          if (!NeedLocking() || GetLE32(h + 4) > fresh) PutLE32(h + 4, fresh);
+        });
+      }
     }
   }
   FOpened = true;
@@ -348,7 +357,9 @@ void TDbfFile::ApplyIntendedHeaderChanges() {
   if (FUnlinkProductionIndex) Header()[28] = 0;
 }
 
-void TDbfFile::WriteDbfHeader() {
+void TDbfFile::WriteDbfHeader() { WriteDbfHeaderWith(true, -1); }
+
+void TDbfFile::WriteDbfHeaderWith(bool writeMark, Int64 knownSize) {
   if (HeaderSize() <= 0 || IsReadOnly()) return;
   std::time_t now = std::time(nullptr);
   std::tm tm {};
@@ -357,10 +368,10 @@ void TDbfFile::WriteDbfHeader() {
   Header()[2] = static_cast<Byte>(tm.tm_mon + 1);
   Header()[3] = static_cast<Byte>(tm.tm_mday);
   TPagedFile::WriteHeader();
-  WriteEndOfFileMark(HeaderRecordCount());
+  if (writeMark) WriteEndOfFileMark(HeaderRecordCount(), knownSize);
 }
 
-void TDbfFile::WriteEndOfFileMark(LongWord count) {
+void TDbfFile::WriteEndOfFileMark(LongWord count, Int64 knownSize) {
   static const Byte mark = 0x1A;
   const Integer markRecord = static_cast<Integer>(std::min<LongWord>(count, 0x7FFFFFFE) + 1);
   const Int64 position = PagePosition(markRecord);
@@ -371,7 +382,8 @@ void TDbfFile::WriteEndOfFileMark(LongWord count) {
   // In shared mode a record may already stand where the mark goes (appenders finish out of
   // order). Every mark and every appended record is written under the header lock, so the size
   // tells whether anything lies there.
-  if (StreamSize() <= position + 1 && WriteAt(position, &mark, 1) != 1) SetWriteError();
+  const Int64 size = knownSize >= 0 ? knownSize : StreamSize();
+  if (size <= position + 1 && WriteAt(position, &mark, 1) != 1) SetWriteError();
 }
 
 void TDbfFile::UpdateHeader(const std::function<void(Byte*)>& change) {

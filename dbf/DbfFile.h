@@ -94,8 +94,10 @@ class TDbfFile : public TPagedFile {
   void UpdateHeader(const std::function<void(Byte*)>& change);
   void ApplyIntendedHeaderChanges();
   void FillLockField(Byte* record) const;
-  // Writes 0x1A behind record count; in shared mode only under the header lock.
-  void WriteEndOfFileMark(LongWord count);
+  // Writes 0x1A behind record count where no record stands; in shared mode only under the header
+  // lock. knownSize: the file size when the caller knows it, else -1.
+  void WriteEndOfFileMark(LongWord count, Int64 knownSize);
+  void WriteDbfHeaderWith(bool writeMark, Int64 knownSize);
   void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
 
   int FTableLevelCode = kLevelDbase4;
@@ -110,6 +112,7 @@ class TDbfFile : public TPagedFile {
   Integer FLockFieldOffset = 0, FLockFieldSize = 0, FLockNameLength = 0;
   bool FHasAutoInc = false;
   std::vector<Byte> FPrevRecord;
+  std::vector<Byte> FAppendBuffer;
   bool FOpened = false;
   bool FOpenFailed = false;
   bool FUnlinkProductionIndex = false;

@@ -117,8 +117,11 @@ Integer TDbfFile::InsertRecord(Byte* record) {
   for (;;) {
     if (LockPage(n, false)) {
       // A record finished by another process since the count was taken is not free, although
-      // its lock is.
-      if (!NeedLocking() || StreamSize() < PagePosition(n) + RecordSize()) break;
+      // its lock is. Its deletion flag tells: the file size cannot, since a record further on
+      // may already be written while this one's owner is still at work.
+      if (!NeedLocking()) break;
+      Byte flag = 0;
+      if (ReadAt(PagePosition(n), &flag, 1) != 1 || (flag != ' ' && flag != '*')) break;
       UnlockPage(n);
     }
     ++n;
@@ -145,17 +148,36 @@ Integer TDbfFile::InsertRecord(Byte* record) {
   // The count and the record are written under one header lock: the end-of-file mark that
   // another appender puts behind its count can then never land on this record.
   const bool shared = NeedLocking();
+  Int64 size = -1;
   if (shared) {
     LockPage(0, true);
-    RereadHeader();
+    size = RereadHeader();
     ApplyIntendedHeaderChanges();
   }
-  PutLE32(Header() + 4, HeaderRecordCount() + 1);
+  const LongWord count = HeaderRecordCount() + 1;
+  PutLE32(Header() + 4, count);
   FillLockField(record);
-  WriteRecord(n, record);
+  // The end-of-file mark goes behind the new count unless a record already stands there; when
+  // this record is the last one, record and mark go out in one write.
+  const Int64 recordEnd = PagePosition(n) + RecordSize();
+  const Int64 markPosition = PagePosition(static_cast<Integer>(std::min<LongWord>(count, 0x7FFFFFFE) + 1));
+  const Int64 sizeAfter = shared ? std::max(size, recordEnd) : -1;
+  const bool markWanted = !shared || sizeAfter <= markPosition + 1;
+  const bool markWithRecord = markWanted && markPosition == recordEnd;
+  if (markWithRecord) {
+    FAppendBuffer.assign(record, record + RecordSize());
+    FAppendBuffer.push_back(0x1A);
+    WritePage(n, FAppendBuffer.data(), RecordSize() + 1);
+  } else {
+    WriteRecord(n, record);
+  }
   const bool recordWritten = !WriteError();
-  if (!recordWritten) PutLE32(Header() + 4, HeaderRecordCount() - 1);
-  WriteDbfHeader();
+  if (recordWritten) {
+    WriteDbfHeaderWith(markWanted && !markWithRecord, sizeAfter);
+  } else {
+    PutLE32(Header() + 4, count - 1);
+    WriteDbfHeader();
+  }
   if (shared) UnlockPage(0);
   UnlockPage(n);
   if (recordWritten && !WriteError()) return n;

@@ -214,13 +214,15 @@ void TPagedFile::SetPageOffsetByHeader(bool value) {
   FSizeChanged = true;
 }
 
-void TPagedFile::RereadHeader() {
-  if (FHeaderSize <= 0) return;
-  Int64 avail = StreamSize() - FHeaderOffset;
+Int64 TPagedFile::RereadHeader() {
+  const Int64 size = StreamSize();
+  if (FHeaderSize <= 0) return size;
+  Int64 avail = size - FHeaderOffset;
   Int64 n = std::clamp<Int64>(avail, 0, FHeaderSize);
   Int64 got = n > 0 ? ReadAt(FHeaderOffset, FHeader.data(), n) : 0;
   std::fill(FHeader.begin() + got, FHeader.begin() + FHeaderSize, Byte{0});
   FHeaderModified = false;
+  return size;
 }
 
 void TPagedFile::ReadHeader() {
@@ -266,12 +268,14 @@ Integer TPagedFile::ReadRecord(Integer n, void* buffer) {
   return static_cast<Integer>(got);
 }
 
-void TPagedFile::WriteRecord(Integer n, const void* buffer) {
-  if (FRecordSize <= 0) return;
+void TPagedFile::WriteRecord(Integer n, const void* buffer) { WritePage(n, buffer, FRecordSize); }
+
+void TPagedFile::WritePage(Integer n, const void* buffer, Integer length) {
+  if (length <= 0) return;
   Int64 pos = PagePosition(n);
-  Int64 put = WriteAt(pos, buffer, FRecordSize);
+  Int64 put = WriteAt(pos, buffer, length);
   // A short write is a failed write: the record is not on the disk as a whole.
-  if (put != FRecordSize) FWriteError = true;
+  if (put != length) FWriteError = true;
   FStreamPosition = pos + put;
   if (FCachedSize < FStreamPosition) {
     // The count follows from the new size; the header may not be on the disk yet, so the size

@@ -74,8 +74,10 @@ class TPagedFile {
   Int64 StreamSize();
   Int64 PagePosition(Integer n) const;
   // Copies the header from the file into the buffer without writing the buffer first; used where
-  // fresh data must be taken under the header lock.
-  void RereadHeader();
+  // fresh data must be taken under the header lock. Returns the file size it saw.
+  Int64 RereadHeader();
+  // Writes length bytes at page n with the bookkeeping of WriteRecord (a short write fails).
+  void WritePage(Integer n, const void* buffer, Integer length);
 
   const AnsiString& FileName() const { return FFileName; }
   bool IsOpen() const { return FFd >= 0 || FInMemory; }

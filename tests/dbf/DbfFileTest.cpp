@@ -97,6 +97,15 @@ TEST_F(DbfFile, HeaderCountIsCorrectedFromTheFileSize) {
   EXPECT_EQ(GetLE32(ReadBytes("n.dbf").data() + 4), 77u) << "a read-only open writes nothing";
   { auto w = Open("n.dbf", pfReadWriteOpen); }
   EXPECT_EQ(GetLE32(ReadBytes("n.dbf").data() + 4), 3u);
+  // A count below the size is what other processes' appends in progress look like: a shared open
+  // leaves it to them, an exclusive one corrects it.
+  bytes = ReadBytes("n.dbf");
+  PutLE32(bytes.data() + 4, 1);
+  WriteBytes("n.dbf", bytes);
+  { auto w = Open("n.dbf", pfReadWriteOpen); }
+  EXPECT_EQ(GetLE32(ReadBytes("n.dbf").data() + 4), 1u);
+  { auto w = Open("n.dbf", pfExclusiveOpen); }
+  EXPECT_EQ(GetLE32(ReadBytes("n.dbf").data() + 4), 3u);
 }
 
 TEST_F(DbfFile, MissingProductionIndex) {

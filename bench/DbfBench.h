@@ -1,0 +1,102 @@
+// Shared pieces of the table benchmarks: the application's address table, its rows, and timing
+// of whole processes.
+#pragma once
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "dbf/DbfFile.h"
+
+extern char** environ;
+
+namespace orv::bench {
+
+struct TBenchField { const char* Name; Integer Size; };
+// The six text fields of the table the application creates.
+inline const std::vector<TBenchField>& AddressFields() {
+  static const std::vector<TBenchField> fields = {{"eMail", 50},  {"Last Name", 30}, {"First Name", 30},
+                                                  {"Salutation", 20}, {"Info 1", 50}, {"Info 2", 255}};
+  return fields;
+}
+
+inline std::vector<std::string> AddressRow(int i) {
+  std::string n = std::to_string(i);
+  return {"user" + n + "@example.org", "Lastname" + n, "First" + n, i % 2 ? "Mr" : "Ms", "Info " + n,
+          "Some longer remark for record " + n};
+}
+
+inline TDbfFieldDefs AddressDefs() {
+  TDbfFieldDefs defs;
+  defs.TableLevel = kLevelDbase4;
+  for (const auto& f : AddressFields()) {
+    TDbfFieldDef& d = defs.Add();
+    d.SetFieldName(f.Name);
+    d.SetNativeFieldType('C');
+    d.SetSize(f.Size);
+  }
+  return defs;
+}
+
+// Creates an empty address table at level IV.
+inline void CreateAddressTable(const std::string& path) {
+  TDbfFile t(path);
+  t.SetMode(pfExclusiveCreate);
+  t.SetTableLevelCode(kLevelDbase4);
+  t.OpenDbfFile();
+  t.FinishCreate(AddressDefs(), 512);
+}
+
+inline void AppendRows(TDbfFile& t, int first, int count) {
+  std::vector<Byte> rec(static_cast<size_t>(t.RecordSize()));
+  for (int i = first; i < first + count; ++i) {
+    t.BlankRecord(rec.data());
+    auto row = AddressRow(i);
+    for (size_t f = 0; f < row.size(); ++f) t.EncodeFieldValue(static_cast<Integer>(f), ftString, rec.data(), row[f].c_str());
+    t.InsertRecord(rec.data());
+  }
+}
+
+// Runs argv as a process with stdout to /dev/null (or kept) and returns its wall time in seconds.
+inline double TimeProcess(const std::vector<std::string>& args, bool quiet = true) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    std::fprintf(stderr, "cannot start %s\n", argv[0]);
+    posix_spawn_file_actions_destroy(&actions);
+    return -1;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  posix_spawn_file_actions_destroy(&actions);
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "%s failed\n", argv[0]);
+  return secs;
+}
+
+// The best of a few runs, so a busy machine disturbs the figure less.
+inline double BestOf(int runs, const std::vector<std::string>& args) {
+  double best = 1e30;
+  for (int i = 0; i < runs; ++i) best = std::min(best, TimeProcess(args));
+  return best;
+}
+
+inline std::string TempFolder(const char* name) {
+  std::string tmpl = "/tmp/orv_bench_" + std::string(name) + "_XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back(0);
+  return mkdtemp(buf.data());
+}
+
+}  // namespace orv::bench
