@@ -136,8 +136,15 @@ QImage BuildSource(HDC dest, const TBlitArea& a, HDC src, int sx, int sy, int sw
   out.fill(kWhite);
   QImage* s = src->Pixels();
   if (!s) return out;
-  QImage copy = *s;  // a blit within one bitmap reads the pixels as they were before it
   QPoint so = src->PixelsOrigin();
+  int baseX = sx + src->Dx() + so.x(), baseY = sy + src->Dy() + so.y();
+  // A deep copy of just the source area: a blit within one surface reads the pixels as they were
+  // before it, and a shared copy would make a surface under an active painter detach from it.
+  QRect area = QRect(baseX, baseY, sw, sh).intersected(s->rect());
+  if (area.isEmpty()) return out;
+  QImage copy = s->copy(area);
+  baseX -= area.x();
+  baseY -= area.y();
   bool srcMono = src->Mono(), destMono = dest->Mono();
   bool opaqueFormat = copy.format() == QImage::Format_RGB32;
   QRgb srcBk = ToQRgb(src->S.BkColor) | 0xFF000000;
@@ -150,7 +157,6 @@ QImage BuildSource(HDC dest, const TBlitArea& a, HDC src, int sx, int sy, int sw
   };
   int mode = dest->S.StretchMode;
   bool combine = (sw > a.W || sh > a.H) && mode != COLORONCOLOR;
-  int baseX = sx + src->Dx() + so.x(), baseY = sy + src->Dy() + so.y();
   auto span = [](int index, int count, int srcCount, int& from, int& to) {
     from = static_cast<int>(static_cast<long long>(index) * srcCount / count);
     to = std::max(from + 1, static_cast<int>(static_cast<long long>(index + 1) * srcCount / count));

@@ -422,3 +422,32 @@ TEST(Canvas, TextRectClipsAndShapesStayInsideTheirBounds) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// Copies within one surface read the pixels as they were, also under an owner's active painter.
+TEST(Gdi, OverlappingBlitWithinOneSurface) {
+  QImage img(5, 1, QImage::Format_RGB32);
+  const QRgb start[5] = {qRgb(1, 0, 0), qRgb(2, 0, 0), qRgb(3, 0, 0), qRgb(4, 0, 0), qRgb(5, 0, 0)};
+  for (int x = 0; x < 5; ++x) img.setPixel(x, 0, start[x]);
+  {
+    QPainter painter(&img);
+    HDC dc = CreatePainterDC(&painter);
+    BitBlt(dc, 1, 0, 4, 1, dc, 0, 0, SRCCOPY);
+    HBRUSH b = CreateSolidBrush(0x000009);
+    FillRect(dc, Rect(0, 0, 1, 1), b);  // painting after the blit lands in the same image
+    DeleteObject(b);
+    DeleteDC(dc);
+  }
+  EXPECT_EQ(qRed(img.pixel(0, 0)), 9);
+  for (int x = 1; x < 5; ++x) EXPECT_EQ(qRed(img.pixel(x, 0)), x) << x;
+
+  auto b = test::WhiteBitmap(5, 1);
+  for (int x = 0; x < 5; ++x) b->Canvas()->SetPixels(x, 0, static_cast<TColor>(x + 1));
+  b->Canvas()->CopyRect(Rect(0, 0, 4, 1), *b->Canvas(), Rect(1, 0, 5, 1));
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(Px(*b, x, 0), static_cast<COLORREF>(x + 2)) << x;
+}
+
+}  // namespace
+}  // namespace orv
