@@ -112,17 +112,19 @@ bool TListItem::Selected() const {
 }
 
 void TListItem::SetSelected(bool value) {
-  FSelected = value;
   TListView& view = FOwner.FOwner;
+  // With a widget, the selection-changed signal records the new state and reports it.
   if (QTreeWidget* tree = view.Tree()) {
     if (QTreeWidgetItem* row = tree->topLevelItem(Index())) {
       if (value && !view.FMultiSelect) tree->clearSelection();
       row->setSelected(value);
     }
-  } else if (value && !view.FMultiSelect) {
+    return;
+  }
+  FSelected = value;
+  if (value && !view.FMultiSelect)
     for (auto& item : FOwner.FItems)
       if (item.get() != this) item->FSelected = false;
-  }
 }
 
 bool TListItem::Focused() const {
