@@ -27,8 +27,10 @@ struct TQPTables {
       if (c == '\r') k = qpCR;
       if (c == '\n') k = qpLF;
       Body[c] = k;
+      // A backslash is escaped too: inside the quoted name parameters it would escape the
+      // closing quote and run the parameters together.
       bool headSpecial = c <= 32 || c == '"' || c == '\'' || c == '(' || c == ')' || c == '<' ||
-                         c == '>' || c == '?' || c == '_';
+                         c == '>' || c == '?' || c == '_' || c == '\\';
       Head[c] = (k == qpLiteral && !headSpecial) ? qpLiteral : qpEscape;
     }
   }

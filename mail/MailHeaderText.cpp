@@ -136,13 +136,14 @@ AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset) {
     return AnsiString(text);
   return EncodeWords(text, charset, [](unsigned char c) {
     return c > 32 && c <= 126 && c != '=' && c != '"' && c != '\'' && c != '(' && c != ')' &&
-           c != '<' && c != '>' && c != '?' && c != '_' && c != ',' && c != ';';
+           c != '<' && c != '>' && c != '?' && c != '_' && c != ',' && c != ';' && c != '\\';
   });
 }
 
 AnsiString EncodeDisplayName(std::string_view name, std::string_view charset) {
   if (name.empty()) return {};
-  bool printable = name.size() <= kPlainLimit;
+  // A name that looks like an encoded word would be decoded when read back.
+  bool printable = name.size() <= kPlainLimit && name.find("=?") == std::string_view::npos;
   for (char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 32 || c > 126) printable = false;

@@ -144,6 +144,8 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
       {"sample text", "Sample", "A", "", SampleText(400, 7), "", {}},
       {"quoted name", "Q", "ACME \"Best\" \\ Co, Ltd.", "Smith, John", "x", "", {}},
       {"attachment alone", "Only a file", "A", "", "", "", {{"alone.pdf", pdf, false}}},
+      {"awkward names", "=?x?Q?not encoded?=", "=?x?Q?y?=", "a\\b", "x", "",
+       {{"back\\slash 'q' \"d\";.pdf", pdf.substr(0, 999), false}}},
   };
   std::string manifest = "[";
   int n = 0;

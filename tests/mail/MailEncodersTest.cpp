@@ -18,6 +18,7 @@ TEST(QuotedPrintable, EncodesByTheLineRules) {
       {"two words in header mode", "Hello World", true, "Hello=20World"},
       {"header specials", "a_b?c\"d'(e)<f>", true, "a=5Fb=3Fc=22d=27=28e=29=3Cf=3E"},
       {"header CR LF", "a\r\nb", true, "a=0D=0Ab"},
+      {"header backslash", "c:\\x", true, "c:=5Cx"},
       {"plain text gains a final CRLF", "abc", false, "abc\r\n"},
       {"empty text", "", false, ""},
       {"equals and 8-bit", "a=b\xE9", false, "a=3Db=E9\r\n"},
@@ -250,6 +251,8 @@ TEST(HeaderWords, DisplayNames) {
   EXPECT_EQ(EncodeDisplayName("Say \"hi\" \\o/", "x"), "\"Say \\\"hi\\\" \\\\o/\"");
   EXPECT_EQ(EncodeDisplayName("J\xF6rg M.", "iso-8859-1"), "=?iso-8859-1?Q?J=F6rg=20M=2E?=");
   EXPECT_EQ(EncodeDisplayName("", "x"), "");
+  EXPECT_EQ(EncodeDisplayName("=?x?Q?y?=", "x"), "=?x?Q?=3D=3Fx=3FQ=3Fy=3F=3D?=")
+      << "a name that looks encoded is encoded, so it reads back as it was";
 }
 
 TEST(FoldHeader, CutsOutsideQuotesAtBlanksCommasAndSemicolons) {

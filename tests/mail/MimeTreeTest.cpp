@@ -69,6 +69,46 @@ TEST_F(MimeTree, TreesForEveryMixOfTextsFilesAndAttachments) {
   }
 }
 
+TEST_F(MimeTree, ASendRunGivesTheHeaderInItsOrder) {
+  for (int mail = 0; mail < 2; ++mail) {
+    M.ResetMessage();
+    M.SetFrom("Sender", "s@example.org");
+    M.SetReplyTo("Sender", "r@example.org");
+    M.SetSubject("News");
+    M.SetDate(EncodeDate(2024, 5, 6) + EncodeTime(7, 8, 9, 0));
+    M.ToRecipients().ClearRecipients();
+    M.ToRecipients().AddRecipient("", "first@example.org");
+    M.BccRecipients().ClearRecipients();
+    M.BccRecipients().AddRecipient("", "second@example.org");
+    M.SetTextHtml("<p>x</p>");
+    M.SetTextPlain(" ");
+    M.AttachBytes("GIF89a", "/m/logo.gif", true, "");
+    M.BuildBody();
+    std::vector<std::string> names;
+    for (const AnsiString& l : M.Header()) names.push_back(l.substr(0, l.find(':')));
+    const std::vector<std::string> want = {"From", "Reply-To", "Subject", "Date", "To", "Bcc",
+                                           "Mime-Version", "X-Mailer", "Content-Type",
+                                           "Content-Length"};
+    EXPECT_EQ(names, want) << "mail " << mail;
+  }
+}
+
+TEST_F(MimeTree, AddingAfterABuildRestructuresTheBuiltMessage) {
+  M.SetTextPlain("plain");
+  M.BuildBody();
+  M.SetTextHtml("<p>html</p>");
+  M.BuildBody();
+  M.AttachBytes("%PDF", "a.pdf", false, "");
+  EXPECT_TRUE(M.NeedsRebuild());
+  M.BuildBody();
+  EXPECT_EQ(Shape(M), "multipart/mixed(multipart/alternative(text/plain,text/html),application/pdf)");
+  const AnsiString& body = M.Body();
+  EXPECT_EQ(body.find("This is a multipart"), 0u);
+  EXPECT_EQ(body.find("This is a multipart", 1), std::string::npos) << "one preamble only";
+  EXPECT_NE(body.find("\r\nplain\r\n"), std::string::npos);
+  EXPECT_EQ(M.TextPart()->Decoded(), "plain");
+}
+
 TEST_F(MimeTree, PlainTextAloneIsTheMessageItself) {
   M.SetTextPlain("Hello");
   M.BuildBody();
@@ -138,6 +178,15 @@ TEST_F(MimeTree, EmbeddingByLocationAndAttachmentHeaders) {
   EXPECT_EQ(M.AttachmentFileName(*att), "Unknown.xyz");
   const AnsiString body = M.Body();
   EXPECT_EQ(body.substr(body.size() - M.GetBoundary().size() - 8), "\r\n--" + M.GetBoundary() + "--\r\n");
+}
+
+TEST_F(MimeTree, ABackslashInAFileNameKeepsTheParametersApart) {
+  M.SetTextPlain("x");
+  M.AttachBytes("data", "/tmp/ends with\\", false, "");
+  const TMailPart* att = M.Attachments().at(0);
+  EXPECT_EQ(att->GetHeaderParam("X-VudeMail-Attachment", "embedded"), "no");
+  EXPECT_EQ(att->GetHeaderParam("Content-Type", "name"), "=?iso-8859-1?Q?ends=20with=5C?=");
+  EXPECT_EQ(DecodeHeaderWords(att->GetHeaderValue("X-VudeMail-Attachment")), "ends with\\");
 }
 
 TEST_F(MimeTree, PlainAfterHtmlComesFirstAndEmbeddedFilesKeepTheirOrder) {
