@@ -175,6 +175,16 @@ COLORREF TBitmap::PixelRGB(int x, int y) {
   return FromQRgb(FImage->Image().pixel(x, y));
 }
 
+void TBitmap::SetPixelRGB(int x, int y, COLORREF color) {
+  HandleNeeded();
+  FImage->Image().setPixel(x, y, ToQRgb(color) | 0xFF000000);
+}
+
+std::uint32_t* TBitmap::PixelRow(int y) {
+  HandleNeeded();
+  return reinterpret_cast<std::uint32_t*>(FImage->Image().scanLine(y));
+}
+
 TColor TBitmap::TransparentColor() {
   if (FTransparentMode == tmFixed) return FTransparentColor;
   if (Monochrome()) return clWhite;

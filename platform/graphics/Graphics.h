@@ -353,8 +353,13 @@ class TBitmap : public TGraphic {
   void Dormant() {}
   void FreeImage() {}
 
-  // 0x00BBGGRR of a pixel, bounds checked by the caller.
+  // 0x00BBGGRR of a pixel; the caller keeps x, y inside the bitmap.
   COLORREF PixelRGB(int x, int y);
+  void SetPixelRGB(int x, int y, COLORREF color);
+  // Row y of the pixels as 0xAARRGGBB words whatever the depth (alpha is 0xFF except at 32 bits);
+  // valid until the size, depth or handle changes. Writes must keep a monochrome bitmap black and
+  // white and a 1/4/8-bit one within its palette.
+  std::uint32_t* PixelRow(int y);
 
  protected:
   void Changed() override;

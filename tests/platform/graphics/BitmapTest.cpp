@@ -288,3 +288,24 @@ TEST(Bitmap, DeviceDependentBitmapsTurnMonochromeByTheBrushColour) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(Bitmap, PixelRowsAndCanvasDrawingSeeTheSamePixels) {
+  auto b = test::WhiteBitmap(4, 2);
+  b->Canvas()->Brush()->SetColor(clRed);
+  b->Canvas()->FillRect(Rect(0, 0, 2, 2));
+  std::uint32_t* row = b->PixelRow(1);
+  EXPECT_EQ(row[0] & 0xFFFFFF, 0xFF0000u) << "rows are 0xAARRGGBB";
+  row[3] = 0xFF0000FF;
+  EXPECT_EQ(Px(*b, 3, 1), 0xFF0000u);
+  b->SetPixelRGB(2, 0, 0x00FF00);
+  b->Canvas()->Brush()->SetColor(clBlue);
+  b->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(Px(*b, 2, 0), 0x00FF00u);
+  EXPECT_EQ(b->PixelRow(0)[0] & 0xFFFFFF, 0x0000FFu) << "canvas drawing is visible in the row";
+}
+
+}  // namespace
+}  // namespace orv
