@@ -240,7 +240,8 @@ bool TClientSocket::Poll(int timeoutMs, bool wantWrite) {
       int err = 0;
       socklen_t len = sizeof err;
       getsockopt(FFd, SOL_SOCKET, SO_ERROR, &err, &len);
-      if (err != 0) Fail(eeGeneral, err);
+      // An error state that names no error would make every later poll return at once.
+      Fail(eeGeneral, err != 0 ? err : EIO);
     }
   }
   return true;
