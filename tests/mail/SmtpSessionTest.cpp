@@ -186,6 +186,35 @@ TEST_F(SmtpSessionTest, LinesStartingWithADotAreStuffedOnTheWire) {
   EXPECT_EQ(sent.substr(bodyAt + 4), "..\r\n..x\r\nmiddle\r\n...y\r\n..\r\n.\r\n");
 }
 
+TEST_F(SmtpSessionTest, UploadGoesInPacketsWithProgressFromTheSession) {
+  TSmtpTestServer server;
+  ConnectTo(server.Port());
+  ASSERT_TRUE(smtp.Connect());
+  std::string text;
+  while (text.size() < 5000) text += "some line of the body\r\n";
+  Compose(text);
+  smtp.PacketSize = 1000;
+  std::vector<Integer> current;
+  Integer total = 0;
+  void* sender = nullptr;
+  smtp.OnProgress() = [&](void* s, Integer t, Integer c) {
+    sender = s;
+    total = t;
+    current.push_back(c);
+  };
+  ASSERT_TRUE(smtp.SendMessage());
+  smtp.AbortSession();
+  server.Finish();
+  ASSERT_EQ(server.Messages.size(), 1u);
+  EXPECT_EQ(sender, &smtp);
+  EXPECT_EQ(total, static_cast<Integer>(server.Messages[0].size()));
+  ASSERT_GE(current.size(), 7u);
+  EXPECT_EQ(current.front(), 0);
+  EXPECT_EQ(current[1], 1000);
+  EXPECT_EQ(current.back(), total);
+  EXPECT_TRUE(std::is_sorted(current.begin(), current.end()));
+}
+
 TEST_F(SmtpSessionTest, RefusedRecipientsAreReportedAndTheOthersStillGetTheMail) {
   TSmtpServerConfig config;
   config.RefusedRecipients["bad@example.org"] = "550 5.1.1 bad: no such user\r\n";

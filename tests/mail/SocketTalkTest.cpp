@@ -181,6 +181,26 @@ TEST_F(SocketTalkTest, SendThatMeetsAFullBufferGoesOnUntilEveryByteIsWritten) {
   EXPECT_TRUE(got == text) << "the bytes arrived changed or out of order";
 }
 
+TEST_F(SocketTalkTest, SendThatStaysBlockedEndsByTheTimeOut) {
+  // The server never reads: once the buffers are full the send can make no progress at all.
+  TScriptServer server({Send("220 hi\r\n"), Pause(1400), CloseNow()}, 4096);
+  ConnectTo(server.Port());
+  talk.SetTimeOut(1);
+  const std::string text(32u << 20, 'x');
+  auto start = Clock::now();
+  talk.Talk(text, "\r\n", 18);
+  double took = SecondsSince(start);
+  EXPECT_EQ(talk.Status(), tsTimedOut);
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(errorCode, 18);
+  EXPECT_FALSE(talk.Waiting());
+  EXPECT_GE(took, 0.9);
+  EXPECT_LT(took, 2.0);
+  talk.WaitTalk();
+  EXPECT_LT(SecondsSince(start), 2.0) << "a talk ended while sending takes no further wait";
+  talk.Socket().Close();
+}
+
 TEST_F(SocketTalkTest, ServerClosingMidReplyEndsTheWaitAtOnce) {
   TScriptServer server({Send("220 hi\r\n"), ReadLine(), Send("250-first line\r\n"), CloseNow()});
   ConnectTo(server.Port());
