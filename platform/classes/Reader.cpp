@@ -23,6 +23,9 @@ struct TFixup {
   TPersistent* Instance;
   const TPropInfo* Prop;
   AnsiString Name;
+  // The collection items (outermost first) the instance lives in: reading their collection
+  // again frees them, and the fix-up with them.
+  std::vector<TCollectionItem*> Within;
 };
 
 }  // namespace
@@ -310,6 +313,7 @@ struct TPropReader {
   TReader& R;
   std::vector<TFixup>& Fixups;
   AnsiString& PendingName;  // the reader's entry name for DefineProperty matching
+  std::vector<TCollectionItem*> Items;  // collection items being read, outermost first
 
   // Reads one "path = value" entry; context names the owner in error messages ("Button1.").
   void ReadProperty(TPersistent* instance, const AnsiString& path, const AnsiString& context);
@@ -396,7 +400,7 @@ void TPropReader::ReadValue(TPersistent* instance, const TPropInfo& prop, const 
         prop.SetObject(instance, nullptr);
       } else if (t == vaIdent) {
         if (!prop.HasWriter()) InvalidValue();
-        Fixups.push_back({instance, &prop, R.ReadIdent()});
+        Fixups.push_back({instance, &prop, R.ReadIdent(), Items});
       } else {
         InvalidValue();
       }
@@ -412,12 +416,19 @@ void TPropReader::ReadCollection(TCollection* collection) {
   R.ReadValue();  // vaCollection
   collection->BeginUpdate();
   try {
+    std::erase_if(Fixups, [&](const TFixup& f) {
+      for (TCollectionItem* i : f.Within)
+        if (i->Collection() == collection) return true;
+      return false;
+    });
     collection->Clear();
     while (!R.EndOfList()) {
       if (R.NextValue() != vaList) R.ReadInt64();  // an order index, not used
       R.ReadListBegin();
       TCollectionItem* item = collection->Add();
+      Items.push_back(item);
       while (!R.EndOfList()) ReadProperty(item, R.ReadStr(), AnsiString());
+      Items.pop_back();
       R.ReadListEnd();
     }
     R.ReadListEnd();

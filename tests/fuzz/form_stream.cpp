@@ -19,6 +19,7 @@ class TFuzzItem : public TCollectionItem {
   using TCollectionItem::TCollectionItem;
   AnsiString FText;
   Integer FWidth = 0;
+  TComponent* FRef = nullptr;  // only written, never followed
 };
 
 class TFuzzControl : public TComponent {
@@ -70,7 +71,8 @@ void Register() {
     RegisterEnum<TFuzzKind>("TFuzzKind", {"fkOne", "fkTwo", "fkThree"});
     RegisterClassType<TFuzzItem, TCollectionItem>("TFuzzItem")
         .Prop("Text", &TFuzzItem::FText, &TFuzzItem::FText)
-        .Prop("Width", &TFuzzItem::FWidth, &TFuzzItem::FWidth);
+        .Prop("Width", &TFuzzItem::FWidth, &TFuzzItem::FWidth)
+        .Prop("Ref", &TFuzzItem::FRef, &TFuzzItem::FRef);
     RegisterClassType<TFuzzControl, TComponent>("TFuzzControl")
         .Prop("Int", &TFuzzControl::FInt, &TFuzzControl::FInt)
         .Prop("Big", &TFuzzControl::FBig, &TFuzzControl::FBig)

@@ -30,6 +30,7 @@ void TTestPanel::Assign(TPersistent* source) {
     FText = p->FText;
     FStyle = p->FStyle;
     FWidth = p->FWidth;
+    FControl = p->FControl;
     return;
   }
   TCollectionItem::Assign(source);
@@ -137,7 +138,8 @@ void RegisterTestClasses() {
     RegisterClassType<TTestPanel, TCollectionItem>("TTestPanel")
         .Prop("Text", &TTestPanel::FText, &TTestPanel::FText)
         .Prop("Style", &TTestPanel::FStyle, &TTestPanel::FStyle).Default(psText)
-        .Prop("Width", &TTestPanel::FWidth, &TTestPanel::FWidth);
+        .Prop("Width", &TTestPanel::FWidth, &TTestPanel::FWidth)
+        .Prop("Control", &TTestPanel::FControl, &TTestPanel::FControl);
 
     RegisterClassType<TTestControl, TComponent>("TTestControl")
         .IndexedProp("Left", 0, &TTestControl::GetBound, &TTestControl::SetBound)

@@ -34,6 +34,7 @@ class TTestPanel : public TCollectionItem {
   AnsiString FText;
   TTestPanelStyle FStyle = psText;
   Integer FWidth = 0;
+  TComponent* FControl = nullptr;  // not kept up to date when it goes: tests only read it
   void Assign(TPersistent* source) override;
 };
 

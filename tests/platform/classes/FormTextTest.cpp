@@ -194,6 +194,17 @@ TEST_F(FormTextTest, CollectionsAreReadIntoTheOwnersCollection) {
   EXPECT_EQ(p1->FWidth, 50);
 }
 
+TEST_F(FormTextTest, CollectionReadTwiceDropsTheReferencesOfItsFreedItems) {
+  ReadComponentFromText(
+      "object F: TTestForm\n  object S: TTestStatusBar\n"
+      "    Panels = <\n      item\n        Control = S\n      end\n      item\n        Control = S\n      end>\n"
+      "    Panels = <\n      item\n        Control = F\n      end>\n  end\nend\n",
+      &Form);
+  auto* s = static_cast<TTestStatusBar*>(Form.FindComponent("S"));
+  ASSERT_EQ(s->FPanels.Count(), 1);
+  EXPECT_EQ(s->FPanels.ItemsAs<TTestPanel>(0)->FControl, &Form);
+}
+
 TEST_F(FormTextTest, ReadingAgainReplacesCollectionItemsAndReusesChildren) {
   ReadComponentFromText(kMainForm, &Form);
   TTestControl* btn = Form.SendBtn;
