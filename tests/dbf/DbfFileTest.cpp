@@ -41,6 +41,32 @@ TEST_F(DbfFile, CreateAndReopenAtEveryLevel) {
   }
 }
 
+TEST_F(DbfFile, UserLocaleDecidesTheLanguageDriver) {
+  TDbfGlobals& globals = DbfGlobals();
+  const Cardinal savedLocale = globals.DefaultLocale, savedCodePage = globals.DefaultCodePage;
+  struct TCase { Cardinal Locale; int Level; Byte Driver; const char* Name; int LevelRead; Cardinal CodePage; };
+  const TCase cases[] = {
+      {0x407, kLevelDbase4, 0x61, "", kLevelDbase4, 1252},
+      {0x409, kLevelDbase4, 0x37, "", kLevelDbase4, 850},
+      {0x409, kLevelFoxPro, 0x01, "", kLevelFoxPro, 437},
+      {0x409, kLevelDbase3, 0x00, "", kLevelDbase3, 1252},
+      {0x0C1A, kLevelDbase4, 0x00, "", kLevelDbase3, 1252},  // no entry: reads back as level III
+      {0x409, kLevelDbase7, 0x00, "DBWINUS0", kLevelDbase7, 1252},
+  };
+  for (const auto& c : cases) {
+    globals.DefaultLocale = c.Locale;
+    globals.DefaultCodePage = 1252;
+    { auto t = Create("loc.dbf", c.Level, {{"A", 'C', 4, 0}}); }
+    auto r = Open("loc.dbf", pfReadOnly);
+    EXPECT_EQ(r->LanguageDriver(), c.Level == kLevelDbase7 ? 0 : c.Driver) << std::hex << c.Locale;
+    EXPECT_EQ(r->LanguageName(), c.Name);
+    EXPECT_EQ(r->TableLevelCode(), c.LevelRead) << std::hex << c.Locale;
+    EXPECT_EQ(r->UseCodePage(), c.CodePage) << std::hex << c.Locale;
+  }
+  globals.DefaultLocale = savedLocale;
+  globals.DefaultCodePage = savedCodePage;
+}
+
 TEST_F(DbfFile, LongCharacterFieldUsesTheDecimalsByte) {
   { auto t = Create("c.dbf", kLevelDbase4, {{"TEXT", 'C', 300, 0}}); }
   auto bytes = ReadBytes("c.dbf");

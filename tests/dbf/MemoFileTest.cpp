@@ -127,5 +127,20 @@ TEST_F(MemoFile, FoxProBlockSizeZeroIsRefusedAndTinyBlocksWork) {
   EXPECT_EQ(m->ReadMemo(block), "tiny blocks");
 }
 
+TEST_F(MemoFile, AFailedMemoWriteReachesTheCaller) {
+  TDbaseMemoFile m("/dev/full", kLevelDbase4, 0);
+  m.SetMode(pfReadWriteOpen);
+  m.OpenMemo();
+  m.ResetWriteError();
+  Integer block = 0;
+  try {
+    m.WriteMemo(block, 0, "lost on a full disk");
+    FAIL() << "a memo the disk refused was reported as written";
+  } catch (const EDbfWriteError& e) {
+    EXPECT_EQ(e.Message(), "Error while writing occurred. (Disk full?)");
+  }
+  EXPECT_EQ(block, 0) << "the record must not point at blocks that were never written";
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -1,5 +1,6 @@
 // Paged file: open modes and sharing, record counts from the file size, temporary exclusive
 // access and byte-range locks between open files.
+#include <fcntl.h>
 #include <unistd.h>
 #include "tests/dbf/DbfTestUtil.h"
 
@@ -106,6 +107,42 @@ TEST_F(PagedFile, LocksConflictBetweenOpenFilesOnly) {
   EXPECT_TRUE(memory->LockPage(1, false));
   auto ex = Make("e.dat", pfExclusiveCreate);
   EXPECT_TRUE(ex->LockPage(1, false)) << "exclusive files lock without asking the system";
+}
+
+// True when some open file other than fd holds a lock on the byte at offset.
+bool LockedByOther(int fd, Int64 offset) {
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(offset);
+  fl.l_len = 1;
+  return fcntl(fd, F_OFD_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+}
+
+TEST_F(PagedFile, LocksSitAtTheProtocolOffsets) {
+  WriteBytes("o.dbf", std::vector<Byte>(600, 0));
+  auto f = Make("o.dbf", pfReadWriteOpen);
+  f->SetHeaderSize(64);
+  f->SetRecordSize(16);
+  int probe = ::open(Path("o.dbf").c_str(), O_RDONLY);
+  ASSERT_GE(probe, 0);
+  struct TCase { Integer Page; Int64 Offset; };
+  const TCase cases[] = {{0, 0xEFFFFFFE}, {1, 0xEFFFFFFD}, {5, 0xEFFFFFFE - 5}, {100000, 0xEFFFFFFE - 100000}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(f->LockPage(c.Page, false));
+    EXPECT_TRUE(LockedByOther(probe, c.Offset)) << "page " << c.Page;
+    EXPECT_FALSE(LockedByOther(probe, c.Offset + 1)) << "page " << c.Page << " locks one byte";
+    f->UnlockPage(c.Page);
+    EXPECT_FALSE(LockedByOther(probe, c.Offset)) << "page " << c.Page;
+  }
+  // Memo and index files lock the page's real bytes.
+  f->SetVirtualLocking(false);
+  ASSERT_TRUE(f->LockPage(2, false));
+  EXPECT_TRUE(LockedByOther(probe, 64 + 16));
+  EXPECT_TRUE(LockedByOther(probe, 64 + 31));
+  EXPECT_FALSE(LockedByOther(probe, 64 + 32));
+  f->UnlockPage(2);
+  ::close(probe);
 }
 
 TEST_F(PagedFile, ShortWriteIsAFailure) {
