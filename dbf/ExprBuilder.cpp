@@ -23,12 +23,24 @@ size_t MatchingBracket(const TWordList& list, size_t open) {
   return list.size();
 }
 
+// Pairs of brackets that enclose the whole list, found in one pass so that a long run of them
+// costs no more than the list.
 void RemoveOuterBrackets(TWordList& list) {
-  while (list.size() >= 2 && IsLeft(list.front()) && IsRight(list.back()) &&
-         MatchingBracket(list, 0) == list.size() - 1) {
-    list.pop_back();
-    list.erase(list.begin());
+  const size_t n = list.size();
+  std::vector<size_t> match(n, n), open;
+  for (size_t i = 0; i < n; ++i) {
+    if (IsLeft(list[i])) {
+      open.push_back(i);
+    } else if (IsRight(list[i]) && !open.empty()) {
+      match[open.back()] = i;
+      open.pop_back();
+    }
   }
+  size_t k = 0;
+  while (2 * k + 1 < n && IsLeft(list[k]) && match[k] == n - 1 - k) ++k;
+  if (k == 0) return;
+  list.erase(list.end() - static_cast<ptrdiff_t>(k), list.end());
+  list.erase(list.begin(), list.begin() + static_cast<ptrdiff_t>(k));
 }
 
 size_t FindNextFunction(const TWordList& list, size_t from) {
