@@ -75,8 +75,9 @@ class TReader : public TFiler {
   ~TReader() override;
 
   // Reads the root component of a stream (after "TPF0"). With root given the description is
-  // read into it (its class must inherit from the stream's class or be registered); without,
-  // the stream's class is made by name. Children are made by registered class name (owned by
+  // read into it whatever class the stream names (a form reads the descriptions of its ancestor
+  // classes too), and the stream's name is taken only when the root has none; without root, the
+  // stream's class is made by name. Children are made by registered class name (owned by
   // the root), named, given their parent, read, and bound to the root's fields of their name.
   // Component references are resolved after everything is read, then Loaded runs on each
   // component, nested ones before those that contain them, the root last. On failure the state
