@@ -25,6 +25,11 @@
 // -> tkFloat, AnsiString -> tkString, WideString -> tkWString, a pointer to a TObject descendant
 // -> tkClass, TEvent<...> -> tkMethod. Default/NoDefault/Stored/Idents apply to the property
 // added last. Registering a class again replaces its earlier registration.
+//
+// A tkClass property pointing at a TComponent is a reference: written as the component's name,
+// resolved after the whole description is read (the holder should FreeNotification the target).
+// One pointing at a TCollection is written as the collection's items; any other TPersistent as
+// nested "Prop.Sub" entries, read into the object the reader returns (no writer needed).
 #pragma once
 #include <any>
 #include <cstring>
