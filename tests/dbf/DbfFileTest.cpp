@@ -67,6 +67,29 @@ TEST_F(DbfFile, UserLocaleDecidesTheLanguageDriver) {
   globals.DefaultCodePage = savedCodePage;
 }
 
+TEST_F(DbfFile, InMemoryTableWithMemo) {
+  TDbfFile t("");
+  t.SetMode(pfMemoryCreate);
+  t.SetTableLevelCode(kLevelFoxPro);
+  t.OpenDbfFile();
+  t.FinishCreate(MakeDefs({{"NAME", 'C', 8, 0}, {"NOTE", 'M', 10, 0}}, kLevelFoxPro), 512);
+  ASSERT_NE(t.MemoFile(), nullptr);
+  std::vector<Byte> rec(static_cast<size_t>(t.RecordSize()));
+  for (int i = 0; i < 3; ++i) {
+    t.BlankRecord(rec.data());
+    Integer block = 0;
+    t.MemoFile()->WriteMemo(block, 0, "note " + std::to_string(i));
+    t.EncodeFieldValue(1, ftInteger, rec.data(), &block);
+    t.InsertRecord(rec.data());
+  }
+  EXPECT_EQ(t.RecordCount(), 3);
+  ASSERT_EQ(t.ReadRecord(3, rec.data()), t.RecordSize());
+  std::int32_t block = 0;
+  ASSERT_TRUE(t.DecodeFieldValue(1, ftInteger, &block, rec.data()));
+  EXPECT_EQ(t.MemoFile()->ReadMemo(block), "note 2");
+  EXPECT_FALSE(std::filesystem::exists(".fpt"));
+}
+
 TEST_F(DbfFile, LongCharacterFieldUsesTheDecimalsByte) {
   { auto t = Create("c.dbf", kLevelDbase4, {{"TEXT", 'C', 300, 0}}); }
   auto bytes = ReadBytes("c.dbf");
