@@ -85,7 +85,7 @@ class TSocketTalk {
   void TimerElapsed();
   void EndWithError(Byte status);
   void RestartTimer();
-  // Sends text[from, to) in as many calls as the connection needs; false when the talk ended.
+  // Sends the text in as many calls as the connection needs; false when the talk ended first.
   bool SendAll(std::string_view text);
   // One idle pass while waiting: the event loop once, then the socket for at most a short while.
   void IdlePass(bool wantWrite);

@@ -6,8 +6,6 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 
-struct addrinfo;
-
 namespace orv {
 
 // What failed; an error event carries it with the system's error number.
@@ -28,7 +26,7 @@ using TSocketNotifyEvent = std::function<void(TClientSocket& socket)>;
 // errorCode: the system's error number; set it to 0 to keep the socket from raising ESocketError.
 using TSocketErrorEvent = std::function<void(TClientSocket& socket, TErrorEvent kind, int& errorCode)>;
 
-// Events fire only inside Open, SendBuf, Close and Poll: the waiting code polls the socket
+// Events fire only inside Open, SendBuf, ReceiveBuf, Close and Poll: the waiting code polls the socket
 // between passes of the event loop, so every event runs on the window thread.
 class TClientSocket {
  public:
