@@ -85,11 +85,15 @@ bool TApplication::HelpCommand(Word command, LONG_PTR data) {
 
 void TApplication::Run() {
   if (!FInitialized) Initialize();
+  FTerminated = false;
+  const bool hadMainForm = FMainForm != nullptr;
   if (FMainForm != nullptr && !FMainForm->Visible()) FMainForm->Show();
   while (!FTerminated) {
     HandleMessage();
-    if (FMainForm == nullptr) break;
+    if (hadMainForm && FMainForm == nullptr) break;
   }
+  // Whatever asked to end has been handled: a later loop starts afresh.
+  FTerminated = false;
 }
 
 void TApplication::ProcessMessages() {
@@ -105,7 +109,8 @@ void TApplication::Terminate() {
   if (FTerminated) return;
   FTerminated = true;
   // Wakes a loop that waits, so Run sees the flag.
-  PostQuitMessage(0);
+  if (auto* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
+    dispatcher->wakeUp();
 }
 
 void TApplication::SetHint(const AnsiString& hint) {
@@ -156,7 +161,8 @@ int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, 
 void TApplication::ShowException(const std::exception& e) {
   const auto* ex = dynamic_cast<const Exception*>(&e);
   AnsiString text = ex != nullptr ? ex->Message() : AnsiString(e.what());
-  if (!text.empty() && text.back() != '.') text += '.';
+  // A sentence gets its full stop unless it ends in a stop, a mark or a blank already.
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
   MessageBox(text, FTitle, MB_OK | MB_ICONSTOP);
 }
 

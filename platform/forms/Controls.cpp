@@ -91,10 +91,12 @@ void TControl::MessageHandler(TMessage& message) {
       WMMouse(message);
       return;
     case CM_MOUSEENTER:
+      if (Application != nullptr) Application->SetMouseControl(this);
       OnMouseEnter(this);
       DefaultHandler(message);
       return;
     case CM_MOUSELEAVE:
+      if (Application != nullptr && Application->MouseControl() == this) Application->SetMouseControl(nullptr);
       OnMouseLeave(this);
       DefaultHandler(message);
       return;
