@@ -246,7 +246,10 @@ AnsiString FoldHeader(std::string_view headerText) {
       } else if (size_t colon = line.find(": "); colon != AnsiString::npos) {
         start = colon + 3;
       }
+      // The rightmost cut at or before 72; when there is none, the leftmost after it, so that a
+      // line of long words (encoded words are up to 75 characters) is still folded between them.
       size_t cut = 0;
+      size_t later = 0;
       char quote = 0;
       for (size_t i = line.size(); i >= start && i >= 1; --i) {
         const char c = line[i - 1];
@@ -258,11 +261,15 @@ AnsiString FoldHeader(std::string_view headerText) {
           quote = c;
           continue;
         }
-        if (i <= 72 && (c == ' ' || c == ',' || c == ';')) {
-          cut = i;
-          break;
+        if (c == ' ' || c == ',' || c == ';') {
+          if (i <= 72) {
+            cut = i;
+            break;
+          }
+          later = i;
         }
       }
+      if (cut == 0) cut = later;
       if (cut == 0) {
         out += line;
         out += "\r\n";

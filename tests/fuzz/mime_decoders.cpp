@@ -40,5 +40,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   m.GetAddressField("From", name, address);
   (void)m.ToRecipients().RecipientCount();
   (void)FoldHeader(in);
+
+  // Whatever a subject, display name or file name holds, the wire header stays well formed (no
+  // line past 998 characters, no line break but CRLF) and each reads back as it was given.
+  if (size <= 4096) {
+    TMailMessage w;
+    w.SetSubject(in);
+    w.SetFrom(in, "from@example.org");
+    w.ToRecipients().AddRecipient(in, "to@example.org");
+    w.SetTextPlain(in);
+    w.AttachBytes(in, "/f/" + in, size % 2 == 0, "");
+    w.BuildBody();
+    const std::string source = w.GetSource();
+    const std::string head = source.substr(0, source.find("\r\n\r\n") + 2);
+    std::size_t pos = 0;
+    while (pos < head.size()) {
+      const std::size_t eol = head.find("\r\n", pos);
+      if (eol == std::string::npos || eol - pos > 998) std::abort();
+      const std::string_view line(head.data() + pos, eol - pos);
+      if (line.find_first_of("\r\n") != std::string_view::npos) std::abort();
+      pos = eol + 2;
+    }
+    if (!in.empty() && DecodeHeaderWords(w.GetHeaderValue("Subject")) != in) std::abort();
+    const std::string trimmed = TrimBlanks(in);
+    AnsiString fromName, fromAddress;
+    w.GetAddressField("From", fromName, fromAddress);
+    if (fromAddress != "from@example.org" || fromName != trimmed) std::abort();
+    if (w.ToRecipients().RecipientCount() != 1 || w.ToRecipients().Names()[0] != trimmed ||
+        w.ToRecipients().Addresses()[0] != "to@example.org")
+      std::abort();
+  }
   return 0;
 }

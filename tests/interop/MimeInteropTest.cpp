@@ -118,7 +118,7 @@ struct TMailCase {
 TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
   const std::string longLine(5000, 'w');
   std::string longSubject;
-  for (int i = 0; i < 12; ++i) longSubject += "Offer " + std::to_string(i) + ", only today; hurry, ";
+  for (int i = 0; i < 40; ++i) longSubject += "Offer " + std::to_string(i) + ", only today; hurry, ";
   const std::string gif = "GIF89a" + RandomBytes(3000, 1);
   const std::string png = "\x89PNG\r\n\x1A\n" + RandomBytes(5000, 2);
   const std::string pdf = "%PDF-1.4\n" + RandomBytes(100 * 1024, 3);

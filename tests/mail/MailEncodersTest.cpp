@@ -267,6 +267,9 @@ TEST(FoldHeader, CutsOutsideQuotesAtBlanksCommasAndSemicolons) {
   const std::string list = "To: " + std::string(66, 'a') + ", <" + std::string(10, 'b') + ">";
   EXPECT_EQ(FoldHeader(list), "To: " + std::string(66, 'a') + ",\r\n\t<" + std::string(10, 'b') +
                                   ">\r\n");
+  const std::string word(75, 'w');
+  EXPECT_EQ(FoldHeader("Subject: " + word + " " + word), "Subject: " + word + "\r\n\t" + word + "\r\n")
+      << "no cut at or before 72: the first one after it";
   const std::string unbreakable = "X: " + std::string(100, 'z');
   EXPECT_EQ(FoldHeader(unbreakable), unbreakable + "\r\n");
 }
