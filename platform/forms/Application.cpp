@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include "platform/forms/ActnList.h"
 #include "platform/forms/DialogService.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
@@ -42,6 +43,11 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), FQt(std::make
 TApplication::~TApplication() {
   Destroying();
   DestroyComponents();
+  if (FHandle) {
+    SetWindowLongPtrA(FHandle, GWL_WNDPROC, ProcToLong(&DefWindowProcA));
+    DestroyWindow(FHandle);
+  }
+  if (FWndProc != nullptr) FreeObjectInstance(FWndProc);
   SetApplicationMessageHandler(nullptr);
   if (FQt->IdleConnection) QObject::disconnect(FQt->IdleConnection);
   FQt->OwnApp.reset();
@@ -59,10 +65,66 @@ void TApplication::Initialize() {
   RegisterFormsClasses();
   if (!ModulesInitialized()) InitializeModules();
   SetApplicationMessageHandler([this](MSG& msg) { return HandleQueuedMessage(msg); });
+  WNDCLASSA known;
+  if (!GetClassInfoA(HInstance(), "TApplication", &known)) {
+    WNDCLASSA wc;
+    wc.lpfnWndProc = &DefWindowProcA;
+    wc.hInstance = HInstance();
+    wc.lpszClassName = "TApplication";
+    RegisterClassA(wc);
+  }
+  FHandle = CreateWindowExA(0, "TApplication", FTitle, WS_POPUP, 0, 0, 0, 0, HWND(), HMENU(), HInstance(), nullptr);
+  if (FHandle) {
+    FWndProc = MakeObjectInstance([this](HWND, UINT m, WPARAM w, LPARAM l) { return AppWndProc(m, w, l); });
+    SetWindowLongPtrA(FHandle, GWL_WNDPROC, ProcToLong(FWndProc));
+  }
   if (auto* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread())) {
     FQt->IdleConnection =
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] { Idle(); });
   }
+}
+
+const AnsiString& TApplication::Title() const {
+  if (FHandle) const_cast<TApplication*>(this)->FTitle = WindowTextA(FHandle);
+  return FTitle;
+}
+
+void TApplication::SetTitle(const AnsiString& title) {
+  FTitle = title;
+  if (FHandle) SetWindowTextA(FHandle, title);
+}
+
+Integer TApplication::HookMainWindow(TWindowHook hook) {
+  const Integer id = FNextHookId++;
+  FHooks.emplace_back(id, std::move(hook));
+  return id;
+}
+
+void TApplication::UnhookMainWindow(Integer hookId) {
+  FHooks.erase(std::remove_if(FHooks.begin(), FHooks.end(), [hookId](const auto& h) { return h.first == hookId; }),
+               FHooks.end());
+}
+
+LRESULT TApplication::AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  TMessage m{msg, wParam, lParam, 0};
+  try {
+    const auto hooks = FHooks;  // a hook may unhook itself
+    for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+      if (it->second(m)) return m.Result;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return 0;
+  }
+  if (msg == WM_CLOSE) {
+    if (FMainForm != nullptr) FMainForm->Close();
+    return 0;
+  }
+  return DefWindowProcA(FHandle, msg, wParam, lParam);
+}
+
+bool TApplication::ExecuteAction(TBasicAction* action) {
+  if (!FHandle) return false;
+  return SendMessageA(FHandle, CM_ACTIONEXECUTE, 0, PtrLParam(action)) != 0;
 }
 
 bool TApplication::HandleQueuedMessage(MSG& msg) {
@@ -150,6 +212,14 @@ void TApplication::Idle() {
     }
   }
   SetHint(hint);
+  if (Screen != nullptr) {
+    for (Integer i = 0; i < Screen->FormCount(); ++i) {
+      TCustomForm* form = Screen->Forms(i);
+      if (form->Visible()) form->UpdateActions();
+    }
+    // A main form that is not shown yet still updates what sits on it.
+    if (FMainForm != nullptr && !FMainForm->Visible()) FMainForm->UpdateActions();
+  }
   bool done = true;
   OnIdle(this, done);
 }

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 #include "platform/classes/ComponentRes.h"
+#include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/QtText.h"
 
@@ -315,6 +316,18 @@ void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {
     if (!c->HasParent() || c->GetParentComponent() == nullptr) proc(c);
   }
   TWinControl::GetChildren(proc, root);
+}
+
+void TCustomForm::UpdateActions() {
+  std::vector<TControl*> pending{this};
+  while (!pending.empty()) {
+    TControl* c = pending.back();
+    pending.pop_back();
+    if (c != this && !c->Visible()) continue;
+    if (c->Action() != nullptr) c->Action()->Update();
+    if (auto* wc = dynamic_cast<TWinControl*>(c))
+      for (Integer i = 0; i < wc->ControlCount(); ++i) pending.push_back(wc->Controls(i));
+  }
 }
 
 void TCustomForm::ControlRemoving(TWinControl* control) {

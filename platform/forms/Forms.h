@@ -88,6 +88,8 @@ class TCustomForm : public TWinControl {
   using TWinControl::KeyUp;
 
   void ControlRemoving(TWinControl* control);
+  // Updates the actions of the form's visible controls (run when the application is idle).
+  virtual void UpdateActions();
   // The root writes its own components (menus, timers, dialogs) before its controls.
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
@@ -147,8 +149,8 @@ class TApplication : public TComponent {
   // the messages of our queue.
   void Initialize();
   // The program's title (kept here: Qt's display name would be added to every window title).
-  const AnsiString& Title() const { return FTitle; }
-  void SetTitle(const AnsiString& title) { FTitle = title; }
+  const AnsiString& Title() const;
+  void SetTitle(const AnsiString& title);
   const AnsiString& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const AnsiString& file) { FHelpFile = file; }
   // There is no help system to call: the last command is kept and true returned.
@@ -200,8 +202,18 @@ class TApplication : public TComponent {
   void HandleException(const std::exception& e);
   void ShowException(const std::exception& e);
 
-  // Runs the idle step now (what the event loop does when it is about to wait).
+  // Runs the idle step now (what the event loop does when it is about to wait): the hint, the
+  // actions of the visible forms and controls, then OnIdle.
   void Idle();
+
+  // The hidden application window (made by Initialize). Its messages go to the hooks first, the
+  // newest first; a hook that returns true has handled the message.
+  HWND Handle() const { return FHandle; }
+  using TWindowHook = std::function<bool(TMessage&)>;
+  Integer HookMainWindow(TWindowHook hook);
+  void UnhookMainWindow(Integer hookId);
+  // Sends CM_ACTIONEXECUTE for action to the application window; true when a hook handled it.
+  bool ExecuteAction(TBasicAction* action);
 
   TMessageEvent OnMessage;
   TIdleEvent OnIdle;
@@ -227,6 +239,11 @@ class TApplication : public TComponent {
   std::vector<TCustomForm*> FModalStack;
   struct TQtState;
   std::unique_ptr<TQtState> FQt;
+  HWND FHandle;
+  WNDPROC FWndProc = nullptr;
+  std::vector<std::pair<Integer, TWindowHook>> FHooks;
+  Integer FNextHookId = 1;
+  LRESULT AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 // Cursor numbers of the screen's list; the program's own are positive (14000, 14001, ...).

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include "platform/classes/TypeInfo.h"
+#include "platform/forms/ActnList.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/StdCtrls.h"
 
@@ -166,6 +167,37 @@ TEST_F(ApplicationTest, ExceptionOfAHandlerIsShownInAnErrorBoxAndAbortStaysSilen
   form->FailBtn->OnClick = [](TObject*) { Abort(); };
   Click(form->FailBtn->Widget(), QPoint(5, 5));
   EXPECT_EQ(Dialogs.Asked.size(), 1u) << "the silent abort shows nothing";
+}
+
+TEST_F(ApplicationTest, ActionsUpdateWhenIdleAndHooksOfTheApplicationWindowCanTakeThem) {
+  auto* form = MakeForm<TMainTestForm>("TMainTestForm", kMainForm);
+  form->Show();
+  auto* action = new TAction(form);  // owned by the form
+  int updates = 0, executes = 0;
+  action->OnUpdate = [&](TObject*) { ++updates; };
+  action->OnExecute = [&](TObject*) { ++executes; };
+  form->QuitBtn->SetAction(action);
+  Application->Idle();
+  EXPECT_EQ(updates, 1) << "the action of a visible control is updated at idle time";
+  form->QuitBtn->Hide();
+  Application->Idle();
+  EXPECT_EQ(updates, 1) << "a hidden control's action is left alone";
+
+  EXPECT_TRUE(action->Execute());
+  EXPECT_EQ(executes, 1);
+  std::vector<TBasicAction*> taken;
+  const Integer hook = Application->HookMainWindow([&](TMessage& m) {
+    if (m.Msg != CM_ACTIONEXECUTE) return false;
+    taken.push_back(LParamPtr<TBasicAction>(m.LParam));
+    m.Result = 1;
+    return true;
+  });
+  EXPECT_TRUE(action->Execute());
+  Application->UnhookMainWindow(hook);
+  EXPECT_EQ(taken, (std::vector<TBasicAction*>{action}));
+  EXPECT_EQ(executes, 1) << "an action a hook took over does not run its own handler";
+  EXPECT_TRUE(action->Execute());
+  EXPECT_EQ(executes, 2) << "after unhooking the action runs again";
 }
 
 TEST_F(ApplicationTest, FileDialogPassesItsFilterAndAddsTheDefaultExtension) {
