@@ -147,6 +147,22 @@ AnsiString ConvertText(Cardinal fromCodePage, Cardinal toCodePage, std::string_v
   return WideCharToMultiByte(toCodePage, MultiByteToWideChar(fromCodePage, source));
 }
 
+TDbfTranslationMode ChooseTranslationMode(Cardinal useCodePage, const std::function<void(int& action)>& onLanguageWarning) {
+  if (useCodePage == GetACP()) return tmNoneNeeded;
+  if (useCodePage == GetOEMCP()) return tmSimple;
+  if (DbfGlobals().IsCodePageInstalled(static_cast<Integer>(useCodePage))) return tmAdvanced;
+  int action = 0;
+  if (onLanguageWarning) onLanguageWarning(action);
+  return action == 1 ? tmSimple : action == 2 ? tmNoneNeeded : tmNoneAvailable;
+}
+
+AnsiString TranslateText(TDbfTranslationMode mode, Cardinal useCodePage, std::string_view text, bool toFile) {
+  if (mode == tmNoneNeeded || mode == tmNoneAvailable) return AnsiString(text);
+  // The OEM mode chosen for a code page that is not the OEM one still goes through the OEM pair.
+  const Cardinal tableCodePage = mode == tmSimple ? GetOEMCP() : useCodePage;
+  return toFile ? ConvertText(GetACP(), tableCodePage, text) : ConvertText(tableCodePage, GetACP(), text);
+}
+
 TDbfGlobals::TDbfGlobals() {
   SystemCodePage = GetACP();
   DefaultCodePage = SystemCodePage;

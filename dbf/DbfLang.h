@@ -1,6 +1,7 @@
 // Language drivers: the driver byte table with code pages, locales and level-7 names, lookups in
 // both directions, text conversion between code pages, and the process-wide TDbfGlobals.
 #pragma once
+#include <functional>
 #include <string_view>
 #include <vector>
 #include "dbf/DbfCommon.h"
@@ -30,6 +31,15 @@ Byte DriverOfLevel7Name(std::string_view name);
 // Converts a whole text between two code pages (OEM <-> ANSI through the system's routines,
 // others through UTF-16); the result is as long as the target needs.
 AnsiString ConvertText(Cardinal fromCodePage, Cardinal toCodePage, std::string_view source);
+
+// How a table's texts cross to the application: not at all (the table cannot be modified), as
+// they are (ANSI), through the OEM routines, or through another installed code page.
+enum TDbfTranslationMode { tmNoneAvailable, tmNoneNeeded, tmSimple, tmAdvanced };
+// Decides the mode for a table's code page; a code page this system cannot convert asks
+// onLanguageWarning (action 0: none, 1: OEM, 2: ANSI; 0 also without a handler).
+TDbfTranslationMode ChooseTranslationMode(Cardinal useCodePage, const std::function<void(int& action)>& onLanguageWarning);
+// A text towards the file (toFile) or from it, by the mode.
+AnsiString TranslateText(TDbfTranslationMode mode, Cardinal useCodePage, std::string_view text, bool toFile);
 
 // One record per process: code pages, locale and computer name, made on first use.
 class TDbfGlobals {

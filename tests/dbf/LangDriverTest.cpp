@@ -75,5 +75,25 @@ TEST(LangDriver, GlobalsFollowTheUserLocale) {
   EXPECT_LE(globals.ComputerNameLength(), 261);
 }
 
+TEST(LangDriver, TranslationModeOfATable) {
+  struct TCase { Cardinal CodePage; int Action; TDbfTranslationMode Expected; };
+  const TCase cases[] = {
+      {1252, 0, tmNoneNeeded}, {850, 0, tmSimple}, {1251, 0, tmAdvanced},
+      {12345, 0, tmNoneAvailable}, {12345, 1, tmSimple}, {12345, 2, tmNoneNeeded},
+  };
+  for (const auto& c : cases) {
+    bool asked = false;
+    auto mode = ChooseTranslationMode(c.CodePage, [&](int& action) { asked = true; action = c.Action; });
+    EXPECT_EQ(mode, c.Expected) << c.CodePage << "/" << c.Action;
+    EXPECT_EQ(asked, c.CodePage == 12345) << c.CodePage;
+  }
+  EXPECT_EQ(ChooseTranslationMode(12345, nullptr), tmNoneAvailable);
+  EXPECT_EQ(TranslateText(tmSimple, 850, "\xFC", true), "\x81");
+  EXPECT_EQ(TranslateText(tmSimple, 850, "\x81", false), "\xFC");
+  EXPECT_EQ(TranslateText(tmAdvanced, 1251, "\xC4\xE0", false), "??") << "Cyrillic letters have no 1252 form";
+  EXPECT_EQ(TranslateText(tmAdvanced, 1251, "abc", true), "abc");
+  EXPECT_EQ(TranslateText(tmNoneNeeded, 1252, "\xFC", true), "\xFC");
+}
+
 }  // namespace
 }  // namespace orv
