@@ -279,7 +279,8 @@ std::unique_ptr<TGdiBitmap> ReadBmpFile(TStream& stream) {
       width * height > kMaxBitmapPixels || compression == 1 || compression == 2 || compression == 4 || compression == 5)
     Invalid();
   std::size_t pixelBytes = Stride(static_cast<int>(width), bpp) * static_cast<std::size_t>(height);
-  if (offBits < 14 + headerSize || offBits > 14 + headerSize + 256 * 4 + 16) Invalid();
+  // Palette, masks and any gap before the pixels; more than a megabyte of them is not a bitmap.
+  if (offBits < 14 + headerSize || offBits - 14 - headerSize > (1u << 20)) Invalid();
   std::size_t total = offBits - 14 + pixelBytes;
   Int64 remaining = stream.Size() - stream.Position();
   if (remaining < static_cast<Int64>(total - headerSize)) Invalid();

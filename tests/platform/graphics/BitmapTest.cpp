@@ -87,6 +87,17 @@ TEST(Bitmap, MalformedFilesAreRefused) {
       {"header size", [&](std::string& s) { put32(s, 14, 1000000); }},
       {"pixel offset", [&](std::string& s) { put32(s, 10, 0xFFFFFF00u); }},
   };
+  // A gap between the header and the pixels is allowed: the pixel offset says where they start.
+  std::string gap = file;
+  std::uint32_t offBits = 0;
+  std::memcpy(&offBits, file.data() + 10, 4);
+  gap.insert(offBits, 100, '\0');
+  put32(gap, 10, offBits + 100);
+  TStringStream gs2(gap);
+  TBitmap withGap;
+  withGap.LoadFromStream(gs2);
+  EXPECT_EQ(Px(withGap, 3, 1), Px(*good, 3, 1));
+
   for (const auto& c : cases) {
     std::string bad = file;
     c.Damage(bad);
