@@ -335,7 +335,8 @@ void TMailMessage::AttachFile(const AnsiString& filePath, std::string_view conte
 
 void TMailMessage::AttachBytes(std::string_view data, std::string_view fileName, bool embedded,
                                std::string_view contentType) {
-  const AnsiString name = FileNameOnly(fileName);
+  // No file system has longer names; it also keeps the unfolded part header lines short.
+  const AnsiString name = FileNameOnly(fileName).substr(0, 255);
   Restructure(embedded ? 4 : 3);
   TMailPart* container = embedded ? FRelatedPart : FMixedPart;
   TMailPart* part = container ? NewPart(container) : this;

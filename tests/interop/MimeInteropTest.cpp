@@ -111,9 +111,10 @@ struct TMailCase {
   TEmbedMethod Embed = emContentID;
 };
 
-// Every case is parsed with policy=default; mime_check.py lists the defects we keep on purpose
-// (an encoded word inside the quoted name= and filename= parameters of a non-ASCII attachment
-// name) and fails on any other, on a header or body line past 998 characters, and on any text,
+// Every case is parsed with policy=default; mime_check.py lists what we keep on purpose (an
+// encoded word inside the quoted name= and filename= parameters of an attachment name that needs
+// encoding; the raw bytes of a non-ASCII file name in an embedded file's Content-ID and
+// Content-Location) and fails on any other defect, on a header or body line past 998 characters, and on any text,
 // attachment or embedded file that does not come back byte for byte.
 TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
   const std::string longLine(5000, 'w');
@@ -144,6 +145,10 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
       {"sample text", "Sample", "A", "", SampleText(400, 7), "", {}},
       {"quoted name", "Q", "ACME \"Best\" \\ Co, Ltd.", "Smith, John", "x", "", {}},
       {"attachment alone", "Only a file", "A", "", "", "", {{"alone.pdf", pdf, false}}},
+      {"non-ASCII embedded by id", "P", "A", "", "t", "<img src=\"CID:GR\xDC\xDF.GIF\">",
+       {{"gr\xFC\xDF.gif", gif, true}}},
+      {"non-ASCII embedded by location", "P", "A", "", "t", "<img src=\"gr\xFC\xDF.gif\">",
+       {{"gr\xFC\xDF.gif", gif, true}}, emContentLocation},
       {"awkward names", "=?x?Q?not encoded?=", "=?x?Q?y?=", "a\\b", "x", "",
        {{"back\\slash 'q' \"d\";.pdf", pdf.substr(0, 999), false}}},
   };
@@ -175,7 +180,7 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
       std::string key = !f.Embedded ? "" : c.Embed == emContentID ? "<" + upper + ">"
                                                                   : m.ContentLocationBase + f.Name;
       files += std::string(files.size() > 1 ? "," : "") + "{\"path\":\"" + Hex(path) + "\",\"name\":\"" +
-               Hex(f.Name) + "\"" + (key.empty() ? "" : ",\"key\":\"" + key + "\"") + "}";
+               Hex(f.Name) + "\"" + (key.empty() ? "" : ",\"key\":\"" + Hex(key) + "\"") + "}";
     }
     files += "]";
     m.BuildBody();
