@@ -63,6 +63,7 @@ struct TRow {
   std::string Name, City;
   std::int64_t Qty;
   double Price;
+  double Rate;
   int Year, Month, Day;
   bool Ok;
   std::string Note;
@@ -70,9 +71,9 @@ struct TRow {
 
 const std::vector<TRow>& Rows() {
   static const std::vector<TRow> rows = {
-      {"Anna", "M\xFCller", 12, 3.25, 2024, 2, 29, true, "first memo"},
-      {"Bj\xF6rn", "Stra\xDF" "e", -7, -0.5, 1999, 12, 31, false, "line one\r\nline two " + std::string(600, 'x')},
-      {"", "", 0, 0.0, 2000, 1, 1, true, "m"},
+      {"Anna", "M\xFCller", 12, 3.25, 1.125, 2024, 2, 29, true, "first memo"},
+      {"Bj\xF6rn", "Stra\xDF" "e", -7, -0.5, -42.5, 1999, 12, 31, false, "line one\r\nline two " + std::string(600, 'x')},
+      {"", "", 0, 0.0, 0.001, 2000, 1, 1, true, "m"},
   };
   return rows;
 }
@@ -87,7 +88,7 @@ std::string DateText(int y, int m, int d, char sep) {
 
 std::string Canonical(const TRow& r, bool memo) {
   std::string line = Utf8(r.Name) + "\t" + Utf8(r.City) + "\t" + Number(static_cast<double>(r.Qty)) + "\t" +
-                     Number(r.Price) + "\t" + DateText(r.Year, r.Month, r.Day, '-') + "\t" + (r.Ok ? "T" : "F");
+                     Number(r.Price) + "\t" + Number(r.Rate) + "\t" + DateText(r.Year, r.Month, r.Day, '-') + "\t" + (r.Ok ? "T" : "F");
   if (memo) line += "\t" + Escape(Utf8(r.Note));
   return line;
 }
@@ -107,7 +108,7 @@ class DbfInterop : public ::testing::Test {
     defs.TableLevel = level;
     struct TSpec { const char* Name; char Type; Integer Size, Decimals; };
     std::vector<TSpec> specs = {{"NAME", 'C', 20, 0}, {"CITY", 'C', 30, 0}, {"QTY", 'N', 6, 0},
-                                {"PRICE", 'N', 10, 2}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}};
+                                {"PRICE", 'N', 10, 2}, {"RATE", 'F', 8, 3}, {"BORN", 'D', 8, 0}, {"OK", 'L', 1, 0}};
     if (memo) specs.push_back({"NOTE", 'M', 10, 0});
     for (const auto& s : specs) {
       TDbfFieldDef& d = defs.Add();
@@ -131,14 +132,15 @@ class DbfInterop : public ::testing::Test {
       t.EncodeFieldValue(1, ftString, rec.data(), city.c_str());
       t.EncodeFieldValue(2, ftLargeint, rec.data(), &r.Qty);
       t.EncodeFieldValue(3, ftFloat, rec.data(), &r.Price);
+      t.EncodeFieldValue(4, ftFloat, rec.data(), &r.Rate);
       std::int32_t day = DayNumberOf(r.Year, r.Month, r.Day);
-      t.EncodeFieldValue(4, ftDate, rec.data(), &day);
+      t.EncodeFieldValue(5, ftDate, rec.data(), &day);
       std::int16_t ok = r.Ok;
-      t.EncodeFieldValue(5, ftBoolean, rec.data(), &ok);
+      t.EncodeFieldValue(6, ftBoolean, rec.data(), &ok);
       if (memo) {
         Integer block = 0;
         t.MemoFile()->WriteMemo(block, 0, ConvertText(1252, t.UseCodePage(), r.Note));
-        t.EncodeFieldValue(6, ftInteger, rec.data(), &block);
+        t.EncodeFieldValue(7, ftInteger, rec.data(), &block);
       }
       t.InsertRecord(rec.data());
     }
@@ -243,6 +245,7 @@ TEST_F(DbfInterop, OurTablesReadByOgrAndDbfdump) {
       EXPECT_EQ(f["CITY"], r.City.empty() ? "(null)" : Utf8(r.City)) << i;
       EXPECT_EQ(std::stoll(f["QTY"]), r.Qty) << i;
       EXPECT_DOUBLE_EQ(std::stod(f["PRICE"]), r.Price) << i;
+      EXPECT_DOUBLE_EQ(std::stod(f["RATE"]), r.Rate) << i;
       EXPECT_EQ(f["BORN"], DateText(r.Year, r.Month, r.Day, '/')) << i;
       EXPECT_EQ(f["OK"], r.Ok ? "T" : "F") << i;
     }
@@ -263,6 +266,7 @@ TEST_F(DbfInterop, OurTablesReadByOgrAndDbfdump) {
       EXPECT_EQ(records[i]["NAME"], ConvertText(1252, cp ? cp : 1252, r.Name)) << i;
       EXPECT_EQ(std::stoll(records[i]["QTY"]), r.Qty) << i;
       EXPECT_DOUBLE_EQ(std::stod(records[i]["PRICE"]), r.Price) << i;
+      EXPECT_DOUBLE_EQ(std::stod(records[i]["RATE"]), r.Rate) << i;
       EXPECT_EQ(records[i]["BORN"], DateText(r.Year, r.Month, r.Day, '-').erase(4, 1).erase(6, 1)) << i;
       EXPECT_EQ(records[i]["OK"], r.Ok ? "T" : "F") << i;
     }

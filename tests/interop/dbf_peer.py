@@ -62,16 +62,16 @@ def read_dbf(path, codepage=None):
 
 # The rows the peers write, in the same canonical form the reader side compares.
 ROWS = [
-    ('Anna', 'M\u00fcller', 12, 3.25, datetime.date(2024, 2, 29), True, 'first memo'),
-    ('Bj\u00f6rn', 'Stra\u00dfe', -7, -0.5, datetime.date(1999, 12, 31), False, 'line one\r\nline two ' + 'x' * 600),
-    ('', '', 0, 0.0, datetime.date(2000, 1, 1), True, 'm'),
+    ('Anna', 'M\u00fcller', 12, 3.25, 1.125, datetime.date(2024, 2, 29), True, 'first memo'),
+    ('Bj\u00f6rn', 'Stra\u00dfe', -7, -0.5, -42.5, datetime.date(1999, 12, 31), False, 'line one\r\nline two ' + 'x' * 600),
+    ('', '', 0, 0.0, 0.001, datetime.date(2000, 1, 1), True, 'm'),
 ]
 
 
 def write_dbf(path, kind):
     import dbf
     codepage = 'cp1252' if kind == 'fp' else 'cp850'
-    table = dbf.Table(path, 'NAME C(20); CITY C(30); QTY N(6,0); PRICE N(10,2); BORN D; OK L; NOTE M',
+    table = dbf.Table(path, 'NAME C(20); CITY C(30); QTY N(6,0); PRICE N(10,2); RATE F(8,3); BORN D; OK L; NOTE M',
                       dbf_type=kind, codepage=codepage)
     table.open(dbf.READ_WRITE)
     for row in ROWS:
