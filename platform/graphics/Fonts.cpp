@@ -183,9 +183,8 @@ void TBrush::Assign(const TBrush& source) {
 }
 
 void TBrush::SetColor(TColor color) {
-  if (color == FColor && !FBitmap) return;
+  if (color == FColor && FStyle != bsClear) return;
   FColor = color;
-  FBitmap.reset();
   if (FStyle == bsClear) FStyle = bsSolid;
   Rebuild();
   Changed();

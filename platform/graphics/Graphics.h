@@ -91,8 +91,10 @@ class TBrush : public TGraphicsObject {
   void Assign(TPersistent* source) override;
   void Assign(const TBrush& source);
   TColor Color() const { return FColor; }
+  // A clear brush becomes solid.
   void SetColor(TColor color);
   TBrushStyle Style() const { return FStyle; }
+  // Removes the pattern bitmap.
   void SetStyle(TBrushStyle style);
   // A pattern bitmap (copied); nullptr removes it. The pattern wins over Style while set.
   TBitmap* Bitmap() const { return FBitmap.get(); }

@@ -273,6 +273,19 @@ TEST(Canvas, HatchBrushesDrawLinesOnTheBackgroundColour) {
     FillRect(dc, Rect(0, 0, 8, 8), cv->Brush()->Handle());
     EXPECT_EQ(Px(*b, c.X, c.Y), c.Line ? 0x0000FFu : 0x00FF00u) << c.Style << " at " << c.X << "," << c.Y;
   }
+  // A pattern bitmap repeats from the surface's origin; a colour set later keeps the pattern.
+  auto pattern = test::WhiteBitmap(2, 2);
+  pattern->Canvas()->SetPixels(0, 0, clRed);
+  pattern->Canvas()->SetPixels(1, 1, clRed);
+  auto p = test::WhiteBitmap(6, 6);
+  p->Canvas()->Brush()->SetBitmap(pattern.get());
+  p->Canvas()->Brush()->SetColor(clBlue);
+  p->Canvas()->FillRect(Rect(1, 1, 6, 6));
+  EXPECT_EQ(Px(*p, 2, 2), 0x0000FFu);
+  EXPECT_EQ(Px(*p, 3, 2), 0xFFFFFFu);
+  EXPECT_EQ(Px(*p, 3, 3), 0x0000FFu);
+  EXPECT_EQ(Px(*p, 0, 0), 0xFFFFFFu) << "outside the fill";
+
   auto clear = test::WhiteBitmap(4, 4);
   clear->Canvas()->Brush()->SetStyle(bsClear);
   clear->Canvas()->FillRect(Rect(0, 0, 4, 4));
