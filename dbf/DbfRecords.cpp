@@ -113,8 +113,11 @@ void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& i
 }
 
 Integer TDbfFile::InsertRecord(Byte* record) {
+  if (IsReadOnly() || !IsOpen()) throw EDbfWriteError(STRING_WRITE_ERROR);
   Integer n = RecordCount() + 1;
   for (;;) {
+    // Record numbers stay below 2^31 and a lock call the system refuses ends the search.
+    if (n <= 0 || n == 0x7FFFFFFF) throw EDbfWriteError(STRING_WRITE_ERROR);
     if (LockPage(n, false)) {
       // A record finished by another process since the count was taken is not free, although
       // its lock is. Its deletion flag tells: the file size cannot, since a record further on
@@ -123,6 +126,8 @@ Integer TDbfFile::InsertRecord(Byte* record) {
       Byte flag = 0;
       if (ReadAt(PagePosition(n), &flag, 1) != 1 || (flag != ' ' && flag != '*')) break;
       UnlockPage(n);
+    } else if (LockCallFailed()) {
+      throw EDbfWriteError(STRING_WRITE_ERROR);
     }
     ++n;
   }

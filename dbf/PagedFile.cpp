@@ -371,11 +371,17 @@ Int64 LockOffset(bool virtualLocking, Integer n, Int64 realPosition) {
 }  // namespace
 
 bool TPagedFile::LockPage(Integer n, bool wait) {
+  FLockCallFailed = false;
   if (!FNeedLocking) return true;
-  if (FFd < 0) return false;
+  if (FFd < 0) {
+    FLockCallFailed = true;
+    return false;
+  }
   Int64 offset = LockOffset(FVirtualLocking, n, PagePosition(n));
   Int64 length = FVirtualLocking ? 1 : std::max<Integer>(FRecordSize, 1);
-  return LockFileRange(FFd, offset, length, wait) == lrLocked;
+  TLockResult result = LockFileRange(FFd, offset, length, wait);
+  FLockCallFailed = result == lrFailed;
+  return result == lrLocked;
 }
 
 void TPagedFile::UnlockPage(Integer n) {

@@ -62,6 +62,8 @@ class TPagedFile {
   void CheckExclusiveAccess();
 
   bool LockPage(Integer n, bool wait);
+  // True when the last failed LockPage failed for another reason than a lock held elsewhere.
+  bool LockCallFailed() const { return FLockCallFailed; }
   void UnlockPage(Integer n);
   void ResetWriteError() { FWriteError = false; }
   // Hook for files that keep pages in memory (index files).
@@ -131,6 +133,7 @@ class TPagedFile {
   bool FNeedLocking = false;
   bool FVirtualLocking = true;
   bool FWriteError = false;
+  bool FLockCallFailed = false;
   Int64 FStreamPosition = 0;
 };
 

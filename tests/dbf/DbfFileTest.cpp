@@ -279,6 +279,13 @@ TEST_F(DbfFile, AFailedWriteIsReported) {
   EXPECT_FALSE(t->WriteError());
 }
 
+TEST_F(DbfFile, ReadOnlyTableRefusesAppends) {
+  { auto t = Create("ro.dbf", kLevelDbase4, {{"A", 'C', 4, 0}}); AppendTexts(*t, {"x"}); }
+  auto r = Open("ro.dbf", pfReadOnly);
+  EXPECT_THROW(AppendTexts(*r, {"y"}), EDbfWriteError);
+  EXPECT_EQ(r->RecordCount(), 1);
+}
+
 TEST_F(DbfFile, ProcessesAppendingAtOnceLoseNothing) {
   constexpr int kProcesses = 4, kEach = 40;
   { auto t = Create("c.dbf", kLevelDbase7, {{"ID", '+', 4, 0}, {"WHO", 'C', 8, 0}, {"NOTE", 'M', 10, 0}}); }
