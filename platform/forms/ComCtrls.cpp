@@ -90,8 +90,8 @@ void TUpDown::InitWidget() {
     layout->addWidget(down);
     layout->addWidget(up);
   }
-  QObject::connect(up, &QToolButton::clicked, [this] { ClickButton(btNext); });
-  QObject::connect(down, &QToolButton::clicked, [this] { ClickButton(btPrev); });
+  QObject::connect(up, &QToolButton::clicked, [this] { RunGuarded([&] { ClickButton(btNext); }); });
+  QObject::connect(down, &QToolButton::clicked, [this] { RunGuarded([&] { ClickButton(btPrev); }); });
 }
 
 void TUpDown::ClickButton(TUDBtnType button) {
@@ -139,7 +139,7 @@ void TRichEdit::InitWidget() {
   edit->setFocusPolicy(Qt::StrongFocus);
   edit->setTextInteractionFlags(FReadOnly ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
                                           : Qt::TextEditorInteraction);
-  QObject::connect(edit, &QPlainTextEdit::selectionChanged, [this] { OnSelectionChange(this); });
+  QObject::connect(edit, &QPlainTextEdit::selectionChanged, [this] { RunGuarded([&] { OnSelectionChange(this); }); });
 }
 
 }  // namespace orv

@@ -44,6 +44,14 @@ void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
   paint();
 }
 
+void RunGuarded(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (const std::exception& e) {
+    HandleControlException(e);
+  }
+}
+
 TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
   WindowProc = [this](TMessage& m) { WndProc(m); };
   FFont->OnChange = [this](TObject*) {

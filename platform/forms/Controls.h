@@ -396,6 +396,10 @@ TShiftState KeyDataToShiftState(LPARAM keyData);
 void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
                      const std::function<void()>& paint);
 
+// Runs fn; an exception it raises goes to the application's error handling, since none may leave
+// through Qt's signal delivery.
+void RunGuarded(const std::function<void()>& fn);
+
 // The control that owns a window object (nullptr for a foreign window).
 TWinControl* FindControl(HWND hwnd);
 

@@ -224,7 +224,7 @@ void TListView::InitWidget() {
   SyncAllRows();
   FViewportFilter = std::make_unique<TViewportFilter>(this);
   tree->viewport()->installEventFilter(FViewportFilter.get());
-  QObject::connect(tree, &QTreeWidget::itemSelectionChanged, [this] { WidgetSelectionChanged(); });
+  QObject::connect(tree, &QTreeWidget::itemSelectionChanged, [this] { RunGuarded([&] { WidgetSelectionChanged(); }); });
 }
 
 void TListView::DestroyWnd() {

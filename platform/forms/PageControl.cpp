@@ -102,7 +102,7 @@ QTabWidget* TPageControl::Tabs() const {
 
 void TPageControl::InitWidget() {
   QTabWidget* tabs = Tabs();
-  QObject::connect(tabs, &QTabWidget::currentChanged, [this](int index) {
+  QObject::connect(tabs, &QTabWidget::currentChanged, [this](int index) { RunGuarded([&] {
     if (FSyncing || index < 0) return;
     QWidget* w = Tabs()->widget(index);
     for (TTabSheet* p : FPages) {
@@ -113,12 +113,12 @@ void TPageControl::InitWidget() {
         return;
       }
     }
-  });
-  QObject::connect(tabs->tabBar(), &QTabBar::tabBarClicked, [this](int index) {
+  }); });
+  QObject::connect(tabs->tabBar(), &QTabBar::tabBarClicked, [this](int index) { RunGuarded([&] {
     bool allow = true;
     OnChanging(this, allow);
     (void)index;
-  });
+  }); });
 }
 
 void TPageControl::Loaded() {

@@ -40,7 +40,7 @@ void TButton::InitWidget() {
   auto* button = static_cast<QPushButton*>(Widget());
   button->setDefault(FDefault);
   button->setAutoDefault(false);
-  QObject::connect(button, &QPushButton::clicked, [this] { Perform(CN_COMMAND); });
+  QObject::connect(button, &QPushButton::clicked, [this] { RunGuarded([&] { Perform(CN_COMMAND); }); });
 }
 
 void TButton::TextToWidget() {
@@ -91,11 +91,11 @@ void TCheckBox::InitWidget() {
   auto* box = static_cast<QCheckBox*>(Widget());
   box->setTristate(FAllowGrayed);
   box->setCheckState(FState == cbChecked ? Qt::Checked : (FState == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked));
-  QObject::connect(box, &QCheckBox::clicked, [this, box] {
+  QObject::connect(box, &QCheckBox::clicked, [this, box] { RunGuarded([&] {
     const Qt::CheckState s = box->checkState();
     FState = s == Qt::Checked ? cbChecked : (s == Qt::PartiallyChecked ? cbGrayed : cbUnchecked);
     Perform(CN_COMMAND);
-  });
+  }); });
 }
 
 void TCheckBox::TextToWidget() {
@@ -133,7 +133,7 @@ void TRadioButton::InitWidget() {
   // Groups are by parent control, kept here.
   radio->setAutoExclusive(false);
   radio->setChecked(FChecked);
-  QObject::connect(radio, &QRadioButton::clicked, [this] { Perform(CN_COMMAND); });
+  QObject::connect(radio, &QRadioButton::clicked, [this] { RunGuarded([&] { Perform(CN_COMMAND); }); });
 }
 
 void TRadioButton::MessageHandler(TMessage& message) {

@@ -46,16 +46,16 @@ void TComboBox::InitWidget() {
   combo->setMaxVisibleItems(FDropDownCount > 0 ? FDropDownCount : 8);
   combo->setInsertPolicy(QComboBox::NoInsert);
   SyncItems();
-  QObject::connect(combo, QOverload<int>::of(&QComboBox::activated), [this](int index) {
+  QObject::connect(combo, QOverload<int>::of(&QComboBox::activated), [this](int index) { RunGuarded([&] {
     FItemIndex = index;
     OnSelect(this);
     if (!ComponentState().Contains(csLoading)) OnChange(this);
-  });
+  }); });
   if (QLineEdit* edit = combo->lineEdit()) {
-    QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) {
+    QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) { RunGuarded([&] {
       FItemIndex = -1;
       if (!ComponentState().Contains(csLoading)) OnChange(this);
-    });
+    }); });
   }
 }
 

@@ -91,10 +91,10 @@ void TCustomEdit::InitWidget() {
   edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 0x7FFFFFF);
   edit->setEchoMode(FPasswordChar != 0 ? QLineEdit::Password : QLineEdit::Normal);
   edit->setFrame(FBorderStyle != bsNone);
-  QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) { FModified = true; });
-  QObject::connect(edit, &QLineEdit::textChanged, [this](const QString&) {
+  QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) { RunGuarded([&] { FModified = true; }); });
+  QObject::connect(edit, &QLineEdit::textChanged, [this](const QString&) { RunGuarded([&] {
     if (!FSettingText) Change();
-  });
+  }); });
 }
 
 void TCustomEdit::TextToWidget() {
@@ -296,12 +296,12 @@ void TCustomMemo::InitWidget() {
   edit->setTabChangesFocus(!FWantTabs);
   edit->setFrameShape(FBorderStyle != bsNone ? QFrame::StyledPanel : QFrame::NoFrame);
   SetScrollBars(FScrollBars);
-  QObject::connect(edit, &QPlainTextEdit::textChanged, [this] {
+  QObject::connect(edit, &QPlainTextEdit::textChanged, [this] { RunGuarded([&] {
     if (!FSettingText) {
       FModified = true;
       Change();
     }
-  });
+  }); });
 }
 
 void TCustomMemo::TextToWidget() {

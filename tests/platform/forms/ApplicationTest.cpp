@@ -86,6 +86,7 @@ TEST_F(ApplicationTest, MainFormRunsTheLoopUntilItCloses) {
 TEST_F(ApplicationTest, HintFollowsTheControlUnderTheMouse) {
   auto* form = MakeForm<TMainTestForm>("TMainTestForm", kMainForm);
   form->Show();
+  Application->SetHint("");
   std::vector<AnsiString> hints;
   Application->OnHint = [&](TObject*) { hints.push_back(Application->Hint()); };
   QEvent enter(QEvent::Enter);
@@ -167,6 +168,15 @@ TEST_F(ApplicationTest, ExceptionOfAHandlerIsShownInAnErrorBoxAndAbortStaysSilen
   form->FailBtn->OnClick = [](TObject*) { Abort(); };
   Click(form->FailBtn->Widget(), QPoint(5, 5));
   EXPECT_EQ(Dialogs.Asked.size(), 1u) << "the silent abort shows nothing";
+
+  // A handler run from a Qt signal (the edit's change) reports its exception the same way.
+  auto* edit = new TEdit(form);  // owned by the form
+  edit->SetParent(form);
+  edit->OnChange = [](TObject*) { throw Exception("Invalid field number"); };
+  edit->SetText("9");
+  ASSERT_EQ(Dialogs.Asked.size(), 2u);
+  EXPECT_EQ(Dialogs.Asked[1].Text, "Invalid field number.");
+  EXPECT_EQ(edit->GetText(), "9");
 }
 
 TEST_F(ApplicationTest, ActionsUpdateWhenIdleAndHooksOfTheApplicationWindowCanTakeThem) {
