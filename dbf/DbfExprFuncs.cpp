@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <cstring>
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
@@ -92,6 +94,36 @@ void AppendText(TExpressionNode* node, std::string_view text) {
   node->Result.Append(text.data(), static_cast<Integer>(text.size()));
 }
 
+// Fixed notation with at most 18 significant digits; digits past them are written as zeros.
+std::to_chars_result FixedText(char* buf, double value, Integer decimals) {
+  constexpr int kPrecision = 18;
+  char sci[64];
+  const auto e = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, kPrecision - 1);
+  const std::string_view text(sci, static_cast<size_t>(e.ptr - sci));
+  const size_t expAt = text.find('e');
+  const int exponent = std::atoi(text.data() + expAt + 1);
+  if (value == 0 || exponent + 1 + decimals <= kPrecision)
+    return std::to_chars(buf, buf + 400, value, std::chars_format::fixed, decimals);
+  std::string digits;
+  for (char c : text.substr(0, expAt))
+    if (c >= '0' && c <= '9') digits += c;
+  std::string out = value < 0 ? "-" : "";
+  const int intDigits = exponent + 1;
+  if (intDigits > 0) {
+    out += digits.substr(0, static_cast<size_t>(intDigits));
+    digits.erase(0, static_cast<size_t>(intDigits));
+  } else {
+    out += '0';
+    digits.insert(0, static_cast<size_t>(-intDigits), '0');
+  }
+  if (decimals > 0) {
+    digits.resize(static_cast<size_t>(decimals), '0');
+    out += '.' + digits;
+  }
+  std::memcpy(buf, out.data(), out.size());
+  return {buf + out.size(), std::errc()};
+}
+
 void FuncStrFloat(TExpressionNode* node) {
   const double value = Arg<double>(node, 0);
   const bool hasWidth = HasArg(node, 1);
@@ -104,7 +136,7 @@ void FuncStrFloat(TExpressionNode* node) {
     r.ptr = buf + std::strlen(word);
     std::memcpy(buf, word, static_cast<size_t>(r.ptr - buf));
   } else if (std::fabs(value) < 1e18) {
-    r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    r = FixedText(buf, value, decimals);
   } else {
     r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 17);
   }

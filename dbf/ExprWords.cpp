@@ -20,8 +20,8 @@ TExprType TypeOfLetter(char letter) {
   }
 }
 
-void TDynamicType::AssureSpace(Integer n) {
-  const Int64 needed = static_cast<Int64>(n) + (*FPos - *FBuffer);
+void TDynamicType::AssureSpace(Int64 n) {
+  const Int64 needed = n + (*FPos - *FBuffer);
   if (needed > *FSize) {
     if (needed > std::numeric_limits<Integer>::max() - 64) throw EOutOfMemory("Out of memory");
     Resize(static_cast<Integer>(needed), false);
@@ -41,7 +41,7 @@ void TDynamicType::Resize(Integer n, bool exact) {
 
 void TDynamicType::Append(const char* text, Integer length) {
   if (length < 0) length = 0;
-  AssureSpace(length + 4);
+  AssureSpace(static_cast<Int64>(length) + 4);
   if (length > 0) std::memcpy(*FPos, text, static_cast<size_t>(length));
   *FPos += length;
   **FPos = 0;

@@ -33,7 +33,7 @@ class TDynamicType {
   TDynamicType() = default;
   TDynamicType(Byte** buffer, Byte** pos, Integer* size, std::unique_ptr<Byte[]>* owner)
       : FBuffer(buffer), FPos(pos), FSize(size), FOwner(owner) {}
-  void AssureSpace(Integer n);
+  void AssureSpace(Int64 n);
   // Unless exact, n is rounded to the next multiple of 32 above it; the position keeps its offset.
   void Resize(Integer n, bool exact);
   // Copies length bytes to the position, advances over them and writes a NUL behind them.

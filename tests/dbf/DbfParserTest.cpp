@@ -241,3 +241,28 @@ TEST_F(DbfParserTest, ParserWithoutTableKnowsNoFields) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+class DbfParserWordNames : public test::TTempDir {};
+
+TEST_F(DbfParserWordNames, FieldNamedLikeAFunctionLeavesTheFunctionInPlace) {
+  auto file = Create("words.dbf", kLevelDbase4, {{"STR", 'C', 5, 0}, {"N", 'N', 5, 0}});
+  std::vector<Byte> rec(static_cast<size_t>(file->RecordSize()));
+  file->BlankRecord(rec.data());
+  const Integer n = 7;
+  file->EncodeFieldValue(1, ftInteger, rec.data(), &n);
+  TDbfParser p(file.get());
+  try {
+    p.PrepareExpression("STR");
+    ADD_FAILURE() << "a function name read as a field";
+  } catch (const EParserException& e) {
+    EXPECT_EQ(e.Message(), "Function or operand has too few arguments");
+  }
+  p.PrepareExpression("STR(N, 3)");
+  EXPECT_STREQ(reinterpret_cast<const char*>(p.EvaluateRecord(rec.data())), "007");
+}
+
+}  // namespace
+}  // namespace orv

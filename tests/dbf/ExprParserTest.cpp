@@ -111,6 +111,7 @@ TEST(ExprParser, ComputesOperatorsAndFunctions) {
       {"upper(name) + LOWER(city)", exString, "SMITHparis"},
       {"UPPERCASE('aZ') + LOWERCASE('aZ')", exString, "AZaz"},
       {"name = 'SMITH'", exBoolean, "1"},
+      {"name\t=\t'SMITH'", exBoolean, "1"},  // a lone control character is no word
       {"name < 'smythe'", exBoolean, "1"},
       {"name > 'smythe'", exBoolean, "0"},
       {"name <= 'Smith'", exBoolean, "1"},
@@ -236,6 +237,10 @@ TEST(ExprParser, StrFormatsIntegersAndFloats) {
       {"STR(f5)", "5"},
       {"STR(f1234, 8, 2)", " 1234.50"},
       {"STR(fm, 10, 1)", "   -2500.2"},
+      {"STR(f01, 22, 20)", "0.10000000000000000600"},  // 18 significant digits, then zeros
+      {"STR(fm, 26, 20)", "-2500.25000000000000000000"},
+      {"STR(f01, 22, 17)", "   0.10000000000000001"},
+      {"STR(fsmall, 24, 22)", "0.0000012345678912345679"},
       {"STR(imin)", "-2147483648"},
       {"STR(imin, 11)", "-2147483648"},
       {"STR(i5, ineg3)", ""},
@@ -243,7 +248,7 @@ TEST(ExprParser, StrFormatsIntegersAndFloats) {
   };
   TTestParser p;
   p.Ints = {{"ineg3", -3}, {"i5", 5}, {"im5", -5}, {"i1234", 1234}, {"imin", -2147483647 - 1}};
-  p.Floats = {{"f5", 5.0}, {"f1234", 1234.5}, {"fm", -2500.25}};
+  p.Floats = {{"f5", 5.0}, {"f1234", 1234.5}, {"fm", -2500.25}, {"f01", 0.1}, {"fsmall", 1.23456789123456789e-6}};
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);
     p.ClearExpressions();
