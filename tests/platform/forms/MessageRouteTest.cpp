@@ -139,5 +139,22 @@ TEST_F(MessageRouteTest, MessageHandlerOfTheFormTakesPostedUserMessages) {
   EXPECT_EQ(values, (std::vector<WPARAM>{30, 80}));
 }
 
+TEST_F(MessageRouteTest, RecreatedWindowsKeepStateAndTheRouteStillWorks) {
+  const HWND before = Form->Panel1->Handle();
+  const std::size_t windows = WindowCount();
+  Form->Panel1->SetCaption("kept");
+  Form->RecreateWnd();
+  EXPECT_NE(Form->Panel1->Handle(), before) << "the child got a new window with its parent";
+  EXPECT_FALSE(IsWindow(before));
+  EXPECT_EQ(WindowCount(), windows) << "no window is left behind";
+  EXPECT_EQ(Form->Panel1->Caption(), "kept");
+  EXPECT_EQ(WindowTextA(Form->Panel1->Handle()), "kept") << "the new window carries the text";
+  EXPECT_EQ(Form->Panel1->Widget()->parentWidget(), Form->Widget());
+  EXPECT_EQ(Form->Panel1->Widget()->geometry(), QRect(10, 10, 200, 100));
+  Form->Show();
+  Click(Form->Button1->Widget(), QPoint(5, 5));
+  EXPECT_EQ(Form->Events, (std::vector<std::string>{"button click"}));
+}
+
 }  // namespace
 }  // namespace orv::test
