@@ -111,21 +111,22 @@ void TCustomExpressionParser::ReplaceFunction(std::string_view name, std::unique
 void TCustomExpressionParser::ReplaceExprWord(TExprWord* oldWord, TExprWord* newWord) {
   if (oldWord->MaxArgs() != newWord->MaxArgs())
     throw Exception("Cannot replace variable/function MaxFunctionArg doesn't match");
+  // The compiled routines around the word were chosen for its type.
+  if (!FEvalList.empty() && oldWord->ResultType() != newWord->ResultType())
+    throw Exception("Cannot replace variable/function of another result type while expression present");
   Byte* oldPtr = oldWord->AsPointer();
-  Byte* newPtr = newWord->AsPointer();
   for (const TNodePtr& node : FEvalList) {
     if (node->Word == oldWord) {
       node->Word = newWord;
       node->Routine = newWord->Routine();
+      if (newWord->IsValueWord()) {
+        node->Args[0] = newWord->AsPointer();
+        node->Args[1] = newWord->FixedLength() >= 0 ? newWord->LengthAddress() : nullptr;
+      }
+      continue;
     }
-    // A leaf reads its value (and a fixed length) through its first argument addresses.
-    if (node->Word == newWord && newWord->IsValueWord()) {
-      if (node->Args[0] == oldPtr) node->Args[0] = newPtr;
-      if (node->Args[1] && node->Args[1] == oldWord->LengthAddress()) node->Args[1] = newWord->LengthAddress();
-    } else {
-      for (int i = 0; i < std::min(node->Word->MaxArgs(), kMaxArgs); ++i)
-        if (oldPtr && node->Args[i] == oldPtr) node->Args[i] = newPtr;
-    }
+    for (int i = 0; i < std::min(node->Word->MaxArgs(), kMaxArgs); ++i)
+      if (oldPtr && node->Args[i] == oldPtr) node->Args[i] = newWord->AsPointer();
   }
 }
 

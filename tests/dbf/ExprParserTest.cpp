@@ -322,10 +322,24 @@ TEST(ExprParser, RedefiningAVariableRebindsTheCompiledExpression) {
     EXPECT_EQ(e.Message(), "Cannot replace variable/function MaxFunctionArg doesn't match");
   }
   EXPECT_EQ(p.EvalValue<Integer>(), 42);
+  double real = 1;
+  EXPECT_THROW(p.DefineFloatVariable("i1", &real), Exception) << "the sum was compiled for an integer";
+  EXPECT_EQ(p.EvalValue<Integer>(), 42);
   p.ClearExpressions();
   p.ReplaceFunction("i1", nullptr);
   p.Compile("i1 + 1");  // defined afresh through the unknown-name hook
   EXPECT_EQ(p.EvalValue<Integer>(), 2);
+}
+
+TEST(ExprParser, FixedLengthTextReplacesANulTerminatedOne) {
+  TTestParser p;
+  p.SetText("s", "abc");
+  p.Compile("s + 'x'");
+  const char* text = "defgh";
+  p.DefineStringVariable("s", &text, 2);
+  EXPECT_EQ(p.EvalText(), "dex");
+  p.DefineStringVariable("s", &text, -1);
+  EXPECT_EQ(p.EvalText(), "defghx");
 }
 
 TEST(ExprParser, TooLongTypeSpecificationIsRejected) {
