@@ -16,8 +16,34 @@ void TRawStringFieldVar::Refresh(const Byte* record) {
   FText = reinterpret_cast<const char*>(record + FFieldDef.Offset());
 }
 
+namespace {
+
+bool IsMultiByteCodePage(Cardinal cp) {
+  switch (cp) {
+    case 932: case 936: case 949: case 950: case 1361: case 20932: case 51932: case 51949: case 52936:
+    case 54936: case 65000: case 65001:
+      return true;
+    default:
+      return cp >= 50220 && cp <= 50229;
+  }
+}
+
+}  // namespace
+
 TAnsiStringFieldVar::TAnsiStringFieldVar(const TDbfFieldDef& def, const TDbfFile& file) : TStringFieldVar(def, file) {
   FText = FBuffer.c_str();
+  FFromCodePage = file.UseCodePage();
+  FToCodePage = NlsSettings().AnsiCodePage;
+  if (FFromCodePage == 0 || FFromCodePage == FToCodePage) return;
+  if (IsMultiByteCodePage(FFromCodePage) || IsMultiByteCodePage(FToCodePage)) return;
+  std::vector<char> table(256);
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    const AnsiString one = ConvertText(FFromCodePage, FToCodePage, std::string_view(&c, 1));
+    if (one.size() != 1) return;
+    table[static_cast<size_t>(b)] = one[0];
+  }
+  FTable = std::move(table);
 }
 
 void TAnsiStringFieldVar::Refresh(const Byte* record) {
@@ -27,9 +53,11 @@ void TAnsiStringFieldVar::Refresh(const Byte* record) {
   while (length > 1 && field[length - 1] == ' ') --length;
   FBuffer.assign(field, length);
   FBuffer.resize(std::strlen(FBuffer.c_str()));
-  const Cardinal from = FDbfFile.UseCodePage();
-  const Cardinal to = NlsSettings().AnsiCodePage;
-  if (from != 0 && from != to && !FBuffer.empty()) FBuffer = ConvertText(from, to, FBuffer);
+  if (!FTable.empty()) {
+    for (char& c : FBuffer) c = FTable[static_cast<Byte>(c)];
+  } else if (FFromCodePage != 0 && FFromCodePage != FToCodePage && !FBuffer.empty()) {
+    FBuffer = ConvertText(FFromCodePage, FToCodePage, FBuffer);
+  }
   FText = FBuffer.c_str();
 }
 

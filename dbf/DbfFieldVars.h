@@ -58,6 +58,10 @@ class TAnsiStringFieldVar : public TStringFieldVar {
 
  private:
   AnsiString FBuffer;
+  Cardinal FFromCodePage = 0, FToCodePage = 0;
+  // Byte-for-byte translation between two single-byte code pages; empty when a whole-text
+  // conversion is needed (or none at all).
+  std::vector<char> FTable;
 };
 
 class TIntegerFieldVar : public TFieldVar {
