@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include "platform/classes/TypeInfo.h"
+#include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
@@ -210,6 +211,58 @@ TEST_F(StandardControlsTest, ScreenKeepsTheProgramsCursorSlots) {
   EXPECT_EQ(Screen->Cursors(14000), nullptr);
   EXPECT_GT(Screen->Width(), 0);
   EXPECT_GT(Screen->Height(), 0);
+}
+
+TEST_F(StandardControlsTest, PositionsStayInRangeAndUpDownWritesItsEdit) {
+  auto* bar = new TProgressBar(Form);  // owned by the form
+  bar->SetParent(Form);
+  struct TCase { Integer Set, Expected; };
+  for (const TCase c : {TCase{50, 50}, TCase{150, 100}, TCase{-5, 0}}) {
+    bar->SetPosition(c.Set);
+    EXPECT_EQ(bar->Position(), c.Expected) << c.Set;
+  }
+  auto* edit = new TEdit(Form);
+  edit->SetParent(Form);
+  auto* updown = new TUpDown(Form);
+  updown->SetParent(Form);
+  updown->SetMin(1);
+  updown->SetMax(3);
+  updown->SetAssociate(edit);
+  updown->SetPosition(2);
+  EXPECT_EQ(edit->GetText(), "2");
+  updown->ClickButton(btNext);
+  updown->ClickButton(btNext);
+  EXPECT_EQ(updown->Position(), 3) << "without Wrap the position stops at Max";
+  updown->SetWrap(true);
+  updown->ClickButton(btNext);
+  EXPECT_EQ(updown->Position(), 1) << "with Wrap it goes round to Min";
+  EXPECT_EQ(edit->GetText(), "1");
+}
+
+TEST_F(StandardControlsTest, ImagePlacesItsPictureByStretchCenterAndProportion) {
+  auto* image = new TImage(Form);
+  image->SetParent(Form);
+  image->SetBounds(0, 0, 100, 50);
+  TBitmap bitmap(20, 10);
+  image->Picture()->SetGraphic(&bitmap);
+  struct TCase {
+    bool Stretch, Center, Proportional;
+    TRect Expected;
+  };
+  const TCase cases[] = {
+    {false, false, false, Rect(0, 0, 20, 10)},
+    {false, true, false, Rect(40, 20, 60, 30)},
+    {true, false, false, Rect(0, 0, 100, 50)},
+    {true, true, true, Rect(0, 0, 100, 50)},
+  };
+  for (const auto& c : cases) {
+    image->SetStretch(c.Stretch);
+    image->SetCenter(c.Center);
+    image->SetProportional(c.Proportional);
+    EXPECT_EQ(image->DestRect(), c.Expected) << c.Stretch << c.Center << c.Proportional;
+  }
+  image->SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(image->DestRect(), Rect(0, 25, 100, 75)) << "a proportional picture keeps its shape";
 }
 
 }  // namespace

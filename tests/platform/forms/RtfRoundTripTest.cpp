@@ -1,0 +1,72 @@
+// Rich text written as RTF reads back with the same text and attributes; plain-text saving.
+#include "platform/forms/RtfReader.h"
+#include "platform/forms/RtfWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+TRichCharFormat Fmt(const char* name, Integer size, TColor color, TFontStyles style,
+                    TFontCharset charset = ANSI_CHARSET) {
+  return {name, size, color, style, charset};
+}
+
+TRichDocument Design() {
+  const TFontStyles none;
+  TRichDocument doc;
+  doc.DefaultFormat = Fmt("Arial", 10, clBlack, none);
+  auto para = [&](TAlignment a, TNumberingStyle n, std::vector<TRichRun> runs) {
+    doc.Paragraphs.push_back({{a, n}, std::move(runs)});
+  };
+  para(taCenter, nsNone, {{Fmt("Arial Black", 24, 0x0000FF, TFontStyles().Include(fsBold)), u"Big news"}});
+  para(taLeftJustify, nsNone,
+       {{Fmt("Times New Roman", 11, 0x123456, TFontStyles().Include(fsItalic).Include(fsUnderline)), u"styled "},
+        {Fmt("Times New Roman", 11, 0x123456, TFontStyles().Include(fsStrikeOut)), u"struck"},
+        {Fmt("Arial", 10, clBlack, none), u" {braces} \\ back\tslash\vnext line"}});
+  para(taLeftJustify, nsBullet, {{Fmt("Arial", 10, clBlack, none), u"first \u00e4\u00df\u20ac"}});
+  para(taLeftJustify, nsBullet, {{Fmt("Arial", 10, clBlack, none), u"\u0436\u05d0 \U0001F600"}});
+  para(taLeftJustify, nsNone, {});
+  para(taRightJustify, nsNone,
+       {{Fmt("Arial", 10, clWhite, none), u"white"}, {Fmt("Courier New", 72, clBlack, none), u"x"}});
+  para(taLeftJustify, nsNone, {{Fmt("Cyr \xe4", 10, clBlack, none, RUSSIAN_CHARSET), u"\u0436\u00e4"}});
+  para(taLeftJustify, nsNone, {});
+  return doc;
+}
+
+TEST(RtfRoundTrip, TextAndAttributesSurvive) {
+  const TRichDocument doc = Design();
+  const AnsiString rtf = WriteRtf(doc);
+  const TRichDocument back = ReadRtf(rtf);
+  ASSERT_EQ(back.Paragraphs.size(), doc.Paragraphs.size()) << rtf;
+  for (size_t i = 0; i < doc.Paragraphs.size(); ++i) {
+    EXPECT_EQ(back.Paragraphs[i].Format, doc.Paragraphs[i].Format) << "paragraph " << i << "\n" << rtf;
+    EXPECT_EQ(back.Paragraphs[i].Runs, doc.Paragraphs[i].Runs) << "paragraph " << i << "\n" << rtf;
+  }
+  EXPECT_EQ(back.Text(), doc.Text());
+  EXPECT_EQ(WriteRtf(back), rtf) << "a second round changes the RTF";
+}
+
+TEST(RtfRoundTrip, WritesTheStoredDialect) {
+  const AnsiString rtf = WriteRtf(Design());
+  for (const char* part : {"{\\rtf1\\ansi\\ansicpg1252", "\\viewkind4\\uc1\\pard", "\\fs48 ", "\\fs22 ",
+                           "{\\pntext\\f", "\\'B7\\tab}{\\*\\pn\\pnlvlblt", "\\red86\\green52\\blue18;",
+                           "\\'e4\\'df\\'80", "\\u1078?", "\\u-10179?\\u-8704?", "\\{braces\\} \\\\ back\\tab ",
+                           "\\line ", "Cyr \\'e4;", "\\fcharset204"})
+    EXPECT_NE(rtf.find(part), AnsiString::npos) << part << "\n" << rtf;
+}
+
+TEST(RtfRoundTrip, EmptyDocument) {
+  const TRichDocument empty;
+  EXPECT_TRUE(ReadRtf(WriteRtf(empty)).Paragraphs.empty());
+  EXPECT_EQ(WritePlainText(empty), "");
+}
+
+TEST(RtfRoundTrip, PlainTextBreaksBecomeLines) {
+  TRichDocument doc;
+  doc.Append(u"a\vb\rc\u00e4", {});
+  EXPECT_EQ(WritePlainText(doc), "a\r\nb\r\nc\xe4");
+}
+
+}  // namespace
+}  // namespace orv
