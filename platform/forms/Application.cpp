@@ -41,6 +41,8 @@ struct TApplication::TQtState {
 TApplication::TApplication(TComponent* owner) : TComponent(owner), FQt(std::make_unique<TQtState>()) {}
 
 TApplication::~TApplication() {
+  for (Integer i = ComponentCount() - 1; i >= 0; --i)
+    if (auto* form = dynamic_cast<TCustomForm*>(Components(i))) form->DoDestroy();
   Destroying();
   DestroyComponents();
   if (FHandle) {

@@ -33,15 +33,21 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
   if (Screen != nullptr) Screen->AddForm(this);
 }
 
+void TCustomForm::DoDestroy() {
+  if (FDestroyed) return;
+  FDestroyed = true;
+  // Forms this one owns go first, each while it is whole.
+  for (Integer i = ComponentCount() - 1; i >= 0; --i)
+    if (auto* owned = dynamic_cast<TCustomForm*>(Components(i))) owned->DoDestroy();
+  RunGuarded([this] { OnDestroy(this); });
+}
+
+void TCustomForm::Free() {
+  DoDestroy();
+  TComponent::Free();
+}
+
 TCustomForm::~TCustomForm() {
-  if (!FDestroyed) {
-    FDestroyed = true;
-    try {
-      OnDestroy(this);
-    } catch (const std::exception& e) {
-      HandleControlException(e);
-    }
-  }
   if (FModalLoop != nullptr) FModalLoop->exit(0);
   if (Screen != nullptr) Screen->RemoveForm(this);
   if (Application != nullptr) Application->Notification(this, opRemove);
@@ -343,7 +349,7 @@ void TCustomForm::MessageHandler(TMessage& message) {
       CMDialogKey(message);
       return;
     case CM_RELEASE:
-      Free();
+      Free();  // nothing of the form may be touched after this
       return;
     default:
       TWinControl::MessageHandler(message);

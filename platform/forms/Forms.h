@@ -38,7 +38,12 @@ class TCustomForm : public TWinControl {
   template <class T>
   static T* Create(TComponent* owner) {
     T* form = new T(owner);
-    form->InitForm();
+    try {
+      form->InitForm();
+    } catch (...) {
+      static_cast<TComponent*>(form)->Free();  // a form that was never made gets no OnDestroy
+      throw;
+    }
     return form;
   }
   // Reads the form's descriptions with fsCreating set, then runs OnCreate. Without any
@@ -72,6 +77,12 @@ class TCustomForm : public TWinControl {
   bool CloseQuery();
   // Frees the form once the messages waiting now are handled.
   void Release();
+  // Runs OnDestroy while the whole form (its own class included) still exists, then frees it.
+  // Forms die this way, through Release, or through their owner (the application or a form),
+  // which runs their OnDestroy before freeing them; a form deleted any other way gets no OnDestroy.
+  void Free();
+  // Runs OnDestroy once.
+  void DoDestroy();
   bool Active() const;
   void BringToFront();
 
@@ -169,7 +180,7 @@ class TApplication : public TComponent {
     } catch (...) {
       if (FMainForm == form) FMainForm = nullptr;
       reference = nullptr;
-      form->Free();
+      static_cast<TComponent*>(form)->Free();
       throw;
     }
   }

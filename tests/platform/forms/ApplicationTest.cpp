@@ -3,6 +3,7 @@
 #include "tests/platform/forms/FormsFixture.h"
 
 #include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/ActnList.h"
@@ -81,6 +82,36 @@ TEST_F(ApplicationTest, MainFormRunsTheLoopUntilItCloses) {
   form->Free();
   EXPECT_EQ(Application->MainForm(), nullptr);
   TMainTestForm::Instance = nullptr;
+}
+
+TEST_F(ApplicationTest, ClosingTheMainFormInsideANestedLoopEndsTheProgramOnlyAfterItUnwinds) {
+  Application->CreateForm(TMainTestForm::Instance);
+  TMainTestForm* form = TMainTestForm::Instance;
+  bool formAliveAfterNestedLoop = false;
+  bool nestedLoopSawTerminate = false;
+  // A long task pumping the loop from a handler, as a send run does.
+  form->FailBtn->OnClick = [&](TObject*) {
+    QTimer::singleShot(10, [form] { form->Close(); });
+    QElapsedTimer clock;
+    clock.start();
+    while (!Application->Terminated() && clock.elapsed() < 3000) Application->HandleMessage();
+    nestedLoopSawTerminate = Application->Terminated();
+    formAliveAfterNestedLoop = Screen->FormCount() > 0 && form->FailBtn != nullptr && form->Visible();
+  };
+  QTimer::singleShot(0, [form] { Click(form->FailBtn->Widget(), QPoint(5, 5)); });
+  Application->Run();
+  EXPECT_TRUE(nestedLoopSawTerminate) << "the nested loop learns that the program is ending";
+  EXPECT_TRUE(formAliveAfterNestedLoop) << "the main form is not freed under the running loop";
+  form->Free();
+  TMainTestForm::Instance = nullptr;
+}
+
+TEST_F(ApplicationTest, OnDestroyRunsWhileTheFormsComponentsStillExist) {
+  auto* form = TCustomForm::Create<TMainTestForm>(nullptr);
+  AnsiString seen;
+  form->OnDestroy = [&](TObject*) { seen = form->QuitBtn->Caption(); };
+  form->Free();
+  EXPECT_EQ(seen, "Quit");
 }
 
 TEST_F(ApplicationTest, HintFollowsTheControlUnderTheMouse) {
