@@ -26,6 +26,8 @@ class TMemDataSet : public TDataSet {
   bool ReadOnlyEngine = false;
   std::function<AnsiString(const AnsiString&, bool)> TranslateHook;
 
+  TDataSource* Master = nullptr;   // the source this data set follows as a detail
+  TDataSource* GetDataSource() const override { return Master; }
   bool CanModify() const override { return !ReadOnlyEngine; }
   Integer RecordCount() const override {
     Integer n = 0;
