@@ -1,0 +1,29 @@
+// The account dialog: sender name, sender and reply addresses and the SMTP server of one account.
+#pragma once
+#include "platform/forms/Buttons.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/StdCtrls.h"
+
+namespace orv {
+
+// Lives as long as the application and is reused for every account; OK and Cancel close it with
+// their modal results.
+class TEditKontenForm : public TForm {
+ public:
+  explicit TEditKontenForm(TComponent* owner) : TForm(owner) {}
+  ~TEditKontenForm() override;
+  TEdit* AbsenderEd = nullptr;
+  TEdit* EmailEd = nullptr;
+  TEdit* AntwortEd = nullptr;
+  TEdit* ServerEd = nullptr;
+  TEdit* UserEd = nullptr;
+  TEdit* PasswordEd = nullptr;
+  TBitBtn* OKBtn = nullptr;
+  TBitBtn* CancelBtn = nullptr;
+};
+
+extern TEditKontenForm* EditKontenForm;
+
+void RegisterEditKontenFormClass();
+
+}  // namespace orv

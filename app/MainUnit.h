@@ -1,0 +1,179 @@
+// The main window: its four pages (address table, writing mails, accounts, sending), the status bar
+// with its owner-drawn progress panel, and the window's start-up and shut-down.
+#pragma once
+#include <memory>
+#include "app/MailRecords.h"
+#include "platform/forms/Buttons.h"
+#include "platform/forms/ComCtrls.h"
+#include "platform/forms/Dialogs.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
+#include "platform/forms/StdCtrls.h"
+
+namespace orv {
+
+// The window message that sets the progress panel; its first parameter is the percentage.
+inline constexpr UINT WM_PROGRESSPANEL = 1024;
+// The web address of the program's maker (the caption of the web button).
+inline constexpr const char* MakerWebAddress = "www.orvinta.example";
+
+class TMainForm : public TForm {
+ public:
+  explicit TMainForm(TComponent* owner);
+  ~TMainForm() override;
+
+  // Controls, set from the window description.
+  TPanel* TopPanel = nullptr;
+  TButton* QuitBtn = nullptr;
+  TButton* AboutBtn = nullptr;
+  TButton* wwwBtn = nullptr;
+  TPageControl* PageControl2 = nullptr;
+  TTabSheet* TabSheet1 = nullptr;
+  TTabSheet* TabSheet2 = nullptr;
+  TTabSheet* TabSheet3 = nullptr;
+  TTabSheet* TabSheet4 = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+  // "eMail data base "
+  TEdit* FilenameEdit1 = nullptr;
+  TBitBtn* Button1 = nullptr;
+  TBitBtn* ImportBtn = nullptr;
+  TEdit* FilterEd = nullptr;
+  TBitBtn* FilterBtn = nullptr;
+  TEdit* MailFieldEd = nullptr;
+  TPanel* DBNavigator2 = nullptr;
+  TPanel* DBGrid2 = nullptr;
+  TOpenDialog* OpenDialog1 = nullptr;
+  // "Write emails"
+  TBitBtn* NewBtn = nullptr;
+  TBitBtn* DelBtn = nullptr;
+  TListView* ListView1 = nullptr;
+  TPanel* Panel19 = nullptr;
+  TLabel* Label8 = nullptr;
+  TLabel* Label9Betreff = nullptr;
+  TRichEdit* RichEdit1 = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
+  // "eMail accounts"
+  TBitBtn* NewKontoBtn = nullptr;
+  TBitBtn* EditKontoBtn = nullptr;
+  TBitBtn* DelKontoBtn = nullptr;
+  TListView* ListView2 = nullptr;
+  // "Send emails"
+  TComboBox* AbsenderCombo = nullptr;
+  TComboBox* MailCombo = nullptr;
+  TRadioButton* AlleEmpfCheck = nullptr;
+  TRadioButton* SelectedEmpfCheck = nullptr;
+  TRadioButton* OneEmpfCheck = nullptr;
+  TEdit* EmpfEd = nullptr;
+  TRadioButton* PersonalCheck = nullptr;
+  TRadioButton* bccCheck = nullptr;
+  TEdit* bccCountEd = nullptr;
+  TEdit* VirusEd = nullptr;
+  TListView* ListView3 = nullptr;
+  TBitBtn* SendBtn = nullptr;
+  TProgressBar* ProgressBar1 = nullptr;
+  TLabel* statlabel = nullptr;
+  TMemo* ErrorLog = nullptr;
+
+  // Lifecycle.
+  void FormCreate(TObject* sender);
+  void FormDestroy(TObject* sender);
+  // A close asked for during a send run cancels the run and closes once the run has unwound.
+  void FormCloseQuery(TObject* sender, bool& canClose);
+
+  // Small handlers.
+  void QuitBtnClick(TObject* sender);
+  void AboutBtnClick(TObject* sender);
+  void wwwBtnClick(TObject* sender);
+  void RichEdit1Enter(TObject* sender);
+  void RichEdit1Exit(TObject* sender);
+
+  // The progress panel (status panel 1).
+  void StatusBar1DrawPanel(TStatusBar* statusBar, TStatusPanel* panel, const TRect& rect);
+  // Paints the progress over the kept image of the bar, without a repaint.
+  void SBarPaintMore();
+  // Grows by painting over; shrinks by repainting the bar. Kept within 0..100.
+  void SetProStatus(Integer percent);
+  Integer ProgressPercent() const { return FProgressPercent; }
+  const TRect& ProgressRect() const { return FProgressRect; }
+
+  // The send run brackets itself with these (the button turns into "Cancel" in between).
+  void BeginSendRun();
+  void EndSendRun();
+  // Asks the running send run to stop after the current mail and drops its connection.
+  void CancelSendRun();
+  bool Sending() const { return FSending; }
+  bool Cancelled() const { return FCancelled; }
+
+  const AnsiString& AppDir() const { return FAppDir; }
+  bool Loading() const { return FLoading; }
+  TDynaArray<TMailRec>* Mails() const { return FMails.get(); }
+  TDynaArray<TKontoRec>* Konten() const { return FKonten.get(); }
+
+  // Address table page.
+  void Button1Click(TObject* sender);
+  void FilenameEdit1Change(TObject* sender);
+  void ImportBtnClick(TObject* sender);
+  void FilterBtnClick(TObject* sender);
+  void PageControl2Change(TObject* sender);
+  // Mail page.
+  void NewBtnClick(TObject* sender);
+  void DelBtnClick(TObject* sender);
+  void ListView1DblClick(TObject* sender);
+  void ListView1Change(TObject* sender, TListItem* item, TItemChange change);
+  void ListView1KeyDown(TObject* sender, Word& key, TShiftState shift);
+  void ListView1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  // Account page.
+  void NewKontoBtnClick(TObject* sender);
+  void EditKontoBtnClick(TObject* sender);
+  void DelKontoBtnClick(TObject* sender);
+  void ListView2Change(TObject* sender, TListItem* item, TItemChange change);
+  void ListView2KeyDown(TObject* sender, Word& key, TShiftState shift);
+  // Options.
+  void MailFieldEdChange(TObject* sender);
+  void bccCountEdChange(TObject* sender);
+  void VirusEdChange(TObject* sender);
+  void PersonalCheckClick(TObject* sender);
+  void bccCheckClick(TObject* sender);
+  void AbsenderComboChange(TObject* sender);
+  // Send page.
+  void SendBtnClick(TObject* sender);
+
+  // The files and lists of the mails, accounts and options.
+  void OpenMails();
+  void SaveMails();
+  void ListMails();
+  void FreeMails();
+  void OpenKonten();
+  void SaveKonten();
+  void ListKonten();
+  void FreeKonten();
+  void OpenOptions();
+  void SaveOptions();
+
+ private:
+  void PaintProgress(TCanvas& canvas) const;
+  void WMUser(TMessage& message);
+  // Puts the address table's pending edit into the file, swallowing its errors.
+  void PostAddressTable();
+
+  TRect FProgressRect{};
+  Integer FProgressPercent = 0;
+  AnsiString FAppDir;
+  std::unique_ptr<TDynaArray<TMailRec>> FMails;
+  TMailRec* FMail = nullptr;
+  std::unique_ptr<TDynaArray<TKontoRec>> FKonten;
+  TKontoRec* FKonto = nullptr;
+  Integer FKontoIndex = 0;
+  bool FLoading = false;
+  bool FSending = false;
+  bool FCancelled = false;
+  bool FCloseAfterRun = false;
+};
+
+extern TMainForm* MainForm;
+
+// Registers the main window's class with its controls and handlers (idempotent).
+void RegisterMainFormClass();
+
+}  // namespace orv

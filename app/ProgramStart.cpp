@@ -1,0 +1,70 @@
+// Start-up order of the program's modules and windows.
+#include "app/ProgramStart.h"
+
+#include "app/AboutBoxUnit.h"
+#include "app/EditKontenFUnit.h"
+#include "app/FormTexts.h"
+#include "app/MainUnit.h"
+#include "app/NewsDesignFUnit.h"
+#include "app/WriteMailFUnit.h"
+#include "platform/forms/Forms.h"
+#include "platform/rtl/ModuleInit.h"
+
+namespace orv {
+namespace {
+
+void RegisterApplicationWindows() {
+  RegisterFormTexts();
+  RegisterMainFormClass();
+  RegisterWriteMailFormClass();
+  RegisterEditKontenFormClass();
+  RegisterNewsDesignFormClass();
+  RegisterAboutBoxClass();
+}
+
+}  // namespace
+
+void RegisterProgramModules() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  // The extended controls and the wide-character layer start in this order; a module without its
+  // initialisation yet keeps its place so the order stays as it must be when it arrives.
+  RegisterModule({"extended-control cursors", {}, {}});        // hand and drag cursors 14000, 14001
+  RegisterModule({"wide platform flags", {}, {}});             // Win32PlatformIsUnicode
+  RegisterModule({"shell modules", {}, {}});
+  RegisterModule({"wide forms", {}, {}});                      // application companion, message hook
+  RegisterModule({"wide menus", {}, {}});
+  RegisterModule({"wide controls", {}, {}});
+  RegisterModule({"worker thread pools", {}, {}});
+  RegisterModule({"colour reduction tables", {}, {}});
+  RegisterModule({"icon clipboard format", {}, {}});
+  RegisterModule({"GIF picture format", {}, {}});              // before any window is read
+  // Last: the windows' descriptions and classes, read only after everything above.
+  RegisterModule({"application windows", RegisterApplicationWindows, {}});
+}
+
+void CreateProgramWindows() {
+  Application->CreateForm(MainForm);
+  Application->CreateForm(WriteMailForm);
+  Application->CreateForm(EditKontenForm);
+  Application->CreateForm(NewsDesignForm);
+}
+
+int RunProgram(const std::function<void()>& whenRunning) {
+  RegisterProgramModules();
+  Application->Initialize();
+  Application->SetTitle(ProgramTitle);
+  struct TShutDown {
+    ~TShutDown() {
+      DoneApplication();
+      FinalizeModules();
+    }
+  } shutDown;
+  CreateProgramWindows();
+  if (whenRunning) whenRunning();
+  Application->Run();
+  return 0;
+}
+
+}  // namespace orv
