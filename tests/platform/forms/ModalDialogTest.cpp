@@ -167,6 +167,39 @@ TEST_F(ModalDialogTest, EnterAndEscapeReachTheDefaultAndCancelButtons) {
   }
 }
 
+TEST_F(ModalDialogTest, KeysReachTheFormFirstWithKeyPreviewAndHandlersCanChangeThem) {
+  Form->Show();
+  Form->Edit1->SetFocus();
+  std::vector<Word> formKeys;
+  Form->OnKeyDown = [&](TObject*, Word& key, TShiftState) {
+    formKeys.push_back(key);
+    if (key == VK_DELETE) key = 0;  // the form keeps this one
+  };
+  Form->Edit1->OnKeyPress = [](TObject*, char& ch) {
+    if (ch == 'b') ch = 'B';
+    if (ch == 'q') ch = 0;
+  };
+  struct TCase { bool Preview; int Key; const char* Text; const char* EditText; size_t FormKeys; };
+  const TCase cases[] = {
+    {false, Qt::Key_A, "a", "acd", 0},
+    {true, Qt::Key_A, "a", "acd", 1},
+    {false, Qt::Key_Delete, "", "d", 0},
+    {true, Qt::Key_Delete, "", "cd", 1},
+    {true, Qt::Key_B, "b", "Bcd", 1},
+    {true, Qt::Key_Q, "q", "cd", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Text) + (c.Preview ? " with preview" : ""));
+    Form->SetKeyPreview(c.Preview);
+    Form->Edit1->SetText("cd");
+    Form->Edit1->SetSelStart(0);
+    formKeys.clear();
+    Key(Form->Edit1->Widget(), c.Key, c.Text);
+    EXPECT_EQ(Form->Edit1->GetText(), c.EditText);
+    EXPECT_EQ(formKeys.size(), c.FormKeys);
+  }
+}
+
 TEST_F(ModalDialogTest, EnterAndExitFollowTheFocus) {
   std::vector<std::string> seen;
   Form->Edit1->OnEnter = [&](TObject*) { seen.push_back("edit enter"); };
