@@ -46,6 +46,18 @@ const TIdentMap& CursorIdents() {
   return idents;
 }
 
+const TIdentMap& CharsetIdents() {
+  static const TIdentMap idents = {
+    {ANSI_CHARSET, "ANSI_CHARSET"}, {DEFAULT_CHARSET, "DEFAULT_CHARSET"}, {SYMBOL_CHARSET, "SYMBOL_CHARSET"},
+    {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
+    {GB2312_CHARSET, "GB2312_CHARSET"}, {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
+    {OEM_CHARSET, "OEM_CHARSET"}, {GREEK_CHARSET, "GREEK_CHARSET"}, {TURKISH_CHARSET, "TURKISH_CHARSET"},
+    {HEBREW_CHARSET, "HEBREW_CHARSET"}, {ARABIC_CHARSET, "ARABIC_CHARSET"}, {BALTIC_CHARSET, "BALTIC_CHARSET"},
+    {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"}, {THAI_CHARSET, "THAI_CHARSET"},
+    {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"}};
+  return idents;
+}
+
 void RegisterEnums() {
   RegisterEnum<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
   RegisterEnum<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
@@ -76,7 +88,7 @@ void RegisterGraphicsClasses() {
   // The drawing classes as the descriptions name them, unless their own layer has done so.
   if (ClassInfoOf<TFont>() == nullptr) {
     RegisterClassType<TFont, TPersistent>("TFont")
-        .Prop("Charset", &TFont::Charset, &TFont::SetCharset)
+        .Prop("Charset", &TFont::Charset, &TFont::SetCharset).Idents(CharsetIdents())
         .Prop("Color", &TFont::Color, &TFont::SetColor).Idents(ColorIdents())
         .Prop("Height", &TFont::Height, &TFont::SetHeight)
         .Prop("Name", &TFont::Name, &TFont::SetName)

@@ -197,6 +197,18 @@ TEST_F(CommonControlsTest, ListViewSelectsSeveralRowsAndReportsTheFirst) {
                          {"gamma", true}, {"alpha", true}, {"alpha", false}, {"beta", true},
                          {"gamma", false}, {"beta", false}}));
 
+  // Double clicks and the right button in the rows' area take the message route too.
+  std::vector<std::string> mouse;
+  list->OnDblClick = [&](TObject*) { mouse.push_back("double"); };
+  list->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, Integer, Integer) {
+    mouse.push_back(b == mbRight ? "right down" : "left down");
+  };
+  const QPoint row = tree->visualItemRect(tree->topLevelItem(2)).center();
+  Mouse(tree->viewport(), QEvent::MouseButtonPress, row, Qt::RightButton);
+  Mouse(tree->viewport(), QEvent::MouseButtonRelease, row, Qt::RightButton);
+  Mouse(tree->viewport(), QEvent::MouseButtonDblClick, row);
+  EXPECT_EQ(mouse, (std::vector<std::string>{"right down", "double", "left down"}));
+
   list->SetMultiSelect(false);
   list->Items()[0]->SetSelected(true);
   list->Items()[1]->SetSelected(true);

@@ -59,7 +59,9 @@ const char* const kDescription = R"(object ReadForm: TReadForm
       Left = 100
       Top = 12
       Caption = 'Subject:'
+      Font.Charset = DEFAULT_CHARSET
       Font.Color = clWhite
+      Font.Style = [fsBold]
       ParentFont = False
     end
   end
@@ -117,6 +119,9 @@ TEST_F(FormReadingTest, NestedControlsFieldsAndHandlersComeFromTheDescription) {
   EXPECT_TRUE(form->ChildrenSeenInCreate);
   EXPECT_TRUE(form->Button1->Default());
   EXPECT_EQ(form->Label1->Font().Color(), clWhite);
+  EXPECT_TRUE(form->Label1->Font().Style().Contains(fsBold));
+  EXPECT_EQ(form->Label1->Font().Charset(), DEFAULT_CHARSET);
+  EXPECT_EQ(form->Button1->Font().Name(), "DejaVu Sans") << "a child takes its parent's font";
   EXPECT_EQ(form->Panel1->BevelOuter(), bvLowered);
 
   // Aligned controls fill the client area: the panel across the top, the memo below it.
