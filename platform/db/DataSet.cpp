@@ -53,13 +53,15 @@ void TDataSet::OpenCursor() {
     FBOF = true;
     FEOF = false;
     FModified = false;
-    FState = dsInactive;
-    SetState(dsBrowse);
+    // The ring is filled before anyone hears of the new state, so links that read it on
+    // activation see the first records.
+    FState = dsBrowse;
     ClearBuffers();
     InternalFirst();
     GetNextRecords();
     FBOF = true;
     FEOF = FRecordCount == 0;
+    DataEvent(deUpdateState);
     DataEvent(deDataSetChange);
   } catch (...) {
     FState = dsInactive;
