@@ -128,6 +128,14 @@ void TPageControl::Loaded() {
 
 void TPageControl::InsertPage(TTabSheet* page) {
   page->FPageControl = this;
+  // Until the tab widget lays it out, a sheet has the size of the page area under the tabs, so
+  // its children's anchors are measured against that.
+  if (page->FWidth == 0 && page->FHeight == 0) {
+    page->FLeft = 4;
+    page->FTop = 24;
+    page->FWidth = std::max(FWidth - 8, 0);
+    page->FHeight = std::max(FHeight - 28, 0);
+  }
   FPages.push_back(page);
   if (FActivePage == nullptr && page->FTabVisible && !ComponentState().Contains(csLoading)) FActivePage = page;
   if (page->HandleAllocated()) AttachSheetWidget(page);

@@ -75,6 +75,20 @@ const char* const kPagesForm = R"(object PagesForm: TPagesForm
     end
     object TabSheet3: TTabSheet
       Caption = 'eMail accounts'
+      object RightBtn: TButton
+        Left = 400
+        Top = 10
+        Width = 80
+        Height = 25
+        Anchors = [akTop, akRight]
+      end
+      object WideEdit: TEdit
+        Left = 10
+        Top = 50
+        Width = 470
+        Height = 21
+        Anchors = [akLeft, akTop, akRight]
+      end
     end
   end
   object StatusBar1: TStatusBar
@@ -147,6 +161,23 @@ TEST_F(CommonControlsTest, HiddenTabLeavesTheTabsAndHandsTheActivePageOn) {
   EXPECT_EQ(Form->PageControl2->ActivePage(), Form->TabSheet3);
   EXPECT_EQ(Form->PageControl2->ActivePageIndex(), 2);
   EXPECT_EQ(Form->Changes, 1);
+}
+
+TEST_F(CommonControlsTest, AnchoredControlsKeepTheirDistanceToTheRightEdge) {
+  auto* sheet = Form->TabSheet3;
+  auto* button = Find<TButton>(Form, "RightBtn");
+  auto* edit = Find<TEdit>(Form, "WideEdit");
+  const Integer buttonGap = sheet->ClientWidth() - button->BoundsRect().Right;
+  const Integer editGap = sheet->ClientWidth() - edit->BoundsRect().Right;
+  Form->SetWidth(700);
+  Form->PageControl2->SetActivePage(sheet);
+  Application->ProcessMessages();
+  EXPECT_EQ(Form->PageControl2->Width(), 700);
+  EXPECT_GT(sheet->ClientWidth(), 600) << "the sheet follows its page control";
+  EXPECT_EQ(sheet->ClientWidth() - button->BoundsRect().Right, buttonGap) << "right-anchored: moved";
+  EXPECT_EQ(button->Width(), 80);
+  EXPECT_EQ(sheet->ClientWidth() - edit->BoundsRect().Right, editGap) << "left and right anchored: widened";
+  EXPECT_EQ(edit->Left(), 10);
 }
 
 TEST_F(CommonControlsTest, ListViewSelectsSeveralRowsAndReportsTheFirst) {
