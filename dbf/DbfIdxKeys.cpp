@@ -1,0 +1,129 @@
+// Index key encodings and comparisons by key kind and locale.
+#include "dbf/DbfIdxKeys.h"
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include "platform/win/Nls.h"
+
+namespace orv {
+
+namespace {
+
+void PackDigits(const char* digits, int count, bool negative, int exponent, Byte* key) {
+  std::memset(key, 0, kMdxNumericKeyLength);
+  key[0] = static_cast<Byte>(52 + exponent);
+  key[1] = static_cast<Byte>((count << 3) | 1 | (negative ? 0x80 : 0));
+  for (int i = 0; i < count && i < 20; ++i) {
+    Byte d = static_cast<Byte>(digits[i] - '0');
+    key[2 + i / 2] |= (i % 2 == 0) ? static_cast<Byte>(d << 4) : d;
+  }
+}
+
+}  // namespace
+
+void EncodeMdxInteger(Int64 value, Byte* key) {
+  if (value == 0) {
+    PackDigits("", 0, false, 0, key);
+    key[1] = 0x01;
+    return;
+  }
+  const bool negative = value < 0;
+  char buf[32];
+  unsigned long long mag = negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  int len = std::snprintf(buf, sizeof buf, "%llu", mag);
+  int count = len;
+  while (count > 1 && buf[count - 1] == '0') --count;
+  // Ten bytes hold twenty digits; longer values keep their leading digits.
+  if (count > 20) count = 20;
+  PackDigits(buf, count, negative, len, key);
+}
+
+void EncodeMdxNumber(double value, Byte* key) {
+  if (!std::isfinite(value) || value == 0) {
+    EncodeMdxInteger(0, key);
+    return;
+  }
+  const bool negative = value < 0;
+  char buf[40];
+  // d.ddddddddddddddde[+-]x
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+  char digits[16];
+  int count = 0;
+  const char* p = buf;
+  for (; *p && *p != 'e'; ++p)
+    if (*p >= '0' && *p <= '9' && count < 15) digits[count++] = *p;
+  int exp10 = (*p == 'e') ? std::atoi(p + 1) : 0;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  int exponent = exp10 + 1;
+  // The exponent byte cannot go below 0 or above 255; such values are cut to the nearest end.
+  if (exponent < -52) {
+    EncodeMdxInteger(0, key);
+    return;
+  }
+  if (exponent > 203) exponent = 203;
+  PackDigits(digits, count, negative, exponent, key);
+}
+
+double DecodeMdxNumber(const Byte* key) {
+  int count = key[1] >> 3 & 0x0F;
+  double v = 0;
+  for (int i = 0; i < count && i < 20; ++i) {
+    Byte b = key[2 + i / 2];
+    int d = (i % 2 == 0) ? b >> 4 : b & 0x0F;
+    v = v * 10 + d;
+  }
+  v *= std::pow(10.0, static_cast<int>(key[0]) - 52 - count);
+  return (key[1] & 0x80) ? -v : v;
+}
+
+void EncodeNdxNumber(double value, Byte* key) { std::memcpy(key, &value, 8); }
+double DecodeNdxNumber(const Byte* key) {
+  double v;
+  std::memcpy(&v, key, 8);
+  return v;
+}
+
+int TIdxKeyOrder::CompareAscending(const Byte* a, const Byte* b) const {
+  switch (Kind) {
+    case ikNdxNumeric: {
+      double x = DecodeNdxNumber(a), y = DecodeNdxNumber(b);
+      return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case ikMdxNumeric: {
+      const bool na = (a[1] & 0x80) != 0, nb = (b[1] & 0x80) != 0;
+      if (na != nb) return na ? -1 : 1;
+      int r;
+      if (a[0] == b[0]) {
+        r = std::memcmp(a + 2, b + 2, 8);
+        r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+      } else {
+        const bool za = (a[1] & 0x78) == 0, zb = (b[1] & 0x78) == 0;
+        if (za) r = -1;
+        else if (zb) r = 1;
+        else r = a[0] < b[0] ? -1 : 1;
+      }
+      return na ? -r : r;
+    }
+    case ikCharacter:
+    default: {
+      if (Locale == kByteOrderLocale) {
+        for (Integer i = 0; i < KeyLength; ++i) {
+          if (a[i] == 0 || b[i] == 0) return a[i] == b[i] ? 0 : (a[i] == 0 ? -1 : 1);
+          if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+        }
+        return 0;
+      }
+      std::string_view sa(reinterpret_cast<const char*>(a), static_cast<size_t>(KeyLength));
+      std::string_view sb(reinterpret_cast<const char*>(b), static_cast<size_t>(KeyLength));
+      int r = CompareStringA(Locale, 0, sa, sb, CodePage);
+      return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
+  }
+}
+
+int TIdxKeyOrder::Compare(const Byte* a, const Byte* b) const {
+  int r = CompareAscending(a, b);
+  return Descending ? -r : r;
+}
+
+}  // namespace orv

@@ -1,0 +1,37 @@
+// Index key formats and their comparison: character keys by bytes or by a locale, 8-byte double
+// keys of single-key files and 12-byte packed-decimal keys of multiple-tag files.
+#pragma once
+#include <string_view>
+#include "dbf/DbfCommon.h"
+
+namespace orv {
+
+// The locale id that stands for plain byte order.
+inline constexpr Cardinal kByteOrderLocale = 0x0A03;
+inline constexpr Integer kMdxNumericKeyLength = 12;
+inline constexpr Integer kNdxNumericKeyLength = 8;
+// Character keys never exceed this many bytes.
+inline constexpr Integer kMaxKeyLength = 100;
+
+enum TIdxKeyKind : Byte { ikCharacter, ikNdxNumeric, ikMdxNumeric };
+
+// The 12-byte decimal form of value (at most 15 significant digits).
+void EncodeMdxNumber(double value, Byte* key);
+void EncodeMdxInteger(Int64 value, Byte* key);
+double DecodeMdxNumber(const Byte* key);
+void EncodeNdxNumber(double value, Byte* key);
+double DecodeNdxNumber(const Byte* key);
+
+struct TIdxKeyOrder {
+  TIdxKeyKind Kind = ikCharacter;
+  Integer KeyLength = 0;
+  bool Descending = false;
+  Cardinal Locale = kByteOrderLocale;
+  // The code page of stored character keys (the table's).
+  Cardinal CodePage = 1252;
+  // < 0, 0, > 0 with the tag's direction applied.
+  int Compare(const Byte* a, const Byte* b) const;
+  int CompareAscending(const Byte* a, const Byte* b) const;
+};
+
+}  // namespace orv

@@ -1,0 +1,143 @@
+// TIdxTree: the B-tree of one index tag over fixed-size pages: page coding in both layouts,
+// search, insertion with splits, removal, walks in both directions, key ranges and approximate
+// sequential numbers.
+#pragma once
+#include <functional>
+#include <map>
+#include <vector>
+#include "dbf/DbfIdxKeys.h"
+
+namespace orv {
+
+// Where the tree's pages come from; implemented by the index file.
+class TIdxPageStore {
+ public:
+  virtual ~TIdxPageStore() = default;
+  // False when the page lies beyond the file or could not be read whole.
+  virtual bool ReadIndexPage(LongWord page, Byte* buffer) = 0;
+  virtual void WriteIndexPage(LongWord page, const Byte* buffer) = 0;
+  virtual LongWord NewIndexPage() = 0;
+};
+
+struct TIdxLayout {
+  bool Ndx = false;
+  Integer PageBytes = 512;
+  Integer KeyLength = 0;
+  Integer EntryLength = 0;
+  Integer MaxEntries = 0;
+  Integer EntryBase() const { return Ndx ? 4 : 8; }
+  Integer KeyOffset() const { return Ndx ? 8 : 4; }
+};
+
+// A decoded page: a leaf holds Count() keys with record numbers; a branch Count() keys with
+// Count() + 1 children, key i being the highest key below child i.
+struct TIdxNode {
+  bool Branch = false;
+  std::vector<Byte> Keys;
+  std::vector<LongWord> Links;
+  bool Dirty = false;
+};
+
+// Search targets: first key at or after, first key after all equal keys, or a record number > 0.
+inline constexpr Integer kSeekAtOrAfter = -2;
+inline constexpr Integer kSeekBehindEqual = -3;
+inline constexpr Integer kMaxTreeDepth = 24;
+
+class TIdxTree {
+ public:
+  TIdxTree(TIdxPageStore& store, TIdxLayout layout, TIdxKeyOrder order);
+
+  const TIdxLayout& Layout() const { return FLayout; }
+  const TIdxKeyOrder& Order() const { return FOrder; }
+  LongWord Root() const { return FRoot; }
+  void SetRoot(LongWord root);
+  // Called when a split makes a new root, so the tag header can follow.
+  std::function<void(LongWord)> OnNewRoot;
+  // Writes an empty leaf as the new root.
+  void MakeEmptyRoot();
+
+  // Drops cached pages (after writing modified ones); the next access reads them again.
+  void Flush();
+  void DropCache();
+  // Forgets cached pages without writing them (after a failed change).
+  void Discard();
+
+  // Positions on the entry the target asks for; the result compares the search key with the
+  // entry reached (0: found; behind the last entry: 1).
+  int Seek(const Byte* key, Integer target);
+  // Inserts behind equal keys; returns false without change when unique and the key is held.
+  bool Insert(const Byte* key, LongWord recNo, bool unique);
+  // True when some entry holds the key.
+  bool Contains(const Byte* key);
+  // Removes the entry of the record with that key; false when there is none.
+  bool Remove(const Byte* key, LongWord recNo);
+
+  void GoFirst();
+  void GoLast();
+  bool GoNext();
+  bool GoPrev();
+  // Record number of the current entry, -1 outside the entries or the range.
+  Integer CurrentRecNo();
+  // Key of the current entry; a zero-filled key outside the entries.
+  const Byte* CurrentKey();
+  bool OnEntry();
+  bool BeforeFirst() const { return FState == psBefore; }
+  bool AfterLast() const { return FState == psAfter; }
+  // Puts the position on the entry of the record with that key; false when there is none.
+  bool GotoEntry(const Byte* key, LongWord recNo);
+
+  void SetLowBound(const Byte* key);
+  void SetHighBound(const Byte* key);
+  void ClearBounds();
+
+  Integer SequentialNo();
+  Integer SequentialCount();
+  void SetSequentialNo(Integer n);
+
+ private:
+  struct TLevel {
+    LongWord Page;
+    Integer Index;
+  };
+  enum TPosState { psBefore, psOn, psAfter };
+
+  TIdxNode& Node(LongWord page);
+  void Decode(const Byte* buf, TIdxNode& node) const;
+  void Encode(const TIdxNode& node, Byte* buf) const;
+  void WriteNode(LongWord page, TIdxNode& node);
+  const Byte* KeyOf(const TIdxNode& node, Integer i) const {
+    return node.Keys.data() + static_cast<size_t>(i) * static_cast<size_t>(FLayout.KeyLength);
+  }
+  Integer Count(const TIdxNode& node) const {
+    return static_cast<Integer>(node.Keys.size() / static_cast<size_t>(FLayout.KeyLength));
+  }
+  Integer Capacity(const TIdxNode& node) const { return node.Branch ? FLayout.MaxEntries - 1 : FLayout.MaxEntries; }
+  void Descend(const Byte* key, bool behindEqual);
+  void DescendEdge(size_t fromLevel, bool first);
+  bool StepLeaf(bool forward);
+  void Normalize();
+  void Highest(const TIdxNode& node, std::vector<Byte>& out);
+  void PropagateHighest(size_t level);
+  void SplitUp(size_t level);
+  void RemoveChild(size_t level);
+  bool InRange(const Byte* key) const;
+  bool StepRaw(bool forward);
+  void PositionLast();
+  Integer Depth();
+  Int64 Weight(Integer levelsBelow) const;
+  void CheckDepth(size_t depth) const;
+  [[noreturn]] void Damaged(LongWord page) const;
+
+  TIdxPageStore& FStore;
+  TIdxLayout FLayout;
+  TIdxKeyOrder FOrder;
+  LongWord FRoot = 0;
+  std::map<LongWord, TIdxNode> FCache;
+  std::vector<TLevel> FPath;
+  TPosState FState = psBefore;
+  std::vector<Byte> FZeroKey;
+  std::vector<Byte> FLow, FHigh;
+  bool FHasLow = false, FHasHigh = false;
+};
+
+}  // namespace orv

@@ -1,0 +1,164 @@
+// TIndexFile: one open index file of a table (single-key .ndx or multiple-tag .mdx): header and
+// tag headers, tags created, selected and deleted, keys built from records and kept up to date,
+// the locale check at open, and the walks of the current tag.
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+#include "dbf/DbfIdxTree.h"
+#include "dbf/DbfIndexHooks.h"
+#include "dbf/DbfParser.h"
+
+namespace orv {
+
+enum TIndexOption : Byte { ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8, ixExpression = 16 };
+using TIndexOptions = Byte;
+
+inline constexpr const char* STRING_INVALID_INDEX_KEY_TYPE = "Invalid index type: can only be string or float.";
+inline constexpr const char* STRING_TOO_MANY_INDEXES = "Can not create index: too many indexes in file.";
+inline constexpr const char* STRING_KEY_VIOLATION =
+    "Key violation. (Key already present in file).\r\nIndex: %s\r\nRecord=%d Key='%s'.";
+inline constexpr int kLockWaitSeconds = 30;
+
+class TDbfIndexDef;
+
+class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore {
+ public:
+  TIndexFile(TDbfFile& table, AnsiString fileName);
+  ~TIndexFile() override;
+
+  // Called with error 1..3 when the file's locale cannot be used; solution 0 drops the file,
+  // 1 keeps it with its keys frozen, any other value is the locale id to use.
+  std::function<void(int error, Cardinal& solution)> OnLocaleError;
+
+  void OpenIndex();
+  void CloseIndex() override;
+  bool Unusable() const override { return FUnusable; }
+  bool KeysFrozen() const { return FKeysFrozen; }
+  Byte Version() const { return FVersion; }
+  bool IsMdx() const { return FVersion != 2; }
+  Integer MaxTags() const;
+
+  void CreateTag(const AnsiString& name, const AnsiString& expression, TIndexOptions options);
+  void DeleteTag(const AnsiString& name);
+  void SelectTag(Integer slot);
+  void SelectTagByName(const AnsiString& name);
+  Integer CurrentTag() const { return FCurrent; }
+  Integer TagCount() const { return static_cast<Integer>(FTags.size()); }
+  std::vector<AnsiString> TagNames() const override;
+  void TagInfo(const AnsiString& name, TDbfIndexDef& def);
+  void SetCurrentTagOnly(bool value);
+  bool CurrentTagOnly() const { return FCurrentTagOnly; }
+  void ResetTag();
+  void ResetAllTags();
+  void FlushIndex();
+  void FlushPages() override { FlushIndex(); }
+  void WriteHeader() override;
+
+  Integer KeyLength() const;
+  char KeyType() const;
+  AnsiString Expression() const;
+  AnsiString IndexName() const;
+  bool Descending() const;
+  // 0 none, 1 unique, 2 distinct.
+  int Uniqueness() const;
+  Cardinal Locale() const { return FLocale; }
+  void UseLocale(Cardinal lcid);
+
+  bool CanInsertKeys(Integer recNo, const Byte* record) override;
+  [[noreturn]] void RaiseKeyViolation() override;
+  bool InsertKeys(Integer recNo, const Byte* record) override;
+  bool UpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) override;
+  bool RemoveKeys(Integer recNo, const Byte* record) override;
+  bool RemoveDistinctKeys(Integer recNo, const Byte* record) override;
+  bool IndexWriteError() const override { return WriteError(); }
+  void ResetIndexWriteError() override { ResetWriteError(); }
+  void TryExclusive() override;
+  void EndExclusive() override;
+
+  // Walks and positions of the current tag.
+  void GoFirst();
+  void GoLast();
+  bool GoNext();
+  bool GoPrev();
+  Integer CurrentRecNo();
+  const Byte* CurrentKey();
+  // Positions on the entry of table record n (built from the record as stored); false when the
+  // tag holds no entry for it.
+  bool GotoRecord(Integer n);
+  bool SetToRecord(Integer n);
+  Integer SequentialNo();
+  Integer SequentialCount();
+  void SetSequentialNo(Integer n);
+  void SetLowBound(const Byte* key);
+  void SetHighBound(const Byte* key);
+  void ClearBounds();
+  // A search value as a key of the current tag (numbers as double; text cut and blank-padded).
+  std::vector<Byte> ValueToKey(double value) const;
+  std::vector<Byte> ValueToKey(const AnsiString& text) const;
+  // Mode 0 equal, 1 at or after, 2 after. A failed search keeps the position it had.
+  bool FindByKey(const Byte* key, int mode);
+
+  // Page store of the trees.
+  bool ReadIndexPage(LongWord page, Byte* buffer) override;
+  void WriteIndexPage(LongWord page, const Byte* buffer) override;
+  LongWord NewIndexPage() override;
+
+ private:
+  struct TTagSlot {
+    std::vector<Byte> Header;  // the tag header (for an .ndx the file header holds it)
+    LongWord HeaderPage = 0;
+    std::unique_ptr<TIdxTree> Tree;
+    std::unique_ptr<TDbfParser> Parser;
+    bool Parsed = false;
+    bool ParseFailed = false;
+    bool Modified = false;
+  };
+  struct TPosition;
+
+  Byte* TagHeader(Integer slot);
+  Byte* Descriptor(Integer slot);
+  Integer DescriptorStride() const;
+  AnsiString DescriptorName(Integer slot);
+  void ReadExisting();
+  void CreateHeader();
+  void ChooseLocale();
+  void SetupTree(Integer slot);
+  void MakeRoot(Integer slot);
+  void WriteTagHeader(Integer slot);
+  void RereadTagHeader(Integer slot);
+  bool EnsureParsed(Integer slot);
+  bool BuildKey(Integer slot, const Byte* record, std::vector<Byte>& key);
+  bool LockWait(Integer page);
+  template <class F>
+  bool ForEachTag(F&& f);
+  bool WithTagLock(Integer slot, const std::function<bool()>& change);
+  bool RemoveTagKey(Integer slot, Integer recNo, const Byte* record);
+  TIdxTree* Tree();
+  void BeginRead();
+
+  TDbfFile& FTable;
+  Byte FVersion = 2;
+  std::vector<TTagSlot> FTags;
+  Integer FCurrent = -1;
+  bool FOpened = false;
+  bool FCurrentTagOnly = true;
+  Cardinal FLocale = kByteOrderLocale;
+  Cardinal FLocaleCodePage = 0;
+  Cardinal FCodePage = 0;
+  bool FUnusable = false;
+  bool FKeysFrozen = false;
+  bool FTreeLockHeld = false;
+  std::vector<Byte> FKey;
+  Integer FViolationRecNo = 0;
+  std::vector<Byte> FViolationKey;
+  bool FViolationNumeric = false;
+  AnsiString FViolationTag;
+};
+
+// Opens index files for tables: registered as the table engine's factory at start.
+std::unique_ptr<TDbfIndexFile> OpenIndexForTable(TDbfFile& table, const AnsiString& fileName, TPagedFileMode mode,
+                                                 Cardinal codePage);
+void RegisterIndexFiles();
+
+}  // namespace orv

@@ -1,0 +1,389 @@
+// Key maintenance of an index file on appends, edits and deletions, under bounded page locks
+// between processes, and the walks, searches and ranges of the current tag.
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfIndexFile.h"
+#include "dbf/DbfLang.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/win/Nls.h"
+
+namespace orv {
+
+namespace {
+constexpr Integer kUnit = 512;
+struct ELockTimeoutAny {};
+}  // namespace
+
+TIdxTree* TIndexFile::Tree() {
+  if (FCurrent < 0 || FCurrent >= TagCount()) return nullptr;
+  return FTags[static_cast<size_t>(FCurrent)].Tree.get();
+}
+
+template <class F>
+bool TIndexFile::ForEachTag(F&& f) {
+  if (!FOpened || FUnusable || FTags.empty()) return true;
+  bool ok = true;
+  if (FCurrentTagOnly && FCurrent >= 0) {
+    ok = f(FCurrent);
+  } else {
+    for (Integer s = 0; s < TagCount(); ++s)
+      if (!f(s)) ok = false;
+  }
+  return ok && !WriteError();
+}
+
+// Runs one change of a tag's tree. In shared mode the tag header page is held for the whole
+// change and the tree is read afresh under it; a lock that cannot be had in time fails the change
+// like a write failure.
+bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change) {
+  TTagSlot& s = FTags[static_cast<size_t>(slot)];
+  if (!s.Tree) return true;
+  const bool shared = IsSharedMode();
+  const Integer lockPage = IsMdx() ? static_cast<Integer>(s.HeaderPage) : 0;
+  if (shared) {
+    if (!LockWait(lockPage)) {
+      SetWriteError();
+      return false;
+    }
+    FTreeLockHeld = true;
+    RereadTagHeader(slot);
+  }
+  const Integer saved = FCurrent;
+  FCurrent = slot;
+  bool ok;
+  try {
+    ok = change();
+  } catch (...) {
+    ok = false;
+    SetWriteError();
+    if (shared) s.Tree->Discard();
+  }
+  FCurrent = saved;
+  if (shared) {
+    s.Tree->Flush();
+    s.Tree->Discard();
+    WriteTagHeader(slot);
+    if (!IsMdx()) FlushHeader();
+    FTreeLockHeld = false;
+    UnlockPage(lockPage);
+  }
+  return ok;
+}
+
+bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
+  (void)recNo;
+  if (!FOpened || FUnusable || FTags.empty()) return true;
+  FViolationTag = IndexName();
+  FViolationRecNo = 0;
+  FViolationKey.clear();
+  FViolationNumeric = false;
+  bool ok = true;
+  ForEachTag([&](Integer s) {
+    if (!ok) return true;
+    if (!EnsureParsed(s)) {
+      ok = false;
+      return true;
+    }
+    return true;
+  });
+  if (!ok || FKeysFrozen) return false;
+  // Every distinct tag is checked before any receives the key, so nothing is half inserted.
+  for (Integer s = 0; s < TagCount(); ++s) {
+    TTagSlot& slot = FTags[static_cast<size_t>(s)];
+    if (!slot.Tree) continue;
+    if (!FCurrentTagOnly || s == FCurrent) {
+      const Byte flags = TagHeader(s)[8];
+      if ((flags & 0x20) == 0) continue;
+      std::vector<Byte> key;
+      if (!BuildKey(s, record, key)) return false;
+      bool held = false;
+      bool fine = WithTagLock(s, [&] {
+        held = slot.Tree->Contains(key.data());
+        if (held) {
+          FViolationRecNo = slot.Tree->CurrentRecNo();
+          FViolationKey = key;
+          FViolationNumeric = TagHeader(s)[9] == 'N';
+          const Integer saved = FCurrent;
+          FCurrent = s;
+          FViolationTag = IndexName();
+          FCurrent = saved;
+        }
+        return true;
+      });
+      if (!fine || held) return false;
+    }
+  }
+  return true;
+}
+
+void TIndexFile::RaiseKeyViolation() {
+  AnsiString keyText;
+  if (!FViolationKey.empty()) {
+    if (FViolationNumeric) {
+      const double v = IsMdx() ? DecodeMdxNumber(FViolationKey.data()) : DecodeNdxNumber(FViolationKey.data());
+      keyText = FloatToStr(v);
+    } else {
+      keyText = AnsiString(FViolationKey.begin(), FViolationKey.end());
+      const auto z = keyText.find('\0');
+      if (z != AnsiString::npos) keyText.resize(z);
+      keyText = TrimRight(keyText);
+    }
+  }
+  AnsiString tag = FViolationTag.empty() ? IndexName() : FViolationTag;
+  throw EDbfError(Format(STRING_KEY_VIOLATION, {tag, FViolationRecNo, keyText}));
+}
+
+bool TIndexFile::InsertKeys(Integer recNo, const Byte* record) {
+  if (FKeysFrozen || recNo <= 0) return true;
+  return ForEachTag([&](Integer s) {
+    TTagSlot& slot = FTags[static_cast<size_t>(s)];
+    if (!slot.Tree || slot.ParseFailed) return true;
+    std::vector<Byte> key;
+    if (!BuildKey(s, record, key)) return false;
+    const Byte flags = TagHeader(s)[8];
+    return WithTagLock(s, [&] {
+      const bool unique = (flags & 0x60) != 0;
+      const bool added = slot.Tree->Insert(key.data(), static_cast<LongWord>(recNo), unique);
+      // A distinct tag that holds the key already refuses the record.
+      return added || (flags & 0x20) == 0;
+    });
+  });
+}
+
+bool TIndexFile::RemoveTagKey(Integer s, Integer recNo, const Byte* record) {
+  TTagSlot& slot = FTags[static_cast<size_t>(s)];
+  if (!slot.Tree || slot.ParseFailed) return true;
+  std::vector<Byte> key;
+  if (!BuildKey(s, record, key)) return false;
+  // A key the tag does not hold for this record (a unique tag skipped it) leaves the tag as it is.
+  return WithTagLock(s, [&] {
+    slot.Tree->Remove(key.data(), static_cast<LongWord>(recNo));
+    return true;
+  });
+}
+
+bool TIndexFile::RemoveKeys(Integer recNo, const Byte* record) {
+  if (FKeysFrozen || recNo <= 0) return true;
+  return ForEachTag([&](Integer s) { return RemoveTagKey(s, recNo, record); });
+}
+
+bool TIndexFile::RemoveDistinctKeys(Integer recNo, const Byte* record) {
+  if (FKeysFrozen || recNo <= 0) return true;
+  return ForEachTag([&](Integer s) {
+    if ((TagHeader(s)[8] & 0x20) == 0) return true;
+    return RemoveTagKey(s, recNo, record);
+  });
+}
+
+bool TIndexFile::UpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) {
+  if (FKeysFrozen || recNo <= 0) return true;
+  return ForEachTag([&](Integer s) {
+    TTagSlot& slot = FTags[static_cast<size_t>(s)];
+    if (!slot.Tree || slot.ParseFailed) return true;
+    std::vector<Byte> oldKey, newKey;
+    if (!BuildKey(s, oldRecord, oldKey) || !BuildKey(s, newRecord, newKey)) return false;
+    if (slot.Tree->Order().CompareAscending(oldKey.data(), newKey.data()) == 0 &&
+        std::memcmp(oldKey.data(), newKey.data(), oldKey.size()) == 0)
+      return true;
+    const Byte flags = TagHeader(s)[8];
+    return WithTagLock(s, [&] {
+      const bool removed = slot.Tree->Remove(oldKey.data(), static_cast<LongWord>(recNo));
+      const bool unique = (flags & 0x60) != 0;
+      if (slot.Tree->Insert(newKey.data(), static_cast<LongWord>(recNo), unique) || (flags & 0x20) == 0) return true;
+      // The new key belongs to another record: the old entry comes back and the edit fails.
+      if (removed) slot.Tree->Insert(oldKey.data(), static_cast<LongWord>(recNo), false);
+      return false;
+    });
+  });
+}
+
+void TIndexFile::TryExclusive() {
+  FlushIndex();
+  TPagedFile::TryExclusive();
+}
+
+void TIndexFile::EndExclusive() {
+  FlushIndex();
+  TPagedFile::EndExclusive();
+}
+
+void TIndexFile::BeginRead() {
+  if (IsSharedMode() && FCurrent >= 0) RereadTagHeader(FCurrent);
+}
+
+void TIndexFile::GoFirst() {
+  if (auto* t = Tree()) {
+    BeginRead();
+    t->GoFirst();
+  }
+}
+
+void TIndexFile::GoLast() {
+  if (auto* t = Tree()) {
+    BeginRead();
+    t->GoLast();
+  }
+}
+
+// In shared mode another process may have changed the tree since the last step: the position
+// is found again by key and record first.
+bool TIndexFile::GoNext() {
+  auto* t = Tree();
+  if (!t) return false;
+  if (IsSharedMode() && t->OnEntry()) {
+    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
+    const Integer rec = t->CurrentRecNo();
+    BeginRead();
+    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) {
+      t->Seek(key.data(), kSeekBehindEqual);
+      return t->OnEntry();
+    }
+  } else if (IsSharedMode()) {
+    const bool before = t->BeforeFirst();
+    BeginRead();
+    if (before) t->GoFirst();
+    else t->GoLast();
+  }
+  return t->GoNext();
+}
+
+bool TIndexFile::GoPrev() {
+  auto* t = Tree();
+  if (!t) return false;
+  if (IsSharedMode() && t->OnEntry()) {
+    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
+    const Integer rec = t->CurrentRecNo();
+    BeginRead();
+    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) t->Seek(key.data(), kSeekAtOrAfter);
+  } else if (IsSharedMode()) {
+    const bool before = t->BeforeFirst();
+    BeginRead();
+    if (before) t->GoFirst();
+    else t->GoLast();
+  }
+  return t->GoPrev();
+}
+
+Integer TIndexFile::CurrentRecNo() {
+  auto* t = Tree();
+  return t ? t->CurrentRecNo() : -1;
+}
+
+const Byte* TIndexFile::CurrentKey() {
+  auto* t = Tree();
+  static const Byte zero[kMaxKeyLength] = {};
+  return t ? t->CurrentKey() : zero;
+}
+
+bool TIndexFile::GotoRecord(Integer n) {
+  auto* t = Tree();
+  if (!t || n <= 0) return false;
+  std::vector<Byte> record(static_cast<size_t>(FTable.RecordSize()));
+  if (FTable.ReadRecord(n, record.data()) != FTable.RecordSize()) return false;
+  std::vector<Byte> key;
+  if (!BuildKey(FCurrent, record.data(), key)) return false;
+  BeginRead();
+  return t->GotoEntry(key.data(), static_cast<LongWord>(n));
+}
+
+bool TIndexFile::SetToRecord(Integer n) {
+  if (n == 0) GoFirst();
+  else if (n == INT_MAX) GoLast();
+  else if (CurrentRecNo() != n) GotoRecord(n);
+  return true;
+}
+
+Integer TIndexFile::SequentialNo() {
+  auto* t = Tree();
+  return t ? t->SequentialNo() : 0;
+}
+
+Integer TIndexFile::SequentialCount() {
+  auto* t = Tree();
+  return t ? t->SequentialCount() : 0;
+}
+
+void TIndexFile::SetSequentialNo(Integer n) {
+  if (auto* t = Tree()) {
+    BeginRead();
+    t->SetSequentialNo(n);
+  }
+}
+
+void TIndexFile::SetLowBound(const Byte* key) {
+  if (auto* t = Tree()) t->SetLowBound(key);
+}
+
+void TIndexFile::SetHighBound(const Byte* key) {
+  if (auto* t = Tree()) t->SetHighBound(key);
+}
+
+void TIndexFile::ClearBounds() {
+  if (auto* t = Tree()) t->ClearBounds();
+}
+
+std::vector<Byte> TIndexFile::ValueToKey(double value) const {
+  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(KeyLength(), kMdxNumericKeyLength)), 0);
+  if (IsMdx()) EncodeMdxNumber(value, key.data());
+  else EncodeNdxNumber(value, key.data());
+  return key;
+}
+
+std::vector<Byte> TIndexFile::ValueToKey(const AnsiString& text) const {
+  const Integer k = KeyLength();
+  // Stored keys are in the table's code page; a search text arrives in the ANSI code page.
+  AnsiString converted = (FCodePage != 0 && FCodePage != GetACP()) ? ConvertText(GetACP(), FCodePage, text) : text;
+  std::vector<Byte> key(static_cast<size_t>(k), ' ');
+  std::memcpy(key.data(), converted.data(), std::min<size_t>(converted.size(), key.size()));
+  return key;
+}
+
+bool TIndexFile::FindByKey(const Byte* key, int mode) {
+  auto* t = Tree();
+  if (!t) return false;
+  const bool wasBefore = t->BeforeFirst(), wasAfter = t->AfterLast();
+  const Integer wasRec = t->CurrentRecNo();
+  std::vector<Byte> wasKey;
+  if (wasRec > 0) wasKey.assign(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
+  BeginRead();
+  int r = t->Seek(key, kSeekAtOrAfter);
+  if (!t->OnEntry() && r == 0) r = 1;
+  bool found = false;
+  switch (mode) {
+    case 0: found = r == 0 && t->OnEntry(); break;
+    case 1: found = r <= 0 && t->OnEntry(); break;
+    case 2:
+      if (r != 0) {
+        found = r < 0 && t->OnEntry();
+      } else {
+        while (t->GoNext())
+          if (t->Order().Compare(key, t->CurrentKey()) != 0) {
+            found = true;
+            break;
+          }
+      }
+      break;
+    default: break;
+  }
+  if (found) return true;
+  if (wasBefore) t->GoFirst();
+  else if (wasAfter) t->GoLast();
+  else if (wasRec > 0) t->GotoEntry(wasKey.data(), static_cast<LongWord>(wasRec));
+  return false;
+}
+
+std::unique_ptr<TDbfIndexFile> OpenIndexForTable(TDbfFile& table, const AnsiString& fileName, TPagedFileMode mode,
+                                                 Cardinal codePage) {
+  (void)codePage;
+  auto index = std::make_unique<TIndexFile>(table, fileName);
+  index->SetMode(mode);
+  index->OpenIndex();
+  return index;
+}
+
+void RegisterIndexFiles() { SetIndexFileFactory(OpenIndexForTable); }
+
+}  // namespace orv

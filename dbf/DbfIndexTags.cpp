@@ -1,0 +1,300 @@
+// Tags of an index file (create, delete, select, describe) and the key maintenance that keeps
+// them in step with the table's records.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfIndexDef.h"
+#include "dbf/DbfIndexFile.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace orv {
+
+namespace {
+constexpr Integer kTagHeaderBytes = 512;
+constexpr Integer kMaxExpression = 219;
+
+AnsiString UpperAscii(AnsiString s) {
+  for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+std::vector<AnsiString> TIndexFile::TagNames() const {
+  std::vector<AnsiString> names;
+  if (!IsMdx()) {
+    names.push_back(UpperAscii(FileName().substr(FileName().find_last_of('/') + 1)));
+    return names;
+  }
+  auto* self = const_cast<TIndexFile*>(this);
+  for (Integer s = 0; s < TagCount(); ++s) names.push_back(self->DescriptorName(s));
+  return names;
+}
+
+void TIndexFile::SelectTag(Integer slot) {
+  if (slot < 0 || slot >= TagCount()) {
+    FCurrent = -1;
+    return;
+  }
+  FCurrent = slot;
+}
+
+void TIndexFile::SelectTagByName(const AnsiString& name) {
+  if (!IsMdx()) return;
+  const AnsiString wanted = UpperAscii(name);
+  for (Integer s = 0; s < TagCount(); ++s)
+    if (UpperAscii(DescriptorName(s)) == wanted) {
+      SelectTag(s);
+      return;
+    }
+}
+
+Integer TIndexFile::KeyLength() const {
+  if (FCurrent < 0) return 0;
+  return std::min<Integer>(GetLE16(const_cast<TIndexFile*>(this)->TagHeader(FCurrent) + 12), kMaxKeyLength);
+}
+
+static char KeyTypeOf(const Byte* h) { return h[9] == 'N' ? 'N' : 'C'; }
+
+char TIndexFile::KeyType() const {
+  if (FCurrent < 0) return 'C';
+  return KeyTypeOf(const_cast<TIndexFile*>(this)->TagHeader(FCurrent));
+}
+
+AnsiString TIndexFile::Expression() const {
+  if (FCurrent < 0) return "";
+  const Byte* h = const_cast<TIndexFile*>(this)->TagHeader(FCurrent) + 24;
+  size_t n = 0;
+  while (n < 220 && h[n] != 0) ++n;
+  return AnsiString(reinterpret_cast<const char*>(h), n);
+}
+
+AnsiString TIndexFile::IndexName() const {
+  if (!IsMdx()) return FileName();
+  if (FCurrent < 0) return "";
+  return const_cast<TIndexFile*>(this)->DescriptorName(FCurrent);
+}
+
+bool TIndexFile::Descending() const {
+  return FCurrent >= 0 && (const_cast<TIndexFile*>(this)->TagHeader(FCurrent)[8] & 0x08) != 0;
+}
+
+int TIndexFile::Uniqueness() const {
+  if (FCurrent < 0) return 0;
+  const Byte flags = const_cast<TIndexFile*>(this)->TagHeader(FCurrent)[8];
+  return (flags & 0x40) ? ((flags & 0x20) ? 2 : 1) : ((flags & 0x20) ? 2 : 0);
+}
+
+void TIndexFile::TagInfo(const AnsiString& name, TDbfIndexDef& def) {
+  const Integer saved = FCurrent;
+  SelectTagByName(name);
+  def.SetIndexFile(name);
+  def.SetSortField(Expression());
+  TIndexOptions options = ixExpression;
+  if (Descending()) options |= ixDescending;
+  if (Uniqueness() == 1) options |= ixUnique;
+  if (Uniqueness() == 2) options |= ixPrimary;
+  def.SetOptions(options);
+  def.SetFromIndexFile(true);
+  SelectTag(saved);
+}
+
+void TIndexFile::SetCurrentTagOnly(bool value) { FCurrentTagOnly = (IsMdx() && TagCount() >= 2) ? value : true; }
+
+void TIndexFile::CreateTag(const AnsiString& name, const AnsiString& expression, TIndexOptions options) {
+  FTable.CheckExclusiveAccess();
+  auto parser = std::make_unique<TDbfParser>(&FTable);
+  parser->PrepareExpression(expression);
+  char type;
+  switch (parser->GetResultType()) {
+    case exInteger:
+    case exLargeInt:
+    case exFloat:
+      type = 'N';
+      break;
+    case exString:
+      type = 'C';
+      break;
+    default:
+      throw EDbfError(STRING_INVALID_INDEX_KEY_TYPE);
+  }
+  const Integer keyLength = type == 'C' ? parser->ResultLength() : (IsMdx() ? kMdxNumericKeyLength : kNdxNumericKeyLength);
+  if (keyLength <= 0 || keyLength > kMaxKeyLength) throw EDbfError(STRING_INVALID_INDEX_KEY_TYPE);
+  Integer slot = 0;
+  if (IsMdx()) {
+    if (TagCount() >= MaxTags()) throw EDbfError(STRING_TOO_MANY_INDEXES);
+    slot = TagCount();
+    FTags.emplace_back();
+    TTagSlot& s = FTags.back();
+    s.Header.assign(kTagHeaderBytes, 0);
+    Byte* d = Descriptor(slot);
+    const Integer nameCap = FVersion == 6 ? 32 : 10;
+    std::memset(d, 0, static_cast<size_t>(DescriptorStride()));
+    AnsiString upper = UpperAscii(name).substr(0, static_cast<size_t>(nameCap));
+    std::memcpy(d + 4, upper.data(), upper.size());
+    Byte* six = d + (FVersion == 6 ? 37 : 15);
+    six[0] = (options & ixExpression) ? 0 : 16;
+    six[4] = 2;
+    six[5] = static_cast<Byte>(type);
+    FCurrent = slot;
+    s.HeaderPage = NewIndexPage();
+    PutLE32(d, s.HeaderPage);
+    PutLE16(Header() + 28, static_cast<Word>(TagCount()));
+    FCurrentTagOnly = TagCount() < 2;
+    TPagedFile::WriteHeader();
+  } else {
+    FTags.resize(1);
+    std::fill(Header() + 8, Header() + HeaderSize(), Byte{0});
+  }
+  Byte* h = TagHeader(slot);
+  Byte flags = 0;
+  if (options & ixDescending) flags |= 0x08;
+  if (type == 'C') flags |= 0x10;
+  h[23] = 0;
+  if (options & ixPrimary) {
+    flags |= 0x60;
+    h[23] = '!';
+  } else if (options & ixUnique) {
+    flags |= 0x40;
+    h[23] = 1;
+  }
+  h[8] = flags;
+  h[9] = static_cast<Byte>(type);
+  if (!IsMdx()) {
+    h[10] = 0x00;
+    h[11] = 0x58;
+  }
+  PutLE16(h + 12, static_cast<Word>(keyLength));
+  PutLE16(h + 16, static_cast<Word>(type == 'N' && !IsMdx() ? 1 : 0));
+  PutLE16(h + 20, 2);
+  std::memset(h + 24, 0, 220);
+  const AnsiString expr = expression.substr(0, kMaxExpression);
+  std::memcpy(h + 24, expr.data(), expr.size());
+  h[246] = 1;
+  FTags[static_cast<size_t>(slot)].Tree.reset();
+  SetupTree(slot);
+  FCurrent = slot;
+  MakeRoot(slot);
+  TTagSlot& s = FTags[static_cast<size_t>(slot)];
+  s.Parser = std::move(parser);
+  s.Parsed = !FKeysFrozen;
+  s.ParseFailed = false;
+  WriteTagHeader(slot);
+  FlushIndex();
+}
+
+void TIndexFile::DeleteTag(const AnsiString& name) {
+  FTable.CheckExclusiveAccess();
+  if (!IsMdx()) {
+    CloseIndex();
+    DeleteFileOnDisk();
+    return;
+  }
+  const AnsiString wanted = UpperAscii(name);
+  Integer found = -1;
+  for (Integer s = 0; s < TagCount(); ++s)
+    if (UpperAscii(DescriptorName(s)) == wanted) found = s;
+  if (found < 0) return;
+  const Integer l = DescriptorStride();
+  const Integer count = TagCount();
+  Byte* first = Descriptor(found);
+  std::memmove(first, first + l, static_cast<size_t>((count - 1 - found) * l));
+  std::memset(Descriptor(count - 1), 0, static_cast<size_t>(l));
+  FTags[static_cast<size_t>(found)].Tree.reset();
+  FTags.erase(FTags.begin() + found);
+  PutLE16(Header() + 28, static_cast<Word>(TagCount()));
+  for (Integer s = found; s < TagCount(); ++s) {
+    SetupTree(s);
+    FTags[static_cast<size_t>(s)].Modified = true;
+  }
+  FCurrentTagOnly = !IsMdx() || TagCount() < 2;
+  if (FCurrent == found) FCurrent = TagCount() > 0 ? 0 : -1;
+  else if (FCurrent > found) --FCurrent;
+  TPagedFile::WriteHeader();
+  FlushIndex();
+}
+
+void TIndexFile::ResetTag() {
+  if (FCurrent < 0 || !FTags[static_cast<size_t>(FCurrent)].Tree) return;
+  MakeRoot(FCurrent);
+}
+
+void TIndexFile::ResetAllTags() {
+  for (Integer s = 0; s < TagCount(); ++s)
+    if (FTags[static_cast<size_t>(s)].Tree) MakeRoot(s);
+}
+
+bool TIndexFile::EnsureParsed(Integer slot) {
+  TTagSlot& s = FTags[static_cast<size_t>(slot)];
+  if (FKeysFrozen || s.ParseFailed) return false;
+  if (s.Parsed) return true;
+  const Integer saved = FCurrent;
+  FCurrent = slot;
+  const AnsiString expr = Expression();
+  FCurrent = saved;
+  try {
+    auto parser = std::make_unique<TDbfParser>(&FTable);
+    parser->PrepareExpression(expr);
+    const TExprType t = parser->GetResultType();
+    const bool numeric = t == exInteger || t == exLargeInt || t == exFloat;
+    if (numeric != (KeyTypeOf(TagHeader(slot)) == 'N') || (!numeric && t != exString)) throw EDbfError("");
+    s.Parser = std::move(parser);
+  } catch (const Exception&) {
+    // The tag keeps refusing new records rather than being left without their keys.
+    s.ParseFailed = true;
+    return false;
+  }
+  s.Parsed = true;
+  return true;
+}
+
+bool TIndexFile::BuildKey(Integer slot, const Byte* record, std::vector<Byte>& key) {
+  if (!EnsureParsed(slot)) return false;
+  TTagSlot& s = FTags[static_cast<size_t>(slot)];
+  if (!s.Tree) return false;
+  const Integer k = s.Tree->Layout().KeyLength;
+  const Byte* result;
+  try {
+    result = s.Parser->EvaluateRecord(record);
+  } catch (const Exception&) {
+    return false;
+  }
+  if (result == nullptr) return false;
+  key.assign(static_cast<size_t>(k), ' ');
+  switch (s.Parser->GetResultType()) {
+    case exString: {
+      // A lone field is read in place: never more than its own length.
+      const Integer avail = std::min<Integer>(k, std::max<Integer>(s.Parser->ResultLength(), 0));
+      Integer n = 0;
+      while (n < avail && result[n] != 0) ++n;
+      std::memcpy(key.data(), result, static_cast<size_t>(n));
+      return true;
+    }
+    case exInteger:
+    case exLargeInt: {
+      Int64 v;
+      if (s.Parser->GetResultType() == exInteger) {
+        std::int32_t i;
+        std::memcpy(&i, result, 4);
+        v = i;
+      } else {
+        std::memcpy(&v, result, 8);
+      }
+      if (IsMdx()) EncodeMdxInteger(v, key.data());
+      else EncodeNdxNumber(static_cast<double>(v), key.data());
+      return true;
+    }
+    case exFloat: {
+      double d;
+      std::memcpy(&d, result, 8);
+      if (IsMdx()) EncodeMdxNumber(d, key.data());
+      else EncodeNdxNumber(d, key.data());
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace orv

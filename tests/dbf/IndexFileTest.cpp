@@ -1,0 +1,364 @@
+// Index files and tags: file kinds by extension, header and tag header layouts, numeric key
+// coding and order, tag limits and errors, key violations, the locale check at open, malformed
+// files, and a table that keeps its production index right through appends and edits.
+#include <gtest/gtest.h>
+#include <cstring>
+#include "dbf/DbfIdxKeys.h"
+#include "dbf/DbfIndexDef.h"
+#include "dbf/DbfLang.h"
+#include "tests/dbf/IndexTestUtil.h"
+
+namespace orv {
+namespace {
+
+class IndexFileTest : public test::IndexFixture {};
+
+TEST(IndexKeys, MdxNumbersEncodeAndOrder) {
+  struct TCase {
+    double Value;
+    std::vector<Byte> Head;
+  } cases[] = {
+      {0.5, {0x34, 0x09, 0x50}}, {-12, {0x36, 0x91, 0x12}}, {0, {0x34, 0x01, 0x00}},
+      {123, {0x37, 0x19, 0x12, 0x30}}, {0.05, {0x33, 0x09, 0x50}}, {1e6, {0x3B, 0x09, 0x10}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Value);
+    Byte key[12];
+    EncodeMdxNumber(c.Value, key);
+    for (size_t i = 0; i < c.Head.size(); ++i) EXPECT_EQ(key[i], c.Head[i]) << i;
+    for (size_t i = c.Head.size(); i < 12; ++i) EXPECT_EQ(key[i], 0) << i;
+    EXPECT_DOUBLE_EQ(DecodeMdxNumber(key), c.Value);
+  }
+  Byte i12[12], f12[12];
+  EncodeMdxInteger(-12, i12);
+  EncodeMdxNumber(-12.0, f12);
+  EXPECT_EQ(std::memcmp(i12, f12, 12), 0);
+  // Ascending values give ascending keys in both numeric formats.
+  const double sorted[] = {-1e9, -12.5, -12, -0.5, -0.001, 0, 0.001, 0.5, 1, 9.99, 10, 12, 123456789, 1e15};
+  TIdxKeyOrder mdx{ikMdxNumeric, 12, false, kByteOrderLocale, 1252};
+  TIdxKeyOrder ndx{ikNdxNumeric, 8, false, kByteOrderLocale, 1252};
+  for (size_t i = 0; i + 1 < std::size(sorted); ++i) {
+    Byte a[12], b[12];
+    EncodeMdxNumber(sorted[i], a);
+    EncodeMdxNumber(sorted[i + 1], b);
+    EXPECT_LT(mdx.Compare(a, b), 0) << sorted[i] << " < " << sorted[i + 1];
+    EXPECT_GT(mdx.Compare(b, a), 0);
+    EXPECT_EQ(mdx.Compare(a, a), 0);
+    EncodeNdxNumber(sorted[i], a);
+    EncodeNdxNumber(sorted[i + 1], b);
+    EXPECT_LT(ndx.Compare(a, b), 0);
+  }
+}
+
+TEST(IndexKeys, CharacterOrderByBytesAndByLocale) {
+  TIdxKeyOrder bytes{ikCharacter, 6, false, kByteOrderLocale, 1252};
+  // A zero byte in both ends the comparison.
+  EXPECT_EQ(bytes.Compare(reinterpret_cast<const Byte*>("AB\0XYZ"), reinterpret_cast<const Byte*>("AB\0QRS")), 0);
+  EXPECT_LT(bytes.Compare(reinterpret_cast<const Byte*>("AB\0XYZ"), reinterpret_cast<const Byte*>("ABC   ")), 0);
+  EXPECT_GT(bytes.Compare(reinterpret_cast<const Byte*>("\xE9     "), reinterpret_cast<const Byte*>("Z     ")), 0);
+  TIdxKeyOrder down = bytes;
+  down.Descending = true;
+  EXPECT_GT(down.Compare(reinterpret_cast<const Byte*>("A     "), reinterpret_cast<const Byte*>("B     ")), 0);
+  // By locale: the same order every time, accents next to their letter, punctuation shifted.
+  TIdxKeyOrder us{ikCharacter, 12, false, 0x0409, 1252};
+  const char* sorted[] = {"apple       ", "\xE9tude       ", "Meyerhof    ", "Meyer-Lansky", "O'Brien     ", "Obrist      "};
+  for (int round = 0; round < 3; ++round)
+    for (size_t i = 0; i + 1 < std::size(sorted); ++i)
+      EXPECT_LT(us.Compare(reinterpret_cast<const Byte*>(sorted[i]), reinterpret_cast<const Byte*>(sorted[i + 1])), 0)
+          << sorted[i] << " / " << sorted[i + 1];
+}
+
+TEST_F(IndexFileTest, KindByExtensionAndHeaderLayouts) {
+  MakeTable();
+  struct TCase {
+    const char* File;
+    int Level;
+    Byte Version;
+    bool Mdx;
+  } cases[] = {{"names.Mdx", kLevelDbase4, 3, true}, {"names.IDX", kLevelDbase4, 2, false},
+               {"fox.mdx", kLevelFoxPro, 5, true}, {"seven.mdx", kLevelDbase7, 6, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.File);
+    Table->SetTableLevelCode(c.Level);
+    auto index = NewIndex(c.File);
+    EXPECT_EQ(index->Version(), c.Version);
+    EXPECT_EQ(index->IsMdx(), c.Mdx);
+    index->CreateTag("byname", "NAME", ixPrimary | ixUnique);
+    index->CreateTag("ByNum", "NUM", ixDescending);
+    index->CloseIndex();
+    auto bytes = ReadBytes(c.File);
+    if (!c.Mdx) {
+      ASSERT_GE(bytes.size(), 1024u);
+      EXPECT_EQ(GetLE16(&bytes[12]), 8);  // the second tag replaced the first: numeric key
+      EXPECT_EQ(bytes[9], 'N');
+      EXPECT_EQ(GetLE16(&bytes[16]), 1);
+      EXPECT_EQ(bytes[11], 0x58);
+      EXPECT_EQ(GetLE16(&bytes[18]), 16);
+      EXPECT_EQ(GetLE16(&bytes[14]), 31);
+      EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[24])), "NUM");
+      continue;
+    }
+    ASSERT_GE(bytes.size(), 2048u + 512u);
+    EXPECT_EQ(bytes[0], c.Version == 6 ? 3 : 2);
+    EXPECT_EQ(GetLE16(&bytes[22]), 1024);
+    EXPECT_EQ(GetLE16(&bytes[28]), 2);
+    const Integer stride = bytes[26];
+    EXPECT_LE(512 + stride * (bytes[25]), 2048);
+    const Byte* d0 = &bytes[static_cast<size_t>(512 + stride)];
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d0 + 4)), "BYNAME");
+    const Byte* d1 = d0 + stride;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d1 + 4)), "BYNUM");
+    EXPECT_EQ(d1[c.Version == 6 ? 42 : 20], 'N');
+    const Byte* tag = &bytes[static_cast<size_t>(GetLE32(d0)) * 512];
+    EXPECT_EQ(tag[8], 0x70);  // distinct: 0x20 + 0x40, character 0x10
+    EXPECT_EQ(tag[23], '!');
+    EXPECT_EQ(GetLE16(tag + 12), 10);
+    EXPECT_EQ(GetLE16(tag + 18), 16);
+    EXPECT_EQ(GetLE16(tag + 14), 63);
+    // Reopened in the layout it was written in.
+    auto again = NewIndex(c.File, pfExclusiveOpen);
+    // A new file of a FoxPro table is written in the dBASE IV layout and reads back as such.
+    EXPECT_EQ(again->Version(), c.Version == 5 ? 3 : c.Version);
+    EXPECT_EQ(again->TagNames(), (std::vector<AnsiString>{"BYNAME", "BYNUM"}));
+    again->SelectTagByName("bynum");
+    EXPECT_TRUE(again->Descending());
+    EXPECT_EQ(again->KeyType(), 'N');
+    EXPECT_EQ(again->KeyLength(), 12);
+    TDbfIndexDef def(nullptr);
+    again->TagInfo("BYNAME", def);
+    EXPECT_EQ(def.Options(), ixExpression | ixPrimary);
+    EXPECT_EQ(def.SortField(), "NAME");
+    EXPECT_TRUE(def.FromIndexFile());
+    EXPECT_EQ(again->IndexName(), "BYNUM");
+  }
+}
+
+TEST_F(IndexFileTest, TagErrorsAndLimits) {
+  MakeTable();
+  auto index = NewIndex("limits.mdx");
+  for (const char* expr : {"BORN", "NAME = 'X'"}) {
+    try {
+      index->CreateTag("BAD", expr, 0);
+      FAIL() << expr;
+    } catch (const EDbfError& e) {
+      EXPECT_STREQ(e.what(), "Invalid index type: can only be string or float.");
+    }
+  }
+  EXPECT_EQ(index->TagCount(), 0);
+  for (int i = 0; i < 47; ++i) index->CreateTag("T" + std::to_string(i), "NAME", 0);
+  try {
+    index->CreateTag("T47", "NAME", 0);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Can not create index: too many indexes in file.");
+  }
+  EXPECT_EQ(index->TagCount(), 47);
+  index->DeleteTag("t20");
+  auto names = index->TagNames();
+  ASSERT_EQ(names.size(), 46u);
+  EXPECT_EQ(names[19], "T19");
+  EXPECT_EQ(names[20], "T21");
+  EXPECT_EQ(names[45], "T46");
+  index->CloseIndex();
+  auto again = NewIndex("limits.mdx", pfExclusiveOpen);
+  EXPECT_EQ(again->TagNames(), names);
+  // A shared table refuses tag changes.
+  again->CloseIndex();
+  Table.reset();
+  Table = Open("people.dbf", pfReadWriteOpen);
+  auto shared = NewIndex("limits.mdx", pfReadWriteOpen);
+  try {
+    shared->CreateTag("X", "NAME", 0);
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Exclusive access is required for this operation.");
+  }
+}
+
+TEST_F(IndexFileTest, DistinctTagRefusesAndUniqueTagSkips) {
+  MakeTable();
+  auto index = NewIndex("keys.mdx");
+  index->CreateTag("PRIME", "NAME", ixPrimary);
+  index->CreateTag("UNIQ", "AMT", ixUnique);
+  index->CreateTag("ALL", "NUM", 0);
+  auto a = Record("SMITH", 1, 2.5), b = Record("JONES", 2, 2.5), c = Record("SMITH", 3, 7);
+  Store(1, a);
+  Store(2, b);
+  ASSERT_TRUE(index->CanInsertKeys(1, a.data()));
+  ASSERT_TRUE(index->InsertKeys(1, a.data()));
+  ASSERT_TRUE(index->CanInsertKeys(2, b.data()));
+  ASSERT_TRUE(index->InsertKeys(2, b.data()));
+  EXPECT_FALSE(index->CanInsertKeys(3, c.data()));
+  try {
+    index->RaiseKeyViolation();
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_STREQ(e.what(), "Key violation. (Key already present in file).\r\nIndex: PRIME\r\nRecord=1 Key='SMITH'.");
+  }
+  index->SelectTagByName("UNIQ");
+  EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
+  // Removing record 2 from the unique tag must not take record 1's entry with it.
+  ASSERT_TRUE(index->RemoveKeys(2, b.data()));
+  EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
+  index->SelectTagByName("ALL");
+  EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
+  // Marking deleted takes the key from distinct tags only.
+  ASSERT_TRUE(index->RemoveDistinctKeys(1, a.data()));
+  EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
+  index->SelectTagByName("PRIME");
+  EXPECT_TRUE(Walk(*index).empty());
+  EXPECT_TRUE(index->CanInsertKeys(3, c.data()));
+}
+
+TEST_F(IndexFileTest, LocaleCheckAtOpen) {
+  MakeTable();
+  {
+    auto index = NewIndex("loc.mdx");
+    index->CreateTag("NAMES", "NAME", 0);
+  }
+  // The index claims another language driver than the table's.
+  auto bytes = ReadBytes("loc.mdx");
+  const Byte tableDriver = Table->LanguageDriver();
+  bytes[31] = tableDriver == 0x57 ? 0x02 : 0x57;
+  WriteBytes("loc.mdx", bytes);
+  struct TCase {
+    Cardinal Solution;
+    bool Unusable;
+    bool Frozen;
+    Cardinal Locale;
+  } cases[] = {{0, true, false, 0}, {1, false, true, 0}, {0x0409, false, false, 0x0409}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Solution);
+    auto index = std::make_unique<TIndexFile>(*Table, Path("loc.mdx"));
+    index->SetMode(pfExclusiveOpen);
+    int seen = -1;
+    index->OnLocaleError = [&](int error, Cardinal& solution) {
+      seen = error;
+      solution = c.Solution;
+    };
+    index->OpenIndex();
+    EXPECT_EQ(seen, tableDriver == 0 ? -1 : 2);
+    if (tableDriver == 0) continue;
+    EXPECT_EQ(index->Unusable(), c.Unusable);
+    EXPECT_EQ(index->KeysFrozen(), c.Frozen);
+    if (c.Locale) {
+      EXPECT_EQ(index->Locale(), c.Locale);
+    }
+    if (c.Frozen) {
+      auto rec = Record("NEW", 1);
+      EXPECT_FALSE(index->CanInsertKeys(1, rec.data()));
+    }
+  }
+}
+
+TEST_F(IndexFileTest, MalformedFilesAreDroppedOrRefused) {
+  MakeTable();
+  {
+    auto index = NewIndex("bad.mdx");
+    index->CreateTag("NAMES", "NAME", 0);
+    for (Integer r = 1; r <= 200; ++r) {
+      auto rec = Record("N" + std::to_string(r), r);
+      Store(r, rec);
+      ASSERT_TRUE(index->InsertKeys(r, rec.data()));
+    }
+  }
+  const auto good = ReadBytes("bad.mdx");
+  const size_t tagPage = GetLE32(&good[512 + 32]) * 512u;
+  const size_t rootPage = GetLE32(&good[tagPage]) * 512u;
+  struct TCase {
+    const char* What;
+    size_t Offset;
+    std::vector<Byte> Bytes;
+    bool Unusable;
+  } cases[] = {
+      {"tag count past the header", 28, {200, 0}, true},
+      {"descriptor stride too short", 26, {7}, true},
+      {"tag header beyond the file", 512 + 32, {0xFF, 0xFF, 0xFF, 0x00}, true},
+      {"tag header inside the file header", 512 + 32, {1, 0, 0, 0}, true},
+      {"root entry count beyond the page", rootPage, {0xFF, 0xFF, 0, 0}, false},
+      {"child link outside the file", rootPage + 8, {0xF0, 0xFF, 0xFF, 0x0F}, false},
+      {"root loops to itself", rootPage + 8, {Byte(rootPage / 512), Byte(rootPage / 512 >> 8), 0, 0}, false},
+      {"key length beyond 100", tagPage + 12, {0xFF, 0x7F}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    auto bytes = good;
+    std::copy(c.Bytes.begin(), c.Bytes.end(), bytes.begin() + static_cast<long>(c.Offset));
+    WriteBytes("bad.mdx", bytes);
+    auto index = NewIndex("bad.mdx", pfExclusiveOpen);
+    EXPECT_EQ(index->Unusable(), c.Unusable);
+    if (c.Unusable) continue;
+    // Walks and key changes fail cleanly or work; none reads past a page.
+    try {
+      Walk(*index);
+      WalkBack(*index);
+    } catch (const EDbfError&) {
+    }
+    auto rec = Record("ZZ", 201);
+    index->InsertKeys(201, rec.data());
+    index->RemoveKeys(201, rec.data());
+    index->ResetIndexWriteError();
+  }
+}
+
+TEST_F(IndexFileTest, TableKeepsProductionIndexThroughEdits) {
+  MakeTable();
+  {
+    auto index = NewIndex("people.mdx");
+    index->CreateTag("NAME", "NAME", 0);
+    index->CreateTag("NUM", "NUM", ixPrimary);
+  }
+  // Link the production index from the table header.
+  Table.reset();
+  auto header = ReadBytes("people.dbf");
+  header[28] = 1;
+  WriteBytes("people.dbf", header);
+  Table = Open("people.dbf", pfReadWriteOpen);
+  ASSERT_NE(Table->ProductionIndex(), nullptr);
+  const char* names[] = {"MEYER", "ADAMS", "ZORN", "BAKER", "MEYER"};
+  for (Integer i = 0; i < 5; ++i) {
+    auto rec = Record(names[i], 10 - i);
+    EXPECT_EQ(Table->InsertRecord(rec.data()), i + 1);
+  }
+  // A second record with NUM 6 breaks the distinct tag.
+  auto dup = Record("DUP", 6);
+  try {
+    Table->InsertRecord(dup.data());
+    FAIL();
+  } catch (const EDbfError& e) {
+    EXPECT_NE(std::string(e.what()).find("Index: NUM\r\nRecord=5 Key='6'."), std::string::npos) << e.what();
+  }
+  // Edit record 3: ZORN becomes AARON.
+  std::vector<Byte> buf(static_cast<size_t>(Table->RecordSize()));
+  Table->LockRecord(3, buf.data());
+  auto edited = Record("AARON", 8);
+  Table->UnlockRecord(3, edited.data());
+  auto* index = dynamic_cast<TIndexFile*>(Table->ProductionIndex());
+  ASSERT_NE(index, nullptr);
+  index->SelectTagByName("NAME");
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{3, 2, 4, 1, 5}));
+  index->SelectTagByName("NUM");
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{5, 4, 3, 2, 1}));
+  auto key = index->ValueToKey(8.0);
+  EXPECT_TRUE(index->FindByKey(key.data(), 0));
+  EXPECT_EQ(index->CurrentRecNo(), 3);
+}
+
+TEST(IndexDefs, NamesAreTrimmedAndUpperCased) {
+  TDbfIndexDef def(nullptr);
+  def.SetIndexFile("  name.mdx ");
+  def.SetSortField(" upper(last)  ");
+  EXPECT_EQ(def.IndexFile(), "NAME.MDX");
+  EXPECT_EQ(def.SortField(), "UPPER(LAST)");
+  EXPECT_FALSE(def.FromIndexFile());
+  TDbfIndexDef copy(nullptr);
+  copy.SetOptions(ixDescending);
+  def.SetOptions(ixUnique);
+  copy.CopyFrom(&def);
+  EXPECT_EQ(copy.IndexFile(), "NAME.MDX");
+  EXPECT_EQ(copy.Options(), ixUnique);
+  EXPECT_TRUE(LCIDList().Contains(0x0409));
+}
+
+}  // namespace
+}  // namespace orv
