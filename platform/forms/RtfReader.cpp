@@ -65,6 +65,11 @@ int HexValue(char c) {
   return -1;
 }
 
+// A code page the converter knows, else the fallback (0: the document's code page).
+Cardinal Usable(Cardinal codePage, Cardinal fallback = 0) {
+  return codePage != 0 && codePage != kSymbolCodePage && !IsValidCodePage(codePage) ? fallback : codePage;
+}
+
 Integer Clamp(Integer v, Integer lo, Integer hi) { return std::min(std::max(v, lo), hi); }
 
 class TRtfParser {
@@ -262,7 +267,7 @@ class TRtfParser {
       FFontOpen = true;
     } else if (w == "fcharset") {
       FFont.Charset = static_cast<TFontCharset>(Clamp(param, 0, 255));
-      if (!FCpgGiven) FFont.CodePage = CodePageOfCharset(param);
+      if (!FCpgGiven) FFont.CodePage = Usable(CodePageOfCharset(param));
     } else if (w == "cpg" && IsValidCodePage(static_cast<Cardinal>(Clamp(param, 0, 65535)))) {
       FFont.CodePage = static_cast<Cardinal>(param);
       FCpgGiven = true;
@@ -331,11 +336,11 @@ class TRtfParser {
     } else if (w == "ansi") {
       FAnsiCodePage = 1252;
     } else if (w == "mac") {
-      FAnsiCodePage = 10000;
+      FAnsiCodePage = Usable(10000, 1252);
     } else if (w == "pc") {
-      FAnsiCodePage = 437;
+      FAnsiCodePage = Usable(437, 1252);
     } else if (w == "pca") {
-      FAnsiCodePage = 850;
+      FAnsiCodePage = Usable(850, 1252);
     } else if (w == "deff" && hasParam) {
       FDefaultFont = param;
     } else if (const char16_t special = SpecialChar(w)) {
@@ -435,7 +440,12 @@ class TRtfParser {
         if (static_cast<unsigned char>(bytes[i]) == 0xB7) out[i] = u'\u2022';
       return out;
     }
-    return MultiByteToWide(bytes, codePage != 0 ? codePage : FAnsiCodePage);
+    try {
+      return MultiByteToWide(bytes, codePage != 0 ? codePage : FAnsiCodePage);
+    } catch (const EConvertError&) {
+      // a code page the converter lacks still gives text rather than nothing
+      return MultiByteToWide(bytes, 1252);
+    }
   }
 
   void AddText(const WideString& raw, const TRichCharFormat& format) {

@@ -70,5 +70,13 @@ TEST(RtfMalformed, SizesAndColoursStayInRange) {
   EXPECT_EQ(ReadRtf("{\\rtf1\\fs0 x}").FormatAt(0).Size, 1);
 }
 
+// Code pages named by the document that the converter may lack still give one character per byte.
+TEST(RtfMalformed, CodePagesTheConverterMayLack) {
+  for (const char* rtf : {"{\\rtf1\\mac \\'e4}", "{\\rtf1\\pc \\'e4}", "{\\rtf1\\pca \\'e4}",
+                          "{\\rtf1{\\fonttbl{\\f0\\fcharset77 M;}}\\f0 \\'e4}",
+                          "{\\rtf1{\\fonttbl{\\f0\\fcharset130 J;}}\\f0 \\'e4}"})
+    EXPECT_EQ(ReadRtf(rtf).Text().size(), 1u) << rtf;
+}
+
 }  // namespace
 }  // namespace orv
