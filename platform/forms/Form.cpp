@@ -48,6 +48,7 @@ void TCustomForm::Free() {
 }
 
 TCustomForm::~TCustomForm() {
+  *FAlive = false;
   if (FModalLoop != nullptr) FModalLoop->exit(0);
   if (Screen != nullptr) Screen->RemoveForm(this);
   if (Application != nullptr) Application->Notification(this, opRemove);
@@ -221,6 +222,14 @@ TModalResult TCustomForm::ShowModal() {
     TCustomForm* Form;
     std::vector<TCustomForm*>& Disabled;
     ~TRestore() {
+      if (Form == nullptr) {
+        // The form is gone: it left the modal stack as it died; the others are enabled again.
+        if (Screen != nullptr)
+          for (TCustomForm* f : Disabled)
+            for (Integer i = 0; i < Screen->FormCount(); ++i)
+              if (Screen->Forms(i) == f && f->HandleAllocated()) f->Widget()->setEnabled(f->Enabled());
+        return;
+      }
       if (Application != nullptr) {
         auto& stack = Application->FModalStack;
         stack.erase(std::remove(stack.begin(), stack.end(), Form), stack.end());
@@ -237,9 +246,15 @@ TModalResult TCustomForm::ShowModal() {
     Widget()->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     FModalLoop = &loop;
+    const std::shared_ptr<bool> alive = FAlive;
     while (FModalResult == mrNone) {
       if (Application != nullptr && Application->Terminated()) FModalResult = mrCancel;
       else loop.processEvents(QEventLoop::WaitForMoreEvents);
+      if (!*alive) {
+        // Freed by a handler while shown: nothing of it may be touched any more.
+        restore.Form = nullptr;
+        return mrCancel;
+      }
       if (FModalResult != mrNone && !CloseQuery()) FModalResult = mrNone;
       if (FModalResult != mrNone) {
         TCloseAction action = caHide;

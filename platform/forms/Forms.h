@@ -136,6 +136,8 @@ class TCustomForm : public TWinControl {
   void PlaceWindow();
   QEventLoop* FModalLoop = nullptr;
   bool FDestroyed = false;
+  // Cleared when the form is freed, so a modal loop it runs notices.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class TForm : public TCustomForm {

@@ -138,6 +138,16 @@ TEST_F(ModalDialogTest, CloseQueryRefusingKeepsTheModalFormOpen) {
   EXPECT_EQ(Form->Events, (std::vector<std::string>{"show", "ok", "query", "cancel", "query"}));
 }
 
+TEST_F(ModalDialogTest, FormFreedWhileModalEndsItsLoopSafely) {
+  auto* doomed = TCustomForm::Create<TAskForm>(nullptr);  // frees itself below
+  doomed->OkBtn->SetModalResult(mrNone);  // only the release ends the loop
+  doomed->OkBtn->OnClick = [doomed](TObject*) { doomed->Release(); };
+  QTimer::singleShot(0, [doomed] { Click(doomed->OkBtn->Widget(), QPoint(5, 5)); });
+  EXPECT_EQ(doomed->ShowModal(), mrCancel);
+  EXPECT_EQ(Application->ActiveDialog(), nullptr);
+  for (Integer i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i), doomed);
+}
+
 TEST_F(ModalDialogTest, EnterAndEscapeReachTheDefaultAndCancelButtons) {
   Form->Show();
   struct TCase {
