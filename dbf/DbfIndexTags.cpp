@@ -23,10 +23,7 @@ AnsiString UpperAscii(AnsiString s) {
 
 std::vector<AnsiString> TIndexFile::TagNames() const {
   std::vector<AnsiString> names;
-  if (!IsMdx()) {
-    names.push_back(UpperAscii(FileName().substr(FileName().find_last_of('/') + 1)));
-    return names;
-  }
+  if (!IsMdx()) return names;
   auto* self = const_cast<TIndexFile*>(this);
   for (Integer s = 0; s < TagCount(); ++s) names.push_back(self->DescriptorName(s));
   return names;

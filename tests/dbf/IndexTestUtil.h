@@ -17,6 +17,12 @@ class IndexFixture : public TTempDir {
     TTempDir::SetUp();
     RegisterIndexFiles();
   }
+  // Other tests of the table engine run without the index layer.
+  void TearDown() override {
+    Table.reset();
+    SetIndexFileFactory(nullptr);
+    TTempDir::TearDown();
+  }
   void MakeTable(int level = kLevelDbase4, const std::string& name = "people.dbf") {
     Table = Create(name, level, {{"NAME", 'C', 10, 0}, {"NUM", 'N', 8, 0}, {"AMT", 'N', 10, 2}, {"BORN", 'D', 8, 0}});
   }

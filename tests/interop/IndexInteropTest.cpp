@@ -1,0 +1,165 @@
+// Index files written here read by Perl's XBase::Index (a reader only): keys in the same order
+// with the same record numbers, and searches that land on the same entries.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfIndexFile.h"
+
+namespace orv {
+namespace {
+
+const std::string kPeer = "/usr/bin/perl " + std::string(ORV_SOURCE_DIR) + "/tests/interop/index_peer.pl";
+
+std::vector<std::string> RunPeer(const std::string& args) {
+  std::string out;
+  FILE* p = ::popen((kPeer + " " + args + " 2>&1").c_str(), "r");
+  if (!p) return {};
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int rc = ::pclose(p);
+  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << args << "\n" << out;
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+class IndexInterop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/orv_idx_XXXXXX";
+    Dir = mkdtemp(tmpl);
+    Table = std::make_unique<TDbfFile>(Dir + "/people.dbf");
+    Table->SetMode(pfExclusiveCreate);
+    Table->SetTableLevelCode(kLevelDbase4);
+    Table->OpenDbfFile();
+    TDbfFieldDefs defs;
+    defs.TableLevel = kLevelDbase4;
+    auto add = [&](const char* name, char type, Integer size) {
+      TDbfFieldDef& d = defs.Add();
+      d.SetFieldName(name);
+      d.SetNativeFieldType(type);
+      d.SetSize(size);
+      d.SetPrecision(0);
+    };
+    add("NAME", 'C', 12);
+    add("NUM", 'N', 8);
+    Table->FinishCreate(defs, 512);
+  }
+  void TearDown() override {
+    Table.reset();
+    if (!std::getenv("ORV_KEEP")) std::filesystem::remove_all(Dir);
+  }
+  // Fills the index with n records whose names repeat, so equal keys span several pages.
+  void Fill(TIndexFile& index, Integer n) {
+    std::vector<Byte> rec(static_cast<size_t>(Table->RecordSize()));
+    for (Integer r = 1; r <= n; ++r) {
+      Table->BlankRecord(rec.data());
+      char name[16];
+      std::snprintf(name, sizeof name, "K%04d", (r * 37) % (n / 2));
+      Table->EncodeFieldValue(0, ftString, rec.data(), name);
+      const Integer num = (r * 53) % 1000 - 500;
+      Table->EncodeFieldValue(1, ftInteger, rec.data(), &num);
+      Table->WriteRecord(r, rec.data());
+      ASSERT_TRUE(index.InsertKeys(r, rec.data()));
+    }
+  }
+  // Our own walk as "key<TAB>record" lines (character keys trimmed, numbers as whole numbers).
+  std::vector<std::string> OurWalk(TIndexFile& index) {
+    std::vector<std::string> out;
+    index.GoFirst();
+    while (index.GoNext()) {
+      const Byte* k = index.CurrentKey();
+      std::string key;
+      if (index.KeyType() == 'N' && index.IsMdx()) {
+        static const char* kHex = "0123456789abcdef";
+        key = "hex:";
+        for (Integer i = 0; i < kMdxNumericKeyLength; ++i) {
+          key += kHex[k[i] >> 4];
+          key += kHex[k[i] & 15];
+        }
+      } else if (index.KeyType() == 'N') {
+        const double v = index.IsMdx() ? DecodeMdxNumber(k) : DecodeNdxNumber(k);
+        key = std::to_string(static_cast<long long>(v));
+      } else {
+        key = Trimmed(std::string(reinterpret_cast<const char*>(k), static_cast<size_t>(index.KeyLength())));
+      }
+      out.push_back(key + "\t" + std::to_string(index.CurrentRecNo()));
+    }
+    return out;
+  }
+  static std::vector<std::string> Normalized(std::vector<std::string> lines, bool numeric) {
+    for (auto& l : lines) {
+      auto tab = l.find('\t');
+      if (tab == std::string::npos) continue;
+      std::string key = Trimmed(l.substr(0, tab));
+      if (numeric && key.rfind("hex:", 0) != 0) key = std::to_string(static_cast<long long>(std::stod(key)));
+      l = key + l.substr(tab);
+    }
+    return lines;
+  }
+
+  std::string Dir;
+  std::unique_ptr<TDbfFile> Table;
+};
+
+TEST_F(IndexInterop, PeerReadsOurFilesInOrder) {
+  struct TCase {
+    const char* File;
+    const char* Tag;
+    const char* Expression;
+    bool Numeric;
+  } cases[] = {
+      {"names.ndx", "-", "NAME", false},
+      {"nums.ndx", "-", "NUM", true},
+      {"people.mdx", "NAME", "NAME", false},
+      {"people.mdx", "NUM", "NUM", true},
+  };
+  {
+    TIndexFile mdx(*Table, Dir + "/people.mdx");
+    mdx.SetMode(pfExclusiveCreate);
+    mdx.OpenIndex();
+    mdx.CreateTag("NAME", "NAME", 0);
+    mdx.CreateTag("NUM", "NUM", 0);
+    Fill(mdx, 400);
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.File) + " " + c.Tag);
+    TIndexFile index(*Table, Dir + "/" + c.File);
+    index.SetMode(std::string(c.File).ends_with(".ndx") ? pfExclusiveCreate : pfExclusiveOpen);
+    index.OpenIndex();
+    if (!index.IsMdx()) {
+      index.CreateTag("X", c.Expression, 0);
+      Fill(index, 400);
+    } else {
+      index.SelectTagByName(c.Tag);
+    }
+    index.FlushIndex();
+    const auto ours = OurWalk(index);
+    ASSERT_EQ(ours.size(), 400u);
+    const auto theirs = Normalized(RunPeer(std::string("walk ") + Dir + "/" + c.File + " " + c.Tag), c.Numeric);
+    EXPECT_EQ(theirs, ours);
+    if (!c.Numeric) {
+      // A search lands on the first of the equal keys, as ours does.
+      const auto found = Normalized(RunPeer(std::string("find ") + Dir + "/" + c.File + " " + c.Tag + " K0100"), false);
+      ASSERT_FALSE(found.empty());
+      auto key = index.ValueToKey(AnsiString("K0100"));
+      ASSERT_TRUE(index.FindByKey(key.data(), 0));
+      EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orv
