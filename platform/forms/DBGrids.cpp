@@ -179,11 +179,20 @@ void TDBGrid::Reload() {
       if (ds->State() != dsBrowse) return;
       FRows.clear();
       TBookmark saved = ds->GetBookmark();
+      bool atStart = ds->Bof(), atEnd = ds->Eof();
       ds->DisableControls();
       try {
         for (ds->First(); !ds->Eof(); ds->Next()) FRows.push_back(TRowData{ds->GetBookmark(), CurrentTexts()});
-        if (!saved.empty()) ds->GotoBookmark(saved);
-        else ds->First();
+        // Back where the data set was, ends included: the navigator reads Bof and Eof.
+        if (atStart || saved.empty()) ds->First();
+        else if (atEnd) ds->Last();
+        else {
+          try {
+            ds->GotoBookmark(saved);
+          } catch (const EDatabaseError&) {
+            ds->First();  // the record left the view (a filter, another process)
+          }
+        }
       } catch (...) {
         ds->EnableControls();
         throw;
