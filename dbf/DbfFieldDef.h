@@ -4,16 +4,9 @@
 #include <memory>
 #include <vector>
 #include "dbf/DbfCommon.h"
+#include "platform/db/DBTypes.h"
 
 namespace orv {
-
-// The data-set framework's generic field types, with the framework's ordinal values.
-enum TFieldType : int {
-  ftUnknown = 0, ftString = 1, ftSmallint = 2, ftInteger = 3, ftWord = 4, ftBoolean = 5, ftFloat = 6,
-  ftCurrency = 7, ftBCD = 8, ftDate = 9, ftTime = 10, ftDateTime = 11, ftBytes = 12, ftVarBytes = 13,
-  ftAutoInc = 14, ftBlob = 15, ftMemo = 16, ftGraphic = 17, ftFmtMemo = 18, ftParadoxOle = 19,
-  ftDBaseOle = 20, ftTypedBinary = 21, ftCursor = 22, ftFixedChar = 23, ftWideString = 24, ftLargeint = 25
-};
 
 // Table level codes of the file object.
 inline constexpr int kLevelDbase3 = 2;

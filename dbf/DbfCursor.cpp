@@ -1,0 +1,28 @@
+// The physical-order cursor's moves: it never leaves the range 0..count + 1.
+#include "dbf/DbfCursor.h"
+
+namespace orv {
+
+bool TDbfCursor::Next() {
+  const Integer count = File()->RecordCount();
+  if (FPosition > count)
+    FPosition = count + 1;
+  else
+    ++FPosition;
+  return FPosition <= count;
+}
+
+bool TDbfCursor::Prev() {
+  if (FPosition < 1)
+    FPosition = 0;
+  else
+    --FPosition;
+  return FPosition > 0;
+}
+
+void TDbfCursor::Last() {
+  const Integer count = File()->RecordCount();
+  FPosition = count == 0 ? 0 : count + 1;
+}
+
+}  // namespace orv

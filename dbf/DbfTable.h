@@ -1,0 +1,153 @@
+// TDbfTable: the data set over one dBASE table file, its memo file and its physical cursor; it
+// fills the data-set framework's record operations and converts texts between the table's code
+// page and the application's.
+#pragma once
+#include <functional>
+#include <memory>
+#include <vector>
+#include "dbf/DbfBlobStream.h"
+#include "dbf/DbfCursor.h"
+#include "dbf/DbfFieldDef.h"
+#include "dbf/DbfLang.h"
+#include "platform/db/DB.h"
+
+namespace orv {
+
+class TDbfFile;
+class TDbfParser;
+
+enum TDbfOpenMode { omNormal, omAutoCreate, omTemporary };
+enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
+enum TDbfStorage { stoMemory, stoFile };
+
+class TDbfTable;
+using TBeforeAutoCreateEvent = std::function<void(TDbfTable* dbf, bool& doCreate)>;
+// action: 0 no conversion (the table cannot be modified), 1 OEM, 2 ANSI.
+using TLanguageWarningEvent = std::function<void(TDbfTable* dbf, int& action)>;
+// Converts src towards the table's code page (toOem) or from it into dest; replaces the built-in
+// conversion when assigned.
+using TTranslateEvent = std::function<void(TDbfTable* dbf, const AnsiString& src, AnsiString& dest, bool toOem)>;
+using TDbfIndexMissingEvent = std::function<void(bool& deleteLink)>;
+
+// The record buffer: 4 bytes record number (the bookmark), 1 byte bookmark flag, the raw record
+// (deletion flag first), then the calculated fields' area.
+inline constexpr Integer kRecordNoBytes = 4;
+inline constexpr Integer kRecordDataOffset = 5;
+
+class TDbfTable : public TDataSet {
+ public:
+  explicit TDbfTable(TComponent* owner = nullptr);
+  ~TDbfTable() override;
+
+  // Folders end with "/"; a relative FilePath is taken against the program's folder. Only while
+  // closed.
+  const AnsiString& FilePath() const { return FFilePath; }
+  void SetFilePath(const AnsiString& value);
+  const AnsiString& FilePathFull() const { return FFilePathFull; }
+  const AnsiString& TableName() const { return FTableName; }
+  // The folder part of value, when there is one, becomes FilePath.
+  void SetTableName(const AnsiString& value);
+  AnsiString FullFileName() const { return FFilePathFull + FTableName; }
+  // 3, 4, 7 or 25; other values are ignored; a change needs a closed data set.
+  Integer TableLevel() const { return FTableLevel; }
+  void SetTableLevel(Integer value);
+  TDbfOpenMode OpenMode = omNormal;
+  bool Exclusive = false;
+  bool ReadOnly = false;
+  bool UseFloatFields = true;
+  TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
+  TDbfStorage Storage = stoFile;
+  bool StoreDefs = false;
+  bool ShowDeleted() const { return FShowDeleted; }
+  void SetShowDeleted(bool value);
+  AnsiString Version() const;
+
+  TBeforeAutoCreateEvent BeforeAutoCreate;
+  TLanguageWarningEvent OnLanguageWarning;
+  TTranslateEvent OnTranslate;
+  TDbfIndexMissingEvent OnIndexMissing;
+  std::function<void()> OnLocaleError;
+
+  // Creates the table from FieldDefs (filled from the persistent fields when empty). The data
+  // set must be closed and stays closed. A failure removes the .dbf only when this call made it.
+  void CreateTable() { CreateTableEx(nullptr); }
+  void CreateTableEx(const TDbfFieldDefs* fieldDefs);
+
+  // The physical count of records, deleted and filtered ones included.
+  Integer RecordCount() const override;
+  Integer RecNo() const override;
+  void SetRecNo(Integer value) override;
+  bool CanModify() const override;
+  AnsiString Translate(const AnsiString& text, bool toOem) override;
+  TDbfTranslationMode TranslationMode() const { return FTranslationMode; }
+  std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
+  bool GetFieldData(TField* field, void* buffer) override;
+  void SetFieldData(TField* field, const void* buffer) override;
+  Integer CompareBookmarks(const TBookmark& a, const TBookmark& b) const override;
+  bool BookmarkValid(const TBookmark& bookmark) override;
+  // A text that does not compile is raised, and the filter text is empty afterwards.
+  void SetFilterText(const AnsiString& value) override;
+  void SetFiltered(bool value) override;
+  void SetFilterOptions(TFilterOptions value) override;
+
+  // Valid while open.
+  TDbfFile* DbfFile() const { return FDbfFile.get(); }
+  TVirtualCursor* Cursor() const { return FCursor.get(); }
+  // The number of the record locked for editing, -1 when none.
+  Integer LockedRecNo() const { return FLockedRecNo; }
+  // Called by a blob stream reference as it is freed.
+  void BlobStreamReleased(TField* field);
+
+ protected:
+  Byte* AllocRecordBuffer() override;
+  void FreeRecordBuffer(Byte*& buffer) override;
+  void GetBookmarkData(const Byte* buffer, void* data) const override;
+  TBookmarkFlag GetBookmarkFlag(const Byte* buffer) const override;
+  void SetBookmarkFlag(Byte* buffer, TBookmarkFlag value) override;
+  void SetBookmarkData(Byte* buffer, const void* data) override;
+  TGetResult GetRecord(Byte* buffer, TGetMode mode, bool doCheck) override;
+  void InternalOpen() override;
+  void InternalClose() override;
+  bool IsCursorOpen() const override { return FCursor != nullptr; }
+  void InternalFirst() override;
+  void InternalLast() override;
+  void InternalGotoBookmark(const void* bookmark) override;
+  void InternalSetToRecord(Byte* buffer) override;
+  void InternalInitRecord(Byte* buffer) override;
+  void InternalPost() override;
+  void InternalDelete() override;
+  void InternalAddRecord(const Byte* buffer, bool append) override;
+  void InternalInitFieldDefs() override;
+  void InternalHandleException() override;
+  void InternalEdit() override;
+  void InternalCancel() override;
+  void ClearCalcFields(Byte* buffer) override;
+
+ private:
+  void BuildFieldDefinitions();
+  void FillFieldDefsFrom(TDbfFile& file);
+  std::unique_ptr<TDbfFile> MakeTableFile(TPagedFileMode mode) const;
+  void CloseTableParts();
+  bool RecordPassesFilter(Byte* buffer);
+  void CompileFilter(const AnsiString& text);
+  Byte* CurrentRecordBuffer() const;
+  TBlobTranslator BlobTranslator();
+  void FlushBlobStreams(Byte* record);
+  void ClearBlobStreams(bool keepModified);
+  Integer RecordSize() const;
+
+  AnsiString FFilePath;
+  AnsiString FFilePathFull;
+  AnsiString FTableName;
+  Integer FTableLevel = 4;
+  bool FShowDeleted = false;
+  std::unique_ptr<TDbfFile> FDbfFile;
+  std::unique_ptr<TVirtualCursor> FCursor;
+  std::unique_ptr<TDbfParser> FParser;
+  std::vector<std::shared_ptr<TDbfBlobStream>> FBlobStreams;
+  std::vector<std::unique_ptr<Byte[]>> FRecordBuffers;
+  Integer FLockedRecNo = -1;
+  TDbfTranslationMode FTranslationMode = tmNoneAvailable;
+};
+
+}  // namespace orv

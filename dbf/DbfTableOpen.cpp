@@ -1,0 +1,309 @@
+// TDbfTable: paths and properties, opening and closing, field definitions, creation and the text
+// conversion between the table's code page and the application's.
+#include <filesystem>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfHelpers.h"
+#include "dbf/DbfParser.h"
+#include "dbf/DbfTable.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace orv {
+
+namespace {
+
+AnsiString ProgramFolder() { return IncludeTrailingPathDelimiter(ExtractFilePath(ExpandFileName(ParamStr0()))); }
+
+int LevelCodeOf(Integer level) {
+  switch (level) {
+    case 3: return kLevelDbase3;
+    case 7: return kLevelDbase7;
+    case 25: return kLevelFoxPro;
+    default: return kLevelDbase4;
+  }
+}
+
+Integer LevelOfCode(int code) {
+  switch (code) {
+    case kLevelDbase3: return 3;
+    case kLevelFoxPro: return 25;
+    case kLevelDbase7: return 7;
+    default: return 4;
+  }
+}
+
+}  // namespace
+
+TDbfTable::TDbfTable(TComponent* owner) : TDataSet(owner), FFilePathFull(ProgramFolder()) {
+  DbfGlobals();
+  FBookmarkSize = kRecordNoBytes;
+}
+
+TDbfTable::~TDbfTable() {
+  // The framework's destructor runs after this object's parts are gone, so close here.
+  try {
+    Close();
+  } catch (...) {
+    // Closing releases what it can; a failure to write the header cannot leave a destructor.
+  }
+}
+
+void TDbfTable::SetFilePath(const AnsiString& value) {
+  CheckInactive();
+  FFilePath = value.empty() ? AnsiString() : IncludeTrailingPathDelimiter(value);
+  FFilePathFull = IsAbsolutePath(value) ? IncludeTrailingPathDelimiter(value)
+                                        : ResolvePath(ProgramFolder(), FFilePath);
+}
+
+void TDbfTable::SetTableName(const AnsiString& value) {
+  CheckInactive();
+  FTableName = ExtractFileName(value);
+  const AnsiString folder = ExtractFilePath(value);
+  if (!folder.empty()) SetFilePath(folder);
+  FieldDefs().SetUpdated(false);
+}
+
+void TDbfTable::SetTableLevel(Integer value) {
+  if (value != 3 && value != 4 && value != 7 && value != 25) return;
+  if (value == FTableLevel) return;
+  CheckInactive();
+  FTableLevel = value;
+}
+
+void TDbfTable::SetShowDeleted(bool value) {
+  if (value == FShowDeleted) return;
+  FShowDeleted = value;
+  if (FCursor && Active()) {
+    CheckBrowseMode();
+    Resync({});
+  }
+}
+
+AnsiString TDbfTable::Version() const { return Format("%d.%02d", {6, 29}); }
+
+std::unique_ptr<TDbfFile> TDbfTable::MakeTableFile(TPagedFileMode mode) const {
+  auto file = std::make_unique<TDbfFile>(FullFileName());
+  file->SetMode(mode);
+  file->SetAutoCreate(ModeCreates(mode));
+  file->SetUseFloatFields(UseFloatFields);
+  if (OnIndexMissing) file->OnIndexMissing = OnIndexMissing;
+  if (OnLocaleError) file->OnLocaleError = OnLocaleError;
+  return file;
+}
+
+// --- field definitions ---
+
+void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
+  TFieldDefs& defs = FieldDefs();
+  defs.Clear();
+  TDbfFieldDefs& native = file.FieldDefs();
+  for (size_t i = 0; i < native.Count(); ++i) {
+    TDbfFieldDef& def = native[i];
+    AnsiString name = def.FieldName();
+    if (defs.Find(name)) {
+      Integer suffix = 2;
+      while (defs.Find(def.FieldName() + std::to_string(suffix))) ++suffix;
+      name = def.FieldName() + std::to_string(suffix);
+      def.SetFieldName(name);
+    }
+    const TFieldType type = def.FieldType();
+    TFieldDef* added = defs.Add(name, type, type == ftString ? def.Size() : 0, def.Required());
+    if (type == ftFloat || type == ftCurrency || type == ftBCD) added->SetPrecision(def.Precision());
+    TFieldAttributes attributes = added->Attributes();
+    if (type == ftAutoInc) attributes.Include(faReadonly);
+    if (def.IsLockField()) attributes.Include(faHiddenCol);
+    added->SetAttributes(attributes);
+  }
+}
+
+void TDbfTable::BuildFieldDefinitions() {
+  if (FDbfFile) {
+    FillFieldDefsFrom(*FDbfFile);
+    return;
+  }
+  auto file = MakeTableFile(pfReadOnly);
+  file->OpenDbfFile();
+  if (file->OpenFailed()) {
+    file->CloseDbfFile();
+    Abort();
+  }
+  try {
+    FillFieldDefsFrom(*file);
+  } catch (...) {
+    file->CloseDbfFile();
+    throw;
+  }
+  file->CloseDbfFile();
+}
+
+void TDbfTable::InternalInitFieldDefs() { BuildFieldDefinitions(); }
+
+// --- opening and closing ---
+
+void TDbfTable::InternalOpen() {
+  if (!FileExists(FullFileName()) && (OpenMode == omAutoCreate || OpenMode == omTemporary)) {
+    bool doCreate = true;
+    if (BeforeAutoCreate) BeforeAutoCreate(this, doCreate);
+    if (!doCreate) return;
+    CreateTable();
+  }
+  const TPagedFileMode mode = ReadOnly ? pfReadOnly : Exclusive ? pfExclusiveOpen : pfReadWriteOpen;
+  try {
+    FDbfFile = MakeTableFile(mode);
+    FDbfFile->OpenDbfFile();
+    // A header the file object refused, or a missing index the handler kept, ends the open
+    // without a message of its own.
+    if (FDbfFile->OpenFailed()) Abort();
+    FTableLevel = LevelOfCode(FDbfFile->TableLevelCode());
+    BuildFieldDefinitions();
+    CreateFields();
+    BindFields(true);
+    FBlobStreams.assign(FDbfFile->FieldDefs().Count(), nullptr);
+    std::function<void(int&)> warn;
+    if (OnLanguageWarning) warn = [this](int& action) { OnLanguageWarning(this, action); };
+    FTranslationMode = ChooseTranslationMode(FDbfFile->UseCodePage(), warn);
+    if (!Filter().empty()) {
+      try {
+        CompileFilter(Filter());
+      } catch (const Exception&) {
+        FParser.reset();
+        TDataSet::SetFilterText(AnsiString());
+      }
+    }
+    FCursor = std::make_unique<TDbfCursor>(FDbfFile.get());
+    FCursor->First();
+    FLockedRecNo = -1;
+  } catch (...) {
+    CloseTableParts();
+    throw;
+  }
+}
+
+void TDbfTable::InternalClose() { CloseTableParts(); }
+
+void TDbfTable::CloseTableParts() {
+  // References handed out may outlive the table; they no longer reach it.
+  for (auto& stream : FBlobStreams)
+    if (stream) stream->Detach();
+  FBlobStreams.clear();
+  BindFields(false);
+  if (DefaultFields()) DestroyFields();
+  FParser.reset();
+  FCursor.reset();
+  if (FDbfFile) {
+    // A shared table's header is brought up to date under the header lock by the file itself;
+    // writing this copy would put back a record count that other processes have passed.
+    if (!ReadOnly && FDbfFile->IsOpen() && !FDbfFile->IsSharedMode() && !FDbfFile->IsReadOnly())
+      FDbfFile->WriteDbfHeader();
+    FDbfFile->CloseDbfFile();
+    FDbfFile.reset();
+  }
+  FLockedRecNo = -1;
+  FTranslationMode = tmNoneAvailable;
+}
+
+// --- creation ---
+
+void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
+  CheckInactive();
+  const int levelCode = LevelCodeOf(FTableLevel);
+  TDbfFieldDefs made;
+  if (!fieldDefs) {
+    if (FieldDefs().Count() == 0) {
+      for (Integer i = 0; i < Fields().Count(); ++i) {
+        TField* f = Fields().Fields(i);
+        if (f->FieldKind() == fkData) FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+      }
+    }
+    made.TableLevel = levelCode;
+    made.UseFloatFields = UseFloatFields;
+    for (Integer i = 0; i < FieldDefs().Count(); ++i) {
+      const TFieldDef* src = FieldDefs().Items(i);
+      TDbfFieldDef& def = made.Add();
+      def.SetFieldName(src->Name());
+      def.SetFieldType(src->DataType());
+      if (src->Size() <= 0) {
+        def.SetDefaultSize();
+      } else {
+        def.SetSize(src->Size());
+        def.SetPrecision(src->Precision());
+      }
+      def.SetRequired(src->Required());
+    }
+    fieldDefs = &made;
+  }
+  // Refused before any file is touched.
+  if (fieldDefs->Count() == 0) throw EDbfError(DbfMessage(STRING_INVALID_FIELD_COUNT, Int64{0}));
+  auto file = MakeTableFile(pfExclusiveCreate);
+  file->SetTableLevelCode(levelCode);
+  bool ours = false;
+  try {
+    file->OpenDbfFile();
+    // From here the file is this call's: the exclusive open succeeded, so no one else has it.
+    ours = file->IsOpen();
+    file->FinishCreate(*fieldDefs, 512);
+  } catch (...) {
+    try {
+      file->CloseDbfFile();
+    } catch (...) {
+    }
+    file.reset();
+    if (ours) DeleteFile(FullFileName());
+    throw;
+  }
+  file->CloseDbfFile();
+}
+
+// --- code pages ---
+
+bool TDbfTable::CanModify() const {
+  return FDbfFile && !ReadOnly && !FDbfFile->IsReadOnly() && FTranslationMode != tmNoneAvailable;
+}
+
+AnsiString TDbfTable::Translate(const AnsiString& text, bool toOem) {
+  if (OnTranslate) {
+    AnsiString dest;
+    OnTranslate(this, text, dest, toOem);
+    return dest;
+  }
+  if (!FDbfFile) return text;
+  return TranslateText(FTranslationMode, FDbfFile->UseCodePage(), text, toOem);
+}
+
+TBlobTranslator TDbfTable::BlobTranslator() {
+  return [this](const AnsiString& text, bool toFile) { return Translate(text, toFile); };
+}
+
+// --- filter text ---
+
+void TDbfTable::CompileFilter(const AnsiString& text) {
+  if (!FParser) {
+    FParser = std::make_unique<TDbfParser>(FDbfFile.get());
+    FParser->SetRawStrings(false);
+  }
+  FParser->SetCaseInsensitive(FilterOptions().Contains(foCaseInsensitive));
+  FParser->PrepareExpression(text);
+}
+
+void TDbfTable::SetFilterText(const AnsiString& value) {
+  if (!value.empty() && FDbfFile) {
+    try {
+      CompileFilter(value);
+    } catch (...) {
+      // The filter is off rather than left on an expression that is not the text.
+      FParser.reset();
+      TDataSet::SetFilterText(AnsiString());
+      throw;
+    }
+  }
+  TDataSet::SetFilterText(value);
+}
+
+void TDbfTable::SetFiltered(bool value) { TDataSet::SetFiltered(value); }
+
+void TDbfTable::SetFilterOptions(TFilterOptions value) {
+  if (FParser) FParser->SetCaseInsensitive(value.Contains(foCaseInsensitive));
+  TDataSet::SetFilterOptions(value);
+}
+
+}  // namespace orv

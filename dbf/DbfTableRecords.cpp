@@ -1,0 +1,292 @@
+// TDbfTable: record buffers, fetching with deleted and filtered records skipped, field values,
+// editing with record locks, posting, deleting, bookmarks and blob streams.
+#include <algorithm>
+#include <cstring>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfParser.h"
+#include "dbf/DbfTable.h"
+
+namespace orv {
+
+namespace {
+
+Integer RecNoOf(const Byte* buffer) {
+  std::int32_t n;
+  std::memcpy(&n, buffer, sizeof n);
+  return n;
+}
+
+void SetRecNoOf(Byte* buffer, Integer n) {
+  std::int32_t v = n;
+  std::memcpy(buffer, &v, sizeof v);
+}
+
+}  // namespace
+
+Integer TDbfTable::RecordSize() const { return FDbfFile ? FDbfFile->RecordSize() : 0; }
+
+// --- record buffers ---
+
+Byte* TDbfTable::AllocRecordBuffer() {
+  const size_t size = static_cast<size_t>(RecordSize()) + 8 + static_cast<size_t>(std::max(FCalcFieldsSize, 0));
+  FRecordBuffers.push_back(std::make_unique<Byte[]>(size));
+  return FRecordBuffers.back().get();
+}
+
+void TDbfTable::FreeRecordBuffer(Byte*& buffer) {
+  auto it = std::find_if(FRecordBuffers.begin(), FRecordBuffers.end(),
+                         [buffer](const std::unique_ptr<Byte[]>& b) { return b.get() == buffer; });
+  if (it != FRecordBuffers.end()) FRecordBuffers.erase(it);
+  buffer = nullptr;
+}
+
+void TDbfTable::GetBookmarkData(const Byte* buffer, void* data) const { std::memcpy(data, buffer, kRecordNoBytes); }
+void TDbfTable::SetBookmarkData(Byte* buffer, const void* data) { std::memcpy(buffer, data, kRecordNoBytes); }
+TBookmarkFlag TDbfTable::GetBookmarkFlag(const Byte* buffer) const { return static_cast<TBookmarkFlag>(buffer[4]); }
+void TDbfTable::SetBookmarkFlag(Byte* buffer, TBookmarkFlag value) { buffer[4] = static_cast<Byte>(value); }
+
+void TDbfTable::ClearCalcFields(Byte* buffer) {
+  if (FCalcFieldsSize > 0)
+    std::memset(buffer + kRecordDataOffset + RecordSize(), 0, static_cast<size_t>(FCalcFieldsSize));
+}
+
+void TDbfTable::InternalInitRecord(Byte* buffer) {
+  SetRecNoOf(buffer, 0);
+  buffer[4] = 0;
+  FDbfFile->BlankRecord(buffer + kRecordDataOffset);
+}
+
+// --- the cursor ---
+
+void TDbfTable::InternalFirst() { FCursor->First(); }
+void TDbfTable::InternalLast() { FCursor->Last(); }
+
+void TDbfTable::InternalGotoBookmark(const void* bookmark) {
+  std::int32_t n;
+  std::memcpy(&n, bookmark, sizeof n);
+  FCursor->GotoBookmark(n);
+}
+
+void TDbfTable::InternalSetToRecord(Byte* buffer) {
+  if (GetBookmarkFlag(buffer) != bfInserted) FCursor->GotoBookmark(RecNoOf(buffer));
+}
+
+Integer TDbfTable::RecordCount() const { return FCursor ? FCursor->GetSequentialRecordCount() : 0; }
+
+Integer TDbfTable::RecNo() const {
+  Byte* buffer = ActiveBuffer();
+  if (!FCursor || !buffer || GetBookmarkFlag(buffer) == bfInserted) return 0;
+  return RecNoOf(buffer);
+}
+
+void TDbfTable::SetRecNo(Integer value) {
+  CheckActive();
+  CheckBrowseMode();
+  FCursor->SetPhysicalRecNo(value);
+  Resync({});
+}
+
+Integer TDbfTable::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
+  const bool hasA = a.size() >= static_cast<size_t>(kRecordNoBytes);
+  const bool hasB = b.size() >= static_cast<size_t>(kRecordNoBytes);
+  if (hasA && hasB) {
+    const Integer x = RecNoOf(reinterpret_cast<const Byte*>(a.data()));
+    const Integer y = RecNoOf(reinterpret_cast<const Byte*>(b.data()));
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  if (hasA) return -1;
+  if (hasB) return 1;
+  return 0;
+}
+
+bool TDbfTable::BookmarkValid(const TBookmark& bookmark) {
+  if (!FCursor || bookmark.size() != static_cast<size_t>(kRecordNoBytes)) return false;
+  const Integer n = RecNoOf(reinterpret_cast<const Byte*>(bookmark.data()));
+  return n >= 1 && n <= RecordCount();
+}
+
+// --- fetching ---
+
+bool TDbfTable::RecordPassesFilter(Byte* buffer) {
+  bool accept = true;
+  if (!Filter().empty() && FParser) {
+    const Byte* verdict = FParser->EvaluateRecord(buffer + kRecordDataOffset);
+    accept = verdict && verdict[0] != 0;
+  }
+  if (accept && OnFilterRecord) accept = DoFilterRecord(buffer);
+  return accept;
+}
+
+TGetResult TDbfTable::GetRecord(Byte* buffer, TGetMode mode, bool) {
+  if (!FCursor || FDbfFile->RecordCount() == 0) {
+    SetRecNoOf(buffer, -1);
+    return grEOF;
+  }
+  Byte* record = buffer + kRecordDataOffset;
+  TGetResult result = grOK;
+  bool acceptable = true;
+  do {
+    acceptable = true;
+    if (mode == gmNext) {
+      acceptable = FCursor->Next();
+      if (!acceptable) result = grEOF;
+    } else if (mode == gmPrior) {
+      acceptable = FCursor->Prev();
+      if (!acceptable) result = grBOF;
+    }
+    if (result == grOK) {
+      const Integer n = FCursor->GetPhysicalRecNo();
+      if (n < 1 || n > FDbfFile->RecordCount()) {
+        result = grError;
+      } else if (FDbfFile->ReadRecord(n, record) != RecordSize()) {
+        // Cut off behind the count that was just seen (another process truncated the file).
+        result = grError;
+      } else {
+        acceptable = FShowDeleted || record[0] != '*';
+      }
+    }
+    if (result == grOK && acceptable && Filtered()) acceptable = RecordPassesFilter(buffer);
+    if (mode == gmCurrent && result == grOK && !acceptable) result = grError;
+  } while (result == grOK && !acceptable);
+  if (result != grOK) {
+    SetRecNoOf(buffer, -1);
+    return result;
+  }
+  ClearCalcFields(buffer);
+  if (OnCalcFields) {
+    Byte* saved = FCalcBuffer;
+    FCalcBuffer = buffer;
+    const TDataSetState s = SetTempState(dsCalcFields);
+    try {
+      CalculateFields(buffer);
+    } catch (...) {
+      RestoreState(s);
+      FCalcBuffer = saved;
+      throw;
+    }
+    RestoreState(s);
+    FCalcBuffer = saved;
+  }
+  SetRecNoOf(buffer, FCursor->GetBookmark());
+  SetBookmarkFlag(buffer, bfCurrent);
+  return grOK;
+}
+
+// --- field values ---
+
+Byte* TDbfTable::CurrentRecordBuffer() const { return GetActiveRecordBuffer(); }
+
+bool TDbfTable::GetFieldData(TField* field, void* buffer) {
+  Byte* record = CurrentRecordBuffer();
+  if (!record || !FDbfFile) return false;
+  if (field->FieldNo() > 0)
+    return FDbfFile->DecodeFieldValue(field->FieldNo() - 1, field->DataType(), buffer, record + kRecordDataOffset);
+  // A calculated value: a presence byte, then the value.
+  const Byte* area = record + kRecordDataOffset + RecordSize() + field->Offset();
+  if (buffer && area[0]) std::memcpy(buffer, area + 1, static_cast<size_t>(field->DataSize()));
+  return area[0] != 0;
+}
+
+void TDbfTable::SetFieldData(TField* field, const void* buffer) {
+  Byte* record = CurrentRecordBuffer();
+  if (!record || !FDbfFile) DatabaseError("Dataset not in edit or insert mode");
+  if (field->FieldNo() < 0) {
+    Byte* area = record + kRecordDataOffset + RecordSize() + field->Offset();
+    const size_t size = static_cast<size_t>(field->DataSize());
+    area[0] = buffer ? 1 : 0;
+    if (buffer)
+      std::memcpy(area + 1, buffer, size);
+    else
+      std::memset(area + 1, 0, size);
+  } else {
+    FDbfFile->EncodeFieldValue(field->FieldNo() - 1, field->DataType(), record + kRecordDataOffset, buffer);
+  }
+  const TDataSetState s = State();
+  if (s != dsCalcFields && s != dsFilter && s != dsNewValue) FieldChanged(field);
+}
+
+// --- editing ---
+
+void TDbfTable::InternalEdit() {
+  Byte* buffer = ActiveBuffer();
+  const Integer recNo = RecNoOf(buffer);
+  ClearBlobStreams(true);
+  FDbfFile->LockRecord(recNo, buffer + kRecordDataOffset);
+  FLockedRecNo = recNo;
+}
+
+void TDbfTable::InternalCancel() {
+  ClearBlobStreams(false);
+  if (FLockedRecNo > 0 && FDbfFile) {
+    // The lock field was stamped into the file at the lock; the record goes back as it was.
+    if (FDbfFile->HasLockField()) FDbfFile->WriteRecord(FLockedRecNo, FDbfFile->PrevRecord());
+    FDbfFile->UnlockPage(FLockedRecNo);
+  }
+  FLockedRecNo = -1;
+}
+
+void TDbfTable::InternalPost() {
+  Byte* buffer = ActiveBuffer();
+  Byte* record = buffer + kRecordDataOffset;
+  // A memo that cannot be stored fails the post before the record changes.
+  FlushBlobStreams(record);
+  if (State() == dsEdit) {
+    FDbfFile->UnlockRecord(FLockedRecNo, record);
+    FLockedRecNo = -1;
+  } else {
+    const Integer recNo = FDbfFile->InsertRecord(record);
+    FCursor->SetPhysicalRecNo(recNo);
+  }
+}
+
+void TDbfTable::InternalAddRecord(const Byte* buffer, bool) {
+  std::vector<Byte> record(buffer + kRecordDataOffset, buffer + kRecordDataOffset + RecordSize());
+  const Integer recNo = FDbfFile->InsertRecord(record.data());
+  FCursor->SetPhysicalRecNo(recNo);
+}
+
+void TDbfTable::InternalDelete() {
+  Byte* buffer = ActiveBuffer();
+  const Integer recNo = RecNoOf(buffer);
+  Byte* record = buffer + kRecordDataOffset;
+  FDbfFile->LockRecord(recNo, record);
+  FLockedRecNo = recNo;
+  record[0] = '*';
+  FDbfFile->RemoveIndexKeys(recNo, record);
+  FDbfFile->UnlockRecord(recNo, record);
+  FLockedRecNo = -1;
+}
+
+void TDbfTable::InternalHandleException() {}
+
+// --- blob streams ---
+
+std::unique_ptr<TStream> TDbfTable::CreateBlobStream(TField* field, TBlobStreamMode mode) {
+  if (!FDbfFile || !field || field->FieldNo() < 1 || static_cast<size_t>(field->FieldNo()) > FBlobStreams.size())
+    return TDataSet::CreateBlobStream(field, mode);
+  const Integer index = field->FieldNo() - 1;
+  auto& slot = FBlobStreams[static_cast<size_t>(index)];
+  if (!slot)
+    slot = std::make_shared<TDbfBlobStream>(this, field, index, field->DataType() == ftMemo && field->Transliterate());
+  Byte* record = CurrentRecordBuffer();
+  slot->Open(mode, *FDbfFile, record ? record + kRecordDataOffset : nullptr, BlobTranslator());
+  return std::make_unique<TDbfBlobStreamRef>(slot);
+}
+
+void TDbfTable::BlobStreamReleased(TField* field) {
+  const TDataSetState s = State();
+  if (s != dsCalcFields && s != dsFilter && s != dsNewValue && s != dsInactive) FieldChanged(field);
+}
+
+void TDbfTable::FlushBlobStreams(Byte* record) {
+  const TBlobTranslator translate = BlobTranslator();
+  for (auto& stream : FBlobStreams)
+    if (stream && stream->IsModified()) stream->Flush(*FDbfFile, record, translate);
+}
+
+void TDbfTable::ClearBlobStreams(bool keepModified) {
+  for (auto& stream : FBlobStreams)
+    if (stream && !(keepModified && stream->IsModified())) stream->Clear();
+}
+
+}  // namespace orv
