@@ -20,10 +20,15 @@ TMainForm::~TMainForm() {
   if (MainForm == this) MainForm = nullptr;
 }
 
+TApplication* TMainForm::OwningApplication() const {
+  // At exit the application frees its windows after the global has already been cleared.
+  if (auto* app = dynamic_cast<TApplication*>(Owner())) return app;
+  return Application;
+}
+
 void TMainForm::FormCreate(TObject*) {
   FAppDir = DataFolderFor(ProgramFolderOf(ProgramPath()));
-  if (auto* app = dynamic_cast<TApplication*>(Owner()) ? dynamic_cast<TApplication*>(Owner()) : Application)
-    app->SetHelpFile(FAppDir + app->HelpFile());
+  if (TApplication* app = OwningApplication()) app->SetHelpFile(FAppDir + app->HelpFile());
   Randomize();
   FLoading = true;
   // Naming the default table opens it through FilenameEdit1Change.
@@ -41,8 +46,7 @@ void TMainForm::FormCreate(TObject*) {
 
 void TMainForm::FormDestroy(TObject*) {
   PostAddressTable();
-  if (auto* app = dynamic_cast<TApplication*>(Owner()) ? dynamic_cast<TApplication*>(Owner()) : Application)
-    app->HelpCommand(HELP_QUIT, 0);
+  if (TApplication* app = OwningApplication()) app->HelpCommand(HELP_QUIT, 0);
   // Nothing is saved here: every change has already rewritten its file.
   FreeMails();
   FreeKonten();

@@ -152,6 +152,7 @@ class TMainForm : public TForm {
   void SaveOptions();
 
  private:
+  TApplication* OwningApplication() const;
   void PaintProgress(TCanvas& canvas) const;
   void WMUser(TMessage& message);
   // Puts the address table's pending edit into the file, swallowing its errors.

@@ -14,6 +14,8 @@ namespace orv {
 namespace {
 
 void RegisterApplicationWindows() {
+  // The windows' classes derive from the forms layer's.
+  RegisterFormsClasses();
   RegisterFormTexts();
   RegisterMainFormClass();
   RegisterWriteMailFormClass();
@@ -25,9 +27,6 @@ void RegisterApplicationWindows() {
 }  // namespace
 
 void RegisterProgramModules() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
   // The extended controls and the wide-character layer start in this order; a module without its
   // initialisation yet keeps its place so the order stays as it must be when it arrives.
   RegisterModule({"extended-control cursors", {}, {}});        // hand and drag cursors 14000, 14001

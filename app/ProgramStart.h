@@ -7,8 +7,9 @@ namespace orv {
 
 inline constexpr const char* ProgramTitle = "Orvinta 1.0";
 
-// Registers the program's module initialisations in start-up order; the later calls of a process
-// do nothing. Must run before the application is initialised, which runs them.
+// Registers the program's module initialisations in start-up order, once per start-up list (after
+// FinalizeModules the list is empty and this may run again). Must run before the application is
+// initialised, which runs them.
 void RegisterProgramModules();
 
 // Creates the windows in their order, each stored in its global: MainForm, WriteMailForm,

@@ -14,6 +14,8 @@
 #include "app/ProgramStart.h"
 #include "app/ShellOpen.h"
 #include "app/WriteMailFUnit.h"
+#include "platform/classes/ComponentRes.h"
+#include "platform/rtl/ModuleInit.h"
 #include "tests/platform/forms/FormsFixture.h"
 
 namespace orv::test {
@@ -22,7 +24,12 @@ class AppTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    RegisterProgramModules();
+    // Another suite of this executable may have started the modules without the program's.
+    if (!ComponentResourceExists("TMainForm")) {
+      if (ModulesInitialized()) FinalizeModules();
+      RegisterProgramModules();
+      InitializeModules();
+    }
     Application->Initialize();
     Application->SetTitle(ProgramTitle);
   }

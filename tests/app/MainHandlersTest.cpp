@@ -49,6 +49,7 @@ TEST_F(MainHandlersTest, AboutBoxShowsItsPictureModallyAndIsFreedAfterwards) {
     ASSERT_NE(dynamic_cast<TJPEGImage*>(picture), nullptr) << "the picture is a JPEG image";
     EXPECT_EQ(picture->Width(), 96);
     EXPECT_EQ(picture->Height(), 96);
+    EXPECT_EQ(box->MailLabel->Caption(), "info@orvinta.example") << "texts reach the window unchanged";
     box->BitBtnXP1->Click();
     box->OKButton->Click();
   });

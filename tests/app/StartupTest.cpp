@@ -42,6 +42,14 @@ TEST_F(StartupTest, FourWindowsAreCreatedInOrderWithTheirCaptions) {
   EXPECT_EQ(MainForm->Widget()->windowTitle(), QString("Orvinta 1.0"))
       << "the title bar shows the caption alone";
   EXPECT_FALSE(WriteMailForm->Visible()) << "only the main window is shown at start";
+
+  // The account dialog: the password is masked, user name and password are not offered.
+  EXPECT_EQ(EditKontenForm->PasswordEd->PasswordChar(), '*');
+  EXPECT_FALSE(EditKontenForm->UserEd->Visible());
+  EXPECT_FALSE(EditKontenForm->PasswordEd->Visible());
+  EXPECT_EQ(EditKontenForm->OKBtn->ModalResult(), mrOk);
+  EXPECT_EQ(EditKontenForm->CancelBtn->ModalResult(), mrCancel);
+  EXPECT_EQ(EditKontenForm->CancelBtn->Caption(), "&Cancel");
 }
 
 TEST_F(StartupTest, PagesKeepTheirExactCaptionsInOrder) {
