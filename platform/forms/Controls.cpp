@@ -184,7 +184,23 @@ void TControl::SetFontObject(TFont* font) {
   if (font != nullptr && font != FFont.get()) FFont->Assign(*font);
 }
 
-void TControl::Click() { OnClick(this); }
+void TControl::Click() {
+  // A linked action runs unless the control has a handler of its own.
+  if (FAction != nullptr && !OnClick) {
+    FAction->SetActionComponent(this);
+    FAction->Execute();
+    return;
+  }
+  OnClick(this);
+}
+
+void TControl::ActionChange() {
+  auto* action = dynamic_cast<TCustomAction*>(FAction);
+  if (action == nullptr) return;
+  if (!action->Caption().empty()) SetText(action->Caption());
+  if (!action->Hint().empty()) SetHint(action->Hint());
+  SetEnabled(action->Enabled());
+}
 void TControl::DblClick() { OnDblClick(this); }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -333,7 +349,10 @@ void TControl::SetAction(TBasicAction* action) {
   if (FAction == action) return;
   if (FAction != nullptr) FAction->RemoveFreeNotification(this);
   FAction = action;
-  if (FAction != nullptr) FAction->FreeNotification(this);
+  if (FAction != nullptr) {
+    FAction->FreeNotification(this);
+    ActionChange();
+  }
 }
 
 void TControl::Notification(TComponent* component, TOperation operation) {

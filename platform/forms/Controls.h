@@ -147,7 +147,9 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
   TBasicAction* Action() const { return FAction; }
+  // Linking an action takes its caption, hint and enabled state, now and whenever it updates.
   void SetAction(TBasicAction* action);
+  virtual void ActionChange();
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
 

@@ -345,7 +345,10 @@ void TCustomForm::UpdateActions() {
     TControl* c = pending.back();
     pending.pop_back();
     if (c != this && !c->Visible()) continue;
-    if (c->Action() != nullptr) c->Action()->Update();
+    if (c->Action() != nullptr) {
+      c->Action()->Update();
+      c->ActionChange();
+    }
     if (auto* wc = dynamic_cast<TWinControl*>(c))
       for (Integer i = 0; i < wc->ControlCount(); ++i) pending.push_back(wc->Controls(i));
   }

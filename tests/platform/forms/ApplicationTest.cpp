@@ -215,11 +215,21 @@ TEST_F(ApplicationTest, ActionsUpdateWhenIdleAndHooksOfTheApplicationWindowCanTa
   form->Show();
   auto* action = new TAction(form);  // owned by the form
   int updates = 0, executes = 0;
-  action->OnUpdate = [&](TObject*) { ++updates; };
+  action->SetCaption("Send mails...");
+  action->OnUpdate = [&](TObject*) { ++updates; action->SetEnabled(false); };
   action->OnExecute = [&](TObject*) { ++executes; };
   form->QuitBtn->SetAction(action);
+  EXPECT_EQ(form->QuitBtn->Caption(), "Send mails...") << "a linked action gives its caption";
+  EXPECT_TRUE(form->QuitBtn->Enabled());
   Application->Idle();
   EXPECT_EQ(updates, 1) << "the action of a visible control is updated at idle time";
+  EXPECT_FALSE(form->QuitBtn->Enabled()) << "and the control follows what the update decided";
+  action->OnUpdate = [&](TObject*) { ++updates; };
+  action->SetEnabled(true);
+  form->QuitBtn->OnClick = nullptr;
+  form->QuitBtn->Click();
+  EXPECT_EQ(executes, 1) << "a click without a handler of its own runs the action";
+  executes = 0;
   form->QuitBtn->Hide();
   Application->Idle();
   EXPECT_EQ(updates, 1) << "a hidden control's action is left alone";
