@@ -167,7 +167,10 @@ void TDbfTable::InternalOpen() {
         CompileFilter(Filter());
       } catch (const Exception&) {
         FParser.reset();
+        // Not yet open as far as the framework's setter goes, so it does not scroll.
+        const TDataSetState saved = SetTempState(dsInactive);
         TDataSet::SetFilterText(AnsiString());
+        RestoreState(saved);
       }
     }
     FCursor = std::make_unique<TDbfCursor>(FDbfFile.get());
@@ -205,7 +208,8 @@ void TDbfTable::CloseTableParts() {
 // --- creation ---
 
 void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
-  CheckInactive();
+  // Auto-creation runs while the data set is opening.
+  if (State() != dsOpening) CheckInactive();
   const int levelCode = LevelCodeOf(FTableLevel);
   TDbfFieldDefs made;
   if (!fieldDefs) {

@@ -58,17 +58,21 @@ void TDbfTable::InternalInitRecord(Byte* buffer) {
 
 // --- the cursor ---
 
-void TDbfTable::InternalFirst() { FCursor->First(); }
-void TDbfTable::InternalLast() { FCursor->Last(); }
+void TDbfTable::InternalFirst() {
+  if (FCursor) FCursor->First();
+}
+void TDbfTable::InternalLast() {
+  if (FCursor) FCursor->Last();
+}
 
 void TDbfTable::InternalGotoBookmark(const void* bookmark) {
   std::int32_t n;
   std::memcpy(&n, bookmark, sizeof n);
-  FCursor->GotoBookmark(n);
+  if (FCursor) FCursor->GotoBookmark(n);
 }
 
 void TDbfTable::InternalSetToRecord(Byte* buffer) {
-  if (GetBookmarkFlag(buffer) != bfInserted) FCursor->GotoBookmark(RecNoOf(buffer));
+  if (FCursor && GetBookmarkFlag(buffer) != bfInserted) FCursor->GotoBookmark(RecNoOf(buffer));
 }
 
 Integer TDbfTable::RecordCount() const { return FCursor ? FCursor->GetSequentialRecordCount() : 0; }

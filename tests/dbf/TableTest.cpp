@@ -1,0 +1,360 @@
+// The table data set: opening and auto-creation, browsing with deleted and filtered records,
+// editing under record locks, memos through blob streams, code-page conversion and creation.
+#include <gtest/gtest.h>
+#include <filesystem>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfTable.h"
+#include "platform/rtl/CodePages.h"
+#include "tests/dbf/DbfTestUtil.h"
+
+namespace orv::test {
+namespace {
+
+class Table : public TTempDir {
+ protected:
+  std::unique_ptr<TDbfTable> Make(const std::string& name = "t.dbf") {
+    auto t = std::make_unique<TDbfTable>();
+    t->SetFilePath(Dir);
+    t->SetTableName(name);
+    return t;
+  }
+  // A level-IV table with NAME C(20), CITY C(15) and NOTE M, created through the data set.
+  std::unique_ptr<TDbfTable> Created(const std::string& name = "t.dbf", bool memo = true) {
+    auto t = Make(name);
+    t->FieldDefs().Add("NAME", ftString, 20);
+    t->FieldDefs().Add("CITY", ftString, 15);
+    if (memo) t->FieldDefs().Add("NOTE", ftMemo);
+    t->CreateTable();
+    t->Open();
+    return t;
+  }
+  static void AppendRow(TDbfTable& t, const std::string& name, const std::string& city) {
+    t.Append();
+    t.FieldByName("NAME")->SetAsString(name);
+    t.FieldByName("CITY")->SetAsString(city);
+    t.Post();
+  }
+  static std::vector<std::string> Names(TDbfTable& t) {
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next()) out.push_back(t.FieldByName("NAME")->AsString());
+    return out;
+  }
+};
+
+TEST_F(Table, OpeningAMissingTable) {
+  auto normal = Make("none.dbf");
+  try {
+    normal->Open();
+    FAIL() << "a missing table opened";
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.Message()).find("Open: file not found"), std::string::npos) << e.Message();
+  }
+  EXPECT_FALSE(normal->Active());
+
+  auto declined = Make("declined.dbf");
+  declined->OpenMode = omAutoCreate;
+  declined->FieldDefs().Add("A", ftString, 5);
+  declined->BeforeAutoCreate = [](TDbfTable*, bool& doCreate) { doCreate = false; };
+  declined->Open();
+  EXPECT_FALSE(declined->Active());
+  EXPECT_FALSE(std::filesystem::exists(Path("declined.dbf")));
+
+  auto created = Make("auto.dbf");
+  created->OpenMode = omAutoCreate;
+  created->FieldDefs().Add("FIRST", ftString, 12);
+  created->FieldDefs().Add("AGE", ftInteger);
+  created->Open();
+  ASSERT_TRUE(created->Active());
+  ASSERT_EQ(created->FieldCount(), 2);
+  EXPECT_EQ(created->Fields().Fields(0)->FieldName(), "FIRST");
+  EXPECT_EQ(created->Fields().Fields(0)->Size(), 12);
+  EXPECT_EQ(created->TableLevel(), 4);
+  EXPECT_TRUE(created->IsEmpty());
+}
+
+TEST_F(Table, AHeaderThatDoesNotHoldTogetherIsRefused) {
+  WriteBytes("bad.dbf", std::vector<Byte>(40, 0x03));
+  auto t = Make("bad.dbf");
+  EXPECT_ANY_THROW(t->Open());
+  EXPECT_FALSE(t->Active());
+}
+
+TEST_F(Table, RecordCountIsThePhysicalCountAndDeletedRecordsAreSkipped) {
+  auto t = Created();
+  AppendRow(*t, "Anna", "Bonn");
+  AppendRow(*t, "Bert", "Celle");
+  AppendRow(*t, "Carl", "Dessau");
+  t->First();
+  t->Next();
+  t->Delete();
+  EXPECT_EQ(t->RecordCount(), 3);
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna", "Carl"}));
+  t->SetShowDeleted(true);
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna", "Bert", "Carl"}));
+  t->SetShowDeleted(false);
+  for (t->First(); !t->Eof();) t->Delete();
+  EXPECT_TRUE(t->IsEmpty());
+  EXPECT_EQ(t->RecordCount(), 3);
+  t->Close();
+  auto file = Open("t.dbf", pfReadOnly);
+  std::vector<Byte> rec(static_cast<size_t>(file->RecordSize()));
+  for (Integer n = 1; n <= 3; ++n) {
+    ASSERT_EQ(file->ReadRecord(n, rec.data()), file->RecordSize());
+    EXPECT_EQ(rec[0], '*') << "record " << n << " is not marked deleted";
+  }
+}
+
+TEST_F(Table, OnFilterRecordDecidesWhichRecordsAreSeen) {
+  auto t = Created();
+  for (auto [n, c] : {std::pair{"Anna", "Bonn"}, {"Bert", "Celle"}, {"Carl", "Bonn"}, {"Dora", "Essen"}})
+    AppendRow(*t, n, c);
+  struct Case {
+    const char* What;
+    std::function<bool(TDbfTable&)> Accept;
+    std::vector<std::string> Seen;
+  } cases[] = {
+      {"all", [](TDbfTable&) { return true; }, {"Anna", "Bert", "Carl", "Dora"}},
+      {"none", [](TDbfTable&) { return false; }, {}},
+      {"by city", [](TDbfTable& d) { return d.FieldByName("CITY")->AsString() == "Bonn"; }, {"Anna", "Carl"}},
+      {"only the last", [](TDbfTable& d) { return d.FieldByName("NAME")->AsString() == "Dora"; }, {"Dora"}},
+      {"only the first", [](TDbfTable& d) { return d.FieldByName("NAME")->AsString() == "Anna"; }, {"Anna"}},
+  };
+  for (const auto& c : cases) {
+    t->Filtered() ? void() : t->SetFiltered(true);
+    t->OnFilterRecord = [&](TDataSet*, bool& accept) { accept = c.Accept(*t); };
+    EXPECT_EQ(Names(*t), c.Seen) << c.What;
+    EXPECT_EQ(t->RecordCount(), 4) << c.What;
+  }
+  t->OnFilterRecord = [&](TDataSet*, bool& accept) { accept = t->FieldByName("CITY")->AsString() == "Bonn"; };
+  t->Last();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Carl");
+  t->Prior();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna");
+  t->SetFiltered(false);
+  EXPECT_EQ(Names(*t).size(), 4u);
+}
+
+TEST_F(Table, FilterTextsCompileAgainstTheTable) {
+  auto t = Created();
+  for (auto [n, c] : {std::pair{"Anna", "Bonn"}, {"Bert", "Celle"}, {"Carl", "bonn"}}) AppendRow(*t, n, c);
+  t->SetFilterText("CITY = 'Bonn'");
+  t->SetFiltered(true);
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna"}));
+  t->SetFilterOptions(TFilterOptions{foCaseInsensitive});
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna", "Carl"}));
+  EXPECT_ANY_THROW(t->SetFilterText("NOSUCH = 1"));
+  EXPECT_EQ(t->Filter(), "");
+  EXPECT_EQ(Names(*t).size(), 3u) << "a filter that did not compile still filters";
+  t->Close();
+  t->SetFilterText("CITY = (");
+  t->Open();
+  EXPECT_EQ(t->Filter(), "") << "a filter that does not compile at open is kept";
+  EXPECT_EQ(Names(*t).size(), 3u);
+}
+
+TEST_F(Table, EditsPostAndBookmarksSurviveThem) {
+  auto t = Created();
+  AppendRow(*t, "Anna", "Bonn");
+  AppendRow(*t, "Bert", "Celle");
+  AppendRow(*t, "Carl", "Dessau");
+  t->First();
+  t->Next();
+  const TBookmark mark = t->GetBookmark();
+  ASSERT_EQ(mark.size(), 4u);
+  EXPECT_EQ(t->RecNo(), 2);
+  t->Edit();
+  EXPECT_EQ(t->LockedRecNo(), 2);
+  t->FieldByName("CITY")->SetAsString("Cuxhaven");
+  t->Post();
+  EXPECT_EQ(t->LockedRecNo(), -1);
+  t->Last();
+  t->Edit();
+  t->FieldByName("NAME")->SetAsString("Cora");
+  t->Cancel();
+  t->GotoBookmark(mark);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Bert");
+  EXPECT_EQ(t->FieldByName("CITY")->AsString(), "Cuxhaven");
+  t->Last();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Carl") << "a cancelled edit reached the file";
+  EXPECT_LT(t->CompareBookmarks(mark, t->GetBookmark()), 0);
+  EXPECT_EQ(t->CompareBookmarks(TBookmark(), mark), 1);
+  EXPECT_EQ(t->CompareBookmarks(TBookmark(), TBookmark()), 0);
+  t->SetRecNo(1);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna");
+  t->Close();
+  auto file = Open("t.dbf", pfReadOnly);
+  EXPECT_EQ(ReadText(*file, 2, 1), "Cuxhaven");
+}
+
+TEST_F(Table, ARecordLockedElsewhereCannotBeEdited) {
+  auto a = Created();
+  AppendRow(*a, "Anna", "Bonn");
+  auto b = Make();
+  b->Open();
+  a->First();
+  a->Edit();
+  b->First();
+  try {
+    b->Edit();
+    FAIL() << "edited a locked record";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Record locked.");
+  }
+  EXPECT_EQ(b->State(), dsBrowse);
+  a->Cancel();
+  b->Edit();
+  b->FieldByName("NAME")->SetAsString("Anne");
+  b->Post();
+  a->Refresh();
+  EXPECT_EQ(a->FieldByName("NAME")->AsString(), "Anne");
+  AppendRow(*a, "Bert", "Celle");
+  EXPECT_EQ(b->RecordCount(), 2) << "the other process's append is not seen";
+}
+
+TEST_F(Table, MemosReadBackAsWrittenThroughTheTablesCodePage) {
+  auto t = Created();
+  const std::string text = "Gr\xFC\xDF" "e aus M\xFCnchen, \xC4rger \xFC" "ber \xD6l";
+  t->Append();
+  t->FieldByName("NAME")->SetAsString("M\xFCller");
+  t->FieldByName("NOTE")->SetAsString(text);
+  t->Post();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), text) << "the memo shows bytes of the table's code page";
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "M\xFCller");
+  t->Close();
+  t->Open();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), text);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "M\xFCller");
+  auto file = t->DbfFile();
+  ASSERT_EQ(file->UseCodePage(), 850u);
+  std::vector<Byte> rec(static_cast<size_t>(file->RecordSize()));
+  file->ReadRecord(1, rec.data());
+  EXPECT_EQ(rec[2], 0x81) << "u-umlaut is not stored in code page 850";
+}
+
+TEST_F(Table, BlobStreamsKeepTheirChangesAtPost) {
+  auto t = Created();
+  AppendRow(*t, "Anna", "Bonn");
+  t->Edit();
+  {
+    auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmReadWrite);
+    s->Write("first text", 10);
+    s->SetPosition(0);  // rewinding must not cut what was written
+  }
+  t->Post();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "first text");
+  t->Edit();
+  {
+    auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmReadWrite);
+    s->Seek(0, soEnd);
+    s->Write(" and more", 9);
+    auto again = t->CreateBlobStream(t->FieldByName("NOTE"), bmRead);
+    EXPECT_EQ(again->Size(), 19) << "two references are not the same stream";
+    s.reset();
+    char buf[5] = {};
+    again->SetPosition(0);
+    EXPECT_EQ(again->Read(buf, 5), 5) << "freeing one reference broke the other";
+  }
+  t->Post();
+  t->Close();
+  t->Open();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "first text and more");
+  t->Edit();
+  t->FieldByName("NOTE")->SetAsString("discarded");
+  t->Cancel();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "first text and more");
+  t->Edit();
+  t->FieldByName("NOTE")->SetAsString("");
+  t->Post();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "");
+}
+
+TEST_F(Table, CreationFailuresLeaveNoTableBehindAndNeverALiveOne) {
+  auto empty = Make("empty.dbf");
+  try {
+    empty->CreateTable();
+    FAIL() << "a table without fields was created";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Invalid field count: 0 (must be between 1 and 4095).");
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("empty.dbf")));
+
+  auto tooWide = Make("wide.dbf");
+  for (int i = 0; i < 300; ++i) tooWide->FieldDefs().Add("F" + std::to_string(i), ftString, 254);
+  EXPECT_ANY_THROW(tooWide->CreateTable());
+  EXPECT_FALSE(std::filesystem::exists(Path("wide.dbf"))) << "a half-made table was left";
+
+  auto live = Created("live.dbf");
+  AppendRow(*live, "Anna", "Bonn");
+  auto again = Make("live.dbf");
+  again->FieldDefs().Add("X", ftString, 3);
+  EXPECT_ANY_THROW(again->CreateTable());
+  ASSERT_TRUE(std::filesystem::exists(Path("live.dbf"))) << "creation deleted a table that is in use";
+  live->Refresh();
+  EXPECT_EQ(live->RecordCount(), 1);
+  EXPECT_EQ(live->FieldByName("NAME")->AsString(), "Anna");
+}
+
+TEST_F(Table, FieldDefinitionsFromTheFile) {
+  {
+    TDbfFieldDefs defs = MakeDefs({{"ID", '+', 4, 0}, {"NAME", 'C', 10, 0}, {"_DBASELOCK", 'C', 24, 0}}, kLevelDbase7);
+    TDbfFile file(Path("seven.dbf"));
+    file.SetMode(pfExclusiveCreate);
+    file.SetTableLevelCode(kLevelDbase7);
+    file.OpenDbfFile();
+    file.FinishCreate(defs, 512);
+    file.CloseDbfFile();
+  }
+  auto t = Make("seven.dbf");
+  t->Open();
+  EXPECT_EQ(t->TableLevel(), 7);
+  EXPECT_TRUE(t->FieldByName("ID")->ReadOnly());
+  if (TField* lock = t->FindField("_DBASELOCK")) {
+    EXPECT_FALSE(lock->Visible());
+  }
+  EXPECT_ANY_THROW(t->SetTableLevel(4));
+  t->Close();
+  t->SetTableLevel(5);
+  EXPECT_EQ(t->TableLevel(), 7);
+
+  auto dup = Make("dup.dbf");
+  dup->FieldDefs().Add("ABCDEFGHIJKLM", ftString, 5);
+  dup->FieldDefs().Add("ABCDEFGHIJXYZ", ftString, 5);
+  dup->CreateTable();
+  dup->Open();
+  ASSERT_EQ(dup->FieldCount(), 2);
+  EXPECT_EQ(dup->Fields().Fields(0)->FieldName(), "ABCDEFGHIJ");
+  EXPECT_EQ(dup->Fields().Fields(1)->FieldName(), "ABCDEFGHIJ2");
+  EXPECT_EQ(dup->Version(), "6.29");
+}
+
+TEST_F(Table, PathsArePosixFolders) {
+  TDbfTable t;
+  t.SetFilePath("/srv/data");
+  EXPECT_EQ(t.FilePath(), "/srv/data/");
+  EXPECT_EQ(t.FilePathFull(), "/srv/data/");
+  t.SetTableName("/var/tables/adr.dbf");
+  EXPECT_EQ(t.TableName(), "adr.dbf");
+  EXPECT_EQ(t.FilePathFull(), "/var/tables/");
+  t.SetFilePath("rel");
+  EXPECT_EQ(t.FilePath(), "rel/");
+  ASSERT_FALSE(t.FilePathFull().empty());
+  EXPECT_EQ(t.FilePathFull().front(), '/');
+  EXPECT_EQ(t.FilePathFull().substr(t.FilePathFull().size() - 4), "rel/");
+  t.SetFilePath("");
+  EXPECT_EQ(t.FilePath(), "");
+  EXPECT_EQ(t.FilePathFull().back(), '/');
+}
+
+TEST_F(Table, ReadOnlyTablesRefuseChanges) {
+  { auto t = Created(); AppendRow(*t, "Anna", "Bonn"); }
+  auto r = Make();
+  r->ReadOnly = true;
+  r->Open();
+  EXPECT_FALSE(r->CanModify());
+  EXPECT_ANY_THROW(r->Edit());
+  EXPECT_ANY_THROW(r->Append());
+  EXPECT_EQ(r->FieldByName("NAME")->AsString(), "Anna");
+}
+
+}  // namespace
+}  // namespace orv::test
