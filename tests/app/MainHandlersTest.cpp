@@ -2,7 +2,9 @@
 // closing during a send run.
 #include "tests/app/AppFixture.h"
 
+#include <QCloseEvent>
 #include <QTimer>
+#include <functional>
 #include "app/AboutBoxUnit.h"
 #include "platform/graphics/Jpeg.h"
 
@@ -68,22 +70,38 @@ TEST_F(MainHandlersTest, QuitClosesTheWindow) {
 }
 
 TEST_F(MainHandlersTest, ClosingDuringASendRunCancelsItAndClosesOnceItHasUnwound) {
-  TMainForm* form = ExtraMainWindow();
-  form->BeginSendRun();
-  form->Close();
-  EXPECT_TRUE(form->Visible()) << "the window stays while the run's loop stands on it";
-  EXPECT_TRUE(form->Cancelled()) << "the close cancels the run";
-  EXPECT_TRUE(form->Sending());
-  form->EndSendRun();
-  EXPECT_FALSE(form->Sending());
-  EXPECT_FALSE(form->Visible()) << "the close asked for during the run happens once it is over";
+  struct TCase {
+    const char* Name;
+    std::function<void(TMainForm*)> CloseIt;
+  };
+  const TCase cases[] = {
+    {"Close", [](TMainForm* f) { f->Close(); }},
+    {"quit button", [](TMainForm* f) { f->QuitBtn->Click(); }},
+    {"title bar close", [](TMainForm* f) {
+       QCloseEvent e;
+       QApplication::sendEvent(f->Widget(), &e);
+     }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMainForm* form = ExtraMainWindow();
+    form->BeginSendRun();
+    c.CloseIt(form);
+    Application->ProcessMessages();
+    EXPECT_TRUE(form->Visible()) << "the window stays while the run's loop stands on it";
+    EXPECT_TRUE(form->Cancelled()) << "the close cancels the run";
+    EXPECT_TRUE(form->Sending());
+    form->EndSendRun();
+    EXPECT_FALSE(form->Sending());
+    EXPECT_FALSE(form->Visible()) << "the close asked for during the run happens once it is over";
 
-  // A later run is not closed by the earlier request.
-  form->Show();
-  form->BeginSendRun();
-  EXPECT_FALSE(form->Cancelled());
-  form->EndSendRun();
-  EXPECT_TRUE(form->Visible());
+    // A later run is not closed by the earlier request.
+    form->Show();
+    form->BeginSendRun();
+    EXPECT_FALSE(form->Cancelled());
+    form->EndSendRun();
+    EXPECT_TRUE(form->Visible());
+  }
 }
 
 TEST_F(MainHandlersTest, SendButtonDuringARunCancelsIt) {
