@@ -135,8 +135,13 @@ void TDbfFile::OpenDbfFile() {
 
 void TDbfFile::OpenMemoFile(TPagedFileMode mode, bool autoCreate, Integer blockSize) {
   AnsiString name = MemoFileName();
+  int memoLevel = FTableLevelCode;
+  // A language driver makes a level-III table level IV, but its memo file (no dBASE IV memo bit in
+  // the version byte) keeps the level-III layout that its other readers expect.
+  if (!ModeCreates(mode) && memoLevel == kLevelDbase4 && HeaderSize() > 0 && (Header()[0] & 0x88) == 0x80)
+    memoLevel = kLevelDbase3;
   if (FTableLevelCode == kLevelFoxPro) FMemoFile = std::make_unique<TFoxProMemoFile>(name, FTableLevelCode, blockSize);
-  else FMemoFile = std::make_unique<TDbaseMemoFile>(name, FTableLevelCode, blockSize);
+  else FMemoFile = std::make_unique<TDbaseMemoFile>(name, memoLevel, blockSize);
   FMemoFile->SetMode(mode);
   FMemoFile->SetAutoCreate(autoCreate);
   FMemoFile->OpenMemo();
