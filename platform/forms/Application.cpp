@@ -272,7 +272,12 @@ AnsiString GetLongHint(const AnsiString& hint) {
 
 // ----- TScreen -----
 
-TScreen::TScreen() : FHintFont(std::make_unique<TFont>()) {}
+TScreen::TScreen() = default;
+
+TFont& TScreen::HintFont() const {
+  if (!FHintFont) FHintFont = std::make_unique<TFont>();
+  return *FHintFont;
+}
 TScreen::~TScreen() = default;
 
 HCURSOR TScreen::Cursors(Integer index) const {

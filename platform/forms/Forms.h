@@ -285,7 +285,8 @@ class TScreen {
   // The cursor shown over every window while it is not crDefault.
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor cursor);
-  TFont& HintFont() const { return *FHintFont; }
+  // Made at first use: the screen itself exists before the drawing layer is started.
+  TFont& HintFont() const;
   Integer Width() const;
   Integer Height() const;
   Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
@@ -300,7 +301,7 @@ class TScreen {
   void RemoveForm(TCustomForm* form);
   std::map<Integer, HCURSOR> FCursors;
   TCursor FCursor = crDefault;
-  std::unique_ptr<TFont> FHintFont;
+  mutable std::unique_ptr<TFont> FHintFont;
   std::vector<TCustomForm*> FForms;
 };
 
