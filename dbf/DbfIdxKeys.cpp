@@ -1,5 +1,6 @@
 // Index key encodings and comparisons by key kind and locale.
 #include "dbf/DbfIdxKeys.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,25 @@ void PackDigits(const char* digits, int count, bool negative, int exponent, Byte
     Byte d = static_cast<Byte>(digits[i] - '0');
     key[2 + i / 2] |= (i % 2 == 0) ? static_cast<Byte>(d << 4) : d;
   }
+}
+
+std::shared_ptr<const std::u16string> SingleByteTable(Cardinal codePage) {
+  auto table = std::make_shared<std::u16string>();
+  // Code pages with lead bytes keep the whole-text conversion.
+  if (codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361 ||
+      codePage == 65001 || codePage >= 50000)
+    return table;
+  table->resize(256);
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    WideString w = b == 0 ? WideString(1, u'\0') : MultiByteToWideChar(codePage, std::string_view(&c, 1));
+    if (w.size() != 1) {
+      table->clear();
+      return table;
+    }
+    (*table)[static_cast<size_t>(b)] = w[0];
+  }
+  return table;
 }
 
 }  // namespace
@@ -112,6 +132,21 @@ int TIdxKeyOrder::CompareAscending(const Byte* a, const Byte* b) const {
           if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
         }
         return 0;
+      }
+      if (!FWide || FWideCodePage != CodePage) {
+        FWide = SingleByteTable(CodePage);
+        FWideCodePage = CodePage;
+      }
+      if (!FWide->empty()) {
+        char16_t wa[kMaxKeyLength], wb[kMaxKeyLength];
+        const Integer n = std::min(KeyLength, kMaxKeyLength);
+        for (Integer i = 0; i < n; ++i) {
+          wa[i] = (*FWide)[a[i]];
+          wb[i] = (*FWide)[b[i]];
+        }
+        int r = CompareStringW(Locale, 0, std::u16string_view(wa, static_cast<size_t>(n)),
+                               std::u16string_view(wb, static_cast<size_t>(n)));
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
       }
       std::string_view sa(reinterpret_cast<const char*>(a), static_cast<size_t>(KeyLength));
       std::string_view sb(reinterpret_cast<const char*>(b), static_cast<size_t>(KeyLength));

@@ -1,6 +1,8 @@
 // Index key formats and their comparison: character keys by bytes or by a locale, 8-byte double
 // keys of single-key files and 12-byte packed-decimal keys of multiple-tag files.
 #pragma once
+#include <memory>
+#include <string>
 #include <string_view>
 #include "dbf/DbfCommon.h"
 
@@ -32,6 +34,12 @@ struct TIdxKeyOrder {
   // < 0, 0, > 0 with the tag's direction applied.
   int Compare(const Byte* a, const Byte* b) const;
   int CompareAscending(const Byte* a, const Byte* b) const;
+
+ private:
+  // UTF-16 of each byte of a single-byte code page, made on the first locale comparison; empty
+  // for code pages with multi-byte characters.
+  mutable std::shared_ptr<const std::u16string> FWide;
+  mutable Cardinal FWideCodePage = 0;
 };
 
 }  // namespace orv

@@ -8,7 +8,7 @@
 namespace orv {
 
 namespace {
-constexpr size_t kCacheLimit = 4096;
+constexpr size_t kCacheLimit = 32768;
 }
 
 TIdxTree::TIdxTree(TIdxPageStore& store, TIdxLayout layout, TIdxKeyOrder order)

@@ -12,11 +12,6 @@
 
 namespace orv {
 
-namespace {
-constexpr Integer kUnit = 512;
-struct ELockTimeoutAny {};
-}  // namespace
-
 TIdxTree* TIndexFile::Tree() {
   if (FCurrent < 0 || FCurrent >= TagCount()) return nullptr;
   return FTags[static_cast<size_t>(FCurrent)].Tree.get();

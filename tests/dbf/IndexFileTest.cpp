@@ -13,6 +13,15 @@ namespace {
 
 class IndexFileTest : public test::IndexFixture {};
 
+TIdxKeyOrder Order(TIdxKeyKind kind, Integer length, Cardinal locale = kByteOrderLocale) {
+  TIdxKeyOrder order;
+  order.Kind = kind;
+  order.KeyLength = length;
+  order.Locale = locale;
+  order.CodePage = 1252;
+  return order;
+}
+
 TEST(IndexKeys, MdxNumbersEncodeAndOrder) {
   struct TCase {
     double Value;
@@ -35,8 +44,8 @@ TEST(IndexKeys, MdxNumbersEncodeAndOrder) {
   EXPECT_EQ(std::memcmp(i12, f12, 12), 0);
   // Ascending values give ascending keys in both numeric formats.
   const double sorted[] = {-1e9, -12.5, -12, -0.5, -0.001, 0, 0.001, 0.5, 1, 9.99, 10, 12, 123456789, 1e15};
-  TIdxKeyOrder mdx{ikMdxNumeric, 12, false, kByteOrderLocale, 1252};
-  TIdxKeyOrder ndx{ikNdxNumeric, 8, false, kByteOrderLocale, 1252};
+  TIdxKeyOrder mdx = Order(ikMdxNumeric, 12);
+  TIdxKeyOrder ndx = Order(ikNdxNumeric, 8);
   for (size_t i = 0; i + 1 < std::size(sorted); ++i) {
     Byte a[12], b[12];
     EncodeMdxNumber(sorted[i], a);
@@ -51,7 +60,7 @@ TEST(IndexKeys, MdxNumbersEncodeAndOrder) {
 }
 
 TEST(IndexKeys, CharacterOrderByBytesAndByLocale) {
-  TIdxKeyOrder bytes{ikCharacter, 6, false, kByteOrderLocale, 1252};
+  TIdxKeyOrder bytes = Order(ikCharacter, 6);
   // A zero byte in both ends the comparison.
   EXPECT_EQ(bytes.Compare(reinterpret_cast<const Byte*>("AB\0XYZ"), reinterpret_cast<const Byte*>("AB\0QRS")), 0);
   EXPECT_LT(bytes.Compare(reinterpret_cast<const Byte*>("AB\0XYZ"), reinterpret_cast<const Byte*>("ABC   ")), 0);
@@ -60,7 +69,7 @@ TEST(IndexKeys, CharacterOrderByBytesAndByLocale) {
   down.Descending = true;
   EXPECT_GT(down.Compare(reinterpret_cast<const Byte*>("A     "), reinterpret_cast<const Byte*>("B     ")), 0);
   // By locale: the same order every time, accents next to their letter, punctuation shifted.
-  TIdxKeyOrder us{ikCharacter, 12, false, 0x0409, 1252};
+  TIdxKeyOrder us = Order(ikCharacter, 12, 0x0409);
   const char* sorted[] = {"apple       ", "\xE9tude       ", "Meyerhof    ", "Meyer-Lansky", "O'Brien     ", "Obrist      "};
   for (int round = 0; round < 3; ++round)
     for (size_t i = 0; i + 1 < std::size(sorted); ++i)
