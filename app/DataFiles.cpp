@@ -28,8 +28,8 @@ bool WriteAll(int fd, const Byte* data, std::size_t size) {
   return true;
 }
 
-// Flushes the folder entry of a rename; a folder that cannot be opened or flushed counts as a
-// failed rewrite only when the rename itself has not happened yet, so this reports nothing.
+// Makes the rename itself durable. The new file is in place by then, so a folder that cannot be
+// flushed leaves nothing to undo and is not reported.
 void FlushFolder(const AnsiString& fileName) {
   AnsiString dir = ExtractFilePath(fileName);
   if (dir.empty()) dir = ".";

@@ -28,6 +28,8 @@ struct TOptionsRec {
 // Reads options.dat into `options`, clamping bccCountEd and VirusEd into their ranges. Fields are
 // taken one by one as they are read whole; those after damage keep what `options` held. A missing
 // file leaves `options` unchanged. RecordsKept counts the fields read (field 3 included).
+// The caller fills `options` from its controls first and puts every field back afterwards, so a
+// damaged file changes only what it held whole; it sets the table only when HasTablePath.
 TDataFileResult OpenOptionsFile(const AnsiString& fileName, TOptionsRec& options);
 // Rewrites options.dat atomically; false (old file untouched) when it cannot be written,
 // including when the path is over 255 bytes.
