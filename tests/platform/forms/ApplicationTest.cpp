@@ -3,6 +3,7 @@
 #include "tests/platform/forms/FormsFixture.h"
 
 #include <QGuiApplication>
+#include <cstdio>
 #include <QElapsedTimer>
 #include <QTimer>
 #include "platform/classes/TypeInfo.h"
@@ -112,6 +113,24 @@ TEST_F(ApplicationTest, OnDestroyRunsWhileTheFormsComponentsStillExist) {
   form->OnDestroy = [&](TObject*) { seen = form->QuitBtn->Caption(); };
   form->Free();
   EXPECT_EQ(seen, "Quit");
+}
+
+TEST_F(ApplicationTest, ProgramEndsCleanlyThroughDoneApplication) {
+  // In a child process: the end of the application is the end of the forms layer.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        Application->CreateForm(TMainTestForm::Instance);
+        TMainTestForm* form = TMainTestForm::Instance;
+        bool destroyed = false;
+        form->OnDestroy = [&](TObject*) { destroyed = form->QuitBtn != nullptr; };
+        QTimer::singleShot(0, [form] { Click(form->QuitBtn->Widget(), QPoint(5, 5)); });
+        Application->Run();
+        DoneApplication();
+        std::fprintf(stderr, destroyed ? "destroyed\n" : "not destroyed\n");
+        std::exit(Application == nullptr && Screen == nullptr && WindowCount() == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "destroyed");
 }
 
 TEST_F(ApplicationTest, HintFollowsTheControlUnderTheMouse) {
