@@ -16,6 +16,9 @@ class TDataLink;
 // spare one used while fetching). ActiveBuffer is the record the fields read and write. The engine
 // (a derived class) allocates the buffers, fetches records into them, keeps its own cursor and
 // stores posted records; the framework never looks inside a buffer except through the engine.
+//
+// An engine closes itself in its own destructor: by the time ~TDataSet runs the engine's
+// overrides are gone, so the framework only frees its buffers and leaves its data sources.
 class TDataSet : public TComponent {
  public:
   explicit TDataSet(TComponent* owner);
@@ -74,6 +77,8 @@ class TDataSet : public TComponent {
   TFieldDefs& FieldDefs() { return *FFieldDefs; }
   TField* FieldByName(std::string_view name) const { return FFields->FieldByName(name); }
   TField* FindField(std::string_view name) const { return FFields->FindField(name); }
+  // The fields named in a ';'-separated list, in its order; EDatabaseError for an unknown name.
+  std::vector<TField*> GetFieldList(const AnsiString& fieldNames) const;
   Integer FieldCount() const { return FFields->Count(); }
   bool DefaultFields() const { return FDefaultFields; }
 
@@ -116,6 +121,9 @@ class TDataSet : public TComponent {
 
   // Data events go to the data sources unless controls are disabled.
   void DataEvent(TDataEvent event, TField* field = nullptr, Integer info = 0);
+  // The field-change notice an engine sends after storing a value (also for blob streams written
+  // to); nothing outside the calculated-fields, filter and new-value states.
+  void FieldChanged(TField* field);
 
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeInsert, AfterInsert,
       BeforeEdit, AfterEdit, BeforePost, AfterPost, BeforeCancel, AfterCancel, BeforeDelete,
@@ -151,7 +159,6 @@ class TDataSet : public TComponent {
   virtual void InternalRefresh() {}
   virtual void ClearCalcFields(Byte*) {}
   virtual void CalculateFields(Byte* buffer);
-  virtual void DataEventHook(TDataEvent, TField*) {}
 
   friend class TFieldDefs;
   friend class TField;
@@ -173,8 +180,14 @@ class TDataSet : public TComponent {
   bool DoFilterRecord(Byte* buffer);
   void CheckActive() const;
   void CheckInactive() const;
-  // Sends a field-change notice (the engine calls this after storing a field value).
-  void FieldChanged(TField* field);
+  // Clears and computes the calculated fields of buffer (OnCalcFields in the calculated-fields state).
+  void GetCalcFields(Byte* buffer);
+  void DoBeforeScroll() { DoNotify(BeforeScroll); }
+  void DoAfterScroll() { DoNotify(AfterScroll); }
+  // The engine's record length (for engines that report it; 0 otherwise).
+  virtual Integer GetRecordSize() const { return 0; }
+  // Called whenever the field definitions change.
+  virtual void DefinitionsChanged() {}
   Byte* FCalcBuffer = nullptr;
   Byte* FFilterBuffer = nullptr;
   Integer FBookmarkSize = 0;
@@ -197,7 +210,6 @@ class TDataSet : public TComponent {
   void EndInsertAppend();
   void CheckOperation(void (TDataSet::*op)(), const TDataSetErrorEvent& onError);
   void CheckRequiredFields();
-  void GetCalcFields(Byte* buffer);
   void DoNotify(const TDataSetNotifyEvent& event) { if (event) event(this); }
   void NotifySources(TDataEvent event, TField* field, Integer info);
   void AddDataSource(TDataSource* source);

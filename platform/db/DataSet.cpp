@@ -365,7 +365,6 @@ void TDataSet::EnableControls() {
 }
 
 void TDataSet::DataEvent(TDataEvent event, TField* field, Integer info) {
-  DataEventHook(event, field);
   if (event == deFieldChange && field) {
     if (field->FieldKind() == fkData && FState != dsSetKey) FModified = true;
     if (FState != dsSetKey && FState != dsCalcFields && FState != dsFilter) {

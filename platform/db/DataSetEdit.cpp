@@ -60,6 +60,7 @@ void TDataSet::GetCalcFields(Byte* buffer) {
   FCalcBuffer = buffer;
   TDataSetState s = SetTempState(dsCalcFields);
   try {
+    if (FCalcFieldsSize > 0) ClearCalcFields(buffer);
     CalculateFields(buffer);
   } catch (...) {
     RestoreState(s);
@@ -322,18 +323,23 @@ bool TDataSet::FieldMatches(TField* field, const AnsiString& value, TLocateOptio
   return false;
 }
 
-bool TDataSet::Locate(const AnsiString& keyFields, const std::vector<AnsiString>& keyValues,
-                      TLocateOptions options) {
-  CheckBrowseMode();
+std::vector<TField*> TDataSet::GetFieldList(const AnsiString& fieldNames) const {
   std::vector<TField*> fields;
   size_t start = 0;
-  while (start <= keyFields.size()) {
-    size_t end = keyFields.find(';', start);
-    if (end == AnsiString::npos) end = keyFields.size();
-    AnsiString name = Trim(std::string_view(keyFields).substr(start, end - start));
+  while (start <= fieldNames.size()) {
+    size_t end = fieldNames.find(';', start);
+    if (end == AnsiString::npos) end = fieldNames.size();
+    AnsiString name = Trim(std::string_view(fieldNames).substr(start, end - start));
     if (!name.empty()) fields.push_back(FieldByName(name));
     start = end + 1;
   }
+  return fields;
+}
+
+bool TDataSet::Locate(const AnsiString& keyFields, const std::vector<AnsiString>& keyValues,
+                      TLocateOptions options) {
+  CheckBrowseMode();
+  std::vector<TField*> fields = GetFieldList(keyFields);
   if (fields.empty() || fields.size() != keyValues.size()) return false;
   TBookmark saved = GetBookmark();
   DisableControls();

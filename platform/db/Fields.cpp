@@ -66,7 +66,7 @@ TField* TFieldDef::CreateField(TDataSet* dataSet) const {
 
 void TFieldDefs::Changed() {
   FUpdated = false;
-  if (FDataSet) FDataSet->DataEventHook(deFieldListChange, nullptr);
+  if (FDataSet) FDataSet->DefinitionsChanged();
 }
 
 TFieldDef* TFieldDefs::Add(const AnsiString& name, TFieldType type, Integer size, bool required) {

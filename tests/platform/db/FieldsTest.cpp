@@ -201,3 +201,61 @@ TEST_F(PeopleFixture, MemoStreamsKeepWhatWasWritten) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+class PersistentFieldsTest : public PeopleFixture {
+ protected:
+  void AddData() {
+    Ds.Fields().Add(std::make_unique<TStringField>(12))->SetFieldName("NAME");
+    Ds.Fields().Add(std::make_unique<TIntegerField>())->SetFieldName("AGE");
+  }
+};
+
+TEST_F(PersistentFieldsTest, CalculatedFieldsFollowTheirInputs) {
+  AddData();
+  TField* next = Ds.Fields().Add(std::make_unique<TIntegerField>());
+  next->SetFieldName("NEXTAGE");
+  next->SetFieldKind(fkCalculated);
+  Ds.OnCalcFields = [](TDataSet* d) {
+    EXPECT_EQ(d->State(), dsCalcFields);
+    EXPECT_THROW(d->FieldByName("AGE")->SetAsInteger(0), EDatabaseError) << "data fields are not written here";
+    if (!d->FieldByName("AGE")->IsNull()) d->FieldByName("NEXTAGE")->SetAsInteger(d->FieldByName("AGE")->AsInteger() + 1);
+  };
+  Fill({"Anna", "Bert"});
+  EXPECT_FALSE(Ds.DefaultFields());
+  EXPECT_EQ(Ds.FieldCount(), 3) << "persistent fields only: NOTE has none";
+  EXPECT_LT(next->FieldNo(), 0);
+  EXPECT_EQ(next->AsInteger(), 21);
+  Ds.Next();
+  EXPECT_EQ(next->AsInteger(), 22);
+  Ds.Edit();
+  Ds.FieldByName("AGE")->SetAsInteger(40);
+  EXPECT_EQ(next->AsInteger(), 41) << "recomputed when a data field changes";
+  Ds.Post();
+  Ds.Close();
+  EXPECT_EQ(Ds.FieldCount(), 3) << "persistent fields outlive the open";
+}
+
+TEST_F(PersistentFieldsTest, FieldsThatDoNotMatchTheDefinitionsKeepTheDataSetClosed) {
+  struct Case { TFieldType type; const char* name; const char* message; };
+  const Case cases[] = {
+      {ftInteger, "NAME", "Type mismatch for field 'NAME'"},
+      {ftString, "MISSING", "Field 'MISSING' not found"},
+  };
+  for (const auto& c : cases) {
+    Ds.Fields().Clear();
+    Ds.Fields().Add(MakeField(c.type, 12))->SetFieldName(c.name);
+    try {
+      Ds.Open();
+      ADD_FAILURE() << c.name << " opened";
+    } catch (const EDatabaseError& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_FALSE(Ds.Active());
+  }
+}
+
+}  // namespace
+}  // namespace orv::test

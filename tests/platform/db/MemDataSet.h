@@ -62,6 +62,7 @@ class TMemDataSet : public TDataSet {
     Integer recNo = 0;
     TBookmarkFlag flag = bfCurrent;
     MemRecord rec;
+    std::vector<Byte> calc;  // calculated fields: a null flag and the value at each field's offset
   };
   static Buf* B(Byte* p) { return reinterpret_cast<Buf*>(p); }
   static const Buf* B(const Byte* p) { return reinterpret_cast<const Buf*>(p); }
@@ -85,7 +86,10 @@ class TMemDataSet : public TDataSet {
       b->recNo = FPos;
       b->flag = bfCurrent;
       bool ok = !b->rec.deleted && (!Filtered() || DoFilterRecord(buffer));
-      if (ok) return grOK;
+      if (ok) {
+        GetCalcFields(buffer);
+        return grOK;
+      }
       if (mode == gmCurrent) return grError;
     }
   }
@@ -133,11 +137,20 @@ class TMemDataSet : public TDataSet {
   }
   void InternalAddRecord(const Byte* buffer, bool) override { Rows.push_back(B(buffer)->rec); }
   void InternalInitFieldDefs() override {}
+  void ClearCalcFields(Byte* buffer) override { B(buffer)->calc.assign(static_cast<size_t>(FCalcFieldsSize), 0); }
 
  public:
   bool GetFieldData(TField* field, void* buffer) override {
     Byte* rec = GetActiveRecordBuffer();
-    if (!rec || field->FieldNo() <= 0) return false;
+    if (!rec) return false;
+    if (field->FieldNo() < 0) {
+      auto& calc = B(rec)->calc;
+      size_t at = static_cast<size_t>(field->Offset());
+      if (calc.size() < at + 1 + static_cast<size_t>(field->DataSize()) || calc[at] == 0) return false;
+      if (buffer) std::memcpy(buffer, calc.data() + at + 1, static_cast<size_t>(field->DataSize()));
+      return true;
+    }
+    if (field->FieldNo() == 0) return false;
     const auto& v = B(rec)->rec.values[static_cast<size_t>(field->FieldNo() - 1)];
     if (field->IsBlob()) return B(rec)->rec.blobs[static_cast<size_t>(field->FieldNo() - 1)].has_value();
     if (!v) return false;
@@ -146,6 +159,15 @@ class TMemDataSet : public TDataSet {
   }
   void SetFieldData(TField* field, const void* buffer) override {
     Byte* rec = GetActiveRecordBuffer();
+    if (field->FieldNo() < 0) {
+      auto& calc = B(rec)->calc;
+      calc.resize(static_cast<size_t>(FCalcFieldsSize));
+      size_t at = static_cast<size_t>(field->Offset());
+      calc[at] = buffer ? 1 : 0;
+      if (buffer) std::memcpy(calc.data() + at + 1, buffer, static_cast<size_t>(field->DataSize()));
+      FieldChanged(field);
+      return;
+    }
     auto& v = B(rec)->rec.values[static_cast<size_t>(field->FieldNo() - 1)];
     if (!buffer) v.reset();
     else {
