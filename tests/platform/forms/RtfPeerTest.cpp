@@ -122,5 +122,29 @@ TEST_F(RtfPeer, SeesTheAttributes) {
   EXPECT_EQ(bullets, 2u) << html;
 }
 
+// The converter rewrites our RTF as RTF of its own (font table without groups, an info group,
+// styles in nested groups); our reader gets the text and the styles back from it.
+TEST_F(RtfPeer, ItsRtfReadsBack) {
+  const TRichDocument doc = PeerDesign();
+  const TRichDocument back = ReadRtf(Convert(WriteRtf(doc), "--rtf"));
+  // it turns the pntext bullets into text and writes braces and backslashes unescaped (so they
+  // vanish as groups and control words); neither is ours to compare
+  std::string text = WideToMultiByte(back.Text(), 1252);
+  EXPECT_EQ(std::erase(text, '\x95'), 2u) << text;
+  std::string expected = WideToMultiByte(doc.Text(), 1252);
+  std::erase_if(expected, [](char c) { return c == '{' || c == '}' || c == '\\'; });
+  EXPECT_EQ(Squeeze(text), Squeeze(expected));
+  const WideString all = back.Text();
+  const auto styleOf = [&](const char16_t* word) {
+    const size_t at = all.find(word);
+    EXPECT_NE(at, WideString::npos) << "missing word";
+    return back.FormatAt(static_cast<Integer>(at)).Style;
+  };
+  EXPECT_TRUE(styleOf(u"Big").Contains(fsBold));
+  EXPECT_TRUE(styleOf(u"slanted").Contains(fsItalic));
+  EXPECT_FALSE(styleOf(u"and").Contains(fsItalic));
+  EXPECT_TRUE(styleOf(u"lined").Contains(fsUnderline));
+}
+
 }  // namespace
 }  // namespace orv
