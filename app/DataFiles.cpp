@@ -41,7 +41,16 @@ void FlushFolder(const AnsiString& fileName) {
 
 }  // namespace
 
-bool RewriteDataFileBytes(const AnsiString& fileName, const void* data, std::size_t size) {
+bool RewriteDataFileBytes(const AnsiString& linkOrFile, const void* data, std::size_t size) {
+  // A data file the user replaced by a link is rewritten where the link points, so the link stays.
+  AnsiString fileName = linkOrFile;
+  struct stat link {};
+  if (::lstat(linkOrFile.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    char* target = ::realpath(linkOrFile.c_str(), nullptr);
+    if (target == nullptr) return false;
+    fileName = target;
+    std::free(target);
+  }
   std::vector<char> tmpName(fileName.begin(), fileName.end());
   for (char c : std::string_view(".XXXXXX")) tmpName.push_back(c);
   tmpName.push_back('\0');

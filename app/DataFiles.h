@@ -50,7 +50,8 @@ TDataFileResult LoadDataFile(const AnsiString& fileName, const TDataFileReader& 
 // flushed to the disk and renamed over the old file, and then the folder is flushed. Any failure
 // (the writer raising, the folder not writable, a full disk) removes the temporary file, leaves
 // the old file as it was, and returns false without a message. An existing file's permission
-// bits are kept; a new file is readable by its owner only, since konten.dat holds passwords.
+// bits are kept; a new file is readable by its owner only, since konten.dat holds passwords. A
+// file that is a symbolic link is rewritten at the link's target, and the link stays.
 bool RewriteDataFile(const AnsiString& fileName, const TDataFileWriter& writer);
 
 // Writes the bytes as the file, atomically (as RewriteDataFile).

@@ -62,6 +62,17 @@ TEST_F(DataFilesTest, FailedRenameRemovesTheTemporaryFile) {
   EXPECT_EQ(ReadFileBytes(Path("a.dat/inside")), "x");
 }
 
+TEST_F(DataFilesTest, LinkedFileIsRewrittenWhereTheLinkPoints) {
+  ASSERT_EQ(mkdir(Path("real").c_str(), 0755), 0);
+  WriteFileBytes(Path("real/a.dat"), "old");
+  ASSERT_EQ(symlink((FDir + "real/a.dat").c_str(), Path("a.dat").c_str()), 0);
+  ASSERT_TRUE(RewriteDataFile(Path("a.dat"), [](TStream& s) { WriteByte(s, 'n'); }));
+  struct stat st {};
+  ASSERT_EQ(lstat(Path("a.dat").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays a link";
+  EXPECT_EQ(ReadFileBytes(Path("real/a.dat")), "n");
+}
+
 TEST_F(DataFilesTest, MissingFolderFailsSilently) {
   EXPECT_FALSE(RewriteDataFile(Path("no/such/a.dat"), [](TStream& s) { WriteInt32(s, 7); }));
 }
