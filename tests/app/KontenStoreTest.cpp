@@ -15,6 +15,12 @@ using test::WriteFileBytes;
 
 class KontenStoreTest : public DataFolderTest {};
 
+AnsiString AllHighBytes() {
+  AnsiString s;
+  for (int c = 0x80; c <= 0xFF; c += 3) s.push_back(static_cast<char>(c));
+  return s;
+}
+
 TEST_F(KontenStoreTest, FixtureReadsEveryFieldAndWritesBackByteForByte) {
   const std::string bytes = FixtureBytes("konten.hex");
   WriteFileBytes(Path("konten.dat"), bytes);
@@ -111,6 +117,21 @@ TEST_F(KontenStoreTest, TextOver255BytesIsNotWrittenAndTheOldFileStays) {
   EXPECT_TRUE(SaveKontenFile(Path("konten.dat"), konten));
 }
 
+TEST_F(KontenStoreTest, TextsKeepTheirBytesUpTo255) {
+  TDynaArray<TKontoRec> konten;
+  TKontoRec* k = konten.Append();
+  k->SenderName = "J\xFCrgen M\xFCller \x80";
+  k->SenderAddress = std::string(255, 'a');
+  k->Password = ScramblePassword(AllHighBytes());
+  ASSERT_TRUE(SaveKontenFile(Path("konten.dat"), konten));
+  TDynaArray<TKontoRec> back;
+  ASSERT_EQ(OpenKontenFile(Path("konten.dat"), back).State, dfWhole);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back[0].SenderName, k->SenderName);
+  EXPECT_EQ(back[0].SenderAddress, k->SenderAddress);
+  EXPECT_EQ(KontoCredentials(back[0]).Password, AllHighBytes());
+}
+
 TEST_F(KontenStoreTest, SavingDoesNotMoveTheCursor) {
   TKontoRec* cursor = nullptr;
   TDynaArray<TKontoRec> konten(&cursor);
@@ -120,12 +141,6 @@ TEST_F(KontenStoreTest, SavingDoesNotMoveTheCursor) {
   ASSERT_TRUE(SaveKontenFile(Path("konten.dat"), konten));
   EXPECT_EQ(cursor, &konten[0]);
   EXPECT_EQ(konten.Index(), 0);
-}
-
-AnsiString AllHighBytes() {
-  AnsiString s;
-  for (int c = 0x80; c <= 0xFF; c += 3) s.push_back(static_cast<char>(c));
-  return s;
 }
 
 TEST(PasswordTest, ScrambleAndDecode) {
