@@ -466,6 +466,42 @@ bool TIdxTree::GotoEntry(const Byte* key, LongWord recNo) {
   return Seek(key, static_cast<Integer>(recNo)) == 0 && FState == psOn;
 }
 
+TIdxTree::TSavedPosition TIdxTree::SavePosition() {
+  TSavedPosition saved;
+  saved.State = FState;
+  if (FState == psOn && !FPath.empty()) {
+    TIdxNode& leaf = Node(FPath.back().Page);
+    const Integer i = FPath.back().Index;
+    if (i >= 0 && i < Count(leaf)) {
+      saved.Key.assign(KeyOf(leaf, i), KeyOf(leaf, i) + FLayout.KeyLength);
+      saved.RecNo = leaf.Links[static_cast<size_t>(i)];
+    } else {
+      saved.State = psBefore;
+    }
+  }
+  return saved;
+}
+
+void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecNo) {
+  if (saved.State == psBefore) {
+    GoFirst();
+    return;
+  }
+  if (saved.State == psAfter) {
+    GoLast();
+    return;
+  }
+  if (saved.RecNo == changedRecNo && FState == psOn && !FPath.empty()) {
+    TIdxNode& leaf = Node(FPath.back().Page);
+    const Integer i = FPath.back().Index;
+    if (i >= 0 && i < Count(leaf) && leaf.Links[static_cast<size_t>(i)] == changedRecNo) return;
+  }
+  if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
+    FPath.clear();
+    FState = psBefore;
+  }
+}
+
 void TIdxTree::SetLowBound(const Byte* key) {
   FLow.assign(key, key + FLayout.KeyLength);
   FHasLow = true;

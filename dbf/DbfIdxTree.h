@@ -86,6 +86,16 @@ class TIdxTree {
   // Puts the position on the entry of the record with that key; false when there is none.
   bool GotoEntry(const Byte* key, LongWord recNo);
 
+  // The position around a change of the tree: kept on the same entry (or, for the changed record
+  // itself, on its new entry when the change ended there).
+  struct TSavedPosition {
+    int State = 0;
+    std::vector<Byte> Key;
+    LongWord RecNo = 0;
+  };
+  TSavedPosition SavePosition();
+  void RestorePosition(const TSavedPosition& saved, LongWord changedRecNo);
+
   void SetLowBound(const Byte* key);
   void SetHighBound(const Byte* key);
   void ClearBounds();

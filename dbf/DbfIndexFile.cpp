@@ -344,7 +344,7 @@ void TIndexFile::FlushIndex() {
 
 bool TIndexFile::LockWait(Integer page) {
   if (!NeedLocking()) return true;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kLockWaitSeconds);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FLockWaitMs);
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
     if (LockPage(page, false)) return true;

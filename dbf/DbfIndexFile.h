@@ -31,11 +31,15 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   // 1 keeps it with its keys frozen, any other value is the locale id to use.
   std::function<void(int error, Cardinal& solution)> OnLocaleError;
 
+  // How long a page lock is waited for before the change fails (30 s unless set).
+  void SetLockWaitMilliseconds(Integer ms) { FLockWaitMs = ms; }
+
   void OpenIndex();
   void CloseIndex() override;
   bool Unusable() const override { return FUnusable; }
   bool KeysFrozen() const { return FKeysFrozen; }
   Byte Version() const { return FVersion; }
+  TDbfFile& Table() const { return FTable; }
   bool IsMdx() const { return FVersion != 2; }
   Integer MaxTags() const;
 
@@ -132,7 +136,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool LockWait(Integer page);
   template <class F>
   bool ForEachTag(F&& f);
-  bool WithTagLock(Integer slot, const std::function<bool()>& change);
+  bool WithTagLock(Integer slot, const std::function<bool()>& change, Integer recNo);
   bool RemoveTagKey(Integer slot, Integer recNo, const Byte* record);
   TIdxTree* Tree();
   void BeginRead();
@@ -149,6 +153,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool FUnusable = false;
   bool FKeysFrozen = false;
   bool FTreeLockHeld = false;
+  Integer FLockWaitMs = kLockWaitSeconds * 1000;
   std::vector<Byte> FKey;
   Integer FViolationRecNo = 0;
   std::vector<Byte> FViolationKey;

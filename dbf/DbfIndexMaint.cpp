@@ -33,7 +33,7 @@ bool TIndexFile::ForEachTag(F&& f) {
 // Runs one change of a tag's tree. In shared mode the tag header page is held for the whole
 // change and the tree is read afresh under it; a lock that cannot be had in time fails the change
 // like a write failure.
-bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change) {
+bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change, Integer recNo) {
   TTagSlot& s = FTags[static_cast<size_t>(slot)];
   if (!s.Tree) return true;
   const bool shared = IsSharedMode();
@@ -44,8 +44,10 @@ bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change) 
       return false;
     }
     FTreeLockHeld = true;
-    RereadTagHeader(slot);
   }
+  // In shared mode the tree is read afresh; the position is kept by key and record.
+  TIdxTree::TSavedPosition position = s.Tree->SavePosition();
+  if (shared) RereadTagHeader(slot);
   const Integer saved = FCurrent;
   FCurrent = slot;
   bool ok;
@@ -60,6 +62,12 @@ bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change) 
   if (shared) {
     s.Tree->Flush();
     s.Tree->Discard();
+  }
+  try {
+    s.Tree->RestorePosition(position, static_cast<LongWord>(recNo > 0 ? recNo : 0));
+  } catch (const Exception&) {
+  }
+  if (shared) {
     WriteTagHeader(slot);
     if (!IsMdx()) FlushHeader();
     FTreeLockHeld = false;
@@ -107,7 +115,7 @@ bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
           FCurrent = saved;
         }
         return true;
-      });
+      }, 0);
       if (!fine || held) return false;
     }
   }
@@ -144,7 +152,7 @@ bool TIndexFile::InsertKeys(Integer recNo, const Byte* record) {
       const bool added = slot.Tree->Insert(key.data(), static_cast<LongWord>(recNo), unique);
       // A distinct tag that holds the key already refuses the record.
       return added || (flags & 0x20) == 0;
-    });
+    }, recNo);
   });
 }
 
@@ -157,7 +165,7 @@ bool TIndexFile::RemoveTagKey(Integer s, Integer recNo, const Byte* record) {
   return WithTagLock(s, [&] {
     slot.Tree->Remove(key.data(), static_cast<LongWord>(recNo));
     return true;
-  });
+  }, recNo);
 }
 
 bool TIndexFile::RemoveKeys(Integer recNo, const Byte* record) {
@@ -191,7 +199,7 @@ bool TIndexFile::UpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* ne
       // The new key belongs to another record: the old entry comes back and the edit fails.
       if (removed) slot.Tree->Insert(oldKey.data(), static_cast<LongWord>(recNo), false);
       return false;
-    });
+    }, recNo);
   });
 }
 
