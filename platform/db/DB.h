@@ -58,7 +58,8 @@ class TDataSet : public TComponent {
   bool Modified() const { return FModified; }
   virtual bool CanModify() const { return true; }
 
-  // Bookmarks: opaque bytes of BookmarkSize; empty when there is no current record.
+  // Bookmarks: opaque bytes of BookmarkSize, the same bytes whenever the same record is current;
+  // empty when there is no current record.
   TBookmark GetBookmark() const;
   // EDatabaseError "Record not found" when the engine cannot reach it.
   void GotoBookmark(const TBookmark& bookmark);

@@ -255,13 +255,14 @@ Integer TDataSet::MoveBy(Integer distance) {
   if ((distance > 0 && !FEOF) || (distance < 0 && !FBOF)) {
     DoNotify(BeforeScroll);
     FBOF = FEOF = false;
-    bool fetched = false;
+    // A move that only rotates a full ring is a scroll; one that filled more buffers changes
+    // what the ring holds.
+    const Integer priorCount = FRecordCount;
     try {
       while (distance > 0) {
         if (FActiveRecord < FRecordCount - 1) {
           ++FActiveRecord;
         } else if (GetNextRecord()) {
-          fetched = true;
           FActiveRecord = FRecordCount - 1;
         } else {
           FEOF = true;
@@ -274,7 +275,6 @@ Integer TDataSet::MoveBy(Integer distance) {
         if (FActiveRecord > 0) {
           --FActiveRecord;
         } else if (GetPriorRecord()) {
-          fetched = true;
           FActiveRecord = 0;
         } else {
           FBOF = true;
@@ -287,7 +287,7 @@ Integer TDataSet::MoveBy(Integer distance) {
       DataEvent(deDataSetChange);
       throw;
     }
-    if (fetched) DataEvent(deDataSetChange);
+    if (FRecordCount != priorCount) DataEvent(deDataSetChange);
     else DataEvent(deDataSetScroll, nullptr, moved);
     DoNotify(AfterScroll);
   }

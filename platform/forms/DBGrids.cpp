@@ -164,6 +164,7 @@ void TDBGrid::Reload() {
       LayoutColumns();
       if (!ds) {
         FRows.clear();
+        FRowOf.clear();
         FCurrentRow = -1;
         return;
       }
@@ -174,6 +175,7 @@ void TDBGrid::Reload() {
         bool shown = at < RowCount() && FRows[static_cast<size_t>(at)].Bookmark.empty();
         if (!shown) FRows.insert(FRows.begin() + at, TRowData{TBookmark(), CurrentTexts()});
         FCurrentRow = at;
+        IndexRows();
         return;
       }
       if (ds->State() != dsBrowse) return;
@@ -198,10 +200,8 @@ void TDBGrid::Reload() {
         throw;
       }
       ds->EnableControls();
-      FCurrentRow = -1;
-      TBookmark current = ds->GetBookmark();
-      for (Integer i = 0; i < RowCount() && !current.empty(); ++i)
-        if (ds->CompareBookmarks(FRows[static_cast<size_t>(i)].Bookmark, current) == 0) { FCurrentRow = i; break; }
+      IndexRows();
+      FCurrentRow = RowOfCurrent();
     });
   } catch (...) {
     FBusy = false;
@@ -211,13 +211,22 @@ void TDBGrid::Reload() {
   SelectCurrentRow();
 }
 
+void TDBGrid::IndexRows() {
+  FRowOf.clear();
+  for (Integer i = 0; i < RowCount(); ++i)
+    if (!FRows[static_cast<size_t>(i)].Bookmark.empty()) FRowOf.emplace(FRows[static_cast<size_t>(i)].Bookmark, i);
+}
+
+Integer TDBGrid::RowOfCurrent() const {
+  TDataSet* ds = FDataLink.DataSet();
+  if (!ds || !FDataLink.Active()) return -1;
+  auto it = FRowOf.find(ds->GetBookmark());
+  return it == FRowOf.end() ? -1 : it->second;
+}
+
 void TDBGrid::CurrentRecordChanged() {
   if (FBusy) return;
-  TDataSet* ds = FDataLink.DataSet();
-  TBookmark current = ds ? ds->GetBookmark() : TBookmark();
-  FCurrentRow = -1;
-  for (Integer i = 0; i < RowCount() && !current.empty(); ++i)
-    if (ds->CompareBookmarks(FRows[static_cast<size_t>(i)].Bookmark, current) == 0) { FCurrentRow = i; break; }
+  FCurrentRow = RowOfCurrent();
   FModel->HeaderChanged();
   SelectCurrentRow();
 }

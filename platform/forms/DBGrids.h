@@ -2,6 +2,7 @@
 // a data link, edits a cell of the current record and posts when the row is left.
 #pragma once
 #include <memory>
+#include <unordered_map>
 #include <vector>
 #include "platform/db/DataSource.h"
 #include "platform/forms/Controls.h"
@@ -80,6 +81,10 @@ class TDBGrid : public TWinControl {
   std::unique_ptr<TDBGridModel> FModel;
   std::vector<TField*> FColumns;
   std::vector<TRowData> FRows;
+  // Row of each bookmark, so following the data set's record costs no walk over the rows.
+  std::unordered_map<TBookmark, Integer> FRowOf;
+  void IndexRows();
+  Integer RowOfCurrent() const;
   Integer FCurrentRow = -1;
   bool FReadOnly = false;
   bool FBusy = false;  // the grid itself moves the data set: its events are not news

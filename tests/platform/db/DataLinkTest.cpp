@@ -45,7 +45,7 @@ TEST_F(LinkFixture, LinksFollowStateRecordsAndScrolling) {
   struct Case { const char* what; std::function<void()> run; Log expected; };
   const Case cases[] = {
       {"next within the ring", [&] { Ds.Next(); }, {"scrolled 1"}},
-      {"past the ring", [&] { Ds.MoveBy(4); }, {"changed"}},
+      {"past the end of a full ring", [&] { Ds.MoveBy(4); }, {"scrolled 4"}},
       {"edit", [&] { Ds.Edit(); }, {"editing", "record"}},
       {"field change", [&] { Ds.FieldByName("AGE")->SetAsInteger(5); }, {"field AGE"}},
       {"post", [&] { Ds.Post(); }, {"browsing", "changed"}},

@@ -93,6 +93,11 @@ TEST_F(DBGridTest, ShowsTheVisibleFieldsOfEveryRecord) {
   EXPECT_EQ(Column(1), (QStringList{"30", "31", "32"}));
   EXPECT_EQ(View()->currentIndex().row(), 0);
   EXPECT_EQ(Ds.FieldByName("NAME")->AsString(), "Anna") << "reading the rows leaves the record where it was";
+  Press(nbNext);
+  Press(nbNext);
+  EXPECT_EQ(View()->currentIndex().row(), 2) << "the view follows scrolling";
+  Press(nbPrior);
+  EXPECT_EQ(View()->currentIndex().row(), 1);
   Ds.Close();
   EXPECT_EQ(model->rowCount(), 0);
   EXPECT_EQ(model->columnCount(), 0);
