@@ -245,8 +245,8 @@ TEST_F(MailStoreTest, EveryCutPointKeepsTheWholeMailsAndLeavesADamagedCopy) {
     TDynaArray<TMailRec> mails;
     ASSERT_EQ(Load(bytes, mails).State, dfWhole);
     while (mails.Count() > k) mails.Delete(mails.Count() - 1);
-    ASSERT_TRUE(SaveMailsFile(Path("part.dat"), mails));
-    ends.push_back(ReadFileBytes(Path("part.dat")).size());
+    ASSERT_TRUE(SaveMailsFile(Path("first.dat"), mails));
+    ends.push_back(ReadFileBytes(Path("first.dat")).size());
   }
   ASSERT_EQ(ends.back(), bytes.size());
   for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
