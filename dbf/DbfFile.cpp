@@ -3,6 +3,7 @@
 #include "dbf/DbfFile.h"
 #include <algorithm>
 #include <ctime>
+#include "dbf/DbfIndexFile.h"
 #include "dbf/DbfLang.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/win/Nls.h"
@@ -12,7 +13,7 @@ namespace orv {
 namespace {
 
 TIndexFileFactory& FactorySlot() {
-  static TIndexFileFactory factory;
+  static TIndexFileFactory factory = OpenIndexForTable;
   return factory;
 }
 

@@ -161,7 +161,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   AnsiString FViolationTag;
 };
 
-// Opens index files for tables: registered as the table engine's factory at start.
+// Opens index files for tables: the table engine's factory unless another is set.
 std::unique_ptr<TDbfIndexFile> OpenIndexForTable(TDbfFile& table, const AnsiString& fileName, TPagedFileMode mode,
                                                  Cardinal codePage);
 void RegisterIndexFiles();

@@ -13,14 +13,8 @@ namespace orv::test {
 
 class IndexFixture : public TTempDir {
  protected:
-  void SetUp() override {
-    TTempDir::SetUp();
-    RegisterIndexFiles();
-  }
-  // Other tests of the table engine run without the index layer.
   void TearDown() override {
     Table.reset();
-    SetIndexFileFactory(nullptr);
     TTempDir::TearDown();
   }
   void MakeTable(int level = kLevelDbase4, const std::string& name = "people.dbf") {
