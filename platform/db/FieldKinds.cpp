@@ -261,6 +261,12 @@ AnsiString TBlobField::AsString() const {
   return text;
 }
 
+AnsiString TBlobField::DisplayText() const {
+  bool text = DataType() == ftMemo || DataType() == ftFmtMemo;
+  if (IsNull()) return text ? "(Memo)" : "(Blob)";
+  return text ? "(MEMO)" : "(BLOB)";
+}
+
 void TBlobField::SetAsString(const AnsiString& value) {
   if (!DataSet()) DatabaseError(Format("Field '%s' has no dataset", {FieldName()}));
   TDataSetState s = DataSet()->State();

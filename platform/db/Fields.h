@@ -244,8 +244,14 @@ using TDateField = TDateTimeField;
 // Memo, binary and OLE fields: values travel through the data set's blob streams.
 class TBlobField : public TField {
  public:
-  explicit TBlobField(TFieldType type = ftBlob) : TField(type, 0) {}
+  // Text blobs (memos) cross the translation hook; binary ones never do.
+  explicit TBlobField(TFieldType type = ftBlob) : TField(type, 0) {
+    SetTransliterate(type == ftMemo || type == ftFmtMemo);
+  }
   AnsiString AsString() const override;
+  // A marker, not the contents: "(MEMO)" / "(BLOB)" with contents, "(Memo)" / "(Blob)" without,
+  // so a grid never reads whole memos to show a row.
+  AnsiString DisplayText() const override;
   void SetAsString(const AnsiString& value) override;
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream) const;

@@ -174,10 +174,14 @@ TEST_F(PeopleFixture, MemoStreamsKeepWhatWasWritten) {
   Fill({"Anna", "Bert"});
   auto* note = static_cast<TBlobField*>(Ds.FieldByName("NOTE"));
   EXPECT_TRUE(note->IsNull());
+  EXPECT_EQ(note->DisplayText(), "(Memo)");
+  EXPECT_TRUE(note->Transliterate()) << "memo text crosses the translation hook";
+  EXPECT_FALSE(TBlobField(ftBlob).Transliterate()) << "binary blobs never do";
   Ds.Edit();
   note->SetAsString("first line");
   Ds.Post();
   EXPECT_EQ(note->AsString(), "first line");
+  EXPECT_EQ(note->DisplayText(), "(MEMO)");
   Ds.Edit();
   {
     auto rw = Ds.CreateBlobStream(note, bmReadWrite);
