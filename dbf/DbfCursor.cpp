@@ -3,8 +3,17 @@
 
 namespace orv {
 
+Integer TDbfCursor::KnownRecordCount() {
+  FKnownCount = File()->RecordCount();
+  return FKnownCount;
+}
+
 bool TDbfCursor::Next() {
-  const Integer count = File()->RecordCount();
+  if (FPosition >= 0 && FPosition < FKnownCount) {
+    ++FPosition;
+    return true;
+  }
+  const Integer count = KnownRecordCount();
   if (FPosition > count)
     FPosition = count + 1;
   else
@@ -21,7 +30,7 @@ bool TDbfCursor::Prev() {
 }
 
 void TDbfCursor::Last() {
-  const Integer count = File()->RecordCount();
+  const Integer count = KnownRecordCount();
   FPosition = count == 0 ? 0 : count + 1;
 }
 

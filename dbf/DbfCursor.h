@@ -45,6 +45,9 @@ class TDbfCursor : public TVirtualCursor {
   bool Prev() override;
   void First() override { FPosition = 0; }
   void Last() override;
+  // A count the file has reached: records are never removed while a table is shared, so every
+  // number up to it stands for a record without asking the file again.
+  Integer KnownRecordCount();
   Integer GetBookmark() override { return FPosition; }
   void GotoBookmark(Integer bookmark) override { FPosition = bookmark; }
   void RecordAppended() override { FPosition = File()->RecordCount(); }
@@ -52,6 +55,7 @@ class TDbfCursor : public TVirtualCursor {
 
  private:
   Integer FPosition = 0;
+  Integer FKnownCount = 0;
 };
 
 }  // namespace orv

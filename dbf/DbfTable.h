@@ -135,6 +135,7 @@ class TDbfTable : public TDataSet {
   void FlushBlobStreams(Byte* record);
   void ClearBlobStreams(bool keepModified);
   Integer RecordSize() const;
+  void BuildByteMaps();
 
   AnsiString FFilePath;
   AnsiString FFilePathFull;
@@ -147,6 +148,9 @@ class TDbfTable : public TDataSet {
   std::vector<std::shared_ptr<TDbfBlobStream>> FBlobStreams;
   std::vector<std::unique_ptr<Byte[]>> FRecordBuffers;
   Integer FLockedRecNo = -1;
+  Integer FKnownRecordCount = 0;
+  // Byte tables of a single-byte table code page: [0] towards the file, [1] from it.
+  std::vector<Byte> FByteMap[2];
   TDbfTranslationMode FTranslationMode = tmNoneAvailable;
 };
 

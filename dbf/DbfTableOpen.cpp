@@ -162,6 +162,8 @@ void TDbfTable::InternalOpen() {
     std::function<void(int&)> warn;
     if (OnLanguageWarning) warn = [this](int& action) { OnLanguageWarning(this, action); };
     FTranslationMode = ChooseTranslationMode(FDbfFile->UseCodePage(), warn);
+    BuildByteMaps();
+    FKnownRecordCount = 0;
     if (!Filter().empty()) {
       try {
         CompileFilter(Filter());
@@ -202,6 +204,9 @@ void TDbfTable::CloseTableParts() {
     FDbfFile.reset();
   }
   FLockedRecNo = -1;
+  FKnownRecordCount = 0;
+  FByteMap[0].clear();
+  FByteMap[1].clear();
   FTranslationMode = tmNoneAvailable;
 }
 
@@ -271,7 +276,33 @@ AnsiString TDbfTable::Translate(const AnsiString& text, bool toOem) {
     return dest;
   }
   if (!FDbfFile) return text;
+  const std::vector<Byte>& map = FByteMap[toOem ? 0 : 1];
+  if (!map.empty()) {
+    AnsiString out(text);
+    for (char& c : out) c = static_cast<char>(map[static_cast<Byte>(c)]);
+    return out;
+  }
   return TranslateText(FTranslationMode, FDbfFile->UseCodePage(), text, toOem);
+}
+
+void TDbfTable::BuildByteMaps() {
+  FByteMap[0].clear();
+  FByteMap[1].clear();
+  if (FTranslationMode != tmSimple && FTranslationMode != tmAdvanced) return;
+  // Only where every byte converts to exactly one byte both ways is a byte table the same as
+  // converting the whole text; otherwise (double-byte code pages) texts are converted whole.
+  std::vector<Byte> maps[2];
+  for (int dir = 0; dir < 2; ++dir) {
+    maps[dir].resize(256);
+    for (int b = 0; b < 256; ++b) {
+      const AnsiString one(1, static_cast<char>(b));
+      const AnsiString converted = TranslateText(FTranslationMode, FDbfFile->UseCodePage(), one, dir == 0);
+      if (converted.size() != 1) return;
+      maps[dir][static_cast<size_t>(b)] = static_cast<Byte>(converted[0]);
+    }
+  }
+  FByteMap[0] = std::move(maps[0]);
+  FByteMap[1] = std::move(maps[1]);
 }
 
 TBlobTranslator TDbfTable::BlobTranslator() {

@@ -122,7 +122,7 @@ bool TDbfTable::RecordPassesFilter(Byte* buffer) {
 }
 
 TGetResult TDbfTable::GetRecord(Byte* buffer, TGetMode mode, bool) {
-  if (!FCursor || FDbfFile->RecordCount() == 0) {
+  if (!FCursor || (FKnownRecordCount == 0 && (FKnownRecordCount = FDbfFile->RecordCount()) == 0)) {
     SetRecNoOf(buffer, -1);
     return grEOF;
   }
@@ -140,7 +140,9 @@ TGetResult TDbfTable::GetRecord(Byte* buffer, TGetMode mode, bool) {
     }
     if (result == grOK) {
       const Integer n = FCursor->GetPhysicalRecNo();
-      if (n < 1 || n > FDbfFile->RecordCount()) {
+      // Records are never removed, so only a number past the count seen asks the file again.
+      if (n > FKnownRecordCount) FKnownRecordCount = FDbfFile->RecordCount();
+      if (n < 1 || n > FKnownRecordCount) {
         result = grError;
       } else if (FDbfFile->ReadRecord(n, record) != RecordSize()) {
         // Cut off behind the count that was just seen (another process truncated the file).
