@@ -1,8 +1,11 @@
 // Rich text written as RTF reads back with the same text and attributes; plain-text saving.
 #include "platform/forms/RtfReader.h"
 #include "platform/forms/RtfWriter.h"
+#include "platform/forms/RichTextStreams.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace orv {
 namespace {
@@ -66,6 +69,41 @@ TEST(RtfRoundTrip, PlainTextBreaksBecomeLines) {
   TRichDocument doc;
   doc.Append(u"a\vb\rc\u00e4", {});
   EXPECT_EQ(WritePlainText(doc), "a\r\nb\r\nc\xe4");
+}
+
+TEST(RtfRoundTrip, ThroughStreams) {
+  const TRichDocument doc = Design();
+  TStringStream rtf;
+  SaveRichText(doc, rtf, false);
+  rtf.SetPosition(0);
+  EXPECT_EQ(LoadRichText(rtf, {}).Paragraphs, doc.Paragraphs);
+
+  TStringStream plain;
+  SaveRichText(doc, plain, true);
+  plain.SetPosition(0);
+  const TRichCharFormat plainFormat = Fmt("Courier New", 9, clBlack, {});
+  const TRichDocument text = LoadRichText(plain, plainFormat);
+  // characters outside the code page become "?", and a final break ends the last line
+  const std::vector<WideString> lines = text.Lines();
+  ASSERT_EQ(lines.size(), doc.Lines().size() - 1);
+  for (size_t i : {0, 1, 2, 3, 5, 6}) EXPECT_EQ(lines[i], doc.Lines()[i]) << "line " << i;
+  EXPECT_EQ(text.FormatAt(0), plainFormat);
+}
+
+// A stream that never ends.
+class TEndlessStream : public TStream {
+ public:
+  Int64 Read(void* buffer, Int64 count) override {
+    std::memset(buffer, 'a', static_cast<size_t>(count));
+    return count;
+  }
+  Int64 Write(const void*, Int64) override { return 0; }
+  Int64 Seek(Int64, TSeekOrigin) override { return 0; }
+};
+
+TEST(RtfRoundTrip, LoadStopsAtTheSizeLimit) {
+  TEndlessStream endless;
+  EXPECT_THROW(LoadRichText(endless, {}), EReadError);
 }
 
 }  // namespace
