@@ -5,6 +5,7 @@
 #include "dbf/DbfHelpers.h"
 #include "dbf/DbfParser.h"
 #include "dbf/DbfTable.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -289,6 +290,14 @@ void TDbfTable::BuildByteMaps() {
   FByteMap[0].clear();
   FByteMap[1].clear();
   if (FTranslationMode != tmSimple && FTranslationMode != tmAdvanced) return;
+  const Cardinal tableCodePage = FTranslationMode == tmSimple ? NlsSettings().OemCodePage : FDbfFile->UseCodePage();
+  // A lead byte of a double-byte code page joins the byte after it into one character.
+  for (Cardinal codePage : {NlsSettings().AnsiCodePage, tableCodePage}) {
+    for (int b = 0x80; b < 0x100; ++b) {
+      const WideString wide = MultiByteToWide(AnsiString{static_cast<char>(b), 'A'}, codePage);
+      if (wide.size() != 2 || wide[1] != u'A') return;
+    }
+  }
   // Only where every byte converts to exactly one byte both ways is a byte table the same as
   // converting the whole text; otherwise (double-byte code pages) texts are converted whole.
   std::vector<Byte> maps[2];

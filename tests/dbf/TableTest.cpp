@@ -358,3 +358,109 @@ TEST_F(Table, ReadOnlyTablesRefuseChanges) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// Runs under another ANSI code page and another default table code page, restoring both.
+class TableUnderCodePages : public Table {
+ protected:
+  void Use(Cardinal ansi, Cardinal tableCodePage, Cardinal locale) {
+    Saved = NlsSettings();
+    SavedCodePage = DbfGlobals().DefaultCodePage;
+    SavedLocale = DbfGlobals().DefaultLocale;
+    TNlsSettings s = Saved;
+    s.AnsiCodePage = ansi;
+    SetNlsSettings(s);
+    DbfGlobals().DefaultCodePage = tableCodePage;
+    DbfGlobals().DefaultLocale = locale;
+  }
+  void TearDown() override {
+    SetNlsSettings(Saved);
+    DbfGlobals().DefaultCodePage = SavedCodePage;
+    DbfGlobals().DefaultLocale = SavedLocale;
+    Table::TearDown();
+  }
+  TNlsSettings Saved;
+  Cardinal SavedCodePage = 0, SavedLocale = 0;
+};
+
+TEST_F(TableUnderCodePages, DoubleByteMemosAreConvertedWhole) {
+  // The application writes code page 936, the table holds 932: the same ideographs, other bytes.
+  Use(936, 932, 0x411);
+  const WideString ideographs = u"\u65E5\u672C\u8A9E\u5B66\u6821";
+  AnsiString text = "a";  // an odd start, so that the 512th byte is a lead byte
+  while (text.size() < 1500) text += WideToMultiByte(ideographs, 936);
+  const AnsiString name = WideToMultiByte(u"\u65E5\u672C", 936);
+  {
+    auto t = Created();
+    ASSERT_EQ(t->DbfFile()->UseCodePage(), 932u);
+    ASSERT_EQ(t->TranslationMode(), tmAdvanced);
+    t->Append();
+    t->FieldByName("NAME")->SetAsString(name);
+    t->FieldByName("NOTE")->SetAsString(text);
+    t->Post();
+  }
+  auto t = Make();
+  t->Open();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), name);
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), text) << "a character split between two conversions";
+  const AnsiString stored = t->DbfFile()->MemoFile()->ReadMemo(
+      [&] { std::int32_t b = 0; t->DbfFile()->DecodeFieldValue(2, ftInteger, &b, t->ActiveBuffer() + kRecordDataOffset); return b; }());
+  EXPECT_EQ(MultiByteToWide(stored, 932), MultiByteToWide(text, 936));
+}
+
+TEST_F(Table, AMemoThatCannotBeStoredFailsThePost) {
+  {
+    auto t = Created();
+    AppendRow(*t, "Anna", "Bonn");
+  }
+  // The memo file's next free block at the last block number leaves no room for another memo.
+  auto dbt = ReadBytes("t.dbt");
+  ASSERT_GE(dbt.size(), 4u);
+  dbt[0] = 0xFF;
+  dbt[1] = 0xFF;
+  dbt[2] = 0xFF;
+  dbt[3] = 0x7F;
+  WriteBytes("t.dbt", dbt);
+  auto t = Make();
+  t->Open();
+  t->Edit();
+  t->FieldByName("CITY")->SetAsString("Celle");
+  t->FieldByName("NOTE")->SetAsString("no room");
+  EXPECT_THROW(t->Post(), EDbfWriteError);
+  EXPECT_EQ(t->State(), dsEdit) << "a failed memo write was reported as a post";
+  t->Cancel();
+  t->Close();
+  auto file = Open("t.dbf", pfReadOnly);
+  EXPECT_EQ(ReadText(*file, 1, 1), "Bonn") << "the record changed although its memo was not stored";
+}
+
+TEST_F(Table, LocateComparesTextsAsAsked) {
+  auto t = Created();
+  AppendRow(*t, "SCHMIDT", "Bonn");
+  AppendRow(*t, "M\xDCLLER", "K\xF6ln");
+  AppendRow(*t, "Meier", "Bonn");
+  struct Case {
+    const char* Fields;
+    std::vector<AnsiString> Values;
+    TLocateOptions Options;
+    bool Found;
+    const char* Name;
+  } cases[] = {
+      {"NAME", {"M\xFC"}, TLocateOptions{loPartialKey, loCaseInsensitive}, true, "M\xDCLLER"},
+      {"NAME", {"M\xFC"}, TLocateOptions{loPartialKey}, false, ""},
+      {"NAME", {"meier"}, TLocateOptions{loCaseInsensitive}, true, "Meier"},
+      {"NAME;CITY", {"Meier"}, TLocateOptions{}, false, ""},
+      {"NAME;CITY", {"Meier", "Bonn"}, TLocateOptions{}, true, "Meier"},
+      {"CITY", {"Bo"}, TLocateOptions{}, false, ""},
+  };
+  for (const auto& c : cases) {
+    t->First();
+    EXPECT_EQ(t->Locate(c.Fields, c.Values, c.Options), c.Found) << c.Fields << " " << c.Values[0];
+    EXPECT_EQ(t->FieldByName("NAME")->AsString(), c.Found ? c.Name : "SCHMIDT") << c.Fields << " " << c.Values[0];
+  }
+}
+
+}  // namespace
+}  // namespace orv::test
