@@ -201,6 +201,7 @@ class TDataSet : public TComponent {
   void CloseCursor();
   void AllocBuffers(Integer count);
   void FreeBuffers();
+  bool FetchInto(Byte* buffer, TGetMode mode);
   bool GetNextRecord();
   bool GetPriorRecord();
   void GetNextRecords();

@@ -164,13 +164,26 @@ void TDataSet::UpdateCursorPos() {
   if (FRecordCount > 0) SetCurrentRecord(FActiveRecord);
 }
 
-bool TDataSet::GetNextRecord() {
-  if (FRecordCount > 0) SetCurrentRecord(FRecordCount - 1);
-  Byte* target = FBuffers[static_cast<size_t>(FRecordCount)];
-  if (GetRecord(target, gmNext, true) != grOK) {
+bool TDataSet::FetchInto(Byte* buffer, TGetMode mode) {
+  // Whatever the outcome, the engine's cursor may have moved off the buffer it was set to: a
+  // failed fetch must not leave the ring believing otherwise.
+  TGetResult result;
+  try {
+    result = GetRecord(buffer, mode, true);
+  } catch (...) {
+    CursorPosChanged();
+    throw;
+  }
+  if (result != grOK) {
     CursorPosChanged();
     return false;
   }
+  return true;
+}
+
+bool TDataSet::GetNextRecord() {
+  if (FRecordCount > 0) SetCurrentRecord(FRecordCount - 1);
+  if (!FetchInto(FBuffers[static_cast<size_t>(FRecordCount)], gmNext)) return false;
   if (FRecordCount == FBufferCount) {
     std::rotate(FBuffers.begin(), FBuffers.begin() + 1, FBuffers.begin() + FBufferCount + 1);
     if (FActiveRecord > 0) --FActiveRecord;
@@ -183,11 +196,7 @@ bool TDataSet::GetNextRecord() {
 
 bool TDataSet::GetPriorRecord() {
   if (FRecordCount > 0) SetCurrentRecord(0);
-  Byte* target = FBuffers[static_cast<size_t>(FRecordCount)];
-  if (GetRecord(target, gmPrior, true) != grOK) {
-    CursorPosChanged();
-    return false;
-  }
+  if (!FetchInto(FBuffers[static_cast<size_t>(FRecordCount)], gmPrior)) return false;
   std::rotate(FBuffers.begin(), FBuffers.begin() + FRecordCount, FBuffers.begin() + FRecordCount + 1);
   if (FRecordCount < FBufferCount) ++FRecordCount;
   if (FActiveRecord < FRecordCount - 1) ++FActiveRecord;

@@ -147,3 +147,33 @@ TEST_F(PeopleFixture, RefreshShowsRecordsChangedBehindTheRing) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+class ReadErrorTest : public PeopleFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ReadErrorTest, AFailedReadLeavesTheRingUsable) {
+  Ds.SetBufferCount(GetParam());
+  Fill({"Anna", "Bert", "Cleo", "Dora"});
+  Ds.Next();
+  Ds.FailAtRow = 3;
+  EXPECT_THROW(Ds.Next(), EDatabaseError);
+  EXPECT_EQ(Ds.State(), dsBrowse);
+  EXPECT_EQ(Name(), "Bert") << "the record before the failure stays current";
+  Ds.FailAtRow = 0;
+  Ds.Next();
+  EXPECT_EQ(Name(), "Cleo") << "the record that failed is read again, not skipped";
+  Ds.Last();
+  Ds.FailAtRow = 2;
+  EXPECT_THROW(Ds.MoveBy(-3), EDatabaseError);
+  Ds.FailAtRow = 0;
+  Ds.Prior();
+  EXPECT_EQ(Name(), "Bert");
+  EXPECT_EQ(Backward(), "Dora Cleo Bert Anna ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rings, ReadErrorTest, ::testing::Values(1, 2));
+
+}  // namespace
+}  // namespace orv::test

@@ -24,6 +24,7 @@ class TMemDataSet : public TDataSet {
   bool FailOpenSilently = false;   // InternalOpen raises the silent abort
   bool OpenNothing = false;        // InternalOpen returns without a cursor
   bool ReadOnlyEngine = false;
+  Integer FailAtRow = 0;           // reading this record number raises a read error
   std::function<AnsiString(const AnsiString&, bool)> TranslateHook;
 
   TDataSource* Master = nullptr;   // the source this data set follows as a detail
@@ -81,6 +82,7 @@ class TMemDataSet : public TDataSet {
       if (mode == gmNext) { if (FPos > count) FPos = count + 1; else ++FPos; if (FPos > count) return grEOF; }
       if (mode == gmPrior) { if (FPos < 1) FPos = 0; else --FPos; if (FPos < 1) return grBOF; }
       if (FPos < 1 || FPos > count) return grError;
+      if (FPos == FailAtRow) DatabaseError("read failed");
       Buf* b = B(buffer);
       b->rec = Rows[static_cast<size_t>(FPos - 1)];
       b->recNo = FPos;
