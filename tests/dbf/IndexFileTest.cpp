@@ -371,3 +371,44 @@ TEST(IndexDefs, NamesAreTrimmedAndUpperCased) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST_F(IndexFileTest, SearchKeysTakeTheTablesCodePage) {
+  MakeTable();
+  Byte driver = 0;
+  for (int b = 1; b < 256 && driver == 0; ++b)
+    if (CodePageOfDriver(static_cast<Byte>(b)) == 850 && !IsFoxProDriver(static_cast<Byte>(b))) driver = static_cast<Byte>(b);
+  ASSERT_NE(driver, 0);
+  Table.reset();
+  auto bytes = ReadBytes("people.dbf");
+  bytes[29] = driver;
+  WriteBytes("people.dbf", bytes);
+  Table = Open("people.dbf", pfExclusiveOpen);
+  ASSERT_EQ(Table->UseCodePage(), 850u);
+  auto index = NewIndex("cp.mdx");
+  index->CreateTag("NAME", "NAME", 0);
+  // The ANSI text of E acute becomes the code page 850 byte the stored keys hold.
+  auto key = index->ValueToKey(AnsiString("\xC9T\xC9"));
+  EXPECT_EQ(key[0], 0x90);
+  EXPECT_EQ(key[1], 'T');
+  EXPECT_EQ(key[2], 0x90);
+  EXPECT_EQ(key[3], ' ');
+  std::vector<Byte> rec(static_cast<size_t>(Table->RecordSize()));
+  Table->BlankRecord(rec.data());
+  std::memcpy(rec.data() + 1, "\x90T\x90", 3);
+  Table->WriteRecord(1, rec.data());
+  ASSERT_TRUE(index->InsertKeys(1, rec.data()));
+  EXPECT_TRUE(index->FindByKey(key.data(), 0));
+  // Outside the entries the current key is a zero-filled full key.
+  index->GoFirst();
+  const Byte* k = index->CurrentKey();
+  for (Integer i = 0; i < index->KeyLength(); ++i) EXPECT_EQ(k[i], 0) << i;
+  index->GoLast();
+  k = index->CurrentKey();
+  for (Integer i = 0; i < index->KeyLength(); ++i) EXPECT_EQ(k[i], 0) << i;
+}
+
+}  // namespace
+}  // namespace orv
