@@ -90,8 +90,9 @@ class TRtfWriter {
     return FFonts.size() - 1;
   }
 
-  size_t Color(TColor c) {
-    c &= 0xFFFFFF;
+  size_t Color(TColor color) {
+    // system colours are written as what they show
+    const TColor c = static_cast<TColor>(ColorToRGB(color) & 0xFFFFFF);
     const auto it = std::find(FColors.begin(), FColors.end(), c);
     if (it != FColors.end()) return static_cast<size_t>(it - FColors.begin()) + 1;
     FColors.push_back(c);

@@ -59,6 +59,15 @@ TEST(RtfRoundTrip, WritesTheStoredDialect) {
     EXPECT_NE(rtf.find(part), AnsiString::npos) << part << "\n" << rtf;
 }
 
+TEST(RtfRoundTrip, SystemColoursAreWrittenAsTheyShow) {
+  TRichDocument doc;
+  doc.Append(u"x", Fmt("Arial", 10, clWindowText, {}));
+  doc.Append(u"y", Fmt("Arial", 10, clHighlight, {}));
+  const TRichDocument back = ReadRtf(WriteRtf(doc));
+  EXPECT_EQ(back.FormatAt(0).Color, static_cast<TColor>(ColorToRGB(clWindowText)));
+  EXPECT_EQ(back.FormatAt(1).Color, static_cast<TColor>(ColorToRGB(clHighlight)));
+}
+
 TEST(RtfRoundTrip, EmptyDocument) {
   const TRichDocument empty;
   EXPECT_TRUE(ReadRtf(WriteRtf(empty)).Paragraphs.empty());
