@@ -464,3 +464,25 @@ TEST_F(Table, LocateComparesTextsAsAsked) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(Table, ClosingASharedTableKeepsOtherProcessesAppends) {
+  { auto t = Created("s.dbf", false); }
+  auto reader = Make("s.dbf");
+  reader->Open();
+  EXPECT_TRUE(reader->IsEmpty());
+  {
+    auto writer = Make("s.dbf");
+    writer->Open();
+    AppendRow(*writer, "Anna", "Bonn");
+    AppendRow(*writer, "Bert", "Celle");
+  }
+  reader->Close();
+  auto file = Open("s.dbf", pfReadOnly);
+  EXPECT_EQ(file->HeaderRecordCount(), 2u) << "the reader's close put back its stale record count";
+}
+
+}  // namespace
+}  // namespace orv::test
