@@ -202,6 +202,7 @@ class TDataSet : public TComponent {
   void AllocBuffers(Integer count);
   void FreeBuffers();
   bool FetchInto(Byte* buffer, TGetMode mode);
+  void ResyncRing(TResyncMode mode);
   bool GetNextRecord();
   bool GetPriorRecord();
   void GetNextRecords();

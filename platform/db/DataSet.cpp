@@ -304,6 +304,15 @@ Integer TDataSet::MoveBy(Integer distance) {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+  try {
+    ResyncRing(mode);
+  } catch (...) {
+    CursorPosChanged();
+    throw;
+  }
+}
+
+void TDataSet::ResyncRing(TResyncMode mode) {
   Byte* spare = FBuffers[static_cast<size_t>(FRecordCount)];
   if (mode.Contains(rmExact)) {
     CursorPosChanged();

@@ -211,3 +211,30 @@ TEST_F(PeopleFixture, FilteringOnResyncsToAnAcceptedRecord) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(PeopleFixture, EditOfALockedRecordStaysInBrowse) {
+  Fill({"Anna"});
+  Ds.Locked = true;
+  try {
+    Ds.Edit();
+    FAIL() << "a locked record went into edit";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "Record locked.");
+  }
+  EXPECT_EQ(Ds.State(), dsBrowse);
+  int tries = 0;
+  Ds.OnEditError = [&](TDataSet*, EDatabaseError&, TDataAction& action) {
+    ++tries;
+    Ds.Locked = tries < 3;  // released by the other side after a while
+    action = daRetry;
+  };
+  Ds.Edit();
+  EXPECT_EQ(Ds.State(), dsEdit);
+  EXPECT_EQ(tries, 3);
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -25,6 +25,7 @@ class TMemDataSet : public TDataSet {
   bool OpenNothing = false;        // InternalOpen returns without a cursor
   bool ReadOnlyEngine = false;
   Integer FailAtRow = 0;           // reading this record number raises a read error
+  bool Locked = false;             // another process holds the record lock
   std::function<AnsiString(const AnsiString&, bool)> TranslateHook;
 
   TDataSource* Master = nullptr;   // the source this data set follows as a detail
@@ -138,6 +139,9 @@ class TMemDataSet : public TDataSet {
     Rows[static_cast<size_t>(B(ActiveBuffer())->recNo - 1)].deleted = true;
   }
   void InternalAddRecord(const Byte* buffer, bool) override { Rows.push_back(B(buffer)->rec); }
+  void InternalEdit() override {
+    if (Locked) DatabaseError("Record locked.");
+  }
   void InternalInitFieldDefs() override {}
   void ClearCalcFields(Byte* buffer) override { B(buffer)->calc.assign(static_cast<size_t>(FCalcFieldsSize), 0); }
 
