@@ -161,5 +161,28 @@ TEST_F(IndexInterop, PeerReadsOurFilesInOrder) {
   }
 }
 
+TEST_F(IndexInterop, PeerReadsTreesThinnedByRemovals) {
+  for (const char* file : {"thin.ndx", "thin.mdx"}) {
+    SCOPED_TRACE(file);
+    TIndexFile index(*Table, Dir + "/" + file);
+    index.SetMode(pfExclusiveCreate);
+    index.OpenIndex();
+    index.CreateTag("NAME", "NAME", 0);
+    Fill(index, 600);
+    // Whole leaves empty out and branches lose children.
+    std::vector<Byte> rec(static_cast<size_t>(Table->RecordSize()));
+    for (Integer r = 1; r <= 600; ++r) {
+      if (r % 5 == 0) continue;
+      Table->ReadRecord(r, rec.data());
+      ASSERT_TRUE(index.RemoveKeys(r, rec.data()));
+    }
+    index.FlushIndex();
+    const auto ours = OurWalk(index);
+    ASSERT_EQ(ours.size(), 120u);
+    const auto theirs = Normalized(RunPeer(std::string("walk ") + Dir + "/" + file + (index.IsMdx() ? " NAME" : " -")), false);
+    EXPECT_EQ(theirs, ours);
+  }
+}
+
 }  // namespace
 }  // namespace orv
