@@ -8,6 +8,7 @@
 #include "dbf/DbfBlobStream.h"
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfFieldDef.h"
+#include "dbf/DbfIndexDefs.h"
 #include "dbf/DbfLang.h"
 #include "platform/db/DB.h"
 
@@ -61,6 +62,17 @@ class TDbfTable : public TDataSet {
   bool ShowDeleted() const { return FShowDeleted; }
   void SetShowDeleted(bool value);
   AnsiString Version() const;
+
+  TDbfIndexDefs& IndexDefs() { return *FIndexDefs; }
+  TDbfIndexDefs& Indexes() { return *FIndexDefs; }
+  // The name of the current index. Records are walked in physical order until the index layer
+  // supplies index cursors.
+  const AnsiString& IndexName() const { return FIndexName; }
+  void SetIndexName(const AnsiString& value) { FIndexName = value; }
+  // The sort expression of the definition named IndexName; setting selects the definition whose
+  // expression matches (trimmed, case-insensitive), or none.
+  AnsiString IndexFieldNames() const;
+  void SetIndexFieldNames(const AnsiString& value);
 
   TBeforeAutoCreateEvent BeforeAutoCreate;
   TLanguageWarningEvent OnLanguageWarning;
@@ -142,6 +154,8 @@ class TDbfTable : public TDataSet {
   AnsiString FTableName;
   Integer FTableLevel = 4;
   bool FShowDeleted = false;
+  std::unique_ptr<TDbfIndexDefs> FIndexDefs;
+  AnsiString FIndexName;
   std::unique_ptr<TDbfFile> FDbfFile;
   std::unique_ptr<TVirtualCursor> FCursor;
   std::unique_ptr<TDbfParser> FParser;

@@ -35,7 +35,8 @@ Integer LevelOfCode(int code) {
 
 }  // namespace
 
-TDbfTable::TDbfTable(TComponent* owner) : TDataSet(owner), FFilePathFull(ProgramFolder()) {
+TDbfTable::TDbfTable(TComponent* owner)
+    : TDataSet(owner), FFilePathFull(ProgramFolder()), FIndexDefs(std::make_unique<TDbfIndexDefs>(this)) {
   DbfGlobals();
   FBookmarkSize = kRecordNoBytes;
 }
@@ -78,6 +79,16 @@ void TDbfTable::SetShowDeleted(bool value) {
     CheckBrowseMode();
     Resync({});
   }
+}
+
+AnsiString TDbfTable::IndexFieldNames() const {
+  const TDbfIndexDef* def = FIndexDefs->FindByName(FIndexName);
+  return def ? def->SortField() : AnsiString();
+}
+
+void TDbfTable::SetIndexFieldNames(const AnsiString& value) {
+  const TDbfIndexDef* def = FIndexDefs->FindBySortField(value);
+  SetIndexName(def ? def->IndexFile() : AnsiString());
 }
 
 AnsiString TDbfTable::Version() const { return Format("%d.%02d", {6, 29}); }

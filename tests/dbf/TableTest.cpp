@@ -486,3 +486,30 @@ TEST_F(Table, ClosingASharedTableKeepsOtherProcessesAppends) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST(TableIndexDefs, LookupsByNameAndBySortExpression) {
+  TDbfTable t;
+  TDbfIndexDef* byName = t.IndexDefs().Add();
+  byName->SetIndexFile("name");
+  byName->SetSortField("upper(name)");
+  TDbfIndexDef* byCity = t.IndexDefs().Add();
+  byCity->SetIndexFile("CITY");
+  byCity->SetSortField("CITY+NAME");
+  EXPECT_EQ(t.IndexDefs().FindByName(byName->IndexFile()), byName);
+  EXPECT_EQ(t.IndexDefs().FindByName("city"), nullptr) << "names compare exactly";
+  EXPECT_EQ(t.IndexDefs().FindBySortField("  city+name "), byCity);
+  EXPECT_EQ(t.IndexDefs().FindBySortField(""), nullptr);
+  EXPECT_EQ(t.IndexDefs().Items(1)->Collection(), &t.IndexDefs());
+  t.SetIndexFieldNames("city+NAME");
+  EXPECT_EQ(t.IndexName(), "CITY");
+  EXPECT_EQ(t.IndexFieldNames(), byCity->SortField());
+  t.SetIndexFieldNames("nothing");
+  EXPECT_EQ(t.IndexName(), "");
+  EXPECT_EQ(t.IndexFieldNames(), "");
+}
+
+}  // namespace
+}  // namespace orv::test
