@@ -10,6 +10,7 @@
 #include "dbf/DbfFieldDef.h"
 #include "dbf/DbfIndexDefs.h"
 #include "dbf/DbfLang.h"
+#include "dbf/DbfMasterLink.h"
 #include "platform/db/DB.h"
 
 namespace orv {
@@ -62,6 +63,16 @@ class TDbfTable : public TDataSet {
   bool ShowDeleted() const { return FShowDeleted; }
   void SetShowDeleted(bool value);
   AnsiString Version() const;
+
+  // EDatabaseError "Circular datalinks are not allowed" for a source that leads back here.
+  TDataSource* MasterSource() const { return FMasterLink->DataSource(); }
+  void SetMasterSource(TDataSource* source);
+  const AnsiString& MasterFields() const { return FMasterLink->FieldNames(); }
+  void SetMasterFields(const AnsiString& value) { FMasterLink->SetFieldNames(value); }
+  TDbfMasterLink& MasterLink() const { return *FMasterLink; }
+  TDataSource* GetDataSource() const override { return FMasterLink->DataSource(); }
+  // The raw record (deletion flag first) that fields read in the current state; nullptr when none.
+  const Byte* ActiveRecordData() const;
 
   TDbfIndexDefs& IndexDefs() { return *FIndexDefs; }
   TDbfIndexDefs& Indexes() { return *FIndexDefs; }
@@ -148,6 +159,8 @@ class TDbfTable : public TDataSet {
   void ClearBlobStreams(bool keepModified);
   Integer RecordSize() const;
   void BuildByteMaps();
+  void MasterChanged();
+  void MasterDisabled();
 
   AnsiString FFilePath;
   AnsiString FFilePathFull;
@@ -155,6 +168,7 @@ class TDbfTable : public TDataSet {
   Integer FTableLevel = 4;
   bool FShowDeleted = false;
   std::unique_ptr<TDbfIndexDefs> FIndexDefs;
+  std::unique_ptr<TDbfMasterLink> FMasterLink;
   AnsiString FIndexName;
   std::unique_ptr<TDbfFile> FDbfFile;
   std::unique_ptr<TVirtualCursor> FCursor;

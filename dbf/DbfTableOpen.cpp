@@ -39,6 +39,9 @@ TDbfTable::TDbfTable(TComponent* owner)
     : TDataSet(owner), FFilePathFull(ProgramFolder()), FIndexDefs(std::make_unique<TDbfIndexDefs>(this)) {
   DbfGlobals();
   FBookmarkSize = kRecordNoBytes;
+  FMasterLink = std::make_unique<TDbfMasterLink>(this);
+  FMasterLink->OnMasterChange = [this] { MasterChanged(); };
+  FMasterLink->OnMasterDisable = [this] { MasterDisabled(); };
 }
 
 TDbfTable::~TDbfTable() {
@@ -48,7 +51,24 @@ TDbfTable::~TDbfTable() {
   } catch (...) {
     // Closing releases what it can; a failure to write the header cannot leave a destructor.
   }
+  FMasterLink.reset();
 }
+
+void TDbfTable::SetMasterSource(TDataSource* source) {
+  if (source && IsLinkedTo(source)) DatabaseError("Circular datalinks are not allowed");
+  FMasterLink->SetDataSource(source);
+}
+
+const Byte* TDbfTable::ActiveRecordData() const {
+  const Byte* buffer = GetActiveRecordBuffer();
+  return buffer ? buffer + kRecordDataOffset : nullptr;
+}
+
+// The master's key restricts a detail walked through an index; in physical order there is no
+// range to set, so a master change only ends a pending edit.
+void TDbfTable::MasterChanged() { CheckBrowseMode(); }
+
+void TDbfTable::MasterDisabled() {}
 
 void TDbfTable::SetFilePath(const AnsiString& value) {
   CheckInactive();

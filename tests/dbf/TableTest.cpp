@@ -513,3 +513,38 @@ TEST(TableIndexDefs, LookupsByNameAndBySortExpression) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(Table, MasterLinks) {
+  auto master = Created("m.dbf", false);
+  AppendRow(*master, "Anna", "Bonn");
+  AppendRow(*master, "Bert", "Celle");
+  auto detail = Created("d.dbf", false);
+  TDataSource masterSource(nullptr), detailSource(nullptr);
+  masterSource.SetDataSet(master.get());
+  detailSource.SetDataSet(detail.get());
+  detail->SetMasterSource(&masterSource);
+  detail->SetMasterFields("CITY");
+  ASSERT_TRUE(detail->MasterLink().Compiled());
+  master->First();
+  const Byte* key = detail->MasterLink().MasterKey();
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(key), 4), "Bonn");
+  master->Next();
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(detail->MasterLink().MasterKey()), 5), "Celle");
+  try {
+    master->SetMasterSource(&detailSource);
+    FAIL() << "a circular link was accepted";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Circular datalinks are not allowed");
+  }
+  EXPECT_EQ(master->MasterSource(), nullptr);
+  EXPECT_ANY_THROW(detail->SetMasterFields("NOSUCH"));
+  detail->SetMasterSource(nullptr);
+  EXPECT_FALSE(detail->MasterLink().Compiled());
+}
+
+}  // namespace
+}  // namespace orv::test
