@@ -548,3 +548,54 @@ TEST_F(Table, MasterLinks) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(Table, DamagedMemoReferencesAndCutFilesReadSafely) {
+  {
+    auto t = Created();
+    AppendRow(*t, "Anna", "Bonn");
+    t->Edit();
+    t->FieldByName("NOTE")->SetAsString("kept");
+    t->Post();
+  }
+  struct Case {
+    const char* What;
+    const char* MemoField;  // the ten bytes of the memo reference
+    const char* Note;
+  } cases[] = {
+      {"past the end of the memo file", "    999999", ""},
+      {"negative", "        -5", ""},
+      {"not a number", "  xyz     ", ""},
+      {"beyond the block numbers", "9999999999", ""},
+  };
+  auto original = ReadBytes("t.dbf");
+  for (const auto& c : cases) {
+    auto bytes = original;
+    const size_t recordStart = GetLE16(bytes.data() + 8);
+    const size_t memoOffset = recordStart + 1 + 20 + 15;
+    std::copy(c.MemoField, c.MemoField + 10, bytes.begin() + static_cast<std::ptrdiff_t>(memoOffset));
+    WriteBytes("t.dbf", bytes);
+    auto t = Make();
+    t->Open();
+    EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna") << c.What;
+    EXPECT_EQ(t->FieldByName("NOTE")->AsString(), c.Note) << c.What;
+  }
+  // A file cut inside its last record shows the whole records only.
+  {
+    auto t = Created("cut.dbf", false);
+    AppendRow(*t, "Anna", "Bonn");
+    AppendRow(*t, "Bert", "Celle");
+  }
+  auto cut = ReadBytes("cut.dbf");
+  cut.resize(cut.size() - 20);
+  WriteBytes("cut.dbf", cut);
+  auto t = Make("cut.dbf");
+  t->Open();
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna"}));
+  EXPECT_EQ(t->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace orv::test
