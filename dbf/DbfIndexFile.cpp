@@ -231,10 +231,10 @@ void TIndexFile::SetupTree(Integer slot) {
   TIdxKeyOrder order;
   order.KeyLength = k;
   order.Descending = (h[8] & 0x08) != 0;
-  order.Kind = h[9] == 'N' ? (IsMdx() ? ikMdxNumeric : ikNdxNumeric) : ikCharacter;
-  if (order.Kind == ikMdxNumeric) order.KeyLength = layout.KeyLength = std::min<Integer>(k, kMdxNumericKeyLength);
-  if (order.Kind == ikNdxNumeric && k != kNdxNumericKeyLength) order.Kind = ikCharacter;
-  if (order.Kind == ikMdxNumeric && k != kMdxNumericKeyLength) order.Kind = ikCharacter;
+  order.Kind = ikCharacter;
+  // A numeric tag whose key length is not that of its numbers is compared by bytes.
+  if (h[9] == 'N' && IsMdx() && k == kMdxNumericKeyLength) order.Kind = ikMdxNumeric;
+  if (h[9] == 'N' && !IsMdx() && k == kNdxNumericKeyLength) order.Kind = ikNdxNumeric;
   order.Locale = FLocale;
   order.CodePage = FCodePage;
   if (k <= 0) {

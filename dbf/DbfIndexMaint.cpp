@@ -1,5 +1,6 @@
 // Key maintenance of an index file on appends, edits and deletions, under bounded page locks
 // between processes, and the walks, searches and ranges of the current tag.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -339,8 +340,9 @@ std::vector<Byte> TIndexFile::ValueToKey(const AnsiString& text) const {
   const Integer k = KeyLength();
   // Stored keys are in the table's code page; a search text arrives in the ANSI code page.
   AnsiString converted = (FCodePage != 0 && FCodePage != GetACP()) ? ConvertText(GetACP(), FCodePage, text) : text;
-  std::vector<Byte> key(static_cast<size_t>(k), ' ');
-  std::memcpy(key.data(), converted.data(), std::min<size_t>(converted.size(), key.size()));
+  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(k, 0)), ' ');
+  const size_t n = std::min<size_t>(converted.size(), key.size());
+  if (n > 0) std::memcpy(key.data(), converted.data(), n);
   return key;
 }
 

@@ -259,7 +259,10 @@ bool TIndexFile::BuildKey(Integer slot, const Byte* record, std::vector<Byte>& k
   }
   if (result == nullptr) return false;
   key.assign(static_cast<size_t>(k), ' ');
-  switch (s.Parser->GetResultType()) {
+  const TExprType type = s.Parser->GetResultType();
+  // Numbers need their whole coded length; a file that gives less cannot take their keys.
+  if (type != exString && k < (IsMdx() ? kMdxNumericKeyLength : kNdxNumericKeyLength)) return false;
+  switch (type) {
     case exString: {
       // A lone field is read in place: never more than its own length.
       const Integer avail = std::min<Integer>(k, std::max<Integer>(s.Parser->ResultLength(), 0));

@@ -265,6 +265,7 @@ TEST_F(IndexFileTest, MalformedFilesAreDroppedOrRefused) {
   {
     auto index = NewIndex("bad.mdx");
     index->CreateTag("NAMES", "NAME", 0);
+    index->CreateTag("NUMS", "NUM", 0);
     for (Integer r = 1; r <= 200; ++r) {
       auto rec = Record("N" + std::to_string(r), r);
       Store(r, rec);
@@ -274,6 +275,7 @@ TEST_F(IndexFileTest, MalformedFilesAreDroppedOrRefused) {
   const auto good = ReadBytes("bad.mdx");
   const size_t tagPage = GetLE32(&good[512 + 32]) * 512u;
   const size_t rootPage = GetLE32(&good[tagPage]) * 512u;
+  const size_t numTagPage = GetLE32(&good[512 + 64]) * 512u;
   struct TCase {
     const char* What;
     size_t Offset;
@@ -288,6 +290,8 @@ TEST_F(IndexFileTest, MalformedFilesAreDroppedOrRefused) {
       {"child link outside the file", rootPage + 8, {0xF0, 0xFF, 0xFF, 0x0F}, false},
       {"root loops to itself", rootPage + 8, {Byte(rootPage / 512), Byte(rootPage / 512 >> 8), 0, 0}, false},
       {"key length beyond 100", tagPage + 12, {0xFF, 0x7F}, false},
+      {"numeric key shorter than a number", numTagPage + 12, {4, 0}, false},
+      {"numeric key longer than a number", numTagPage + 12, {40, 0}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.What);
