@@ -15,7 +15,11 @@ class TStream;
 
 enum TEncodingType { etBase64 = 0, etQuotedPrintable = 1, etNoEncoding = 2 };
 enum TEmbedMethod { emContentID = 0, emContentLocation = 1 };
+// The mail module's progress event (total and current byte counts). It lives in its own namespace
+// because the picture classes have an event of the same name with another signature.
+namespace vudemail {
 using TProgressEvent = std::function<void(void* sender, Integer total, Integer current)>;
+}
 
 // Refused input of the message model (an address holding CR or LF, ...).
 class EMailError : public Exception { public: using Exception::Exception; };
@@ -136,7 +140,7 @@ class TMailMessage : public TMailPart {
   bool NeedsRebuild() const { return FNeedsRebuild; }
 
   AnsiString Charset = "iso-8859-1";
-  TProgressEvent OnProgress;   // never fired by the message
+  vudemail::TProgressEvent OnProgress;   // never fired by the message
   TEncodingType TextEncoding = etQuotedPrintable;
   TEncodingType AttachEncoding = etBase64;
   TEmbedMethod EmbedMethod = emContentLocation;

@@ -50,7 +50,7 @@ class TSMTPSession {
   AnsiString UserName;
   AnsiString Password;
   // Progress of the message upload (Sender: this session).
-  TProgressEvent& OnProgress() { return FTalk->OnProgress; }
+  vudemail::TProgressEvent& OnProgress() { return FTalk->OnProgress; }
 
   // Whether a session is open; lets pending socket events run first, so a close by the server
   // between mails is seen here.

@@ -72,7 +72,7 @@ class TSocketTalk {
   // close by the server).
   void Poll();
 
-  TProgressEvent OnProgress;
+  vudemail::TProgressEvent OnProgress;
   TTalkReplyEvent OnReply;
   TTalkErrorEvent OnError;
   TTalkReplyEvent OnChunk;

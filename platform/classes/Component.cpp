@@ -113,7 +113,9 @@ void TComponent::SetName(const AnsiString& name) {
 }
 
 void TComponent::ClearOwnerField() {
-  if (!FOwner || FName.empty()) return;
+  // A dying owner's fields die with it, and its derived part may already be gone: the field
+  // accessors must not reach into it.
+  if (!FOwner || FName.empty() || FOwner->FComponentState.Contains(csDestroying)) return;
   const TClassInfo* c = FOwner->ClassType();
   const TFieldEntry* f = c ? c->FindField(FName) : nullptr;
   if (f && f->Get(FOwner) == this) f->Set(FOwner, nullptr);
