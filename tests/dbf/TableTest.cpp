@@ -1,6 +1,7 @@
 // The table data set: opening and auto-creation, browsing with deleted and filtered records,
 // editing under record locks, memos through blob streams, code-page conversion and creation.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <filesystem>
 #include "dbf/DbfFile.h"
 #include "dbf/DbfTable.h"
@@ -595,6 +596,62 @@ TEST_F(Table, DamagedMemoReferencesAndCutFilesReadSafely) {
   t->Open();
   EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna"}));
   EXPECT_EQ(t->RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(TableUnderCodePages, ACodePageThatCannotBeConvertedAsksAndOtherwiseRefusesChanges) {
+  Use(1252, 932, 0x411);
+  { auto t = Created(); AppendRow(*t, "Anna", "Bonn"); }
+  auto& installed = DbfGlobals().InstalledCodePages;
+  const auto saved = installed;
+  installed.erase(std::remove(installed.begin(), installed.end(), 932), installed.end());
+  struct Case {
+    const char* What;
+    bool Handler;
+    int Action;
+    TDbfTranslationMode Mode;
+    bool Modifiable;
+  } cases[] = {
+      {"no handler", false, 0, tmNoneAvailable, false},
+      {"declined", true, 0, tmNoneAvailable, false},
+      {"as OEM", true, 1, tmSimple, true},
+      {"as ANSI", true, 2, tmNoneNeeded, true},
+  };
+  for (const auto& c : cases) {
+    auto t = Make();
+    int asked = 0;
+    if (c.Handler) t->OnLanguageWarning = [&](TDbfTable*, int& action) { ++asked; action = c.Action; };
+    t->Open();
+    EXPECT_EQ(asked, c.Handler ? 1 : 0) << c.What;
+    EXPECT_EQ(t->TranslationMode(), c.Mode) << c.What;
+    EXPECT_EQ(t->CanModify(), c.Modifiable) << c.What;
+    EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna") << c.What;
+    if (!c.Modifiable) {
+      EXPECT_ANY_THROW(t->Edit()) << c.What;
+    }
+  }
+  installed = saved;
+}
+
+TEST_F(Table, OnTranslateReplacesTheConversion) {
+  auto t = Created();
+  t->OnTranslate = [](TDbfTable*, const AnsiString& src, AnsiString& dest, bool toOem) {
+    dest = src;
+    for (char& ch : dest) ch = static_cast<char>(toOem ? ch + 1 : ch - 1);
+  };
+  AppendRow(*t, "HAL", "x");
+  t->Close();
+  {
+    auto file = Open("t.dbf", pfReadOnly);
+    EXPECT_EQ(ReadText(*file, 1, 0), "IBM");
+  }
+  t->Open();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "HAL");
 }
 
 }  // namespace
