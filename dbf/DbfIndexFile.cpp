@@ -96,7 +96,8 @@ Byte* TIndexFile::Descriptor(Integer slot) {
 
 AnsiString TIndexFile::DescriptorName(Integer slot) {
   const Byte* d = Descriptor(slot) + 4;
-  const size_t cap = FVersion == 6 ? 33 : 11;
+  // Descriptors closer together than the layout's own length keep their names inside the stride.
+  const size_t cap = std::min<size_t>(FVersion == 6 ? 33 : 11, static_cast<size_t>(DescriptorStride() - 4));
   size_t n = 0;
   while (n < cap && d[n] != 0) ++n;
   return AnsiString(reinterpret_cast<const char*>(d), n);
@@ -187,7 +188,8 @@ void TIndexFile::ReadExisting() {
     return;
   }
   const Integer stride = Header()[26];
-  const Integer minStride = FVersion == 6 ? kVII : kIV;
+  // Files of the newer layout may carry the older stride; their descriptors are read within it.
+  const Integer minStride = kIV;
   const Integer count = GetLE16(Header() + 28);
   if (stride < minStride || count > MaxTags()) {
     FUnusable = true;

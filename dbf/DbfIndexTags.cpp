@@ -126,14 +126,17 @@ void TIndexFile::CreateTag(const AnsiString& name, const AnsiString& expression,
     TTagSlot& s = FTags.back();
     s.Header.assign(kTagHeaderBytes, 0);
     Byte* d = Descriptor(slot);
-    const Integer nameCap = FVersion == 6 ? 32 : 10;
+    const Integer nameCap = std::min<Integer>(FVersion == 6 ? 32 : 10, DescriptorStride() - 5);
     std::memset(d, 0, static_cast<size_t>(DescriptorStride()));
     AnsiString upper = UpperAscii(name).substr(0, static_cast<size_t>(nameCap));
     std::memcpy(d + 4, upper.data(), upper.size());
-    Byte* six = d + (FVersion == 6 ? 37 : 15);
-    six[0] = (options & ixExpression) ? 0 : 16;
-    six[4] = 2;
-    six[5] = static_cast<Byte>(type);
+    const Integer sixAt = FVersion == 6 ? 37 : 15;
+    if (sixAt + 6 <= DescriptorStride()) {
+      Byte* six = d + sixAt;
+      six[0] = (options & ixExpression) ? 0 : 16;
+      six[4] = 2;
+      six[5] = static_cast<Byte>(type);
+    }
     FCurrent = slot;
     s.HeaderPage = NewIndexPage();
     PutLE32(d, s.HeaderPage);

@@ -416,3 +416,36 @@ TEST_F(IndexFileTest, SearchKeysTakeTheTablesCodePage) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST_F(IndexFileTest, NewerLayoutWithTheOlderStrideIsRead) {
+  MakeTable(kLevelDbase7, "seven.dbf");
+  {
+    auto index = NewIndex("seven.mdx");
+    ASSERT_EQ(index->MaxTags(), 34);
+    index->CreateTag("LONG_TAG_NAME_OF_TWENTY", "NAME", 0);
+    auto rec = Record("ONLY", 1);
+    Store(1, rec);
+    ASSERT_TRUE(index->InsertKeys(1, rec.data()));
+  }
+  auto bytes = ReadBytes("seven.mdx");
+  ASSERT_EQ(bytes[26], 43);
+  std::vector<Byte> descriptor(bytes.begin() + 512 + 43, bytes.begin() + 512 + 86);
+  std::fill(bytes.begin() + 512, bytes.begin() + 2048, Byte{0});
+  bytes[529] = 1;
+  std::copy(descriptor.begin(), descriptor.end(), bytes.begin() + 512 + 32);
+  bytes[26] = 32;
+  WriteBytes("seven.mdx", bytes);
+  auto index = NewIndex("seven.mdx", pfExclusiveOpen);
+  ASSERT_FALSE(index->Unusable());
+  EXPECT_EQ(index->Version(), 6);
+  EXPECT_EQ(index->MaxTags(), 47);
+  // The name is read within the 32-byte stride.
+  EXPECT_EQ(index->TagNames(), std::vector<AnsiString>{"LONG_TAG_NAME_OF_TWENTY"});
+  EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
+}
+
+}  // namespace
+}  // namespace orv
