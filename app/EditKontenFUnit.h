@@ -20,6 +20,13 @@ class TEditKontenForm : public TForm {
   TEdit* PasswordEd = nullptr;
   TBitBtn* OKBtn = nullptr;
   TBitBtn* CancelBtn = nullptr;
+
+  void FormShow(TObject* sender);
+  // OK is refused while a text could not be stored whole in konten.dat: the user is told which
+  // one and the dialog stays open, so nothing is ever cut.
+  void FormCloseQuery(TObject* sender, bool& canClose);
+  // The message for the first text that does not fit, or empty when all fit.
+  AnsiString CheckTexts() const;
 };
 
 extern TEditKontenForm* EditKontenForm;

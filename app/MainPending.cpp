@@ -1,5 +1,5 @@
-// Handlers of the main window whose pages are filled in by the mail store, the accounts, the
-// options, the address table and the send run. Until each of them arrives its handlers keep the
+// Handlers of the main window whose pages are filled in by the mail store, the address table
+// and the send run. Until each of them arrives its handlers keep the
 // window's state as it is; the bodies below are where they go.
 #include "app/MainUnit.h"
 
@@ -29,35 +29,6 @@ void TMainForm::ListView1DblClick(TObject*) {}
 void TMainForm::ListView1Change(TObject*, TListItem*, TItemChange) {}
 void TMainForm::ListView1KeyDown(TObject*, Word&, TShiftState) {}
 void TMainForm::ListView1MouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
-
-// ----- Sender accounts (konten.dat) and the "eMail accounts" page. -----
-
-void TMainForm::OpenKonten() {}
-void TMainForm::SaveKonten() {}
-void TMainForm::ListKonten() {}
-void TMainForm::FreeKonten() { FKonten.reset(); FKonto = nullptr; }
-void TMainForm::NewKontoBtnClick(TObject*) {}
-void TMainForm::EditKontoBtnClick(TObject*) {}
-void TMainForm::DelKontoBtnClick(TObject*) {}
-void TMainForm::ListView2Change(TObject*, TListItem*, TItemChange) {}
-void TMainForm::ListView2KeyDown(TObject*, Word&, TShiftState) {}
-
-// ----- Send options (options.dat). -----
-
-void TMainForm::OpenOptions() {}
-void TMainForm::SaveOptions() {
-  // The change events that reading the window and loading the files fire write nothing back.
-  if (FLoading || ComponentState().Contains(csLoading)) return;
-}
-void TMainForm::MailFieldEdChange(TObject*) { SaveOptions(); }
-void TMainForm::bccCountEdChange(TObject*) { SaveOptions(); }
-void TMainForm::VirusEdChange(TObject*) { SaveOptions(); }
-void TMainForm::PersonalCheckClick(TObject*) { SaveOptions(); }
-void TMainForm::bccCheckClick(TObject*) { SaveOptions(); }
-void TMainForm::AbsenderComboChange(TObject*) {
-  FKontoIndex = AbsenderCombo->ItemIndex();
-  SaveOptions();
-}
 
 // ----- Send run. -----
 

@@ -9,6 +9,8 @@ object EditKontenForm: TEditKontenForm
   Font.Name = 'DejaVu Sans'
   Font.Height = -11
   Position = poMainFormCenter
+  OnShow = FormShow
+  OnCloseQuery = FormCloseQuery
   object HeadingLabel: TLabel
     Left = 8
     Top = 8
