@@ -116,12 +116,38 @@ TEST_F(AccountsWindowTest, CancelAddsNothingAndLeavesAnEditedAccountAsItWas) {
   EXPECT_EQ(ReadFileBytes(KontenPath()), HexBytes(kTwoAccounts));
 }
 
-TEST_F(AccountsWindowTest, EnterEditsTheFirstSelectedAccountWithItsPasswordDecoded) {
+TEST_F(AccountsWindowTest, EnterDoubleClickAndButtonEditTheFirstSelectedAccount) {
   WriteFileBytes(KontenPath(), HexBytes(kTwoAccounts));
   StartWindows();
+  struct TWay {
+    const char* what;
+    std::string server;
+    std::function<void()> open;
+  };
+  const TWay ways[] = {
+      {"enter", "smtp.e", [] {
+         Word key = 13;
+         MainForm->ListView2KeyDown(MainForm->ListView2, key, TShiftState());
+       }},
+      {"double click", "smtp.d", [] { MainForm->ListView2->DblClick(); }},
+      {"button", "smtp.b", [] { MainForm->EditKontoBtn->Click(); }},
+  };
+  for (const TWay& way : ways) {
+    SCOPED_TRACE(way.what);
+    const std::string& server = way.server;
+    // Rows 1 and 0 selected: the first in list order is edited.
+    MainForm->ListView2->Items()[1]->SetSelected(true);
+    MainForm->ListView2->Items()[0]->SetSelected(true);
+    WithDialog(way.open, [&] {
+      EXPECT_EQ(EditKontenForm->AbsenderEd->GetText(), "Anna");
+      EditKontenForm->ServerEd->SetText(server);
+      EditKontenForm->OKBtn->Click();
+    });
+    EXPECT_EQ(Rows()[0], "Anna|anna@host.org|" + server);
+  }
+  // The password comes into the dialog decoded and goes back scrambled.
   MainForm->ListView2->Items()[1]->SetSelected(true);
-  Word key = 13;
-  WithDialog([&] { MainForm->ListView2KeyDown(MainForm->ListView2, key, TShiftState()); }, [] {
+  WithDialog([] { MainForm->EditKontoBtnClick(MainForm->EditKontoBtn); }, [] {
     EXPECT_EQ(EditKontenForm->AbsenderEd->GetText(), "Ben");
     EXPECT_EQ(EditKontenForm->UserEd->GetText(), "ben");
     EXPECT_EQ(EditKontenForm->PasswordEd->GetText(), "ab");
@@ -132,7 +158,7 @@ TEST_F(AccountsWindowTest, EnterEditsTheFirstSelectedAccountWithItsPasswordDecod
   EXPECT_EQ(Rows()[1], "Ben|ben@two.net|smtp.new");
   EXPECT_EQ(ReadFileBytes(KontenPath()), HexBytes(R"(
     02 00 00 00
-    04 "Anna"  0D "anna@host.org"  0E "reply@host.org"  08 "smtp.one"  00  00
+    04 "Anna"  0D "anna@host.org"  0E "reply@host.org"  06 "smtp.b"  00  00
     03 "Ben"   0B "ben@two.net"    00                   08 "smtp.new"  03 "ben"  02 "2B"
   )"));
 }
