@@ -70,7 +70,7 @@ void WriteMail(TStream& data, const TMailRec& m) {
   if (!m.DesignRTF.empty()) data.WriteBuffer(m.DesignRTF.data(), static_cast<Int64>(m.DesignRTF.size()));
   WriteByte(data, m.MailType);
   WriteByte(data, m.AutoCreateText ? 1 : 0);
-  WriteLongStr(data, MailDateText(m.Date));
+  WriteLongStr(data, StoredMailDateText(m.Date));
   const Integer attachCount = m.Attachments ? m.Attachments->Count() : 0;
   WriteInt32(data, attachCount);
   for (Integer i = 0; i < attachCount; ++i) {
@@ -149,7 +149,7 @@ bool ReadTimePart(std::string_view s, TDateTime& time) {
 
 }  // namespace
 
-AnsiString MailDateText(TDateTime date) { return DateTimeToStr(date); }
+AnsiString StoredMailDateText(TDateTime date) { return DateTimeToStr(date); }
 
 bool ReadCommonDate(std::string_view text, TDateTime& result) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

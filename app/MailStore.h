@@ -19,8 +19,9 @@ bool SaveMailsFile(const AnsiString& fileName, const TDynaArray<TMailRec>& mails
 void ReadMails(TStream& data, TDynaArray<TMailRec>& mails, Integer& kept);
 void WriteMails(TStream& data, const TDynaArray<TMailRec>& mails);
 
-// A mail's date as the file holds it: the locale's date-time text form.
-AnsiString MailDateText(TDateTime date);
+// A mail's date as the file holds it: the locale's date-time text form. Named apart from the
+// mail module's Date-field text, which the message header must get.
+AnsiString StoredMailDateText(TDateTime date);
 // Reads a stored date: the locale's form first, then dd.mm.yyyy, yyyy-mm-dd and m/d/yyyy, each
 // with or without a time (h:nn or h:nn:ss, an AM/PM mark allowed). False when no form reads it.
 bool ReadMailDate(std::string_view text, TDateTime& result);

@@ -16,27 +16,16 @@ void TMainForm::ImportBtnClick(TObject*) {}
 void TMainForm::FilterBtnClick(TObject*) {}
 void TMainForm::PageControl2Change(TObject*) {}
 void TMainForm::PostAddressTable() {}
+std::vector<TSendRecipient> TMainForm::TableRecipients(bool) { return {}; }
+TPlaceholderFields TMainForm::RecipientFields(const TSendRecipient&) { return {}; }
 
 // ----- Mail store (mails.dat) and the "Write emails" page. -----
 
-void TMainForm::OpenMails() {}
-void TMainForm::SaveMails() {}
-void TMainForm::ListMails() {}
-void TMainForm::FreeMails() { FMails.reset(); FMail = nullptr; }
 void TMainForm::NewBtnClick(TObject*) {}
 void TMainForm::DelBtnClick(TObject*) {}
 void TMainForm::ListView1DblClick(TObject*) {}
 void TMainForm::ListView1Change(TObject*, TListItem*, TItemChange) {}
 void TMainForm::ListView1KeyDown(TObject*, Word&, TShiftState) {}
 void TMainForm::ListView1MouseDown(TObject*, TMouseButton, TShiftState, Integer, Integer) {}
-
-// ----- Send run. -----
-
-void TMainForm::SendBtnClick(TObject*) {
-  if (FSending) {
-    CancelSendRun();
-    return;
-  }
-}
 
 }  // namespace orv

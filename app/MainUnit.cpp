@@ -75,8 +75,9 @@ void TMainForm::EndSendRun() {
 
 void TMainForm::CancelSendRun() {
   if (!FSending) return;
+  // Ends the exchange the run waits in; that mail fails and the loop stops before the next.
+  SMTP->AbortSession();
   FCancelled = true;
-  // The SMTP session's AbortSession goes here once the send run has its session.
 }
 
 void TMainForm::QuitBtnClick(TObject*) { Close(); }

@@ -2,7 +2,9 @@
 // with its owner-drawn progress panel, and the window's start-up and shut-down.
 #pragma once
 #include <memory>
+#include "app/FillPlaceholders.h"
 #include "app/MailRecords.h"
+#include "mail/VudeMail.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/Dialogs.h"
@@ -138,6 +140,23 @@ class TMainForm : public TForm {
   void AbsenderComboChange(TObject* sender);
   // Send page.
   void SendBtnClick(TObject* sender);
+  // The message and session of the send run. The session sends Msg; Msg outlives it.
+  std::unique_ptr<TMailMessage> Msg = NewSendMessage();
+  std::unique_ptr<TSMTPSession> SMTP = NewSendSession(*Msg);
+  static std::unique_ptr<TMailMessage> NewSendMessage();
+  static std::unique_ptr<TSMTPSession> NewSendSession(TMailMessage& message);
+  // One run to recipients already gathered, uniform (batches in Bcc) or personalised; the
+  // recipients are copied, so nothing the window changes during the run reaches the loop.
+  void SendTo(const std::vector<TSendRecipient>& recipients, bool uniform);
+  // The recipients of the send page's radios, read once when a run starts.
+  std::vector<TSendRecipient> GatherRecipients();
+  // A body filled for the recipient of a personalised mail; raises when the table cannot give
+  // the record, so the mail is not sent with its placeholders unfilled.
+  AnsiString FillPlaceholders(const AnsiString& text, bool uniform, const TSendRecipient& recipient);
+  // The address table's side of the run: the send page's rows (all or the selected ones) with
+  // their record positions and bookmarks, and one recipient's fields (raises when the table fails).
+  std::vector<TSendRecipient> TableRecipients(bool selectedOnly);
+  TPlaceholderFields RecipientFields(const TSendRecipient& recipient);
 
   // The files and lists of the mails, accounts and options.
   void OpenMails();

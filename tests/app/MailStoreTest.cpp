@@ -153,8 +153,8 @@ TEST_F(MailStoreTest, LocaleFormIsTriedFirst) {
   SetNlsSettings(de);
   const TDateTime written = EncodeDate(2026, 3, 4) + EncodeTime(5, 6, 7, 0);
   TDateTime read = 0;
-  ASSERT_TRUE(ReadMailDate(MailDateText(written), read)) << MailDateText(written);
-  EXPECT_EQ(MailDateText(read), MailDateText(written));
+  ASSERT_TRUE(ReadMailDate(StoredMailDateText(written), read)) << StoredMailDateText(written);
+  EXPECT_EQ(StoredMailDateText(read), StoredMailDateText(written));
   // Under 0x407 "3/4/2026" is not the locale's form and reads as m/d/yyyy.
   ASSERT_TRUE(ReadMailDate("3/4/2026", read));
   EXPECT_EQ(read, EncodeDate(2026, 3, 4));

@@ -1,0 +1,236 @@
+// The send run of the "Send emails" page: recipients, checks, the SMTP session and the loop that
+// builds and sends one mail per address or per batch, with progress, cancel and the error log.
+#include <cmath>
+#include "app/KontenStore.h"
+#include "app/MainUnit.h"
+#include "platform/forms/DialogService.h"
+#include "platform/rtl/DateTime.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace orv {
+
+namespace {
+
+// Batches far beyond what a server takes in one mail only make a refusal of the whole batch.
+constexpr Integer MaxBatchAddresses = 100000;
+
+void ErrorBox(const AnsiString& text) { DialogService().MessageBox(text, "", MB_OK | MB_ICONERROR); }
+
+// A count typed into an edit, the fraction dropped; `fallback` for text that is no number or is
+// out of [low, high].
+Integer CountOf(const TEdit* edit, Integer low, Integer high, Integer fallback) {
+  double value = 0;
+  if (edit == nullptr || !TryStrToFloat(Trim(edit->GetText()), value) || !std::isfinite(value))
+    return fallback;
+  value = std::trunc(value);
+  if (value < low || value > high) return fallback;
+  return static_cast<Integer>(value);
+}
+
+// What one run sends, copied when it starts: the stored records may not change under the loop.
+struct TRunMail {
+  AnsiString Subject, GeneratedHTML, BlankHTML, BlankText;
+  Byte MailType = mtDesign;
+  std::vector<AnsiString> Attachments;
+};
+
+// Pages and button come back however the run ends.
+struct TRunGuard {
+  TMainForm& Form;
+  ~TRunGuard() {
+    Form.TabSheet1->SetTabVisible(true);
+    Form.TabSheet2->SetTabVisible(true);
+    Form.TabSheet3->SetTabVisible(true);
+    Form.SendBtn->SetCaption("Send mails...");
+    Form.EndSendRun();
+  }
+};
+
+// Each failure is one line of the log: line breaks inside (a multi-line reply, an address that
+// carried one) become blanks.
+AnsiString ErrorLine(const AnsiString& address, const AnsiString& reason) {
+  AnsiString line = "Error while sending email to " + address + ": " + reason;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  return line;
+}
+
+// Replies end in a line break; the log line holds the reply's text.
+AnsiString ReplyText(const AnsiString& reply) { return TrimRight(reply); }
+
+}  // namespace
+
+std::unique_ptr<TMailMessage> TMainForm::NewSendMessage() {
+  auto message = std::make_unique<TMailMessage>();
+  message->Charset = "iso-8859-1";
+  message->TextEncoding = etQuotedPrintable;
+  message->AttachEncoding = etBase64;
+  // The editor's "CID:" references name the embedded files by content id.
+  message->EmbedMethod = emContentID;
+  return message;
+}
+
+std::unique_ptr<TSMTPSession> TMainForm::NewSendSession(TMailMessage& message) {
+  auto session = std::make_unique<TSMTPSession>();
+  session->Port = 25;
+  session->SetTimeOut(60);
+  session->MailMessage = &message;
+  session->PacketSize = 102400;
+  session->Handshaking = hsAuto;
+  return session;
+}
+
+std::vector<TSendRecipient> TMainForm::GatherRecipients() {
+  if (AlleEmpfCheck->Checked()) return TableRecipients(false);
+  if (SelectedEmpfCheck->Checked()) return TableRecipients(true);
+  std::vector<TSendRecipient> result;
+  if (OneEmpfCheck->Checked()) {
+    const AnsiString typed = Trim(EmpfEd->GetText());
+    if (!typed.empty()) result.push_back({typed, -1, {}});
+  }
+  return result;
+}
+
+AnsiString TMainForm::FillPlaceholders(const AnsiString& text, bool uniform,
+                                       const TSendRecipient& recipient) {
+  // A uniform mail goes to many at once, and a typed address has no record.
+  if (uniform || recipient.Position < 0) return text;
+  return FillPlaceholderText(text, RecipientFields(recipient));
+}
+
+void TMainForm::SendBtnClick(TObject*) {
+  if (FSending) {
+    CancelSendRun();
+    return;
+  }
+  // Taken once: the radios may change while the run pumps the message loop.
+  SendTo(GatherRecipients(), bccCheck->Checked());
+}
+
+void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool uniform) {
+  if (FSending) return;
+  BeginSendRun();
+  TRunGuard guard{*this};
+  TabSheet1->SetTabVisible(false);
+  TabSheet2->SetTabVisible(false);
+  TabSheet3->SetTabVisible(false);
+  SendBtn->SetCaption("Cancel");
+
+  if (recipients.empty()) {
+    ErrorBox("There are no email addresses!");
+    return;
+  }
+  const Integer kontoIndex = AbsenderCombo->ItemIndex();
+  if (kontoIndex < 0 || FKonten == nullptr || kontoIndex >= FKonten->Count()) {
+    ErrorBox("No email account is selected!");
+    return;
+  }
+  const TKontoRec konto = *FKonten->Select(kontoIndex);
+  const Integer mailIndex = MailCombo->ItemIndex();
+  if (mailIndex < 0 || FMails == nullptr || mailIndex >= FMails->Count()) {
+    ErrorBox("There is no mail selected for sending!");
+    return;
+  }
+  TRunMail mail;
+  {
+    const TMailRec& m = *FMails->Select(mailIndex);
+    mail.Subject = m.Subject;
+    mail.GeneratedHTML = m.GeneratedHTML;
+    mail.BlankHTML = m.BlankHTML;
+    mail.BlankText = m.BlankText;
+    mail.MailType = m.MailType;
+    if (m.Attachments)
+      for (Integer i = 0; i < m.Attachments->Count(); ++i)
+        mail.Attachments.push_back((*m.Attachments)[i].Path);
+  }
+
+  SMTP->Host = konto.Server;
+  const TKontoCredentials credentials = KontoCredentials(konto);
+  SMTP->UserName = credentials.UserName;
+  SMTP->Password = credentials.Password;
+  Integer failed = 0;
+  if (!SMTP->Connect()) {
+    SMTP->AbortSession();
+    ErrorBox("Could not connect to mail server!");
+    return;
+  }
+
+  const Integer every = CountOf(VirusEd, 0, 0x7FFFFFFF, 0);
+  const Integer count = static_cast<Integer>(recipients.size());
+  const Integer per = uniform ? CountOf(bccCountEd, 1, MaxBatchAddresses, 1) : 1;
+  const Integer total = uniform ? (count - 1) / per + 1 : count;
+
+  const auto reconnect = [this] {
+    if (SMTP->Connect()) return;
+    SMTP->AbortSession();
+    ErrorBox("Could not connect to mail server!");
+    // The mails that follow fail one by one and are logged when this one fails as well.
+    SMTP->Connect();
+  };
+
+  for (Integer n = 1; n <= total; ++n) {
+    Application->ProcessMessages();
+    if (FCancelled) break;
+    const Integer b = n - 1;
+    if (every != 0 && n % every == 0) {
+      SMTP->AbortSession();
+      reconnect();
+    }
+    if (!SMTP->SessionOpen()) reconnect();
+
+    const TSendRecipient& to = recipients[static_cast<std::size_t>(b) * per];
+    bool built = false;
+    try {
+      Msg->ResetMessage();
+      Msg->SetFrom(konto.SenderName, konto.SenderAddress);
+      Msg->SetReplyTo(konto.SenderName, konto.ReplyAddress);
+      Msg->SetSubject(mail.Subject);
+      Msg->SetDate(Now());
+      Msg->ToRecipients().ClearRecipients();
+      Msg->ToRecipients().AddRecipient("", to.Address);
+      Msg->BccRecipients().ClearRecipients();
+      if (uniform)
+        for (Integer k = 1; k < per && b * per + k < count; ++k)
+          Msg->BccRecipients().AddRecipient("", recipients[static_cast<std::size_t>(b * per + k)].Address);
+      if (mail.MailType == mtDesign || mail.MailType == mtHtml) {
+        const AnsiString& html = mail.MailType == mtDesign ? mail.GeneratedHTML : mail.BlankHTML;
+        Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to));
+      }
+      Msg->SetTextPlain(mail.BlankText.empty() ? AnsiString(" ")
+                                                : FillPlaceholders(mail.BlankText, uniform, to));
+      for (const AnsiString& path : mail.Attachments) Msg->AttachFile(path, "", true);
+      Msg->BuildBody();
+      built = true;
+    } catch (const Exception& e) {
+      // A mail that cannot be built (an unreadable attachment, an address with a line break,
+      // a record the table cannot give) fails alone; the run goes on.
+      ErrorLog->Lines().Add(ErrorLine(to.Address, e.Message()));
+      ++failed;
+    } catch (const std::exception& e) {
+      ErrorLog->Lines().Add(ErrorLine(to.Address, e.what()));
+      ++failed;
+    }
+    if (!built) {
+    } else if (SMTP->SendMessage()) {
+      // The mail reached those the server took; each refused one of the batch is logged.
+      for (const TRefusedRecipient& refused : SMTP->RefusedRecipients())
+        ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
+    } else {
+      const AnsiString reply = ReplyText(SMTP->LastReply());
+      const std::vector<TRefusedRecipient> refusedList = SMTP->RefusedRecipients();
+      SMTP->AbortSession();
+      ErrorLog->Lines().Add(ErrorLine(to.Address, reply));
+      for (const TRefusedRecipient& refused : refusedList)
+        if (refused.Address != to.Address)
+          ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
+      ++failed;
+    }
+    ProgressBar1->SetPosition(static_cast<Integer>(static_cast<Int64>(n) * 100 / total));
+    statlabel->SetCaption(IntToStr(n) + " mails of " + IntToStr(total) + " sended " +
+                          IntToStr(failed) + " failed.");
+  }
+  ProgressBar1->SetPosition(0);
+  SMTP->Quit();
+}
+
+}  // namespace orv

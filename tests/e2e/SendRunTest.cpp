@@ -1,0 +1,393 @@
+// Whole send runs of the real main window, offscreen, against a real SMTP server on the
+// loopback: every delivered message is read back by Python's email package.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include "app/KontenStore.h"
+#include "tests/app/AppFixture.h"
+
+extern char** environ;
+
+namespace orv::test {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kPython = "/usr/bin/python3";
+const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
+
+// The server process; it prints "PORT n" once it listens, and is stopped by its id.
+class TServer {
+ public:
+  explicit TServer(std::vector<std::string> args) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ) != 0) FPid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    FOut = fds[0];
+  }
+  ~TServer() {
+    if (FPid > 0) {
+      ::kill(FPid, SIGTERM);
+      ::waitpid(FPid, nullptr, 0);
+    }
+    if (FOut >= 0) ::close(FOut);
+  }
+  int Port() {
+    std::string line;
+    char c;
+    while (line.find('\n') == std::string::npos) {
+      pollfd p{FOut, POLLIN, 0};
+      if (::poll(&p, 1, 15000) <= 0 || ::read(FOut, &c, 1) != 1) return 0;
+      line += c;
+    }
+    return line.rfind("PORT ", 0) == 0 ? std::stoi(line.substr(5)) : 0;
+  }
+
+ private:
+  pid_t FPid = -1;
+  int FOut = -1;
+};
+
+using TDelivered = std::map<std::string, std::string>;
+
+std::string Unescape(const std::string& s) {
+  std::string r;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size()) {
+      const char n = s[++i];
+      r += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+// The delivered messages as Python's email package reads them; parts joined by ";".
+std::vector<TDelivered> Delivered(const fs::path& outDir) {
+  std::vector<TDelivered> result;
+  const std::string cmd = kPython + " " + kHere + "sendrun_check.py '" + outDir.string() + "'";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return result;
+  std::string out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  EXPECT_EQ(::pclose(p), 0) << out;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line == "MAIL") {
+      result.emplace_back();
+      continue;
+    }
+    const auto eq = line.find('=');
+    if (result.empty() || eq == std::string::npos) continue;
+    std::string& slot = result.back()[line.substr(0, eq)];
+    if (!slot.empty()) slot += ";";
+    slot += Unescape(line.substr(eq + 1));
+  }
+  return result;
+}
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
+}
+
+class SendRunE2E : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    FOut = fs::path(FProgramDir) / "delivered";
+    fs::create_directories(FOut);
+    StartWindows();
+    F = MainForm;
+    F->PageControl2->SetActivePage(F->TabSheet4);
+  }
+
+  // The server, and the window's session pointed at it.
+  void Serve(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {kPython, kHere + "sendrun_smtp.py", FOut.string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    FServer = std::make_unique<TServer>(args);
+    const int port = FServer->Port();
+    ASSERT_GT(port, 0);
+    F->SMTP->Port = port;
+  }
+
+  // The account goes into konten.dat as the account page stores it, and is read back from there.
+  void Account(const AnsiString& user = "", const AnsiString& password = "") {
+    TDynaArray<TKontoRec> konten;
+    TKontoRec* k = konten.Append();
+    k->SenderName = "Otto Sender";
+    k->SenderAddress = "otto@example.org";
+    k->ReplyAddress = "reply@example.org";
+    k->Server = "127.0.0.1";
+    k->UserName = user;
+    k->Password = password.empty() ? AnsiString() : ScramblePassword(password);
+    const AnsiString file = F->AppDir() + "konten.dat";
+    ASSERT_TRUE(SaveKontenFile(file, konten));
+    ASSERT_NE(OpenKontenFile(file, *F->Konten()).State, dfMissing);
+    F->AbsenderCombo->Items().Clear();
+    for (Integer i = 0; i < F->Konten()->Count(); ++i)
+      F->AbsenderCombo->Items().Add((*F->Konten())[i].SenderName);
+    F->AbsenderCombo->SetItemIndex(0);
+  }
+
+  // The mail goes through mails.dat as well, so the run sends what the store read back.
+  TMailRec& Mail(Byte type, const AnsiString& text, const AnsiString& html) {
+    TMailRec* m = F->Mails()->Append();
+    m->Subject = "Offer for you";
+    m->MailType = type;
+    m->BlankText = text;
+    (type == mtDesign ? m->GeneratedHTML : m->BlankHTML) = html;
+    m->Attachments = std::make_unique<TDynaArray<TAttachRec>>();
+    return *m;
+  }
+  void StoreMails() {
+    F->SaveMails();
+    F->OpenMails();
+    F->MailCombo->Items().Clear();
+    for (Integer i = 0; i < F->Mails()->Count(); ++i)
+      F->MailCombo->Items().Add((*F->Mails())[i].Subject);
+    F->MailCombo->SetItemIndex(F->Mails()->Count() - 1);
+  }
+
+  void Typed(const AnsiString& address) {
+    F->OneEmpfCheck->SetChecked(true);
+    F->EmpfEd->SetText(address);
+  }
+
+  static std::vector<TSendRecipient> Addresses(int count) {
+    std::vector<TSendRecipient> r;
+    for (int i = 1; i <= count; ++i) r.push_back({"r" + std::to_string(i) + "@example.net", -1, {}});
+    return r;
+  }
+
+  std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
+
+  void ExpectIdle() {
+    EXPECT_FALSE(F->Sending());
+    EXPECT_TRUE(F->TabSheet1->TabVisible());
+    EXPECT_TRUE(F->TabSheet2->TabVisible());
+    EXPECT_TRUE(F->TabSheet3->TabVisible());
+    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
+    EXPECT_EQ(F->ProgressBar1->Position(), 0);
+  }
+
+  fs::path FOut;
+  std::unique_ptr<TServer> FServer;
+  TMainForm* F = nullptr;
+};
+
+TEST_F(SendRunE2E, TypedAddressGetsOneMailWithBodiesUnchangedAndEmbeddedFile) {
+  Serve();
+  Account();
+  const fs::path pic = fs::path(FProgramDir) / "logo.png";
+  std::ofstream(pic, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n0123456789", 18);
+  TMailRec& m = Mail(mtHtml, "Dear [%Name],\r\nprice: 10 \xE4 =5", "<p>Hi [%Name] <img src=\"cid:LOGO.PNG\"></p>");
+  m.Attachments->Append()->Path = pic.string();
+  m.Attachments->Current()->Cid = "LOGO.PNG";
+  StoreMails();
+  Typed("  anna@example.net ");
+  F->SendBtnClick(F->SendBtn);
+
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 1u);
+  const TDelivered& d = mails[0];
+  EXPECT_EQ(d.at("rcpt_tos"), "anna@example.net");
+  EXPECT_EQ(d.at("to"), "anna@example.net");
+  EXPECT_NE(d.at("from").find("otto@example.org"), std::string::npos) << d.at("from");
+  EXPECT_NE(d.at("from").find("Otto Sender"), std::string::npos) << d.at("from");
+  EXPECT_NE(d.at("reply_to").find("reply@example.org"), std::string::npos);
+  EXPECT_EQ(d.at("subject"), "Offer for you");
+  EXPECT_EQ(d.at("date_ok"), "True");
+  EXPECT_EQ(d.at("charset"), "iso-8859-1");
+  // No placeholder is filled for a typed address; the high byte and "=" survive the encoding.
+  EXPECT_EQ(Trimmed(d.at("plain")), "Dear [%Name],\nprice: 10 \xC3\xA4 =5");
+  EXPECT_NE(d.at("html").find("Hi [%Name]"), std::string::npos) << d.at("html");
+  EXPECT_NE(d.at("part").find("image/png|<LOGO.PNG>"), std::string::npos) << d.at("part");
+  EXPECT_NE(d.at("part").find("|18"), std::string::npos) << d.at("part");
+  EXPECT_EQ(F->statlabel->Caption(), "1 mails of 1 sended 0 failed.");
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
+struct TAuthCase {
+  const char* Password;
+  bool Delivers;
+};
+
+TEST_F(SendRunE2E, AccountCredentialsFromTheAccountFileLogIn) {
+  const TAuthCase cases[] = {{"s3cret pass", true}, {"wrong", false}};
+  for (const auto& c : cases) {
+    fs::remove_all(FOut);
+    fs::create_directories(FOut);
+    Serve({"--auth", "joe:s3cret pass"});
+    Account("joe", c.Password);
+    if (F->Mails()->Count() == 0) {
+      Mail(mtText, "plain only", "");
+      StoreMails();
+    }
+    Typed("anna@example.net");
+    Dialogs.Asked.clear();
+    F->SendBtnClick(F->SendBtn);
+    const auto mails = Delivered(FOut);
+    EXPECT_EQ(mails.size(), c.Delivers ? 1u : 0u) << c.Password;
+    std::ifstream auth(FOut / "auth.log");
+    std::string first;
+    std::getline(auth, first);
+    EXPECT_EQ(first, c.Delivers ? "LOGIN ok" : "LOGIN refused") << c.Password;
+    if (c.Delivers) {
+      EXPECT_TRUE(Dialogs.Asked.empty());
+      ASSERT_EQ(mails.size(), 1u);
+      // A text mail has no HTML part.
+      EXPECT_EQ(mails[0].at("html"), "");
+      EXPECT_EQ(Trimmed(mails[0].at("plain")), "plain only");
+    } else {
+      ASSERT_EQ(Dialogs.Asked.size(), 1u);
+      EXPECT_EQ(Dialogs.Asked[0].Text, "Could not connect to mail server!");
+    }
+    ExpectIdle();
+    FServer.reset();
+  }
+}
+
+TEST_F(SendRunE2E, RefusedTypedAddressIsLoggedAndCountedAsFailed) {
+  Serve({"--refuse", "gone@example.net"});
+  Account();
+  Mail(mtText, "", "");
+  StoreMails();
+  Typed("gone@example.net");
+  F->SendBtnClick(F->SendBtn);
+  EXPECT_TRUE(Delivered(FOut).empty());
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], "Error while sending email to gone@example.net: "
+                    "550 5.1.1 <gone@example.net>: Recipient address rejected");
+  EXPECT_EQ(F->statlabel->Caption(), "1 mails of 1 sended 1 failed.");
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, UniformBatchesPutTheFirstInToAndTheRestInBcc) {
+  Serve({"--refuse", "r5@example.net"});
+  Account();
+  Mail(mtText, "", "");
+  StoreMails();
+  F->bccCountEd->SetText("3.7");
+  F->SendTo(Addresses(7), true);
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 3u);
+  EXPECT_EQ(mails[0].at("rcpt_tos"), "r1@example.net,r2@example.net,r3@example.net");
+  EXPECT_EQ(mails[0].at("to"), "r1@example.net");
+  EXPECT_EQ(mails[1].at("rcpt_tos"), "r4@example.net,r6@example.net");
+  EXPECT_EQ(mails[2].at("rcpt_tos"), "r7@example.net");
+  // The text mail with an empty text goes out with the one-blank body.
+  EXPECT_EQ(Trimmed(mails[2].at("plain")), " ");
+  // The refused one of a batch is logged by its own address; its mail still counts as sent.
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], "Error while sending email to r5@example.net: "
+                    "550 5.1.1 <r5@example.net>: Recipient address rejected");
+  EXPECT_EQ(F->statlabel->Caption(), "3 mails of 3 sended 0 failed.");
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, MailThatCannotBeBuiltFailsAloneAndTheRunGoesOn) {
+  Serve();
+  Account();
+  TMailRec& m = Mail(mtText, "hello", "");
+  m.Attachments->Append()->Path = FProgramDir + "missing.pdf";
+  StoreMails();
+  auto recipients = Addresses(2);
+  recipients.insert(recipients.begin() + 1, {"bad\r\nRCPT TO:<x@example.net>", -1, {}});
+  F->SendTo(recipients, false);
+  EXPECT_TRUE(Delivered(FOut).empty());
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].rfind("Error while sending email to r1@example.net: ", 0), 0u) << log[0];
+  EXPECT_EQ(log[1].rfind("Error while sending email to bad  RCPT TO:<x@example.net>: ", 0), 0u)
+      << log[1];
+  EXPECT_EQ(F->statlabel->Caption(), "3 mails of 3 sended 3 failed.");
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, ReconnectEveryNthMailStillDeliversAll) {
+  Serve();
+  Account();
+  Mail(mtDesign, "t", "<p>h</p>");
+  StoreMails();
+  F->VirusEd->SetText("2");
+  F->SendTo(Addresses(5), false);
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 5u);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(mails[static_cast<std::size_t>(i)].at("rcpt_tos"), "r" + std::to_string(i + 1) + "@example.net");
+  EXPECT_EQ(F->statlabel->Caption(), "5 mails of 5 sended 0 failed.");
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, CancelHalfwayStopsAfterTheMailOnItsWay) {
+  Serve({"--data-delay", "400"});
+  Account();
+  Mail(mtText, "x", "");
+  StoreMails();
+  // The click comes while the third mail waits for the server's answer to its text.
+  QTimer clicker;
+  clicker.setInterval(20);
+  QObject::connect(&clicker, &QTimer::timeout, [&] {
+    if (fs::exists(FOut / "1.eml") && F->Sending()) {
+      clicker.stop();
+      QTimer::singleShot(150, [&] { F->SendBtnClick(F->SendBtn); });
+    }
+  });
+  clicker.start();
+  F->SendTo(Addresses(6), false);
+  const auto mails = Delivered(FOut);
+  EXPECT_EQ(mails.size(), 2u);
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].rfind("Error while sending email to r3@example.net: ", 0), 0u) << log[0];
+  EXPECT_EQ(F->statlabel->Caption(), "3 mails of 6 sended 1 failed.");
+  EXPECT_TRUE(F->Cancelled());
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, ClosingTheWindowDuringARunCancelsItFirst) {
+  Serve({"--data-delay", "300"});
+  Account();
+  Mail(mtText, "x", "");
+  StoreMails();
+  bool closedWhileSending = false;
+  QTimer::singleShot(100, [&] {
+    closedWhileSending = F->Sending();
+    F->Close();
+    closedWhileSending = closedWhileSending && F->Visible();
+  });
+  F->SendTo(Addresses(4), false);
+  EXPECT_TRUE(closedWhileSending);
+  EXPECT_LE(Delivered(FOut).size(), 1u);
+  EXPECT_FALSE(F->Sending());
+}
+
+}  // namespace
+}  // namespace orv::test
