@@ -70,6 +70,41 @@ class AccountsWindowTest : public AppTest {
   }
 };
 
+TEST_F(AccountsWindowTest, DialogLabelsKeepTheirTextsAndTheLoginFieldsAreHidden) {
+  StartWindows();
+  struct TLabelCase {
+    const char* label;
+    const char* caption;
+    bool visible;
+    TEdit* edit;
+  };
+  const TLabelCase cases[] = {
+      {"HeadingLabel", "eMail account - enter your name, email address and the server", true, nullptr},
+      {"Label1", "Sender name:", true, EditKontenForm->AbsenderEd},
+      {"Label2", "Sender email address:", true, EditKontenForm->EmailEd},
+      {"Label3", "Return email addresse:", true, EditKontenForm->AntwortEd},
+      {"Label4", "Outgoing STMP email server:", true, EditKontenForm->ServerEd},
+      {"Label5", "User name (if necessary):", false, EditKontenForm->UserEd},
+      {"Label6", "User password (if necessary):", false, EditKontenForm->PasswordEd},
+  };
+  for (const TLabelCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    auto* label = Find<TLabel>(EditKontenForm, c.label);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Caption(), c.caption);
+    EXPECT_EQ(label->Visible(), c.visible);
+    if (c.edit != nullptr) {
+      EXPECT_EQ(c.edit->Visible(), c.visible);
+    }
+  }
+  EXPECT_EQ(Rows(), std::vector<std::string>{});
+  TListColumns* columns = MainForm->ListView2->Columns();
+  ASSERT_EQ(columns->Count(), 3);
+  EXPECT_EQ(columns->Items(0)->Caption(), "Sender");
+  EXPECT_EQ(columns->Items(1)->Caption(), "eMail");
+  EXPECT_EQ(columns->Items(2)->Caption(), "Server");
+}
+
 TEST_F(AccountsWindowTest, NewAccountIsListedWrittenByteForByteAndSurvivesARestart) {
   StartWindows();
   WithDialog([] { MainForm->NewKontoBtnClick(MainForm->NewKontoBtn); }, [] {
