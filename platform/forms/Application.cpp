@@ -63,6 +63,10 @@ void TApplication::Initialize() {
     if (!exe.empty()) FQt->Arg0 = exe;
     FQt->Argv[0] = FQt->Arg0.data();
     FQt->OwnApp = std::make_unique<QApplication>(FQt->Argc, FQt->Argv);
+  } else if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    // Windows need a widget application; a plain core application made earlier cannot host them.
+    FInitialized = false;
+    throw Exception("The application cannot show windows: a non-widget Qt application already exists");
   }
   RegisterFormsClasses();
   if (!ModulesInitialized()) InitializeModules();
