@@ -144,6 +144,12 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
         mail.Attachments.push_back((*m.Attachments)[i].Path);
   }
 
+  // Read before the first wait on the server, as every other choice of the run.
+  const Integer every = CountOf(VirusEd, 0, 0x7FFFFFFF, 0);
+  const Integer count = static_cast<Integer>(recipients.size());
+  const Integer per = uniform ? CountOf(bccCountEd, 1, MaxBatchAddresses, 1) : 1;
+  const Integer total = uniform ? (count - 1) / per + 1 : count;
+
   SMTP->Host = konto.Server;
   const TKontoCredentials credentials = KontoCredentials(konto);
   SMTP->UserName = credentials.UserName;
@@ -155,10 +161,6 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     return;
   }
 
-  const Integer every = CountOf(VirusEd, 0, 0x7FFFFFFF, 0);
-  const Integer count = static_cast<Integer>(recipients.size());
-  const Integer per = uniform ? CountOf(bccCountEd, 1, MaxBatchAddresses, 1) : 1;
-  const Integer total = uniform ? (count - 1) / per + 1 : count;
 
   const auto reconnect = [this] {
     if (SMTP->Connect()) return;

@@ -341,9 +341,52 @@ TEST_F(SendRunE2E, ReconnectEveryNthMailStillDeliversAll) {
   ASSERT_EQ(mails.size(), 5u);
   for (int i = 0; i < 5; ++i)
     EXPECT_EQ(mails[static_cast<std::size_t>(i)].at("rcpt_tos"), "r" + std::to_string(i + 1) + "@example.net");
+  // The session is closed and opened again before mails 2 and 4: connections {1}, {2, 3}, {4, 5}.
+  const auto port = [&](int i) { return mails[static_cast<std::size_t>(i - 1)].at("peer_port"); };
+  EXPECT_NE(port(1), port(2));
+  EXPECT_EQ(port(2), port(3));
+  EXPECT_NE(port(3), port(4));
+  EXPECT_EQ(port(4), port(5));
   EXPECT_EQ(F->statlabel->Caption(), "5 mails of 5 sended 0 failed.");
   EXPECT_TRUE(Log().empty());
   ExpectIdle();
+}
+
+TEST_F(SendRunE2E, ModeAndCountsChangedDuringTheRunChangeNothing) {
+  Serve({"--data-delay", "100"});
+  Account();
+  Mail(mtText, "x", "");
+  StoreMails();
+  F->PersonalCheck->SetChecked(true);
+  F->OneEmpfCheck->SetChecked(true);
+  F->EmpfEd->SetText("first@example.net");
+  QTimer::singleShot(50, [&] {
+    F->bccCheck->SetChecked(true);
+    F->bccCountEd->SetText("10");
+    F->VirusEd->SetText("1");
+    F->EmpfEd->SetText("changed@example.net");
+  });
+  F->SendBtnClick(F->SendBtn);
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0].at("rcpt_tos"), "first@example.net");
+  // The same with several personalised recipients: still one mail each, on one connection.
+  F->PersonalCheck->SetChecked(true);
+  F->bccCountEd->SetText("1");
+  F->VirusEd->SetText("0");
+  QTimer::singleShot(50, [&] {
+    F->bccCheck->SetChecked(true);
+    F->bccCountEd->SetText("10");
+    F->VirusEd->SetText("1");
+  });
+  F->SendTo(Addresses(3), F->bccCheck->Checked());
+  const auto all = Delivered(FOut);
+  ASSERT_EQ(all.size(), 4u);
+  for (std::size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(all[i].at("peer_port"), all[1].at("peer_port"));
+    EXPECT_EQ(all[i].at("rcpt_tos"), "r" + std::to_string(i) + "@example.net");
+  }
+  EXPECT_EQ(F->statlabel->Caption(), "3 mails of 3 sended 0 failed.");
 }
 
 TEST_F(SendRunE2E, CancelHalfwayStopsAfterTheMailOnItsWay) {

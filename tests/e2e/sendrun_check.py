@@ -1,7 +1,7 @@
 # Reads what the send-run server delivered and prints it as JSON for the test:
 #   sendrun_check.py OUTDIR
 # each message, in delivery order, parsed by Python's email package, as a line "MAIL" followed by
-# "key=value" lines (rcpt_tos, from, reply_to, to, bcc, subject, date_ok, charset, plain, html,
+# "key=value" lines (rcpt_tos, peer_port, from, reply_to, to, bcc, subject, date_ok, charset, plain, html,
 # part: type|content id|disposition|size); line breaks and backslashes in values are escaped.
 import email
 import email.policy
@@ -31,7 +31,7 @@ def main():
             msg = email.message_from_binary_file(f, policy=email.policy.default)
         with open(os.path.join(outdir, "%d.json" % n)) as f:
             env = json.load(f)
-        item = {"rcpt_tos": env["rcpt_tos"], "from": str(msg.get("From", "")),
+        item = {"rcpt_tos": env["rcpt_tos"], "peer_port": env.get("peer_port", ""), "from": str(msg.get("From", "")),
                 "reply_to": str(msg.get("Reply-To", "")), "to": str(msg.get("To", "")),
                 "bcc": str(msg.get("Bcc", "")), "subject": str(msg.get("Subject", "")),
                 "date_ok": date_ok(msg),
@@ -53,7 +53,7 @@ def main():
         n += 1
     for item in out:
         print("MAIL")
-        for key in ("rcpt_tos", "from", "reply_to", "to", "bcc", "subject", "date_ok", "charset",
+        for key in ("rcpt_tos", "peer_port", "from", "reply_to", "to", "bcc", "subject", "date_ok", "charset",
                     "plain", "html"):
             value = item[key]
             if isinstance(value, list):

@@ -1,7 +1,8 @@
 # The mail server of the send-run tests, started and stopped by the test:
 #   sendrun_smtp.py OUTDIR [--auth USER:PASSWORD] [--refuse ADDR,ADDR] [--data-delay MS]
 # A real SMTP server on 127.0.0.1 on a free port; prints "PORT n" once listening. Every delivered
-# message goes to OUTDIR as N.eml with its envelope as N.json (mail_from, rcpt_tos); an
+# message goes to OUTDIR as N.eml with its envelope as N.json (mail_from, rcpt_tos, and the
+# client's port, which tells the connections apart); an
 # authentication attempt is appended to OUTDIR/auth.log. --data-delay holds each reply to the
 # message text back, so a test can act while a mail is on its way.
 import argparse
@@ -46,7 +47,8 @@ def main():
             n = Handler.count
             Handler.count += 1
             with open(os.path.join(outdir, "%d.json" % n), "w") as f:
-                json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos}, f)
+                json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                           "peer_port": session.peer[1]}, f)
             # The message last, so a test that sees it sees its envelope too.
             tmp = os.path.join(outdir, "%d.tmp" % n)
             with open(tmp, "wb") as f:
