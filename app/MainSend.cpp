@@ -157,13 +157,14 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
   Integer failed = 0;
   if (!SMTP->Connect()) {
     SMTP->AbortSession();
-    ErrorBox("Could not connect to mail server!");
+    // A cancel while the server is awaited is the user's choice, not a failed connection.
+    if (!FCancelled) ErrorBox("Could not connect to mail server!");
     return;
   }
 
 
   const auto reconnect = [this] {
-    if (SMTP->Connect()) return;
+    if (SMTP->Connect() || FCancelled) return;
     SMTP->AbortSession();
     ErrorBox("Could not connect to mail server!");
     // The mails that follow fail one by one and are logged when this one fails as well.

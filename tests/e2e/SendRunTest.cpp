@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -298,6 +299,8 @@ TEST_F(SendRunE2E, UniformBatchesPutTheFirstInToAndTheRestInBcc) {
   ASSERT_EQ(mails.size(), 3u);
   EXPECT_EQ(mails[0].at("rcpt_tos"), "r1@example.net,r2@example.net,r3@example.net");
   EXPECT_EQ(mails[0].at("to"), "r1@example.net");
+  // The batch's other addresses travel in the envelope only.
+  EXPECT_EQ(mails[0].at("bcc"), "");
   EXPECT_EQ(mails[1].at("rcpt_tos"), "r4@example.net,r6@example.net");
   EXPECT_EQ(mails[2].at("rcpt_tos"), "r7@example.net");
   // The text mail with an empty text goes out with the one-blank body.
@@ -412,6 +415,28 @@ TEST_F(SendRunE2E, CancelHalfwayStopsAfterTheMailOnItsWay) {
   EXPECT_EQ(log[0].rfind("Error while sending email to r3@example.net: ", 0), 0u) << log[0];
   EXPECT_EQ(F->statlabel->Caption(), "3 mails of 6 sended 1 failed.");
   EXPECT_TRUE(F->Cancelled());
+  ExpectIdle();
+}
+
+TEST_F(SendRunE2E, CancelWhileTheServerHasNotGreetedEndsWithoutConnectBox) {
+  // A server that takes the connection and stays silent.
+  const fs::path script = fs::path(FProgramDir) / "silent.json";
+  std::ofstream(script) << "[[\"pause\", 4000], [\"close\"]]";
+  FServer = std::make_unique<TServer>(std::vector<std::string>{
+      kPython, std::string(ORV_SOURCE_DIR) + "/tests/interop/smtp_peers.py", "script", script.string()});
+  const int port = FServer->Port();
+  ASSERT_GT(port, 0);
+  F->SMTP->Port = port;
+  Account();
+  Mail(mtText, "x", "");
+  StoreMails();
+  Typed("anna@example.net");
+  QTimer::singleShot(200, [&] { F->SendBtnClick(F->SendBtn); });
+  const auto started = std::chrono::steady_clock::now();
+  F->SendBtnClick(F->SendBtn);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+  EXPECT_TRUE(Dialogs.Asked.empty());
+  EXPECT_EQ(F->statlabel->Caption(), "0 emails of 0 sended 0 failed.");
   ExpectIdle();
 }
 
