@@ -156,6 +156,33 @@ int TIdxKeyOrder::CompareAscending(const Byte* a, const Byte* b) const {
   }
 }
 
+bool TIdxKeyOrder::UsesTable() const {
+  if (Kind != ikCharacter || Locale == kByteOrderLocale) return false;
+  if (!FWide || FWideCodePage != CodePage) {
+    FWide = SingleByteTable(CodePage);
+    FWideCodePage = CodePage;
+  }
+  return !FWide->empty();
+}
+
+void TIdxKeyOrder::Prepare(const Byte* key) const {
+  FPrepared = key;
+  if (!UsesTable()) return;
+  const Integer n = std::min(KeyLength, kMaxKeyLength);
+  for (Integer i = 0; i < n; ++i) FPreparedWide[i] = (*FWide)[key[i]];
+}
+
+int TIdxKeyOrder::CompareToPrepared(const Byte* entry) const {
+  if (!UsesTable()) return Compare(entry, FPrepared);
+  const Integer n = std::min(KeyLength, kMaxKeyLength);
+  char16_t wa[kMaxKeyLength];
+  for (Integer i = 0; i < n; ++i) wa[i] = (*FWide)[entry[i]];
+  int r = CompareStringW(Locale, 0, std::u16string_view(wa, static_cast<size_t>(n)),
+                         std::u16string_view(FPreparedWide, static_cast<size_t>(n)));
+  r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+  return Descending ? -r : r;
+}
+
 int TIdxKeyOrder::Compare(const Byte* a, const Byte* b) const {
   int r = CompareAscending(a, b);
   return Descending ? -r : r;

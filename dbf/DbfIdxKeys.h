@@ -34,8 +34,15 @@ struct TIdxKeyOrder {
   // < 0, 0, > 0 with the tag's direction applied.
   int Compare(const Byte* a, const Byte* b) const;
   int CompareAscending(const Byte* a, const Byte* b) const;
+  // For a run of comparisons against one search key: the key is prepared once, then each entry
+  // key is compared with it (entry < key: negative), with the tag's direction applied.
+  void Prepare(const Byte* key) const;
+  int CompareToPrepared(const Byte* entry) const;
 
  private:
+  bool UsesTable() const;
+  mutable const Byte* FPrepared = nullptr;
+  mutable char16_t FPreparedWide[kMaxKeyLength] = {};
   // UTF-16 of each byte of a single-byte code page, made on the first locale comparison; empty
   // for code pages with multi-byte characters.
   mutable std::shared_ptr<const std::u16string> FWide;

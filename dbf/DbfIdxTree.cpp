@@ -120,6 +120,7 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
   if (FCache.size() > kCacheLimit) DropCache();
   FPath.clear();
   LongWord page = FRoot;
+  FOrder.Prepare(key);
   for (;;) {
     CheckDepth(FPath.size());
     TIdxNode& node = Node(page);
@@ -127,7 +128,7 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
     Integer lo = 0, hi = n;
     while (lo < hi) {
       Integer mid = (lo + hi) / 2;
-      int c = FOrder.Compare(KeyOf(node, mid), key);
+      int c = FOrder.CompareToPrepared(KeyOf(node, mid));
       if (c > 0 || (c == 0 && !behindEqual)) hi = mid;
       else lo = mid + 1;
     }
