@@ -14,7 +14,8 @@ namespace {
 // Batches far beyond what a server takes in one mail only make a refusal of the whole batch.
 constexpr Integer MaxBatchAddresses = 100000;
 
-void ErrorBox(const AnsiString& text) { DialogService().MessageBox(text, "", MB_OK | MB_ICONERROR); }
+// No caption of its own: the box carries the application's title.
+void ErrorBox(const AnsiString& text) { Application->MessageBox(text, "", MB_OK | MB_ICONERROR); }
 
 // A count typed into an edit, the fraction dropped; `fallback` for text that is no number or is
 // out of [low, high].

@@ -124,6 +124,7 @@ TEST_F(SendRunChecks, EachMissingChoiceEndsTheRunWithItsBox) {
     ASSERT_EQ(Dialogs.Asked.size(), 1u) << c.Name;
     EXPECT_EQ(Dialogs.Asked[0].Text, c.Box) << c.Name;
     EXPECT_EQ(Dialogs.Asked[0].Flags & MB_ICONMASK, MB_ICONERROR) << c.Name;
+    EXPECT_EQ(Dialogs.Asked[0].Caption, Application->Title()) << c.Name;
     EXPECT_EQ(F->statlabel->Caption(), "untouched") << c.Name;
     EXPECT_EQ(F->ErrorLog->Lines().Count(), 0) << c.Name;
     ExpectIdle();
