@@ -449,3 +449,45 @@ TEST_F(IndexFileTest, NewerLayoutWithTheOlderStrideIsRead) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST_F(IndexFileTest, ResetGivesTagsNewEmptyTrees) {
+  MakeTable();
+  auto index = NewIndex("reset.mdx");
+  index->CreateTag("NAME", "NAME", 0);
+  index->CreateTag("NUM", "NUM", 0);
+  for (Integer r = 1; r <= 120; ++r) {
+    auto rec = Record("R" + std::to_string(r), r);
+    Store(r, rec);
+    ASSERT_TRUE(index->InsertKeys(r, rec.data()));
+  }
+  index->SelectTagByName("NAME");
+  index->ResetTag();
+  EXPECT_TRUE(Walk(*index).empty());
+  index->SelectTagByName("NUM");
+  EXPECT_EQ(Walk(*index).size(), 120u);
+  // Refilling one tag alone leaves the other as it is.
+  index->SelectTagByName("NAME");
+  index->SetCurrentTagOnly(true);
+  for (Integer r = 1; r <= 120; ++r) {
+    std::vector<Byte> rec(static_cast<size_t>(Table->RecordSize()));
+    Table->ReadRecord(r, rec.data());
+    ASSERT_TRUE(index->InsertKeys(r, rec.data()));
+  }
+  index->SetCurrentTagOnly(false);
+  EXPECT_EQ(Walk(*index).size(), 120u);
+  index->SelectTagByName("NUM");
+  EXPECT_EQ(Walk(*index).size(), 120u);
+  index->ResetAllTags();
+  index->CloseIndex();
+  auto again = NewIndex("reset.mdx", pfExclusiveOpen);
+  for (const char* tag : {"NAME", "NUM"}) {
+    again->SelectTagByName(tag);
+    EXPECT_TRUE(Walk(*again).empty()) << tag;
+  }
+}
+
+}  // namespace
+}  // namespace orv
