@@ -15,7 +15,7 @@ void TMainForm::OpenMails() {
   const TDataFileResult result = OpenMailsFile(MailsFileName(FAppDir), *FMails);
   // The mails read before the damage are kept; the file as found is kept beside it.
   if (result.Damaged())
-    DialogService().MessageBox(DamagedFileMessage(result), "", MB_OK | MB_ICONWARNING);
+    DialogService().MessageBox(DamagedFileMessage(result), Application->Title(), MB_OK | MB_ICONWARNING);
 }
 
 void TMainForm::SaveMails() {
