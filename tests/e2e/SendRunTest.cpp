@@ -441,6 +441,8 @@ TEST_F(SendRunE2E, CancelWhileTheServerHasNotGreetedEndsWithoutConnectBox) {
 }
 
 TEST_F(SendRunE2E, ClosingTheWindowDuringARunCancelsItFirst) {
+  // A window that is not the application's main form hides when it closes, which shows the close.
+  F = ExtraMainWindow();
   Serve({"--data-delay", "300"});
   Account();
   Mail(mtText, "x", "");
@@ -455,6 +457,10 @@ TEST_F(SendRunE2E, ClosingTheWindowDuringARunCancelsItFirst) {
   EXPECT_TRUE(closedWhileSending);
   EXPECT_LE(Delivered(FOut).size(), 1u);
   EXPECT_FALSE(F->Sending());
+  EXPECT_TRUE(F->Cancelled());
+  // The close asked for is carried out once the run has unwound.
+  Application->ProcessMessages();
+  EXPECT_FALSE(F->Visible());
 }
 
 }  // namespace
