@@ -288,6 +288,26 @@ TEST_F(SendRunE2E, RefusedTypedAddressIsLoggedAndCountedAsFailed) {
   ExpectIdle();
 }
 
+TEST_F(SendRunE2E, FailedMailClosesTheSessionAndTheNextOneReconnects) {
+  Serve({"--refuse", "r2@example.net"});
+  Account();
+  Mail(mtDesign, "text [%x]", "<b>html</b>");
+  StoreMails();
+  F->SendTo(Addresses(3), false);
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[0].at("rcpt_tos"), "r1@example.net");
+  EXPECT_EQ(mails[1].at("rcpt_tos"), "r3@example.net");
+  EXPECT_NE(mails[0].at("peer_port"), mails[1].at("peer_port"));
+  EXPECT_NE(mails[1].at("html").find("<b>html</b>"), std::string::npos);
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0], "Error while sending email to r2@example.net: "
+                    "550 5.1.1 <r2@example.net>: Recipient address rejected");
+  EXPECT_EQ(F->statlabel->Caption(), "3 mails of 3 sended 1 failed.");
+  ExpectIdle();
+}
+
 TEST_F(SendRunE2E, UniformBatchesPutTheFirstInToAndTheRestInBcc) {
   Serve({"--refuse", "r5@example.net"});
   Account();
