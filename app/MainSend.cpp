@@ -163,7 +163,6 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     return;
   }
 
-
   const auto reconnect = [this] {
     if (SMTP->Connect() || FCancelled) return;
     SMTP->AbortSession();
@@ -214,20 +213,21 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
       ErrorLog->Lines().Add(ErrorLine(to.Address, e.what()));
       ++failed;
     }
-    if (!built) {
-    } else if (SMTP->SendMessage()) {
-      // The mail reached those the server took; each refused one of the batch is logged.
-      for (const TRefusedRecipient& refused : SMTP->RefusedRecipients())
-        ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
-    } else {
-      const AnsiString reply = ReplyText(SMTP->LastReply());
-      const std::vector<TRefusedRecipient> refusedList = SMTP->RefusedRecipients();
-      SMTP->AbortSession();
-      ErrorLog->Lines().Add(ErrorLine(to.Address, reply));
-      for (const TRefusedRecipient& refused : refusedList)
-        if (refused.Address != to.Address)
+    if (built) {
+      if (SMTP->SendMessage()) {
+        // The mail reached those the server took; each refused one of the batch is logged.
+        for (const TRefusedRecipient& refused : SMTP->RefusedRecipients())
           ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
-      ++failed;
+      } else {
+        const AnsiString reply = ReplyText(SMTP->LastReply());
+        const std::vector<TRefusedRecipient> refusedList = SMTP->RefusedRecipients();
+        SMTP->AbortSession();
+        ErrorLog->Lines().Add(ErrorLine(to.Address, reply));
+        for (const TRefusedRecipient& refused : refusedList)
+          if (refused.Address != to.Address)
+            ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
+        ++failed;
+      }
     }
     ProgressBar1->SetPosition(static_cast<Integer>(static_cast<Int64>(n) * 100 / total));
     statlabel->SetCaption(IntToStr(n) + " mails of " + IntToStr(total) + " sended " +
