@@ -413,7 +413,7 @@ TEST_F(SendRunE2E, ModeAndCountsChangedDuringTheRunChangeNothing) {
 }
 
 TEST_F(SendRunE2E, CancelHalfwayStopsAfterTheMailOnItsWay) {
-  Serve({"--data-delay", "400"});
+  Serve({"--data-delay", "800"});
   Account();
   Mail(mtText, "x", "");
   StoreMails();
@@ -423,7 +423,7 @@ TEST_F(SendRunE2E, CancelHalfwayStopsAfterTheMailOnItsWay) {
   QObject::connect(&clicker, &QTimer::timeout, [&] {
     if (fs::exists(FOut / "1.eml") && F->Sending()) {
       clicker.stop();
-      QTimer::singleShot(150, [&] { F->SendBtnClick(F->SendBtn); });
+      QTimer::singleShot(300, [&] { F->SendBtnClick(F->SendBtn); });
     }
   });
   clicker.start();
