@@ -17,6 +17,7 @@ namespace orv {
 
 class TDbfFile;
 class TDbfParser;
+class TDbfIndexFile;
 
 enum TDbfOpenMode { omNormal, omAutoCreate, omTemporary };
 enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
@@ -76,10 +77,11 @@ class TDbfTable : public TDataSet {
 
   TDbfIndexDefs& IndexDefs() { return *FIndexDefs; }
   TDbfIndexDefs& Indexes() { return *FIndexDefs; }
-  // The name of the current index. Records are walked in physical order until the index layer
-  // supplies index cursors.
+  // The current index: a tag of an open index file (or an index file's name); empty walks the
+  // records in physical order. Setting it on an open table keeps the current record; an unknown
+  // name raises EDbfError and leaves the table in physical order with an empty name.
   const AnsiString& IndexName() const { return FIndexName; }
-  void SetIndexName(const AnsiString& value) { FIndexName = value; }
+  void SetIndexName(const AnsiString& value);
   // The sort expression of the definition named IndexName; setting selects the definition whose
   // expression matches (trimmed, case-insensitive), or none.
   AnsiString IndexFieldNames() const;
@@ -148,6 +150,10 @@ class TDbfTable : public TDataSet {
 
  private:
   void BuildFieldDefinitions();
+  // Replaces the cursor by one for FIndexName and places it on record recNo (before the first
+  // record when 0); false when a non-empty name names no index.
+  bool InstallCursor(Integer recNo);
+  TDbfIndexFile* FindIndexFile(const AnsiString& name) const;
   void FillFieldDefsFrom(TDbfFile& file);
   std::unique_ptr<TDbfFile> MakeTableFile(TPagedFileMode mode) const;
   void CloseTableParts();

@@ -1,8 +1,11 @@
 // TDbfTable: paths and properties, opening and closing, field definitions, creation and the text
 // conversion between the table's code page and the application's.
+#include <cstring>
 #include <filesystem>
 #include "dbf/DbfFile.h"
 #include "dbf/DbfHelpers.h"
+#include "dbf/DbfIdxCursor.h"
+#include "dbf/DbfIndexFile.h"
 #include "dbf/DbfParser.h"
 #include "dbf/DbfTable.h"
 #include "platform/rtl/CodePages.h"
@@ -111,6 +114,58 @@ void TDbfTable::SetIndexFieldNames(const AnsiString& value) {
   SetIndexName(def ? def->IndexFile() : AnsiString());
 }
 
+// --- the current index ---
+
+TDbfIndexFile* TDbfTable::FindIndexFile(const AnsiString& name) const {
+  if (!FDbfFile || name.empty()) return nullptr;
+  const AnsiString wanted = UpperCase(name);
+  for (const auto& [tag, file] : FDbfFile->IndexNames())
+    if (UpperCase(tag) == wanted) return file;
+  // A name with an extension names an index file, found by its full path.
+  if (!ExtractFileExt(name).empty()) {
+    const AnsiString path = UpperCase(ExpandFileName(ResolveFileName(FFilePathFull, name)));
+    for (const auto& file : FDbfFile->IndexFiles()) {
+      auto* index = dynamic_cast<TIndexFile*>(file.get());
+      if (index && UpperCase(ExpandFileName(index->FileName())) == path) return index;
+    }
+  }
+  return nullptr;
+}
+
+bool TDbfTable::InstallCursor(Integer recNo) {
+  const AnsiString name = Trim(FIndexName);
+  auto* index = dynamic_cast<TIndexFile*>(FindIndexFile(name));
+  if (index) {
+    if (index->IsMdx() && ExtractFileExt(name).empty()) index->SelectTagByName(name);
+    else if (index->CurrentTag() < 0 && index->TagCount() > 0) index->SelectTag(0);
+    FCursor = std::make_unique<TIndexCursor>(index);
+    // A record without an entry (deleted, or outside the tag) has no place in key order.
+    if (recNo <= 0 || !index->GotoRecord(recNo)) index->GoFirst();
+  } else {
+    FCursor = std::make_unique<TDbfCursor>(FDbfFile.get());
+    if (recNo > 0) FCursor->SetPhysicalRecNo(recNo);
+    else FCursor->First();
+  }
+  return index || name.empty();
+}
+
+void TDbfTable::SetIndexName(const AnsiString& value) {
+  FIndexName = value;
+  if (!FCursor || !FDbfFile || State() == dsOpening) return;
+  CheckBrowseMode();
+  Integer recNo = 0;
+  if (const Byte* buffer = ActiveBuffer(); buffer && GetBookmarkFlag(buffer) == bfCurrent) {
+    std::int32_t n;
+    std::memcpy(&n, buffer, sizeof n);
+    recNo = n;
+  }
+  const bool found = InstallCursor(recNo);
+  if (!found) FIndexName.clear();
+  CursorPosChanged();
+  Resync({});
+  if (!found) throw EDbfError(Format("Index \"%s\" does not exist.", {Trim(value)}));
+}
+
 AnsiString TDbfTable::Version() const { return Format("%d.%02d", {6, 29}); }
 
 std::unique_ptr<TDbfFile> TDbfTable::MakeTableFile(TPagedFileMode mode) const {
@@ -207,9 +262,12 @@ void TDbfTable::InternalOpen() {
         RestoreState(saved);
       }
     }
-    FCursor = std::make_unique<TDbfCursor>(FDbfFile.get());
-    FCursor->First();
     FLockedRecNo = -1;
+    if (!InstallCursor(0)) {
+      const AnsiString name = Trim(FIndexName);
+      FIndexName.clear();
+      throw EDbfError(Format("Index \"%s\" does not exist.", {name}));
+    }
   } catch (...) {
     CloseTableParts();
     throw;

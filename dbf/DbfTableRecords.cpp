@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include "dbf/DbfFile.h"
+#include "dbf/DbfIdxCursor.h"
 #include "dbf/DbfParser.h"
 #include "dbf/DbfTable.h"
 
@@ -77,16 +78,21 @@ void TDbfTable::InternalSetToRecord(Byte* buffer) {
 
 Integer TDbfTable::RecordCount() const { return FCursor ? FCursor->GetSequentialRecordCount() : 0; }
 
+// The place of the active record in the cursor's order: its record number in physical order,
+// its (estimated) position among the entries in key order.
 Integer TDbfTable::RecNo() const {
   Byte* buffer = ActiveBuffer();
-  if (!FCursor || !buffer || GetBookmarkFlag(buffer) == bfInserted) return 0;
-  return RecNoOf(buffer);
+  if (!FCursor || !buffer || GetBookmarkFlag(buffer) != bfCurrent) return 0;
+  // Moving the cursor to the active record does not change what the data set shows.
+  const_cast<TDbfTable*>(this)->UpdateCursorPos();
+  return FCursor->GetSequentialRecNo();
 }
 
 void TDbfTable::SetRecNo(Integer value) {
   CheckActive();
   CheckBrowseMode();
-  FCursor->SetPhysicalRecNo(value);
+  FCursor->SetSequentialRecNo(value);
+  CursorPosChanged();
   Resync({});
 }
 
@@ -106,7 +112,8 @@ Integer TDbfTable::CompareBookmarks(const TBookmark& a, const TBookmark& b) cons
 bool TDbfTable::BookmarkValid(const TBookmark& bookmark) {
   if (!FCursor || bookmark.size() != static_cast<size_t>(kRecordNoBytes)) return false;
   const Integer n = RecNoOf(reinterpret_cast<const Byte*>(bookmark.data()));
-  return n >= 1 && n <= RecordCount();
+  // A bookmark is a physical record number in every order.
+  return n >= 1 && n <= FDbfFile->RecordCount();
 }
 
 // --- fetching ---
@@ -237,8 +244,11 @@ void TDbfTable::InternalPost() {
   // A memo that cannot be stored fails the post before the record changes.
   FlushBlobStreams(record);
   if (State() == dsEdit) {
-    FDbfFile->UnlockRecord(FLockedRecNo, record);
+    const Integer recNo = FLockedRecNo;
+    FDbfFile->UnlockRecord(recNo, record);
     FLockedRecNo = -1;
+    // A changed key moves the record in key order: the cursor follows it to its new place.
+    FCursor->SetPhysicalRecNo(recNo);
   } else {
     const Integer recNo = FDbfFile->InsertRecord(record);
     FCursor->SetPhysicalRecNo(recNo);
@@ -258,9 +268,20 @@ void TDbfTable::InternalDelete() {
   FDbfFile->LockRecord(recNo, record);
   FLockedRecNo = recNo;
   record[0] = '*';
+  // In key order the record loses its entry: the cursor moves to the entry after it (or before
+  // it at the end), where the data set shows the next record.
+  Integer neighbour = 0;
+  if (dynamic_cast<TIndexCursor*>(FCursor.get())) {
+    FCursor->GotoBookmark(recNo);
+    if (FCursor->Next()) neighbour = FCursor->GetPhysicalRecNo();
+    else if (FCursor->GotoBookmark(recNo), FCursor->Prev()) neighbour = FCursor->GetPhysicalRecNo();
+  }
   FDbfFile->RemoveIndexKeys(recNo, record);
   FDbfFile->UnlockRecord(recNo, record);
   FLockedRecNo = -1;
+  if (auto* cursor = dynamic_cast<TIndexCursor*>(FCursor.get())) {
+    if (neighbour <= 0 || !cursor->IndexFile()->GotoRecord(neighbour)) cursor->First();
+  }
 }
 
 void TDbfTable::InternalHandleException() {}

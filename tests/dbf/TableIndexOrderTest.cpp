@@ -1,0 +1,180 @@
+// The table data set walking a production index's tag: key order both ways, appends, key edits
+// and deletes keeping the cursor on the right record, bookmarks, and back to physical order.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "dbf/DbfFile.h"
+#include "dbf/DbfIndexFile.h"
+#include "dbf/DbfTable.h"
+#include "tests/dbf/DbfTestUtil.h"
+
+namespace orv::test {
+namespace {
+
+class TableIndexOrder : public TTempDir {
+ protected:
+  // people.dbf (NAME, CITY) with a production index of a NAME tag and a descending CITY tag.
+  void MakeIndexedTable() {
+    {
+      auto file = Create("people.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}, {"CITY", 'C', 10, 0}});
+      auto index = std::make_unique<TIndexFile>(*file, Path("people.mdx"));
+      index->SetMode(pfExclusiveCreate);
+      index->OpenIndex();
+      index->CreateTag("NAME", "NAME", 0);
+      index->CreateTag("CITY", "CITY", ixDescending);
+    }
+    auto header = ReadBytes("people.dbf");
+    header[28] = 1;
+    WriteBytes("people.dbf", header);
+  }
+  std::unique_ptr<TDbfTable> OpenTable(const AnsiString& indexName) {
+    auto t = std::make_unique<TDbfTable>();
+    t->SetFilePath(Dir);
+    t->SetTableName("people.dbf");
+    t->Exclusive = true;
+    t->SetIndexName(indexName);
+    t->Open();
+    return t;
+  }
+  static void AppendRow(TDbfTable& t, const std::string& name, const std::string& city) {
+    t.Append();
+    t.FieldByName("NAME")->SetAsString(name);
+    t.FieldByName("CITY")->SetAsString(city);
+    t.Post();
+  }
+  static std::string Current(TDbfTable& t) { return t.FieldByName("NAME")->AsString(); }
+  static std::vector<std::string> Forwards(TDbfTable& t) {
+    std::vector<std::string> out;
+    for (t.First(); !t.Eof(); t.Next()) out.push_back(Current(t));
+    return out;
+  }
+  static std::vector<std::string> Backwards(TDbfTable& t) {
+    std::vector<std::string> out;
+    for (t.Last(); !t.Bof(); t.Prior()) out.push_back(Current(t));
+    return out;
+  }
+  // Physical order: Cleo, Anna, Dora, Bert.
+  std::unique_ptr<TDbfTable> Filled(const AnsiString& indexName) {
+    MakeIndexedTable();
+    auto t = OpenTable(indexName);
+    AppendRow(*t, "Cleo", "Bonn");
+    AppendRow(*t, "Anna", "Oslo");
+    AppendRow(*t, "Dora", "Athens");
+    AppendRow(*t, "Bert", "Rome");
+    return t;
+  }
+  using Names = std::vector<std::string>;
+};
+
+TEST_F(TableIndexOrder, WalksInKeyOrderBothWaysAndSwitchesOrders) {
+  auto t = Filled("NAME");
+  EXPECT_EQ(Forwards(*t), (Names{"Anna", "Bert", "Cleo", "Dora"}));
+  EXPECT_EQ(Backwards(*t), (Names{"Dora", "Cleo", "Bert", "Anna"}));
+  // RecNo is the place in key order; the bookmark stays the record's own number.
+  t->First();
+  t->Next();
+  EXPECT_EQ(Current(*t), "Bert");
+  EXPECT_EQ(t->RecNo(), 2);
+  const TBookmark bert = t->GetBookmark();
+  t->Last();
+  t->GotoBookmark(bert);
+  EXPECT_EQ(Current(*t), "Bert");
+  EXPECT_TRUE(t->BookmarkValid(bert));
+  t->SetRecNo(3);
+  EXPECT_EQ(Current(*t), "Cleo");
+
+  // Another tag, while open: the current record stays current.
+  t->SetIndexName("city");
+  EXPECT_EQ(Current(*t), "Cleo");
+  t->Next();
+  EXPECT_EQ(Current(*t), "Dora");
+  EXPECT_EQ(Forwards(*t), (Names{"Bert", "Anna", "Cleo", "Dora"}));
+
+  // Back to physical order, again keeping the current record.
+  t->First();
+  t->Next();
+  t->SetIndexName("");
+  EXPECT_EQ(Current(*t), "Anna");
+  EXPECT_EQ(t->RecNo(), 2);
+  EXPECT_EQ(Forwards(*t), (Names{"Cleo", "Anna", "Dora", "Bert"}));
+  EXPECT_EQ(Backwards(*t), (Names{"Bert", "Dora", "Anna", "Cleo"}));
+}
+
+TEST_F(TableIndexOrder, AppendsEditsAndDeletesKeepTheCursorOnTheRecord) {
+  auto t = Filled("NAME");
+  AppendRow(*t, "Bea", "Lima");
+  EXPECT_EQ(Current(*t), "Bea");
+  t->Next();
+  EXPECT_EQ(Current(*t), "Bert");
+  EXPECT_EQ(Forwards(*t), (Names{"Anna", "Bea", "Bert", "Cleo", "Dora"}));
+
+  // A new key moves the record; the data set stays on it at its new place.
+  t->First();
+  t->Edit();
+  t->FieldByName("NAME")->SetAsString("Zoe");
+  t->Post();
+  EXPECT_EQ(Current(*t), "Zoe");
+  t->Next();
+  EXPECT_TRUE(t->Eof());
+  t->Prior();
+  EXPECT_EQ(Current(*t), "Dora");
+  EXPECT_EQ(Forwards(*t), (Names{"Bea", "Bert", "Cleo", "Dora", "Zoe"}));
+  // An edit that keeps the key keeps the place.
+  t->First();
+  t->Next();
+  t->Edit();
+  t->FieldByName("CITY")->SetAsString("Turin");
+  t->Post();
+  EXPECT_EQ(Current(*t), "Bert");
+  t->Next();
+  EXPECT_EQ(Current(*t), "Cleo");
+
+  // A deleted record leaves key order; the next record (the previous one at the end) is shown.
+  t->Prior();
+  t->Delete();
+  EXPECT_EQ(Current(*t), "Cleo");
+  t->Last();
+  t->Delete();
+  EXPECT_EQ(Current(*t), "Dora");
+  EXPECT_EQ(Forwards(*t), (Names{"Bea", "Cleo", "Dora"}));
+  EXPECT_EQ(Backwards(*t), (Names{"Dora", "Cleo", "Bea"}));
+
+  // The keys were written to the file: a reopened table walks the same order.
+  t.reset();
+  auto again = OpenTable("NAME");
+  EXPECT_EQ(Forwards(*again), (Names{"Bea", "Cleo", "Dora"}));
+  again->SetIndexName("");
+  EXPECT_EQ(Forwards(*again), (Names{"Cleo", "Dora", "Bea"}));
+}
+
+TEST_F(TableIndexOrder, UnknownIndexIsRefused) {
+  auto t = Filled("");
+  t->First();
+  t->Next();
+  try {
+    t->SetIndexName(" NOPE ");
+    FAIL() << "an unknown index was accepted";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Index \"NOPE\" does not exist.");
+  }
+  EXPECT_EQ(t->IndexName(), "");
+  EXPECT_EQ(Current(*t), "Anna");
+  EXPECT_EQ(Forwards(*t), (Names{"Cleo", "Anna", "Dora", "Bert"}));
+
+  // Named before opening, it fails the open.
+  t.reset();
+  auto closed = std::make_unique<TDbfTable>();
+  closed->SetFilePath(Dir);
+  closed->SetTableName("people.dbf");
+  closed->SetIndexName("MISSING");
+  try {
+    closed->Open();
+    FAIL() << "a table opened on an unknown index";
+  } catch (const EDbfError& e) {
+    EXPECT_EQ(std::string(e.Message()), "Index \"MISSING\" does not exist.");
+  }
+  EXPECT_FALSE(closed->Active());
+}
+
+}  // namespace
+}  // namespace orv::test
