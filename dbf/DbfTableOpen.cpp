@@ -201,6 +201,15 @@ void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
     if (def.IsLockField()) attributes.Include(faHiddenCol);
     added->SetAttributes(attributes);
   }
+  // The definitions taken from the production index are taken afresh; those the application
+  // made, and index files named by file, stay.
+  for (Integer i = FIndexDefs->Count() - 1; i >= 0; --i) {
+    const TDbfIndexDef* def = FIndexDefs->Items(i);
+    if (def->FromIndexFile() && ExtractFileExt(def->IndexFile()).empty()) FIndexDefs->Delete(i);
+  }
+  if (auto* production = dynamic_cast<TIndexFile*>(file.ProductionIndex()))
+    for (const AnsiString& tag : production->TagNames())
+      if (!FIndexDefs->FindByName(UpperCase(Trim(tag)))) production->TagInfo(tag, *FIndexDefs->Add());
 }
 
 void TDbfTable::BuildFieldDefinitions() {

@@ -147,6 +147,25 @@ TEST_F(TableIndexOrder, AppendsEditsAndDeletesKeepTheCursorOnTheRecord) {
   EXPECT_EQ(Forwards(*again), (Names{"Cleo", "Dora", "Bea"}));
 }
 
+TEST_F(TableIndexOrder, IndexDefinitionsFollowTheProductionTags) {
+  auto t = Filled("");
+  ASSERT_EQ(t->IndexDefs().Count(), 2);
+  const TDbfIndexDef* city = t->IndexDefs().FindByName("CITY");
+  ASSERT_NE(city, nullptr);
+  EXPECT_EQ(city->SortField(), "CITY");
+  EXPECT_TRUE(city->FromIndexFile());
+  EXPECT_TRUE(city->Options() & ixDescending);
+  t->SetIndexFieldNames(" city ");
+  EXPECT_EQ(t->IndexName(), "CITY");
+  EXPECT_EQ(t->IndexFieldNames(), "CITY");
+  EXPECT_EQ(Forwards(*t), (Names{"Bert", "Anna", "Cleo", "Dora"}));
+  // Reopening takes the tags afresh rather than adding them again.
+  t->Close();
+  t->Open();
+  EXPECT_EQ(t->IndexDefs().Count(), 2);
+  EXPECT_EQ(Forwards(*t), (Names{"Bert", "Anna", "Cleo", "Dora"}));
+}
+
 TEST_F(TableIndexOrder, UnknownIndexIsRefused) {
   auto t = Filled("");
   t->First();
