@@ -67,8 +67,8 @@ const Byte* TDbfTable::ActiveRecordData() const {
   return buffer ? buffer + kRecordDataOffset : nullptr;
 }
 
-// The master's key restricts a detail walked through an index; in physical order there is no
-// range to set, so a master change only ends a pending edit.
+// A master change only ends a pending edit: the detail is not yet restricted to the master's key
+// range, in key order or otherwise.
 void TDbfTable::MasterChanged() { CheckBrowseMode(); }
 
 void TDbfTable::MasterDisabled() {}

@@ -31,7 +31,6 @@ class TableIndexOrder : public TTempDir {
     auto t = std::make_unique<TDbfTable>();
     t->SetFilePath(Dir);
     t->SetTableName("people.dbf");
-    t->Exclusive = true;
     t->SetIndexName(indexName);
     t->Open();
     return t;
@@ -82,6 +81,13 @@ TEST_F(TableIndexOrder, WalksInKeyOrderBothWaysAndSwitchesOrders) {
   EXPECT_TRUE(t->BookmarkValid(bert));
   t->SetRecNo(3);
   EXPECT_EQ(Current(*t), "Cleo");
+  // A filter skips records in key order as in physical order.
+  t->OnFilterRecord = [&](TDataSet*, bool& accept) { accept = t->FieldByName("CITY")->AsString() != "Rome"; };
+  t->SetFiltered(true);
+  EXPECT_EQ(Forwards(*t), (Names{"Anna", "Cleo", "Dora"}));
+  EXPECT_EQ(Backwards(*t), (Names{"Dora", "Cleo", "Anna"}));
+  t->SetFiltered(false);
+  t->SetRecNo(3);
 
   // Another tag, while open: the current record stays current.
   t->SetIndexName("city");
