@@ -7,31 +7,13 @@
 #include <random>
 #include <string>
 #include <unistd.h>
+#include "bench/MailBench.h"
 #include "mail/MailEncoders.h"
 
 namespace {
 
-std::string MakeText(size_t bytes) {
-  std::mt19937 rng(42);
-  std::string t;
-  t.reserve(bytes + 200);
-  while (t.size() < bytes) {
-    const size_t len = 20 + rng() % 100;
-    for (size_t k = 0; k < len; ++k) {
-      const unsigned r = rng() % 100;
-      if (r < 3) t.push_back(static_cast<char>(0xA0 + rng() % 96));
-      else if (r < 18) t.push_back(' ');
-      else t.push_back(static_cast<char>('a' + rng() % 26));
-    }
-    t += "\r\n";
-  }
-  t.resize(bytes);
-  return t;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+using orvbench::MakeText;
+using orvbench::Seconds;
 
 }  // namespace
 
