@@ -1,6 +1,8 @@
 // Whole send runs of the real main window, offscreen, against a real SMTP server on the
 // loopback: every delivered message is read back by Python's email package.
 #include <gtest/gtest.h>
+
+#include "tests/support/PeerProcess.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -25,46 +27,6 @@ namespace fs = std::filesystem;
 const std::string kPython = "/usr/bin/python3";
 const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
 
-// The server process; it prints "PORT n" once it listens, and is stopped by its id.
-class TServer {
- public:
-  explicit TServer(std::vector<std::string> args) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ) != 0) FPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    FOut = fds[0];
-  }
-  ~TServer() {
-    if (FPid > 0) {
-      ::kill(FPid, SIGTERM);
-      ::waitpid(FPid, nullptr, 0);
-    }
-    if (FOut >= 0) ::close(FOut);
-  }
-  int Port() {
-    std::string line;
-    char c;
-    while (line.find('\n') == std::string::npos) {
-      pollfd p{FOut, POLLIN, 0};
-      if (::poll(&p, 1, 15000) <= 0 || ::read(FOut, &c, 1) != 1) return 0;
-      line += c;
-    }
-    return line.rfind("PORT ", 0) == 0 ? std::stoi(line.substr(5)) : 0;
-  }
-
- private:
-  pid_t FPid = -1;
-  int FOut = -1;
-};
 
 using TDelivered = std::map<std::string, std::string>;
 
@@ -128,7 +90,7 @@ class SendRunE2E : public AppTest {
   void Serve(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {kPython, kHere + "sendrun_smtp.py", FOut.string()};
     args.insert(args.end(), extra.begin(), extra.end());
-    FServer = std::make_unique<TServer>(args);
+    FServer = std::make_unique<TPeerProcess>(args);
     const int port = FServer->Port();
     ASSERT_GT(port, 0);
     F->SMTP->Port = port;
@@ -195,7 +157,7 @@ class SendRunE2E : public AppTest {
   }
 
   fs::path FOut;
-  std::unique_ptr<TServer> FServer;
+  std::unique_ptr<TPeerProcess> FServer;
   TMainForm* F = nullptr;
 };
 
@@ -442,7 +404,7 @@ TEST_F(SendRunE2E, CancelWhileTheServerHasNotGreetedEndsWithoutConnectBox) {
   // A server that takes the connection and stays silent.
   const fs::path script = fs::path(FProgramDir) / "silent.json";
   std::ofstream(script) << "[[\"pause\", 4000], [\"close\"]]";
-  FServer = std::make_unique<TServer>(std::vector<std::string>{
+  FServer = std::make_unique<TPeerProcess>(std::vector<std::string>{
       kPython, std::string(ORV_SOURCE_DIR) + "/tests/interop/smtp_peers.py", "script", script.string()});
   const int port = FServer->Port();
   ASSERT_GT(port, 0);

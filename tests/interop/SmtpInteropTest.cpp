@@ -3,6 +3,8 @@
 // smtp-sink. Every delivered message is parsed by Python's email and compared with ours.
 #include <gtest/gtest.h>
 
+#include "tests/support/PeerProcess.h"
+
 #include <QCoreApplication>
 #include <arpa/inet.h>
 #include <csignal>
@@ -28,6 +30,7 @@ namespace orv {
 namespace {
 
 namespace fs = std::filesystem;
+using test::TPeerProcess;
 using Clock = std::chrono::steady_clock;
 
 const std::string kPython = "/usr/bin/python3";
@@ -52,59 +55,6 @@ fs::path FreshDir(const std::string& name) {
   return dir;
 }
 
-// A peer process we start; it prints "PORT n" when it listens. Stopped (by its id) at the end.
-class TPeer {
- public:
-  explicit TPeer(std::vector<std::string> args) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ) != 0) FPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    FOut = fds[0];
-  }
-  ~TPeer() { Stop(); }
-  // The port from the peer's first line; 0 when it did not say within a few seconds.
-  int Port() {
-    std::string line;
-    char c;
-    while (line.find('\n') == std::string::npos) {
-      pollfd p{FOut, POLLIN, 0};
-      if (::poll(&p, 1, 15000) <= 0 || ::read(FOut, &c, 1) != 1) return 0;
-      line += c;
-    }
-    return line.rfind("PORT ", 0) == 0 ? std::stoi(line.substr(5)) : 0;
-  }
-  // Waits for a peer that ends by itself (at most a few seconds), else stops it.
-  void Wait(int ms) {
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (FPid > 0 && Clock::now() < until) {
-      if (::waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
-      else std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    Stop();
-  }
-  void Stop() {
-    if (FPid > 0) {
-      ::kill(FPid, SIGTERM);
-      ::waitpid(FPid, nullptr, 0);
-      FPid = -1;
-    }
-    if (FOut >= 0) ::close(FOut);
-    FOut = -1;
-  }
-
- private:
-  pid_t FPid = -1;
-  int FOut = -1;
-};
 
 int FreePort() {
   int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -187,7 +137,7 @@ class SmtpInterop : public ::testing::Test {
 
 TEST_F(SmtpInterop, AiosmtpdTakesAMessageWithBccRemovedAndDotsIntact) {
   fs::path out = FreshDir("plain");
-  TPeer peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string()});
+  TPeerProcess peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string()});
   smtp.Port = peer.Port();
   ASSERT_NE(smtp.Port, 0);
   ASSERT_TRUE(smtp.Connect()) << smtp.LastReply();
@@ -209,7 +159,7 @@ TEST_F(SmtpInterop, AiosmtpdWithAuthLoginTakesTheRightPasswordOnly) {
   struct TCase { const char* Password; bool Connects; };
   for (const TCase& c : {TCase{"s3cret pass", true}, TCase{"wrong", false}}) {
     fs::path out = FreshDir(std::string("auth_") + c.Password);
-    TPeer peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string(), "--auth", "joe:s3cret pass"});
+    TPeerProcess peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string(), "--auth", "joe:s3cret pass"});
     TSMTPSession session;
     session.SetTimeOut(5);
     session.Host = "127.0.0.1";
@@ -233,7 +183,7 @@ TEST_F(SmtpInterop, AiosmtpdWithAuthLoginTakesTheRightPasswordOnly) {
 
 TEST_F(SmtpInterop, AiosmtpdRefusingRecipientsOfABatchStillDeliversToTheOthers) {
   fs::path out = FreshDir("refused");
-  TPeer peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string(), "--refuse",
+  TPeerProcess peer({kPython, kHere + "smtp_peers.py", "aiosmtpd", out.string(), "--refuse",
               "bad@example.org,worse@example.org"});
   smtp.Port = peer.Port();
   ASSERT_TRUE(smtp.Connect()) << smtp.LastReply();
@@ -291,7 +241,7 @@ TEST_F(SmtpInterop, ScriptedServerSplitsStallsAndClosesAreSurvived) {
     fs::path dir = FreshDir("script");
     fs::path script = dir / "steps.json";
     WriteFile(script, c.Script);
-    TPeer peer({kPython, kHere + "smtp_peers.py", "script", script.string()});
+    TPeerProcess peer({kPython, kHere + "smtp_peers.py", "script", script.string()});
     TSMTPSession session;
     session.SetTimeOut(1);
     session.FinalReplyTimeOut = 1;
@@ -322,7 +272,7 @@ TEST_F(SmtpInterop, ScriptedServerSplitsStallsAndClosesAreSurvived) {
 TEST_F(SmtpInterop, SmtpSinkTakesSeveralMailsInOneSession) {
   if (::geteuid() != 0) GTEST_SKIP() << "smtp-sink is run as root with -u nobody";
   int port = FreePort();
-  TPeer sink({"/usr/sbin/smtp-sink", "-u", "nobody", "127.0.0.1:" + std::to_string(port), "100"});
+  TPeerProcess sink({"/usr/sbin/smtp-sink", "-u", "nobody", "127.0.0.1:" + std::to_string(port), "100"});
   smtp.Port = port;
   bool connected = false;
   for (int i = 0; i < 100 && !connected; ++i) {
