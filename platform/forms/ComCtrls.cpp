@@ -1,7 +1,5 @@
-// Progress bar over QProgressBar, up-down arrows stepping a position (and their associated edit),
-// and the rich edit shown as plain text.
+// Progress bar over QProgressBar and up-down arrows stepping a position (and their associated edit).
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -123,23 +121,6 @@ void TUpDown::SetAssociate(TWinControl* control) {
 void TUpDown::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
   if (operation == opRemove && component == FAssociate) FAssociate = nullptr;
-}
-
-// ----- TRichEdit -----
-
-TRichEdit::TRichEdit(TComponent* owner) : TCustomMemo(owner) {
-  FColor = clWindow;
-  FParentColor = false;
-}
-
-void TRichEdit::InitWidget() {
-  TCustomMemo::InitWidget();
-  QPlainTextEdit* edit = TextEdit();
-  // Read-only or not, it takes the focus from a click or the tab key.
-  edit->setFocusPolicy(Qt::StrongFocus);
-  edit->setTextInteractionFlags(FReadOnly ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
-                                          : Qt::TextEditorInteraction);
-  QObject::connect(edit, &QPlainTextEdit::selectionChanged, [this] { RunGuarded([&] { OnSelectionChange(this); }); });
 }
 
 }  // namespace orv

@@ -1,11 +1,14 @@
 // The common controls: page control with tab sheets, status bar with (owner-drawn) panels,
-// progress bar, list view in report style, up-down, and the rich edit (display only).
+// progress bar, list view in report style, up-down, and the rich edit.
 #pragma once
 #include <QImage>
 #include "platform/forms/ExtCtrls.h"
+#include "platform/forms/RichText.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/rtl/Streams.h"
 
 class QPainter;
+class QTextEdit;
 class QTabWidget;
 class QTreeWidget;
 
@@ -413,8 +416,46 @@ class TUpDown : public TWinControl {
   TUDOrientation FOrientation = udVertical;
 };
 
-// Rich text display: shows its lines as plain text until rich text arrives; it takes the focus, so
-// entering and leaving it fire OnEnter and OnExit.
+class TRichEdit;
+
+// Character attributes of a rich edit: of its selection (the first selected character, or what
+// typing at the caret produces), or its defaults (text typed where nothing else gives a format).
+class TTextAttributes {
+ public:
+  TTextAttributes(TRichEdit& edit, bool selection) : FEdit(edit), FSelection(selection) {}
+  AnsiString Name() const { return Get().Name; }
+  void SetName(const AnsiString& value);
+  Integer Size() const { return Get().Size; }
+  void SetSize(Integer value);
+  TColor Color() const { return Get().Color; }
+  void SetColor(TColor value);
+  TFontStyles Style() const { return Get().Style; }
+  void SetStyle(TFontStyles value);
+  TRichCharFormat Get() const;
+
+ private:
+  TRichEdit& FEdit;
+  bool FSelection;
+};
+
+// Paragraph attributes of the paragraphs the selection touches (read from the first).
+class TParaAttributes {
+ public:
+  explicit TParaAttributes(TRichEdit& edit) : FEdit(edit) {}
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment value);
+  TNumberingStyle Numbering() const;
+  void SetNumbering(TNumberingStyle value);
+
+ private:
+  TRichEdit& FEdit;
+};
+
+// Rich text editor over a Qt rich text editor. Positions count one per character and one per
+// paragraph or line break, as Lines, Text and the selection do; setting Text or Lines edits only
+// what changed, so text inserted into a line takes that line's formatting. The background colour is
+// the control's own, not part of the rich text. It takes the focus, so entering and leaving it fire
+// OnEnter and OnExit.
 class TRichEdit : public TCustomMemo {
  public:
   explicit TRichEdit(TComponent* owner);
@@ -422,15 +463,57 @@ class TRichEdit : public TCustomMemo {
   void SetPlainText(bool value) { FPlainText = value; }
   bool HideScrollBars() const { return FHideScrollBars; }
   void SetHideScrollBars(bool value) { FHideScrollBars = value; }
+  void SetReadOnly(bool value) override;
+  void SetWordWrap(bool value);
+  void SetScrollBars(TScrollStyle value);
+
+  TTextAttributes& SelAttributes() { return FSelAttributes; }
+  TTextAttributes& DefAttributes() { return FDefAttributes; }
+  TParaAttributes& Paragraph() { return FParagraph; }
+
+  // The whole content as rich text, and replacing it (no OnChange or OnSelectionChange).
+  TRichDocument RichText() const;
+  void SetRichText(const TRichDocument& document);
+  // RTF, or plain text in the ANSI code page when PlainText is set (a load then takes the bytes as
+  // text even when they hold RTF). Loading fires neither OnChange nor OnSelectionChange.
+  void LoadFromStream(TStream& stream);
+  void SaveToStream(TStream& stream) const;
+
+  Integer SelStart() const override;
+  void SetSelStart(Integer value) override;
+  Integer SelLength() const override;
+  void SetSelLength(Integer value) override;
+  AnsiString SelText() const override;
+  void SetSelText(const AnsiString& text) override;
+  void SelectAll() override;
 
   TNotifyEvent OnSelectionChange;
 
  protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void InitWidget() override;
+  void TextToWidget() override;
+  AnsiString TextFromWidget() const override;
 
  private:
+  friend class TTextAttributes;
+  friend class TParaAttributes;
+  QTextEdit* RichWidget() const;
+  QTextEdit* EnsureWidget();
+  void ApplyRichSelection(Integer start, Integer length);
+  void SelectionMoved();
+  // Merges the properties of format named by mask into the selection (or the caret's format).
+  void MergeSelFormat(const TRichCharFormat& format, unsigned mask);
+  void DefFormatChanged();
+
   bool FPlainText = false;
   bool FHideScrollBars = true;
+  bool FLoading = false;
+  Integer FReportedStart = -1, FReportedLength = -1;
+  TRichCharFormat FDefFormat;
+  TTextAttributes FSelAttributes{*this, true};
+  TTextAttributes FDefAttributes{*this, false};
+  TParaAttributes FParagraph{*this};
 };
 
 }  // namespace orv
