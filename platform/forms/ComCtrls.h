@@ -486,6 +486,7 @@ class TRichEdit : public TCustomMemo {
   AnsiString SelText() const override;
   void SetSelText(const AnsiString& text) override;
   void SelectAll() override;
+  void Clear() override;
 
   TNotifyEvent OnSelectionChange;
 

@@ -148,11 +148,14 @@ void TTextAttributes::SetStyle(TFontStyles value) {
 // ----- TParaAttributes -----
 
 TAlignment TParaAttributes::Alignment() const {
-  return FEdit.RichText().ParagraphAt(FEdit.SelStart()).Alignment;
+  QTextEdit* edit = FEdit.EnsureWidget();
+  const Qt::Alignment a = edit->document()->findBlock(FEdit.SelStart()).blockFormat().alignment();
+  return a & Qt::AlignHCenter ? taCenter : a & Qt::AlignRight ? taRightJustify : taLeftJustify;
 }
 
 TNumberingStyle TParaAttributes::Numbering() const {
-  return FEdit.RichText().ParagraphAt(FEdit.SelStart()).Numbering;
+  QTextEdit* edit = FEdit.EnsureWidget();
+  return edit->document()->findBlock(FEdit.SelStart()).textList() != nullptr ? nsBullet : nsNone;
 }
 
 void TParaAttributes::SetAlignment(TAlignment value) {
@@ -400,5 +403,12 @@ void TRichEdit::SetSelText(const AnsiString& text) {
 }
 
 void TRichEdit::SelectAll() { EnsureWidget()->selectAll(); }
+
+// Emptied, the edit forgets the formats of the removed text: typing starts from the defaults.
+void TRichEdit::Clear() {
+  QTextEdit* edit = EnsureWidget();
+  edit->clear();
+  edit->setCurrentCharFormat(QtFormatOf(FDefFormat));
+}
 
 }  // namespace orv

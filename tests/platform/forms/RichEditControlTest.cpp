@@ -240,6 +240,16 @@ TEST_F(RichEditControlTest, EmptyEditUsesAndTypesTheDefaultAttributes) {
   Edit->SetSelText("B");
   EXPECT_TRUE(At(5).Style.Contains(fsBold));
   EXPECT_FALSE(At(4).Style.Contains(fsBold));
+
+  // Cleared, the edit types its defaults again, not the format of the removed text.
+  Load(Edit, kStoredDesign);
+  Edit->Clear();
+  EXPECT_EQ(Edit->GetText(), "");
+  EXPECT_EQ(Edit->Paragraph().Alignment(), taLeftJustify);
+  Edit->SetSelText("again");
+  EXPECT_EQ(At(0).Name, "Courier New");
+  EXPECT_EQ(At(0).Size, 14);
+  EXPECT_FALSE(At(0).Style.Contains(fsBold));
 }
 
 TEST_F(RichEditControlTest, ChangeEventsStayQuietWhileLoading) {
@@ -258,6 +268,7 @@ TEST_F(RichEditControlTest, ChangeEventsStayQuietWhileLoading) {
       {"same caret", [&] { Edit->SetSelStart(3); }, false, false},
       {"line added", [&] { Edit->Lines().Add("more"); }, true, false},
       {"loading", [&] { Load(Edit, "{\\rtf1 again}"); }, false, false},
+      {"clearing", [&] { Edit->Clear(); }, true, false},
   };
   for (const TCase& c : cases) {
     const int changes = Form->Changes, moves = Form->SelectionChanges;
