@@ -13,6 +13,7 @@ TMainForm* MainForm = nullptr;
 
 TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
   SetMessageHandler(WM_PROGRESSPANEL, [this](TMessage& message) { WMUser(message); });
+  CreateAddressTable();
 }
 
 TMainForm::~TMainForm() {
@@ -31,8 +32,12 @@ void TMainForm::FormCreate(TObject*) {
   if (TApplication* app = OwningApplication()) app->SetHelpFile(FAppDir + app->HelpFile());
   Randomize();
   FLoading = true;
+  DBGrid2->SetDataSource(DataSource1);
+  DBNavigator2->SetDataSource(DataSource1);
   // Naming the default table opens it through FilenameEdit1Change.
   FilenameEdit1->SetText(FAppDir + "mailaddies.dbf");
+  // Without its widget yet the edit reports no change of its own.
+  if (!FilenameEdit1->HandleAllocated()) FilenameEdit1Change(FilenameEdit1);
   FMails = std::make_unique<TDynaArray<TMailRec>>(&FMail);
   OpenMails();
   ListMails();

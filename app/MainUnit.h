@@ -4,8 +4,12 @@
 #include <memory>
 #include "app/FillPlaceholders.h"
 #include "app/MailRecords.h"
+#include "dbf/DbfTable.h"
 #include "mail/VudeMail.h"
+#include "platform/db/DataSource.h"
 #include "platform/forms/Buttons.h"
+#include "platform/forms/DBCtrls.h"
+#include "platform/forms/DBGrids.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/ExtCtrls.h"
@@ -43,8 +47,8 @@ class TMainForm : public TForm {
   TEdit* FilterEd = nullptr;
   TBitBtn* FilterBtn = nullptr;
   TEdit* MailFieldEd = nullptr;
-  TPanel* DBNavigator2 = nullptr;
-  TPanel* DBGrid2 = nullptr;
+  TDBNavigator* DBNavigator2 = nullptr;
+  TDBGrid* DBGrid2 = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;
   // "Write emails"
   TBitBtn* NewBtn = nullptr;
@@ -72,6 +76,9 @@ class TMainForm : public TForm {
   TEdit* bccCountEd = nullptr;
   TEdit* VirusEd = nullptr;
   TListView* ListView3 = nullptr;
+  // The address table and its source for the grid and navigator; owned by the window.
+  TDbfTable* Table1 = nullptr;
+  TDataSource* DataSource1 = nullptr;
   TBitBtn* SendBtn = nullptr;
   TProgressBar* ProgressBar1 = nullptr;
   TLabel* statlabel = nullptr;
@@ -118,6 +125,8 @@ class TMainForm : public TForm {
   void ImportBtnClick(TObject* sender);
   void FilterBtnClick(TObject* sender);
   void PageControl2Change(TObject* sender);
+  void Table1FilterRecord(TDataSet* dataSet, bool& accept);
+  void Table1BeforeAutoCreate(TDbfTable* dbf, bool& doCreate);
   // Mail page.
   void NewBtnClick(TObject* sender);
   void DelBtnClick(TObject* sender);
@@ -176,6 +185,10 @@ class TMainForm : public TForm {
   void WMUser(TMessage& message);
   // Puts the address table's pending edit into the file, swallowing its errors.
   void PostAddressTable();
+  // Builds Table1 and DataSource1 before the window description binds its controls.
+  void CreateAddressTable();
+  // The rows of ListView3 with their record positions and bookmarks, row for row.
+  std::vector<TSendRecipient> FAddressRows;
 
   TRect FProgressRect{};
   Integer FProgressPercent = 0;

@@ -16,6 +16,7 @@ namespace {
 void RegisterApplicationWindows() {
   // The windows' classes derive from the forms layer's.
   RegisterFormsClasses();
+  RegisterDBControls();
   RegisterFormTexts();
   RegisterMainFormClass();
   RegisterWriteMailFormClass();

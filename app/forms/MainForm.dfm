@@ -122,22 +122,18 @@ object MainForm: TMainForm
         Text = '0'
         OnChange = MailFieldEdChange
       end
-      object DBNavigator2: TPanel
+      object DBNavigator2: TDBNavigator
         Left = 8
         Top = 72
         Width = 240
         Height = 25
-        Caption = ''
       end
-      object DBGrid2: TPanel
+      object DBGrid2: TDBGrid
         Left = 8
         Top = 104
         Width = 728
         Height = 336
         Anchors = [akLeft, akTop, akRight, akBottom]
-        BevelOuter = bvLowered
-        Color = clWindow
-        Caption = ''
       end
     end
     object TabSheet2: TTabSheet
