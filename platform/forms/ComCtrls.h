@@ -464,8 +464,8 @@ class TRichEdit : public TCustomMemo {
   bool HideScrollBars() const { return FHideScrollBars; }
   void SetHideScrollBars(bool value) { FHideScrollBars = value; }
   void SetReadOnly(bool value) override;
-  void SetWordWrap(bool value);
-  void SetScrollBars(TScrollStyle value);
+  void SetWordWrap(bool value) override;
+  void SetScrollBars(TScrollStyle value) override;
 
   TTextAttributes& SelAttributes() { return FSelAttributes; }
   TTextAttributes& DefAttributes() { return FDefAttributes; }

@@ -235,9 +235,9 @@ class TCustomMemo : public TCustomEdit {
   // The lines as a published property.
   TStringsProperty* LinesProp() const { return FLinesProp.get(); }
   bool WordWrap() const { return FWordWrap; }
-  void SetWordWrap(bool value);
+  virtual void SetWordWrap(bool value);
   TScrollStyle ScrollBars() const { return FScrollBars; }
-  void SetScrollBars(TScrollStyle value);
+  virtual void SetScrollBars(TScrollStyle value);
   bool WantReturns() const { return FWantReturns; }
   void SetWantReturns(bool value) { FWantReturns = value; }
   bool WantTabs() const { return FWantTabs; }
