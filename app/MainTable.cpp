@@ -2,9 +2,13 @@
 // page's address list and choices that the send run reads.
 #include <charconv>
 #include <cmath>
+#include <fstream>
+#include <iterator>
+#include "app/AddressImport.h"
 #include "app/MainUnit.h"
 #include "app/MailStore.h"
 #include "platform/forms/DialogService.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace orv {
@@ -88,7 +92,43 @@ void TMainForm::FilenameEdit1Change(TObject*) {
   }
 }
 
-void TMainForm::ImportBtnClick(TObject*) {}
+void TMainForm::ImportBtnClick(TObject*) {
+  OpenDialog1->SetFilter("TXT und CSV Dateien (*.txt;*.csv)|*.txt;*.csv|Alle Dateien (*.*)|*.*");
+  OpenDialog1->SetDefaultExt("txt");
+  if (!OpenDialog1->Execute()) return;
+  std::ifstream file(OpenDialog1->FileName(), std::ios::binary);
+  if (!file) return;
+  const std::string data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (file.bad()) return;
+
+  Integer replaced = 0;
+  // Under a filter every post would refetch the record window through the filter event.
+  const bool wasFiltered = Table1->Filtered();
+  Table1->DisableControls();
+  try {
+    Table1->SetFiltered(false);
+    for (std::string_view line : SplitImportLines(data)) {
+      if (line.empty()) continue;
+      Table1->Append();
+      const std::vector<AnsiString> pieces = SplitImportPieces(ImportLineText(line, replaced));
+      const std::size_t fields = static_cast<std::size_t>(Table1->FieldCount());
+      for (std::size_t i = 0; i < pieces.size() && i < fields; ++i)
+        Table1->Fields().Fields(static_cast<Integer>(i))->SetAsString(pieces[i]);
+      Table1->Post();
+    }
+  } catch (...) {
+    if (Table1->Active()) Table1->Cancel();
+    Table1->SetFiltered(wasFiltered);
+    Table1->EnableControls();
+    throw;
+  }
+  Table1->SetFiltered(wasFiltered);
+  Table1->EnableControls();
+  if (replaced > 0)
+    DialogService().MessageBox(
+        Format("%d characters could not be stored in the table's code page and were replaced by '?'.", {replaced}),
+        Application->Title(), MB_OK | MB_ICONWARNING);
+}
 
 void TMainForm::Table1FilterRecord(TDataSet* dataSet, bool& accept) {
   const AnsiString filter = UpperAsciiName(FilterEd->GetText());
