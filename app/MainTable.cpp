@@ -47,6 +47,15 @@ Integer WholeFieldNumber(const AnsiString& text) {
   return static_cast<Integer>(std::trunc(value));
 }
 
+// Characters of text the table's own code page cannot hold: they do not survive the round trip.
+Integer LostInTable(TDbfTable& table, const AnsiString& text) {
+  const AnsiString back = table.Translate(table.Translate(text, true), false);
+  if (back == text || back.size() != text.size()) return 0;
+  Integer lost = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) lost += back[i] != text[i] ? 1 : 0;
+  return lost;
+}
+
 }  // namespace
 
 void TMainForm::CreateAddressTable() {
@@ -110,7 +119,9 @@ void TMainForm::ImportBtnClick(TObject*) {
     for (std::string_view line : SplitImportLines(data)) {
       if (line.empty()) continue;
       Table1->Append();
-      const std::vector<AnsiString> pieces = SplitImportPieces(ImportLineText(line, replaced));
+      const AnsiString text = ImportLineText(line, replaced);
+      replaced += LostInTable(*Table1, text);
+      const std::vector<AnsiString> pieces = SplitImportPieces(text);
       const std::size_t fields = static_cast<std::size_t>(Table1->FieldCount());
       for (std::size_t i = 0; i < pieces.size() && i < fields; ++i)
         Table1->Fields().Fields(static_cast<Integer>(i))->SetAsString(pieces[i]);
