@@ -7,6 +7,7 @@
 #include "app/AddressImport.h"
 #include "app/MainUnit.h"
 #include "app/MailStore.h"
+#include "app/OptionsStore.h"
 #include "platform/forms/DialogService.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
@@ -88,9 +89,16 @@ void TMainForm::Button1Click(TObject*) {
 }
 
 void TMainForm::FilenameEdit1Change(TObject*) {
+  const AnsiString name = FilenameEdit1->GetText();
+  // options.dat keeps the path behind a one-byte length: a longer one is refused before the table
+  // changes, so what is open is always what the options can name.
+  const AnsiString tooLong = CheckTablePath(name);
+  if (!tooLong.empty()) {
+    DialogService().MessageBox(tooLong, Application->Title(), MB_OK | MB_ICONERROR);
+    return;
+  }
   try {
     Table1->Close();
-    const AnsiString name = FilenameEdit1->GetText();
     Table1->SetFilePath(ExtractFilePath(name));
     Table1->SetTableName(ExtractFileName(name));
     Table1->Open();

@@ -65,6 +65,16 @@ TEST_F(AddressTableTest, ChoosingAnUnopenableFileIsSwallowedAndLeavesTheTableClo
   EXPECT_TRUE(ShowSendPage().empty());
 }
 
+TEST_F(AddressTableTest, PathTooLongForTheOptionsIsRefusedBeforeTheTableChanges) {
+  const AnsiString before = MainForm->Table1->FullFileName();
+  Dialogs.Answers = {IDOK};
+  MainForm->FilenameEdit1->SetText(FProgramDir + std::string(260, 'x') + ".dbf");
+  ASSERT_EQ(Dialogs.Asked.size(), 1u) << "the user is told why the table was not taken";
+  EXPECT_NE(Dialogs.Asked[0].Text.find("at most 255 bytes"), std::string::npos) << Dialogs.Asked[0].Text;
+  EXPECT_TRUE(MainForm->Table1->Active()) << "the table that was open stays open";
+  EXPECT_EQ(MainForm->Table1->FullFileName(), before);
+}
+
 TEST_F(AddressTableTest, NewDatabaseAsksAndEmptiesTheTableOnlyOnOk) {
   AddRecord({"a@example.org", "A"});
   Dialogs.Answers = {IDCANCEL};
