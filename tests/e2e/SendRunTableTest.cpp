@@ -1,0 +1,208 @@
+// Large send runs of the real main window, offscreen, to a real SMTP server on the loopback: a
+// personalised run from the address table and a uniform run in Bcc batches with reconnects, every
+// delivered message read back by Python's email package.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include "tests/app/AppFixture.h"
+#include "tests/support/PeerProcess.h"
+
+namespace orv::test {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kPython = "/usr/bin/python3";
+const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
+
+using TDelivered = std::map<std::string, std::string>;
+
+std::string Unescape(const std::string& s) {
+  std::string r;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size()) {
+      const char n = s[++i];
+      r += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+// The delivered messages in delivery order, as Python's email package reads them.
+std::vector<TDelivered> Delivered(const fs::path& outDir) {
+  std::vector<TDelivered> result;
+  const std::string cmd = kPython + " " + kHere + "sendrun_check.py '" + outDir.string() + "'";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (p == nullptr) return result;
+  std::string out;
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  EXPECT_EQ(::pclose(p), 0);
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line == "MAIL") {
+      result.emplace_back();
+      continue;
+    }
+    const auto eq = line.find('=');
+    if (result.empty() || eq == std::string::npos) continue;
+    std::string& slot = result.back()[line.substr(0, eq)];
+    if (!slot.empty()) slot += ";";
+    slot += Unescape(line.substr(eq + 1));
+  }
+  return result;
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(s);
+  while (std::getline(in, part, sep)) parts.push_back(part);
+  return parts;
+}
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  return s;
+}
+
+class SendRunTableE2E : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    FOut = fs::path(FProgramDir) / "delivered";
+    fs::create_directories(FOut);
+    StartWindows();
+    F = MainForm;
+    ASSERT_TRUE(F->Table1->Active());
+    FServer = std::make_unique<TPeerProcess>(std::vector<std::string>{kPython, kHere + "sendrun_smtp.py", FOut.string()});
+    const int port = FServer->Port();
+    ASSERT_GT(port, 0);
+    F->SMTP->Port = port;
+    TKontoRec* k = F->Konten()->Append();
+    k->SenderName = "Otto Sender";
+    k->SenderAddress = "otto@example.org";
+    k->Server = "127.0.0.1";
+  }
+
+  void Mail(const AnsiString& text) {
+    TMailRec* m = F->Mails()->Append();
+    m->Subject = "Offer for you";
+    m->MailType = mtText;
+    m->BlankText = text;
+    m->Attachments = std::make_unique<TDynaArray<TAttachRec>>();
+  }
+
+  void AddRecord(const std::vector<AnsiString>& values) {
+    TDbfTable& t = *F->Table1;
+    t.Append();
+    for (std::size_t i = 0; i < values.size(); ++i) t.Fields().Fields(static_cast<Integer>(i))->SetAsString(values[i]);
+    t.Post();
+  }
+
+  void ShowSendPage() {
+    F->PageControl2->SetActivePage(F->TabSheet4);
+    F->PageControl2Change(nullptr);
+  }
+
+  std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
+
+  void ExpectIdle() {
+    EXPECT_FALSE(F->Sending());
+    EXPECT_TRUE(F->TabSheet1->TabVisible());
+    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
+    EXPECT_EQ(F->ProgressBar1->Position(), 0);
+  }
+
+  fs::path FOut;
+  std::unique_ptr<TPeerProcess> FServer;
+  TMainForm* F = nullptr;
+};
+
+TEST_F(SendRunTableE2E, PersonalisedRunFillsEveryMailFromItsOwnRecord) {
+  constexpr int kRecords = 1000;
+  // The grid would follow every one of the appends.
+  F->Table1->DisableControls();
+  for (int i = 0; i < kRecords; ++i) {
+    const std::string n = std::to_string(i);
+    AddRecord({"p" + n + "@example.net", "Last" + n, "First" + n});
+  }
+  F->Table1->EnableControls();
+  Mail("Dear [%Last Name],\r\nyours [%last name] ([%eMail])");
+  ShowSendPage();
+  F->AlleEmpfCheck->SetChecked(true);
+  F->PersonalCheck->SetChecked(true);
+  F->bccCheck->SetChecked(false);
+  ASSERT_EQ(F->TableRecipients(false).size(), static_cast<std::size_t>(kRecords));
+  F->SendBtnClick(F->SendBtn);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), static_cast<std::size_t>(kRecords));
+  for (int i = 0; i < kRecords; ++i) {
+    const std::string n = std::to_string(i);
+    const TDelivered& d = mails[static_cast<std::size_t>(i)];
+    ASSERT_EQ(d.at("rcpt_tos"), "p" + n + "@example.net") << i;
+    EXPECT_EQ(d.at("to"), "p" + n + "@example.net") << i;
+    EXPECT_EQ(Trimmed(d.at("plain")), "Dear Last" + n + ",\nyours Last" + n + " (p" + n + "@example.net)") << i;
+  }
+  EXPECT_EQ(F->statlabel->Caption(), "1000 mails of 1000 sended 0 failed.");
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
+TEST_F(SendRunTableE2E, BccBatchesWithReconnectsDeliverEveryAddressOnce) {
+  constexpr int kAddresses = 4990;  // 250 mails of 20, the last one of 10
+  std::vector<TSendRecipient> recipients;
+  for (int i = 0; i < kAddresses; ++i) recipients.push_back({"b" + std::to_string(i) + "@example.net", -1, {}});
+  Mail("same for all [%Last Name]");
+  ShowSendPage();
+  F->MailCombo->Items().Clear();
+  for (Integer i = 0; i < F->Mails()->Count(); ++i) F->MailCombo->Items().Add((*F->Mails())[i].Subject);
+  F->MailCombo->SetItemIndex(0);
+  F->AbsenderCombo->Items().Clear();
+  F->AbsenderCombo->Items().Add("Otto Sender");
+  F->AbsenderCombo->SetItemIndex(0);
+  F->bccCountEd->SetText("20");
+  F->VirusEd->SetText("100");
+  F->SendTo(recipients, true);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 250u);
+  std::multiset<std::string> seen;
+  for (std::size_t m = 0; m < mails.size(); ++m) {
+    const TDelivered& d = mails[m];
+    const auto rcpts = Split(d.at("rcpt_tos"), ',');
+    ASSERT_EQ(rcpts.size(), m + 1 < mails.size() ? 20u : 10u) << m;
+    // The envelope order within a batch is the session's own; the batch's members are fixed.
+    std::set<std::string> batch;
+    for (std::size_t k = 0; k < rcpts.size(); ++k) batch.insert(recipients[m * 20 + k].Address);
+    EXPECT_EQ(std::set<std::string>(rcpts.begin(), rcpts.end()), batch) << m;
+    seen.insert(rcpts.begin(), rcpts.end());
+    EXPECT_EQ(d.at("to"), recipients[m * 20].Address) << m;
+    EXPECT_EQ(d.at("bcc"), "") << m;
+    // No record stands behind a batch, so its placeholders stay as written.
+    EXPECT_EQ(Trimmed(d.at("plain")), "same for all [%Last Name]") << m;
+  }
+  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kAddresses));
+  for (const auto& r : recipients) EXPECT_EQ(seen.count(r.Address), 1u) << r.Address;
+  // The session is closed and opened again before mails 100 and 200, and only there.
+  for (std::size_t m = 1; m < mails.size(); ++m) {
+    const bool fresh = m == 99 || m == 199;
+    EXPECT_EQ(mails[m].at("peer_port") != mails[m - 1].at("peer_port"), fresh) << m + 1;
+  }
+  EXPECT_EQ(F->statlabel->Caption(), "250 mails of 250 sended 0 failed.");
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
+}  // namespace
+}  // namespace orv::test
