@@ -112,6 +112,13 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
   if (FSending) return;
   BeginSendRun();
   TRunGuard guard{*this};
+  // Each personalised mail moves the table to its recipient's record; with the grid following
+  // every move, each one would re-read the grid's rows. The grid catches up once at the end.
+  struct TControlsPause {
+    TDataSet* Table;
+    explicit TControlsPause(TDataSet* t) : Table(t) { Table->DisableControls(); }
+    ~TControlsPause() { Table->EnableControls(); }
+  } controlsPause{Table1};
   TabSheet1->SetTabVisible(false);
   TabSheet2->SetTabVisible(false);
   TabSheet3->SetTabVisible(false);
