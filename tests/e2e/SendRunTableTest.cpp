@@ -9,56 +9,15 @@
 #include <set>
 #include <sstream>
 #include "tests/app/AppFixture.h"
+#include "tests/e2e/DeliveredMail.h"
 #include "tests/support/PeerProcess.h"
 
 namespace orv::test {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kPython = "/usr/bin/python3";
-const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
-
-using TDelivered = std::map<std::string, std::string>;
-
-std::string Unescape(const std::string& s) {
-  std::string r;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 1 < s.size()) {
-      const char n = s[++i];
-      r += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
-    } else {
-      r += s[i];
-    }
-  }
-  return r;
-}
-
-// The delivered messages in delivery order, as Python's email package reads them.
-std::vector<TDelivered> Delivered(const fs::path& outDir) {
-  std::vector<TDelivered> result;
-  const std::string cmd = kPython + " " + kHere + "sendrun_check.py '" + outDir.string() + "'";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return result;
-  std::string out;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(::pclose(p), 0);
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line == "MAIL") {
-      result.emplace_back();
-      continue;
-    }
-    const auto eq = line.find('=');
-    if (result.empty() || eq == std::string::npos) continue;
-    std::string& slot = result.back()[line.substr(0, eq)];
-    if (!slot.empty()) slot += ";";
-    slot += Unescape(line.substr(eq + 1));
-  }
-  return result;
-}
+const std::string& kPython = kE2EPython;
+const std::string& kHere = kE2EHere;
 
 std::vector<std::string> Split(const std::string& s, char sep) {
   std::vector<std::string> parts;
@@ -66,11 +25,6 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   std::istringstream in(s);
   while (std::getline(in, part, sep)) parts.push_back(part);
   return parts;
-}
-
-std::string Trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-  return s;
 }
 
 class SendRunTableE2E : public AppTest {

@@ -2,6 +2,7 @@
 // loopback: every delivered message is read back by Python's email package.
 #include <gtest/gtest.h>
 
+#include "tests/e2e/DeliveredMail.h"
 #include "tests/support/PeerProcess.h"
 #include <fcntl.h>
 #include <poll.h>
@@ -24,56 +25,8 @@ namespace orv::test {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kPython = "/usr/bin/python3";
-const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
-
-
-using TDelivered = std::map<std::string, std::string>;
-
-std::string Unescape(const std::string& s) {
-  std::string r;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 1 < s.size()) {
-      const char n = s[++i];
-      r += n == 'n' ? '\n' : n == 'r' ? '\r' : n;
-    } else {
-      r += s[i];
-    }
-  }
-  return r;
-}
-
-// The delivered messages as Python's email package reads them; parts joined by ";".
-std::vector<TDelivered> Delivered(const fs::path& outDir) {
-  std::vector<TDelivered> result;
-  const std::string cmd = kPython + " " + kHere + "sendrun_check.py '" + outDir.string() + "'";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return result;
-  std::string out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(::pclose(p), 0) << out;
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line == "MAIL") {
-      result.emplace_back();
-      continue;
-    }
-    const auto eq = line.find('=');
-    if (result.empty() || eq == std::string::npos) continue;
-    std::string& slot = result.back()[line.substr(0, eq)];
-    if (!slot.empty()) slot += ";";
-    slot += Unescape(line.substr(eq + 1));
-  }
-  return result;
-}
-
-std::string Trimmed(std::string s) {
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-  return s;
-}
+const std::string& kPython = kE2EPython;
+const std::string& kHere = kE2EHere;
 
 class SendRunE2E : public AppTest {
  protected:
