@@ -67,7 +67,8 @@ TWinControl::~TWinControl() {
 HWND TWinControl::Handle() {
   if (!FHandle) {
     if (FParent != nullptr) FParent->HandleNeeded();
-    CreateWnd();
+    // Making the parent's window makes its children's windows too, this one among them.
+    if (!FHandle) CreateWnd();
   }
   return FHandle;
 }
