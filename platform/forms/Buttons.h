@@ -1,5 +1,6 @@
 // The bit button: a push button of a kind (OK, Cancel, Yes, ...) that presets its caption and
-// modal result, with a glyph picture kept for it.
+// modal result, with a glyph picture kept for it; and the speed button, a tool-bar button that
+// never takes the focus and can stay down as a toggle within a group.
 #pragma once
 #include "platform/forms/StdCtrls.h"
 #include "platform/graphics/Graphics.h"
@@ -39,6 +40,37 @@ class TBitBtn : public TButton {
   Integer FMargin = -1;
   Integer FSpacing = 4;
   Integer FNumGlyphs = 1;
+};
+
+// A button of a group (GroupIndex > 0; the group is its parent's speed buttons of the same
+// index) stays down when clicked and lets the group's other button up; with AllowAllUp a click on
+// the down button lets it up. GroupIndex 0 is a plain push button that never stays down. Setting
+// Down by code runs no OnClick.
+class TSpeedButton : public TButtonControl {
+ public:
+  explicit TSpeedButton(TComponent* owner);
+  bool Down() const { return FDown; }
+  void SetDown(bool value);
+  Integer GroupIndex() const { return FGroupIndex; }
+  void SetGroupIndex(Integer value);
+  bool AllowAllUp() const { return FAllowAllUp; }
+  void SetAllowAllUp(bool value) { FAllowAllUp = value; }
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool value);
+  void Click() override;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+  void InitWidget() override;
+  void TextToWidget() override;
+  void UpdateDown();
+  // Lets the other down button of the group up.
+  void ReleaseGroup();
+
+  bool FDown = false;
+  Integer FGroupIndex = 0;
+  bool FAllowAllUp = false;
+  bool FFlat = false;
 };
 
 }  // namespace orv

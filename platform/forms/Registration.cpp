@@ -8,6 +8,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/forms/WebBrowser.h"
 
 namespace orv {
 namespace {
@@ -185,6 +186,11 @@ void RegisterStandardControls() {
       .Prop("Margin", &TBitBtn::Margin, &TBitBtn::SetMargin).Default(-1)
       .Prop("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs).Default(1)
       .Prop("Spacing", &TBitBtn::Spacing, &TBitBtn::SetSpacing).Default(4);
+  RegisterClassType<TSpeedButton, TButtonControl>("TSpeedButton")
+      .Prop("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp).Default(false)
+      .Prop("Down", &TSpeedButton::Down, &TSpeedButton::SetDown).Default(false)
+      .Prop("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).Default(false)
+      .Prop("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex).Default(0);
   RegisterClassType<TCheckBox, TButtonControl>("TCheckBox")
       .Prop("Alignment", &TCheckBox::Alignment, &TCheckBox::SetAlignment).Default(taRightJustify)
       .Prop("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).Default(false)
@@ -227,6 +233,7 @@ void RegisterStandardControls() {
       .Prop("OnChange", &TComboBox::OnChange, &TComboBox::OnChange)
       .Prop("OnDropDown", &TComboBox::OnDropDown, &TComboBox::OnDropDown)
       .Prop("OnSelect", &TComboBox::OnSelect, &TComboBox::OnSelect);
+  RegisterClassType<TWebBrowser, TWinControl>("TWebBrowser");
   RegisterClassType<TStringsProperty, TPersistent>("TStrings");
 }
 

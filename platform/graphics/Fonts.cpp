@@ -31,6 +31,18 @@ QString FamilyFor(const AnsiString& face) {
 
 }  // namespace
 
+int EnumFontFamilies(HDC, const std::function<int(const AnsiString& faceName)>& proc) {
+  constexpr std::size_t kFaceSize = 31;  // a face name field holds 32 bytes with its terminator
+  int result = 1;
+  for (const QString& family : QFontDatabase::families()) {
+    AnsiString face = WideToAnsi(family.toStdU16String());
+    if (face.size() > kFaceSize) face.resize(kFaceSize);
+    result = proc(face);
+    if (result == 0) break;
+  }
+  return result;
+}
+
 void SetTextAntialiasing(bool on) { gTextAntialiasing = on; }
 bool TextAntialiasing() { return gTextAntialiasing; }
 

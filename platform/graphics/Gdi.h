@@ -2,6 +2,7 @@
 // operations, text colours, saved states, clipping, origins, frame controls and text drawing.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 #include "platform/rtl/Geometry.h"
@@ -195,6 +196,11 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 HGDIOBJ GetCurrentObject(HDC dc, TGdiKind kind);
 // False for a stock or owned object and for a bitmap that is still selected into a DC.
 BOOL DeleteObject(HGDIOBJ object);
+
+// Calls proc with the face name of every font family a device context can draw with (the
+// system's fonts, in the ANSI code page, cut to 31 characters as face names are); a zero result
+// stops the enumeration. dc may be 0 for the screen. Returns the last result of proc.
+int EnumFontFamilies(HDC dc, const std::function<int(const AnsiString& faceName)>& proc);
 
 COLORREF SetBkColor(HDC dc, COLORREF color);
 COLORREF GetBkColor(HDC dc);
