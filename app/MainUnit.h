@@ -128,6 +128,11 @@ class TMainForm : public TForm {
   void Table1FilterRecord(TDataSet* dataSet, bool& accept);
   void Table1BeforeAutoCreate(TDbfTable* dbf, bool& doCreate);
   // Mail page.
+  // Fills the editor and the designer from a mail (nullptr: a new mail) without running their
+  // change handlers, and shows the editor; true when it closed with OK.
+  bool EditMail(const TMailRec* mail);
+  // The editor's field list: the address table's field names in order, the first chosen.
+  void FillFieldNames();
   void NewBtnClick(TObject* sender);
   void DelBtnClick(TObject* sender);
   void ListView1DblClick(TObject* sender);

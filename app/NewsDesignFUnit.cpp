@@ -12,6 +12,10 @@ TNewsDesignForm::~TNewsDesignForm() {
   if (NewsDesignForm == this) NewsDesignForm = nullptr;
 }
 
+TNewsletterFrame NewsletterFrame() {
+  return NewsDesignForm != nullptr ? NewsDesignForm->Frame() : TNewsletterFrame{};
+}
+
 void RegisterNewsDesignFormClass() { RegisterClassType<TNewsDesignForm, TForm>("TNewsDesignForm"); }
 
 }  // namespace orv
