@@ -330,9 +330,13 @@ void TWriteMailForm::DelAttachBtnClick(TObject*) {
   TListItems& rows = ListView1->Items();
   for (Integer i = rows.Count() - 1; i >= 0; --i)
     if (rows[i]->Selected()) rows.Delete(i);
+  ListView1Change(ListView1, nullptr, ctState);
 }
 
-void TWriteMailForm::DelAllAttachBtnClick(TObject*) { ListView1->Items().Clear(); }
+void TWriteMailForm::DelAllAttachBtnClick(TObject*) {
+  ListView1->Items().Clear();
+  ListView1Change(ListView1, nullptr, ctState);
+}
 
 void TWriteMailForm::ListView1Change(TObject*, TListItem*, TItemChange) {
   DelAttachBtn->SetEnabled(ListView1->Selected() != nullptr);
