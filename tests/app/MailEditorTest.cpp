@@ -30,8 +30,9 @@ class MailEditorTest : public AppTest {
       Dialogs.Answers.push_back(answer);
       E->SpeedButton1->Click();
     });
-    QTimer::singleShot(8000, [this] {
-      if (E->FormState().Contains(fsModal)) E->SetModalResult(mrCancel);
+    // Outlives the test: it reaches the editor through the global, never through the fixture.
+    QTimer::singleShot(8000, [] {
+      if (WriteMailForm && WriteMailForm->FormState().Contains(fsModal)) WriteMailForm->SetModalResult(mrCancel);
     });
     return E->ShowModal();
   }
