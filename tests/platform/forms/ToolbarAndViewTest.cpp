@@ -177,7 +177,7 @@ TEST_F(ToolbarAndViewTest, WebBrowserShowsALocalPageWithItsPictures) {
   }
 }
 
-TEST(FontFamiliesTest, EnumerationGivesFaceNamesAndStopsWhenAsked) {
+TEST_F(ToolbarAndViewTest, FontFamiliesGiveFaceNamesAndStopWhenAsked) {
   std::vector<AnsiString> faces;
   EnumFontFamilies(nullptr, [&](const AnsiString& face) {
     faces.push_back(face);
