@@ -2,6 +2,7 @@
 #include "controls/ExtendedControls.h"
 
 #include "controls/OrvSpin.h"
+#include "controls/VorelColorComboBox.h"
 
 namespace orv {
 namespace {
@@ -38,6 +39,21 @@ void RegisterSpinEdit() {
       .Prop("OnTopClick", &S::OnTopClick, &S::OnTopClick);
 }
 
+void RegisterColorComboBox() {
+  RegisterEnum<TCLanguage>("TCLanguage", {"lgEnglish", "lgDeutsch", "lgFrensh"});
+  using C = TVorelColorComboBox;
+  RegisterClassType<C, TComboBox>("TVorelColorComboBox")
+      // The list, the choice and the style are the control's own; ColorValue carries the choice.
+      .Prop("Caption", &C::GetText, &C::SetText).Stored(false)
+      .Prop("ItemIndex", &C::ItemIndex, &C::SetItemIndex).Stored(false)
+      .Prop("Items", &C::ItemsProp, nullptr).Stored(false)
+      .Prop("Style", &C::Style, &C::SetStyle).Default(csOwnerDrawFixed)
+      .Prop("Text", &C::GetText, &C::SetText).Stored(false)
+      .Prop("Language", &C::Language, &C::SetLanguage).Default(lgEnglish)
+      .Prop("ColorValue", &C::ColorValue, &C::SetColorValue).Idents(ColorIdents())
+      .Prop("HTMLcolor", &C::HTMLcolor, &C::SetHTMLcolor);
+}
+
 }  // namespace
 
 void RegisterExtendedControls() {
@@ -46,6 +62,7 @@ void RegisterExtendedControls() {
   done = true;
   RegisterFormsClasses();
   RegisterSpinEdit();
+  RegisterColorComboBox();
 }
 
 }  // namespace orv

@@ -4,7 +4,7 @@
 
 namespace orv {
 
-// Registers TOrvSpinEdit, TOrvSpinButton and TOrvUpDown with their published
+// Registers TOrvSpinEdit, TOrvSpinButton, TOrvUpDown and TVorelColorComboBox with their published
 // properties (and the class library's classes they build on). Idempotent; call it before the first
 // window that places them is read from its description.
 void RegisterExtendedControls();
