@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include "controls/OrvSpin.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/rtl/CodePages.h"
@@ -466,6 +467,14 @@ TEST_F(SpinEditTest, ButtonSitsInsideTheBorderAndTheTextBesideIt) {
 
   ed->SetCtl3D(false);
   EXPECT_EQ(ed->ButtonWindow()->Width(), ed->Height()) << "the flat border takes a full-height button";
+
+  ed->SetText("123");
+  ed->SetAlignment(taRightJustify);
+  auto* line = static_cast<QLineEdit*>(ed->Widget());
+  EXPECT_TRUE(line->alignment() & Qt::AlignRight) << "the window made again aligns its text";
+  EXPECT_EQ(ed->GetText(), "123");
+  EXPECT_TRUE(ed->ButtonWindow()->HandleAllocated()) << "with its button";
+  EXPECT_EQ(ed->ButtonWindow()->Widget()->parentWidget(), line);
 }
 
 TEST_F(SpinEditTest, StandardButtonKindUsesTheUpDownControl) {
