@@ -100,7 +100,18 @@ void TUpDown::ClickButton(TUDBtnType button) {
   if (next > FMax) next = FWrap ? FMin : FMax;
   if (next < FMin) next = FWrap ? FMax : FMin;
   SetPosition(static_cast<SmallInt>(next));
-  OnClick(this, button);
+  FClickedButton = button;
+  const UINT msg = FOrientation == udVertical ? CN_VSCROLL : CN_HSCROLL;
+  Perform(msg, MAKEWPARAM(SB_THUMBPOSITION, static_cast<WORD>(FPosition)), 0);
+  Perform(msg, MAKEWPARAM(SB_ENDSCROLL, static_cast<WORD>(FPosition)), 0);
+}
+
+void TUpDown::MessageHandler(TMessage& message) {
+  if ((message.Msg == CN_VSCROLL || message.Msg == CN_HSCROLL) && LOWORD(message.WParam) == SB_THUMBPOSITION) {
+    OnClick(this, FClickedButton);
+    return;
+  }
+  TWinControl::MessageHandler(message);
 }
 
 void TUpDown::SetPosition(SmallInt value) {

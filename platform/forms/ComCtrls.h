@@ -398,7 +398,9 @@ class TUpDown : public TWinControl {
   void SetAssociate(TWinControl* control);
   TUDOrientation Orientation() const { return FOrientation; }
   void SetOrientation(TUDOrientation value) { FOrientation = value; }
-  // What a press of the up (btNext) or down (btPrev) arrow does.
+  // What a press of the up (btNext) or down (btPrev) arrow does: the position moves, then the
+  // control reports SB_THUMBPOSITION to itself (CN_VSCROLL, or CN_HSCROLL when horizontal), whose
+  // handling fires OnClick, and ends with SB_ENDSCROLL.
   void ClickButton(TUDBtnType button);
 
   TUDClickEvent OnClick;
@@ -408,8 +410,11 @@ class TUpDown : public TWinControl {
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void InitWidget() override;
   void Notification(TComponent* component, TOperation operation) override;
+  void MessageHandler(TMessage& message) override;
 
   SmallInt FMin = 0, FMax = 100, FPosition = 0;
+  // The arrow of the step being reported.
+  TUDBtnType FClickedButton = btNext;
   Integer FIncrement = 1;
   bool FWrap = false;
   TWinControl* FAssociate = nullptr;

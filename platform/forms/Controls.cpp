@@ -9,6 +9,7 @@
 #include "platform/forms/Menus.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/win/Version.h"
 
 namespace orv {
 
@@ -114,6 +115,9 @@ void TControl::MessageHandler(TMessage& message) {
     case CM_PARENTCOLORCHANGED:
       ParentColorChanged();
       return;
+    case CM_PARENTBIDIMODECHANGED:
+      ParentBiDiModeChanged();
+      return;
     default:
       DefaultHandler(message);
   }
@@ -211,6 +215,7 @@ void TControl::SetParent(TWinControl* parent) {
     parent->InsertControl(this);
     if (FParentFont) ParentFontChanged();
     if (FParentColor) ParentColorChanged();
+    if (FParentBiDiMode) ParentBiDiModeChanged();
   }
 }
 
@@ -341,6 +346,40 @@ void TControl::ParentColorChanged() {
   FColor = FParent->Color();
   ColorChanged();
 }
+
+void TControl::SetBiDiMode(TBiDiMode value) {
+  FParentBiDiMode = false;
+  if (FBiDiMode == value) return;
+  FBiDiMode = value;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool value) {
+  FParentBiDiMode = value;
+  if (value) ParentBiDiModeChanged();
+}
+
+void TControl::ParentBiDiModeChanged() {
+  if (!FParentBiDiMode || FParent == nullptr || FParent->BiDiMode() == FBiDiMode) return;
+  FBiDiMode = FParent->BiDiMode();
+  Perform(CM_BIDIMODECHANGED);
+}
+
+bool TControl::UseRightToLeftReading() const {
+  return OSVersion().MiddleEast && FBiDiMode != bdLeftToRight;
+}
+
+bool TControl::UseRightToLeftAlignment() const {
+  return OSVersion().MiddleEast && FBiDiMode == bdRightToLeft;
+}
+
+bool TControl::MouseCapture() const {
+  if (const auto* w = dynamic_cast<const TWinControl*>(this))
+    return w->FHost != nullptr && QWidget::mouseGrabber() == w->FHost->Widget();
+  return FParent != nullptr && FParent->FCaptureControl == this;
+}
+
+bool NewStyleControls() { return OSVersion().MajorVersion >= 4; }
 
 void TControl::ColorChanged() { Invalidate(); }
 void TControl::FontChanged() { Invalidate(); }

@@ -42,6 +42,8 @@ using TAnchors = TSet<TAnchorKind>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftFlag>;
+// Reading order and alignment; they take effect only on a right-to-left (Middle East) system.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 // Component styles.
 using TControlStyle = Cardinal;
@@ -152,6 +154,18 @@ class TControl : public TComponent {
   virtual void ActionChange();
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
+  // A change sends CM_BIDIMODECHANGED; children with ParentBiDiMode follow their parent.
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool value);
+  // A description keeps the mode only when it is the control's own.
+  bool IsBiDiModeStored() const { return !FParentBiDiMode; }
+  // Right-to-left reading and alignment in force: a right-to-left mode on a Middle East system.
+  bool UseRightToLeftReading() const;
+  bool UseRightToLeftAlignment() const;
+  // The control holds the mouse: a graphic control its parent's capture, a windowed one Qt's grab.
+  bool MouseCapture() const;
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle style) { FControlStyle = style; }
@@ -194,6 +208,7 @@ class TControl : public TComponent {
   virtual void BoundsChanged() {}
   void ParentFontChanged();
   void ParentColorChanged();
+  void ParentBiDiModeChanged();
 
   mutable AnsiString FText;
   AnsiString FHint;
@@ -207,6 +222,8 @@ class TControl : public TComponent {
   TColor FColor = clBtnFace;
   bool FParentFont = true;
   bool FParentColor = true;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
   Integer FCursor = 0;
@@ -249,6 +266,12 @@ class TWinControl : public TControl, public TWidgetSink {
 
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool value) { FTabStop = value; }
+  // The sunken 3-D look; a change sends CM_CTL3DCHANGED, and children with ParentCtl3D follow.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool value);
+  bool IsCtl3DStored() const { return !FParentCtl3D; }
   Integer TabOrder() const;
   void SetTabOrder(Integer order);
   virtual bool CanFocus() const;
@@ -325,10 +348,13 @@ class TWinControl : public TControl, public TWidgetSink {
   // Destroys the windows of this control and of its children, keeping their state.
   void DestroyWndTree();
   void UpdateAnchors();
+  void ParentCtl3DChanged();
 
   std::vector<TControl*> FControls;
   std::vector<TWinControl*> FTabOrderList;
   bool FTabStop = false;
+  bool FCtl3D = true;
+  bool FParentCtl3D = true;
   HWND FHandle;
 
  private:
@@ -404,5 +430,8 @@ void RunGuarded(const std::function<void()>& fn);
 
 // The control that owns a window object (nullptr for a foreign window).
 TWinControl* FindControl(HWND hwnd);
+
+// The system draws new-style (Windows 95 / NT 4 shell and later) controls.
+bool NewStyleControls();
 
 }  // namespace orv

@@ -322,5 +322,7 @@ void HandleControlException(const std::exception& e);
 
 // Registers the forms layer's classes with the property registry (idempotent).
 void RegisterFormsClasses();
+// The colour names that colour properties are read and written with (clRed, clBtnFace, ...).
+const TIdentMap& ColorIdents();
 
 }  // namespace orv

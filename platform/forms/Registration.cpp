@@ -11,7 +11,6 @@
 #include "platform/forms/WebBrowser.h"
 
 namespace orv {
-namespace {
 
 const TIdentMap& ColorIdents() {
   static const TIdentMap idents = [] {
@@ -34,6 +33,8 @@ const TIdentMap& ColorIdents() {
   }();
   return idents;
 }
+
+namespace {
 
 const TIdentMap& CursorIdents() {
   static const TIdentMap idents = {
@@ -62,6 +63,7 @@ const TIdentMap& CharsetIdents() {
 void RegisterEnums() {
   RegisterEnum<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
   RegisterEnum<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
+  RegisterEnum<TBiDiMode>("TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
   RegisterEnum<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
   RegisterEnum<TFontPitch>("TFontPitch", {"fpDefault", "fpVariable", "fpFixed"});
   RegisterEnum<TFormBorderStyle>("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
@@ -129,7 +131,9 @@ void RegisterControls() {
       .Prop("OnMouseUp", &TControl::OnMouseUp, &TControl::OnMouseUp)
       .Prop("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove)
       .Prop("OnMouseEnter", &TControl::OnMouseEnter, &TControl::OnMouseEnter)
-      .Prop("OnMouseLeave", &TControl::OnMouseLeave, &TControl::OnMouseLeave);
+      .Prop("OnMouseLeave", &TControl::OnMouseLeave, &TControl::OnMouseLeave)
+      .Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TControl::IsBiDiModeStored)
+      .Prop("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(true);
   RegisterClassType<TWinControl, TControl>("TWinControl")
       .Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
       .Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
@@ -138,7 +142,9 @@ void RegisterControls() {
       .Prop("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown)
       .Prop("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp)
       .Prop("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
-      .Prop("OnResize", &TWinControl::OnResize, &TWinControl::OnResize);
+      .Prop("OnResize", &TWinControl::OnResize, &TWinControl::OnResize)
+      .Prop("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Stored(&TWinControl::IsCtl3DStored)
+      .Prop("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
   RegisterClassType<TGraphicControl, TControl>("TGraphicControl");
   RegisterClassType<TCustomControl, TWinControl>("TCustomControl");
 
@@ -231,7 +237,9 @@ void RegisterStandardControls() {
       .Prop("Style", &TComboBox::Style, &TComboBox::SetStyle).Default(csDropDown)
       .Prop("Text", &TComboBox::GetText, &TComboBox::SetText)
       .Prop("OnChange", &TComboBox::OnChange, &TComboBox::OnChange)
+      .Prop("OnDrawItem", &TComboBox::OnDrawItem, &TComboBox::OnDrawItem)
       .Prop("OnDropDown", &TComboBox::OnDropDown, &TComboBox::OnDropDown)
+      .Prop("OnMeasureItem", &TComboBox::OnMeasureItem, &TComboBox::OnMeasureItem)
       .Prop("OnSelect", &TComboBox::OnSelect, &TComboBox::OnSelect);
   RegisterClassType<TWebBrowser, TWinControl>("TWebBrowser");
   RegisterClassType<TStringsProperty, TPersistent>("TStrings");

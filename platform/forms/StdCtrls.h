@@ -163,6 +163,8 @@ class TCustomEdit : public TWinControl {
   virtual void SelectAll();
   virtual void Clear();
   void ClearSelection() { SetSelText(""); }
+  // WM_COPY, WM_CUT and WM_PASTE, as the keyboard shortcuts and the context menu of a one-line
+  // edit send them, so a control can refuse them in its handler.
   void CopyToClipboard();
   void CutToClipboard();
   void PasteFromClipboard();
@@ -173,6 +175,8 @@ class TCustomEdit : public TWinControl {
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void InitWidget() override;
   void TextToWidget() override;
+  // The default handling of WM_CUT, WM_COPY, WM_PASTE and WM_CLEAR is the widget's own.
+  LRESULT DefWndProc(TMessage& message) override;
   bool WidgetHoldsText() const override { return true; }
   AnsiString TextFromWidget() const override;
   void KeyPress(char& key) override;
@@ -284,7 +288,41 @@ class TMemo : public TCustomMemo {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
-// A combo box over QComboBox: editable (csDropDown) or a pick list (csDropDownList).
+// The state of an owner-drawn item, as the control's owner draw route reports it.
+enum TOwnerDrawStateItem {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+// Control, item index, item rectangle, state; the control's Canvas draws the item.
+using TDrawItemEvent = TEvent<TWinControl*, Integer, const TRect&, TOwnerDrawState>;
+// Control, item index, the item's height to set.
+using TMeasureItemEvent = TEvent<TWinControl*, Integer, Integer&>;
+
+// The owner draw request a control sends itself as CN_DRAWITEM (pointer in the lParam).
+inline constexpr UINT ODT_COMBOBOX = 3;
+inline constexpr UINT ODA_DRAWENTIRE = 0x0001;
+inline constexpr UINT ODS_SELECTED = 0x0001, ODS_GRAYED = 0x0002, ODS_DISABLED = 0x0004,
+  ODS_CHECKED = 0x0008, ODS_FOCUS = 0x0010, ODS_DEFAULT = 0x0020, ODS_HOTLIGHT = 0x0040,
+  ODS_INACTIVE = 0x0080, ODS_NOACCEL = 0x0100, ODS_NOFOCUSRECT = 0x0200, ODS_COMBOBOXEDIT = 0x1000;
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  // -1 for none (an empty selection field).
+  Integer itemID = -1;
+  UINT itemAction = ODA_DRAWENTIRE;
+  UINT itemState = 0;
+  HWND hwndItem;
+  // Valid during the message only.
+  HDC hDC = nullptr;
+  TRect rcItem;
+};
+
+// A combo box over QComboBox: editable (csDropDown) or a pick list (csDropDownList). The
+// owner-drawn styles are pick lists whose items, in the list and in the selection field, are
+// painted through CN_DRAWITEM: the control's Canvas gets the brush and font colours of a selected
+// or an unselected item, then DrawItem (OnDrawItem, or the item text) paints the item; list rows
+// are ItemHeight pixels high (csOwnerDrawVariable: as MeasureItem says).
 class TComboBox : public TWinControl {
  public:
   explicit TComboBox(TComponent* owner);
@@ -293,6 +331,7 @@ class TComboBox : public TWinControl {
   TStringsProperty* ItemsProp() const { return FItemsProp.get(); }
   TComboBoxStyle Style() const { return FStyle; }
   void SetStyle(TComboBoxStyle style);
+  bool OwnerDrawn() const { return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable; }
   Integer ItemIndex() const;
   void SetItemIndex(Integer index);
   Integer DropDownCount() const { return FDropDownCount; }
@@ -300,14 +339,18 @@ class TComboBox : public TWinControl {
   bool Sorted() const { return FSorted; }
   void SetSorted(bool value);
   Integer ItemHeight() const { return FItemHeight; }
-  void SetItemHeight(Integer value) { FItemHeight = value; }
+  void SetItemHeight(Integer value);
   Integer MaxLength() const { return FMaxLength; }
   void SetMaxLength(Integer value) { FMaxLength = value; }
   void Clear();
   bool DroppedDown() const;
   void SetDroppedDown(bool value);
+  // Valid while an item is being drawn.
+  TCanvas& Canvas() const { return *FCanvas; }
 
   TNotifyEvent OnChange, OnSelect, OnDropDown;
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
 
  protected:
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
@@ -316,11 +359,19 @@ class TComboBox : public TWinControl {
   bool WidgetHoldsText() const override { return true; }
   AnsiString TextFromWidget() const override;
   bool WantsKey(Word key) const override;
+  void MessageHandler(TMessage& message) override;
+  void PaintWindow(QPainter& painter) override;
+  // The change notification of a choice from the list or typed text: fires OnChange.
+  virtual void Change();
+  virtual void DrawItem(Integer index, const TRect& rect, TOwnerDrawState state);
+  virtual void MeasureItem(Integer index, Integer& height);
   QComboBox* Combo() const;
   void SyncItems();
+  void ApplyOwnerDraw();
 
   std::unique_ptr<TStringList> FItems;
   std::unique_ptr<TStringsProperty> FItemsProp;
+  std::unique_ptr<TCanvas> FCanvas;
   TComboBoxStyle FStyle = csDropDown;
   Integer FItemIndex = -1;
   Integer FDropDownCount = 8;
@@ -328,6 +379,12 @@ class TComboBox : public TWinControl {
   Integer FItemHeight = 16;
   Integer FMaxLength = 0;
   bool FSyncing = false;
+
+ private:
+  friend class TComboItemDelegate;
+  void CNDrawItem(TMessage& message);
+  // Sends CN_DRAWITEM for an item drawn on painter (index -1: the empty selection field).
+  void DrawItemOn(QPainter& painter, const TRect& rect, Integer index, UINT itemState);
 };
 
 class TGroupBox : public TCustomControl {

@@ -1,9 +1,14 @@
 // Edit and memo over QLineEdit and QPlainTextEdit. Text crosses as CRLF-joined lines; positions
 // count one per character and one per line break, as the widget counts them.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextEdit>
 #include "platform/forms/QtText.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
@@ -65,6 +70,51 @@ QString CrlfToWidget(const AnsiString& text) {
   return ToQString(out);
 }
 
+// The line edit of a TCustomEdit: its clipboard shortcuts and context-menu entries become
+// messages to the control, which hands them back through its default handling.
+class TEditWidget : public THostWidget<QLineEdit> {
+ public:
+  TEditWidget(TCustomEdit* control, QWidget* parent) : THostWidget<QLineEdit>(control, parent), FControl(control) {}
+  void SetSink(TWidgetSink* sink) override {
+    THostWidget<QLineEdit>::SetSink(sink);
+    if (sink == nullptr) FControl = nullptr;
+  }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const UINT msg = event->matches(QKeySequence::Paste) ? WM_PASTE
+                     : event->matches(QKeySequence::Cut) ? WM_CUT
+                     : event->matches(QKeySequence::Copy) ? WM_COPY : 0;
+    if (msg != 0 && FControl != nullptr) {
+      TCustomEdit* control = FControl;
+      RunGuarded([&] { control->Perform(msg); });
+      event->accept();
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
+
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    const std::pair<const char*, UINT> routed[] = {{"edit-cut", WM_CUT}, {"edit-copy", WM_COPY},
+                                                   {"edit-paste", WM_PASTE}, {"edit-delete", WM_CLEAR}};
+    for (QAction* action : menu->actions()) {
+      for (const auto& [name, msg] : routed) {
+        if (action->objectName() != QLatin1String(name)) continue;
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        const UINT m = msg;
+        QObject::connect(action, &QAction::triggered, action, [this, m] {
+          if (TCustomEdit* control = FControl) RunGuarded([&] { control->Perform(m); });
+        });
+      }
+    }
+    menu->exec(event->globalPos());
+  }
+
+ private:
+  TCustomEdit* FControl;
+};
+
 }  // namespace
 
 // ----- TCustomEdit -----
@@ -78,7 +128,31 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
 }
 
 std::unique_ptr<IHostWidget> TCustomEdit::CreateWidget(QWidget* parentWidget) {
-  return std::make_unique<THostWidget<QLineEdit>>(this, parentWidget);
+  return std::make_unique<TEditWidget>(this, parentWidget);
+}
+
+LRESULT TCustomEdit::DefWndProc(TMessage& message) {
+  const UINT msg = message.Msg;
+  if ((msg != WM_CUT && msg != WM_COPY && msg != WM_PASTE && msg != WM_CLEAR) || Host() == nullptr)
+    return TWinControl::DefWndProc(message);
+  QWidget* w = Host()->Widget();
+  if (auto* line = qobject_cast<QLineEdit*>(w)) {
+    if (msg == WM_CUT) line->cut();
+    else if (msg == WM_COPY) line->copy();
+    else if (msg == WM_PASTE) line->paste();
+    else if (!line->isReadOnly()) line->del();
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+    if (msg == WM_CUT) plain->cut();
+    else if (msg == WM_COPY) plain->copy();
+    else if (msg == WM_PASTE) plain->paste();
+    else if (!plain->isReadOnly()) plain->textCursor().removeSelectedText();
+  } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
+    if (msg == WM_CUT) rich->cut();
+    else if (msg == WM_COPY) rich->copy();
+    else if (msg == WM_PASTE) rich->paste();
+    else if (!rich->isReadOnly()) rich->textCursor().removeSelectedText();
+  }
+  return 0;
 }
 
 QLineEdit* TCustomEdit::LineEdit() const {
@@ -182,15 +256,18 @@ void TCustomEdit::SelectAll() {
 void TCustomEdit::Clear() { SetText(""); }
 
 void TCustomEdit::CopyToClipboard() {
-  if (QLineEdit* edit = LineEdit()) edit->copy();
+  HandleNeeded();
+  Perform(WM_COPY);
 }
 
 void TCustomEdit::CutToClipboard() {
-  if (QLineEdit* edit = LineEdit()) edit->cut();
+  HandleNeeded();
+  Perform(WM_CUT);
 }
 
 void TCustomEdit::PasteFromClipboard() {
-  if (QLineEdit* edit = LineEdit()) edit->paste();
+  HandleNeeded();
+  Perform(WM_PASTE);
 }
 
 // ----- TMemoStrings -----

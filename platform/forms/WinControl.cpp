@@ -299,7 +299,10 @@ bool TWinControl::WidgetEvent(QEvent* event) {
         FCurrentMsg = savedMsg;
         if (!FHandle) return true;
       }
-      if (FDialogKeyHandled) return true;
+      if (FDialogKeyHandled) {
+        event->accept();
+        return true;
+      }
       const QString text = ke->text();
       bool anyChar = false;
       for (QChar ch : text) {
@@ -325,6 +328,9 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       }
       (void)anyChar;
       (void)handedBack;
+      // The key went the control's own route (dialog keys included); a widget that ignored it
+      // must not pass it on to its parent's widget, which would handle it a second time.
+      event->accept();
       return true;
     }
     case QEvent::FocusIn:
@@ -407,6 +413,15 @@ void TWinControl::MessageHandler(TMessage& message) {
     case WM_CHAR: WMChar(message); return;
     case WM_SETFOCUS: WMSetFocus(message); return;
     case WM_KILLFOCUS: WMKillFocus(message); return;
+    case CM_BIDIMODECHANGED:
+      TControl::MessageHandler(message);
+      for (TControl* c : FControls) c->Perform(CM_PARENTBIDIMODECHANGED);
+      return;
+    case CM_CTL3DCHANGED:
+      TControl::MessageHandler(message);
+      for (TControl* c : FControls) c->Perform(CM_PARENTCTL3DCHANGED);
+      return;
+    case CM_PARENTCTL3DCHANGED: ParentCtl3DChanged(); return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case CM_MOUSELEAVE:
@@ -792,7 +807,28 @@ void TWinControl::UpdateAnchors() {
   }
 }
 
-void TWinControl::SetParent(TWinControl* parent) { TControl::SetParent(parent); }
+void TWinControl::SetParent(TWinControl* parent) {
+  TControl::SetParent(parent);
+  if (FParent != nullptr && FParentCtl3D) ParentCtl3DChanged();
+}
+
+void TWinControl::SetCtl3D(bool value) {
+  FParentCtl3D = false;
+  if (FCtl3D == value) return;
+  FCtl3D = value;
+  Perform(CM_CTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool value) {
+  FParentCtl3D = value;
+  if (value) ParentCtl3DChanged();
+}
+
+void TWinControl::ParentCtl3DChanged() {
+  if (!FParentCtl3D || FParent == nullptr || FParent->Ctl3D() == FCtl3D) return;
+  FCtl3D = FParent->Ctl3D();
+  Perform(CM_CTL3DCHANGED);
+}
 
 void TWinControl::SetVisible(bool value) { TControl::SetVisible(value); }
 

@@ -51,11 +51,12 @@ TFloatDigits FloatToDigits(double value, int precision) {
   return d;
 }
 
-TFloatDigits FloatToDigitsFixed(double value, int decimals) {
+TFloatDigits FloatToDigitsFixed(double value, int decimals, int precision) {
   TFloatDigits d = Expand(value);
   if (d.Digits.empty()) return d;
+  precision = std::clamp(precision, 1, 18);
   int keep = d.Exponent + (decimals < 0 ? 0 : (decimals > 18 ? 18 : decimals));
-  if (keep > 18) keep = 18;
+  if (keep > precision) keep = precision;
   bool negative = d.Negative;
   if (keep == 0 && d.Digits[0] >= '5') {   // 0.5 at 0 decimals rounds to 1
     d.Digits = "1";
@@ -126,13 +127,14 @@ std::string FormatFloatExponent(double value, int precision, int expDigits, char
   return out;
 }
 
-std::string FormatFloatFixed(double value, int decimals, char separator, char thousands) {
+std::string FormatFloatFixed(double value, int decimals, char separator, char thousands, int precision) {
   if (const char* s = NonFinite(value)) return s;
   if (decimals < 0) decimals = 0;
   if (decimals > 18) decimals = 18;
-  // Past 18 integer digits the class library switches to the exponent form.
-  if (std::fabs(value) >= 1e18) return FormatFloatGeneral(value, 18, 0, separator);
-  TFloatDigits d = FloatToDigitsFixed(value, decimals);
+  precision = std::clamp(precision, 1, 18);
+  // Past `precision` integer digits the class library switches to the general form.
+  if (FloatToDigits(value, precision).Exponent > precision) return FormatFloatGeneral(value, precision, 0, separator);
+  TFloatDigits d = FloatToDigitsFixed(value, decimals, precision);
   std::string intPart, frac;
   if (d.Exponent > 0) {
     intPart = d.Digits.substr(0, std::min<std::size_t>(d.Digits.size(), static_cast<std::size_t>(d.Exponent)));

@@ -15,8 +15,9 @@ struct TFloatDigits {
 
 // Rounded to `precision` significant digits (1..18). Finite values only.
 TFloatDigits FloatToDigits(double value, int precision);
-// Rounded to `decimals` digits after the decimal point (0..18).
-TFloatDigits FloatToDigitsFixed(double value, int decimals);
+// Rounded to `decimals` digits after the decimal point (0..18) and to at most `precision`
+// significant digits (1..18).
+TFloatDigits FloatToDigitsFixed(double value, int decimals, int precision = 18);
 
 }  // namespace orv
 
@@ -28,7 +29,8 @@ namespace orv {
 std::string FormatFloatGeneral(double value, int precision, int expDigits, char separator);
 // Exponent: "d.ddd...E+xxx" with precision digits in all and at least expDigits exponent digits.
 std::string FormatFloatExponent(double value, int precision, int expDigits, char separator);
-// Fixed: decimals digits after the separator; thousands (0 for none) between groups of three.
-std::string FormatFloatFixed(double value, int decimals, char separator, char thousands);
+// Fixed: decimals digits after the separator; thousands (0 for none) between groups of three; at
+// most `precision` significant digits (1..18), the general form past `precision` integer digits.
+std::string FormatFloatFixed(double value, int decimals, char separator, char thousands, int precision = 18);
 
 }  // namespace orv

@@ -237,6 +237,10 @@ inline constexpr WPARAM SIZE_RESTORED = 0;
 inline constexpr WPARAM SIZE_MINIMIZED = 1;
 inline constexpr WPARAM SIZE_MAXIMIZED = 2;
 
+// Scroll notification codes (low word of the wParam of WM_HSCROLL / WM_VSCROLL and CN_*).
+inline constexpr WORD SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3,
+  SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8;
+
 // WM_MENUSELECT flags (high word of wParam).
 inline constexpr UINT MF_POPUP = 0x0010;
 

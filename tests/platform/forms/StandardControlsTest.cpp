@@ -2,13 +2,17 @@
 // slots, driven as the windows use them.
 #include "tests/platform/forms/FormsFixture.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/win/Version.h"
 
 namespace orv::test {
 namespace {
@@ -168,6 +172,119 @@ TEST_F(StandardControlsTest, ComboChoiceByUserChangesAndByCodeDoesNot) {
   EXPECT_EQ(combo->GetText(), "");
   combo->SetItemIndex(5);
   EXPECT_EQ(combo->ItemIndex(), -1) << "an index past the items chooses nothing";
+}
+
+TEST_F(StandardControlsTest, UpDownReportsEachStepAsAScrollNotificationThatClicks) {
+  auto* updown = new TUpDown(Form);
+  updown->SetParent(Form);
+  std::vector<std::string> seen;
+  updown->SetMessageHandler(CN_VSCROLL, [&](TMessage& m) {
+    seen.push_back("vscroll " + std::to_string(LOWORD(m.WParam)) + " at " +
+                   std::to_string(static_cast<SmallInt>(HIWORD(m.WParam))));
+    updown->InheritedDispatch(m);
+  });
+  updown->OnClick = [&](TObject*, TUDBtnType b) { seen.push_back(b == btNext ? "click up" : "click down"); };
+  updown->ClickButton(btNext);
+  updown->ClickButton(btPrev);
+  EXPECT_EQ(seen, (std::vector<std::string>{"vscroll 4 at 1", "click up", "vscroll 8 at 1",
+                                            "vscroll 4 at 0", "click down", "vscroll 8 at 0"}))
+      << "SB_THUMBPOSITION with the new position clicks, SB_ENDSCROLL follows";
+  seen.clear();
+  updown->SetOrientation(udHorizontal);
+  updown->SetMessageHandler(CN_HSCROLL, [&](TMessage& m) {
+    seen.push_back("hscroll " + std::to_string(LOWORD(m.WParam)));
+    updown->InheritedDispatch(m);
+  });
+  updown->ClickButton(btNext);
+  EXPECT_EQ(seen, (std::vector<std::string>{"hscroll 4", "click up", "hscroll 8"}));
+}
+
+TEST_F(StandardControlsTest, EditClipboardGoesThroughMessagesItsHandlerMayRefuse) {
+  auto* edit = new TEdit(Form);
+  edit->SetParent(Form);
+  edit->SetText("text");
+  bool refuse = true;
+  std::vector<UINT> seen;
+  for (UINT msg : {WM_CUT, WM_COPY, WM_PASTE}) {
+    edit->SetMessageHandler(msg, [&, edit](TMessage& m) {
+      seen.push_back(m.Msg);
+      if (!refuse) edit->InheritedDispatch(m);
+    });
+  }
+  QGuiApplication::clipboard()->setText("pasted");
+  auto* line = static_cast<QLineEdit*>(edit->Widget());
+  line->selectAll();
+  Key(line, Qt::Key_V, QString(QLatin1Char('\x16')), Qt::ControlModifier);
+  edit->PasteFromClipboard();
+  line->selectAll();
+  edit->CutToClipboard();
+  EXPECT_EQ(edit->GetText(), "text") << "refused by the handler";
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_PASTE, WM_PASTE, WM_CUT})) << "the shortcut is a message too";
+
+  refuse = false;
+  line->selectAll();
+  Key(line, Qt::Key_V, QString(QLatin1Char('\x16')), Qt::ControlModifier);
+  EXPECT_EQ(edit->GetText(), "pasted");
+  line->selectAll();
+  edit->CutToClipboard();
+  EXPECT_EQ(edit->GetText(), "");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "pasted");
+
+  auto* memo = new TMemo(Form);
+  memo->SetParent(Form);
+  memo->SetText("memo");
+  memo->SelectAll();
+  memo->CopyToClipboard();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "memo") << "a memo's clipboard calls reach its own widget";
+}
+
+TEST_F(StandardControlsTest, Ctl3DAndReadingOrderFollowTheParentUntilSetOnTheirOwn) {
+  auto* panel = new TPanel(Form);
+  panel->SetParent(Form);
+  auto* edit = new TEdit(Form);
+  edit->SetParent(panel);
+  std::vector<std::string> seen;
+  edit->SetMessageHandler(CM_CTL3DCHANGED, [&](TMessage& m) { seen.push_back("3d"); edit->InheritedDispatch(m); });
+  edit->SetMessageHandler(CM_BIDIMODECHANGED, [&](TMessage& m) { seen.push_back("bidi"); edit->InheritedDispatch(m); });
+  EXPECT_TRUE(edit->Ctl3D());
+  Form->SetCtl3D(false);
+  Form->SetBiDiMode(bdRightToLeft);
+  EXPECT_FALSE(edit->Ctl3D()) << "through the panel";
+  EXPECT_EQ(edit->BiDiMode(), bdRightToLeft);
+  EXPECT_EQ(seen, (std::vector<std::string>{"3d", "bidi"}));
+  EXPECT_FALSE(edit->UseRightToLeftReading()) << "reading order changes only on a Middle East system";
+  TOSVersion middleEast = OSVersion();
+  middleEast.MiddleEast = true;
+  SetOSVersion(middleEast);
+  const bool rtl = edit->UseRightToLeftReading() && edit->UseRightToLeftAlignment();
+  ResetOSVersion();
+  EXPECT_TRUE(rtl);
+
+  edit->SetCtl3D(true);
+  Form->SetCtl3D(false);
+  Form->SetCtl3D(true);
+  Form->SetCtl3D(false);
+  EXPECT_TRUE(edit->Ctl3D()) << "a value of its own stops following";
+  EXPECT_FALSE(edit->ParentCtl3D());
+  edit->SetParentCtl3D(true);
+  EXPECT_FALSE(edit->Ctl3D());
+}
+
+TEST_F(StandardControlsTest, GraphicControlHoldsTheMouseFromPressToRelease) {
+  auto* panel = new TPanel(Form);
+  panel->SetParent(Form);
+  panel->SetBounds(200, 150, 100, 60);
+  auto* label = new TLabel(Form);
+  label->SetParent(panel);
+  label->SetAutoSize(false);
+  label->SetBounds(10, 10, 40, 20);
+  std::vector<bool> captured;
+  label->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { captured.push_back(label->MouseCapture()); };
+  label->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { captured.push_back(label->MouseCapture()); };
+  Mouse(panel->Widget(), QEvent::MouseButtonPress, QPoint(15, 15));
+  Mouse(panel->Widget(), QEvent::MouseButtonRelease, QPoint(90, 50));
+  EXPECT_EQ(captured, (std::vector<bool>{true, true})) << "the release outside still reaches it";
+  EXPECT_FALSE(label->MouseCapture());
 }
 
 TEST_F(StandardControlsTest, TimerFiresFromTheLoopWhileEnabled) {

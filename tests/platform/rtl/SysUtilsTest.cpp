@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/rtl/CodePages.h"
+#include "platform/rtl/FloatDigits.h"
 #include "platform/rtl/Random.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -136,6 +137,22 @@ TEST(SysUtils, FloatTextInLocaleAndCLocale) {
   EXPECT_THROW(StrToFloat("abc"), EConvertError);
   EXPECT_EQ(FloatToStrC(0.1, 18), "0.100000000000000006");
   EXPECT_EQ(FloatToStrC(std::nan(""), 15), "NAN");
+}
+
+TEST(SysUtils, FixedFloatTextKeepsTheSignificantDigitsAskedFor) {
+  struct Case { double Value; int Decimals, Precision; const char* Text; };
+  const Case cases[] = {
+      {1, 2, 15, "1.00"},
+      {-0.125, 2, 15, "-0.13"},                         // halves away from zero
+      {123456789012.345678, 5, 15, "123456789012.34600"},  // digits past the fifteenth are zeros
+      {123456789012.345678, 5, 18, "123456789012.34567"},
+      {0.000123456789, 12, 3, "0.000123000000"},
+      {1234567890123456.0, 2, 15, "1.23456789012346E15"},  // more integer digits than the precision
+      {999999999999999.9, 0, 15, "1E15"},                  // rounding carries past the precision
+      {1e18, 2, 18, "1E18"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatFloatFixed(c.Value, c.Decimals, '.', 0, c.Precision), c.Text) << c.Value << " " << c.Precision;
 }
 
 TEST(SysUtils, RoundHalfEven) {
