@@ -325,6 +325,10 @@ void TIndexFile::SetHighBound(const Byte* key) {
   if (auto* t = Tree()) t->SetHighBound(key);
 }
 
+void TIndexFile::SetEmptyRange() {
+  if (auto* t = Tree()) t->SetEmptyRange();
+}
+
 void TIndexFile::ClearBounds() {
   if (auto* t = Tree()) t->ClearBounds();
 }
@@ -337,33 +341,37 @@ std::vector<Byte> TIndexFile::ValueToKey(double value) const {
 }
 
 std::vector<Byte> TIndexFile::ValueToKey(const AnsiString& text) const {
-  const Integer k = KeyLength();
   // Stored keys are in the table's code page; a search text arrives in the ANSI code page.
-  AnsiString converted = (FCodePage != 0 && FCodePage != GetACP()) ? ConvertText(GetACP(), FCodePage, text) : text;
-  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(k, 0)), ' ');
-  const size_t n = std::min<size_t>(converted.size(), key.size());
-  if (n > 0) std::memcpy(key.data(), converted.data(), n);
+  const bool convert = FCodePage != 0 && FCodePage != GetACP();
+  return TextToKey(convert ? ConvertText(GetACP(), FCodePage, text) : text);
+}
+
+std::vector<Byte> TIndexFile::TextToKey(std::string_view tableText) const {
+  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(KeyLength(), 0)), ' ');
+  const size_t n = std::min(tableText.size(), key.size());
+  if (n > 0) std::memcpy(key.data(), tableText.data(), n);
   return key;
+}
+
+int TIndexFile::CompareKeys(const Byte* a, const Byte* b) {
+  auto* t = Tree();
+  return t ? t->Order().Compare(a, b) : 0;
 }
 
 bool TIndexFile::FindByKey(const Byte* key, int mode) {
   auto* t = Tree();
-  if (!t) return false;
-  const bool wasBefore = t->BeforeFirst(), wasAfter = t->AfterLast();
-  const Integer wasRec = t->CurrentRecNo();
-  std::vector<Byte> wasKey;
-  if (wasRec > 0) wasKey.assign(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
+  if (!t || mode < 0 || mode > 2) return false;
+  const TIdxTree::TSavedPosition was = t->SavePosition();
   BeginRead();
-  int r = t->Seek(key, kSeekAtOrAfter);
-  if (!t->OnEntry() && r == 0) r = 1;
+  const int r = t->SeekInRange(key);
   bool found = false;
   switch (mode) {
-    case 0: found = r == 0 && t->OnEntry(); break;
-    case 1: found = r <= 0 && t->OnEntry(); break;
-    case 2:
-      if (r != 0) {
-        found = r < 0 && t->OnEntry();
-      } else {
+    case 0: found = r == 0; break;
+    case 1: found = r <= 0; break;
+    default:
+      if (r < 0) {
+        found = true;
+      } else if (r == 0) {
         while (t->GoNext())
           if (t->Order().Compare(key, t->CurrentKey()) != 0) {
             found = true;
@@ -371,12 +379,9 @@ bool TIndexFile::FindByKey(const Byte* key, int mode) {
           }
       }
       break;
-    default: break;
   }
   if (found) return true;
-  if (wasBefore) t->GoFirst();
-  else if (wasAfter) t->GoLast();
-  else if (wasRec > 0) t->GotoEntry(wasKey.data(), static_cast<LongWord>(wasRec));
+  t->RestorePosition(was, 0);
   return false;
 }
 
