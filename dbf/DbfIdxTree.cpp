@@ -527,6 +527,22 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
   }
 }
 
+void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
+  if (saved.State == psBefore) {
+    GoFirst();
+  } else if (saved.State == psAfter) {
+    GoLast();
+  } else if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
+    // Forwards: on the last entry up to the key, so the step reaches the first one behind it;
+    // backwards: on the first entry at or after it, so the step reaches the one before.
+    Descend(saved.Key.data(), forward);
+    if (forward) {
+      if (FState == psAfter) PositionLast();
+      else if (!StepRaw(false)) FState = psBefore;
+    }
+  }
+}
+
 void TIdxTree::SetLowBound(const Byte* key) {
   FLow.assign(key, key + FLayout.KeyLength);
   FHasLow = true;

@@ -98,6 +98,9 @@ class TIdxTree {
   };
   TSavedPosition SavePosition();
   void RestorePosition(const TSavedPosition& saved, LongWord changedRecNo);
+  // After the pages were read afresh: back on the saved entry or, when it is gone, where a step
+  // in the given direction reaches the entry that followed (or preceded) it.
+  void Refind(const TSavedPosition& saved, bool forward);
 
   // The range: entries whose keys lie between the bounds in the tag's order, entries added later
   // included. Walks and sequential positions stay inside it.

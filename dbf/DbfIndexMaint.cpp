@@ -233,23 +233,14 @@ void TIndexFile::GoLast() {
 }
 
 // In shared mode another process may have changed the tree since the last step: the position
-// is found again by key and record first.
+// is found again by key and record first (also one outside the range).
 bool TIndexFile::GoNext() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode() && t->OnEntry()) {
-    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
-    const Integer rec = t->CurrentRecNo();
+  if (IsSharedMode()) {
+    const TIdxTree::TSavedPosition at = t->SavePosition();
     BeginRead();
-    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) {
-      t->Seek(key.data(), kSeekBehindEqual);
-      return t->OnEntry();
-    }
-  } else if (IsSharedMode()) {
-    const bool before = t->BeforeFirst();
-    BeginRead();
-    if (before) t->GoFirst();
-    else t->GoLast();
+    t->Refind(at, true);
   }
   return t->GoNext();
 }
@@ -257,16 +248,10 @@ bool TIndexFile::GoNext() {
 bool TIndexFile::GoPrev() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode() && t->OnEntry()) {
-    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
-    const Integer rec = t->CurrentRecNo();
+  if (IsSharedMode()) {
+    const TIdxTree::TSavedPosition at = t->SavePosition();
     BeginRead();
-    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) t->Seek(key.data(), kSeekAtOrAfter);
-  } else if (IsSharedMode()) {
-    const bool before = t->BeforeFirst();
-    BeginRead();
-    if (before) t->GoFirst();
-    else t->GoLast();
+    t->Refind(at, false);
   }
   return t->GoPrev();
 }
