@@ -1,6 +1,6 @@
-// TDbfTable: the data set over one dBASE table file, its memo file and its physical cursor; it
-// fills the data-set framework's record operations and converts texts between the table's code
-// page and the application's.
+// TDbfTable: the data set over one dBASE table file, its memo file and its cursor (physical, or
+// by index with key ranges and searches); it fills the data-set framework's record operations and
+// converts texts between the table's code page and the application's.
 #pragma once
 #include <functional>
 #include <memory>
