@@ -4,6 +4,7 @@
 #include <vector>
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfIndexFile.h"
+#include "dbf/DbfKeyValue.h"
 
 namespace orv {
 
@@ -29,13 +30,28 @@ class TIndexCursor : public TVirtualCursor {
   // The record may have a new key and so a new place: it is found again by its number.
   void RecordUpdated() override;
 
+  // Ranges bounded by the current entry's key.
   void StartRangeHere();
   void EndRangeHere();
+  // The range of every entry whose key lies between low and high (both included, in the tag's
+  // order), also of entries added later; both keys are KeyLength() bytes.
+  void SetRange(const Byte* low, const Byte* high);
+  void SetEmptyRange();
   void DropRange() { FIndex->ClearBounds(); }
+
+  Integer KeyLength() const { return FIndex->KeyLength(); }
   std::vector<Byte> ValueToKey(double value) const { return FIndex->ValueToKey(value); }
   std::vector<Byte> ValueToKey(const AnsiString& text) const { return FIndex->ValueToKey(text); }
-  // Mode 0 equal, 1 at or after, 2 after; a failed search leaves the cursor where it was.
+  // A search value as a key of the current tag; a text must already be in the table's code page.
+  // A numeric tag reads a text as a number, a character tag takes a number's text. Empty when the
+  // value makes no key (null, or a text that is no number for a numeric tag).
+  std::vector<Byte> ValueToKey(const TDbfKeyValue& value) const;
+  // Mode 0 equal, 1 at or after, 2 after, inside the range; a failed search leaves the cursor
+  // where it was.
   bool FindByKey(const Byte* key, int mode) { return FIndex->FindByKey(key, mode); }
+  // Compares a search key with the current entry's key in the tag's order (entry greater:
+  // negative); 1 when the cursor is not on an entry of the range.
+  int CompareKey(const Byte* key);
 
  private:
   TIndexFile* FIndex;

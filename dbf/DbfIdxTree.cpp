@@ -208,6 +208,17 @@ int TIdxTree::Seek(const Byte* key, Integer target) {
 
 bool TIdxTree::Contains(const Byte* key) { return Seek(key, kSeekAtOrAfter) == 0; }
 
+int TIdxTree::SeekInRange(const Byte* key) {
+  if (FEmptyRange) {
+    GoLast();
+    return 1;
+  }
+  const bool belowRange = FHasLow && FOrder.Compare(key, FLow.data()) < 0;
+  Descend(belowRange ? FLow.data() : key, false);
+  if (!OnEntry()) return 1;
+  return FOrder.Compare(key, CurrentKey());
+}
+
 void TIdxTree::Highest(const TIdxNode& node, std::vector<Byte>& out) {
   const TIdxNode* n = &node;
   for (size_t depth = 0; n->Branch; ++depth) {
@@ -366,6 +377,7 @@ bool TIdxTree::Remove(const Byte* key, LongWord recNo) {
 }
 
 bool TIdxTree::InRange(const Byte* key) const {
+  if (FEmptyRange) return false;
   if (FHasLow && FOrder.Compare(key, FLow.data()) < 0) return false;
   if (FHasHigh && FOrder.Compare(key, FHigh.data()) > 0) return false;
   return true;
@@ -405,6 +417,12 @@ void TIdxTree::GoLast() {
 
 bool TIdxTree::GoNext() {
   if (FState == psAfter) return false;
+  if (FEmptyRange) {
+    FState = psAfter;
+    return false;
+  }
+  // A position below the range (a record just moved there) goes on at the range's first entry.
+  if (FState == psOn && FHasLow && FOrder.Compare(CurrentKey(), FLow.data()) < 0) FState = psBefore;
   if (FState == psBefore) {
     if (FHasLow) Descend(FLow.data(), false);
     else {
@@ -447,6 +465,12 @@ void TIdxTree::PositionLast() {
 
 bool TIdxTree::GoPrev() {
   if (FState == psBefore) return false;
+  if (FEmptyRange) {
+    FState = psBefore;
+    return false;
+  }
+  // A position above the range goes back from the range's last entry.
+  if (FState == psOn && FHasHigh && FOrder.Compare(CurrentKey(), FHigh.data()) > 0) FState = psAfter;
   if (FState == psAfter) {
     if (FHasHigh) {
       Descend(FHigh.data(), true);
@@ -503,6 +527,22 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
   }
 }
 
+void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
+  if (saved.State == psBefore) {
+    GoFirst();
+  } else if (saved.State == psAfter) {
+    GoLast();
+  } else if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
+    // Forwards: on the last entry up to the key, so the step reaches the first one behind it;
+    // backwards: on the first entry at or after it, so the step reaches the one before.
+    Descend(saved.Key.data(), forward);
+    if (forward) {
+      if (FState == psAfter) PositionLast();
+      else if (!StepRaw(false)) FState = psBefore;
+    }
+  }
+}
+
 void TIdxTree::SetLowBound(const Byte* key) {
   FLow.assign(key, key + FLayout.KeyLength);
   FHasLow = true;
@@ -513,7 +553,9 @@ void TIdxTree::SetHighBound(const Byte* key) {
   FHasHigh = true;
 }
 
-void TIdxTree::ClearBounds() { FHasLow = FHasHigh = false; }
+void TIdxTree::SetEmptyRange() { FEmptyRange = true; }
+
+void TIdxTree::ClearBounds() { FHasLow = FHasHigh = FEmptyRange = false; }
 
 Integer TIdxTree::Depth() {
   Integer depth = 1;

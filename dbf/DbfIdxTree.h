@@ -65,6 +65,9 @@ class TIdxTree {
   // Positions on the entry the target asks for; the result compares the search key with the
   // entry reached (0: found; behind the last entry: 1).
   int Seek(const Byte* key, Integer target);
+  // Positions on the first entry of the range at or after the key (the range's first entry for a
+  // key below it); the result compares the search key with that entry, 1 when there is none.
+  int SeekInRange(const Byte* key);
   // Inserts behind equal keys; returns false without change when unique and the key is held.
   bool Insert(const Byte* key, LongWord recNo, bool unique);
   // True when some entry holds the key.
@@ -95,9 +98,16 @@ class TIdxTree {
   };
   TSavedPosition SavePosition();
   void RestorePosition(const TSavedPosition& saved, LongWord changedRecNo);
+  // After the pages were read afresh: back on the saved entry or, when it is gone, where a step
+  // in the given direction reaches the entry that followed (or preceded) it.
+  void Refind(const TSavedPosition& saved, bool forward);
 
+  // The range: entries whose keys lie between the bounds in the tag's order, entries added later
+  // included. Walks and sequential positions stay inside it.
   void SetLowBound(const Byte* key);
   void SetHighBound(const Byte* key);
+  // A range that holds no entry, whatever is added later.
+  void SetEmptyRange();
   void ClearBounds();
 
   Integer SequentialNo();
@@ -147,7 +157,7 @@ class TIdxTree {
   TPosState FState = psBefore;
   std::vector<Byte> FZeroKey;
   std::vector<Byte> FLow, FHigh;
-  bool FHasLow = false, FHasHigh = false;
+  bool FHasLow = false, FHasHigh = false, FEmptyRange = false;
 };
 
 }  // namespace orv

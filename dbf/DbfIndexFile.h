@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 #include "dbf/DbfIdxTree.h"
 #include "dbf/DbfIndexHooks.h"
@@ -96,11 +97,18 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   void SetSequentialNo(Integer n);
   void SetLowBound(const Byte* key);
   void SetHighBound(const Byte* key);
+  void SetEmptyRange();
   void ClearBounds();
   // A search value as a key of the current tag (numbers as double; text cut and blank-padded).
+  // The text is in the ANSI code page and converted to the table's.
   std::vector<Byte> ValueToKey(double value) const;
   std::vector<Byte> ValueToKey(const AnsiString& text) const;
-  // Mode 0 equal, 1 at or after, 2 after. A failed search keeps the position it had.
+  // A text already in the table's code page, cut and blank-padded to the key length.
+  std::vector<Byte> TextToKey(std::string_view tableText) const;
+  // Compares two keys of the current tag in its order (0 without a tag).
+  int CompareKeys(const Byte* a, const Byte* b);
+  // Mode 0 equal, 1 at or after, 2 after, all inside the current range. A failed search keeps the
+  // position it had (before the first and after the last entry included).
   bool FindByKey(const Byte* key, int mode);
 
   // Page store of the trees.

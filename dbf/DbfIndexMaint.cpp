@@ -233,23 +233,14 @@ void TIndexFile::GoLast() {
 }
 
 // In shared mode another process may have changed the tree since the last step: the position
-// is found again by key and record first.
+// is found again by key and record first (also one outside the range).
 bool TIndexFile::GoNext() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode() && t->OnEntry()) {
-    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
-    const Integer rec = t->CurrentRecNo();
+  if (IsSharedMode()) {
+    const TIdxTree::TSavedPosition at = t->SavePosition();
     BeginRead();
-    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) {
-      t->Seek(key.data(), kSeekBehindEqual);
-      return t->OnEntry();
-    }
-  } else if (IsSharedMode()) {
-    const bool before = t->BeforeFirst();
-    BeginRead();
-    if (before) t->GoFirst();
-    else t->GoLast();
+    t->Refind(at, true);
   }
   return t->GoNext();
 }
@@ -257,16 +248,10 @@ bool TIndexFile::GoNext() {
 bool TIndexFile::GoPrev() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode() && t->OnEntry()) {
-    std::vector<Byte> key(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
-    const Integer rec = t->CurrentRecNo();
+  if (IsSharedMode()) {
+    const TIdxTree::TSavedPosition at = t->SavePosition();
     BeginRead();
-    if (!t->GotoEntry(key.data(), static_cast<LongWord>(rec))) t->Seek(key.data(), kSeekAtOrAfter);
-  } else if (IsSharedMode()) {
-    const bool before = t->BeforeFirst();
-    BeginRead();
-    if (before) t->GoFirst();
-    else t->GoLast();
+    t->Refind(at, false);
   }
   return t->GoPrev();
 }
@@ -325,6 +310,10 @@ void TIndexFile::SetHighBound(const Byte* key) {
   if (auto* t = Tree()) t->SetHighBound(key);
 }
 
+void TIndexFile::SetEmptyRange() {
+  if (auto* t = Tree()) t->SetEmptyRange();
+}
+
 void TIndexFile::ClearBounds() {
   if (auto* t = Tree()) t->ClearBounds();
 }
@@ -337,33 +326,37 @@ std::vector<Byte> TIndexFile::ValueToKey(double value) const {
 }
 
 std::vector<Byte> TIndexFile::ValueToKey(const AnsiString& text) const {
-  const Integer k = KeyLength();
   // Stored keys are in the table's code page; a search text arrives in the ANSI code page.
-  AnsiString converted = (FCodePage != 0 && FCodePage != GetACP()) ? ConvertText(GetACP(), FCodePage, text) : text;
-  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(k, 0)), ' ');
-  const size_t n = std::min<size_t>(converted.size(), key.size());
-  if (n > 0) std::memcpy(key.data(), converted.data(), n);
+  const bool convert = FCodePage != 0 && FCodePage != GetACP();
+  return TextToKey(convert ? ConvertText(GetACP(), FCodePage, text) : text);
+}
+
+std::vector<Byte> TIndexFile::TextToKey(std::string_view tableText) const {
+  std::vector<Byte> key(static_cast<size_t>(std::max<Integer>(KeyLength(), 0)), ' ');
+  const size_t n = std::min(tableText.size(), key.size());
+  if (n > 0) std::memcpy(key.data(), tableText.data(), n);
   return key;
+}
+
+int TIndexFile::CompareKeys(const Byte* a, const Byte* b) {
+  auto* t = Tree();
+  return t ? t->Order().Compare(a, b) : 0;
 }
 
 bool TIndexFile::FindByKey(const Byte* key, int mode) {
   auto* t = Tree();
-  if (!t) return false;
-  const bool wasBefore = t->BeforeFirst(), wasAfter = t->AfterLast();
-  const Integer wasRec = t->CurrentRecNo();
-  std::vector<Byte> wasKey;
-  if (wasRec > 0) wasKey.assign(t->CurrentKey(), t->CurrentKey() + t->Layout().KeyLength);
+  if (!t || mode < 0 || mode > 2) return false;
+  const TIdxTree::TSavedPosition was = t->SavePosition();
   BeginRead();
-  int r = t->Seek(key, kSeekAtOrAfter);
-  if (!t->OnEntry() && r == 0) r = 1;
+  const int r = t->SeekInRange(key);
   bool found = false;
   switch (mode) {
-    case 0: found = r == 0 && t->OnEntry(); break;
-    case 1: found = r <= 0 && t->OnEntry(); break;
-    case 2:
-      if (r != 0) {
-        found = r < 0 && t->OnEntry();
-      } else {
+    case 0: found = r == 0; break;
+    case 1: found = r <= 0; break;
+    default:
+      if (r < 0) {
+        found = true;
+      } else if (r == 0) {
         while (t->GoNext())
           if (t->Order().Compare(key, t->CurrentKey()) != 0) {
             found = true;
@@ -371,12 +364,9 @@ bool TIndexFile::FindByKey(const Byte* key, int mode) {
           }
       }
       break;
-    default: break;
   }
   if (found) return true;
-  if (wasBefore) t->GoFirst();
-  else if (wasAfter) t->GoLast();
-  else if (wasRec > 0) t->GotoEntry(wasKey.data(), static_cast<LongWord>(wasRec));
+  t->RestorePosition(was, 0);
   return false;
 }
 

@@ -1,5 +1,8 @@
 // The master link: compiling the master expression and telling the detail of master changes.
 #include "dbf/DbfMasterLink.h"
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include "dbf/DbfParser.h"
 #include "dbf/DbfTable.h"
 
@@ -47,6 +50,37 @@ const Byte* TDbfMasterLink::MasterKey() {
   if (!FCompiled || !master) return nullptr;
   const Byte* record = master->ActiveRecordData();
   return record ? FParser->EvaluateRecord(record) : nullptr;
+}
+
+TDbfKeyValue TDbfMasterLink::MasterKeyValue() {
+  auto* master = dynamic_cast<TDbfTable*>(DataSet());
+  const Byte* result = MasterKey();
+  if (!result) return {};
+  switch (FParser->GetResultType()) {
+    case exString: {
+      // A lone field is read in place, without a terminating zero.
+      const Integer avail = std::max<Integer>(FParser->ResultLength(), 0);
+      Integer n = 0;
+      while (n < avail && result[n] != 0) ++n;
+      return master->Translate(AnsiString(reinterpret_cast<const char*>(result), static_cast<size_t>(n)), false);
+    }
+    case exInteger: {
+      std::int32_t v;
+      std::memcpy(&v, result, sizeof v);
+      return static_cast<double>(v);
+    }
+    case exLargeInt: {
+      std::int64_t v;
+      std::memcpy(&v, result, sizeof v);
+      return static_cast<double>(v);
+    }
+    case exFloat: {
+      double v;
+      std::memcpy(&v, result, sizeof v);
+      return v;
+    }
+    default: return {};
+  }
 }
 
 }  // namespace orv

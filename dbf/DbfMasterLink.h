@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include "dbf/DbfKeyValue.h"
 #include "platform/db/DataSource.h"
 
 namespace orv {
@@ -24,6 +25,10 @@ class TDbfMasterLink : public TDataLink {
   // The master expression on the master's active record; nullptr without a compiled expression
   // or a master record. Valid until the next evaluation.
   const Byte* MasterKey();
+  // The same value for a search of the detail's index: a text converted from the master table's
+  // code page into the application's, or a number; null without a master record or for a result
+  // that is neither.
+  TDbfKeyValue MasterKeyValue();
 
   // Sent to the detail.
   std::function<void()> OnMasterChange;

@@ -1,6 +1,6 @@
-// TDbfTable: the data set over one dBASE table file, its memo file and its physical cursor; it
-// fills the data-set framework's record operations and converts texts between the table's code
-// page and the application's.
+// TDbfTable: the data set over one dBASE table file, its memo file and its cursor (physical, or
+// by index with key ranges and searches); it fills the data-set framework's record operations and
+// converts texts between the table's code page and the application's.
 #pragma once
 #include <functional>
 #include <memory>
@@ -9,6 +9,7 @@
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfFieldDef.h"
 #include "dbf/DbfIndexDefs.h"
+#include "dbf/DbfKeyValue.h"
 #include "dbf/DbfLang.h"
 #include "dbf/DbfMasterLink.h"
 #include "platform/db/DB.h"
@@ -18,6 +19,7 @@ namespace orv {
 class TDbfFile;
 class TDbfParser;
 class TDbfIndexFile;
+class TIndexCursor;
 
 enum TDbfOpenMode { omNormal, omAutoCreate, omTemporary };
 enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
@@ -86,6 +88,32 @@ class TDbfTable : public TDataSet {
   // expression matches (trimmed, case-insensitive), or none.
   AnsiString IndexFieldNames() const;
   void SetIndexFieldNames(const AnsiString& value);
+
+  // Key ranges and searches over the current index. In physical order a range is ignored and a
+  // search finds nothing. A text value is converted to the table's code page, as stored keys are.
+  //
+  // Restricts the records to those whose key lies between low and high (both included, in the
+  // index's order), records added or changed later included, and goes to the first of them. A
+  // bound that makes no key (null, or a text that is no number for a numeric index) leaves no
+  // record. The range belongs to the current index: choosing an index drops it.
+  void SetKeyRange(const TDbfKeyValue& low, const TDbfKeyValue& high);
+  // Shows every record again; the current record stays current.
+  void CancelRange();
+  // SearchKey with the value's key: type 1 (at or after) for a partial value, else 0 (equal).
+  // False for a null value or one that makes no key.
+  bool SearchKeyValue(const TDbfKeyValue& value, bool partial);
+  // key: a key of the current index (at least its key length, in the table's code page);
+  // searchType 0 equal, 1 at or after, 2 after. Goes to the first shown record (inside the range,
+  // not deleted, passing the filter) whose key answers; when none does, the current record stays
+  // current and the result is false.
+  bool SearchKey(const std::vector<Byte>& key, int searchType);
+  // The first record in the data set's order whose fields match the values (KeyFields separated
+  // by ';', one value per field); when the current index's expression is KeyFields and case
+  // matters, the index finds it. Not found: the current record stays current.
+  bool LocateRecord(const AnsiString& keyFields, const std::vector<AnsiString>& keyValues, TLocateOptions options);
+  bool Locate(const AnsiString& keyFields, const std::vector<AnsiString>& keyValues, TLocateOptions options) override {
+    return LocateRecord(keyFields, keyValues, options);
+  }
 
   TBeforeAutoCreateEvent BeforeAutoCreate;
   TLanguageWarningEvent OnLanguageWarning;
@@ -167,6 +195,21 @@ class TDbfTable : public TDataSet {
   void BuildByteMaps();
   void MasterChanged();
   void MasterDisabled();
+  TIndexCursor* IndexCursor() const;
+  // The value as a search key of the cursor's index (empty when it makes none).
+  std::vector<Byte> SearchKeyOf(const TIndexCursor& cursor, const TDbfKeyValue& value);
+  // Sets the range without moving the data set.
+  void ApplyKeyRange(const TDbfKeyValue& low, const TDbfKeyValue& high);
+  void ApplyMasterRange();
+  // A buffer of the ring's size, for records read outside the ring.
+  std::vector<Byte> ScratchBuffer() const;
+  // The cursor goes back to the active record after a search that did not move the data set.
+  void RestoreCursor();
+  bool FindAnswer(TIndexCursor& cursor, const std::vector<Byte>& key, int searchType);
+  bool LocateByKey(TIndexCursor& cursor, const AnsiString& value, bool partial);
+  bool LocateByScan(const std::vector<TField*>& fields, const std::vector<AnsiString>& values, TLocateOptions options);
+  bool FieldsMatch(Byte* buffer, const std::vector<TField*>& fields, const std::vector<AnsiString>& values,
+                   TLocateOptions options);
 
   AnsiString FFilePath;
   AnsiString FFilePathFull;

@@ -67,12 +67,6 @@ const Byte* TDbfTable::ActiveRecordData() const {
   return buffer ? buffer + kRecordDataOffset : nullptr;
 }
 
-// A master change only ends a pending edit: the detail is not yet restricted to the master's key
-// range, in key order or otherwise.
-void TDbfTable::MasterChanged() { CheckBrowseMode(); }
-
-void TDbfTable::MasterDisabled() {}
-
 void TDbfTable::SetFilePath(const AnsiString& value) {
   CheckInactive();
   FFilePath = value.empty() ? AnsiString() : IncludeTrailingPathDelimiter(value);
@@ -134,11 +128,16 @@ TDbfIndexFile* TDbfTable::FindIndexFile(const AnsiString& name) const {
 
 bool TDbfTable::InstallCursor(Integer recNo) {
   const AnsiString name = Trim(FIndexName);
+  // A range is kept by the tag's tree: one left behind would come back with the tag.
+  if (TIndexCursor* old = IndexCursor()) old->DropRange();
   auto* index = dynamic_cast<TIndexFile*>(FindIndexFile(name));
   if (index) {
     if (index->IsMdx() && ExtractFileExt(name).empty()) index->SelectTagByName(name);
     else if (index->CurrentTag() < 0 && index->TagCount() > 0) index->SelectTag(0);
-    FCursor = std::make_unique<TIndexCursor>(index);
+    auto cursor = std::make_unique<TIndexCursor>(index);
+    cursor->DropRange();
+    FCursor = std::move(cursor);
+    ApplyMasterRange();
     // A record without an entry (deleted, or outside the tag) has no place in key order.
     if (recNo <= 0 || !index->GotoRecord(recNo)) index->GoFirst();
   } else {

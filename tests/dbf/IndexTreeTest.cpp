@@ -1,10 +1,11 @@
 // The tag tree against an ordered multimap: random inserts, deletions, edits, walks both ways,
-// ranges and searches, in exclusive and in shared mode with two file objects, and a tree
-// emptied to nothing and filled again.
+// ranges kept while keys change and searches inside them, in exclusive and in shared mode with
+// two file objects, and a tree emptied to nothing and filled again.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include "tests/dbf/IndexTestUtil.h"
 
 namespace orv {
@@ -32,7 +33,17 @@ class IndexTreeTest : public test::IndexFixture {
   }
   // Order among equal keys is arrival order in both, but a key that was removed and put back
   // arrives again; both sides are compared as key sequences and as record sets per key.
-  void ExpectSame(TIndexFile& index, const TOracle& oracle) {
+  // A key range as the oracle sees it: the keys from First to Second, both included.
+  using TRange = std::optional<std::pair<std::string, std::string>>;
+  static TOracle InRange(const TOracle& oracle, const TRange& range) {
+    if (!range) return oracle;
+    TOracle out;
+    for (auto it = oracle.lower_bound(range->first); it != oracle.end() && it->first <= range->second; ++it)
+      out.insert(out.end(), *it);
+    return out;
+  }
+  void ExpectSame(TIndexFile& index, const TOracle& all, const TRange& range = {}) {
+    const TOracle oracle = InRange(all, range);
     std::vector<std::pair<std::string, Integer>> got;
     index.GoFirst();
     while (index.GoNext())
@@ -43,6 +54,24 @@ class IndexTreeTest : public test::IndexFixture {
     std::reverse(back.begin(), back.end());
     ASSERT_EQ(back, Expected(oracle));
   }
+  // A search at or after a key finds the first entry of the range there; a failed one leaves the
+  // position before the first entry.
+  void ExpectSearch(TIndexFile& index, const TOracle& all, const TRange& range, const std::string& name) {
+    const TOracle oracle = InRange(all, range);
+    const auto want = oracle.lower_bound(name);
+    auto key = index.ValueToKey(name);
+    index.GoFirst();
+    const bool found = index.FindByKey(key.data(), 1);
+    ASSERT_EQ(found, want != oracle.end()) << name;
+    if (found) {
+      ASSERT_EQ(index.CurrentRecNo(), want->second) << name;
+    } else {
+      ASSERT_EQ(index.GoNext(), !oracle.empty()) << name;
+      if (!oracle.empty()) {
+        ASSERT_EQ(index.CurrentRecNo(), oracle.begin()->second) << name;
+      }
+    }
+  }
 
   void RandomRun(const std::string& file, Byte options, unsigned seed, int steps) {
     MakeTable();
@@ -51,6 +80,7 @@ class IndexTreeTest : public test::IndexFixture {
     std::mt19937 rng(seed);
     TOracle oracle;
     std::map<Integer, std::string> live;
+    TRange range;
     Integer next = 1;
     for (int step = 0; step < steps; ++step) {
       const unsigned op = rng() % 10;
@@ -91,23 +121,28 @@ class IndexTreeTest : public test::IndexFixture {
           oracle.emplace(Padded(name), it->first);
         }
         it->second = name;
-      } else {
-        // A range over one key: the walk visits exactly its records.
-        const std::string name = Padded(RandomName(rng));
-        auto key = index->ValueToKey(name);
-        index->SetLowBound(key.data());
-        index->SetHighBound(key.data());
-        std::vector<Integer> want;
-        auto range = oracle.equal_range(name);
-        for (auto o = range.first; o != range.second; ++o) want.push_back(o->second);
-        ASSERT_EQ(Walk(*index), want) << name;
-        std::vector<Integer> back = WalkBack(*index);
-        std::reverse(back.begin(), back.end());
-        ASSERT_EQ(back, want);
+      } else if (range && rng() % 2 == 0) {
         index->ClearBounds();
+        range.reset();
+      } else {
+        // A range between two names (crossed ones hold nothing, equal ones one key); it stays
+        // while the following steps add, change and remove keys in and around it.
+        std::string low = Padded(RandomName(rng)), high = Padded(RandomName(rng));
+        if (rng() % 4 == 0) high = low;
+        auto lowKey = index->ValueToKey(low), highKey = index->ValueToKey(high);
+        index->ClearBounds();
+        index->SetLowBound(lowKey.data());
+        index->SetHighBound(highKey.data());
+        range = std::pair{low, high};
       }
-      if (step % 97 == 0) ExpectSame(*index, oracle);
+      if (range && step % 5 == 0) {
+        ExpectSame(*index, oracle, range);
+        ExpectSearch(*index, oracle, range, Padded(RandomName(rng)));
+      }
+      if (step % 97 == 0) ExpectSame(*index, oracle, range);
     }
+    ExpectSame(*index, oracle, range);
+    index->ClearBounds();
     ExpectSame(*index, oracle);
     // Each live record is found by its own key and record number.
     for (const auto& [recNo, name] : live) ASSERT_TRUE(index->GotoRecord(recNo)) << recNo;
