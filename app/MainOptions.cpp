@@ -15,12 +15,11 @@ namespace {
 
 AnsiString OptionsFileName(const AnsiString& appDir) { return appDir + "options.dat"; }
 
-// A numeric option control's value as a whole number: its fraction dropped toward zero. Text
+// A numeric option control's value as a whole number: its fraction dropped toward zero. A value
 // that is no number counts as `fallback`; values beyond 32 bits are held at the ends.
-Integer WholeValue(const TEdit& edit, Integer fallback) {
-  double value = 0;
-  AnsiString text = Trim(edit.GetText());
-  if (!TryStrToFloatC(text, value) || std::isnan(value)) return fallback;
+Integer WholeValue(const TOrvSpinEdit& edit, Integer fallback) {
+  double value = static_cast<double>(edit.GetValue());
+  if (std::isnan(value)) return fallback;
   value = std::trunc(value);
   if (value <= static_cast<double>(std::numeric_limits<Integer>::min()))
     return std::numeric_limits<Integer>::min();
@@ -41,10 +40,10 @@ void TMainForm::OpenOptions() {
   options.Bcc = bccCheck->Checked();
   const TDataFileResult result = OpenOptionsFile(OptionsFileName(FAppDir), options);
   if (result.State == dfMissing) return;
-  MailFieldEd->SetText(IntToStr(options.MailField));
-  bccCountEd->SetText(IntToStr(options.BccCount));
+  MailFieldEd->SetValue(options.MailField);
+  bccCountEd->SetValue(options.BccCount);
   FKontoIndex = options.KontoIndex;
-  VirusEd->SetText(IntToStr(options.VirusCount));
+  VirusEd->SetValue(options.VirusCount);
   bccCheck->SetChecked(options.Bcc);
   PersonalCheck->SetChecked(!options.Bcc);
   if (result.Damaged())

@@ -17,12 +17,11 @@ constexpr Integer MaxBatchAddresses = 100000;
 // No caption of its own: the box carries the application's title.
 void ErrorBox(const AnsiString& text) { Application->MessageBox(text, "", MB_OK | MB_ICONERROR); }
 
-// A count typed into an edit, the fraction dropped; `fallback` for text that is no number or is
+// A count of a spin edit, the fraction dropped; `fallback` for a value that is no number or is
 // out of [low, high].
-Integer CountOf(const TEdit* edit, Integer low, Integer high, Integer fallback) {
-  double value = 0;
-  if (edit == nullptr || !TryStrToFloat(Trim(edit->GetText()), value) || !std::isfinite(value))
-    return fallback;
+Integer CountOf(const TOrvSpinEdit* edit, Integer low, Integer high, Integer fallback) {
+  double value = edit != nullptr ? static_cast<double>(edit->GetValue()) : 0;
+  if (edit == nullptr || !std::isfinite(value)) return fallback;
   value = std::trunc(value);
   if (value < low || value > high) return fallback;
   return static_cast<Integer>(value);

@@ -4,6 +4,7 @@
 #include <memory>
 #include "app/FillPlaceholders.h"
 #include "app/MailRecords.h"
+#include "controls/OrvSpin.h"
 #include "dbf/DbfTable.h"
 #include "mail/VudeMail.h"
 #include "platform/db/DataSource.h"
@@ -46,7 +47,7 @@ class TMainForm : public TForm {
   TBitBtn* ImportBtn = nullptr;
   TEdit* FilterEd = nullptr;
   TBitBtn* FilterBtn = nullptr;
-  TEdit* MailFieldEd = nullptr;
+  TOrvSpinEdit* MailFieldEd = nullptr;
   TDBNavigator* DBNavigator2 = nullptr;
   TDBGrid* DBGrid2 = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;
@@ -73,8 +74,8 @@ class TMainForm : public TForm {
   TEdit* EmpfEd = nullptr;
   TRadioButton* PersonalCheck = nullptr;
   TRadioButton* bccCheck = nullptr;
-  TEdit* bccCountEd = nullptr;
-  TEdit* VirusEd = nullptr;
+  TOrvSpinEdit* bccCountEd = nullptr;
+  TOrvSpinEdit* VirusEd = nullptr;
   TListView* ListView3 = nullptr;
   // The address table and its source for the grid and navigator; owned by the window.
   TDbfTable* Table1 = nullptr;

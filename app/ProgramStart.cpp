@@ -7,6 +7,7 @@
 #include "app/MainUnit.h"
 #include "app/NewsDesignFUnit.h"
 #include "app/WriteMailFUnit.h"
+#include "controls/ExtendedControls.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
 
@@ -16,6 +17,7 @@ namespace {
 void RegisterApplicationWindows() {
   // The windows' classes derive from the forms layer's.
   RegisterFormsClasses();
+  RegisterExtendedControls();
   RegisterDBControls();
   RegisterFormTexts();
   RegisterMainFormClass();

@@ -114,12 +114,11 @@ object MainForm: TMainForm
         Top = 44
         Caption = 'eMail field no:'
       end
-      object MailFieldEd: TEdit
+      object MailFieldEd: TOrvSpinEdit
         Left = 626
         Top = 40
         Width = 60
         Height = 21
-        Text = '0'
         OnChange = MailFieldEdChange
       end
       object DBNavigator2: TDBNavigator
@@ -371,12 +370,14 @@ object MainForm: TMainForm
           Caption = 'Send uniform emails (BCC) - one mail for'
           OnClick = bccCheckClick
         end
-        object bccCountEd: TEdit
+        object bccCountEd: TOrvSpinEdit
           Left = 262
           Top = 38
           Width = 50
           Height = 21
-          Text = '20'
+          MaxValue = 100
+          MinValue = 1
+          Value = 20
           OnChange = bccCountEdChange
         end
         object Label6: TLabel
@@ -389,12 +390,12 @@ object MainForm: TMainForm
           Top = 70
           Caption = 'New connection after x mails (for use with AntiVirus sw):'
         end
-        object VirusEd: TEdit
+        object VirusEd: TOrvSpinEdit
           Left = 8
           Top = 88
           Width = 80
           Height = 21
-          Text = '0'
+          MaxValue = 100000
           OnChange = VirusEdChange
         end
       end
