@@ -243,6 +243,47 @@ TEST_F(MailPageTest, FillingTheEditorRunsNoHandlerOverTheMail) {
   EXPECT_EQ(newHtml, "");
 }
 
+TEST_F(MailPageTest, NewsletterSettingsTravelWithTheMail) {
+  New([](TWriteMailForm& e) {
+    e.Edit1->SetText("Framed");
+    e.MailTyp1->SetChecked(true);
+    e.NewsCheck->SetChecked(true);
+    NewsDesignForm->VorelColorComboBox2->SetColorValue(clLime);
+    NewsDesignForm->VorelColorComboBox3->SetColorValue(static_cast<TColor>(0x123456));
+    NewsDesignForm->BreitEd->SetValue(700);
+    NewsDesignForm->MinHEd->SetValue(250);
+    NewsDesignForm->UnterSchriftEd->SetText("Bye");
+    NewsDesignForm->FontDialog2->Font()->SetStyle(TFontStyles{fsItalic, fsStrikeOut});
+  });
+  const TMailRec& m = Mail(0);
+  EXPECT_EQ(m.Color2, clLime);
+  EXPECT_EQ(m.Color3, static_cast<TColor>(0x123456));
+  EXPECT_EQ(m.Width, 700);
+  EXPECT_EQ(m.MinHeight, 250);
+  EXPECT_EQ(m.FooterText, "Bye");
+  EXPECT_EQ(m.FooterFontStyle, 2 | 8);
+  EXPECT_EQ(m.CaptionFontName, "Arial Black");
+
+  // Another mail changes the designer; opening the first brings its settings back.
+  Mail(0).Width = 640;
+  NewsDesignForm->BreitEd->SetValue(300);
+  NewsDesignForm->VorelColorComboBox2->SetColorValue(clBlack);
+  Integer shownWidth = 0;
+  TColor shownCaption = clNone;
+  Open(0, [&](TWriteMailForm&) {
+    shownWidth = NewsDesignForm->Frame().Width;
+    shownCaption = NewsDesignForm->Frame().CaptionBackground;
+  });
+  EXPECT_EQ(shownWidth, 640);
+  EXPECT_EQ(shownCaption, clLime);
+  EXPECT_EQ(Mail(0).Width, 640);
+  EXPECT_EQ(Mail(0).FooterFontStyle, 2 | 8);
+  // A new mail starts with what the designer holds.
+  Integer newWidth = 0;
+  New([&](TWriteMailForm&) { newWidth = NewsDesignForm->Frame().Width; }, IDNO);
+  EXPECT_EQ(newWidth, 640);
+}
+
 TEST_F(MailPageTest, FieldListHoldsTheAddressTablesFields) {
   std::vector<AnsiString> fields;
   New([&](TWriteMailForm& e) {
