@@ -228,7 +228,7 @@ TEST_F(SendRunE2E, UniformBatchesPutTheFirstInToAndTheRestInBcc) {
   Account();
   Mail(mtText, "", "");
   StoreMails();
-  F->bccCountEd->SetText("3.7");
+  F->bccCountEd->SetValue(3);
   F->SendTo(Addresses(7), true);
   const auto mails = Delivered(FOut);
   ASSERT_EQ(mails.size(), 3u);
