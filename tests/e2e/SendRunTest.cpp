@@ -147,6 +147,46 @@ TEST_F(SendRunE2E, TypedAddressGetsOneMailWithBodiesUnchangedAndEmbeddedFile) {
   ExpectIdle();
 }
 
+TEST_F(SendRunE2E, MailWrittenInTheEditorGoesOutAsDesigned) {
+  Serve();
+  Account();
+  const fs::path pic = fs::path(FProgramDir) / "logo.png";
+  std::ofstream(pic, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n0123456789", 18);
+  // The user writes a design mail with a bold line and a picture, and closes the editor saving it.
+  QTimer::singleShot(0, [&] {
+    TWriteMailForm& e = *WriteMailForm;
+    e.Edit1->SetText("Designed");
+    e.MailTyp1->SetChecked(true);
+    e.NormalCheck->SetChecked(true);
+    e.PageControl1->SetActivePage(e.TabSheet1);
+    e.PageControl2->SetActivePageIndex(0);
+    e.RichEdit1->SetText("Hello friends");
+    e.RichEdit1->SelectAll();
+    e.BoldBtn->Click();
+    e.RichEdit1->SetSelStart(13);
+    Dialogs.FileAnswers.push_back({pic.string()});
+    e.PicBtnClick(e.PicBtn);
+    Dialogs.Answers.push_back(IDYES);
+    e.SpeedButton1->Click();
+  });
+  F->NewBtn->Click();
+  ASSERT_EQ(F->Mails()->Count(), 1);
+  StoreMails();
+  Typed("anna@example.net");
+  F->SendBtnClick(F->SendBtn);
+
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), 1u);
+  const TDelivered& d = mails[0];
+  EXPECT_EQ(d.at("subject"), "Designed");
+  EXPECT_NE(d.at("html").find("<b>Hello friends<img src=\"CID:LOGO.PNG\" border=0></b>"), std::string::npos)
+      << d.at("html");
+  EXPECT_NE(d.at("part").find("image/png|<LOGO.PNG>"), std::string::npos) << "the picture's part carries its id";
+  EXPECT_NE(Trimmed(d.at("plain")).find("Hello friends"), std::string::npos) << d.at("plain");
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
 struct TAuthCase {
   const char* Password;
   bool Delivers;
