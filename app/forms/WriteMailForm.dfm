@@ -121,24 +121,24 @@ object WriteMailForm: TWriteMailForm
     object AttachBtn: TButton
       Left = 360
       Top = 130
-      Width = 110
+      Width = 96
       Height = 25
       Caption = 'Attach files...'
       OnClick = AttachBtnClick
     end
     object DelAttachBtn: TButton
-      Left = 476
+      Left = 460
       Top = 130
-      Width = 160
+      Width = 166
       Height = 25
       Caption = 'Delete selected attachments'
       Enabled = False
       OnClick = DelAttachBtnClick
     end
     object DelAllAttachBtn: TButton
-      Left = 642
+      Left = 630
       Top = 130
-      Width = 122
+      Width = 134
       Height = 25
       Caption = 'Delete all attachments'
       OnClick = DelAllAttachBtnClick
