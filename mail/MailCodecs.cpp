@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
+#include "mail/MailText.h"
 
 namespace orv {
 
@@ -299,17 +300,7 @@ AnsiString EncodeBase64(std::string_view data) {
 
 AnsiString EncodeBase64Text(std::string_view text) {
   // The text's lines joined with CRLF, without a final one.
-  AnsiString joined;
-  joined.reserve(text.size() + 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      joined.append("\r\n", 2);
-    } else {
-      joined.push_back(c);
-    }
-  }
+  AnsiString joined = WithCRLF(text);
   while (joined.size() >= 2 && joined.compare(joined.size() - 2, 2, "\r\n") == 0)
     joined.resize(joined.size() - 2);
   AnsiString lines = EncodeBase64(joined);

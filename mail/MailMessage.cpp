@@ -143,8 +143,8 @@ void TMailMessage::ResetMessage() {
   FDecoded.clear();
   FSubParts.clear();
   FAttachments.clear();
-  FTextLines.clear();
-  FHtmlLines.clear();
+  FTextLines.Clear();
+  FHtmlLines.Clear();
   FTextPart = FHtmlPart = FMixedPart = FRelatedPart = FAlternativePart = FInnermost = nullptr;
   FNeedsRebuild = false;
   FFileCounter = 0;

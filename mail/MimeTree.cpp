@@ -17,21 +17,6 @@ namespace {
 
 AnsiString Quoted(std::string_view s) { return "\"" + AnsiString(s) + "\""; }
 
-AnsiString WithCRLF(std::string_view text) {
-  AnsiString out;
-  out.reserve(text.size() + text.size() / 40 + 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out.append("\r\n", 2);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 std::vector<AnsiString> SplitLines(std::string_view crlfText) {
   std::vector<AnsiString> lines;
   size_t pos = 0;
@@ -281,9 +266,8 @@ AnsiString TMailMessage::AttachmentFileName(const TMailPart& part) const {
   return SafeFileName(name);
 }
 
-void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::string_view type) {
+void TMailMessage::SetTextPart(AnsiString crlfText, TMailPart*& role, std::string_view type) {
   Restructure(role ? 0 : 2);
-  const AnsiString crlf = WithCRLF(text);
   if (!role) {
     if (FInnermost) {
       TMailPart* p = NewPart(nullptr);
@@ -301,7 +285,7 @@ void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::str
     }
   }
   TMailPart& part = *role;
-  part.FDecoded = crlf;
+  part.FDecoded = std::move(crlfText);
   part.IsDecoded = true;
   part.SetHeaderValue("Content-Type", type);
   part.Encode(TextEncoding);
@@ -311,14 +295,36 @@ void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::str
   FNeedsRebuild = true;
 }
 
+void TTextLines::Assign(AnsiString crlfText) {
+  FText = std::move(crlfText);
+  FLines.clear();
+  FSplit = false;
+}
+
+void TTextLines::Clear() {
+  FText.clear();
+  FLines.clear();
+  FSplit = true;
+}
+
+const std::vector<AnsiString>& TTextLines::Lines() const {
+  if (!FSplit) {
+    FLines = SplitLines(FText);
+    FSplit = true;
+  }
+  return FLines;
+}
+
 void TMailMessage::SetTextPlain(std::string_view text) {
-  SetTextPart(text, FTextPart, "text/plain");
-  FTextLines = SplitLines(WithCRLF(text));
+  AnsiString crlf = WithCRLF(text);
+  SetTextPart(crlf, FTextPart, "text/plain");
+  FTextLines.Assign(std::move(crlf));
 }
 
 void TMailMessage::SetTextHtml(std::string_view text) {
-  SetTextPart(text, FHtmlPart, "text/html");
-  FHtmlLines = SplitLines(WithCRLF(text));
+  AnsiString crlf = WithCRLF(text);
+  SetTextPart(crlf, FHtmlPart, "text/html");
+  FHtmlLines.Assign(std::move(crlf));
 }
 
 void TMailMessage::AttachFile(const AnsiString& filePath, std::string_view contentType,

@@ -6,6 +6,8 @@
 #include <vector>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
+#include "mail/MailText.h"
+#include "mail/SMTPSession.h"
 
 namespace orv {
 namespace {
@@ -284,6 +286,27 @@ TEST(MailDate, ZonesEastWestAndHalfHours) {
       {-600, "Sun, 05 Jan 2003 14:03:09 -1000"},
   };
   for (const auto& [offset, text] : cases) EXPECT_EQ(MailDateText(t, offset), text) << offset;
+}
+
+// Bytes one off CR and LF, and with the high bit set, beside every kind of line end at every offset
+// within a word: the scan must stop exactly at the first real CR or LF.
+TEST(LineEnds, EveryKindAtEveryOffsetBecomesCRLF) {
+  const std::string filler = "a\x0C\x0E\x8D\x8A\x0B\xFF" "z.b\x09\x8D" "c\x0E\x0C" "defghijk";
+  const struct { const char* In; const char* Out; } breaks[] = {
+      {"\r\n", "\r\n"}, {"\r", "\r\n"}, {"\n", "\r\n"}, {"\r\r\n", "\r\n\r\n"}, {"\n\r", "\r\n\r\n"}};
+  for (std::size_t offset = 0; offset <= 17; ++offset) {
+    const std::string head = filler.substr(0, offset);
+    for (const auto& b : breaks) {
+      const std::string text = head + b.In + ".tail" + filler;
+      const std::string want = head + b.Out + ".tail" + filler;
+      EXPECT_EQ(FindLineBreak(text.data(), text.data() + text.size()) - text.data(),
+                static_cast<std::ptrdiff_t>(offset)) << "offset " << offset;
+      EXPECT_EQ(WithCRLF(text), want) << "offset " << offset;
+      EXPECT_EQ(SmtpDataText(text), head + b.Out + "." + ".tail" + filler + "\r\n.\r\n") << "offset " << offset;
+    }
+    EXPECT_EQ(FindLineBreak(head.data(), head.data() + head.size()), head.data() + head.size());
+    EXPECT_EQ(WithCRLF(head), head);
+  }
 }
 
 TEST(TextHelpers, TrimPadLinesNumbersAndFileNames) {

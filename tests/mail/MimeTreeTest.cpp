@@ -109,6 +109,23 @@ TEST_F(MimeTree, AddingAfterABuildRestructuresTheBuiltMessage) {
   EXPECT_EQ(M.TextPart()->Decoded(), "plain");
 }
 
+TEST_F(MimeTree, TextLinesFollowTheTextLastSet) {
+  using TLines = std::vector<AnsiString>;
+  EXPECT_EQ(M.TextLines(), TLines{});
+  M.SetTextPlain("one\ntwo\r\n\r\nfour");
+  M.SetTextHtml("<p>\r");
+  EXPECT_EQ(M.TextLines(), (TLines{"one", "two", "", "four"}));
+  EXPECT_EQ(M.HtmlLines(), TLines{"<p>"});
+  M.SetTextPlain("five");
+  EXPECT_EQ(M.TextLines(), TLines{"five"}) << "a new text replaces lines already read";
+  EXPECT_EQ(M.HtmlLines(), TLines{"<p>"});
+  M.ResetMessage();
+  EXPECT_EQ(M.TextLines(), TLines{});
+  EXPECT_EQ(M.HtmlLines(), TLines{});
+  M.SetTextPlain("six");
+  EXPECT_EQ(M.TextLines(), TLines{"six"}) << "a text set after a reset";
+}
+
 TEST_F(MimeTree, PlainTextAloneIsTheMessageItself) {
   M.SetTextPlain("Hello");
   M.BuildBody();
