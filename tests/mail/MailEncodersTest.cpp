@@ -380,5 +380,23 @@ TEST_F(LocalZone, DateTextTakesTheZoneOfTheGivenLocalTime) {
   }
 }
 
+// The zone's answer is kept between calls: it must follow the given second and the zone setting.
+TEST_F(LocalZone, ZoneFollowsEachSecondAndEachChangeOfTheSetting) {
+  const TDateTime before = EncodeDate(2024, 3, 31) + EncodeTime(1, 59, 59, 0);
+  const TDateTime after = EncodeDate(2024, 3, 31) + EncodeTime(3, 0, 0, 0);
+  Use("CET-1CEST,M3.5.0,M10.5.0/3");
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0100"));
+  EXPECT_TRUE(MailDateText(before + 0.4 / 86400).ends_with(" +0100"));
+  EXPECT_TRUE(MailDateText(after).ends_with(" +0200")) << "summer time began in between";
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0100"));
+  Use("UTC0");
+  EXPECT_TRUE(MailDateText(before).ends_with(" GMT")) << "a new zone setting in the same second";
+  ::unsetenv("TZ");
+  ::tzset();
+  const AnsiString unset = MailDateText(before);
+  Use("XST-5:30");
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0530")) << unset;
+}
+
 }  // namespace
 }  // namespace orv
