@@ -40,10 +40,17 @@ class TMailPart {
 
   THeaderLines& Header() { return FHeader; }
   const THeaderLines& Header() const { return FHeader; }
-  // The encoded body (as on the wire) and the decoded bytes.
-  AnsiString& Body() { return FBody; }
+  // The encoded body (as on the wire) and the decoded bytes. A write through these references
+  // makes the next Encode encode afresh.
+  AnsiString& Body() {
+    FEncodedAs = -1;
+    return FBody;
+  }
   const AnsiString& Body() const { return FBody; }
-  AnsiString& Decoded() { return FDecoded; }
+  AnsiString& Decoded() {
+    FEncodedAs = -1;
+    return FDecoded;
+  }
   const AnsiString& Decoded() const { return FDecoded; }
   AnsiString ParentBoundary;
   bool IsDecoded = false;
@@ -69,6 +76,8 @@ class TMailPart {
   AnsiString GetBoundary() const;
   // All header lines, each followed by CRLF; setting splits at CRLF (the inverse).
   AnsiString HeaderText() const;
+  // HeaderText() == text, without building it.
+  bool HeaderTextIs(std::string_view text) const;
   void SetHeaderText(std::string_view text);
   // Folded header, CRLF, then the encoded body: the text that goes on the wire.
   AnsiString GetSource() const;
@@ -86,6 +95,9 @@ class TMailPart {
   THeaderLines FHeader;
   AnsiString FBody;
   AnsiString FDecoded;
+  // The encoding (a TEncodingType) whose output for FDecoded FBody holds, -1 when not known.
+  // Encode skips the work when asked for that encoding again; every write to either clears it.
+  int FEncodedAs = -1;
   TMailMessage* FOwnerMessage = nullptr;
   TMailPart* FParentPart = nullptr;
   TMailPartList FSubParts;

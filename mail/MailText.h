@@ -17,4 +17,28 @@ const char* FindLineBreak(const char* p, const char* end);
 void AppendWithCRLF(AnsiString& out, std::string_view text);
 AnsiString WithCRLF(std::string_view text);
 
+// value in decimal, with leading zeros up to minDigits digits.
+inline void AppendDecimal(AnsiString& out, unsigned value, int minDigits) {
+  char digits[10];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = n; i < minDigits; ++i) out.push_back('0');
+  while (n > 0) out.push_back(digits[--n]);
+}
+
+// value in upper-case hexadecimal, with leading zeros up to minDigits digits.
+inline void AppendHex(AnsiString& out, unsigned value, int minDigits) {
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[value & 15];
+    value >>= 4;
+  } while (value != 0);
+  for (int i = n; i < minDigits; ++i) out.push_back('0');
+  while (n > 0) out.push_back(digits[--n]);
+}
+
 }  // namespace orv

@@ -2,9 +2,11 @@
 // and the byte layout of the built body.
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
 #include "mail/MailText.h"
@@ -41,7 +43,11 @@ AnsiString UpperAZ(std::string_view s) {
   return r;
 }
 
-void SetLength(TMailPart& p) { p.SetHeaderValue("Content-Length", std::to_string(p.Body().size())); }
+void SetLength(TMailPart& p) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, std::as_const(p).Body().size()).ptr;
+  p.SetHeaderValue("Content-Length", std::string_view(digits, static_cast<size_t>(end - digits)));
+}
 
 }  // namespace
 
@@ -118,6 +124,7 @@ void TMailMessage::Restructure(int reason) {
     TMailPart* p = NewPart(nullptr);
     p->FBody = FBody;
     p->FDecoded = FDecoded;
+    p->FEncodedAs = FEncodedAs;
     p->IsDecoded = IsDecoded;
     p->Embedded = Embedded;
     for (const AnsiString& l : FHeader)
@@ -196,6 +203,7 @@ void TMailMessage::PlaceTextPart(TMailPart*& role, std::string_view type) {
   SetHeaderValue("Content-Disposition", "inline");
   part->Decode();
   FDecoded = part->FDecoded;
+  FEncodedAs = -1;
   IsDecoded = true;
   Encode(TextEncoding);
   SetLength(*this);
@@ -242,6 +250,7 @@ void TMailMessage::PlaceAttachment(TMailPart* part) {
     if (HeaderLineIs(l, "X-VudeMail-")) FHeader.push_back(l);
   part->Decode();
   FDecoded = part->FDecoded;
+  FEncodedAs = -1;
   IsDecoded = true;
   Encode(etBase64);
   std::replace(FAttachments.begin(), FAttachments.end(), part, static_cast<TMailPart*>(this));
@@ -286,6 +295,7 @@ void TMailMessage::SetTextPart(AnsiString crlfText, TMailPart*& role, std::strin
   }
   TMailPart& part = *role;
   part.FDecoded = std::move(crlfText);
+  part.FEncodedAs = -1;
   part.IsDecoded = true;
   part.SetHeaderValue("Content-Type", type);
   part.Encode(TextEncoding);
@@ -347,6 +357,7 @@ void TMailMessage::AttachBytes(std::string_view data, std::string_view fileName,
   TMailPart* container = embedded ? FRelatedPart : FMixedPart;
   TMailPart* part = container ? NewPart(container) : this;
   part->FDecoded.assign(data);
+  part->FEncodedAs = -1;
   part->IsDecoded = true;
   part->SetHeaderValue("Content-Type", contentType.empty() ? ContentTypeForFile(name)
                                                            : AnsiString(contentType));
@@ -374,6 +385,7 @@ void TMailMessage::BuildBody() {
   if (!FNeedsRebuild) return;
   if (!FSubParts.empty()) {
     FBody = "This is a multipart message in mime format.\r\n";
+    FEncodedAs = -1;
     WriteParts(*this);
   }
   SetLength(*this);

@@ -286,6 +286,12 @@ TEST(MailDate, ZonesEastWestAndHalfHours) {
       {-600, "Sun, 05 Jan 2003 14:03:09 -1000"},
   };
   for (const auto& [offset, text] : cases) EXPECT_EQ(MailDateText(t, offset), text) << offset;
+  // Before 1899-12-30 the time is the fraction's size: it is taken off the (negative) date.
+  const TDateTime early = EncodeDate(999, 12, 31) - EncodeTime(23, 59, 59, 0);
+  EXPECT_EQ(MailDateText(early, 1439), "Tue, 31 Dec 0999 23:59:59 +2359");
+  EXPECT_EQ(MailDateText(early, -1), "Tue, 31 Dec 0999 23:59:59 -0001");
+  EXPECT_EQ(MailDateText(EncodeDate(2024, 2, 29), 6000), "Thu, 29 Feb 2024 00:00:00 +0000")
+      << "hours beyond two digits keep the last two";
 }
 
 // Bytes one off CR and LF, and with the high bit set, beside every kind of line end at every offset

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <utility>
 #include "mail/VudeMail.h"
 #include "platform/rtl/Streams.h"
 #include "platform/win/MimeTypes.h"
@@ -302,6 +303,34 @@ TEST_F(MimeTree, PartCodecsByTransferEncoding) {
   uu.Encode(etNoEncoding);
   EXPECT_FALSE(uu.HasHeader("Content-Transfer-Encoding"));
   EXPECT_EQ(uu.Body(), "abc");
+}
+
+// Encoding again what is already encoded is skipped: a write through either body must undo that.
+TEST_F(MimeTree, EncodingFollowsWritesThroughTheBodies) {
+  TMailPart p;
+  p.Decoded() = "x";
+  p.Encode(etQuotedPrintable);
+  EXPECT_EQ(std::as_const(p).Body(), "x\r\n");
+  p.Decoded() = "y";
+  p.Encode(etQuotedPrintable);
+  EXPECT_EQ(std::as_const(p).Body(), "y\r\n") << "new decoded bytes";
+  p.Encode(etBase64);
+  EXPECT_EQ(std::as_const(p).Body(), "eQ==\r\n");
+  p.Body() = "junk";
+  p.Encode(etBase64);
+  EXPECT_EQ(std::as_const(p).Body(), "eQ==\r\n") << "a body written over";
+  EXPECT_EQ(p.GetHeaderValue("Content-Transfer-Encoding"), "base64");
+
+  // The HTML body moves into a part of its own when the plain text comes; the bytes it carries
+  // are those last written to the message.
+  M.SetTextHtml("<a>");
+  M.Decoded() = "<b>";
+  M.SetTextPlain("p");
+  M.BuildBody();
+  ASSERT_NE(M.HtmlPart(), nullptr);
+  EXPECT_EQ(std::as_const(*M.HtmlPart()).Body(), "<b>\r\n");
+  EXPECT_NE(M.Body().find("\r\n\r\n<b>\r\n"), std::string::npos) << M.Body();
+  EXPECT_EQ(M.Body().find("<a>"), std::string::npos) << M.Body();
 }
 
 TEST_F(MimeTree, AttachmentFileNameFallbacks) {
