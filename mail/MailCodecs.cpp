@@ -224,8 +224,11 @@ AnsiString EncodeQuotedPrintable(std::string_view text, bool headerMode) {
   }
   if (n == 0) return out;
   const unsigned char* cls = t.Body.data();
-  ReserveLarge(out, n + n / 8 + 64);
-  out.resize(n + n / 8 + 64);
+  // Room for the text with an eighth more, and for the worst case of a last line of ordinary
+  // length on top, so a short text is not enlarged (copied and filled again) near its end.
+  const size_t room = n + n / 8 + 64 + 4 * 80;
+  ReserveLarge(out, room);
+  out.resize(room);
   size_t len = 0;
   TQPBody w{out.data() + len};
   const unsigned char* p = s;

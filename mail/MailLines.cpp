@@ -1,6 +1,9 @@
-// Line ends of mail texts: finding the next CR or LF a word at a time, and making every line end CRLF.
+// Line ends of mail texts: finding the next CR or LF many bytes at a time, and making every line end CRLF.
 #include <cstdint>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include "mail/MailText.h"
 
 namespace orv {
@@ -19,6 +22,16 @@ inline std::uint64_t BreakMask(std::uint64_t w) {
 }  // namespace
 
 const char* FindLineBreak(const char* p, const char* end) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
   while (end - p >= 8) {
     std::uint64_t w;
     std::memcpy(&w, p, 8);

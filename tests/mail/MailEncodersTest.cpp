@@ -295,12 +295,13 @@ TEST(MailDate, ZonesEastWestAndHalfHours) {
 }
 
 // Bytes one off CR and LF, and with the high bit set, beside every kind of line end at every offset
-// within a word: the scan must stop exactly at the first real CR or LF.
+// within the blocks the scan takes at once: it must stop exactly at the first real CR or LF.
 TEST(LineEnds, EveryKindAtEveryOffsetBecomesCRLF) {
-  const std::string filler = "a\x0C\x0E\x8D\x8A\x0B\xFF" "z.b\x09\x8D" "c\x0E\x0C" "defghijk";
+  const std::string piece = "a\x0C\x0E\x8D\x8A\x0B\xFF" "z.b\x09\x8D" "c\x0E\x0C" "defghijk";
+  const std::string filler = piece + piece;
   const struct { const char* In; const char* Out; } breaks[] = {
       {"\r\n", "\r\n"}, {"\r", "\r\n"}, {"\n", "\r\n"}, {"\r\r\n", "\r\n\r\n"}, {"\n\r", "\r\n\r\n"}};
-  for (std::size_t offset = 0; offset <= 17; ++offset) {
+  for (std::size_t offset = 0; offset <= 40; ++offset) {
     const std::string head = filler.substr(0, offset);
     for (const auto& b : breaks) {
       const std::string text = head + b.In + ".tail" + filler;
