@@ -83,8 +83,10 @@ void AppendOneLineTrimmed(AnsiString& out, std::string_view value) {
   while (e > b && (value[e - 1] == ' ' || value[e - 1] == '\r' || value[e - 1] == '\n')) --e;
   const size_t from = out.size();
   out.append(value.substr(b, e - b));
-  for (size_t i = from; i < out.size(); ++i)
-    if (out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+  char* const end = out.data() + out.size();
+  for (char* c = const_cast<char*>(FindLineBreak(out.data() + from, end)); c < end;
+       c = const_cast<char*>(FindLineBreak(c + 1, end)))
+    *c = ' ';
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -105,6 +107,11 @@ bool IsFieldLine(std::string_view line, std::string_view name) {
 }  // namespace
 
 size_t FindUnquoted(std::string_view s, char target, size_t from) {
+  if (from >= s.size()) return AnsiString::npos;
+  // Most header lines hold no quote before the character looked for.
+  const size_t at = s.find(target, from);
+  const size_t quote = s.find('"', from);
+  if (quote == std::string_view::npos || (at != std::string_view::npos && at < quote)) return at;
   bool quoted = false;
   for (size_t i = from; i < s.size(); ++i) {
     const char c = s[i];

@@ -1,5 +1,6 @@
 // Behaviour of the message model: header lines, address fields, recipient lists and reset.
 #include <gtest/gtest.h>
+#include "mail/MailText.h"
 #include "mail/VudeMail.h"
 
 namespace orv {
@@ -71,6 +72,20 @@ TEST(HeaderLines, ValuesBecomeOneTrimmedLineAndNamesMatchWhole) {
   p.Header().push_back("X-Pe: 1");
   p.RemoveHeaderLines("x-p");
   EXPECT_EQ(p.Header(), THeaderLines{"X-Pe: 1"});
+}
+
+TEST(HeaderLines, FindUnquotedSkipsQuotedStretches) {
+  const struct { const char* Text; char Target; size_t From; size_t At; } cases[] = {
+      {"a:b", ':', 0, 1},
+      {"ab;\"c;\";d", ';', 0, 2},
+      {"\"a:b\":c", ':', 0, 5},
+      {"\"a\\\":b\":c", ':', 0, 7},
+      {"\"a;b", ';', 0, std::string::npos},
+      {"x:y:z", ':', 2, 3},
+      {"x", ':', 5, std::string::npos},
+      {"a\"b\"c", '"', 0, std::string::npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindUnquoted(c.Text, c.Target, c.From), c.At) << c.Text;
 }
 
 TEST(HeaderLines, HeaderTextIsComparesWithoutBuilding) {
