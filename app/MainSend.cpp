@@ -91,11 +91,13 @@ std::vector<TSendRecipient> TMainForm::GatherRecipients() {
   return result;
 }
 
-AnsiString TMainForm::FillPlaceholders(const AnsiString& text, bool uniform,
-                                       const TSendRecipient& recipient) {
+AnsiString TMainForm::FillPlaceholders(const AnsiString& text, bool uniform, const TSendRecipient& recipient,
+                                       std::optional<TPlaceholderFields>* record) {
   // A uniform mail goes to many at once, and a typed address has no record.
   if (uniform || recipient.Position < 0) return text;
-  return FillPlaceholderText(text, RecipientFields(recipient));
+  if (record == nullptr) return FillPlaceholderText(text, RecipientFields(recipient));
+  if (!record->has_value()) *record = RecipientFields(recipient);
+  return FillPlaceholderText(text, **record);
 }
 
 void TMainForm::SendBtnClick(TObject*) {
@@ -201,12 +203,13 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
       if (uniform)
         for (Integer k = 1; k < per && b * per + k < count; ++k)
           Msg->BccRecipients().AddRecipient("", recipients[static_cast<std::size_t>(b * per + k)].Address);
+      std::optional<TPlaceholderFields> record;
       if (mail.MailType == mtDesign || mail.MailType == mtHtml) {
         const AnsiString& html = mail.MailType == mtDesign ? mail.GeneratedHTML : mail.BlankHTML;
-        Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to));
+        Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to, &record));
       }
       Msg->SetTextPlain(mail.BlankText.empty() ? AnsiString(" ")
-                                                : FillPlaceholders(mail.BlankText, uniform, to));
+                                                : FillPlaceholders(mail.BlankText, uniform, to, &record));
       for (const AnsiString& path : mail.Attachments) Msg->AttachFile(path, "", true);
       Msg->BuildBody();
       built = true;

@@ -2,6 +2,7 @@
 // with its owner-drawn progress panel, and the window's start-up and shut-down.
 #pragma once
 #include <memory>
+#include <optional>
 #include "app/FillPlaceholders.h"
 #include "app/MailRecords.h"
 #include "controls/OrvSpin.h"
@@ -166,8 +167,11 @@ class TMainForm : public TForm {
   // The recipients of the send page's radios, read once when a run starts.
   std::vector<TSendRecipient> GatherRecipients();
   // A body filled for the recipient of a personalised mail; raises when the table cannot give
-  // the record, so the mail is not sent with its placeholders unfilled.
-  AnsiString FillPlaceholders(const AnsiString& text, bool uniform, const TSendRecipient& recipient);
+  // the record, so the mail is not sent with its placeholders unfilled. With `record`, the
+  // recipient's fields are read into it on first use and taken from it after that, so the bodies
+  // of one mail share one read of the record.
+  AnsiString FillPlaceholders(const AnsiString& text, bool uniform, const TSendRecipient& recipient,
+                              std::optional<TPlaceholderFields>* record = nullptr);
   // The address table's side of the run: the send page's rows (all or the selected ones) with
   // their record positions and bookmarks, and one recipient's fields (raises when the table fails).
   std::vector<TSendRecipient> TableRecipients(bool selectedOnly);

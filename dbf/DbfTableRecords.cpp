@@ -112,8 +112,12 @@ Integer TDbfTable::CompareBookmarks(const TBookmark& a, const TBookmark& b) cons
 bool TDbfTable::BookmarkValid(const TBookmark& bookmark) {
   if (!FCursor || bookmark.size() != static_cast<size_t>(kRecordNoBytes)) return false;
   const Integer n = RecNoOf(reinterpret_cast<const Byte*>(bookmark.data()));
-  // A bookmark is a physical record number in every order.
-  return n >= 1 && n <= FDbfFile->RecordCount();
+  // A bookmark is a physical record number in every order. Records are never removed, so only a
+  // number past the count seen asks the file (another process may have appended since).
+  if (n < 1) return false;
+  if (n <= FKnownRecordCount) return true;
+  FKnownRecordCount = std::max(FKnownRecordCount, FDbfFile->RecordCount());
+  return n <= FKnownRecordCount;
 }
 
 // --- fetching ---

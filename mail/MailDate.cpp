@@ -1,7 +1,7 @@
 // The Date field text of a mail, with the local time zone in whole minutes.
-#include <cstdio>
 #include <cstdlib>
 #include "mail/MailEncoders.h"
+#include "mail/MailText.h"
 
 namespace orv {
 
@@ -25,18 +25,31 @@ AnsiString MailDateText(TDateTime localTime, Integer offsetMinutes) {
   DecodeDate(localTime, year, month, day);
   DecodeTime(localTime, hour, min, sec, msec);
   const int dow = DayOfWeek(localTime);
-  char zone[8] = "GMT";
-  if (offsetMinutes != 0) {
-    const int a = std::abs(offsetMinutes);
-    std::snprintf(zone, sizeof zone, "%c%02d%02d", offsetMinutes > 0 ? '+' : '-', (a / 60) % 100,
-                  a % 60);
+  AnsiString out;
+  out.reserve(32);
+  out += kDays[(dow >= 1 && dow <= 7) ? dow - 1 : 0];
+  out += ", ";
+  AppendDecimal(out, day, 2);
+  out += ' ';
+  out += kMonths[(month >= 1 && month <= 12) ? month - 1 : 0];
+  out += ' ';
+  AppendDecimal(out, year, 4);
+  out += ' ';
+  AppendDecimal(out, hour, 2);
+  out += ':';
+  AppendDecimal(out, min, 2);
+  out += ':';
+  AppendDecimal(out, sec, 2);
+  out += ' ';
+  if (offsetMinutes == 0) {
+    out += "GMT";
+  } else {
+    const unsigned a = static_cast<unsigned>(std::abs(offsetMinutes));
+    out += offsetMinutes > 0 ? '+' : '-';
+    AppendDecimal(out, (a / 60) % 100, 2);
+    AppendDecimal(out, a % 60, 2);
   }
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%s, %02u %s %04u %02u:%02u:%02u %s",
-                kDays[(dow >= 1 && dow <= 7) ? dow - 1 : 0], unsigned(day),
-                kMonths[(month >= 1 && month <= 12) ? month - 1 : 0], unsigned(year), unsigned(hour),
-                unsigned(min), unsigned(sec), zone);
-  return buf;
+  return out;
 }
 
 }  // namespace orv

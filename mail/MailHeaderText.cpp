@@ -1,6 +1,6 @@
 // Header texts of the mail module: small text helpers, encoded words, folding, dates, boundaries.
-#include <cstdio>
 #include "mail/MailEncoders.h"
+#include "mail/MailText.h"
 #include "platform/rtl/Random.h"
 
 namespace orv {
@@ -78,9 +78,9 @@ LongWord Random32() {
 }
 
 AnsiString NewBoundary() {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(Random32()));
-  return AnsiString("boundary") + buf;
+  AnsiString b = "boundary";
+  AppendHex(b, static_cast<unsigned>(Random32()), 8);
+  return b;
 }
 
 AnsiString EncodeHeaderWord(std::string_view text, std::string_view charset) {
@@ -213,15 +213,7 @@ AnsiString DecodeHeaderWords(std::string_view input) {
 AnsiString FoldHeader(std::string_view headerText) {
   AnsiString text;
   text.reserve(headerText.size() + 16);
-  for (size_t i = 0; i < headerText.size(); ++i) {
-    const char c = headerText[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < headerText.size() && headerText[i + 1] == '\n') ++i;
-      text.append("\r\n", 2);
-    } else {
-      text.push_back(c);
-    }
-  }
+  AppendWithCRLF(text, headerText);
   while (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
     text.resize(text.size() - 2);
   AnsiString out;
@@ -231,8 +223,15 @@ AnsiString FoldHeader(std::string_view headerText) {
   while (pos <= text.size()) {
     size_t eol = text.find("\r\n", pos);
     if (eol == AnsiString::npos) eol = text.size();
-    AnsiString line = text.substr(pos, eol - pos);
+    const size_t from = pos;
     pos = eol + 2;
+    if (eol - from <= 72) {
+      out.append(text, from, eol - from);
+      out += "\r\n";
+      if (eol >= text.size()) break;
+      continue;
+    }
+    AnsiString line = text.substr(from, eol - from);
     for (;;) {
       if (line.size() <= 72) {
         out += line;

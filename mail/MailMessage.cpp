@@ -1,5 +1,4 @@
 // The message: address, subject, date and id fields, address parsing, recipient lists and reset.
-#include <cstdio>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
 #include "mail/MailText.h"
@@ -82,10 +81,18 @@ void TMailMessage::SetMessageId(std::string_view localAddress) {
   DecodeTime(now, h, mi, s, ms);
   const unsigned first = Random32();
   const unsigned second = Random32();
-  char buf[80];
-  std::snprintf(buf, sizeof buf, "<%04u%02u%02u%02u%02u%02u.%X.%X@", unsigned(y), unsigned(mo),
-                unsigned(d), unsigned(h), unsigned(mi), unsigned(s), first, second);
-  SetHeaderValue("Message-ID", AnsiString(buf) + host + ">");
+  // "<" yyyymmddhhnnss "." hex "." hex "@" host ">"
+  AnsiString id = "<";
+  AppendDecimal(id, y, 4);
+  for (const Word part : {mo, d, h, mi, s}) AppendDecimal(id, part, 2);
+  id += '.';
+  AppendHex(id, first, 1);
+  id += '.';
+  AppendHex(id, second, 1);
+  id += '@';
+  id += host;
+  id += '>';
+  SetHeaderValue("Message-ID", id);
 }
 
 void TMailMessage::GetAddressField(std::string_view name, AnsiString& displayName,
@@ -141,10 +148,11 @@ void TMailMessage::ResetMessage() {
   FHeader.clear();
   FBody.clear();
   FDecoded.clear();
+  FEncodedAs = -1;
   FSubParts.clear();
   FAttachments.clear();
-  FTextLines.clear();
-  FHtmlLines.clear();
+  FTextLines.Clear();
+  FHtmlLines.Clear();
   FTextPart = FHtmlPart = FMixedPart = FRelatedPart = FAlternativePart = FInnermost = nullptr;
   FNeedsRebuild = false;
   FFileCounter = 0;
@@ -157,8 +165,8 @@ TMailRecipients::TMailRecipients(TMailMessage& message, AnsiString fieldName)
     : FMessage(message), FFieldName(std::move(fieldName)) {}
 
 void TMailRecipients::ParseRecipients() {
+  if (FSeen && FMessage.HeaderTextIs(FSeenHeader)) return;
   AnsiString header = FMessage.HeaderText();
-  if (FSeen && header == FSeenHeader) return;
   FNames.clear();
   FAddresses.clear();
   const AnsiString prefix = FFieldName + ":";

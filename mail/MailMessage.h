@@ -40,10 +40,17 @@ class TMailPart {
 
   THeaderLines& Header() { return FHeader; }
   const THeaderLines& Header() const { return FHeader; }
-  // The encoded body (as on the wire) and the decoded bytes.
-  AnsiString& Body() { return FBody; }
+  // The encoded body (as on the wire) and the decoded bytes. A write through these references
+  // makes the next Encode encode afresh.
+  AnsiString& Body() {
+    FEncodedAs = -1;
+    return FBody;
+  }
   const AnsiString& Body() const { return FBody; }
-  AnsiString& Decoded() { return FDecoded; }
+  AnsiString& Decoded() {
+    FEncodedAs = -1;
+    return FDecoded;
+  }
   const AnsiString& Decoded() const { return FDecoded; }
   AnsiString ParentBoundary;
   bool IsDecoded = false;
@@ -69,6 +76,8 @@ class TMailPart {
   AnsiString GetBoundary() const;
   // All header lines, each followed by CRLF; setting splits at CRLF (the inverse).
   AnsiString HeaderText() const;
+  // HeaderText() == text, without building it.
+  bool HeaderTextIs(std::string_view text) const;
   void SetHeaderText(std::string_view text);
   // Folded header, CRLF, then the encoded body: the text that goes on the wire.
   AnsiString GetSource() const;
@@ -86,6 +95,9 @@ class TMailPart {
   THeaderLines FHeader;
   AnsiString FBody;
   AnsiString FDecoded;
+  // The encoding (a TEncodingType) whose output for FDecoded FBody holds, -1 when not known.
+  // Encode skips the work when asked for that encoding again; every write to either clears it.
+  int FEncodedAs = -1;
   TMailMessage* FOwnerMessage = nullptr;
   TMailPart* FParentPart = nullptr;
   TMailPartList FSubParts;
@@ -120,6 +132,22 @@ class TMailRecipients {
   bool FSeen = false;
 };
 
+// A text as lines: the text is kept whole and split at CRLF on the first read after each change,
+// so setting a text costs no line copies unless someone reads them.
+class TTextLines {
+ public:
+  // crlfText: every line end already CRLF.
+  void Assign(AnsiString crlfText);
+  void Clear();
+  // Valid until the next Assign or Clear.
+  const std::vector<AnsiString>& Lines() const;
+
+ private:
+  AnsiString FText;
+  mutable std::vector<AnsiString> FLines;
+  mutable bool FSplit = true;
+};
+
 class TMailMessage : public TMailPart {
  public:
   TMailMessage();
@@ -127,8 +155,9 @@ class TMailMessage : public TMailPart {
 
   // Attachments and embedded parts in the order added (may hold the message itself).
   const TMailPartList& Attachments() const { return FAttachments; }
-  const std::vector<AnsiString>& TextLines() const { return FTextLines; }
-  const std::vector<AnsiString>& HtmlLines() const { return FHtmlLines; }
+  // The plain and the HTML text last set, as lines; valid until the next change of that text.
+  const std::vector<AnsiString>& TextLines() const { return FTextLines.Lines(); }
+  const std::vector<AnsiString>& HtmlLines() const { return FHtmlLines.Lines(); }
   TMailPart* TextPart() const { return FTextPart; }
   TMailPart* HtmlPart() const { return FHtmlPart; }
   TMailPart* MixedPart() const { return FMixedPart; }
@@ -184,14 +213,14 @@ class TMailMessage : public TMailPart {
   TMailPart* MakeContainer(TMailPart* parent, std::string_view kind);
   void PlaceTextPart(TMailPart*& role, std::string_view type);
   void PlaceAttachment(TMailPart* part);
-  void SetTextPart(std::string_view text, TMailPart*& role, std::string_view type);
+  void SetTextPart(AnsiString crlfText, TMailPart*& role, std::string_view type);
   void WriteParts(const TMailPart& container);
   void SetAddressField(std::string_view field, std::string_view name, std::string_view address);
 
   std::vector<std::unique_ptr<TMailPart>> FParts;   // every part the message made and not destroyed
   TMailPartList FAttachments;
-  std::vector<AnsiString> FTextLines;
-  std::vector<AnsiString> FHtmlLines;
+  TTextLines FTextLines;
+  TTextLines FHtmlLines;
   TMailPart* FTextPart = nullptr;
   TMailPart* FHtmlPart = nullptr;
   TMailPart* FMixedPart = nullptr;

@@ -15,14 +15,6 @@ AnsiString Lower(std::string_view s) {
   return r;
 }
 
-// Values never carry a line end, so no value can start a header line of its own.
-AnsiString OneLine(std::string_view value) {
-  AnsiString r(value);
-  for (char& c : r)
-    if (c == '\r' || c == '\n') c = ' ';
-  return r;
-}
-
 // Strips outer double quotes, then outer quotes of either kind once more on longer values.
 AnsiString StripOuterQuotes(AnsiString v) {
   if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
@@ -37,18 +29,39 @@ struct TParamSpan {
   size_t ValueEndGet = 0;                 // also ended by an unquoted "="
 };
 
+// The text as TrimBlanks leaves it (leading blanks and TABs, trailing blanks gone), as a view.
+std::string_view TrimmedView(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && (s[b] == ' ' || s[b] == '\t')) ++b;
+  size_t e = s.size();
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
+
+// Equal once both are lower-cased in A to Z only.
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
 // Finds parameter param of a header line after its first unquoted ":".
 bool FindParam(const AnsiString& line, std::string_view param, TParamSpan& span) {
   const size_t colon = FindUnquoted(line, ':', 0);
   if (colon == AnsiString::npos) return false;
-  const AnsiString want = Lower(TrimBlanks(param));
+  const std::string_view want = TrimmedView(param);
   size_t semi = FindUnquoted(line, ';', colon + 1);
   while (semi != AnsiString::npos) {
     const size_t next = FindUnquoted(line, ';', semi + 1);
     const size_t stop = next == AnsiString::npos ? line.size() : next;
     const size_t eq = line.find('=', semi + 1);
     if (eq != AnsiString::npos && eq < stop) {
-      if (Lower(TrimBlanks(std::string_view(line).substr(semi + 1, eq - semi - 1))) == want) {
+      if (SameNoCase(TrimmedView(std::string_view(line).substr(semi + 1, eq - semi - 1)), want)) {
         span.ValueStart = eq + 1;
         span.ValueEndSet = stop;
         const size_t eq2 = FindUnquoted(line, '=', eq + 1);
@@ -59,6 +72,21 @@ bool FindParam(const AnsiString& line, std::string_view param, TParamSpan& span)
     semi = next;
   }
   return false;
+}
+
+// A value on one line: CR and LF become blanks (so no value can start a header line of its own),
+// then it is trimmed as TrimBlanks does (leading blanks and TABs, trailing blanks).
+void AppendOneLineTrimmed(AnsiString& out, std::string_view value) {
+  size_t b = 0;
+  while (b < value.size() && (value[b] == ' ' || value[b] == '\t' || value[b] == '\r' || value[b] == '\n')) ++b;
+  size_t e = value.size();
+  while (e > b && (value[e - 1] == ' ' || value[e - 1] == '\r' || value[e - 1] == '\n')) --e;
+  const size_t from = out.size();
+  out.append(value.substr(b, e - b));
+  char* const end = out.data() + out.size();
+  for (char* c = const_cast<char*>(FindLineBreak(out.data() + from, end)); c < end;
+       c = const_cast<char*>(FindLineBreak(c + 1, end)))
+    *c = ' ';
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -72,9 +100,18 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return true;
 }
 
+bool IsFieldLine(std::string_view line, std::string_view name) {
+  return line.size() > name.size() && line[name.size()] == ':' && StartsWithNoCase(line, name);
+}
+
 }  // namespace
 
 size_t FindUnquoted(std::string_view s, char target, size_t from) {
+  if (from >= s.size()) return AnsiString::npos;
+  // Most header lines hold no quote before the character looked for.
+  const size_t at = s.find(target, from);
+  const size_t quote = s.find('"', from);
+  if (quote == std::string_view::npos || (at != std::string_view::npos && at < quote)) return at;
   bool quoted = false;
   for (size_t i = from; i < s.size(); ++i) {
     const char c = s[i];
@@ -104,8 +141,11 @@ Integer TMailPart::FindHeaderLine(const THeaderLines* list, std::string_view pre
   return -1;
 }
 
+// The line of field name: the first that begins with name and ":" (name a-z case-insensitive).
 static Integer FieldLine(const THeaderLines& h, std::string_view name) {
-  return TMailPart::FindHeaderLine(&h, AnsiString(name) + ":", 0);
+  for (size_t i = 0; i < h.size(); ++i)
+    if (IsFieldLine(h[i], name)) return static_cast<Integer>(i);
+  return -1;
 }
 
 AnsiString TMailPart::GetHeaderValue(std::string_view name) const {
@@ -143,7 +183,14 @@ void TMailPart::SetHeaderValue(std::string_view name, std::string_view value) {
   const size_t colon = FindUnquoted(line, ':', 0);
   size_t semi = FindUnquoted(line, ';', colon + 1);
   if (semi == AnsiString::npos) semi = line.size();
-  line.replace(colon + 1, semi - colon - 1, " " + TrimBlanks(OneLine(value)));
+  // Most lines hold the value alone: the new line is written whole rather than spliced.
+  AnsiString updated;
+  updated.reserve(colon + 2 + value.size() + (line.size() - semi));
+  updated.append(line, 0, colon + 1);
+  updated.push_back(' ');
+  AppendOneLineTrimmed(updated, value);
+  updated.append(line, semi, AnsiString::npos);
+  line.swap(updated);
 }
 
 void TMailPart::SetHeaderParam(std::string_view name, std::string_view param,
@@ -154,23 +201,27 @@ void TMailPart::SetHeaderParam(std::string_view name, std::string_view param,
     i = static_cast<Integer>(FHeader.size() - 1);
   }
   AnsiString& line = FHeader[static_cast<size_t>(i)];
-  line = TrimBlanks(line);
+  const std::string_view trimmed = TrimmedView(line);
+  if (trimmed.size() != line.size()) line = AnsiString(trimmed);
   const bool added = line.empty() || line.back() != ';';
   if (added) line.push_back(';');
-  const AnsiString v = TrimBlanks(OneLine(value));
+  AnsiString v;
+  AppendOneLineTrimmed(v, value);
   TParamSpan span;
   if (FindParam(line, param, span)) {
     line.replace(span.ValueStart, span.ValueEndSet - span.ValueStart, v);
     if (added) line.pop_back();
   } else {
     if (added) line.pop_back();
-    line += (added ? "; " : " ") + TrimBlanks(OneLine(param)) + "=" + v;
+    line += added ? "; " : " ";
+    AppendOneLineTrimmed(line, param);
+    line += '=';
+    line += v;
   }
 }
 
 void TMailPart::RemoveHeaderLines(std::string_view name) {
-  const AnsiString prefix = AnsiString(name) + ":";
-  std::erase_if(FHeader, [&](const AnsiString& l) { return StartsWithNoCase(l, prefix); });
+  std::erase_if(FHeader, [&](const AnsiString& l) { return IsFieldLine(l, name); });
 }
 
 bool TMailPart::HasHeader(std::string_view name) const { return FieldLine(FHeader, name) >= 0; }
@@ -184,11 +235,25 @@ AnsiString TMailPart::GetBoundary() const { return GetHeaderParam("Content-Type"
 
 AnsiString TMailPart::HeaderText() const {
   AnsiString t;
+  size_t size = 0;
+  for (const AnsiString& l : FHeader) size += l.size() + 2;
+  t.reserve(size);
   for (const AnsiString& l : FHeader) {
     t += l;
     t += "\r\n";
   }
   return t;
+}
+
+bool TMailPart::HeaderTextIs(std::string_view text) const {
+  size_t pos = 0;
+  for (const AnsiString& l : FHeader) {
+    if (text.size() - pos < l.size() + 2 || text.compare(pos, l.size(), l) != 0 ||
+        text[pos + l.size()] != '\r' || text[pos + l.size() + 1] != '\n')
+      return false;
+    pos += l.size() + 2;
+  }
+  return pos == text.size();
 }
 
 void TMailPart::SetHeaderText(std::string_view text) {
@@ -215,6 +280,7 @@ bool TMailPart::Decode() {
   if (IsDecoded) return true;
   IsDecoded = true;
   if (FBody.empty()) return true;
+  FEncodedAs = -1;
   const AnsiString cte = Lower(GetHeaderValue("Content-Transfer-Encoding"));
   if (cte == "quoted-printable") {
     FDecoded = DecodeQuotedPrintable(FBody);
@@ -239,21 +305,24 @@ bool TMailPart::Decode() {
 }
 
 void TMailPart::Encode(TEncodingType type) {
+  // A part moved whole into another keeps its encoded body: encoding it again gives the same.
+  const bool encoded = FEncodedAs == static_cast<int>(type);
   switch (type) {
     case etBase64:
-      FBody = EncodeBase64(FDecoded);
+      if (!encoded) FBody = EncodeBase64(FDecoded);
       SetHeaderValue("Content-Transfer-Encoding", "base64");
       break;
     case etQuotedPrintable:
-      FBody.clear();
+      if (!encoded) FBody.clear();
       SetHeaderValue("Content-Transfer-Encoding", "quoted-printable");
-      if (!FDecoded.empty()) FBody = EncodeQuotedPrintable(FDecoded, false);
+      if (!encoded && !FDecoded.empty()) FBody = EncodeQuotedPrintable(FDecoded, false);
       break;
     case etNoEncoding:
-      FBody = FDecoded;
+      if (!encoded) FBody = FDecoded;
       SetHeaderValue("Content-Transfer-Encoding", "");
       break;
   }
+  FEncodedAs = static_cast<int>(type);
 }
 
 void TMailPart::DetachPart(TMailPart* part) {

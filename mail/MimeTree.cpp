@@ -2,9 +2,11 @@
 // and the byte layout of the built body.
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
 #include "mail/MailText.h"
@@ -16,21 +18,6 @@ namespace orv {
 namespace {
 
 AnsiString Quoted(std::string_view s) { return "\"" + AnsiString(s) + "\""; }
-
-AnsiString WithCRLF(std::string_view text) {
-  AnsiString out;
-  out.reserve(text.size() + text.size() / 40 + 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out.append("\r\n", 2);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
 
 std::vector<AnsiString> SplitLines(std::string_view crlfText) {
   std::vector<AnsiString> lines;
@@ -56,7 +43,11 @@ AnsiString UpperAZ(std::string_view s) {
   return r;
 }
 
-void SetLength(TMailPart& p) { p.SetHeaderValue("Content-Length", std::to_string(p.Body().size())); }
+void SetLength(TMailPart& p) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, std::as_const(p).Body().size()).ptr;
+  p.SetHeaderValue("Content-Length", std::string_view(digits, static_cast<size_t>(end - digits)));
+}
 
 }  // namespace
 
@@ -133,6 +124,7 @@ void TMailMessage::Restructure(int reason) {
     TMailPart* p = NewPart(nullptr);
     p->FBody = FBody;
     p->FDecoded = FDecoded;
+    p->FEncodedAs = FEncodedAs;
     p->IsDecoded = IsDecoded;
     p->Embedded = Embedded;
     for (const AnsiString& l : FHeader)
@@ -211,6 +203,7 @@ void TMailMessage::PlaceTextPart(TMailPart*& role, std::string_view type) {
   SetHeaderValue("Content-Disposition", "inline");
   part->Decode();
   FDecoded = part->FDecoded;
+  FEncodedAs = -1;
   IsDecoded = true;
   Encode(TextEncoding);
   SetLength(*this);
@@ -257,6 +250,7 @@ void TMailMessage::PlaceAttachment(TMailPart* part) {
     if (HeaderLineIs(l, "X-VudeMail-")) FHeader.push_back(l);
   part->Decode();
   FDecoded = part->FDecoded;
+  FEncodedAs = -1;
   IsDecoded = true;
   Encode(etBase64);
   std::replace(FAttachments.begin(), FAttachments.end(), part, static_cast<TMailPart*>(this));
@@ -281,9 +275,8 @@ AnsiString TMailMessage::AttachmentFileName(const TMailPart& part) const {
   return SafeFileName(name);
 }
 
-void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::string_view type) {
+void TMailMessage::SetTextPart(AnsiString crlfText, TMailPart*& role, std::string_view type) {
   Restructure(role ? 0 : 2);
-  const AnsiString crlf = WithCRLF(text);
   if (!role) {
     if (FInnermost) {
       TMailPart* p = NewPart(nullptr);
@@ -301,7 +294,8 @@ void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::str
     }
   }
   TMailPart& part = *role;
-  part.FDecoded = crlf;
+  part.FDecoded = std::move(crlfText);
+  part.FEncodedAs = -1;
   part.IsDecoded = true;
   part.SetHeaderValue("Content-Type", type);
   part.Encode(TextEncoding);
@@ -311,14 +305,36 @@ void TMailMessage::SetTextPart(std::string_view text, TMailPart*& role, std::str
   FNeedsRebuild = true;
 }
 
+void TTextLines::Assign(AnsiString crlfText) {
+  FText = std::move(crlfText);
+  FLines.clear();
+  FSplit = false;
+}
+
+void TTextLines::Clear() {
+  FText.clear();
+  FLines.clear();
+  FSplit = true;
+}
+
+const std::vector<AnsiString>& TTextLines::Lines() const {
+  if (!FSplit) {
+    FLines = SplitLines(FText);
+    FSplit = true;
+  }
+  return FLines;
+}
+
 void TMailMessage::SetTextPlain(std::string_view text) {
-  SetTextPart(text, FTextPart, "text/plain");
-  FTextLines = SplitLines(WithCRLF(text));
+  AnsiString crlf = WithCRLF(text);
+  SetTextPart(crlf, FTextPart, "text/plain");
+  FTextLines.Assign(std::move(crlf));
 }
 
 void TMailMessage::SetTextHtml(std::string_view text) {
-  SetTextPart(text, FHtmlPart, "text/html");
-  FHtmlLines = SplitLines(WithCRLF(text));
+  AnsiString crlf = WithCRLF(text);
+  SetTextPart(crlf, FHtmlPart, "text/html");
+  FHtmlLines.Assign(std::move(crlf));
 }
 
 void TMailMessage::AttachFile(const AnsiString& filePath, std::string_view contentType,
@@ -341,6 +357,7 @@ void TMailMessage::AttachBytes(std::string_view data, std::string_view fileName,
   TMailPart* container = embedded ? FRelatedPart : FMixedPart;
   TMailPart* part = container ? NewPart(container) : this;
   part->FDecoded.assign(data);
+  part->FEncodedAs = -1;
   part->IsDecoded = true;
   part->SetHeaderValue("Content-Type", contentType.empty() ? ContentTypeForFile(name)
                                                            : AnsiString(contentType));
@@ -368,6 +385,7 @@ void TMailMessage::BuildBody() {
   if (!FNeedsRebuild) return;
   if (!FSubParts.empty()) {
     FBody = "This is a multipart message in mime format.\r\n";
+    FEncodedAs = -1;
     WriteParts(*this);
   }
   SetLength(*this);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "mail/MailEncoders.h"
+#include "mail/MailText.h"
 #include "mail/SmtpReply.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -49,23 +50,18 @@ bool IsHostNameChar(char c) {
 AnsiString SmtpDataText(std::string_view source) {
   AnsiString out;
   out.reserve(source.size() + source.size() / 32 + 8);
-  bool lineStart = true;
-  for (std::size_t i = 0; i < source.size(); ++i) {
-    char c = source[i];
-    if (lineStart && c == '.') out += '.';
-    // A bare CR or LF would let a receiver see a line end where another does not (a "." line
-    // among them could end the data early), so every line end goes out as CRLF.
-    if (c == '\r') {
-      if (i + 1 < source.size() && source[i + 1] == '\n') ++i;
-      out += kCRLF;
-      lineStart = true;
-    } else if (c == '\n') {
-      out += kCRLF;
-      lineStart = true;
-    } else {
-      out += c;
-      lineStart = false;
-    }
+  const char* p = source.data();
+  const char* const end = p + source.size();
+  // A bare CR or LF would let a receiver see a line end where another does not (a "." line
+  // among them could end the data early), so every line end goes out as CRLF.
+  while (p < end) {
+    if (*p == '.') out += '.';
+    const char* brk = FindLineBreak(p, end);
+    out.append(p, static_cast<std::size_t>(brk - p));
+    if (brk == end) break;
+    p = brk + 1;
+    if (*brk == '\r' && p < end && *p == '\n') ++p;
+    out += kCRLF;
   }
   out += "\r\n.\r\n";
   return out;

@@ -57,8 +57,9 @@ void TSocketTalk::ExpectReply(Byte code) {
 }
 
 void TSocketTalk::Talk(std::string_view text, std::string_view terminator, Byte code) {
-  // Bytes that came after the last talk ended belong to it, not to this one.
-  Poll();
+  // The connection is not asked for bytes first: whatever arrived since the last talk and was not
+  // read is a piece of this talk, as pieces are that arrive while no talk waits. A caller that
+  // must see a close between talks polls before it talks (the SMTP session does, once per mail).
   Terminator = AnsiString(terminator);
   FTalkCode = code;
   FReplyText.clear();

@@ -73,9 +73,10 @@ void TField::SetAsBoolean(bool) { AccessError("Boolean"); }
 // --- strings ---
 
 AnsiString TStringField::AsString() const {
-  std::vector<char> buf(static_cast<size_t>(Size()) + 1, '\0');
-  if (!GetData(buf.data())) return AnsiString();
-  AnsiString text(buf.data(), strnlen(buf.data(), static_cast<size_t>(Size())));
+  // The value is read straight into the text it is returned in.
+  AnsiString text(static_cast<size_t>(Size()) + 1, '\0');
+  if (!GetData(text.data())) return AnsiString();
+  text.resize(strnlen(text.data(), static_cast<size_t>(Size())));
   return Transliterate() && DataSet() ? DataSet()->Translate(text, false) : text;
 }
 

@@ -18,8 +18,9 @@ struct TTextLine {
 // Strips "&" prefixes: "&&" is a literal "&", "&x" underlines x. Returns the text and the index of
 // the last underlined character (the system underlines the last one), -1 for none.
 QString StripPrefixes(const QString& in, int& mnemonic) {
-  QString out;
   mnemonic = -1;
+  if (!in.contains(QLatin1Char('&'))) return in;
+  QString out;
   for (int i = 0; i < in.size(); ++i) {
     if (in[i] == QLatin1Char('&')) {
       if (i + 1 < in.size() && in[i + 1] == QLatin1Char('&')) { out += QLatin1Char('&'); ++i; continue; }
@@ -34,7 +35,7 @@ QString StripPrefixes(const QString& in, int& mnemonic) {
 class TTextMeasure {
  public:
   TTextMeasure(const QFontMetrics& fm, bool expandTabs, int tabChars)
-      : FFm(fm), FExpand(expandTabs), FTab(std::max(1, fm.averageCharWidth() * tabChars)) {}
+      : FFm(fm), FExpand(expandTabs), FTabChars(tabChars) {}
   // Width of text starting at the line's left edge; with tab expansion tabs jump to the next stop.
   int Width(const QString& text) const {
     if (!FExpand || !text.contains(QLatin1Char('\t'))) return FFm.horizontalAdvance(text);
@@ -42,16 +43,21 @@ class TTextMeasure {
     const QStringList parts = text.split(QLatin1Char('\t'));
     for (int i = 0; i < parts.size(); ++i) {
       x += FFm.horizontalAdvance(parts[i]);
-      if (i + 1 < parts.size()) x = (x / FTab + 1) * FTab;
+      if (i + 1 < parts.size()) x = (x / TabWidth() + 1) * TabWidth();
     }
     return x;
   }
-  int TabWidth() const { return FTab; }
+  // Measured on first use: most texts hold no tab.
+  int TabWidth() const {
+    if (FTab == 0) FTab = std::max(1, FFm.averageCharWidth() * FTabChars);
+    return FTab;
+  }
   bool Expand() const { return FExpand; }
  private:
   const QFontMetrics& FFm;
   bool FExpand;
-  int FTab;
+  int FTabChars;
+  mutable int FTab = 0;
 };
 
 // Breaks one paragraph at blanks so each piece fits width; a word wider than width keeps a line
@@ -114,6 +120,8 @@ int DrawTextImpl(HDC dc, QString text, TRect* rect, UINT format) {
   if (format & DT_SINGLELINE) {
     text.remove(QLatin1Char('\r'));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    paragraphs.push_back({text, -1});
+  } else if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))) {
     paragraphs.push_back({text, -1});
   } else {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));

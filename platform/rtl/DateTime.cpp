@@ -4,6 +4,8 @@
 #include <time.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "platform/rtl/DateTimeParts.h"
 #include "platform/rtl/Exceptions.h"
@@ -146,6 +148,22 @@ int LocalTimeBiasMinutes(TDateTime localTime) {
   Word y, mo, d, h, mi, s, ms;
   DecodeDate(localTime, y, mo, d);
   DecodeTime(localTime, h, mi, s, ms);
+  // Reading the zone's rules asks the file system each time; a mail run asks many times a second
+  // for the same second. The answer for one second under one TZ value is kept: another second, or
+  // TZ set to something else, reads the rules afresh.
+  struct TBiasMemo {
+    bool Valid = false;
+    Int64 Second = 0;
+    bool HasZone = false;
+    std::string Zone;
+    int Bias = 0;
+  };
+  thread_local TBiasMemo memo;
+  const Int64 second = ((DaysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60 + s;
+  const char* zone = std::getenv("TZ");
+  if (memo.Valid && memo.Second == second && memo.HasZone == (zone != nullptr) &&
+      (zone == nullptr || memo.Zone == zone))
+    return memo.Bias;
   tm t{};
   t.tm_year = y - 1900;
   t.tm_mon = mo - 1;
@@ -155,8 +173,13 @@ int LocalTimeBiasMinutes(TDateTime localTime) {
   t.tm_sec = s;
   t.tm_isdst = -1;   // the zone's rules decide whether summer time applies
   tzset();
-  if (mktime(&t) == static_cast<time_t>(-1)) return 0;
-  return static_cast<int>(-t.tm_gmtoff / 60);
+  const int bias = mktime(&t) == static_cast<time_t>(-1) ? 0 : static_cast<int>(-t.tm_gmtoff / 60);
+  memo.Valid = true;
+  memo.Second = second;
+  memo.HasZone = zone != nullptr;
+  memo.Zone = zone != nullptr ? zone : "";
+  memo.Bias = bias;
+  return bias;
 }
 
 }  // namespace orv

@@ -14,11 +14,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 namespace orv {
 
 namespace {
+
+// Bytes taken from the connection in one read.
+constexpr std::size_t kInboxSize = 64 * 1024;
 
 const char* KindText(TErrorEvent kind) {
   switch (kind) {
@@ -119,7 +123,7 @@ void TClientSocket::CloseHandle() {
   if (FFd >= 0) ::close(FFd);
   FFd = -1;
   FState = stClosed;
-  FKnownLength = -1;
+  FInboxStart = FInboxEnd = 0;
   FLocalAddress.clear();
   FAddrs.clear();
   FFamilies.clear();
@@ -146,7 +150,7 @@ void TClientSocket::Fail(TErrorEvent kind, int code) {
 
 Integer TClientSocket::ReceiveLength() const {
   if (FState != stConnected) return 0;
-  if (FKnownLength >= 0) return FKnownLength;
+  if (FInboxStart < FInboxEnd) return static_cast<Integer>(FInboxEnd - FInboxStart);
   int n = 0;
   if (ioctl(FFd, FIONREAD, &n) != 0 || n < 0) return 0;
   return n;
@@ -154,7 +158,12 @@ Integer TClientSocket::ReceiveLength() const {
 
 Integer TClientSocket::ReceiveBuf(void* buffer, Integer count) {
   if (FState != stConnected || count <= 0) return 0;
-  FKnownLength = -1;
+  if (FInboxStart < FInboxEnd) {
+    const std::size_t n = std::min(static_cast<std::size_t>(count), FInboxEnd - FInboxStart);
+    std::memcpy(buffer, FInbox.data() + FInboxStart, n);
+    FInboxStart += n;
+    return static_cast<Integer>(n);
+  }
   for (;;) {
     ssize_t n = ::recv(FFd, buffer, static_cast<size_t>(count), 0);
     if (n >= 0) return static_cast<Integer>(n);
@@ -184,27 +193,27 @@ Integer TClientSocket::SendBuf(const void* buffer, Integer count) {
 }
 
 void TClientSocket::HandleReadable() {
-  FKnownLength = -1;
-  FKnownLength = ReceiveLength();
-  if (FKnownLength > 0) {
-    if (OnRead) {
-      OnRead(*this);
-    } else {
-      char sink[4096];
-      while (ReceiveBuf(sink, sizeof sink) > 0) {}
+  if (FInboxStart == FInboxEnd) {
+    FInboxStart = FInboxEnd = 0;
+    if (FInbox.empty()) FInbox.resize(kInboxSize);
+    ssize_t n;
+    do {
+      n = ::recv(FFd, FInbox.data(), FInbox.size(), 0);
+    } while (n < 0 && errno == EINTR);
+    if (n == 0) {
+      // Readable with nothing to read: the peer's end of stream.
+      Close();
+      return;
     }
-    FKnownLength = -1;
-    return;
+    if (n < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK) Fail(eeReceive, errno);
+      return;
+    }
+    FInboxEnd = static_cast<std::size_t>(n);
   }
-  FKnownLength = -1;
-  // Readable with nothing to read: the peer's end of stream, or an error.
-  char byte;
-  ssize_t n = ::recv(FFd, &byte, 1, MSG_PEEK);
-  if (n == 0) {
-    Close();
-  } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-    Fail(eeReceive, errno);
-  }
+  if (OnRead) OnRead(*this);
+  // Without a reader the bytes are dropped, so a poll never spins on them.
+  else FInboxStart = FInboxEnd = 0;
 }
 
 bool TClientSocket::Poll(int timeoutMs, bool wantWrite) {
@@ -212,6 +221,11 @@ bool TClientSocket::Poll(int timeoutMs, bool wantWrite) {
   if (FFd < 0) {
     if (timeoutMs > 0) ::poll(nullptr, 0, timeoutMs);
     return false;
+  }
+  // Bytes already taken from the connection are ready without asking it.
+  if (FState == stConnected && FInboxStart < FInboxEnd) {
+    HandleReadable();
+    return true;
   }
   pollfd p{};
   p.fd = FFd;

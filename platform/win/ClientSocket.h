@@ -50,7 +50,7 @@ class TClientSocket {
   bool Active() const { return FState != stClosed; }
   bool Connected() const { return FState == stConnected; }
 
-  // Bytes that can be read now without waiting.
+  // Bytes that can be read now without waiting (inside OnRead: those that arrived with the event).
   Integer ReceiveLength() const;
   // Reads up to count bytes; returns the count read (0 when none is waiting).
   Integer ReceiveBuf(void* buffer, Integer count);
@@ -89,8 +89,11 @@ class TClientSocket {
 
   TState FState = stClosed;
   int FFd = -1;
-  // What the last readiness check found waiting, until the next read (saves asking twice).
-  mutable Integer FKnownLength = -1;
+  // A readable connection is read at once into the inbox (one call, where asking for the count
+  // first would take two); ReceiveBuf serves the inbox before it reads the connection again.
+  std::vector<char> FInbox;
+  std::size_t FInboxStart = 0;
+  std::size_t FInboxEnd = 0;
   AnsiString FLocalAddress;
   // The addresses still to try while connecting, and the error of the last one tried.
   std::vector<std::vector<unsigned char>> FAddrs;

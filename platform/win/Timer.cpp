@@ -48,19 +48,30 @@ void TTimerCore::Restart() {
   if (!FQtTimer) {
     FQtTimer = std::make_unique<QTimer>();
     FQtTimer->setTimerType(Qt::PreciseTimer);
-    // Qt may wake a little early; the rest of the wait is rescheduled rather than lost.
+    FQtTimer->setSingleShot(true);
+    // Qt may wake before the due time (early, or set for an earlier one); the rest of the wait is
+    // rescheduled rather than lost. A stopped timer's wake does nothing.
     QObject::connect(FQtTimer.get(), &QTimer::timeout, [this] {
       if (!Running()) return;
       long long left = RemainingMs();
-      if (left > 0) FQtTimer->start(static_cast<int>(left));
+      if (left > 0) StartQtTimer(static_cast<int>(left));
       else Fire();
     });
   }
-  FQtTimer->start(static_cast<int>(FInterval));
+  // Restarts come far more often than firings (a time-out restarted on every exchange): a Qt
+  // timer set to wake at or before the new due time is left as it is.
+  if (FQtTimer->isActive() && FQtDue <= FDue) return;
+  StartQtTimer(static_cast<int>(FInterval));
+}
+
+void TTimerCore::StartQtTimer(int milliseconds) {
+  FQtTimer->start(milliseconds);
+  FQtDue = Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
 void TTimerCore::Stop() {
-  if (FQtTimer) FQtTimer->stop();
+  // The Qt timer is left to run out: its wake finds the timer stopped, and a restart before then
+  // needs no new Qt timer.
 }
 
 void TTimerCore::Fire() {

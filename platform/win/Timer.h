@@ -39,11 +39,14 @@ class TTimerCore {
   void Restart();
   void Stop();
   void Fire();
+  void StartQtTimer(int milliseconds);
 
   unsigned FInterval = 1000;
   bool FEnabled = true;
   Clock::time_point FDue{};
   std::unique_ptr<QTimer> FQtTimer;
+  // When the Qt timer, while active, wakes: never after FDue while the timer runs.
+  Clock::time_point FQtDue{};
 };
 
 }  // namespace orv

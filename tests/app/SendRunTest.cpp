@@ -31,6 +31,9 @@ TEST(FillPlaceholderText, ScanOfTheThreeStates) {
       {"only a to z fold", "[%STRA\xDF" "E] [%stra\xDF" "e]", "Hauptweg 1 Hauptweg 1"},
       {"high byte not folded", "[%\xC4rger]", "[%\xC4rger]"},
       {"name with line break", "[%First\r\nName]", "[%First\r\nName]"},
+      {"name holding a bracket", "[%a[b] [%EMAIL]", "[%a[b] anna@example.org"},
+      {"percent at end dropped", "end [%", "end "},
+      {"bracket then placeholder", "[x[%EMAIL]", "[xanna@example.org"},
       {"empty text", "", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(FillPlaceholderText(c.Text, fields), c.Expected) << c.Name;

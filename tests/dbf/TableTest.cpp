@@ -485,6 +485,28 @@ TEST_F(Table, ClosingASharedTableKeepsOtherProcessesAppends) {
   EXPECT_EQ(file->HeaderRecordCount(), 2u) << "the reader's close put back its stale record count";
 }
 
+TEST_F(Table, BookmarksOfRecordsAppendedElsewhereBecomeValid) {
+  { auto t = Created("b.dbf", false); }
+  auto reader = Make("b.dbf");
+  reader->Open();
+  auto writer = Make("b.dbf");
+  writer->Open();
+  AppendRow(*writer, "Anna", "Bonn");
+  const TBookmark anna = writer->GetBookmark();
+  reader->First();
+  EXPECT_EQ(Names(*reader), std::vector<std::string>{"Anna"});
+  AppendRow(*writer, "Bert", "Celle");
+  const TBookmark bert = writer->GetBookmark();
+  TBookmark beyond = bert;
+  beyond[0] = static_cast<char>(beyond[0] + 1);
+  EXPECT_TRUE(reader->BookmarkValid(anna));
+  EXPECT_TRUE(reader->BookmarkValid(bert)) << "a record appended after the reader last looked";
+  EXPECT_FALSE(reader->BookmarkValid(beyond));
+  reader->GotoBookmark(bert);
+  EXPECT_EQ(reader->FieldByName("NAME")->AsString(), "Bert");
+  EXPECT_FALSE(reader->BookmarkValid(TBookmark(4, '\0')));
+}
+
 }  // namespace
 }  // namespace orv::test
 

@@ -112,6 +112,40 @@ TEST_F(SendRunTableE2E, PersonalisedRunFillsEveryMailFromItsOwnRecord) {
   ExpectIdle();
 }
 
+TEST_F(SendRunTableE2E, BothBodiesOfAMailComeFromTheSameRecord) {
+  constexpr int kRecords = 40;
+  F->Table1->DisableControls();
+  for (int i = 0; i < kRecords; ++i) {
+    const std::string n = std::to_string(i);
+    AddRecord({"h" + n + "@example.net", "Last" + n, "First" + n});
+  }
+  F->Table1->EnableControls();
+  TMailRec* m = F->Mails()->Append();
+  m->Subject = "Both bodies";
+  m->MailType = mtHtml;
+  m->BlankText = "Dear [%First Name] [%Last Name]";
+  m->BlankHTML = "<p>[%eMail]: [%last name]</p>";
+  m->Attachments = std::make_unique<TDynaArray<TAttachRec>>();
+  ShowSendPage();
+  F->AlleEmpfCheck->SetChecked(true);
+  F->PersonalCheck->SetChecked(true);
+  F->bccCheck->SetChecked(false);
+  F->SendBtnClick(F->SendBtn);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+
+  const auto mails = Delivered(FOut);
+  ASSERT_EQ(mails.size(), static_cast<std::size_t>(kRecords));
+  for (int i = 0; i < kRecords; ++i) {
+    const std::string n = std::to_string(i);
+    const TDelivered& d = mails[static_cast<std::size_t>(i)];
+    EXPECT_EQ(d.at("to"), "h" + n + "@example.net") << i;
+    EXPECT_EQ(Trimmed(d.at("plain")), "Dear First" + n + " Last" + n) << i;
+    EXPECT_EQ(Trimmed(d.at("html")), "<p>h" + n + "@example.net: Last" + n + "</p>") << i;
+  }
+  EXPECT_TRUE(Log().empty());
+  ExpectIdle();
+}
+
 TEST_F(SendRunTableE2E, BccBatchesWithReconnectsDeliverEveryAddressOnce) {
   constexpr int kAddresses = 4990;  // 250 mails of 20, the last one of 10
   std::vector<TSendRecipient> recipients;

@@ -6,6 +6,8 @@
 #include <vector>
 #include "mail/MailEncoders.h"
 #include "mail/MailMessage.h"
+#include "mail/MailText.h"
+#include "mail/SMTPSession.h"
 
 namespace orv {
 namespace {
@@ -118,12 +120,14 @@ std::string ReferenceBodyQP(const std::string& text) {
 TEST(QuotedPrintable, OnePassGivesTheStepByStepOutput) {
   std::mt19937 rng(5);
   const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n', '=', '\xE9', '\x01', '.', '\x7F'};
-  for (int round = 0; round < 400; ++round) {
+  // Later rounds are mostly plain, so long runs meet the line limit inside a block scanned at once.
+  for (int round = 0; round < 600; ++round) {
     std::string text;
     const size_t len = rng() % 400;
+    const unsigned plain = round < 400 ? 60 : 97;
     for (size_t i = 0; i < len; ++i) {
       const unsigned r = rng() % 100;
-      text.push_back(r < 60 ? 'x' : alphabet[rng() % sizeof alphabet]);
+      text.push_back(r < plain ? 'x' : alphabet[rng() % sizeof alphabet]);
     }
     if (round % 3 == 0) text += "\r\n";
     ASSERT_EQ(EncodeQuotedPrintable(text, false), ReferenceBodyQP(text)) << "round " << round;
@@ -284,6 +288,34 @@ TEST(MailDate, ZonesEastWestAndHalfHours) {
       {-600, "Sun, 05 Jan 2003 14:03:09 -1000"},
   };
   for (const auto& [offset, text] : cases) EXPECT_EQ(MailDateText(t, offset), text) << offset;
+  // Before 1899-12-30 the time is the fraction's size: it is taken off the (negative) date.
+  const TDateTime early = EncodeDate(999, 12, 31) - EncodeTime(23, 59, 59, 0);
+  EXPECT_EQ(MailDateText(early, 1439), "Tue, 31 Dec 0999 23:59:59 +2359");
+  EXPECT_EQ(MailDateText(early, -1), "Tue, 31 Dec 0999 23:59:59 -0001");
+  EXPECT_EQ(MailDateText(EncodeDate(2024, 2, 29), 6000), "Thu, 29 Feb 2024 00:00:00 +0000")
+      << "hours beyond two digits keep the last two";
+}
+
+// Bytes one off CR and LF, and with the high bit set, beside every kind of line end at every offset
+// within the blocks the scan takes at once: it must stop exactly at the first real CR or LF.
+TEST(LineEnds, EveryKindAtEveryOffsetBecomesCRLF) {
+  const std::string piece = "a\x0C\x0E\x8D\x8A\x0B\xFF" "z.b\x09\x8D" "c\x0E\x0C" "defghijk";
+  const std::string filler = piece + piece;
+  const struct { const char* In; const char* Out; } breaks[] = {
+      {"\r\n", "\r\n"}, {"\r", "\r\n"}, {"\n", "\r\n"}, {"\r\r\n", "\r\n\r\n"}, {"\n\r", "\r\n\r\n"}};
+  for (std::size_t offset = 0; offset <= 40; ++offset) {
+    const std::string head = filler.substr(0, offset);
+    for (const auto& b : breaks) {
+      const std::string text = head + b.In + ".tail" + filler;
+      const std::string want = head + b.Out + ".tail" + filler;
+      EXPECT_EQ(FindLineBreak(text.data(), text.data() + text.size()) - text.data(),
+                static_cast<std::ptrdiff_t>(offset)) << "offset " << offset;
+      EXPECT_EQ(WithCRLF(text), want) << "offset " << offset;
+      EXPECT_EQ(SmtpDataText(text), head + b.Out + "." + ".tail" + filler + "\r\n.\r\n") << "offset " << offset;
+    }
+    EXPECT_EQ(FindLineBreak(head.data(), head.data() + head.size()), head.data() + head.size());
+    EXPECT_EQ(WithCRLF(head), head);
+  }
 }
 
 TEST(TextHelpers, TrimPadLinesNumbersAndFileNames) {
@@ -355,6 +387,24 @@ TEST_F(LocalZone, DateTextTakesTheZoneOfTheGivenLocalTime) {
     const AnsiString text = MailDateText(c.Time);
     EXPECT_TRUE(text.ends_with(c.Suffix)) << c.Zone << ": " << text;
   }
+}
+
+// The zone's answer is kept between calls: it must follow the given second and the zone setting.
+TEST_F(LocalZone, ZoneFollowsEachSecondAndEachChangeOfTheSetting) {
+  const TDateTime before = EncodeDate(2024, 3, 31) + EncodeTime(1, 59, 59, 0);
+  const TDateTime after = EncodeDate(2024, 3, 31) + EncodeTime(3, 0, 0, 0);
+  Use("CET-1CEST,M3.5.0,M10.5.0/3");
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0100"));
+  EXPECT_TRUE(MailDateText(before + 0.4 / 86400).ends_with(" +0100"));
+  EXPECT_TRUE(MailDateText(after).ends_with(" +0200")) << "summer time began in between";
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0100"));
+  Use("UTC0");
+  EXPECT_TRUE(MailDateText(before).ends_with(" GMT")) << "a new zone setting in the same second";
+  ::unsetenv("TZ");
+  ::tzset();
+  const AnsiString unset = MailDateText(before);
+  Use("XST-5:30");
+  EXPECT_TRUE(MailDateText(before).ends_with(" +0530")) << unset;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Behaviour of the message model: header lines, address fields, recipient lists and reset.
 #include <gtest/gtest.h>
+#include "mail/MailText.h"
 #include "mail/VudeMail.h"
 
 namespace orv {
@@ -43,6 +44,69 @@ TEST(HeaderLines, QuotesGuardColonsAndSemicolons) {
   EXPECT_EQ(TMailPart::FindHeaderLine(&p.Header(), "x-", 1), 1);
   EXPECT_EQ(TMailPart::FindHeaderLine(&p.Header(), "x-", 5), -1);
   EXPECT_EQ(TMailPart::FindHeaderLine(nullptr, "x-", 0), -1);
+}
+
+TEST(HeaderLines, ValuesBecomeOneTrimmedLineAndNamesMatchWhole) {
+  const struct { const char* Value; const char* Line; } cases[] = {
+      {"plain", "X-V: plain"},
+      {" \t\r\n lead", "X-V: lead"},
+      {"trail \r\n ", "X-V: trail"},
+      {"tab stays\t\r", "X-V: tab stays\t"},
+      {"in\r\nside", "X-V: in  side"},
+      {"\r\n", ""},
+  };
+  for (const auto& c : cases) {
+    TMailPart p;
+    p.Header() = {"X-Value: other", "X-V: old; keep=1"};
+    p.SetHeaderValue("x-v", c.Value);
+    const std::string want = *c.Line ? std::string(c.Line) + "; keep=1" : "X-V: ; keep=1";
+    EXPECT_EQ(p.Header()[1], want) << c.Value;
+    EXPECT_EQ(p.Header()[0], "X-Value: other") << "a longer name is another field";
+  }
+  TMailPart p;
+  p.Header() = {"X-P: a ; n = 1  "};
+  p.SetHeaderParam("X-P", " N ", " 2\r\n");
+  EXPECT_EQ(p.Header()[0], "X-P: a ; n =2");
+  p.SetHeaderParam("X-P", " m\n", "3");
+  EXPECT_EQ(p.Header()[0], "X-P: a ; n =2; m=3");
+  p.Header().push_back("X-Pe: 1");
+  p.RemoveHeaderLines("x-p");
+  EXPECT_EQ(p.Header(), THeaderLines{"X-Pe: 1"});
+}
+
+TEST(HeaderLines, FindUnquotedSkipsQuotedStretches) {
+  const struct { const char* Text; char Target; size_t From; size_t At; } cases[] = {
+      {"a:b", ':', 0, 1},
+      {"ab;\"c;\";d", ';', 0, 2},
+      {"\"a:b\":c", ':', 0, 5},
+      {"\"a\\\":b\":c", ':', 0, 7},
+      {"\"a;b", ';', 0, std::string::npos},
+      {"x:y:z", ':', 2, 3},
+      {"x", ':', 5, std::string::npos},
+      {"a\"b\"c", '"', 0, std::string::npos},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindUnquoted(c.Text, c.Target, c.From), c.At) << c.Text;
+}
+
+TEST(HeaderLines, HeaderTextIsComparesWithoutBuilding) {
+  const struct { THeaderLines Lines; const char* Text; bool Same; } cases[] = {
+      {{}, "", true},
+      {{}, "\r\n", false},
+      {{"a"}, "a\r\n", true},
+      {{"a"}, "a\r\n\r\n", false},
+      {{"a"}, "a\n", false},
+      {{"a"}, "", false},
+      {{"a", "b"}, "a\r\nb\r\n", true},
+      {{"ab"}, "a\r\nb\r\n", false},
+      {{"a", ""}, "a\r\n\r\n", true},
+      {{"a", "b"}, "a\r\nc\r\n", false},
+  };
+  for (const auto& c : cases) {
+    TMailPart p;
+    p.Header() = c.Lines;
+    EXPECT_EQ(p.HeaderTextIs(c.Text), c.Same) << c.Text;
+    EXPECT_EQ(p.HeaderText() == c.Text, c.Same) << c.Text;
+  }
 }
 
 struct TAddressCase { const char* Value; const char* Name; const char* Address; };
@@ -176,6 +240,15 @@ TEST(Message, MessageIdKeepsIPv4AndNeverABareIPv6Address) {
   EXPECT_EQ(v4.substr(v4.size() - 14), "@192.168.1.20>");
   const size_t dot1 = v4.find('.');
   EXPECT_EQ(dot1, 15u) << "yyyymmddhhnnss before the first dot: " << v4;
+  EXPECT_EQ(v4.find_first_not_of("0123456789", 1), dot1) << v4;
+  const size_t dot2 = v4.find('.', dot1 + 1);
+  const size_t at = v4.find('@');
+  ASSERT_LT(dot2, at) << v4;
+  for (const AnsiString& hex : {v4.substr(dot1 + 1, dot2 - dot1 - 1), v4.substr(dot2 + 1, at - dot2 - 1)}) {
+    EXPECT_TRUE(!hex.empty() && hex.size() <= 8) << v4;
+    EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << v4;
+    EXPECT_TRUE(hex.size() == 1 || hex[0] != '0') << "no leading zeros: " << v4;
+  }
   m.SetMessageId("fe80::1");
   const AnsiString v6 = m.GetHeaderValue("Message-ID");
   const AnsiString host = v6.substr(v6.find('@') + 1);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <utility>
 #include "mail/VudeMail.h"
 #include "platform/rtl/Streams.h"
 #include "platform/win/MimeTypes.h"
@@ -107,6 +108,23 @@ TEST_F(MimeTree, AddingAfterABuildRestructuresTheBuiltMessage) {
   EXPECT_EQ(body.find("This is a multipart", 1), std::string::npos) << "one preamble only";
   EXPECT_NE(body.find("\r\nplain\r\n"), std::string::npos);
   EXPECT_EQ(M.TextPart()->Decoded(), "plain");
+}
+
+TEST_F(MimeTree, TextLinesFollowTheTextLastSet) {
+  using TLines = std::vector<AnsiString>;
+  EXPECT_EQ(M.TextLines(), TLines{});
+  M.SetTextPlain("one\ntwo\r\n\r\nfour");
+  M.SetTextHtml("<p>\r");
+  EXPECT_EQ(M.TextLines(), (TLines{"one", "two", "", "four"}));
+  EXPECT_EQ(M.HtmlLines(), TLines{"<p>"});
+  M.SetTextPlain("five");
+  EXPECT_EQ(M.TextLines(), TLines{"five"}) << "a new text replaces lines already read";
+  EXPECT_EQ(M.HtmlLines(), TLines{"<p>"});
+  M.ResetMessage();
+  EXPECT_EQ(M.TextLines(), TLines{});
+  EXPECT_EQ(M.HtmlLines(), TLines{});
+  M.SetTextPlain("six");
+  EXPECT_EQ(M.TextLines(), TLines{"six"}) << "a text set after a reset";
 }
 
 TEST_F(MimeTree, PlainTextAloneIsTheMessageItself) {
@@ -285,6 +303,34 @@ TEST_F(MimeTree, PartCodecsByTransferEncoding) {
   uu.Encode(etNoEncoding);
   EXPECT_FALSE(uu.HasHeader("Content-Transfer-Encoding"));
   EXPECT_EQ(uu.Body(), "abc");
+}
+
+// Encoding again what is already encoded is skipped: a write through either body must undo that.
+TEST_F(MimeTree, EncodingFollowsWritesThroughTheBodies) {
+  TMailPart p;
+  p.Decoded() = "x";
+  p.Encode(etQuotedPrintable);
+  EXPECT_EQ(std::as_const(p).Body(), "x\r\n");
+  p.Decoded() = "y";
+  p.Encode(etQuotedPrintable);
+  EXPECT_EQ(std::as_const(p).Body(), "y\r\n") << "new decoded bytes";
+  p.Encode(etBase64);
+  EXPECT_EQ(std::as_const(p).Body(), "eQ==\r\n");
+  p.Body() = "junk";
+  p.Encode(etBase64);
+  EXPECT_EQ(std::as_const(p).Body(), "eQ==\r\n") << "a body written over";
+  EXPECT_EQ(p.GetHeaderValue("Content-Transfer-Encoding"), "base64");
+
+  // The HTML body moves into a part of its own when the plain text comes; the bytes it carries
+  // are those last written to the message.
+  M.SetTextHtml("<a>");
+  M.Decoded() = "<b>";
+  M.SetTextPlain("p");
+  M.BuildBody();
+  ASSERT_NE(M.HtmlPart(), nullptr);
+  EXPECT_EQ(std::as_const(*M.HtmlPart()).Body(), "<b>\r\n");
+  EXPECT_NE(M.Body().find("\r\n\r\n<b>\r\n"), std::string::npos) << M.Body();
+  EXPECT_EQ(M.Body().find("<a>"), std::string::npos) << M.Body();
 }
 
 TEST_F(MimeTree, AttachmentFileNameFallbacks) {

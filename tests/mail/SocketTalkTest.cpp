@@ -182,12 +182,13 @@ TEST_F(SocketTalkTest, SendThatMeetsAFullBufferGoesOnUntilEveryByteIsWritten) {
 }
 
 TEST_F(SocketTalkTest, SendThatStaysBlockedEndsByTheTimeOut) {
-  // The server never reads: once the buffers are full the send can make no progress at all. It
-  // closes well after the time-out, so a loaded machine still sees the time-out first.
+  // The server never reads: once the buffers are full the send can make no progress at all.
+  // The text is made first and the server closes well after the time-out, so a loaded machine
+  // still sees the time-out first.
+  const std::string text(32u << 20, 'x');
   TScriptServer server({Send("220 hi\r\n"), Pause(4000), CloseNow()}, 4096);
   ConnectTo(server.Port());
   talk.SetTimeOut(1);
-  const std::string text(32u << 20, 'x');
   auto start = Clock::now();
   talk.Talk(text, "\r\n", 18);
   double took = SecondsSince(start);
@@ -287,6 +288,40 @@ TEST_F(SocketTalkTest, ReplyBeyondTheBoundEndsTheTalkAsAReceiveError) {
   EXPECT_EQ(talk.Status(), eeReceive);
   EXPECT_LE(talk.ReplyText().size(), 65536u);
   talk.Socket().Close();
+}
+
+// The socket reads what arrived in one go and hands it out as the reader asks: a reader taking a
+// few bytes per event still gets every byte in order, and the end of stream only after them.
+TEST(ClientSocket, ASlowReaderGetsEveryByteBeforeTheEndOfStream) {
+  const std::string text = "0123456789abcdefghijklmnopqrstuvwxyz";
+  TScriptServer server({Send(text), CloseNow()});
+  TClientSocket socket;
+  std::string got;
+  std::vector<Integer> lengths;
+  bool closed = false;
+  socket.OnRead = [&](TClientSocket& s) {
+    lengths.push_back(s.ReceiveLength());
+    char piece[5];
+    const Integer n = s.ReceiveBuf(piece, sizeof piece);
+    got.append(piece, static_cast<std::size_t>(n));
+  };
+  socket.OnDisconnect = [&](TClientSocket&) {
+    closed = true;
+    EXPECT_EQ(got, text) << "the end of stream came before the bytes";
+  };
+  socket.Address = "127.0.0.1";
+  socket.Port = server.Port();
+  socket.Open();
+  for (int i = 0; i < 500 && !closed; ++i) socket.Poll(20);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(got, text);
+  ASSERT_GE(lengths.size(), 8u);
+  for (std::size_t i = 1; i < lengths.size(); ++i) {
+    if (lengths[i - 1] > 5) {
+      EXPECT_EQ(lengths[i], lengths[i - 1] - 5) << "bytes lost between reads";
+    }
+  }
+  EXPECT_FALSE(socket.Active());
 }
 
 }  // namespace

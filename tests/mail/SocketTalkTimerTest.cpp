@@ -78,5 +78,53 @@ TEST(TalkTimer, QtLoopAndWaitingLoopNeverFireOneDueTimeTwice) {
   EXPECT_LE(fired, 7);
 }
 
+// Runs Qt's loop alone (no waiting loop) for ms milliseconds.
+void RunQtFor(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    QCoreApplication::processEvents();
+    SleepMs(1);
+  }
+}
+
+// Qt's timer is not set anew on every restart: its wake must still follow the latest due time,
+// and a stopped timer must stay silent.
+TEST(TalkTimer, QtDeliversTheLatestDueTimeAfterRestartsAndStops) {
+  if (QCoreApplication::instance() == nullptr) {
+    static int argc = 1;
+    static char name[] = "timer_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+  }
+  TTimerCore timer;
+  int fired = 0;
+  timer.OnTimer = [&] {
+    ++fired;
+    timer.SetEnabled(false);
+  };
+  timer.SetEnabled(false);
+  timer.SetInterval(150);
+  timer.SetEnabled(true);
+  RunQtFor(100);
+  timer.SetEnabled(false);
+  timer.SetEnabled(true);   // now due 150 ms from here, after the first wake of Qt's timer
+  RunQtFor(100);
+  EXPECT_EQ(fired, 0) << "fired at the due time before the restart";
+  RunQtFor(150);
+  EXPECT_EQ(fired, 1) << "the restarted due time was lost";
+
+  timer.SetEnabled(true);
+  RunQtFor(50);
+  timer.SetEnabled(false);
+  RunQtFor(200);
+  EXPECT_EQ(fired, 1) << "a stopped timer fired";
+
+  timer.SetInterval(1000);
+  timer.SetEnabled(true);
+  timer.SetInterval(40);    // an earlier due time than Qt's timer was set for
+  RunQtFor(150);
+  EXPECT_EQ(fired, 2) << "a shortened interval waited for the longer one";
+}
+
 }  // namespace
 }  // namespace orv
