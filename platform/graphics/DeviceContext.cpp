@@ -457,6 +457,13 @@ BOOL GetWindowOrgEx(HDC dc, TPoint* origin) {
   return 1;
 }
 
+COLORREF GetNearestColor(HDC dc, COLORREF color) {
+  if (!dc) return CLR_INVALID;
+  color &= 0xFFFFFF;
+  if (dc->Mono()) return IsLight(ToQRgb(color)) ? 0xFFFFFF : 0x000000;
+  return color;
+}
+
 // Every DC draws in true colour; palettes are kept only so callers can select them back.
 HPALETTE CreateHalftonePalette(HDC) { return static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)); }
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL) {

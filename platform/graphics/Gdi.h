@@ -265,6 +265,10 @@ int DrawTextW(HDC dc, const WideChar* text, int length, TRect* rect, UINT format
 BOOL DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state);
 BOOL DrawEdge(HDC dc, TRect* rect, UINT edge, UINT flags);
 
+// The colour the DC draws for the colour: itself on a true-colour surface, black or white on a
+// monochrome one.
+COLORREF GetNearestColor(HDC dc, COLORREF color);
+
 // Palettes are accepted and ignored: every DC is true colour.
 HPALETTE CreateHalftonePalette(HDC dc);
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
