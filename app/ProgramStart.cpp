@@ -7,7 +7,10 @@
 #include "app/MainUnit.h"
 #include "app/NewsDesignFUnit.h"
 #include "app/WriteMailFUnit.h"
+#include "controls/AnimatedCursor.h"
+#include "controls/ColorReduction.h"
 #include "controls/ExtendedControls.h"
+#include "controls/GIFImage.h"
 #include "controls/OrvHelpers.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
@@ -40,9 +43,9 @@ void RegisterProgramModules() {
   RegisterModule({"wide menus", {}, {}});
   RegisterModule({"wide controls", {}, {}});
   RegisterModule({"worker thread pools", {}, {}});
-  RegisterModule({"colour reduction tables", {}, {}});
-  RegisterModule({"icon clipboard format", {}, {}});
-  RegisterModule({"GIF picture format", {}, {}});              // before any window is read
+  RegisterModule({"colour reduction tables", InitColorReductionTables, {}});
+  RegisterModule({"icon clipboard format", RegisterIconClipboardFormat, {}});
+  RegisterModule({"GIF picture format", RegisterGIFImage, UnregisterGIFImage});  // before any window is read
   // Last: the windows' descriptions and classes, read only after everything above.
   RegisterModule({"application windows", RegisterApplicationWindows, {}});
 }
