@@ -33,6 +33,13 @@ const QImage& TGdiBitmap::Image() const {
   for (TDeviceContext* dc : FUsers) dc->EndPaint();
   return *FImage;
 }
+bool TGdiBitmap::Monochrome() const {
+  if (FBitsPerPixel != 1) return false;
+  if (Palette.size() < 2) return true;
+  const COLORREF a = Palette[0] & 0xFFFFFF, b = Palette[1] & 0xFFFFFF;
+  return (a == 0x000000 && b == 0xFFFFFF) || (a == 0xFFFFFF && b == 0x000000);
+}
+
 int TGdiBitmap::Width() const { return FImage->width(); }
 int TGdiBitmap::Height() const { return FImage->height(); }
 

@@ -121,7 +121,10 @@ class TGdiBitmap : public TGdiObject {
   int Height() const;
   int BitsPerPixel() const { return FBitsPerPixel; }
   void SetBitsPerPixel(int bpp) { FBitsPerPixel = bpp; }
-  bool Monochrome() const { return FBitsPerPixel == 1; }
+  // One bit of black and white (or without a palette): blits turn colours into black and white
+  // against it and take it as text and background colours. A 1-bit picture whose two palette
+  // colours are others is drawn in them.
+  bool Monochrome() const;
   std::vector<COLORREF> Palette;
   // Number of DCs this bitmap is selected into.
   int SelectCount() const { return static_cast<int>(FUsers.size()); }
