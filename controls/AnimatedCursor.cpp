@@ -317,11 +317,12 @@ void TAnimatedCursorImage::DrawToBitmap(TBitmap& bitmap, TColor background, bool
     if (width > 32767 || height > 32767) throw EInvalidGraphicOperation("Animated cursor is too large to draw");
     work.SetSize(static_cast<int>(width), static_cast<int>(height));
     work.Canvas()->FillRect(Rect(0, 0, work.Width(), work.Height()));
+    // Every frame takes a cell of frame 0's size, as the bitmap was made for.
     for (int i = 0; i < Count(); ++i) {
       TIcon* icon = Icons(i);
       if (icon == nullptr) continue;
-      if (vertical) work.Canvas()->Draw(0, i * icon->Height(), icon);
-      else work.Canvas()->Draw(i * icon->Width(), 0, icon);
+      if (vertical) work.Canvas()->Draw(0, i * static_cast<int>(h), icon);
+      else work.Canvas()->Draw(i * static_cast<int>(w), 0, icon);
     }
     if (decreaseColors) DecreaseBitmapColors(&work, std::max(FSourceColorCount, 16));
   }
