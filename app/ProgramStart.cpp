@@ -7,7 +7,11 @@
 #include "app/MainUnit.h"
 #include "app/NewsDesignFUnit.h"
 #include "app/WriteMailFUnit.h"
+#include "controls/AnimatedCursor.h"
+#include "controls/ColorReduction.h"
 #include "controls/ExtendedControls.h"
+#include "controls/GIFImage.h"
+#include "controls/OrvHelpers.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
 
@@ -32,16 +36,16 @@ void RegisterApplicationWindows() {
 void RegisterProgramModules() {
   // The extended controls and the wide-character layer start in this order; a module without its
   // initialisation yet keeps its place so the order stays as it must be when it arrives.
-  RegisterModule({"extended-control cursors", {}, {}});        // hand and drag cursors 14000, 14001
+  RegisterModule({"extended-control cursors", InitExtendedCursors, DoneExtendedCursors});  // 14000, 14001
   RegisterModule({"wide platform flags", {}, {}});             // Win32PlatformIsUnicode
   RegisterModule({"shell modules", {}, {}});
   RegisterModule({"wide forms", {}, {}});                      // application companion, message hook
   RegisterModule({"wide menus", {}, {}});
   RegisterModule({"wide controls", {}, {}});
   RegisterModule({"worker thread pools", {}, {}});
-  RegisterModule({"colour reduction tables", {}, {}});
-  RegisterModule({"icon clipboard format", {}, {}});
-  RegisterModule({"GIF picture format", {}, {}});              // before any window is read
+  RegisterModule({"colour reduction tables", InitColorReductionTables, {}});
+  RegisterModule({"icon clipboard format", RegisterIconClipboardFormat, {}});
+  RegisterModule({"GIF picture format", RegisterGIFImage, UnregisterGIFImage});  // before any window is read
   // Last: the windows' descriptions and classes, read only after everything above.
   RegisterModule({"application windows", RegisterApplicationWindows, {}});
 }

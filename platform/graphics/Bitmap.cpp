@@ -4,6 +4,7 @@
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/GdiInternal.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/win/GlobalMemory.h"
 
 namespace orv {
 
@@ -274,6 +275,10 @@ void TBitmap::Assign(TPersistent* source) {
     return;
   }
   if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+    if (graphic->CopiesInto(this)) {
+      TGraphic::Assign(source);
+      return;
+    }
     if (FCanvas) FCanvas->FreeContext();
     FImage.reset();
     FWidth = FHeight = 0;
@@ -367,6 +372,54 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   SetBkColor(dc, oldBk);
   DeleteDC(src);
   if (oldMode) SetStretchBltMode(dc, oldMode);
+}
+
+void TBitmap::LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette) {
+  std::unique_ptr<TGdiBitmap> image;
+  if (format == CF_DIB) {
+    const HGLOBAL block(data);
+    const auto* bytes = static_cast<const Byte*>(GlobalLock(block));
+    if (bytes == nullptr) throw EInvalidGraphic("Bitmap image is not valid");
+    struct TUnlock {
+      HGLOBAL Block;
+      ~TUnlock() { GlobalUnlock(Block); }
+    } unlock{block};
+    image = ReadDib(bytes, GlobalSize(block), false, nullptr);
+  } else if (format == CF_BITMAP) {
+    const auto* handle = reinterpret_cast<const TGdiBitmap*>(data);
+    if (handle == nullptr) throw EInvalidGraphic("Bitmap image is not valid");
+    image = std::make_unique<TGdiBitmap>(1, 1, handle->BitsPerPixel());
+    image->Image() = handle->Image().copy();
+    image->Palette = handle->Palette;
+  } else {
+    TGraphic::LoadFromClipboardFormat(format, data, palette);
+    return;
+  }
+  if (palette && image->BitsPerPixel() <= 8 && palette->Entries.size() <= (std::size_t{1} << image->BitsPerPixel()))
+    image->Palette = palette->Entries;
+  if (FCanvas) FCanvas->FreeContext();
+  image->Permanent = true;
+  FWidth = image->Width();
+  FHeight = image->Height();
+  FPixelFormat = FormatOf(image->BitsPerPixel());
+  FImage = std::move(image);
+  Changed();
+}
+
+void TBitmap::SaveToClipboardFormat(Word& format, std::uint64_t& data, HPALETTE& palette) {
+  HandleNeeded();
+  const std::vector<Byte> dib = WriteDib(*FImage);
+  const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+  void* bytes = GlobalLock(block);
+  if (bytes == nullptr) {
+    GlobalFree(block);
+    throw EOutOfMemory("Out of memory");
+  }
+  std::copy(dib.begin(), dib.end(), static_cast<Byte*>(bytes));
+  GlobalUnlock(block);
+  format = CF_DIB;
+  data = block.Value;
+  palette = nullptr;
 }
 
 }  // namespace orv

@@ -33,6 +33,13 @@ const QImage& TGdiBitmap::Image() const {
   for (TDeviceContext* dc : FUsers) dc->EndPaint();
   return *FImage;
 }
+bool TGdiBitmap::Monochrome() const {
+  if (FBitsPerPixel != 1) return false;
+  if (Palette.size() < 2) return true;
+  const COLORREF a = Palette[0] & 0xFFFFFF, b = Palette[1] & 0xFFFFFF;
+  return (a == 0x000000 && b == 0xFFFFFF) || (a == 0xFFFFFF && b == 0x000000);
+}
+
 int TGdiBitmap::Width() const { return FImage->width(); }
 int TGdiBitmap::Height() const { return FImage->height(); }
 
@@ -285,6 +292,8 @@ void GdiFlush(HDC dc) {
   if (dc) dc->EndPaint();
 }
 
+QPainter* DCPainter(HDC dc) { return dc ? dc->Painter() : nullptr; }
+
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (!dc || !object) return nullptr;
   switch (object->Kind()) {
@@ -453,6 +462,13 @@ BOOL GetWindowOrgEx(HDC dc, TPoint* origin) {
   if (!dc || !origin) return 0;
   *origin = dc->S.WindowOrg;
   return 1;
+}
+
+COLORREF GetNearestColor(HDC dc, COLORREF color) {
+  if (!dc) return CLR_INVALID;
+  color &= 0xFFFFFF;
+  if (dc->Mono()) return IsLight(ToQRgb(color)) ? 0xFFFFFF : 0x000000;
+  return color;
 }
 
 // Every DC draws in true colour; palettes are kept only so callers can select them back.

@@ -121,7 +121,10 @@ class TGdiBitmap : public TGdiObject {
   int Height() const;
   int BitsPerPixel() const { return FBitsPerPixel; }
   void SetBitsPerPixel(int bpp) { FBitsPerPixel = bpp; }
-  bool Monochrome() const { return FBitsPerPixel == 1; }
+  // One bit of black and white (or without a palette): blits turn colours into black and white
+  // against it and take it as text and background colours. A 1-bit picture whose two palette
+  // colours are others is drawn in them.
+  bool Monochrome() const;
   std::vector<COLORREF> Palette;
   // Number of DCs this bitmap is selected into.
   int SelectCount() const { return static_cast<int>(FUsers.size()); }
@@ -265,6 +268,10 @@ int DrawTextW(HDC dc, const WideChar* text, int length, TRect* rect, UINT format
 BOOL DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state);
 BOOL DrawEdge(HDC dc, TRect* rect, UINT edge, UINT flags);
 
+// The colour the DC draws for the colour: itself on a true-colour surface, black or white on a
+// monochrome one.
+COLORREF GetNearestColor(HDC dc, COLORREF color);
+
 // Palettes are accepted and ignored: every DC is true colour.
 HPALETTE CreateHalftonePalette(HDC dc);
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
@@ -281,5 +288,8 @@ HDC CreatePainterDC(QPainter* painter);
 HDC CreateImageDC(QImage* image);
 // Ends the DC's own painter so its pixels can be read; painting later starts it again.
 void GdiFlush(HDC dc);
+// A painter drawing on the DC with its origin and clip applied (nullptr when it has no surface);
+// valid until the next call on the DC that reads pixels, blits or selects another bitmap.
+QPainter* DCPainter(HDC dc);
 
 }  // namespace orv

@@ -34,6 +34,14 @@ void TGraphic::SaveToFile(const AnsiString& fileName) {
   SaveToStream(stream);
 }
 
+void TGraphic::LoadFromClipboardFormat(Word, std::uint64_t, HPALETTE) {
+  throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(Word&, std::uint64_t&, HPALETTE&) {
+  throw EInvalidGraphic("Unsupported clipboard format");
+}
+
 void TGraphic::ReadData(TStream& stream) { LoadFromStream(stream); }
 void TGraphic::WriteData(TStream& stream) { SaveToStream(stream); }
 
@@ -81,6 +89,7 @@ TRegistry& Registry() {
     r.Files.push_back({"jpg", "JPEG Image File", TJPEGImage::Class()});
     r.Files.push_back({"jpeg", "JPEG Image File", TJPEGImage::Class()});
     r.Clips.push_back({CF_BITMAP, TBitmap::Class()});
+    r.Clips.push_back({CF_DIB, TBitmap::Class()});
     r.Known = {TBitmap::Class(), TIcon::Class(), TJPEGImage::Class()};
     return r;
   }();

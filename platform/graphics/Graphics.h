@@ -275,6 +275,15 @@ class TGraphic : public TPersistent {
   virtual void WriteData(TStream& stream);
   // Draws into rect (stretched); called by TCanvas::Draw and StretchDraw.
   virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
+  // The clipboard: the data of a clipboard format (a global memory block, for CF_BITMAP a bitmap
+  // handle the clipboard keeps) read into this graphic with the palette (or 0), and this graphic
+  // as a format and data the clipboard takes over. The default raises EInvalidGraphic
+  // "Unsupported clipboard format".
+  virtual void LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette);
+  virtual void SaveToClipboardFormat(Word& format, std::uint64_t& data, HPALETTE& palette);
+  // Whether this graphic copies itself into dest (its AssignTo); a bitmap assigned from such a
+  // graphic takes that copy instead of drawing the graphic.
+  virtual bool CopiesInto(const TPersistent* dest) const { (void)dest; return false; }
   bool Modified() const { return FModified; }
   void SetModified(bool value) { FModified = value; }
 
@@ -319,6 +328,10 @@ class TBitmap : public TGraphic {
   void ReadData(TStream& stream) override;
   void WriteData(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
+  // CF_DIB (a global block holding a device-independent bitmap) and CF_BITMAP (a bitmap handle)
+  // are read; the bitmap is written as CF_DIB. EInvalidGraphic for another format or bad data.
+  void LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette) override;
+  void SaveToClipboardFormat(Word& format, std::uint64_t& data, HPALETTE& palette) override;
 
   TCanvas* Canvas();
   // Valid until the bitmap is changed in size or depth, or freed; the bitmap keeps owning it.

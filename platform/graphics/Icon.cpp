@@ -5,6 +5,7 @@
 #include <cstring>
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/GdiInternal.h"
+#include "platform/win/GlobalMemory.h"
 
 namespace orv {
 
@@ -312,6 +313,63 @@ void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk);
   DeleteDC(src);
+}
+
+void TIcon::LoadFromClipboardFormat(Word, std::uint64_t data, HPALETTE) {
+  const HGLOBAL block(data);
+  const auto* bytes = static_cast<const Byte*>(GlobalLock(block));
+  if (bytes == nullptr) InvalidIcon();
+  TMemoryStream stream;
+  stream.WriteBuffer(bytes, static_cast<Int64>(GlobalSize(block)));
+  GlobalUnlock(block);
+  stream.SetPosition(0);
+  LoadFromStream(stream);
+}
+
+namespace {
+
+struct TIconResource {
+  HINSTANCE Module;
+  AnsiString Name;
+  std::vector<Byte> File;
+};
+
+std::vector<TIconResource>& IconResources() {
+  static std::vector<TIconResource> resources;
+  return resources;
+}
+
+AnsiString UpperAscii(AnsiString s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+}  // namespace
+
+void RegisterIconResource(HINSTANCE module, const AnsiString& name, std::vector<Byte> iconFile) {
+  auto& resources = IconResources();
+  const AnsiString key = UpperAscii(name);
+  std::erase_if(resources, [&](const TIconResource& r) { return r.Module == module && r.Name == key; });
+  resources.push_back({module, key, std::move(iconFile)});
+}
+
+HICON LoadIconA(HINSTANCE module, const AnsiString& name) {
+  const AnsiString key = UpperAscii(name);
+  for (const TIconResource& r : IconResources()) {
+    if (r.Module != module || r.Name != key) continue;
+    TIcon icon;
+    TMemoryStream stream;
+    stream.WriteBuffer(r.File.data(), static_cast<Int64>(r.File.size()));
+    stream.SetPosition(0);
+    try {
+      icon.LoadFromStream(stream);
+    } catch (const EInvalidGraphic&) {
+      return nullptr;
+    }
+    return icon.ReleaseHandle();
+  }
+  return nullptr;
 }
 
 }  // namespace orv

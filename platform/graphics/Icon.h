@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 #include "platform/graphics/Graphics.h"
+#include "platform/win/WinTypes.h"
 
 namespace orv {
 
@@ -26,8 +27,8 @@ class TGdiIcon {
   bool IsIcon = true;
   TPoint HotSpot;
 };
+// Screen cursors are the forms layer's HCURSOR; an icon handle here may hold a cursor image.
 using HICON = TGdiIcon*;
-using HCURSOR = HICON;
 
 struct ICONINFO {
   BOOL fIcon = 1;
@@ -47,6 +48,12 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info);
 // width/height 0: the icon's own size. DI_NORMAL draws through the mask, DI_MASK the mask alone.
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flicker, UINT flags);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+
+// Icon resources: icon files compiled into a module under a name (the name compared without
+// regard to a-z case). LoadIconA gives a new handle of the resource's first image, which the
+// caller frees with DestroyIcon, or 0 when the module has no such icon or it does not read.
+void RegisterIconResource(HINSTANCE module, const AnsiString& name, std::vector<Byte> iconFile);
+HICON LoadIconA(HINSTANCE module, const AnsiString& name);
 
 class TIcon : public TGraphic {
  public:
@@ -69,6 +76,8 @@ class TIcon : public TGraphic {
   void SaveToStream(TStream& stream) override;
   // Draws the image closest in size to rect, through its mask (or its alpha).
   void Draw(TCanvas& canvas, const TRect& rect) override;
+  // Any format the picture class hands an icon is a global block holding an icon file.
+  void LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette) override;
 
   int ImageType() const { return FType; }
   int ImageCount() const { return static_cast<int>(FImages.size()); }

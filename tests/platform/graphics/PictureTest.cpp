@@ -201,6 +201,46 @@ TEST(Icon, IconsAndCursorsFromTheIconTool) {
   EXPECT_NE(out.find("--hotspot-x=3 --hotspot-y=5"), std::string::npos) << out;
 }
 
+TEST(Icon, OneBitPicturesDrawInTheirPaletteColours) {
+  // icotool writes a picture of one colour as a 1-bit image whose palette holds that colour.
+  test::TTempDir dir;
+  int status = 0;
+  std::string out = test::RunPython(
+      "from PIL import Image\n"
+      "im = Image.new('RGBA', (16, 16), (0, 0, 255, 255))\n"
+      "im.putpixel((0, 0), (0, 0, 0, 0))\n"
+      "im.save('" + dir.File("blue.png") + "')\n",
+      &status);
+  ASSERT_EQ(status, 0) << out;
+  out = test::RunCommand("icotool -c -o " + dir.File("blue.ico") + " " + dir.File("blue.png") + " 2>&1", &status);
+  ASSERT_EQ(status, 0) << out;
+  TIcon icon;
+  icon.LoadFromFile(dir.File("blue.ico"));
+  EXPECT_EQ(icon.Image(0).BitCount, 1);
+  auto under = test::WhiteBitmap(16, 16);
+  under->Canvas()->Draw(0, 0, &icon);
+  EXPECT_EQ(Px(*under, 5, 5), 0xFF0000u) << "blue, not black";
+  EXPECT_EQ(Px(*under, 0, 0), 0xFFFFFFu);
+
+  // A 1-bit bitmap file with red and green.
+  std::vector<Byte> bmp = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0,
+                           1, 0, 1, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
+                           0, 0, 255, 0, 0, 255, 0, 0, 0x40, 0, 0, 0};
+  TMemoryStream stream;
+  stream.WriteBuffer(bmp.data(), static_cast<Int64>(bmp.size()));
+  stream.SetPosition(0);
+  TBitmap twoColours;
+  twoColours.LoadFromStream(stream);
+  auto target = test::WhiteBitmap(2, 1);
+  target->Canvas()->Draw(0, 0, &twoColours);
+  EXPECT_EQ(Px(*target, 0, 0), 0x0000FFu) << "red";
+  EXPECT_EQ(Px(*target, 1, 0), 0x00FF00u) << "green";
+  TBitmap blackAndWhite;
+  blackAndWhite.SetMonochrome(true);
+  blackAndWhite.SetSize(1, 1);
+  EXPECT_TRUE(blackAndWhite.Handle()->Monochrome());
+}
+
 TEST(Icon, MalformedIconFilesAreRefused) {
   auto le16 = [](std::string& s, std::uint32_t v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>(v >> 8); };
   auto le32 = [&](std::string& s, std::uint32_t v) { le16(s, v & 0xFFFF); le16(s, v >> 16); };

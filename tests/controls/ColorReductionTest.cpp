@@ -1,0 +1,165 @@
+// Colour reduction: the nearest-level tables, each 8-bit method's palette and indices, the depth a
+// colour count asks for, and the failures.
+#include "tests/controls/ControlsFixture.h"
+
+#include "controls/ColorReduction.h"
+
+namespace orv::test {
+namespace {
+
+class ColorReductionTest : public ControlsTest {};
+
+std::unique_ptr<TBitmap> Pixels24(int w, int h, const std::vector<COLORREF>& colours) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, h);
+  for (int i = 0; i < w * h; ++i) b->SetPixelRGB(i % w, i / w, colours[static_cast<std::size_t>(i) % colours.size()]);
+  return b;
+}
+
+struct TReduced {
+  std::vector<Byte> File;
+  std::unique_ptr<TBitmap> Owned = std::make_unique<TBitmap>();
+  TBitmap& Bitmap() const { return *Owned; }
+  std::uint32_t ColorsUsed() const { return File[46] | (File[47] << 8) | (File[48] << 16) | (File[49] << 24); }
+  int Bpp() const { return File[28]; }
+  // The palette entry a pixel's index names (8-bit files: bottom-up rows, 4-byte aligned).
+  int Index(int x, int y) const {
+    const int w = Bitmap().Width(), h = Bitmap().Height();
+    const std::size_t offset = File[10] | (File[11] << 8);
+    const std::size_t stride = (static_cast<std::size_t>(w) + 3) & ~std::size_t{3};
+    return File[offset + stride * static_cast<std::size_t>(h - 1 - y) + static_cast<std::size_t>(x)];
+  }
+  COLORREF Entry(int index) const {
+    const Byte* e = File.data() + 54 + 4 * index;
+    return RGB(e[2], e[1], e[0]);
+  }
+};
+
+TReduced Reduce(TBitmap& bitmap, TPixelFormat format, Byte method) {
+  TReduced r;
+  std::unique_ptr<TMemoryStream> file = ReduceBitmap(bitmap, format, method);
+  const auto* bytes = static_cast<const Byte*>(file->Memory());
+  r.File.assign(bytes, bytes + file->Size());
+  file->SetPosition(0);
+  r.Bitmap().LoadFromStream(*file);
+  return r;
+}
+
+TEST_F(ColorReductionTest, NearestLevelsGoToTheLowerOneOnTies) {
+  InitColorReductionTables();
+  struct TCase {
+    int Levels, Value, Index;
+  };
+  const TCase cases[] = {{4, 0, 0},  {4, 42, 0}, {4, 43, 1},  {4, 255, 3}, {6, 25, 0}, {6, 26, 1},
+                         {6, 230, 5}, {7, 64, 1}, {7, 65, 2},  {7, 149, 3}, {8, 18, 0}, {8, 19, 1},
+                         {8, 237, 6}, {8, 238, 7}, {7, 234, 5}, {7, 235, 6}};
+  for (const TCase& c : cases) EXPECT_EQ(NearestLevel(c.Levels, c.Value), c.Index) << c.Levels << " levels, " << c.Value;
+}
+
+TEST_F(ColorReductionTest, HistogramTakesTheMostFrequentColoursFirst) {
+  // Blue 3 times, red twice, white once.
+  auto bitmap = Pixels24(6, 1, {RGB(0, 0, 255), RGB(255, 0, 0), RGB(0, 0, 255), RGB(255, 255, 255), RGB(255, 0, 0), RGB(0, 0, 255)});
+  TReduced r = Reduce(*bitmap, pf8bit, rmHistogram);
+  EXPECT_EQ(r.Bpp(), 8);
+  EXPECT_EQ(r.Entry(0), RGB(0, 0, 255));
+  EXPECT_EQ(r.Entry(1), RGB(255, 0, 0));
+  EXPECT_EQ(r.Entry(2), RGB(255, 255, 255));
+  EXPECT_EQ(r.Entry(3), RGB(128, 128, 128)) << "unused entries are grey";
+  EXPECT_EQ(r.Index(3, 0), 2);
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(r.Bitmap().PixelRGB(x, 0), bitmap->PixelRGB(x, 0));
+}
+
+TEST_F(ColorReductionTest, HistogramCoarsensItsCountsBeyond2049Colours) {
+  // 4096 distinct colours: the counting starts over with fewer bits until they fit.
+  std::vector<COLORREF> colours;
+  for (int i = 0; i < 4096; ++i) colours.push_back(RGB(static_cast<Byte>(i & 0xFF), static_cast<Byte>((i >> 4) * 16), static_cast<Byte>((i >> 8) * 16)));
+  auto bitmap = Pixels24(64, 64, colours);
+  TReduced r = Reduce(*bitmap, pf8bit, rmHistogram);
+  ASSERT_EQ(r.Bitmap().Width(), 64);
+  // Blue loses its lowest bit first (no help here: its values are multiples of 16), then red,
+  // after which 2048 colours are left: every palette entry has an even red.
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(GetRValue(r.Entry(i)) & 1, 0) << i;
+  // Counts are equal; the first colour counted wins, the bottom-left pixel's.
+  EXPECT_EQ(r.Entry(0), RGB(192, 192, 240));
+}
+
+TEST_F(ColorReductionTest, MedianCutBoxesTheColours) {
+  auto bitmap = Pixels24(4, 1, {RGB(255, 0, 0), RGB(255, 0, 0), RGB(0, 0, 0), RGB(255, 0, 0)});
+  TReduced r = Reduce(*bitmap, pf8bit, rmMedianCut);
+  EXPECT_EQ(r.ColorsUsed(), 2u) << "one box per colour here";
+  const int red = r.Index(0, 0), black = r.Index(2, 0);
+  EXPECT_NE(red, black);
+  EXPECT_EQ(r.Entry(red), RGB(255, 15, 15)) << "a box's colour is the middle of its cells";
+  EXPECT_EQ(r.Entry(black), RGB(0, 0, 0)) << "a colour that dark is black";
+}
+
+TEST_F(ColorReductionTest, FixedPalettesChannelTriplesAndGreys) {
+  auto bitmap = Pixels24(3, 2, {RGB(128, 36, 170), RGB(51, 102, 255), RGB(100, 150, 200)});
+  struct TCase {
+    Byte Method;
+    int X, Y, Index;
+    COLORREF Entry;
+    std::uint32_t ColorsUsed;
+  };
+  const TCase cases[] = {
+      {rmFixed224, 0, 0, 3 * 32 + 1 * 4 + 2, RGB(128, 36, 170), 224},
+      {rmFixed216, 1, 0, 1 * 36 + 2 * 6 + 5, RGB(51, 102, 255), 216},
+      {rmGrayscale, 2, 0, 140, RGB(140, 140, 140), 0},
+      // Storage rows count from the bottom: (0, 1) is row 0, column 0: its red.
+      {rmChannelTriples, 0, 1, 128 / 4, RGB(128, 0, 0), 0},
+      {rmChannelTriples, 1, 1, 102 / 4 + 64, RGB(0, 100, 0), 0},
+      {rmChannelTriples, 2, 1, 200 / 4 + 128, RGB(0, 0, 200), 0},
+      {rmChannelTriples, 0, 0, 36 / 4 + 64, RGB(0, 36, 0), 0},
+  };
+  for (const TCase& c : cases) {
+    TReduced r = Reduce(*bitmap, pf8bit, c.Method);
+    EXPECT_EQ(r.Index(c.X, c.Y), c.Index) << int(c.Method) << " at " << c.X << "," << c.Y;
+    EXPECT_EQ(r.Entry(c.Index), c.Entry) << int(c.Method);
+    EXPECT_EQ(r.ColorsUsed(), c.ColorsUsed) << int(c.Method);
+  }
+}
+
+TEST_F(ColorReductionTest, ColourCountsChooseTheDepth) {
+  auto bitmap = Pixels24(4, 4, {RGB(10, 20, 30), RGB(200, 100, 50)});
+  struct TCase {
+    int Colors;
+    int Bpp;
+  };
+  for (TCase c : {TCase{2, 1}, TCase{16, 4}, TCase{17, 8}, TCase{256, 8}, TCase{257, 24}}) {
+    std::unique_ptr<TMemoryStream> file = ReduceToColors(*bitmap, c.Colors);
+    EXPECT_EQ(static_cast<const Byte*>(file->Memory())[28], c.Bpp) << c.Colors << " colours";
+  }
+  TBitmap target;
+  target.Assign(bitmap.get());
+  DecreaseBitmapColors(&target, 16);
+  EXPECT_EQ(target.PixelFormat(), pf4bit);
+  DecreaseBitmapColors(&target, 0);
+  EXPECT_EQ(target.PixelFormat(), pf4bit) << "no count, no change";
+  DecreaseBitmapColors(nullptr, 16);
+
+  TBitmap own;
+  own.Assign(bitmap.get());
+  own.SetPixelFormat(pf8bit);
+  TMemoryStream expected;
+  own.SaveToStream(expected);
+  std::unique_ptr<TMemoryStream> same = ReduceBitmap(own, pf8bit, rmHistogram);
+  EXPECT_EQ(same->Size(), expected.Size()) << "a bitmap of the format already is its own file";
+}
+
+TEST_F(ColorReductionTest, BitmapsWithoutPixelsAndOtherFormatsFail) {
+  TBitmap empty;
+  try {
+    ReduceBitmap(empty, pf8bit, rmHistogram);
+    ADD_FAILURE() << "reduced";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_STREQ(e.what(), "Bitmap ist ung\xFCltig");
+  }
+  auto bitmap = Pixels24(2, 2, {RGB(1, 2, 3)});
+  EXPECT_THROW(ReduceBitmap(*bitmap, pf16bit, rmHistogram), EAbort);
+  ASSERT_EQ(ColorDialogs.Asked.size(), 1u);
+  EXPECT_EQ(ColorDialogs.Asked[0].Text, "Function not yet implemented");
+}
+
+}  // namespace
+}  // namespace orv::test

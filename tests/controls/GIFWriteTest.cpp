@@ -1,0 +1,279 @@
+// Writing GIF pictures: what a read file keeps and what is rebuilt, frames encoded from bitmaps
+// (tables, code sizes, graphic controls, versions), the LZW encoder against the decoder, and the
+// errors.
+#include "tests/controls/ControlsFixture.h"
+#include "tests/controls/GifTestSupport.h"
+
+#include <random>
+#include "controls/ColorReduction.h"
+#include "controls/GIFImage.h"
+
+namespace orv::test {
+namespace {
+
+class GIFWriteTest : public ControlsTest {
+ protected:
+  static void SetUpTestSuite() {
+    ControlsTest::SetUpTestSuite();
+    RegisterGIFImage();
+  }
+};
+
+std::string Saved(TGIFImage& image) {
+  TMemoryStream out;
+  image.SaveToStream(out);
+  return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.Size()));
+}
+
+// A bitmap of the size whose pixel (x, y) is colour(x, y).
+template <class F>
+std::unique_ptr<TBitmap> Painted(int w, int h, TPixelFormat format, F colour) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b->SetPixelRGB(x, y, static_cast<COLORREF>(colour(x, y)));
+  if (format != pf24bit) b->SetPixelFormat(format);
+  return b;
+}
+
+TEST_F(GIFWriteTest, AReadFileKeepsItsPartsAndRebuildsTheRest) {
+  const std::vector<int> local = {0x00FF00, 0xFFFF00, 0x00FFFF, 0x808080};
+  const std::vector<int> pixels = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 2, 2};
+  TGifBytes g;
+  g.Header().Screen(100, 90, 0x80 | 0x11, 3, 49).Table(kFourColours).Loop(7);
+  g.Application("XMP DataXMP", {"<xmp/>"}).GraphicControl(0x01 | (2 << 2), 12, 3).PlainText();
+  g.GraphicControl(0x01 | (2 << 2), 12, 3);
+  g.Image(0, 0, 4, 3, 0).Raw(RawLzw(pixels, 2));
+  g.Comment({"second"}).Image(1, 2, 4, 3, 0x81 | 0x40).Table(local).Raw(RawLzw(pixels, 2));
+  g.Comment({"trailing"}).Trailer();
+  TGIFImage image;
+  LoadGif(image, g.Bytes);
+  ASSERT_EQ(image.FrameCount(), 2);
+  const std::string out = Saved(image);
+
+  EXPECT_EQ(out.substr(0, 6), "GIF89a");
+  EXPECT_EQ(static_cast<Byte>(out[6]), 5) << "the screen is rebuilt from the frames";
+  EXPECT_EQ(static_cast<Byte>(out[8]), 5);
+  EXPECT_EQ(static_cast<Byte>(out[10]), 0x80 | 0x11);
+  EXPECT_EQ(static_cast<Byte>(out[11]), 3) << "the background's index";
+  EXPECT_EQ(static_cast<Byte>(out[12]), 49) << "the aspect ratio as kept";
+  EXPECT_EQ(out.substr(25, 19), std::string("!\xFF\x0BNETSCAPE2.0\x03\x01\x07\x00\x00", 19))
+      << "one loop extension after the global table";
+  EXPECT_EQ(out.find("XMP DataXMP"), std::string::npos) << "other application extensions are left out";
+  EXPECT_EQ(out.find("text"), std::string::npos) << "plain-text extensions are left out";
+
+  TGIFImage back;
+  LoadGif(back, out);
+  ASSERT_EQ(back.FrameCount(), 2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(back.Frames(i)->Item().EncodedData, image.Frames(i)->Item().EncodedData) << i;
+    EXPECT_EQ(back.Frames(i)->Left, image.Frames(i)->Left);
+    EXPECT_EQ(back.Frames(i)->Top, image.Frames(i)->Top);
+    EXPECT_EQ(back.Frames(i)->Interlaced, image.Frames(i)->Interlaced);
+    EXPECT_EQ(back.Frames(i)->LocalColors, image.Frames(i)->LocalColors);
+    EXPECT_EQ(PixelsOf(*back.Frames(i)->FrameBitmap()), PixelsOf(*image.Frames(i)->FrameBitmap()));
+  }
+  EXPECT_TRUE(back.Frames(1)->Interlaced);
+  EXPECT_EQ(back.Frames(0)->Delay, 120);
+  EXPECT_EQ(back.Frames(0)->Disposal, 2);
+  EXPECT_EQ(back.Frames(0)->TransparentColor, clBlue);
+  EXPECT_EQ(back.Frames(1)->Comment(false)->Get(0), "second");
+  EXPECT_EQ(back.Data().Comment.Get(0), "trailing");
+  EXPECT_TRUE(back.Looping());
+  EXPECT_EQ(back.RepeatCount(), 7);
+}
+
+TEST_F(GIFWriteTest, FramesFromBitmapsGetTablesCodesAndGraphicControls) {
+  // Four colours at 24 bits, two at 1 bit.
+  auto colour = Painted(6, 5, pf24bit, [](int x, int y) { return (x + y) % 4 == 0 ? 0x0000FF : (x % 2 ? 0x00FF00 : (y % 2 ? 0xFF0000 : 0x123456)); });
+  auto mono = Painted(9, 3, pf1bit, [](int x, int) { return x % 3 ? 0xFFFFFF : 0x000000; });
+  TGIFImage image;
+  image.Assign(colour.get());
+  EXPECT_EQ(image.Version(), 1);
+  image.Frames(0)->Delay = 1234;
+  image.Frames(0)->TransparentColor = clLime;
+  image.Frames(0)->Disposal = 3;
+  const int second = image.AddFrame(mono.get());
+  image.Frames(second)->Left = 2;
+  image.SetLooping(true);
+  image.SetRepeatCount(0);
+  const std::string out = Saved(image);
+  EXPECT_EQ(out.substr(0, 6), "GIF89a");
+
+  TGIFImage back;
+  LoadGif(back, out);
+  ASSERT_EQ(back.FrameCount(), 2);
+  EXPECT_FALSE(back.Frames(0)->LocalColors) << "the first encoded frame supplies the global table";
+  EXPECT_EQ(back.Data().Colors.Count, 256);
+  EXPECT_TRUE(back.Frames(1)->LocalColors) << "a later one carries its own";
+  EXPECT_EQ(back.Frames(1)->Item().Colors.Count, 2);
+  EXPECT_EQ(back.Frames(1)->Item().EncodedData[0], 2) << "1-bit pixels start with code size 2";
+  EXPECT_EQ(back.Frames(0)->Delay, 1230) << "delays are kept in hundredths";
+  EXPECT_EQ(back.Frames(0)->TransparentColor, clLime);
+  EXPECT_EQ(back.Frames(0)->Disposal, 3);
+  EXPECT_EQ(back.ScreenWidth(), 11);
+  EXPECT_EQ(back.ScreenHeight(), 5);
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*colour));
+  EXPECT_EQ(PixelsOf(*back.Frames(1)->FrameBitmap()), PixelsOf(*mono));
+  // The graphic control's delay field holds 123 hundredths.
+  const std::size_t control = out.find("!\xF9\x04");
+  ASSERT_NE(control, std::string::npos);
+  EXPECT_EQ(static_cast<Byte>(out[control + 4]) | (static_cast<Byte>(out[control + 5]) << 8), 123);
+}
+
+TEST_F(GIFWriteTest, TheVersionFollowsWhatTheFileNeeds) {
+  auto bitmap = Painted(3, 3, pf8bit, [](int x, int) { return x * 0x101010; });
+  struct TCase {
+    const char* Name;
+    int Frames;
+    bool Comment;
+    int Delay;
+    const char* Version;
+  };
+  const TCase cases[] = {
+      {"one plain frame", 1, false, 0, "GIF87a"},
+      {"two frames", 2, false, 0, "GIF89a"},
+      {"a comment", 1, true, 0, "GIF89a"},
+      {"a graphic control", 1, false, 50, "GIF89a"},
+  };
+  for (const TCase& c : cases) {
+    TGIFImage image;
+    for (int i = 0; i < c.Frames; ++i) image.AddFrame(bitmap.get());
+    if (c.Comment) image.Data().Comment.Add("made by Orvinta");
+    image.Frames(0)->Delay = static_cast<Word>(c.Delay);
+    EXPECT_EQ(Saved(image).substr(0, 6), c.Version) << c.Name;
+  }
+}
+
+TEST_F(GIFWriteTest, CommentLinesAreWrittenWhole) {
+  auto bitmap = Painted(2, 2, pf8bit, [](int, int) { return 0x336699; });
+  TGIFImage image;
+  image.AddFrame(bitmap.get());
+  const AnsiString longLine(300, 'c');
+  image.Data().Comment.Add(longLine);
+  image.Data().Comment.Add("");
+  image.Data().Comment.Add("last");
+  TGIFImage back;
+  LoadGif(back, Saved(image));
+  const TStringList& comment = back.Data().Comment;
+  ASSERT_EQ(comment.Count(), 3) << "a long line goes on in a second block; an empty line is left out";
+  EXPECT_EQ(comment.Get(0) + comment.Get(1), longLine);
+  EXPECT_EQ(comment.Get(0).size(), 255u);
+  EXPECT_EQ(comment.Get(2), "last");
+}
+
+TEST_F(GIFWriteTest, TheEncoderMatchesTheDecoderOverLongRuns) {
+  // Noise over 256 colours fills the code table many times; stripes make long strings.
+  std::mt19937 random(42);
+  std::vector<COLORREF> palette;
+  for (int i = 0; i < 256; ++i) palette.push_back(RGB(static_cast<Byte>(i), static_cast<Byte>(255 - i), static_cast<Byte>(i * 7)));
+  auto noise = Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); });
+  auto stripes = Painted(640, 90, pf24bit, [&](int x, int y) { return static_cast<int>(palette[(x / 37 + y / 5) % 256]); });
+  for (TBitmap* source : {noise.get(), stripes.get()}) {
+    TGIFImage image;
+    image.AddFrame(source);
+    TGIFImage back;
+    LoadGif(back, Saved(image));
+    EXPECT_FALSE(back.Frames(0)->Corrupted);
+    EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*source)) << source->Width();
+  }
+}
+
+TEST_F(GIFWriteTest, AFrameCutShortIsClosedWhenWritten) {
+  // The file ends inside the frame's blocks: kept with the corrupted flag. A frame added after it
+  // must not be read as more of its blocks.
+  std::string cut = FourColourGif(4, 3, std::vector<int>(12, 2));
+  cut.resize(cut.size() - 2);
+  TGIFImage image;
+  LoadGif(image, cut);
+  ASSERT_EQ(image.FrameCount(), 1);
+  EXPECT_TRUE(image.Frames(0)->Corrupted);
+  auto added = Painted(2, 2, pf8bit, [](int, int) { return 0x00FF00; });
+  image.AddFrame(added.get());
+  TGIFImage back;
+  LoadGif(back, Saved(image));
+  ASSERT_EQ(back.FrameCount(), 2) << "the added frame is still a frame of its own";
+  EXPECT_EQ(PixelsOf(*back.Frames(1)->FrameBitmap()), std::vector<TColor>(4, clLime));
+}
+
+TEST_F(GIFWriteTest, WindowDescriptionDataStartsWithTheLength) {
+  auto bitmap = Painted(5, 4, pf4bit, [](int x, int y) { return ((x + y) & 1) ? 0xFFFFFF : 0x000080; });
+  TGIFImage image;
+  image.Assign(bitmap.get());
+  TMemoryStream out;
+  image.WriteData(out);
+  ASSERT_GT(out.Size(), 4);
+  const auto* bytes = static_cast<const Byte*>(out.Memory());
+  const auto length = static_cast<Int64>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (bytes[3] << 24));
+  EXPECT_EQ(length, out.Size() - 4);
+  out.SetPosition(0);
+  TGIFImage back;
+  back.ReadData(out);
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*bitmap));
+}
+
+TEST_F(GIFWriteTest, EncodingAnotherImagesFramesLeavesThatImageAlone) {
+  auto first = Painted(4, 4, pf8bit, [](int x, int) { return x * 0x202020; });
+  auto other = Painted(4, 4, pf8bit, [](int, int y) { return y * 0x300000; });
+  TGIFImage a;
+  a.AddFrame(first.get());
+  TGIFImage b;
+  b.Assign(&a);
+  EXPECT_TRUE(b.SameImageAs(&a));
+  b.AddFrame(other.get());
+  const std::string savedB = Saved(b);
+  EXPECT_EQ(a.Data().Colors.Count, 0) << "the image it was copied from keeps its own global table";
+  EXPECT_TRUE(a.Frames(0)->Item().EncodedData.empty()) << "and its frame stays unencoded";
+  EXPECT_FALSE(b.SameImageAs(&a));
+  TGIFImage backA;
+  LoadGif(backA, Saved(a));
+  EXPECT_EQ(PixelsOf(*backA.Frames(0)->FrameBitmap()), PixelsOf(*first));
+  TGIFImage backB;
+  LoadGif(backB, savedB);
+  EXPECT_EQ(PixelsOf(*backB.Frames(1)->FrameBitmap()), PixelsOf(*other));
+}
+
+TEST_F(GIFWriteTest, WritingErrors) {
+  auto expectMessage = [](TGIFImage& image, const char* message) {
+    try {
+      Saved(image);
+      ADD_FAILURE() << "written";
+    } catch (const EInvalidGraphicOperation& e) {
+      EXPECT_STREQ(e.what(), message);
+    }
+  };
+  TGIFImage none;
+  expectMessage(none, "No GIF Data to write");
+  TGIFImage emptyFrame;
+  TBitmap empty;
+  emptyFrame.AddFrame(&empty);
+  expectMessage(emptyFrame, "No GIF Data to write");
+  TGIFImage badTable;
+  LoadGif(badTable, FourColourGif(2, 1, {0, 1}));
+  badTable.Data().Colors.Count = 3;
+  expectMessage(badTable, "Wrong number of colors; must be a power of 2");
+}
+
+TEST_F(GIFWriteTest, ColourBitmapsAreReducedByTheProgramsMethod) {
+  // 24-bit pixels over few colours come back exactly through the histogram; the grey method
+  // marks the frame grey.
+  auto bitmap = Painted(8, 8, pf24bit, [](int x, int y) { return (x * 31 + y * 17) % 5 * 0x332211; });
+  TGIFImage image;
+  image.AddFrame(bitmap.get());
+  TGIFImage back;
+  LoadGif(back, Saved(image));
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*bitmap));
+
+  TGIFImage grey;
+  grey.AddFrame(bitmap.get());
+  grey.Frames(0)->Grayscale = true;
+  TGIFImage greyBack;
+  LoadGif(greyBack, Saved(grey));
+  EXPECT_TRUE(grey.Frames(0)->Grayscale);
+  for (TColor c : PixelsOf(*greyBack.Frames(0)->FrameBitmap()))
+    EXPECT_TRUE(GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c)) << std::hex << c;
+}
+
+}  // namespace
+}  // namespace orv::test

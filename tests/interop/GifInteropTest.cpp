@@ -1,0 +1,198 @@
+// GIF pictures both ways against the peers: files we write read by giflib, Pillow, gifsicle and
+// ImageMagick with the same frames, pixels and timing; files they write (interlaced, transparent,
+// animated, with local colour tables) read by us with the frames giflib sees in them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include "controls/GIFImage.h"
+#include "platform/rtl/Streams.h"
+
+namespace orv {
+namespace {
+
+const std::string kPeer = "/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) + "/tests/interop/gif_peer.py";
+
+std::string RunPeer(const std::string& command) {
+  std::string out;
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  if (p == nullptr) return out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  ::pclose(p);
+  return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string Hex(TColor c) {
+  char s[8];
+  std::snprintf(s, sizeof s, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  return s;
+}
+
+std::string PixelHex(TBitmap& b) {
+  std::string out;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) out += Hex(static_cast<TColor>(b.PixelRGB(x, y)));
+  return out;
+}
+
+// Our frames in the peer script's dump form.
+std::vector<std::string> OurDump(TGIFImage& image) {
+  std::vector<std::string> out{"screen " + std::to_string(image.ScreenWidth()) + " " + std::to_string(image.ScreenHeight())};
+  if (image.Looping()) out.push_back("loop " + std::to_string(image.RepeatCount()));
+  auto comment = [&](const TStringList& lines) {
+    std::string text;
+    for (Integer k = 0; k < lines.Count(); ++k) text += (k ? "|" : "") + lines.Get(k);
+    out.push_back("comment " + text);
+  };
+  for (int i = 0; i < image.FrameCount(); ++i) {
+    TGIFFrame& f = *image.Frames(i);
+    for (const auto& ext : f.Extensions())
+      if (ext->Kind == ekComment && ext->Lines) comment(*ext->Lines);
+    TBitmap& b = *f.FrameBitmap();
+    std::ostringstream line;
+    line << "frame " << f.Left << " " << f.Top << " " << b.Width() << " " << b.Height() << " " << (f.Interlaced ? 1 : 0)
+         << " " << f.Delay / 10 << " " << int(f.Disposal) << " " << (f.TransparentColor == clNone ? "-" : Hex(f.TransparentColor))
+         << " " << PixelHex(b);
+    out.push_back(line.str());
+  }
+  if (image.Data().Comment.Count() > 0) comment(image.Data().Comment);
+  return out;
+}
+
+class GifInterop : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterGIFImage(); }
+  void SetUp() override {
+    char pattern[] = "/tmp/orv_gif_XXXXXX";
+    FDir = std::string(::mkdtemp(pattern)) + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(FDir); }
+  std::string FDir;
+};
+
+template <class F>
+std::unique_ptr<TBitmap> Painted(int w, int h, TPixelFormat format, F colour) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b->SetPixelRGB(x, y, static_cast<COLORREF>(colour(x, y)));
+  if (format != pf24bit) b->SetPixelFormat(format);
+  return b;
+}
+
+TEST_F(GifInterop, OurFilesReadByThePeers) {
+  std::mt19937 random(7);
+  std::vector<COLORREF> palette;
+  for (int i = 0; i < 256; ++i) palette.push_back(RGB(static_cast<Byte>(i * 3), static_cast<Byte>(255 - i), static_cast<Byte>(i * 11)));
+  struct TFile {
+    std::string Name;
+    std::unique_ptr<TBitmap> Bitmap;
+  };
+  std::vector<TFile> singles;
+  singles.push_back({"noise", Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); })});
+  singles.push_back({"mono", Painted(33, 9, pf1bit, [](int x, int y) { return (x * y) % 3 ? 0xFFFFFF : 0; })});
+  singles.push_back({"four", Painted(19, 7, pf4bit, [](int x, int y) { return (x + y) % 3 ? 0x0000FF : 0x808000; })});
+  singles.push_back({"gradient", Painted(64, 40, pf24bit, [](int x, int y) { return RGB(static_cast<Byte>(x * 4), static_cast<Byte>(y * 6), 90); })});
+  for (TFile& f : singles) {
+    SCOPED_TRACE(f.Name);
+    TGIFImage image;
+    image.Assign(f.Bitmap.get());
+    const std::string path = FDir + f.Name + ".gif";
+    image.SaveToFile(path);
+    TGIFImage ours;
+    ours.LoadFromFile(path);
+    const std::string pixels = PixelHex(*ours.Frames(0)->FrameBitmap());
+    // Up to 256 colours come through exactly; more are reduced, and the peers see what we see.
+    if (f.Name != "gradient") {
+      EXPECT_EQ(pixels, PixelHex(*f.Bitmap));
+    }
+    const std::string size = std::to_string(f.Bitmap->Width()) + " " + std::to_string(f.Bitmap->Height());
+    const std::vector<std::string> giflib = Lines(RunPeer(kPeer + " dump " + path));
+    ASSERT_EQ(giflib.size(), 2u) << RunPeer(kPeer + " dump " + path);
+    EXPECT_EQ(giflib[1], "frame 0 0 " + size + " 0 0 0 - " + pixels);
+    const std::vector<std::string> pillow = Lines(RunPeer(kPeer + " pillow " + path));
+    ASSERT_GE(pillow.size(), 4u);
+    EXPECT_EQ(pillow[0], "frames 1");
+    EXPECT_EQ(pillow[3], "first " + size + " " + pixels);
+    EXPECT_EQ(RunPeer("/usr/bin/identify -format '%w %h\\n' " + path), size + "\n");
+  }
+
+  // An animation: frames with their own colours, offsets, delays, disposal, transparency, a loop
+  // count and a comment.
+  auto a = Painted(20, 12, pf8bit, [](int x, int y) { return RGB(static_cast<Byte>(x * 12), static_cast<Byte>(y * 20), 0); });
+  auto b = Painted(7, 5, pf4bit, [](int x, int) { return x % 2 ? 0x00FF00 : 0xFF0000; });
+  auto c = Painted(20, 12, pf1bit, [](int x, int y) { return (x + y) % 2 ? 0xFFFFFF : 0; });
+  TGIFImage anim;
+  anim.AddFrame(a.get());
+  anim.AddFrame(b.get());
+  anim.AddFrame(c.get());
+  anim.Frames(0)->Delay = 100;
+  anim.Frames(1)->Left = 4;
+  anim.Frames(1)->Top = 3;
+  anim.Frames(1)->Delay = 250;
+  anim.Frames(1)->Disposal = 2;
+  anim.Frames(1)->TransparentColor = clLime;
+  anim.Frames(2)->Delay = 40;
+  anim.Frames(2)->Disposal = 1;
+  anim.SetLooping(true);
+  anim.SetRepeatCount(5);
+  anim.Data().Comment.Add("made by Orvinta");
+  const std::string path = FDir + "anim.gif";
+  anim.SaveToFile(path);
+
+  std::vector<std::string> expected = OurDump(anim);
+  EXPECT_EQ(Lines(RunPeer(kPeer + " dump " + path)), expected) << "giflib sees our frames";
+  const std::vector<std::string> pillow = Lines(RunPeer(kPeer + " pillow " + path));
+  ASSERT_EQ(pillow.size(), 4u) << RunPeer(kPeer + " pillow " + path);
+  EXPECT_EQ(pillow[0], "frames 3");
+  EXPECT_EQ(pillow[1], "loop 5");
+  EXPECT_EQ(pillow[2], "durations 100,250,40");
+  EXPECT_EQ(pillow[3], "first 20 12 " + PixelHex(*a));
+  const std::string info = RunPeer("gifsicle --info " + path);
+  EXPECT_NE(info.find("loop count 5"), std::string::npos) << info;
+  EXPECT_NE(info.find("end comment made by Orvinta"), std::string::npos) << info;
+  EXPECT_NE(info.find("+ image #1 7x5 at 4,3 transparent"), std::string::npos) << info;
+  EXPECT_NE(info.find("local color table [16]"), std::string::npos) << info;
+  EXPECT_NE(info.find("disposal background delay 0.25s"), std::string::npos) << info;
+  EXPECT_EQ(RunPeer("/usr/bin/identify -format '%w %h %X %Y %T\\n' " + path), "20 12 +0 +0 10\n7 5 +4 +3 25\n20 12 +0 +0 4\n");
+}
+
+TEST_F(GifInterop, PeerFilesReadByUs) {
+  const std::string made = RunPeer(kPeer + " make " + FDir);
+  ASSERT_EQ(made, "") << made;
+  for (const char* name : {"pillow", "gifsicle", "magick", "gifbuild"}) {
+    SCOPED_TRACE(name);
+    const std::string path = FDir + name + ".gif";
+    const std::vector<std::string> giflib = Lines(RunPeer(kPeer + " dump " + path));
+    ASSERT_GE(giflib.size(), 2u);
+    TGIFImage image;
+    image.LoadFromFile(path);
+    EXPECT_EQ(OurDump(image), giflib);
+    // Written again by us, the file still reads the same in giflib.
+    const std::string again = FDir + name + "-again.gif";
+    image.SaveToFile(again);
+    EXPECT_EQ(Lines(RunPeer(kPeer + " dump " + again)), giflib);
+  }
+  TGIFImage built;
+  built.LoadFromFile(FDir + "gifbuild.gif");
+  EXPECT_TRUE(built.Frames(0)->Interlaced);
+  EXPECT_TRUE(built.Frames(1)->LocalColors);
+  ASSERT_NE(built.Frames(0)->Comment(false), nullptr);
+  EXPECT_EQ(built.Frames(0)->Comment(false)->Get(0), "made by gifbuild");
+}
+
+}  // namespace
+}  // namespace orv
