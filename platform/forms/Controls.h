@@ -152,6 +152,9 @@ class TControl : public TComponent {
   // Linking an action takes its caption, hint and enabled state, now and whenever it updates.
   void SetAction(TBasicAction* action);
   virtual void ActionChange();
+  // The help topic of the control; 0 for none.
+  Integer HelpContext() const { return FHelpContext; }
+  void SetHelpContext(Integer value) { FHelpContext = value; }
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
   // A change sends CM_BIDIMODECHANGED; children with ParentBiDiMode follow their parent.
@@ -227,6 +230,7 @@ class TControl : public TComponent {
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
   Integer FCursor = 0;
+  Integer FHelpContext = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState FControlState = 0;
   TWinControl* FParent = nullptr;

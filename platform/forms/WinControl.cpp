@@ -422,6 +422,10 @@ void TWinControl::MessageHandler(TMessage& message) {
       for (TControl* c : FControls) c->Perform(CM_PARENTCTL3DCHANGED);
       return;
     case CM_PARENTCTL3DCHANGED: ParentCtl3DChanged(); return;
+    case CM_FOCUSCHANGED:
+      // Every control of the window hears which control has the focus now.
+      for (TControl* c : FControls) c->Perform(CM_FOCUSCHANGED, message.WParam, message.LParam);
+      return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case CM_MOUSELEAVE:
