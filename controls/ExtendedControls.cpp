@@ -1,8 +1,10 @@
 // The extended controls' classes and published properties in the property registry.
 #include "controls/ExtendedControls.h"
 
+#include "controls/ImageBtnUnit.h"
 #include "controls/OrvSpin.h"
 #include "controls/VorelColorComboBox.h"
+#include "controls/XPStyleButtons.h"
 
 namespace orv {
 namespace {
@@ -54,6 +56,28 @@ void RegisterColorComboBox() {
       .Prop("HTMLcolor", &C::HTMLcolor, &C::SetHTMLcolor);
 }
 
+void RegisterXPStyleButton() {
+  using B = TBitBtnXP;
+  RegisterClassType<B, TButton>("TBitBtnXP")
+      // A standard kind carries its caption, results and glyph, so only a custom button keeps them.
+      .Prop("Caption", &B::GetText, &B::SetText).Stored(&B::IsCustomCaption)
+      .Prop("Cancel", &B::Cancel, &B::SetCancel).Default(false).Stored(&B::IsCustom)
+      .Prop("Default", &B::Default, &B::SetDefault).Default(false).Stored(&B::IsCustom)
+      .Prop("ModalResult", &B::ModalResult, &B::SetModalResult).Default(0).Stored(&B::IsCustom)
+      .Prop("Glyph", &B::Glyph, &B::SetGlyph).Stored(&B::IsCustom)
+      .Prop("Kind", &B::Kind, &B::SetKind).Default(bkCustom)
+      .Prop("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft)
+      .Prop("Margin", &B::Margin, &B::SetMargin).Default(-1)
+      .Prop("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(1).Stored(&B::IsCustom)
+      .Prop("Spacing", &B::Spacing, &B::SetSpacing).Default(4)
+      .Prop("Style", &B::Style, &B::SetStyle).Default(bsAutoDetect);
+}
+
+void RegisterImageButton() {
+  RegisterClassType<TImageBtn, TImage>("TImageBtn")
+      .Prop("Picture2", &TImageBtn::Picture2, &TImageBtn::SetPicture2);
+}
+
 }  // namespace
 
 void RegisterExtendedControls() {
@@ -63,6 +87,8 @@ void RegisterExtendedControls() {
   RegisterFormsClasses();
   RegisterSpinEdit();
   RegisterColorComboBox();
+  RegisterXPStyleButton();
+  RegisterImageButton();
 }
 
 }  // namespace orv
