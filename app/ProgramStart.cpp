@@ -8,6 +8,7 @@
 #include "app/NewsDesignFUnit.h"
 #include "app/WriteMailFUnit.h"
 #include "controls/ExtendedControls.h"
+#include "controls/OrvHelpers.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
 
@@ -32,7 +33,7 @@ void RegisterApplicationWindows() {
 void RegisterProgramModules() {
   // The extended controls and the wide-character layer start in this order; a module without its
   // initialisation yet keeps its place so the order stays as it must be when it arrives.
-  RegisterModule({"extended-control cursors", {}, {}});        // hand and drag cursors 14000, 14001
+  RegisterModule({"extended-control cursors", InitExtendedCursors, DoneExtendedCursors});  // 14000, 14001
   RegisterModule({"wide platform flags", {}, {}});             // Win32PlatformIsUnicode
   RegisterModule({"shell modules", {}, {}});
   RegisterModule({"wide forms", {}, {}});                      // application companion, message hook

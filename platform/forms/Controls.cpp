@@ -432,6 +432,18 @@ void TGraphicControl::PaintOn(QPainter& painter) {
   PaintWithCanvas(*FCanvas, painter, Font(), [this] { Paint(); });
 }
 
+void TGraphicControl::MessageHandler(TMessage& message) {
+  if (message.Msg == WM_PAINT && message.WParam != 0) {
+    QPainter* painter = DCPainter(reinterpret_cast<HDC>(message.WParam));
+    if (painter == nullptr) return;
+    painter->save();
+    PaintOn(*painter);
+    painter->restore();
+    return;
+  }
+  TControl::MessageHandler(message);
+}
+
 void TGraphicControl::Invalidate() {
   if (FParent != nullptr && FParent->HandleAllocated() && FVisible)
     FParent->Widget()->update(FLeft, FTop, FWidth, FHeight);

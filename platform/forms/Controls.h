@@ -54,7 +54,9 @@ inline constexpr TControlStyle csAcceptsControls = 1 << 0, csCaptureMouse = 1 <<
 // Control states.
 using TControlState = Cardinal;
 inline constexpr TControlState csLButtonDown = 1 << 0, csClicked = 1 << 1, csFocusing = 1 << 2,
-  csCreating = 1 << 3, csAlignmentNeeded = 1 << 4, csPainting = 1 << 5;
+  csCreating = 1 << 3, csAlignmentNeeded = 1 << 4, csPainting = 1 << 5,
+  // The control paints a copy of itself into another surface (behind a transparent control).
+  csPaintCopy = 1 << 6;
 
 
 using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, Integer, Integer>;
@@ -173,6 +175,7 @@ class TControl : public TComponent {
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle style) { FControlStyle = style; }
   TControlState ControlState() const { return FControlState; }
+  void SetControlState(TControlState state) { FControlState = state; }
 
   // Repaints now (windowed controls through their widget, graphic ones through the parent).
   virtual void Invalidate();
@@ -397,6 +400,8 @@ class TGraphicControl : public TControl {
   void Invalidate() override;
 
  protected:
+  // WM_PAINT with a device context in WParam paints the control into that DC at its origin.
+  void MessageHandler(TMessage& message) override;
   virtual void Paint() {}
   std::unique_ptr<TCanvas> FCanvas;
 };

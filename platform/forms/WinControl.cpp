@@ -407,6 +407,18 @@ void TWinControl::MessageHandler(TMessage& message) {
       }
       return;
     case WM_PAINT: WMPaint(message); return;
+    case WM_ERASEBKGND:
+      // Erasing into a given DC fills the client area with the control's colour.
+      if (message.WParam != 0) {
+        HDC dc = reinterpret_cast<HDC>(message.WParam);
+        HBRUSH brush = CreateSolidBrush(ColorToRGB(FColor));
+        ::orv::FillRect(dc, ClientRect(), brush);
+        DeleteObject(brush);
+        message.Result = 1;
+        return;
+      }
+      TControl::MessageHandler(message);
+      return;
     case WM_SIZE: WMSize(message); return;
     case WM_KEYDOWN: WMKeyDown(message); return;
     case WM_KEYUP: WMKeyUp(message); return;
@@ -478,6 +490,16 @@ TControl* TWinControl::ControlAtPos(const TPoint& p, bool allowDisabled, bool al
 }
 
 void TWinControl::WMPaint(TMessage& message) {
+  if (message.WParam != 0) {
+    // A paint into a given DC (a copy behind a transparent control): the control's own painting,
+    // without its children, which the caller paints as it needs them.
+    QPainter* painter = DCPainter(reinterpret_cast<HDC>(message.WParam));
+    if (painter == nullptr) return;
+    painter->save();
+    PaintWindow(*painter);
+    painter->restore();
+    return;
+  }
   QEvent* e = FCurrentEvent;
   DefaultHandler(message);  // the widget's own look first
   if (e == nullptr || e->type() != QEvent::Paint || !FHost) return;

@@ -285,6 +285,8 @@ void GdiFlush(HDC dc) {
   if (dc) dc->EndPaint();
 }
 
+QPainter* DCPainter(HDC dc) { return dc ? dc->Painter() : nullptr; }
+
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (!dc || !object) return nullptr;
   switch (object->Kind()) {

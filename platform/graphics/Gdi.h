@@ -281,5 +281,8 @@ HDC CreatePainterDC(QPainter* painter);
 HDC CreateImageDC(QImage* image);
 // Ends the DC's own painter so its pixels can be read; painting later starts it again.
 void GdiFlush(HDC dc);
+// A painter drawing on the DC with its origin and clip applied (nullptr when it has no surface);
+// valid until the next call on the DC that reads pixels, blits or selects another bitmap.
+QPainter* DCPainter(HDC dc);
 
 }  // namespace orv
