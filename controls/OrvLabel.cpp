@@ -214,7 +214,9 @@ void TOrvCustomLabel::AdjustLabelBounds() {
     alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
   Integer left = FLeft;
   if (alignment == taRightJustify) left += FWidth - r.Right;
-  SetBounds(left, FTop, r.Right, r.Bottom);
+  // The height holds the text and its shadow whichever way the shadow falls (a shadow above the
+  // text leaves the bottom at the text's, yet still takes its rows).
+  SetBounds(left, FTop, r.Right, r.Bottom - std::min<Integer>(r.Top, 0));
 }
 
 void TOrvCustomLabel::Loaded() {
