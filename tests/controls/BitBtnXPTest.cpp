@@ -621,5 +621,52 @@ TEST(ThemeBindingTest, LibraryIsLoadedOnceAndUnloadedWithItsLastUser) {
   SetThemeLibraryLoader({});
 }
 
+struct TFakeThemeDrawing {
+  static inline std::vector<int> States;
+  static inline int Opened = 0, Closed = 0;
+  static HTHEME Open(HWND, const WideChar* classList) {
+    ++Opened;
+    return WideString(classList) == u"BUTTON" ? reinterpret_cast<HTHEME>(0x7) : nullptr;
+  }
+  static HRESULT Close(HTHEME) { ++Closed; return S_OK; }
+  static HRESULT Draw(HTHEME, HDC, int part, int state, const TRect*, const TRect*) {
+    EXPECT_EQ(part, BP_PUSHBUTTON);
+    States.push_back(state);
+    return S_OK;
+  }
+  static BOOL Yes() { return 1; }
+};
+
+TEST_F(BitBtnXPTest, ThemedFaceIsTheThemesBackgroundForEachState) {
+  FinalizeThemeLibrary();
+  SetThemeLibraryLoader({[](const AnsiString&) { return HMODULE(9); },
+                         [](HMODULE, const AnsiString& name) -> void* {
+                           if (name == "OpenThemeData") return reinterpret_cast<void*>(&TFakeThemeDrawing::Open);
+                           if (name == "CloseThemeData") return reinterpret_cast<void*>(&TFakeThemeDrawing::Close);
+                           if (name == "DrawThemeBackground") return reinterpret_cast<void*>(&TFakeThemeDrawing::Draw);
+                           if (name == "IsAppThemed" || name == "IsThemeActive")
+                             return reinterpret_cast<void*>(&TFakeThemeDrawing::Yes);
+                           return nullptr;
+                         },
+                         [](HMODULE) { return true; }});
+  {
+    TBitBtnXP* b = NewButton("Themed");
+    EXPECT_NE(b->Theme(), nullptr);
+    b->SetColor(clWhite);
+    const QImage up = Face(b, 0);
+    EXPECT_EQ(up.pixelColor(0, 0), QColor(255, 255, 255)) << "the whole client area in the button's colour";
+    Face(b, ODS_SELECTED);
+    Face(b, ODS_FOCUS);
+    b->SetEnabled(false);
+    Face(b, ODS_DISABLED);
+    EXPECT_EQ(TFakeThemeDrawing::States, (std::vector<int>{PBS_NORMAL, PBS_PRESSED, PBS_DEFAULTED, PBS_DISABLED}));
+    EXPECT_NE(up.pixelColor(0, 0), Rgb(clWindowFrame)) << "no classic frame while themed";
+    b->Free();
+    EXPECT_EQ(TFakeThemeDrawing::Closed, 1) << "the theme is closed with the button";
+  }
+  FinalizeThemeLibrary();
+  SetThemeLibraryLoader({});
+}
+
 }  // namespace
 }  // namespace orv::test
