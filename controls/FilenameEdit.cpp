@@ -6,6 +6,7 @@
 #include "controls/OrvHelpers.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/SysColors.h"
 
 namespace orv {
@@ -367,6 +368,51 @@ TFileDirEdit::TFileDirEdit(TComponent* owner) : TCustomComboEdit(owner) {
 }
 
 TBitmap* TFileDirEdit::GetDefaultBitmap() { return FileEditGlyph(); }
+
+void TFileDirEdit::SetAcceptFiles(bool value) {
+  if (value == FAcceptFiles) return;
+  FAcceptFiles = value;
+  if (HandleAllocated() && !ComponentState().Contains(csDesigning)) DragAcceptFiles(FHandle, value);
+}
+
+void TFileDirEdit::CreateWnd() {
+  TCustomComboEdit::CreateWnd();
+  if (FAcceptFiles && !ComponentState().Contains(csDesigning)) DragAcceptFiles(FHandle, true);
+}
+
+void TFileDirEdit::DestroyWnd() {
+  if (FAcceptFiles && HandleAllocated() && !ComponentState().Contains(csDesigning)) DragAcceptFiles(FHandle, false);
+  TCustomComboEdit::DestroyWnd();
+}
+
+void TFileDirEdit::MessageHandler(TMessage& message) {
+  if (message.Msg == WM_DROPFILES) {
+    WMDropFiles(message);
+    return;
+  }
+  TCustomComboEdit::MessageHandler(message);
+}
+
+void TFileDirEdit::WMDropFiles(TMessage& message) {
+  const HDROP drop(static_cast<std::uint64_t>(message.WParam));
+  message.Result = 0;
+  struct TRelease {
+    HDROP Drop;
+    ~TRelease() { DragFinish(Drop); }
+  } release{drop};
+  if (!FAcceptFiles) return;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  if (count == 0) return;
+  ClearFileList();
+  for (UINT i = 0; i < count; ++i) {
+    // Each name is taken whole, however long: a cut name would name another file.
+    AnsiString name(DragQueryFileA(drop, i, nullptr, 0), '\0');
+    DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size() + 1));
+    AddDroppedFile(name);
+    if (!TakesSeveralFiles()) break;
+  }
+  OnDropFiles(this);
+}
 
 void TFileDirEdit::DoBeforeDialog(AnsiString& fileName, bool& action) { OnBeforeDialog(this, fileName, action); }
 void TFileDirEdit::DoAfterDialog(AnsiString& fileName, bool& action) { OnAfterDialog(this, fileName, action); }

@@ -113,7 +113,9 @@ class TFileDirEdit : public TCustomComboEdit {
  public:
   explicit TFileDirEdit(TComponent* owner);
   bool AcceptFiles() const { return FAcceptFiles; }
-  void SetAcceptFiles(bool value) { FAcceptFiles = value; }
+  // Files dropped onto the edit become its file name (all of them the dialog's file list, when
+  // several may be chosen); the window accepts drops from now on, or no longer.
+  void SetAcceptFiles(bool value);
 
   TExecOpenDialogEvent OnBeforeDialog, OnAfterDialog;
   TNotifyEvent OnDropFiles;
@@ -123,8 +125,15 @@ class TFileDirEdit : public TCustomComboEdit {
   virtual void DoBeforeDialog(AnsiString& fileName, bool& action);
   virtual void DoAfterDialog(AnsiString& fileName, bool& action);
   virtual void ClearFileList() {}
+  virtual void AddDroppedFile(const AnsiString& fileName) = 0;
+  // Whether every dropped file is taken, or only the first.
+  virtual bool TakesSeveralFiles() const { return false; }
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void MessageHandler(TMessage& message) override;
 
  private:
+  void WMDropFiles(TMessage& message);
   bool FAcceptFiles = false;
 };
 
@@ -177,7 +186,8 @@ class TFilenameEdit : public TFileDirEdit {
  protected:
   void ClearFileList() override;
   // A dropped file: the name (the first, with several files allowed) and the dialog's list.
-  void AddDroppedFile(const AnsiString& fileName);
+  void AddDroppedFile(const AnsiString& fileName) override;
+  bool TakesSeveralFiles() const override { return FMultipleFiles; }
 
  private:
   void CreateEditDialog();

@@ -439,6 +439,9 @@ void RunGuarded(const std::function<void()>& fn);
 
 // The control that owns a window object (nullptr for a foreign window).
 TWinControl* FindControl(HWND hwnd);
+// Whether files dropped onto the window reach it as WM_DROPFILES (WS_EX_ACCEPTFILES); a window
+// made later with that style accepts them too.
+void DragAcceptFiles(HWND window, bool accept);
 
 // The system draws new-style (Windows 95 / NT 4 shell and later) controls.
 bool NewStyleControls();

@@ -5,8 +5,11 @@
 
 #include <fstream>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include "controls/FilenameEdit.h"
 #include "platform/classes/ObjectText.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/SysColors.h"
 
 namespace orv::test {
@@ -284,6 +287,48 @@ TEST_F(FilenameEditTest, ButtonSitsAtTheRightEdgeAndTheTextStaysClearOfIt) {
   const QImage shot = Form->Widget()->grab().toImage();
   const QPoint at = Ed->ButtonWindow()->Widget()->mapTo(Form->Widget(), QPoint(1, 1));
   EXPECT_EQ(shot.pixelColor(at + QPoint(0, 2)), QColor(255, 255, 255)) << "the button's highlight line";
+}
+
+TEST_F(FilenameEditTest, DroppedFilesBecomeTheFileNameWhenTheEditAcceptsThem) {
+  Form->Show();
+  const auto drop = [this](const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls.push_back(QUrl::fromLocalFile(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->Widget(), &enter);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->Widget(), &event);
+  };
+  int dropped = 0;
+  Ed->OnDropFiles = [&](TObject*) { ++dropped; };
+  drop({"/data/first.dbf"});
+  EXPECT_EQ(Ed->GetText(), "") << "AcceptFiles is off by default";
+  EXPECT_EQ(dropped, 0);
+
+  Ed->SetAcceptFiles(true);
+  EXPECT_TRUE(GetWindowLongA(Ed->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  const std::string longName = "/data/" + std::string(300, 'n') + ".dbf";
+  drop({QString::fromStdString(longName), "/data/second table.dbf"});
+  EXPECT_EQ(Ed->FileName(), longName) << "the first file, taken whole however long";
+  EXPECT_EQ(Ed->Dialog()->Files().Count(), 0);
+  EXPECT_EQ(dropped, 1);
+  EXPECT_EQ(Form->Events.back(), "change " + longName);
+
+  Ed->SetDialogOptions(TOpenOptions{ofAllowMultiSelect});
+  drop({"/data/a.dbf", "/data/b c.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/a.dbf");
+  ASSERT_EQ(Ed->Dialog()->Files().Count(), 2) << "with several files allowed the list takes them all";
+  EXPECT_EQ(Ed->Dialog()->Files().Get(1), "/data/b c.dbf");
+  EXPECT_EQ(PendingDropCount(), 0) << "every drop is released";
+
+  Ed->RecreateWnd();
+  drop({"/data/again.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/again.dbf") << "a new window accepts files again";
+  Ed->SetAcceptFiles(false);
+  drop({"/data/refused.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/again.dbf");
 }
 
 }  // namespace

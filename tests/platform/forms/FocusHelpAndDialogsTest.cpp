@@ -3,7 +3,10 @@
 // formats as their filter).
 #include "tests/platform/forms/FormsFixture.h"
 
+#include <QMimeData>
+#include <QUrl>
 #include "platform/classes/ObjectText.h"
+#include "platform/win/DropFiles.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/StdCtrls.h"
 
@@ -127,6 +130,55 @@ TEST_F(FocusHelpAndDialogsTest, HelpContextsAndDialogSettingsComeFromTheDescript
   EXPECT_TRUE(save.Execute());
   ASSERT_EQ(Dialogs.FileRequests.size(), 1u);
   EXPECT_TRUE(Dialogs.FileRequests[0].Save) << "the save-picture dialog saves";
+}
+
+// Files dropped on a widget the way a file manager drops them.
+void DropFiles(QWidget* widget, const QStringList& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& p : paths) urls.push_back(QUrl::fromLocalFile(p));
+  data.setUrls(urls);
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &drop);
+}
+
+TEST_F(FocusHelpAndDialogsTest, DroppedFilesReachAWindowThatAcceptsThem) {
+  Form->Show();
+  std::vector<std::vector<AnsiString>> received;
+  Form->SetMessageHandler(WM_DROPFILES, [&](TMessage& m) {
+    const HDROP drop(static_cast<std::uint64_t>(m.WParam));
+    std::vector<AnsiString> files;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      char name[8];
+      const UINT length = DragQueryFileA(drop, i, name, sizeof name);
+      files.push_back(AnsiString(name) + "/" + std::to_string(length));
+    }
+    EXPECT_EQ(DragQueryFileA(drop, count, nullptr, 0), 0u) << "past the last file";
+    received.push_back(files);
+    DragFinish(drop);
+  });
+  DropFiles(Form->Widget(), {"/tmp/a.dbf"});
+  EXPECT_TRUE(received.empty()) << "a window that does not accept files gets none";
+  EXPECT_FALSE(Form->Widget()->acceptDrops());
+
+  DragAcceptFiles(Form->Handle(), true);
+  EXPECT_TRUE(GetWindowLongA(Form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  EXPECT_TRUE(Form->Widget()->acceptDrops());
+  DropFiles(Form->Widget(), {"/tmp/a.dbf", "/tmp/long name.dbf"});
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0], (std::vector<AnsiString>{"/tmp/a./10", "/tmp/lo/18"}))
+      << "names cut to the buffer, lengths whole";
+  EXPECT_EQ(PendingDropCount(), 0);
+
+  Form->SetMessageHandler(WM_DROPFILES, nullptr);
+  DropFiles(Form->Widget(), {"/tmp/b.dbf"});
+  EXPECT_EQ(PendingDropCount(), 0) << "files nobody takes are released by the default handling";
+  DragAcceptFiles(Form->Handle(), false);
+  DropFiles(Form->Widget(), {"/tmp/c.dbf"});
+  EXPECT_EQ(received.size(), 1u);
 }
 
 }  // namespace
