@@ -82,7 +82,9 @@ TBitBtnXPKind TBitBtnXP::Kind() const {
 }
 
 void TBitBtnXP::SetKind(TBitBtnXPKind value) {
-  if (value == FKind) return;
+  // Compared with the kind as it reads now: a kind whose results were changed is custom, and
+  // setting it again restores them.
+  if (value == Kind()) return;
   if (value != bkCustom) {
     SetDefault(KindDefault(value));
     SetCancel(KindCancel(value));

@@ -227,6 +227,12 @@ TEST_F(BitBtnXPTest, KindReadsCustomOnceItsResultsOrGlyphAreChanged) {
     EXPECT_EQ(b->Kind(), bkCustom);
     EXPECT_EQ(b->GetText(), "OK") << "the caption stays";
   }
+  TBitBtnXP* again = NewButton();
+  again->SetKind(bkOK);
+  again->SetModalResult(mrCancel);
+  again->SetKind(bkOK);
+  EXPECT_EQ(again->ModalResult(), mrOk) << "setting the kind again restores what was changed";
+  EXPECT_EQ(again->Kind(), bkOK);
   TBitBtnXP* b = NewButton("Keep");
   b->SetKind(bkCustom);
   EXPECT_EQ(b->GetText(), "Keep");
