@@ -4,9 +4,9 @@
 
 namespace orv {
 
-// Registers TOrvSpinEdit, TOrvSpinButton, TOrvUpDown and TVorelColorComboBox with their published
-// properties (and the class library's classes they build on). Idempotent; call it before the first
-// window that places them is read from its description.
+// Registers TOrvSpinEdit, TOrvSpinButton, TOrvUpDown, TVorelColorComboBox, TBitBtnXP and TImageBtn
+// with their published properties (and the class library's classes they build on). Idempotent;
+// call it before the first window that places them is read from its description.
 void RegisterExtendedControls();
 
 }  // namespace orv

@@ -9,6 +9,9 @@ namespace orv {
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+// Which look a drawn button takes: the old flat-faced one (bsWin31), the 3-D one (bsNew), or the
+// one the system's controls have (bsAutoDetect).
+enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
 
 class TBitBtn : public TButton {
  public:

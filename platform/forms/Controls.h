@@ -154,6 +154,9 @@ class TControl : public TComponent {
   // Linking an action takes its caption, hint and enabled state, now and whenever it updates.
   void SetAction(TBasicAction* action);
   virtual void ActionChange();
+  // The help topic of the control; 0 for none.
+  Integer HelpContext() const { return FHelpContext; }
+  void SetHelpContext(Integer value) { FHelpContext = value; }
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
   // A change sends CM_BIDIMODECHANGED; children with ParentBiDiMode follow their parent.
@@ -230,6 +233,7 @@ class TControl : public TComponent {
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
   Integer FCursor = 0;
+  Integer FHelpContext = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState FControlState = 0;
   TWinControl* FParent = nullptr;
@@ -435,6 +439,9 @@ void RunGuarded(const std::function<void()>& fn);
 
 // The control that owns a window object (nullptr for a foreign window).
 TWinControl* FindControl(HWND hwnd);
+// Whether files dropped onto the window reach it as WM_DROPFILES (WS_EX_ACCEPTFILES); a window
+// made later with that style accepts them too.
+void DragAcceptFiles(HWND window, bool accept);
 
 // The system draws new-style (Windows 95 / NT 4 shell and later) controls.
 bool NewStyleControls();

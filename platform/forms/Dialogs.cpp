@@ -6,7 +6,27 @@
 
 namespace orv {
 
-TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner), FFiles(std::make_unique<TStringList>()) {}
+TOpenDialog::TOpenDialog(TComponent* owner)
+    : TComponent(owner), FFiles(std::make_unique<TStringList>()), FHistoryList(std::make_unique<TStringList>()) {
+  FHistoryListProp = std::make_unique<TStringsProperty>(
+      [this] {
+        std::vector<AnsiString> lines;
+        for (Integer i = 0; i < FHistoryList->Count(); ++i) lines.push_back(FHistoryList->Get(i));
+        return lines;
+      },
+      [this](const std::vector<AnsiString>& lines) {
+        FHistoryList->Clear();
+        for (const auto& line : lines) FHistoryList->Add(line);
+      });
+}
+
+TOpenPictureDialog::TOpenPictureDialog(TComponent* owner) : TOpenDialog(owner) {
+  FFilter = TPicture::FileFilter();
+}
+
+TSavePictureDialog::TSavePictureDialog(TComponent* owner) : TSaveDialog(owner) {
+  FFilter = TPicture::FileFilter();
+}
 TOpenDialog::~TOpenDialog() = default;
 
 bool TOpenDialog::Execute() { return DoExecute(false); }

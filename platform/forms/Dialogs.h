@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/classes/Classes.h"
 #include "platform/forms/DialogService.h"
+#include "platform/forms/StringsProperty.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Lists.h"
 
@@ -15,6 +16,8 @@ enum TOpenOption {
   ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing
 };
 using TOpenOptions = TSet<TOpenOption>;
+// Whether the file name is typed into an edit or a combo box that offers the history list.
+enum TFileEditStyle { fsEdit, fsComboBox };
 
 class TOpenDialog : public TComponent {
  public:
@@ -37,6 +40,13 @@ class TOpenDialog : public TComponent {
   void SetTitle(const AnsiString& title) { FTitle = title; }
   TOpenOptions Options() const { return FOptions; }
   void SetOptions(TOpenOptions options) { FOptions = options; }
+  TFileEditStyle FileEditStyle() const { return FFileEditStyle; }
+  void SetFileEditStyle(TFileEditStyle value) { FFileEditStyle = value; }
+  // Names offered for the file name (with fsComboBox).
+  TStringList& HistoryList() { return *FHistoryList; }
+  TStringsProperty* HistoryListProp() const { return FHistoryListProp.get(); }
+  Integer HelpContext() const { return FHelpContext; }
+  void SetHelpContext(Integer value) { FHelpContext = value; }
 
  protected:
   bool DoExecute(bool save);
@@ -49,12 +59,27 @@ class TOpenDialog : public TComponent {
   AnsiString FDefaultExt;
   AnsiString FTitle;
   TOpenOptions FOptions{ofHideReadOnly, ofEnableSizing};
+  TFileEditStyle FFileEditStyle = fsEdit;
+  std::unique_ptr<TStringList> FHistoryList;
+  std::unique_ptr<TStringsProperty> FHistoryListProp;
+  Integer FHelpContext = 0;
 };
 
 class TSaveDialog : public TOpenDialog {
  public:
   explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
   bool Execute() override;
+};
+
+// The open and save dialogs for pictures: their filter starts as the registered picture formats.
+class TOpenPictureDialog : public TOpenDialog {
+ public:
+  explicit TOpenPictureDialog(TComponent* owner);
+};
+
+class TSavePictureDialog : public TSaveDialog {
+ public:
+  explicit TSavePictureDialog(TComponent* owner);
 };
 
 enum TColorDialogOption { cdFullOpen, cdPreventFullOpen, cdShowHelp, cdSolidColor, cdAnyColor };

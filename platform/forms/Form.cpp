@@ -329,6 +329,7 @@ void TCustomForm::SetFocusedControl(TWinControl* control) {
   if (old != nullptr) old->Perform(CM_EXIT);
   // A handler of the exit may have moved the focus on.
   if (FActiveControl == control && control != nullptr) control->Perform(CM_ENTER);
+  Perform(CM_FOCUSCHANGED, 0, PtrLParam(FActiveControl));
 }
 
 void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {

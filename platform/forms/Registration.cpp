@@ -83,7 +83,9 @@ void RegisterEnums() {
   RegisterEnum<TUDOrientation>("TUDOrientation", {"udHorizontal", "udVertical"});
   RegisterEnum<TBitBtnKind>("TBitBtnKind", {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry", "bkIgnore", "bkAll"});
   RegisterEnum<TButtonLayout>("TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"});
+  RegisterEnum<TButtonStyle>("TButtonStyle", {"bsAutoDetect", "bsWin31", "bsNew"});
   RegisterEnum<TOpenOption>("TOpenOption", {"ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp", "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist", "ofFileMustExist", "ofCreatePrompt", "ofShareAware", "ofNoReadOnlyReturn", "ofNoTestFileCreate", "ofNoNetworkButton", "ofNoLongNames", "ofOldStyleDialog", "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing"});
+  RegisterEnum<TFileEditStyle>("TFileEditStyle", {"fsEdit", "fsComboBox"});
   RegisterEnum<TColorDialogOption>("TColorDialogOption", {"cdFullOpen", "cdPreventFullOpen", "cdShowHelp", "cdSolidColor", "cdAnyColor"});
 }
 
@@ -119,6 +121,7 @@ void RegisterControls() {
       .Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(CursorIdents()).Default(0)
       .Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
       .Prop("Font", &TControl::FontObject, &TControl::SetFontObject)
+      .Prop("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0)
       .Prop("Hint", &TControl::Hint, &TControl::SetHint)
       .Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
       .Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
@@ -356,8 +359,13 @@ void RegisterComponents() {
       .Prop("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).Default(1)
       .Prop("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir)
       .Prop("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions)
-      .Prop("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle);
+      .Prop("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle)
+      .Prop("FileEditStyle", &TOpenDialog::FileEditStyle, &TOpenDialog::SetFileEditStyle).Default(fsEdit)
+      .Prop("HelpContext", &TOpenDialog::HelpContext, &TOpenDialog::SetHelpContext).Default(0)
+      .Prop("HistoryList", &TOpenDialog::HistoryListProp, nullptr);
   RegisterClassType<TSaveDialog, TOpenDialog>("TSaveDialog");
+  RegisterClassType<TOpenPictureDialog, TOpenDialog>("TOpenPictureDialog");
+  RegisterClassType<TSavePictureDialog, TSaveDialog>("TSavePictureDialog");
   RegisterClassType<TColorDialog, TComponent>("TColorDialog")
       .Prop("Color", &TColorDialog::Color, &TColorDialog::SetColor).Idents(ColorIdents())
       .Prop("Options", &TColorDialog::Options, &TColorDialog::SetOptions);

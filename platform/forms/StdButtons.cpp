@@ -58,7 +58,18 @@ void TButton::Click() {
   TButtonControl::Click();
 }
 
+void TButton::CMFocusChanged(TMessage& message) {
+  auto* focused = LParamPtr<TWinControl>(message.LParam);
+  FActive = dynamic_cast<TButton*>(focused) != nullptr ? focused == this : FDefault;
+  ApplyButtonStyle(FActive);
+}
+
 void TButton::MessageHandler(TMessage& message) {
+  if (message.Msg == CM_FOCUSCHANGED) {
+    CMFocusChanged(message);
+    TButtonControl::MessageHandler(message);
+    return;
+  }
   if (message.Msg == CM_DIALOGKEY) {
     const Word key = static_cast<Word>(message.WParam);
     TCustomForm* form = ParentForm();

@@ -75,8 +75,14 @@ class TButton : public TButtonControl {
   void SetModalResult(TModalResult value) { FModalResult = value; }
   // Runs OnClick; a button with a modal result then sets it on its form.
   void Click() override;
+  // The button Enter presses on its form: the focused button, or the default button while the
+  // focus is on a control that is no button. Follows every focus change of the form.
+  bool Active() const { return FActive; }
 
  protected:
+  // Runs when the button becomes or stops being the active one.
+  virtual void ApplyButtonStyle(bool isDefault) { (void)isDefault; }
+  void CMFocusChanged(TMessage& message);
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void TextToWidget() override;
   void InitWidget() override;
@@ -85,6 +91,7 @@ class TButton : public TButtonControl {
   bool FDefault = false;
   bool FCancel = false;
   TModalResult FModalResult = 0;
+  bool FActive = false;
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
@@ -300,7 +307,7 @@ using TDrawItemEvent = TEvent<TWinControl*, Integer, const TRect&, TOwnerDrawSta
 using TMeasureItemEvent = TEvent<TWinControl*, Integer, Integer&>;
 
 // The owner draw request a control sends itself as CN_DRAWITEM (pointer in the lParam).
-inline constexpr UINT ODT_COMBOBOX = 3;
+inline constexpr UINT ODT_MENU = 1, ODT_LISTBOX = 2, ODT_COMBOBOX = 3, ODT_BUTTON = 4;
 inline constexpr UINT ODA_DRAWENTIRE = 0x0001;
 inline constexpr UINT ODS_SELECTED = 0x0001, ODS_GRAYED = 0x0002, ODS_DISABLED = 0x0004,
   ODS_CHECKED = 0x0008, ODS_FOCUS = 0x0010, ODS_DEFAULT = 0x0020, ODS_HOTLIGHT = 0x0040,
@@ -316,6 +323,14 @@ struct DRAWITEMSTRUCT {
   // Valid during the message only.
   HDC hDC = nullptr;
   TRect rcItem;
+};
+// The size request of an owner-drawn item, sent as CN_MEASUREITEM (pointer in the lParam).
+struct MEASUREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  Integer itemID = -1;
+  UINT itemWidth = 0;
+  UINT itemHeight = 0;
 };
 
 // A combo box over QComboBox: editable (csDropDown) or a pick list (csDropDownList). The

@@ -1,7 +1,10 @@
 // TWinControl: the window object and its widget, Qt events turned into messages, the default
 // window procedure that hands them back to the widget, children, alignment, focus and keys.
 #include <QApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +16,7 @@
 #include "platform/forms/QtInput.h"
 #include "platform/forms/QtText.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/win/DropFiles.h"
 #include "platform/win/MessageQueue.h"
 
 namespace orv {
@@ -41,6 +45,15 @@ UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
 }
 
 }  // namespace
+
+void DragAcceptFiles(HWND window, bool accept) {
+  if (!window) return;
+  const LONG_PTR style = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  SetWindowLongPtrA(window, GWL_EXSTYLE,
+                    accept ? (style | WS_EX_ACCEPTFILES) : (style & ~static_cast<LONG_PTR>(WS_EX_ACCEPTFILES)));
+  if (TWinControl* control = FindControl(window); control != nullptr && control->Host() != nullptr)
+    control->Host()->Widget()->setAcceptDrops(accept);
+}
 
 TWinControl* FindControl(HWND hwnd) {
   auto it = ControlMap().find(hwnd);
@@ -137,6 +150,7 @@ void TWinControl::CreateWnd() {
   InitWidget();
   UpdateWidgetGeometry();
   w->setEnabled(FEnabled);
+  if (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) w->setAcceptDrops(true);
   // Windows of the child controls follow their parent's.
   for (TControl* child : FControls)
     if (auto* wc = dynamic_cast<TWinControl*>(child)) wc->HandleNeeded();
@@ -226,6 +240,10 @@ LRESULT TWinControl::DefWndProc(TMessage& message) {
       return DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
     case WM_CLOSE:
       return 0;  // closing is the form's decision
+    case WM_DROPFILES:
+      // Nobody took the files: the drop is released here.
+      DragFinish(HDROP(static_cast<std::uint64_t>(message.WParam)));
+      return 0;
     case WM_NCCREATE:
       DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
       return 1;
@@ -377,6 +395,21 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       SendMessageA(FHandle, WM_CLOSE, 0, 0);
       return true;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+      // Only files, and only for a window that accepts them; anything else is the widget's own.
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (!(GetWindowLongPtrA(FHandle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) || !drop->mimeData()->hasUrls())
+        return false;
+      std::vector<AnsiString> files;
+      for (const QUrl& url : drop->mimeData()->urls())
+        if (url.isLocalFile()) files.push_back(FromQString(url.toLocalFile()));
+      if (files.empty()) return false;
+      drop->acceptProposedAction();
+      if (event->type() == QEvent::Drop) SendMessageA(FHandle, WM_DROPFILES, CreateDropHandle(std::move(files)).AsWParam(), 0);
+      return true;
+    }
     default:
       return false;
   }
@@ -434,6 +467,10 @@ void TWinControl::MessageHandler(TMessage& message) {
       for (TControl* c : FControls) c->Perform(CM_PARENTCTL3DCHANGED);
       return;
     case CM_PARENTCTL3DCHANGED: ParentCtl3DChanged(); return;
+    case CM_FOCUSCHANGED:
+      // Every control of the window hears which control has the focus now.
+      for (TControl* c : FControls) c->Perform(CM_FOCUSCHANGED, message.WParam, message.LParam);
+      return;
     case CM_ENTER: DoEnter(); return;
     case CM_EXIT: DoExit(); return;
     case CM_MOUSELEAVE:

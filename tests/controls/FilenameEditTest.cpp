@@ -1,0 +1,335 @@
+// The file-name edit as the main window places it: read from a description, the file name in and
+// out of the text (quotes, blanks, invalid names), OnChange on every change, the browse button and
+// Alt+Down opening the scripted file dialog, the dialog events, the dialog kinds, and the button.
+#include "tests/controls/ControlsFixture.h"
+
+#include <fstream>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+#include "controls/FilenameEdit.h"
+#include "platform/classes/ObjectText.h"
+#include "platform/win/DropFiles.h"
+#include "platform/win/SysColors.h"
+
+namespace orv::test {
+namespace {
+
+class TFileForm : public TForm {
+ public:
+  explicit TFileForm(TComponent* owner) : TForm(owner) {}
+  TFilenameEdit* FilenameEdit1 = nullptr;
+  TEdit* Other = nullptr;
+  std::vector<std::string> Events;
+  void FilenameEdit1Change(TObject*) { Events.push_back("change " + FilenameEdit1->GetText()); }
+};
+
+const char* const kFileForm = R"(object FileForm: TFileForm
+  Width = 600
+  Height = 200
+  Font.Name = 'DejaVu Sans'
+  Font.Height = -11
+  object FilenameEdit1: TFilenameEdit
+    Left = 80
+    Top = 8
+    Width = 420
+    Height = 21
+    DialogKind = dkSave
+    Filter = 'DBASE-Datenbanken (*.dbf)|*.dbf|Alle Dateien (*.*)|*.*'
+    NumGlyphs = 1
+    OnChange = FilenameEdit1Change
+  end
+  object Other: TEdit
+    Left = 80
+    Top = 40
+    Width = 100
+    Height = 21
+  end
+end
+)";
+
+class FilenameEditTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    using F = TFileForm;
+    RegisterClassType<F, TForm>("TFileForm")
+        .Field("FilenameEdit1", &F::FilenameEdit1)
+        .Field("Other", &F::Other)
+        .Method("FilenameEdit1Change", &F::FilenameEdit1Change);
+    Form = MakeForm<TFileForm>("TFileForm", kFileForm);
+    Ed = Form->FilenameEdit1;
+  }
+
+  // A file in the test's data folder.
+  AnsiString MakeFile(const std::string& name) {
+    const std::string path = FDataDir + name;
+    std::ofstream(path) << "x";
+    return path;
+  }
+
+  void ClickBrowse() {
+    Click(Ed->ButtonWindow()->Widget(), QPoint(Ed->ButtonWindow()->Width() / 2, Ed->ButtonWindow()->Height() / 2));
+  }
+
+  TFileForm* Form = nullptr;
+  TFilenameEdit* Ed = nullptr;
+};
+
+TEST_F(FilenameEditTest, DescriptionGivesTheSaveDialogWithItsFilterAndTheDefaultGlyph) {
+  EXPECT_EQ(Ed->DialogKind(), dkSave);
+  ASSERT_NE(dynamic_cast<TSaveDialog*>(Ed->Dialog()), nullptr);
+  EXPECT_EQ(Ed->Filter(), "DBASE-Datenbanken (*.dbf)|*.dbf|Alle Dateien (*.*)|*.*");
+  EXPECT_EQ(Ed->DialogTitle(), "Browse") << "the new dialog took the old one's title";
+  EXPECT_EQ(Ed->DialogOptions(), TOpenOptions{ofHideReadOnly});
+  EXPECT_EQ(Ed->GlyphKind(), gkDefault);
+  EXPECT_EQ(Ed->ClickKey(), VK_DOWN | scAlt);
+  EXPECT_TRUE(Ed->DirectInput());
+  ASSERT_NE(Ed->Glyph(), nullptr);
+  EXPECT_EQ(Ed->Glyph()->Width(), 14);
+  EXPECT_EQ(Ed->Glyph()->Height(), 12);
+  EXPECT_EQ(Ed->Glyph()->PixelRGB(0, 0), 0xFF00FFu);
+  EXPECT_EQ(Ed->Glyph()->PixelRGB(7, 0), 0x000000u);
+  EXPECT_EQ(Ed->Glyph()->PixelRGB(2, 5), 0xFFFFFFu);
+  EXPECT_EQ(Ed->Glyph()->PixelRGB(5, 8), 0x808080u);
+  EXPECT_EQ(Ed->NumGlyphs(), 1);
+  EXPECT_EQ(Ed->ButtonWidth(), 21) << "the glyph's width and 6, at least 21";
+  EXPECT_TRUE(Form->Events.empty()) << "reading the description changes no text";
+
+  const AnsiString text = WriteComponentToText(Form);
+  EXPECT_NE(text.find("Filter = 'DBASE-Datenbanken"), AnsiString::npos) << text;
+  for (const char* absent : {" DialogTitle =", " FileName =", " ButtonWidth =", " Glyph.Data", " GlyphKind ="})
+    EXPECT_EQ(text.find(absent), AnsiString::npos) << absent << "\n" << text;
+  auto* bare = new TFilenameEdit(Form);
+  EXPECT_EQ(bare->Filter(), "All files (*.*)|*.*");
+  EXPECT_FALSE(bare->IsFilterStored());
+  EXPECT_EQ(dynamic_cast<TSaveDialog*>(bare->Dialog()), nullptr) << "an open dialog by default";
+}
+
+TEST_F(FilenameEditTest, FileNameComesOutOfTheTextWithoutQuotesOrFollowingWords) {
+  const AnsiString spaced = MakeFile("my table.dbf");
+  struct TCase {
+    AnsiString Text, FileName;
+  };
+  const TCase cases[] = {
+    {"/data/mailaddies.dbf", "/data/mailaddies.dbf"},
+    {"\"/data/my table.dbf\"", "/data/my table.dbf"},
+    {"/data/table.dbf second", "/data/table.dbf"},
+    {spaced, spaced},
+    {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text);
+    Ed->SetText(c.Text);
+    EXPECT_EQ(Ed->FileName(), c.FileName);
+  }
+}
+
+TEST_F(FilenameEditTest, SettingTheFileNameQuotesBlanksFiresOnChangeAndRefusesInvalidNames) {
+  Ed->SetFileName("/data/mailaddies.dbf");
+  EXPECT_EQ(Ed->GetText(), "/data/mailaddies.dbf");
+  Ed->SetFileName("/data/my table.dbf");
+  EXPECT_EQ(Ed->GetText(), "\"/data/my table.dbf\"");
+  EXPECT_EQ(Ed->FileName(), "/data/my table.dbf");
+  Ed->SetFileName("/data/my table.dbf");
+  EXPECT_EQ(Form->Events, (std::vector<std::string>{"change /data/mailaddies.dbf", "change \"/data/my table.dbf\""}))
+      << "each change once, before the window exists too; the same name again is no change";
+  Form->Show();
+  Ed->SetFileName("");
+  EXPECT_EQ(Ed->GetText(), "");
+  EXPECT_EQ(Form->Events.back(), "change ");
+
+  Form->Events.clear();
+  for (const char* bad : {"/data/a|b.dbf", "<x>", "a[1].dbf"}) {
+    SCOPED_TRACE(bad);
+    try {
+      Ed->SetFileName(bad);
+      ADD_FAILURE() << "no error";
+    } catch (const EComboEditError& e) {
+      EXPECT_EQ(AnsiString(e.what()), AnsiString("Ung\xFCltiger Dateiname - ") + bad);
+    }
+    EXPECT_EQ(Ed->GetText(), "") << "the text stays";
+  }
+  Ed->SetFileName("what?*.dbf");
+  EXPECT_EQ(Ed->GetText(), "what?*.dbf") << "wildcards are no invalid characters";
+  Form->Events.clear();
+  Key(Ed->Widget(), Qt::Key_X, "x");
+  EXPECT_EQ(Form->Events, std::vector<std::string>{"change what?*.dbfx"}) << "typing changes the text too";
+}
+
+TEST_F(FilenameEditTest, BrowseButtonOpensTheDialogAndWritesTheChosenName) {
+  Form->Show();
+  const AnsiString existing = MakeFile("old.dbf");
+  Ed->SetFileName(existing);
+  Form->Events.clear();
+  ColorDialogs.FileAnswers.push_back({FDataDir + "new table.dbf"});
+  ClickBrowse();
+  ASSERT_EQ(ColorDialogs.FileRequests.size(), 1u);
+  const TFileRequest& asked = ColorDialogs.FileRequests[0];
+  EXPECT_TRUE(asked.Save);
+  EXPECT_EQ(asked.Title, "Browse");
+  EXPECT_EQ(asked.Filter, "DBASE-Datenbanken (*.dbf)|*.dbf|Alle Dateien (*.*)|*.*");
+  EXPECT_EQ(asked.InitialDir, FDataDir) << "the folder of the name in the edit";
+  EXPECT_EQ(asked.FileName, existing);
+  EXPECT_EQ(Ed->GetText(), "\"" + FDataDir + "new table.dbf\"");
+  EXPECT_EQ(Ed->FileName(), FDataDir + "new table.dbf");
+  EXPECT_EQ(Form->Events, std::vector<std::string>{"change \"" + FDataDir + "new table.dbf\""});
+  EXPECT_TRUE(Ed->Focused()) << "the edit has the focus after the dialog";
+
+  // Cancelled: the text stays, and the after-dialog event still hears of it.
+  std::vector<std::string> after;
+  Ed->OnAfterDialog = [&](TObject*, AnsiString& name, bool& action) {
+    after.push_back(name + (action ? " ok" : " cancelled"));
+  };
+  Form->Events.clear();
+  ClickBrowse();
+  EXPECT_EQ(ColorDialogs.FileRequests.size(), 2u);
+  EXPECT_EQ(ColorDialogs.FileRequests[1].FileName, FDataDir + "new table.dbf");
+  EXPECT_EQ(Ed->FileName(), FDataDir + "new table.dbf");
+  EXPECT_TRUE(Form->Events.empty());
+  EXPECT_EQ(after, std::vector<std::string>{FDataDir + "new table.dbf cancelled"});
+
+  // The after-dialog event can change the name written.
+  Ed->OnAfterDialog = [](TObject*, AnsiString& name, bool&) { name = "/changed.dbf"; };
+  ColorDialogs.FileAnswers.push_back({"/chosen.dbf"});
+  ClickBrowse();
+  EXPECT_EQ(Ed->GetText(), "/changed.dbf");
+  EXPECT_EQ(Ed->InitialDir(), "/") << "the start folder becomes the chosen file's";
+}
+
+TEST_F(FilenameEditTest, BeforeDialogCanChangeTheNameOrStopTheDialog) {
+  Form->Show();
+  std::vector<std::string> clicks;
+  Ed->OnButtonClick = [&](TObject*) { clicks.push_back("button"); };
+  Ed->OnBeforeDialog = [](TObject*, AnsiString&, bool& action) { action = false; };
+  ClickBrowse();
+  EXPECT_TRUE(ColorDialogs.FileRequests.empty()) << "no dialog";
+  EXPECT_EQ(clicks.size(), 1u) << "OnButtonClick fires first";
+  EXPECT_TRUE(Form->Events.empty());
+
+  Ed->OnBeforeDialog = [](TObject*, AnsiString& name, bool&) { name = "/nowhere/start name.dbf"; };
+  ClickBrowse();
+  ASSERT_EQ(ColorDialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(ColorDialogs.FileRequests[0].FileName, "/nowhere/start name.dbf");
+  EXPECT_EQ(ColorDialogs.FileRequests[0].InitialDir, "") << "a folder that does not exist is not taken";
+
+  Ed->OnBeforeDialog = [](TObject*, AnsiString& name, bool&) { name = "a|b"; };
+  ClickBrowse();
+  EXPECT_EQ(ColorDialogs.FileRequests[1].FileName, "/nowhere/start name.dbf")
+      << "an invalid name leaves the dialog's previous one";
+}
+
+TEST_F(FilenameEditTest, AltDownOpensTheDialogAndTheReadOnlyEditDoesNot) {
+  Form->Show();
+  Ed->SetFocus();
+  ColorDialogs.FileAnswers.push_back({"/picked.dbf"});
+  Key(Ed->Widget(), Qt::Key_Down, QString(), Qt::AltModifier);
+  ASSERT_EQ(ColorDialogs.FileRequests.size(), 1u);
+  EXPECT_EQ(Ed->GetText(), "/picked.dbf");
+
+  Ed->SetReadOnly(true);
+  EXPECT_TRUE(static_cast<QLineEdit*>(Ed->Widget())->isReadOnly());
+  ClickBrowse();
+  Key(Ed->Widget(), Qt::Key_Down, QString(), Qt::AltModifier);
+  EXPECT_EQ(ColorDialogs.FileRequests.size(), 1u) << "a read-only edit opens no dialog";
+  Ed->SetReadOnly(false);
+  Ed->SetDirectInput(false);
+  EXPECT_TRUE(static_cast<QLineEdit*>(Ed->Widget())->isReadOnly()) << "without direct input no typing";
+  ClickBrowse();
+  EXPECT_EQ(ColorDialogs.FileRequests.size(), 2u) << "but the button still works";
+}
+
+TEST_F(FilenameEditTest, DialogKindMakesANewDialogThatKeepsTheSettings) {
+  Ed->SetInitialDir("/start");
+  Ed->SetDefaultExt("dbf");
+  Ed->SetFilterIndex(2);
+  Ed->SetDialogTitle("Choose");
+  TOpenDialog* old = Ed->Dialog();
+  Ed->SetDialogKind(dkOpenPicture);
+  EXPECT_NE(Ed->Dialog(), old);
+  EXPECT_NE(dynamic_cast<TOpenPictureDialog*>(Ed->Dialog()), nullptr);
+  EXPECT_EQ(Ed->InitialDir(), "/start");
+  EXPECT_EQ(Ed->DefaultExt(), "dbf");
+  EXPECT_EQ(Ed->FilterIndex(), 2);
+  EXPECT_EQ(Ed->DialogTitle(), "Choose");
+  EXPECT_EQ(Ed->Filter(), "DBASE-Datenbanken (*.dbf)|*.dbf|Alle Dateien (*.*)|*.*");
+  Ed->SetDialogKind(dkSavePicture);
+  EXPECT_NE(dynamic_cast<TSavePictureDialog*>(Ed->Dialog()), nullptr);
+
+  Ed->SetDialogOptions(TOpenOptions{ofAllowMultiSelect});
+  Ed->Dialog()->Files().Add("/a.dbf");
+  Ed->SetFileName("/b.dbf");
+  EXPECT_EQ(Ed->Dialog()->Files().Count(), 0) << "setting the name empties the dialog's file list";
+}
+
+TEST_F(FilenameEditTest, ButtonSitsAtTheRightEdgeAndTheTextStaysClearOfIt) {
+  Form->Show();
+  TWinControl* window = Ed->ButtonWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Width(), 21);
+  EXPECT_EQ(window->Left() + window->Width(), 420 - 2) << "flush with the client area's right edge";
+  EXPECT_EQ(Ed->Button()->Height(), window->Height());
+  EXPECT_EQ(static_cast<QLineEdit*>(Ed->Widget())->textMargins().right(), 21 + 2);
+  Ed->SetButtonWidth(30);
+  EXPECT_EQ(window->Width(), 30);
+  EXPECT_EQ(window->Left() + 30, 420 - 2);
+  Ed->SetHeight(5);
+  EXPECT_EQ(Ed->Height(), Ed->MinimumHeight()) << "never lower than the text needs";
+
+  Ed->SetGlyphKind(gkEllipsis);
+  EXPECT_EQ(Ed->Glyph()->Width(), 30 - 6);
+  EXPECT_EQ(Ed->Glyph()->Height(), 4);
+  Ed->SetGlyphKind(gkDropDown);
+  EXPECT_EQ(Ed->ButtonWidth(), GetSystemMetrics(SM_CXVSCROLL));
+  Ed->SetEnabled(false);
+  EXPECT_FALSE(Ed->Button()->Enabled()) << "the button follows the edit";
+
+  const QImage shot = Form->Widget()->grab().toImage();
+  const QPoint at = Ed->ButtonWindow()->Widget()->mapTo(Form->Widget(), QPoint(1, 1));
+  EXPECT_EQ(shot.pixelColor(at + QPoint(0, 2)), QColor(255, 255, 255)) << "the button's highlight line";
+}
+
+TEST_F(FilenameEditTest, DroppedFilesBecomeTheFileNameWhenTheEditAcceptsThem) {
+  Form->Show();
+  const auto drop = [this](const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls.push_back(QUrl::fromLocalFile(p));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->Widget(), &enter);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->Widget(), &event);
+  };
+  int dropped = 0;
+  Ed->OnDropFiles = [&](TObject*) { ++dropped; };
+  drop({"/data/first.dbf"});
+  EXPECT_EQ(Ed->GetText(), "") << "AcceptFiles is off by default";
+  EXPECT_EQ(dropped, 0);
+
+  Ed->SetAcceptFiles(true);
+  EXPECT_TRUE(GetWindowLongA(Ed->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  const std::string longName = "/data/" + std::string(300, 'n') + ".dbf";
+  drop({QString::fromStdString(longName), "/data/second table.dbf"});
+  EXPECT_EQ(Ed->FileName(), longName) << "the first file, taken whole however long";
+  EXPECT_EQ(Ed->Dialog()->Files().Count(), 0);
+  EXPECT_EQ(dropped, 1);
+  EXPECT_EQ(Form->Events.back(), "change " + longName);
+
+  Ed->SetDialogOptions(TOpenOptions{ofAllowMultiSelect});
+  drop({"/data/a.dbf", "/data/b c.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/a.dbf");
+  ASSERT_EQ(Ed->Dialog()->Files().Count(), 2) << "with several files allowed the list takes them all";
+  EXPECT_EQ(Ed->Dialog()->Files().Get(1), "/data/b c.dbf");
+  EXPECT_EQ(PendingDropCount(), 0) << "every drop is released";
+
+  Ed->RecreateWnd();
+  drop({"/data/again.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/again.dbf") << "a new window accepts files again";
+  Ed->SetAcceptFiles(false);
+  drop({"/data/refused.dbf"});
+  EXPECT_EQ(Ed->FileName(), "/data/again.dbf");
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -1,0 +1,314 @@
+// The speed button: glyph strips and their state images, layout, the frame of each state in
+// pixels, groups, the repeat timer, the drop-down menu, the modal result, the accelerator, and the
+// flat look that follows the mouse.
+#include "tests/controls/ControlsFixture.h"
+
+#include <QPainter>
+#include "controls/OrvSpeedButton.h"
+#include "platform/forms/Menus.h"
+
+namespace orv::test {
+namespace {
+
+QColor Rgb(TColor color) {
+  const COLORREF c = ColorToRGB(color);
+  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// A strip of square images of the given colours with a fuchsia (see-through) border each.
+std::unique_ptr<TBitmap> Strip(std::initializer_list<COLORREF> colours, int size = 10) {
+  auto bitmap = std::make_unique<TBitmap>(size * static_cast<int>(colours.size()), size);
+  int i = 0;
+  for (COLORREF c : colours) {
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const bool border = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+        bitmap->SetPixelRGB(i * size + x, y, border ? 0xFF00FF : c);
+      }
+    ++i;
+  }
+  return bitmap;
+}
+
+class OrvSpeedButtonTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    Form = new TForm(nullptr);
+    FForms.push_back(Form);
+    Form->SetBounds(0, 0, 300, 200);
+    Form->Show();
+  }
+
+  TOrvSpeedButton* NewButton(Integer left = 10, Integer top = 10) {
+    auto* b = new TOrvSpeedButton(Form);
+    b->SetParent(Form);
+    b->SetBounds(left, top, 25, 25);
+    b->OnClick = [this, b](TObject*) { Clicks.push_back(b); };
+    return b;
+  }
+
+  // The button as it paints itself.
+  static QImage Shot(TOrvSpeedButton* b) {
+    QImage image(b->Width(), b->Height(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    b->PaintOn(painter);
+    painter.end();
+    return image;
+  }
+
+  static QPoint FindColour(const QImage& image, const QColor& colour, int frame = 0) {
+    for (int y = frame; y < image.height() - frame; ++y)
+      for (int x = frame; x < image.width() - frame; ++x)
+        if (image.pixelColor(x, y) == colour) return QPoint(x, y);
+    return QPoint(-1, -1);
+  }
+
+  void At(TOrvSpeedButton* b, QEvent::Type type, QPoint p = QPoint(5, 5)) {
+    Mouse(Form->Widget(), type, p + QPoint(b->Left(), b->Top()));
+  }
+  void ClickOn(TOrvSpeedButton* b) {
+    At(b, QEvent::MouseButtonPress);
+    At(b, QEvent::MouseButtonRelease);
+  }
+
+  TForm* Form = nullptr;
+  std::vector<TOrvSpeedButton*> Clicks;
+};
+
+TEST_F(OrvSpeedButtonTest, GlyphStripSetsNumGlyphsUpToFive) {
+  struct TCase {
+    int Width, Height, Expected;
+  };
+  const TCase cases[] = {{64, 16, 4}, {80, 16, 5}, {112, 16, 1}, {40, 16, 3}, {16, 16, 1}};
+  TOrvSpeedButton* b = NewButton();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Width) + "x" + std::to_string(c.Height));
+    b->SetNumGlyphs(3);
+    TBitmap strip(c.Width, c.Height);
+    b->SetGlyph(&strip);
+    EXPECT_EQ(b->NumGlyphs(), c.Expected);
+  }
+  b->SetNumGlyphs(9);
+  EXPECT_EQ(b->NumGlyphs(), 5);
+  EXPECT_EQ(b->ButtonGlyph().TransparentColor(), clWhite) << "the strip's bottom-left pixel";
+}
+
+TEST_F(OrvSpeedButtonTest, StateImagesComeFromTheStripOrAreMadeFromTheUpImage) {
+  TOrvSpeedButton* b = NewButton();
+  b->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}).get());
+  QImage shot = Shot(b);
+  EXPECT_NE(FindColour(shot, QColor(255, 0, 0), 2), QPoint(-1, -1)) << "up: image 0";
+  At(b, QEvent::MouseButtonPress);
+  shot = Shot(b);
+  EXPECT_NE(FindColour(shot, QColor(0, 0, 255), 2), QPoint(-1, -1)) << "down: image 2";
+  At(b, QEvent::MouseButtonRelease);
+  b->SetEnabled(false);
+  shot = Shot(b);
+  EXPECT_NE(FindColour(shot, QColor(0, 255, 0), 2), QPoint(-1, -1)) << "disabled: image 1";
+
+  TOrvSpeedButton* one = NewButton(50);
+  one->SetGlyph(Strip({0x000000}).get());
+  one->SetEnabled(false);
+  shot = Shot(one);
+  EXPECT_EQ(FindColour(shot, QColor(0, 0, 0), 2), QPoint(-1, -1)) << "nothing black when disabled";
+  const QPoint shadow = FindColour(shot, Rgb(clBtnShadow), 2);
+  ASSERT_NE(shadow, QPoint(-1, -1)) << "the shape in the shadow colour";
+  EXPECT_EQ(shot.pixelColor(shadow + QPoint(8, 8)), Rgb(clBtnHighlight)) << "with its highlight copy";
+  EXPECT_EQ(one->ButtonGlyph().StateIndex(obsDisabled) >= 0, true);
+  EXPECT_EQ(one->ButtonGlyph().GlyphList(), b->ButtonGlyph().GlyphList()) << "one list for the size";
+}
+
+TEST_F(OrvSpeedButtonTest, FlatButtonIsGreyAndFramelessUntilTheMouseComesOver) {
+  TOrvSpeedButton* b = NewButton();
+  b->SetFlat(true);
+  b->SetGlyph(Strip({0x0000FF}).get());
+  int entered = 0, left = 0;
+  b->OnMouseEnter = [&](TObject*) { ++entered; };
+  b->OnMouseLeave = [&](TObject*) { ++left; };
+  QImage shot = Shot(b);
+  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnFace)) << "no frame";
+  const int grey = (77 * 255) >> 8;
+  EXPECT_NE(FindColour(shot, QColor(grey, grey, grey)), QPoint(-1, -1)) << "red in its grey";
+  EXPECT_EQ(FindColour(shot, QColor(255, 0, 0)), QPoint(-1, -1));
+  // The mouse is tracked only while a window of the program is the active one.
+  At(b, QEvent::MouseMove);
+  EXPECT_FALSE(b->MouseInControl()) << "no active window";
+  Mouse(Form->Widget(), QEvent::MouseMove, QPoint(200, 150));
+  const HWND previous = SetActiveWindowState(Form->Handle());
+  At(b, QEvent::MouseMove);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_EQ(entered, 1);
+  shot = Shot(b);
+  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnHighlight)) << "the raised frame";
+  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clBtnShadow));
+  EXPECT_NE(FindColour(shot, QColor(255, 0, 0)), QPoint(-1, -1)) << "in colour";
+  Mouse(Form->Widget(), QEvent::MouseMove, QPoint(200, 150));
+  EXPECT_FALSE(b->MouseInControl());
+  EXPECT_EQ(left, 1);
+  SetActiveWindowState(previous);
+}
+
+TEST_F(OrvSpeedButtonTest, FramesOfTheStates) {
+  TOrvSpeedButton* b = NewButton();
+  QImage shot = Shot(b);
+  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnHighlight));
+  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clWindowFrame));
+  EXPECT_EQ(shot.pixelColor(23, 23), Rgb(clBtnShadow));
+  At(b, QEvent::MouseButtonPress);
+  shot = Shot(b);
+  EXPECT_EQ(b->State(), obsDown);
+  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clWindowFrame)) << "pressed";
+  EXPECT_EQ(shot.pixelColor(1, 1), Rgb(clBtnShadow));
+  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clBtnHighlight));
+  At(b, QEvent::MouseButtonRelease);
+
+  b->SetGroupIndex(1);
+  b->SetAllowAllUp(true);
+  b->SetDown(true);
+  shot = Shot(b);
+  EXPECT_EQ(b->State(), obsExclusive);
+  EXPECT_NE(shot.pixelColor(5, 5), shot.pixelColor(6, 5)) << "a down toggle shows the checked pattern";
+
+  b->SetStyle(bsWin31);
+  b->SetDown(false);
+  shot = Shot(b);
+  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clWindowFrame)) << "the old style has a frame around";
+  EXPECT_EQ(shot.pixelColor(1, 1), Rgb(clBtnHighlight));
+}
+
+TEST_F(OrvSpeedButtonTest, GroupKeepsOneButtonDown) {
+  TOrvSpeedButton* a = NewButton(10);
+  TOrvSpeedButton* b = NewButton(40);
+  TOrvSpeedButton* loose = NewButton(70);
+  loose->SetDown(true);
+  EXPECT_FALSE(loose->Down()) << "outside a group a button does not stay down";
+  a->SetGroupIndex(1);
+  b->SetGroupIndex(1);
+  ClickOn(a);
+  EXPECT_TRUE(a->Down());
+  ClickOn(b);
+  EXPECT_TRUE(b->Down());
+  EXPECT_FALSE(a->Down()) << "the group's other button went up";
+  ClickOn(b);
+  EXPECT_TRUE(b->Down()) << "without AllowAllUp the down button stays down";
+  EXPECT_EQ(Clicks, (std::vector<TOrvSpeedButton*>{a, b, b}));
+  b->SetAllowAllUp(true);
+  EXPECT_TRUE(a->AllowAllUp()) << "the group shares AllowAllUp";
+  ClickOn(b);
+  EXPECT_FALSE(b->Down());
+  a->SetDown(true);
+  b->SetDown(true);
+  EXPECT_FALSE(a->Down()) << "setting Down by code tells the group too";
+  EXPECT_EQ(Clicks.size(), 4u) << "and clicks nothing";
+
+  // Released outside: no click, and a down button keeps showing down.
+  At(b, QEvent::MouseButtonPress);
+  At(b, QEvent::MouseMove, QPoint(100, 100));
+  EXPECT_EQ(b->State(), obsExclusive);
+  At(b, QEvent::MouseButtonRelease, QPoint(100, 100));
+  EXPECT_EQ(Clicks.size(), 4u);
+  EXPECT_TRUE(b->Down());
+}
+
+TEST_F(OrvSpeedButtonTest, HeldButtonRepeatsItsClick) {
+  TOrvSpeedButton* b = NewButton();
+  b->SetAllowTimer(true);
+  b->SetInitPause(300);
+  b->SetRepeatInterval(50);
+  At(b, QEvent::MouseButtonPress);
+  TTimer* timer = b->RepeatTimer();
+  ASSERT_NE(timer, nullptr);
+  EXPECT_TRUE(timer->Enabled());
+  EXPECT_EQ(timer->Interval(), 300u) << "the first click after the initial pause";
+  timer->OnTimer(timer);
+  EXPECT_EQ(timer->Interval(), 50u) << "then every repeat interval";
+  timer->OnTimer(timer);
+  EXPECT_EQ(Clicks.size(), 2u);
+  At(b, QEvent::MouseMove, QPoint(100, 100));
+  timer->OnTimer(timer);
+  EXPECT_EQ(Clicks.size(), 2u) << "no repeat while the mouse is off the button";
+  At(b, QEvent::MouseMove);
+  At(b, QEvent::MouseButtonRelease);
+  EXPECT_EQ(Clicks.size(), 3u) << "and one click at the release inside";
+  EXPECT_FALSE(timer->Enabled());
+  b->SetAllowTimer(false);
+  EXPECT_EQ(b->RepeatTimer(), nullptr);
+}
+
+TEST_F(OrvSpeedButtonTest, DropDownMenuOpensBelowTheButtonAndTheClosingClickDoesNotPress) {
+  TOrvSpeedButton* b = NewButton(30, 40);
+  auto* menu = new TPopupMenu(Form);
+  b->SetDropDownMenu(menu);
+  std::vector<TPoint> shownAt;
+  SetPopupPresenter([&](TPopupMenu& m, Integer x, Integer y) -> TMenuItem* {
+    EXPECT_EQ(m.PopupComponent(), b);
+    shownAt.push_back(Point(x, y));
+    return nullptr;
+  });
+  ClickOn(b);
+  SetPopupPresenter(nullptr);
+  ASSERT_EQ(shownAt.size(), 1u);
+  EXPECT_EQ(shownAt[0], b->ClientToScreen(Point(-1, 25)));
+  EXPECT_TRUE(Clicks.empty()) << "the press that opened the menu clicks nothing";
+  EXPECT_EQ(b->State(), obsUp);
+
+  const QImage shot = Shot(b);
+  EXPECT_NE(FindColour(shot, Rgb(clBtnText), 2), QPoint(-1, -1)) << "the drop-down mark";
+  menu->Free();
+  EXPECT_EQ(b->DropDownMenu(), nullptr);
+}
+
+TEST_F(OrvSpeedButtonTest, ClickSetsTheFormsModalResultAndTheAcceleratorClicks) {
+  TOrvSpeedButton* b = NewButton();
+  b->SetCaption("&Next");
+  b->SetModalResult(mrRetry);
+  EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'n'), 1);
+  EXPECT_EQ(Form->ModalResult(), mrRetry);
+  EXPECT_EQ(Clicks.size(), 1u);
+  EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'x'), 0);
+  b->SetEnabled(false);
+  EXPECT_EQ(b->Perform(CM_DIALOGCHAR, 'n'), 0);
+  EXPECT_EQ(Clicks.size(), 1u);
+}
+
+TEST_F(OrvSpeedButtonTest, LayoutSpreadsFreeSpaceOrCentres) {
+  TOrvSpeedButton* b = NewButton();
+  b->SetBounds(0, 0, 100, 40);
+  b->SetGlyph(Strip({0x0000FF}, 16).get());
+  TBitmap target(100, 40);
+  TCanvas& canvas = *target.Canvas();
+  canvas.Font()->Assign(b->Font());
+  const int tw = canvas.TextWidth("OK");
+  struct TCase {
+    const char* Name;
+    Integer Margin, Spacing;
+    int GlyphX, TextX;
+  };
+  const int third = (100 - (16 + tw)) / 3;
+  const TCase cases[] = {
+    {"equal thirds", -1, -1, third, 2 * third + 16},
+    {"centred group", -1, 4, 50 - (16 + 4 + tw) / 2, 50 - (16 + 4 + tw) / 2 + 20},
+    {"margin given", 3, -1, 3, 3 + 16 + (100 - 3 - 16) / 2 - tw / 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TPoint glyph;
+    TRect text;
+    b->ButtonGlyph().LayoutButtonContent(canvas, Rect(0, 0, 100, 40), "OK", blGlyphLeft, c.Margin, c.Spacing,
+                                         false, glyph, text, 0);
+    EXPECT_EQ(glyph.X, c.GlyphX);
+    EXPECT_EQ(text.Left, c.TextX);
+    EXPECT_EQ(glyph.Y, 20 - 8);
+  }
+  TPoint glyph;
+  TRect text;
+  const AnsiString shown = b->ButtonGlyph().LayoutButtonContent(
+      canvas, Rect(0, 0, 40, 40), "A rather long caption", blGlyphLeft, -1, -1, false, glyph, text, 0);
+  EXPECT_EQ(shown.substr(shown.size() - 3), "...") << "a caption that does not fit is shortened";
+  EXPECT_LE(text.Width(), 40 - 16);
+}
+
+}  // namespace
+}  // namespace orv::test
