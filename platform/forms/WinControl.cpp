@@ -72,6 +72,9 @@ TWinControl::~TWinControl() {
     }
     delete child;
   }
+  // Leaving the parent while still a windowed control, so the form forgets it as its active
+  // control; once only the control part is left the parent can no longer tell.
+  if (FParent != nullptr) FParent->RemoveControl(this);
   // The derived parts are gone: the window's last messages go to the class procedure only.
   if (FHandle && FDefWndProc != nullptr) SetWindowLongPtrA(FHandle, GWL_WNDPROC, ProcToLong(FDefWndProc));
   DestroyWnd();

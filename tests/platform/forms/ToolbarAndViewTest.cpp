@@ -149,6 +149,20 @@ TEST_F(ToolbarAndViewTest, ControlDeepInNestedPagesGetsOneWindow) {
   EXPECT_EQ(f->DeepEdit->Widget(), widget) << "showing the form keeps the window made first";
 }
 
+TEST_F(ToolbarAndViewTest, FreedActiveControlIsForgottenByItsForm) {
+  TToolForm* f = MakeToolForm();
+  f->Show();
+  Application->ProcessMessages();
+  f->DeepEdit->SetFocus();
+  Application->ProcessMessages();
+  ASSERT_EQ(f->ActiveControl(), f->DeepEdit);
+  f->DeepEdit->Free();
+  EXPECT_EQ(f->ActiveControl(), nullptr) << "the form kept a freed control as its active one";
+  // Removing another control asks the form about its active control again.
+  f->CenterBtn->Free();
+  EXPECT_EQ(f->ActiveControl(), nullptr);
+}
+
 TEST_F(ToolbarAndViewTest, WebBrowserShowsALocalPageWithItsPictures) {
   QImage image(3, 3, QImage::Format_RGB32);
   image.fill(Qt::green);
