@@ -1,5 +1,6 @@
 // The about box: the program's picture, name, version and the maker's addresses.
 #pragma once
+#include "controls/XPStyleButtons.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
@@ -16,7 +17,7 @@ class TAboutBox : public TForm {
   TLabel* Version = nullptr;
   TLabel* Copyright = nullptr;
   TLabel* MailLabel = nullptr;
-  TBitBtn* BitBtnXP1 = nullptr;
+  TBitBtnXP* BitBtnXP1 = nullptr;
   TButton* OKButton = nullptr;
 
   // Opens the maker's web page (the button's caption).

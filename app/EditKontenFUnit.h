@@ -1,5 +1,6 @@
 // The account dialog: sender name, sender and reply addresses and the SMTP server of one account.
 #pragma once
+#include "controls/XPStyleButtons.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/StdCtrls.h"
@@ -18,8 +19,8 @@ class TEditKontenForm : public TForm {
   TEdit* ServerEd = nullptr;
   TEdit* UserEd = nullptr;
   TEdit* PasswordEd = nullptr;
-  TBitBtn* OKBtn = nullptr;
-  TBitBtn* CancelBtn = nullptr;
+  TBitBtnXP* OKBtn = nullptr;
+  TBitBtnXP* CancelBtn = nullptr;
 
   void FormShow(TObject* sender);
   // OK is refused while a text could not be stored whole in konten.dat: the user is told which

@@ -49,10 +49,7 @@ void TMainForm::OpenOptions() {
   if (result.Damaged())
     DialogService().MessageBox(DamagedFileMessage(result), Application->Title(), MB_OK | MB_ICONWARNING);
   if (!options.HasTablePath) return;
-  // Naming a different table opens it through the change event; the second run follows the
-  // file once more, as the name may be the same.
-  FilenameEdit1->SetText(options.TablePath);
-  FilenameEdit1Change(this);
+  ChooseTableFile(options.TablePath);
 }
 
 void TMainForm::SaveOptions() {
@@ -64,7 +61,7 @@ void TMainForm::SaveOptions() {
   options.KontoIndex = FKontoIndex;
   options.VirusCount = std::clamp(WholeValue(*VirusEd, 0), MinVirusCount, MaxVirusCount);
   options.Bcc = bccCheck->Checked();
-  options.TablePath = FilenameEdit1->GetText();
+  options.TablePath = FilenameEdit1->FileName();
   // A file that cannot be written is passed over without a message; the old one stays whole.
   (void)SaveOptionsFile(OptionsFileName(FAppDir), options);
 }

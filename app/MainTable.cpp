@@ -88,8 +88,21 @@ void TMainForm::Button1Click(TObject*) {
   Table1->Open();
 }
 
+void TMainForm::ChooseTableFile(const AnsiString& name) {
+  // The same name changes no text, yet the file may be another by now: it is opened again.
+  if (FilenameEdit1->FileName() == name) {
+    FilenameEdit1Change(FilenameEdit1);
+    return;
+  }
+  try {
+    FilenameEdit1->SetFileName(name);
+  } catch (const EComboEditError&) {
+    // A name the edit does not take opens nothing, as a file that cannot be opened does.
+  }
+}
+
 void TMainForm::FilenameEdit1Change(TObject*) {
-  const AnsiString name = FilenameEdit1->GetText();
+  const AnsiString name = FilenameEdit1->FileName();
   // options.dat keeps the path behind a one-byte length: a longer one is refused before the table
   // changes, so what is open is always what the options can name.
   const AnsiString tooLong = CheckTablePath(name);

@@ -35,9 +35,7 @@ void TMainForm::FormCreate(TObject*) {
   DBGrid2->SetDataSource(DataSource1);
   DBNavigator2->SetDataSource(DataSource1);
   // Naming the default table opens it through FilenameEdit1Change.
-  FilenameEdit1->SetText(FAppDir + "mailaddies.dbf");
-  // Without its widget yet the edit reports no change of its own.
-  if (!FilenameEdit1->HandleAllocated()) FilenameEdit1Change(FilenameEdit1);
+  ChooseTableFile(FAppDir + "mailaddies.dbf");
   FMails = std::make_unique<TDynaArray<TMailRec>>(&FMail);
   OpenMails();
   ListMails();

@@ -5,7 +5,10 @@
 #include <optional>
 #include "app/FillPlaceholders.h"
 #include "app/MailRecords.h"
+#include "controls/FilenameEdit.h"
+#include "controls/ImageBtnUnit.h"
 #include "controls/OrvSpin.h"
+#include "controls/XPStyleButtons.h"
 #include "dbf/DbfTable.h"
 #include "mail/VudeMail.h"
 #include "platform/db/DataSource.h"
@@ -33,9 +36,9 @@ class TMainForm : public TForm {
 
   // Controls, set from the window description.
   TPanel* TopPanel = nullptr;
-  TButton* QuitBtn = nullptr;
-  TButton* AboutBtn = nullptr;
-  TButton* wwwBtn = nullptr;
+  TImageBtn* QuitBtn = nullptr;
+  TImageBtn* AboutBtn = nullptr;
+  TSpeedButton* wwwBtn = nullptr;
   TPageControl* PageControl2 = nullptr;
   TTabSheet* TabSheet1 = nullptr;
   TTabSheet* TabSheet2 = nullptr;
@@ -43,18 +46,18 @@ class TMainForm : public TForm {
   TTabSheet* TabSheet4 = nullptr;
   TStatusBar* StatusBar1 = nullptr;
   // "eMail data base "
-  TEdit* FilenameEdit1 = nullptr;
-  TBitBtn* Button1 = nullptr;
-  TBitBtn* ImportBtn = nullptr;
+  TFilenameEdit* FilenameEdit1 = nullptr;
+  TBitBtnXP* Button1 = nullptr;
+  TBitBtnXP* ImportBtn = nullptr;
   TEdit* FilterEd = nullptr;
-  TBitBtn* FilterBtn = nullptr;
+  TBitBtnXP* FilterBtn = nullptr;
   TOrvSpinEdit* MailFieldEd = nullptr;
   TDBNavigator* DBNavigator2 = nullptr;
   TDBGrid* DBGrid2 = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;
   // "Write emails"
-  TBitBtn* NewBtn = nullptr;
-  TBitBtn* DelBtn = nullptr;
+  TBitBtnXP* NewBtn = nullptr;
+  TBitBtnXP* DelBtn = nullptr;
   TListView* ListView1 = nullptr;
   TPanel* Panel19 = nullptr;
   TLabel* Label8 = nullptr;
@@ -62,9 +65,9 @@ class TMainForm : public TForm {
   TRichEdit* RichEdit1 = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   // "eMail accounts"
-  TBitBtn* NewKontoBtn = nullptr;
-  TBitBtn* EditKontoBtn = nullptr;
-  TBitBtn* DelKontoBtn = nullptr;
+  TBitBtnXP* NewKontoBtn = nullptr;
+  TBitBtnXP* EditKontoBtn = nullptr;
+  TBitBtnXP* DelKontoBtn = nullptr;
   TListView* ListView2 = nullptr;
   // "Send emails"
   TComboBox* AbsenderCombo = nullptr;
@@ -81,7 +84,7 @@ class TMainForm : public TForm {
   // The address table and its source for the grid and navigator; owned by the window.
   TDbfTable* Table1 = nullptr;
   TDataSource* DataSource1 = nullptr;
-  TBitBtn* SendBtn = nullptr;
+  TBitBtnXP* SendBtn = nullptr;
   TProgressBar* ProgressBar1 = nullptr;
   TLabel* statlabel = nullptr;
   TMemo* ErrorLog = nullptr;
@@ -124,6 +127,9 @@ class TMainForm : public TForm {
   // Address table page.
   void Button1Click(TObject* sender);
   void FilenameEdit1Change(TObject* sender);
+  // Names the address table in FilenameEdit1, which opens it through FilenameEdit1Change (also
+  // when the name is the one it holds).
+  void ChooseTableFile(const AnsiString& name);
   void ImportBtnClick(TObject* sender);
   void FilterBtnClick(TObject* sender);
   void PageControl2Change(TObject* sender);

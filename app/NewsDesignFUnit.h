@@ -3,6 +3,7 @@
 #include "app/DesignHtml.h"
 #include "controls/OrvSpin.h"
 #include "controls/VorelColorComboBox.h"
+#include "controls/XPStyleButtons.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/Forms.h"
@@ -28,7 +29,7 @@ class TNewsDesignForm : public TForm {
   TEdit* UnterSchriftEd = nullptr;
   TButton* Font1Btn = nullptr;
   TButton* Font2Btn = nullptr;
-  TBitBtn* OKBtn = nullptr;
+  TBitBtnXP* OKBtn = nullptr;
   TFontDialog* FontDialog1 = nullptr;  // caption font
   TFontDialog* FontDialog2 = nullptr;  // bottom caption font
 

@@ -12,6 +12,7 @@
 #include "controls/ExtendedControls.h"
 #include "controls/GIFImage.h"
 #include "controls/OrvHelpers.h"
+#include "controls/XPStyleButtons.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
 
@@ -46,6 +47,8 @@ void RegisterProgramModules() {
   RegisterModule({"colour reduction tables", InitColorReductionTables, {}});
   RegisterModule({"icon clipboard format", RegisterIconClipboardFormat, {}});
   RegisterModule({"GIF picture format", RegisterGIFImage, UnregisterGIFImage});  // before any window is read
+  // Its end frees the button kinds' glyphs and lets the theme library go, once no button is left.
+  RegisterModule({"XP-style buttons", {}, FinalizeXPStyleButtons});
   // Last: the windows' descriptions and classes, read only after everything above.
   RegisterModule({"application windows", RegisterApplicationWindows, {}});
 }

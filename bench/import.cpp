@@ -42,7 +42,7 @@ int Import(const std::string& dir, const std::string& file) {
   orv::Application->Initialize();
   orv::CreateProgramWindows();
   orv::TMainForm* form = orv::MainForm;
-  form->FilenameEdit1->SetText(dir + "/imported.dbf");
+  form->FilenameEdit1->SetFileName(dir + "/imported.dbf");
   form->FilenameEdit1Change(nullptr);
   form->ImportBtnClick(nullptr);
   const int count = form->Table1->RecordCount();

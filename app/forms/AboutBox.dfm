@@ -126,7 +126,7 @@ object AboutBox: TAboutBox
       Top = 96
       Caption = 'info@orvinta.example'
     end
-    object BitBtnXP1: TBitBtn
+    object BitBtnXP1: TBitBtnXP
       Left = 120
       Top = 124
       Width = 200

@@ -93,7 +93,7 @@ object EditKontenForm: TEditKontenForm
     Text = ''
     Visible = False
   end
-  object OKBtn: TBitBtn
+  object OKBtn: TBitBtnXP
     Left = 224
     Top = 230
     Width = 85
@@ -102,7 +102,7 @@ object EditKontenForm: TEditKontenForm
     Default = True
     ModalResult = 1
   end
-  object CancelBtn: TBitBtn
+  object CancelBtn: TBitBtnXP
     Left = 316
     Top = 230
     Width = 85

@@ -118,7 +118,7 @@ object NewsDesignForm: TNewsDesignForm
     Caption = 'Bottom caption font'
     OnClick = Font2BtnClick
   end
-  object OKBtn: TBitBtn
+  object OKBtn: TBitBtnXP
     Left = 170
     Top = 320
     Width = 90

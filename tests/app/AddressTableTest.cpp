@@ -52,7 +52,7 @@ TEST_F(AddressTableTest, MissingTablesAreCreatedWithTheSixAddressFields) {
   ExpectSixFields();
   EXPECT_EQ(access(MainForm->Table1->FullFileName().c_str(), F_OK), 0);
   // A missing name chosen later gets the same layout.
-  MainForm->FilenameEdit1->SetText(FProgramDir + "other.dbf");
+  MainForm->FilenameEdit1->SetFileName(FProgramDir + "other.dbf");
   ASSERT_TRUE(MainForm->Table1->Active());
   EXPECT_EQ(MainForm->Table1->FullFileName(), FProgramDir + "other.dbf");
   ExpectSixFields();
@@ -60,7 +60,7 @@ TEST_F(AddressTableTest, MissingTablesAreCreatedWithTheSixAddressFields) {
 }
 
 TEST_F(AddressTableTest, ChoosingAnUnopenableFileIsSwallowedAndLeavesTheTableClosed) {
-  MainForm->FilenameEdit1->SetText(FProgramDir + "no/such/folder/x.dbf");
+  MainForm->FilenameEdit1->SetFileName(FProgramDir + "no/such/folder/x.dbf");
   EXPECT_FALSE(MainForm->Table1->Active());
   EXPECT_TRUE(ShowSendPage().empty());
 }
@@ -68,7 +68,7 @@ TEST_F(AddressTableTest, ChoosingAnUnopenableFileIsSwallowedAndLeavesTheTableClo
 TEST_F(AddressTableTest, PathTooLongForTheOptionsIsRefusedBeforeTheTableChanges) {
   const AnsiString before = MainForm->Table1->FullFileName();
   Dialogs.Answers = {IDOK};
-  MainForm->FilenameEdit1->SetText(FProgramDir + std::string(260, 'x') + ".dbf");
+  MainForm->FilenameEdit1->SetFileName(FProgramDir + std::string(260, 'x') + ".dbf");
   ASSERT_EQ(Dialogs.Asked.size(), 1u) << "the user is told why the table was not taken";
   EXPECT_NE(Dialogs.Asked[0].Text.find("at most 255 bytes"), std::string::npos) << Dialogs.Asked[0].Text;
   EXPECT_TRUE(MainForm->Table1->Active()) << "the table that was open stays open";
