@@ -1,6 +1,7 @@
 // The mail editor window: subject, design, written HTML, plain text and attachments of one mail.
 #pragma once
 #include <vector>
+#include "controls/XPStyleButtons.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ComCtrls.h"
 #include "platform/forms/Dialogs.h"
@@ -25,12 +26,12 @@ class TWriteMailForm : public TForm {
   TRadioButton* MailTyp3 = nullptr;
   TCheckBox* AutoCreateCheck = nullptr;
   TComboBox* FelderCombo = nullptr;
-  TButton* InsertField = nullptr;
+  TBitBtnXP* InsertField = nullptr;
   TSpeedButton* SpeedButton1 = nullptr;
   TListView* ListView1 = nullptr;
-  TButton* AttachBtn = nullptr;
-  TButton* DelAttachBtn = nullptr;
-  TButton* DelAllAttachBtn = nullptr;
+  TBitBtnXP* AttachBtn = nullptr;
+  TBitBtnXP* DelAttachBtn = nullptr;
+  TBitBtnXP* DelAllAttachBtn = nullptr;
   TPageControl* PageControl1 = nullptr;
   TTabSheet* TabSheet1 = nullptr;  // "Design"
   TTabSheet* TabSheet2 = nullptr;  // "Blank HTML"
@@ -41,11 +42,11 @@ class TWriteMailForm : public TForm {
   TMemo* Memo1 = nullptr;  // written HTML
   TMemo* Memo2 = nullptr;  // plain text
   TMemo* Memo3 = nullptr;  // HTML generated from the design
-  TButton* EditBtn = nullptr;
+  TBitBtnXP* EditBtn = nullptr;
   TWebBrowser* WebBrowser1 = nullptr;
   TWebBrowser* WebBrowser2 = nullptr;
   TSpeedButton* SpeedButton2 = nullptr;
-  TButton* HTMLImport = nullptr;
+  TBitBtnXP* HTMLImport = nullptr;
   TProgressBar* ProgressBar1 = nullptr;
   TSpeedButton* PLeftBtn = nullptr;
   TSpeedButton* PCenterBtn = nullptr;
@@ -59,10 +60,10 @@ class TWriteMailForm : public TForm {
   TSpeedButton* PicBtn = nullptr;
   TComboBox* FontName = nullptr;
   TComboBox* FontSize = nullptr;
-  TButton* ImportBtn = nullptr;
+  TBitBtnXP* ImportBtn = nullptr;
   TRadioButton* NewsCheck = nullptr;
   TRadioButton* NormalCheck = nullptr;
-  TButton* NewsConfigBtn = nullptr;
+  TBitBtnXP* NewsConfigBtn = nullptr;
   TTimer* Timer1 = nullptr;
   TOpenDialog* OpenDialog1 = nullptr;  // attachments
   TOpenDialog* OpenDialog2 = nullptr;  // pictures

@@ -11,7 +11,7 @@ object EditKontenForm: TEditKontenForm
   Position = poMainFormCenter
   OnShow = FormShow
   OnCloseQuery = FormCloseQuery
-  object HeadingLabel: TLabel
+  object HeadingLabel: TOrvLabel
     Left = 8
     Top = 8
     Caption = 'eMail account - enter your name, email address and the server'

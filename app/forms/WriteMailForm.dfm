@@ -88,7 +88,7 @@ object WriteMailForm: TWriteMailForm
       Height = 21
       Style = csDropDownList
     end
-    object InsertField: TButton
+    object InsertField: TBitBtnXP
       Left = 248
       Top = 130
       Width = 100
@@ -118,7 +118,7 @@ object WriteMailForm: TWriteMailForm
       ViewStyle = vsReport
       OnChange = ListView1Change
     end
-    object AttachBtn: TButton
+    object AttachBtn: TBitBtnXP
       Left = 360
       Top = 130
       Width = 96
@@ -126,7 +126,7 @@ object WriteMailForm: TWriteMailForm
       Caption = 'Attach files...'
       OnClick = AttachBtnClick
     end
-    object DelAttachBtn: TButton
+    object DelAttachBtn: TBitBtnXP
       Left = 460
       Top = 130
       Width = 166
@@ -135,7 +135,7 @@ object WriteMailForm: TWriteMailForm
       Enabled = False
       OnClick = DelAttachBtnClick
     end
-    object DelAllAttachBtn: TButton
+    object DelAllAttachBtn: TBitBtnXP
       Left = 630
       Top = 130
       Width = 134
@@ -274,7 +274,7 @@ object WriteMailForm: TWriteMailForm
               Hint = 'Insert picture'
               OnClick = PicBtnClick
             end
-            object ImportBtn: TButton
+            object ImportBtn: TBitBtnXP
               Left = 524
               Top = 3
               Width = 100
@@ -321,7 +321,7 @@ object WriteMailForm: TWriteMailForm
               Caption = 'Normal eMail'
               OnClick = NewsCheckClick
             end
-            object NewsConfigBtn: TButton
+            object NewsConfigBtn: TBitBtnXP
               Left = 524
               Top = 31
               Width = 140
@@ -352,7 +352,7 @@ object WriteMailForm: TWriteMailForm
             Align = alBottom
             BevelOuter = bvNone
             Caption = ''
-            object EditBtn: TButton
+            object EditBtn: TBitBtnXP
               Left = 4
               Top = 4
               Width = 220
@@ -412,7 +412,7 @@ object WriteMailForm: TWriteMailForm
               Caption = 'Insert picture'
               OnClick = PicBtnClick
             end
-            object HTMLImport: TButton
+            object HTMLImport: TBitBtnXP
               Left = 110
               Top = 4
               Width = 110

@@ -89,7 +89,7 @@ TEST_F(AccountsWindowTest, DialogLabelsKeepTheirTextsAndTheLoginFieldsAreHidden)
   };
   for (const TLabelCase& c : cases) {
     SCOPED_TRACE(c.label);
-    auto* label = Find<TLabel>(EditKontenForm, c.label);
+    auto* label = Find<TControl>(EditKontenForm, c.label);
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->Caption(), c.caption);
     EXPECT_EQ(label->Visible(), c.visible);
