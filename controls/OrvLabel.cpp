@@ -6,23 +6,6 @@
 #include "controls/OrvHelpers.h"
 
 namespace orv {
-namespace {
-
-char AccelChar(const AnsiString& caption) {
-  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return caption[i + 1];
-  }
-  return 0;
-}
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
 
 int DrawTextWithShadow(HDC dc, const char* text, int length, TRect& rect, UINT flags,
                        Integer shadowSize, COLORREF shadowRgb, TShadowPosition position) {
@@ -273,9 +256,7 @@ void TOrvCustomLabel::MessageHandler(TMessage& message) {
   switch (message.Msg) {
     case CM_DIALOGCHAR: {
       const char typed = static_cast<char>(message.WParam);
-      const char accel = AccelChar(GetText());
-      if (FFocusControl != nullptr && FEnabled && FShowAccelChar && accel != 0 &&
-          UpperAscii(accel) == UpperAscii(typed)) {
+      if (FFocusControl != nullptr && FEnabled && FShowAccelChar && IsAccel(typed, GetText())) {
         if (FFocusControl->CanFocus()) FFocusControl->SetFocus();
         message.Result = 1;
         return;

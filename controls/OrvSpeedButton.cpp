@@ -32,21 +32,6 @@ std::unique_ptr<TBitmap> CheckedPattern(TColor a, TColor b) {
   return pattern;
 }
 
-// The character after a single "&" of a caption (0 for none).
-char AccelChar(const AnsiString& caption) {
-  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return caption[i + 1];
-  }
-  return 0;
-}
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 TOrvSpeedButton::TOrvSpeedButton(TComponent* owner)
@@ -439,8 +424,7 @@ void TOrvSpeedButton::MessageHandler(TMessage& message) {
       return;
     case CM_DIALOGCHAR: {
       const char typed = static_cast<char>(message.WParam);
-      const char accel = AccelChar(GetText());
-      if (accel != 0 && UpperAscii(accel) == UpperAscii(typed) && FEnabled && Showing()) {
+      if (IsAccel(typed, GetText()) && FEnabled && Showing()) {
         Click();
         message.Result = 1;
         return;

@@ -381,6 +381,19 @@ bool TControl::MouseCapture() const {
 
 bool NewStyleControls() { return OSVersion().MajorVersion >= 4; }
 
+bool IsAccel(char typed, const AnsiString& caption) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return upper(caption[i + 1]) == upper(typed);
+  }
+  return false;
+}
+
 void TControl::ColorChanged() { Invalidate(); }
 void TControl::FontChanged() { Invalidate(); }
 

@@ -446,4 +446,8 @@ void DragAcceptFiles(HWND window, bool accept);
 // The system draws new-style (Windows 95 / NT 4 shell and later) controls.
 bool NewStyleControls();
 
+// Whether a typed character is the accelerator of a caption: the character after its single "&"
+// ("&&" is a literal "&"), a to z compared without case.
+bool IsAccel(char typed, const AnsiString& caption);
+
 }  // namespace orv
