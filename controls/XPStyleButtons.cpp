@@ -2,20 +2,11 @@
 #include "controls/XPStyleButtons.h"
 
 #include <QPushButton>
+#include "platform/forms/Buttons.h"
 #include "platform/forms/StdCtrls.h"
 
 namespace orv {
 namespace {
-
-struct TKindInfo {
-  const char* Caption;
-  TModalResult Result;
-};
-constexpr TKindInfo kKinds[] = {
-  {"", mrNone}, {"OK", mrOk}, {"Cancel", mrCancel}, {"&Help", mrNone}, {"&Yes", mrYes},
-  {"&No", mrNo}, {"&Close", mrNone}, {"Abort", mrAbort}, {"&Retry", mrRetry},
-  {"&Ignore", mrIgnore}, {"&All", mrAll},
-};
 
 bool KindDefault(TBitBtnXPKind kind) { return kind == bkOK || kind == bkYes; }
 bool KindCancel(TBitBtnXPKind kind) { return kind == bkCancel || kind == bkNo; }
@@ -31,8 +22,8 @@ class TOwnerDrawButtonWidget : public THostWidget<QPushButton> {
 
 }  // namespace
 
-AnsiString TBitBtnXP::KindCaption(TBitBtnXPKind kind) { return kKinds[kind].Caption; }
-TModalResult TBitBtnXP::KindModalResult(TBitBtnXPKind kind) { return kKinds[kind].Result; }
+AnsiString TBitBtnXP::KindCaption(TBitBtnXPKind kind) { return BitBtnKindCaption(kind); }
+TModalResult TBitBtnXP::KindModalResult(TBitBtnXPKind kind) { return BitBtnKindResult(kind); }
 
 TBitBtnXP::TBitBtnXP(TComponent* owner)
     : TButton(owner), FCanvas(std::make_unique<TCanvas>()), FGlyph(std::make_unique<TButtonGlyph>()) {

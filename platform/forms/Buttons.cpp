@@ -21,6 +21,9 @@ constexpr TKindInfo kKinds[] = {
 
 }  // namespace
 
+const char* BitBtnKindCaption(TBitBtnKind kind) { return kKinds[kind].Caption; }
+TModalResult BitBtnKindResult(TBitBtnKind kind) { return kKinds[kind].Result; }
+
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner), FGlyph(std::make_unique<TBitmap>()) {
   FGlyph->OnChange = [this](TObject*) { UpdateGlyph(); };
 }

@@ -9,6 +9,10 @@ namespace orv {
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+// The caption and modal result a button kind presets.
+const char* BitBtnKindCaption(TBitBtnKind kind);
+TModalResult BitBtnKindResult(TBitBtnKind kind);
 // Which look a drawn button takes: the old flat-faced one (bsWin31), the 3-D one (bsNew), or the
 // one the system's controls have (bsAutoDetect).
 enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
