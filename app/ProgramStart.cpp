@@ -8,8 +8,10 @@
 #include "app/NewsDesignFUnit.h"
 #include "app/WriteMailFUnit.h"
 #include "controls/ExtendedControls.h"
+#include "controls/ShellModules.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
+#include "widechar/WideCharModules.h"
 
 namespace orv {
 namespace {
@@ -33,12 +35,13 @@ void RegisterProgramModules() {
   // The extended controls and the wide-character layer start in this order; a module without its
   // initialisation yet keeps its place so the order stays as it must be when it arrives.
   RegisterModule({"extended-control cursors", {}, {}});        // hand and drag cursors 14000, 14001
-  RegisterModule({"wide platform flags", {}, {}});             // Win32PlatformIsUnicode
-  RegisterModule({"shell modules", {}, {}});
+  // Win32PlatformIsUnicode
+  RegisterModule({"wide platform flags", InitWidePlatformFlags, FinalizeWidePlatformFlags});
+  RegisterModule({"shell modules", InitShellModules, FinalizeShellModules});
   RegisterModule({"wide forms", {}, {}});                      // application companion, message hook
   RegisterModule({"wide menus", {}, {}});
   RegisterModule({"wide controls", {}, {}});
-  RegisterModule({"worker thread pools", {}, {}});
+  RegisterModule({"worker thread pools", InitWorkerThreadPools, FinalizeWorkerThreadPools});
   RegisterModule({"colour reduction tables", {}, {}});
   RegisterModule({"icon clipboard format", {}, {}});
   RegisterModule({"GIF picture format", {}, {}});              // before any window is read
