@@ -26,6 +26,11 @@ class TWinControl;
 class TCustomForm;
 class TPopupMenu;
 class TBasicAction;
+class TControlActionLink;
+class TControl;
+
+// A kind of action link: makes the link of that kind for a client. Kinds compare by identity.
+using TControlActionLinkClass = std::unique_ptr<TControlActionLink> (*)(TControl* client);
 
 struct TMessage {
   UINT Msg = 0;
@@ -44,6 +49,14 @@ enum TShiftFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftFlag>;
 // Reading order and alignment; they take effect only on a right-to-left (Middle East) system.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// The state of an owner-drawn item (of a list, a combo box or a menu), as the owner-draw route
+// reports it.
+enum TOwnerDrawStateItem {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 
 // Component styles.
 using TControlStyle = Cardinal;
@@ -149,9 +162,18 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
   TBasicAction* Action() const { return FAction; }
-  // Linking an action takes its caption, hint and enabled state, now and whenever it updates.
+  // Linking an action makes the control's action link (of GetActionLinkClass) and takes the
+  // action's caption, hint, enabled and visible state; afterwards the control follows each change
+  // of a property that it still shows as the action has it.
   void SetAction(TBasicAction* action);
-  virtual void ActionChange();
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
+  // Copies the action's properties; with checkDefaults (while a description is read) only into
+  // those still at their defaults (an empty or name-like caption, an empty hint, enabled, visible).
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  virtual TControlActionLinkClass GetActionLinkClass() const;
+  // A description keeps the caption or hint only when no action link supplies it.
+  bool IsCaptionStored() const;
+  bool IsHintStored() const;
   Integer Cursor() const { return FCursor; }
   void SetCursor(Integer cursor) { FCursor = cursor; }
   // A change sends CM_BIDIMODECHANGED; children with ParentBiDiMode follow their parent.
@@ -226,6 +248,7 @@ class TControl : public TComponent {
   bool FParentBiDiMode = true;
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
+  std::unique_ptr<TControlActionLink> FActionLink;
   Integer FCursor = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState FControlState = 0;
@@ -293,6 +316,7 @@ class TWinControl : public TControl, public TWidgetSink {
   void Realign();
   virtual TRect AlignClientRect() const { return ClientRect(); }
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+  TControlActionLinkClass GetActionLinkClass() const override;
 
   TNotifyEvent OnEnter, OnExit;
   TKeyEvent OnKeyDown, OnKeyUp;

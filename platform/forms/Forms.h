@@ -11,6 +11,8 @@ class QEventLoop;
 
 namespace orv {
 
+class TMainMenu;
+
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = TSet<TFormStateItem>;
 enum TPosition {
@@ -65,6 +67,9 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   // Moves the focus bookkeeping to control: CM_EXIT to the one that had it, CM_ENTER to it.
   void SetFocusedControl(TWinControl* control);
+  // The main menu of the form's window (its system menu becomes the window's menu bar).
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* menu);
 
   void Show();
   void Hide() { SetVisible(false); }
@@ -122,6 +127,7 @@ class TCustomForm : public TWinControl {
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
   TFormState FFormState;
   TPosition FPosition = poDesigned;
@@ -130,9 +136,11 @@ class TCustomForm : public TWinControl {
   bool FKeyPreview = false;
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
+  TMainMenu* FMenu = nullptr;
 
  private:
   void CMDialogKey(TMessage& message);
+  void ApplyMenu();
   void PlaceWindow();
   QEventLoop* FModalLoop = nullptr;
   bool FDestroyed = false;

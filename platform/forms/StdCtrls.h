@@ -58,6 +58,7 @@ class TLabel : public TCustomLabel {
 class TButtonControl : public TWinControl {
  public:
   explicit TButtonControl(TComponent* owner);
+  TControlActionLinkClass GetActionLinkClass() const override;
 
  protected:
   void MessageHandler(TMessage& message) override;
@@ -288,12 +289,6 @@ class TMemo : public TCustomMemo {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
-// The state of an owner-drawn item, as the control's owner draw route reports it.
-enum TOwnerDrawStateItem {
-  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
-  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
-};
-using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 // Control, item index, item rectangle, state; the control's Canvas draws the item.
 using TDrawItemEvent = TEvent<TWinControl*, Integer, const TRect&, TOwnerDrawState>;
 // Control, item index, the item's height to set.
