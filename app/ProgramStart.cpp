@@ -38,9 +38,10 @@ void RegisterProgramModules() {
   // Win32PlatformIsUnicode
   RegisterModule({"wide platform flags", InitWidePlatformFlags, FinalizeWidePlatformFlags});
   RegisterModule({"shell modules", InitShellModules, FinalizeShellModules});
-  RegisterModule({"wide forms", {}, {}});                      // application companion, message hook
-  RegisterModule({"wide menus", {}, {}});
-  RegisterModule({"wide controls", {}, {}});
+  // The application companion and its message hook.
+  RegisterModule({"wide forms", InitWideForms, FinalizeWideForms});
+  RegisterModule({"wide menus", InitWideMenus, FinalizeWideMenus});
+  RegisterModule({"wide controls", InitWideControls, FinalizeWideControls});
   RegisterModule({"worker thread pools", InitWorkerThreadPools, FinalizeWorkerThreadPools});
   RegisterModule({"colour reduction tables", {}, {}});
   RegisterModule({"icon clipboard format", {}, {}});

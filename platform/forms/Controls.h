@@ -278,6 +278,27 @@ class TWinControl : public TControl, public TWidgetSink {
   // The Qt widget that shows the window; created with the handle.
   QWidget* Widget();
   IHostWidget* Host() const { return FHost.get(); }
+  // The text the widget shows: the window's own (wide) text once the window exists, else the
+  // control's text.
+  WideString WidgetCaption() const;
+
+  // Window creation as layers above make it their own. The default window procedure of a control
+  // (the one its messages end in) is the class library's widget procedure, a Unicode procedure:
+  // text reaches it wide whatever the window's kind.
+  WNDPROC DefWndProcPtr() const { return FDefWndProc; }
+  void SetDefWndProcPtr(WNDPROC proc) { FDefWndProc = proc; }
+  // The control takes a window made for it (by its own creation step): its handle, known to
+  // FindControl, until the window is destroyed.
+  void AttachCreatedWindow(HWND hwnd);
+  // The control's main window procedure: its WindowProc, with exceptions reported.
+  LRESULT CallMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The class library's widget procedure, the class procedure of every control's window class.
+  static LRESULT WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The class library's creation procedure: the first message of a window made while a control
+  // is recorded as being created gives that control the window (its procedure becomes the
+  // control's object instance) and goes on to it.
+  static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static TWinControl*& CreationControl();
 
   Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
   TControl* Controls(Integer index) const { return FControls.at(static_cast<std::size_t>(index)); }
@@ -335,6 +356,13 @@ class TWinControl : public TControl, public TWidgetSink {
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
   virtual void DestroyWnd();
+  // Makes the window from the parameters (its class is registered by then); the default makes a
+  // narrow window and subclasses it to the control's object instance (CreateNarrowWindowHandle).
+  virtual void CreateWindowHandle(const TCreateParams& params);
+ public:
+  void CreateNarrowWindowHandle(const TCreateParams& params);
+ protected:
+  virtual void DestroyWindowHandle();
   // Makes the widget for the window; the default is a plain QWidget.
   virtual std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget);
   // Called once the widget exists: connect its signals, copy state into it.
@@ -344,6 +372,8 @@ class TWinControl : public TControl, public TWidgetSink {
   // Reads the user's text back from the widget, for controls whose widget edits it.
   virtual bool WidgetHoldsText() const { return false; }
   virtual AnsiString TextFromWidget() const { return FText; }
+  // The same as wide text, for widgets that can hold any character.
+  virtual WideString WideTextFromWidget() const;
   // The default window procedure: hands the message's widget event back to Qt, keeps the text.
   virtual LRESULT DefWndProc(TMessage& message);
   // Keys: true means the control handles the key itself, so it is no dialog key here.
@@ -391,7 +421,6 @@ class TWinControl : public TControl, public TWidgetSink {
   void WMKillFocus(TMessage& message);
   bool IsControlMouseMsg(TMessage& message);
   LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void SendDialogKey(Word& key, TShiftState shift);
 
   std::unique_ptr<IHostWidget> FHost;

@@ -62,7 +62,7 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::InitForm() {
   FFormState.Include(fsCreating);
   try {
-    InitComponentFromResource(this, ClassInfoOf<TForm>());
+    ReadFormDescriptions();
   } catch (...) {
     FFormState.Exclude(fsCreating);
     throw;
@@ -71,6 +71,8 @@ void TCustomForm::InitForm() {
   DoCreate();
   if (FVisible) Show();
 }
+
+void TCustomForm::ReadFormDescriptions() { InitComponentFromResource(this, ClassInfoOf<TForm>()); }
 
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
@@ -153,7 +155,7 @@ void TCustomForm::SetWindowState(TWindowState state) {
 }
 
 void TCustomForm::TextToWidget() {
-  if (FHost) FHost->Widget()->setWindowTitle(ToQString(FText));
+  if (FHost) FHost->Widget()->setWindowTitle(ToQString(WidgetCaption()));
 }
 
 TRect TCustomForm::ClientRect() const { return Rect(0, 0, FWidth, FHeight); }

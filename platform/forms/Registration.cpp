@@ -6,6 +6,7 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/HintWindow.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WebBrowser.h"
@@ -361,6 +362,7 @@ void RegisterComponents() {
       .Prop("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible).Default(true);
   RegisterClassType<TAction, TCustomAction>("TAction");
   RegisterClassType<THintAction, TCustomAction>("THintAction");
+  RegisterClassType<THintWindow, TCustomControl>("THintWindow");
   RegisterClassType<TOpenDialog, TComponent>("TOpenDialog")
       .Prop("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt)
       .Prop("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName)

@@ -44,7 +44,7 @@ void TButton::InitWidget() {
 }
 
 void TButton::TextToWidget() {
-  if (Host() != nullptr) static_cast<QPushButton*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QPushButton*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 void TButton::SetDefault(bool value) {
@@ -99,7 +99,7 @@ void TCheckBox::InitWidget() {
 }
 
 void TCheckBox::TextToWidget() {
-  if (Host() != nullptr) static_cast<QCheckBox*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QCheckBox*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 TCheckBoxState TCheckBox::State() const { return FState; }
@@ -150,7 +150,7 @@ void TRadioButton::MessageHandler(TMessage& message) {
 }
 
 void TRadioButton::TextToWidget() {
-  if (Host() != nullptr) static_cast<QRadioButton*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QRadioButton*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 void TRadioButton::SetChecked(bool value) {

@@ -180,6 +180,7 @@ class TCustomEdit : public TWinControl {
   LRESULT DefWndProc(TMessage& message) override;
   bool WidgetHoldsText() const override { return true; }
   AnsiString TextFromWidget() const override;
+  WideString WideTextFromWidget() const override;
   void KeyPress(char& key) override;
   virtual void Change();
   QLineEdit* LineEdit() const;
