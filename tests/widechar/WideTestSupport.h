@@ -56,6 +56,14 @@ class WideWindowTest : public FormsTest {
   bool FSavedXP = true;
 };
 
+// Window tests with the layer's start steps run (once for the test program): wide classes
+// registered, wide streaming on, the application companion with its message hook, the wide popup
+// list, the holder lists and atoms.
+class WideLayerTest : public WideWindowTest {
+ protected:
+  static void SetUpTestSuite();
+};
+
 // A wide text shown as UTF-8 with the units of lone surrogates in hex.
 inline std::string Show(const WideString& w) {
   std::string out;
