@@ -9,41 +9,11 @@
 #include "platform/rtl/CodePages.h"
 #include "tests/widechar/WideTestSupport.h"
 #include "widechar/UniControls.h"
+#include "tests/widechar/UnicodeTestControls.h"
 #include "widechar/UniControlsInternal.h"
 
 namespace orv::test {
 namespace {
-
-// Controls of the class library made in Unicode windows, as a wide control class makes them.
-class TUniTestButton : public TButton {
- public:
-  explicit TUniTestButton(TComponent* owner) : TButton(owner) {}
-  std::vector<int> KeysPressed;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override {
-    CreateUnicodeWindow(this, params, AnsiToWide(params.WinClassName), false);
-  }
-  void KeyPress(char& key) override {
-    KeysPressed.push_back(static_cast<unsigned char>(key));
-    TButton::KeyPress(key);
-  }
-};
-
-class TUniTestEdit : public TEdit {
- public:
-  explicit TUniTestEdit(TComponent* owner) : TEdit(owner) {}
-  std::vector<int> KeysPressed;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override {
-    CreateUnicodeWindow(this, params, AnsiToWide(params.WinClassName), false);
-  }
-  void KeyPress(char& key) override {
-    KeysPressed.push_back(static_cast<unsigned char>(key));
-    TEdit::KeyPress(key);
-  }
-};
 
 class THostForm : public TForm {
  public:
@@ -55,8 +25,7 @@ class UniControlsTest : public WideLayerTest {
   static void SetUpTestSuite() {
     WideLayerTest::SetUpTestSuite();
     RegisterClassType<THostForm, TForm>("THostForm");
-    RegisterClassType<TUniTestButton, TButton>("TUniTestButton");
-    RegisterClassType<TUniTestEdit, TEdit>("TUniTestEdit");
+    RegisterUnicodeTestControls();
   }
   void SetUp() override {
     WideLayerTest::SetUp();
