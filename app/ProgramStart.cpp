@@ -12,9 +12,11 @@
 #include "controls/ExtendedControls.h"
 #include "controls/GIFImage.h"
 #include "controls/OrvHelpers.h"
+#include "controls/ShellModules.h"
 #include "controls/XPStyleButtons.h"
 #include "platform/forms/Forms.h"
 #include "platform/rtl/ModuleInit.h"
+#include "widechar/WideCharModules.h"
 
 namespace orv {
 namespace {
@@ -38,12 +40,14 @@ void RegisterProgramModules() {
   // The extended controls and the wide-character layer start in this order; a module without its
   // initialisation yet keeps its place so the order stays as it must be when it arrives.
   RegisterModule({"extended-control cursors", InitExtendedCursors, DoneExtendedCursors});  // 14000, 14001
-  RegisterModule({"wide platform flags", {}, {}});             // Win32PlatformIsUnicode
-  RegisterModule({"shell modules", {}, {}});
-  RegisterModule({"wide forms", {}, {}});                      // application companion, message hook
-  RegisterModule({"wide menus", {}, {}});
-  RegisterModule({"wide controls", {}, {}});
-  RegisterModule({"worker thread pools", {}, {}});
+  // Win32PlatformIsUnicode
+  RegisterModule({"wide platform flags", InitWidePlatformFlags, FinalizeWidePlatformFlags});
+  RegisterModule({"shell modules", InitShellModules, FinalizeShellModules});
+  // The application companion and its message hook.
+  RegisterModule({"wide forms", InitWideForms, FinalizeWideForms});
+  RegisterModule({"wide menus", InitWideMenus, FinalizeWideMenus});
+  RegisterModule({"wide controls", InitWideControls, FinalizeWideControls});
+  RegisterModule({"worker thread pools", InitWorkerThreadPools, FinalizeWorkerThreadPools});
   RegisterModule({"colour reduction tables", InitColorReductionTables, {}});
   RegisterModule({"icon clipboard format", RegisterIconClipboardFormat, {}});
   RegisterModule({"GIF picture format", RegisterGIFImage, UnregisterGIFImage});  // before any window is read

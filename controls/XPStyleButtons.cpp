@@ -155,8 +155,6 @@ void TBitBtnXP::EnabledChanged() {
   Invalidate();
 }
 
-void TBitBtnXP::ActionChange() { TButton::ActionChange(); }
-
 void TBitBtnXP::MessageHandler(TMessage& message) {
   switch (message.Msg) {
     case CN_DRAWITEM:

@@ -133,7 +133,6 @@ class TBitBtnXP : public TButton {
   void ApplyButtonStyle(bool isDefault) override;
   void FontChanged() override;
   void EnabledChanged() override;
-  void ActionChange() override;
   void PaintButtonFace(const DRAWITEMSTRUCT& item);
 
  private:

@@ -121,6 +121,9 @@ class TEvent {
   }
   explicit operator bool() const { return static_cast<bool>(FFunc); }
   const TMethod& Method() const { return FMethod; }
+  // The callable held, when it is of type F (a named handler type tells itself apart so).
+  template <class F>
+  const F* Target() const { return FFunc.template target<F>(); }
   // Binds a registered method; an empty method clears the event. A method of another signature
   // raises EReadError "Ungültiger Wert der Eigenschaft".
   void SetMethod(const TMethod& m) {

@@ -9,6 +9,7 @@
 #include "platform/forms/ActnList.h"
 #include "platform/forms/DialogService.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/HintWindow.h"
 #include "platform/rtl/ModuleInit.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -184,10 +185,57 @@ void TApplication::Terminate() {
 void TApplication::SetHint(const AnsiString& hint) {
   if (FHint == hint) return;
   FHint = hint;
-  OnHint(this);
+  if (OnHint) {
+    OnHint(this);
+    return;
+  }
+  THintAction action(this);
+  action.SetHint(hint);
+  action.Execute();
 }
 
-void TApplication::CancelHint() {}
+const TClassInfo* TApplication::HintWindowClass() const {
+  return FHintWindowClass != nullptr ? FHintWindowClass : ClassInfoOf<THintWindow>();
+}
+
+void TApplication::ActivateHint(TControl* control, TPoint cursorPos) {
+  if (control == nullptr) return;
+  THintInfo info;
+  info.HintControl = control;
+  info.HintWindowClass = HintWindowClass();
+  info.HintPos = Point(cursorPos.X, cursorPos.Y + 20);
+  info.HintMaxWidth = Screen != nullptr && Screen->Width() > 0 ? Screen->Width() : 800;
+  info.CursorPos = control->ScreenToClient(cursorPos);
+  info.CursorRect = control->ClientRect();
+  for (TControl* c = control; c != nullptr; c = c->Parent())
+    if (!c->Hint().empty()) {
+      info.HintStr = GetShortHint(c->Hint());
+      break;
+    }
+  if (control->Perform(CM_HINTSHOW, 0, PtrLParam(&info)) != 0 || info.HintStr.empty()) {
+    CancelHint();
+    return;
+  }
+  const TClassInfo* cls = info.HintWindowClass != nullptr ? info.HintWindowClass : HintWindowClass();
+  if (FHintWindow != nullptr && FHintWindow->ClassType() != cls) {
+    FHintWindow->Free();
+    FHintWindow = nullptr;
+  }
+  if (FHintWindow == nullptr) {
+    auto* window = dynamic_cast<THintWindow*>(cls->CreateComponent(this));
+    if (window == nullptr) throw Exception("A hint window class must descend from THintWindow");
+    FHintWindow = window;
+  }
+  FHintWindow->Font().SetColor(Screen != nullptr ? Screen->HintFont().Color() : clInfoText);
+  FHintWindow->SetColor(info.HintColor);
+  TRect r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
+  r = Rect(info.HintPos.X, info.HintPos.Y, info.HintPos.X + r.Width(), info.HintPos.Y + r.Height());
+  FHintWindow->ActivateHintData(r, info.HintStr, info.HintData);
+}
+
+void TApplication::CancelHint() {
+  if (FHintWindow != nullptr) FHintWindow->ReleaseHandle();
+}
 
 void TApplication::SetMouseControl(TControl* control) {
   if (FMouseControl == control) return;
@@ -201,6 +249,7 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
   if (operation != opRemove) return;
   if (component == FMouseControl) FMouseControl = nullptr;
   if (component == FMainForm) FMainForm = nullptr;
+  if (component == FHintWindow) FHintWindow = nullptr;
   FModalStack.erase(std::remove(FModalStack.begin(), FModalStack.end(), component), FModalStack.end());
 }
 
@@ -279,7 +328,10 @@ AnsiString GetLongHint(const AnsiString& hint) {
 TScreen::TScreen() = default;
 
 TFont& TScreen::HintFont() const {
-  if (!FHintFont) FHintFont = std::make_unique<TFont>();
+  if (!FHintFont) {
+    FHintFont = std::make_unique<TFont>();
+    FHintFont->SetColor(clInfoText);
+  }
   return *FHintFont;
 }
 TScreen::~TScreen() = default;

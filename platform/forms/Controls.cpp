@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QWidget>
+#include "platform/forms/ActionLinks.h"
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/Menus.h"
@@ -63,6 +64,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_uniqu
 }
 
 TControl::~TControl() {
+  FActionLink.reset();
   if (FParent != nullptr) FParent->RemoveControl(this);
 }
 
@@ -190,21 +192,25 @@ void TControl::SetFontObject(TFont* font) {
 
 void TControl::Click() {
   // A linked action runs unless the control has a handler of its own.
-  if (FAction != nullptr && !OnClick) {
-    FAction->SetActionComponent(this);
-    FAction->Execute();
+  if (FActionLink != nullptr && FActionLink->Action() != nullptr && !OnClick) {
+    FActionLink->Execute(this);
     return;
   }
   OnClick(this);
 }
 
-void TControl::ActionChange() {
-  auto* action = dynamic_cast<TCustomAction*>(FAction);
+void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+  auto* action = dynamic_cast<TCustomAction*>(sender);
   if (action == nullptr) return;
-  if (!action->Caption().empty()) SetText(action->Caption());
-  if (!action->Hint().empty()) SetHint(action->Hint());
-  SetEnabled(action->Enabled());
+  if (!checkDefaults || Caption().empty() || Caption() == Name()) SetCaption(action->Caption());
+  if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
+  if (!checkDefaults || Hint().empty()) SetHint(action->Hint());
+  if (!checkDefaults || Visible()) SetVisible(action->Visible());
 }
+
+
+bool TControl::IsCaptionStored() const { return FActionLink == nullptr || !FActionLink->IsCaptionLinked(); }
+bool TControl::IsHintStored() const { return FActionLink == nullptr || !FActionLink->IsHintLinked(); }
 void TControl::DblClick() { OnDblClick(this); }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -401,17 +407,26 @@ void TControl::SetAction(TBasicAction* action) {
   if (FAction == action) return;
   if (FAction != nullptr) FAction->RemoveFreeNotification(this);
   FAction = action;
-  if (FAction != nullptr) {
-    FAction->FreeNotification(this);
-    ActionChange();
+  if (FAction == nullptr) {
+    FActionLink.reset();
+    return;
   }
+  if (FActionLink == nullptr) {
+    FActionLink = GetActionLinkClass()(this);
+  }
+  FActionLink->SetAction(FAction);
+  FAction->FreeNotification(this);
+  ActionChange(FAction, ComponentState().Contains(csLoading));
 }
 
 void TControl::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation != opRemove) return;
   if (component == FPopupMenu) FPopupMenu = nullptr;
-  if (component == FAction) FAction = nullptr;
+  if (component == FAction) {
+    FAction = nullptr;
+    FActionLink.reset();
+  }
 }
 
 void TControl::Invalidate() {}

@@ -26,6 +26,11 @@ class TWinControl;
 class TCustomForm;
 class TPopupMenu;
 class TBasicAction;
+class TControlActionLink;
+class TControl;
+
+// A kind of action link: makes the link of that kind for a client. Kinds compare by identity.
+using TControlActionLinkClass = std::unique_ptr<TControlActionLink> (*)(TControl* client);
 
 struct TMessage {
   UINT Msg = 0;
@@ -44,6 +49,14 @@ enum TShiftFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftFlag>;
 // Reading order and alignment; they take effect only on a right-to-left (Middle East) system.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// The state of an owner-drawn item (of a list, a combo box or a menu), as the owner-draw route
+// reports it.
+enum TOwnerDrawStateItem {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 
 // Component styles.
 using TControlStyle = Cardinal;
@@ -151,9 +164,18 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* menu) { FPopupMenu = menu; }
   TBasicAction* Action() const { return FAction; }
-  // Linking an action takes its caption, hint and enabled state, now and whenever it updates.
+  // Linking an action makes the control's action link (of GetActionLinkClass) and takes the
+  // action's caption, hint, enabled and visible state; afterwards the control follows each change
+  // of a property that it still shows as the action has it.
   void SetAction(TBasicAction* action);
-  virtual void ActionChange();
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
+  // Copies the action's properties; with checkDefaults (while a description is read) only into
+  // those still at their defaults (an empty or name-like caption, an empty hint, enabled, visible).
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  virtual TControlActionLinkClass GetActionLinkClass() const;
+  // A description keeps the caption or hint only when no action link supplies it.
+  bool IsCaptionStored() const;
+  bool IsHintStored() const;
   // The help topic of the control; 0 for none.
   Integer HelpContext() const { return FHelpContext; }
   void SetHelpContext(Integer value) { FHelpContext = value; }
@@ -232,6 +254,7 @@ class TControl : public TComponent {
   bool FParentBiDiMode = true;
   TPopupMenu* FPopupMenu = nullptr;
   TBasicAction* FAction = nullptr;
+  std::unique_ptr<TControlActionLink> FActionLink;
   Integer FCursor = 0;
   Integer FHelpContext = 0;
   TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
@@ -262,6 +285,27 @@ class TWinControl : public TControl, public TWidgetSink {
   // The Qt widget that shows the window; created with the handle.
   QWidget* Widget();
   IHostWidget* Host() const { return FHost.get(); }
+  // The text the widget shows: the window's own (wide) text once the window exists, else the
+  // control's text.
+  WideString WidgetCaption() const;
+
+  // Window creation as layers above make it their own. The default window procedure of a control
+  // (the one its messages end in) is the class library's widget procedure, a Unicode procedure:
+  // text reaches it wide whatever the window's kind.
+  WNDPROC DefWndProcPtr() const { return FDefWndProc; }
+  void SetDefWndProcPtr(WNDPROC proc) { FDefWndProc = proc; }
+  // The control takes a window made for it (by its own creation step): its handle, known to
+  // FindControl, until the window is destroyed.
+  void AttachCreatedWindow(HWND hwnd);
+  // The control's main window procedure: its WindowProc, with exceptions reported.
+  LRESULT CallMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The class library's widget procedure, the class procedure of every control's window class.
+  static LRESULT WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The class library's creation procedure: the first message of a window made while a control
+  // is recorded as being created gives that control the window (its procedure becomes the
+  // control's object instance) and goes on to it.
+  static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static TWinControl*& CreationControl();
 
   Integer ControlCount() const { return static_cast<Integer>(FControls.size()); }
   TControl* Controls(Integer index) const { return FControls.at(static_cast<std::size_t>(index)); }
@@ -300,6 +344,7 @@ class TWinControl : public TControl, public TWidgetSink {
   void Realign();
   virtual TRect AlignClientRect() const { return ClientRect(); }
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+  TControlActionLinkClass GetActionLinkClass() const override;
 
   TNotifyEvent OnEnter, OnExit;
   TKeyEvent OnKeyDown, OnKeyUp;
@@ -318,6 +363,13 @@ class TWinControl : public TControl, public TWidgetSink {
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
   virtual void DestroyWnd();
+  // Makes the window from the parameters (its class is registered by then); the default makes a
+  // narrow window and subclasses it to the control's object instance (CreateNarrowWindowHandle).
+  virtual void CreateWindowHandle(const TCreateParams& params);
+ public:
+  void CreateNarrowWindowHandle(const TCreateParams& params);
+ protected:
+  virtual void DestroyWindowHandle();
   // Makes the widget for the window; the default is a plain QWidget.
   virtual std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget);
   // Called once the widget exists: connect its signals, copy state into it.
@@ -327,6 +379,8 @@ class TWinControl : public TControl, public TWidgetSink {
   // Reads the user's text back from the widget, for controls whose widget edits it.
   virtual bool WidgetHoldsText() const { return false; }
   virtual AnsiString TextFromWidget() const { return FText; }
+  // The same as wide text, for widgets that can hold any character.
+  virtual WideString WideTextFromWidget() const;
   // The default window procedure: hands the message's widget event back to Qt, keeps the text.
   virtual LRESULT DefWndProc(TMessage& message);
   // Keys: true means the control handles the key itself, so it is no dialog key here.
@@ -374,7 +428,6 @@ class TWinControl : public TControl, public TWidgetSink {
   void WMKillFocus(TMessage& message);
   bool IsControlMouseMsg(TMessage& message);
   LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void SendDialogKey(Word& key, TShiftState shift);
 
   std::unique_ptr<IHostWidget> FHost;

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 #include "platform/classes/ComponentRes.h"
+#include "platform/forms/ActionLinks.h"
+#include "platform/forms/Menus.h"
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/QtText.h"
@@ -60,7 +62,7 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::InitForm() {
   FFormState.Include(fsCreating);
   try {
-    InitComponentFromResource(this, ClassInfoOf<TForm>());
+    ReadFormDescriptions();
   } catch (...) {
     FFormState.Exclude(fsCreating);
     throw;
@@ -69,6 +71,8 @@ void TCustomForm::InitForm() {
   DoCreate();
   if (FVisible) Show();
 }
+
+void TCustomForm::ReadFormDescriptions() { InitComponentFromResource(this, ClassInfoOf<TForm>()); }
 
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
@@ -106,6 +110,33 @@ void TCustomForm::InitWidget() {
   if (FBorderStyle == bsSingle || FBorderStyle == bsDialog || FBorderStyle == bsToolWindow)
     w->setFixedSize(FWidth, FHeight);
   w->setAutoFillBackground(true);
+  ApplyMenu();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (FMenu == menu) return;
+  if (FMenu != nullptr) {
+    FMenu->RemoveFreeNotification(this);
+    FMenu->SetWindowHandle(HWND());
+    if (HandleAllocated()) ::orv::SetMenu(FHandle, HMENU());
+  }
+  FMenu = menu;
+  if (FMenu != nullptr) FMenu->FreeNotification(this);
+  ApplyMenu();
+}
+
+void TCustomForm::ApplyMenu() {
+  if (FMenu == nullptr || !HandleAllocated()) return;
+  FMenu->SetWindowHandle(FHandle);
+  ::orv::SetMenu(FHandle, FMenu->Handle());
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == FMenu) {
+    FMenu = nullptr;
+    if (HandleAllocated() && IsWindow(FHandle)) ::orv::SetMenu(FHandle, HMENU());
+  }
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
@@ -124,7 +155,7 @@ void TCustomForm::SetWindowState(TWindowState state) {
 }
 
 void TCustomForm::TextToWidget() {
-  if (FHost) FHost->Widget()->setWindowTitle(ToQString(FText));
+  if (FHost) FHost->Widget()->setWindowTitle(ToQString(WidgetCaption()));
 }
 
 TRect TCustomForm::ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
@@ -346,10 +377,8 @@ void TCustomForm::UpdateActions() {
     TControl* c = pending.back();
     pending.pop_back();
     if (c != this && !c->Visible()) continue;
-    if (c->Action() != nullptr) {
-      c->Action()->Update();
-      c->ActionChange();
-    }
+    // The action tells its links what the update changed.
+    if (c->ActionLink() != nullptr) c->ActionLink()->Update();
     if (auto* wc = dynamic_cast<TWinControl*>(c))
       for (Integer i = 0; i < wc->ControlCount(); ++i) pending.push_back(wc->Controls(i));
   }

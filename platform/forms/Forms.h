@@ -11,6 +11,10 @@ class QEventLoop;
 
 namespace orv {
 
+class TMainMenu;
+class THintWindow;
+struct THintInfo;
+
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = TSet<TFormStateItem>;
 enum TPosition {
@@ -65,6 +69,9 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   // Moves the focus bookkeeping to control: CM_EXIT to the one that had it, CM_ENTER to it.
   void SetFocusedControl(TWinControl* control);
+  // The main menu of the form's window (its system menu becomes the window's menu bar).
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* menu);
 
   void Show();
   void Hide() { SetVisible(false); }
@@ -117,11 +124,14 @@ class TCustomForm : public TWinControl {
   void TextToWidget() override;
   void InitWidget() override;
   void VisibleChanged() override;
+  // Reads the descriptions of the form's classes below TForm (InitForm's reading step).
+  virtual void ReadFormDescriptions();
   virtual void DoCreate();
   virtual void DoShow();
   virtual void DoHide();
   virtual void DoClose(TCloseAction& action);
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
   TFormState FFormState;
   TPosition FPosition = poDesigned;
@@ -130,9 +140,11 @@ class TCustomForm : public TWinControl {
   bool FKeyPreview = false;
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
+  TMainMenu* FMenu = nullptr;
 
  private:
   void CMDialogKey(TMessage& message);
+  void ApplyMenu();
   void PlaceWindow();
   QEventLoop* FModalLoop = nullptr;
   bool FDestroyed = false;
@@ -196,10 +208,20 @@ class TApplication : public TComponent {
   void Terminate();
   bool Terminated() const { return FTerminated; }
 
-  // The long part of the hint of the control under the mouse, kept up to date when idle.
+  // The long part of the hint of the control under the mouse, kept up to date when idle. A change
+  // goes to OnHint, or without one to a THintAction executed with it (for whatever shows hints).
   const AnsiString& Hint() const { return FHint; }
   void SetHint(const AnsiString& hint);
+  // Shows the hint of control (the short part of the first hint up its parent chain) below the
+  // cursor position: the control hears CM_HINTSHOW with the THintInfo and may change it or keep
+  // the hint hidden (a non-zero result); the hint window is of the information's class.
+  void ActivateHint(TControl* control, TPoint cursorPos);
+  // Hides the hint window.
   void CancelHint();
+  // The window that shows hints (none before the first), and the class it is made of.
+  THintWindow* HintWindow() const { return FHintWindow; }
+  const TClassInfo* HintWindowClass() const;
+  void SetHintWindowClass(const TClassInfo* cls) { FHintWindowClass = cls; }
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool value) { FShowHint = value; }
   bool HintShortCuts() const { return FHintShortCuts; }
@@ -249,6 +271,8 @@ class TApplication : public TComponent {
   bool FInitialized = false;
   TCustomForm* FMainForm = nullptr;
   TControl* FMouseControl = nullptr;
+  THintWindow* FHintWindow = nullptr;
+  const TClassInfo* FHintWindowClass = nullptr;
   std::vector<TCustomForm*> FModalStack;
   struct TQtState;
   std::unique_ptr<TQtState> FQt;

@@ -6,9 +6,11 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/HintWindow.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WebBrowser.h"
+#include "platform/graphics/ImgList.h"
 
 namespace orv {
 
@@ -116,13 +118,14 @@ void RegisterControls() {
       .Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Stored(false)
       .Prop("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
       .Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors)
-      .Prop("Caption", &TControl::GetText, &TControl::SetText)
+      .Prop("Action", &TControl::Action, &TControl::SetAction)
+      .Prop("Caption", &TControl::GetText, &TControl::SetText).Stored(&TControl::IsCaptionStored)
       .Prop("Color", &TControl::Color, &TControl::SetColor).Idents(ColorIdents())
       .Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(CursorIdents()).Default(0)
       .Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
       .Prop("Font", &TControl::FontObject, &TControl::SetFontObject)
       .Prop("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0)
-      .Prop("Hint", &TControl::Hint, &TControl::SetHint)
+      .Prop("Hint", &TControl::Hint, &TControl::SetHint).Stored(&TControl::IsHintStored)
       .Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
       .Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
       .Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
@@ -155,6 +158,7 @@ void RegisterControls() {
       .Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl)
       .Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable)
       .Prop("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false)
+      .Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
       .Prop("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned)
       .Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal)
       .Prop("PixelsPerInch", &TCustomForm::FPixelsPerInch, &TCustomForm::FPixelsPerInch)
@@ -329,14 +333,22 @@ void RegisterExtendedControls() {
 
 void RegisterComponents() {
   RegisterClassType<TMenuItem, TComponent>("TMenuItem")
-      .Prop("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
+      .Prop("Action", &TMenuItem::Action, &TMenuItem::SetAction)
+      .Prop("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption).Stored(&TMenuItem::IsCaptionStored)
       .Prop("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked).Default(false)
+      .Prop("Default", &TMenuItem::Default, &TMenuItem::SetDefault).Default(false)
       .Prop("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled).Default(true)
-      .Prop("Hint", &TMenuItem::Hint, &TMenuItem::SetHint)
+      .Prop("Hint", &TMenuItem::Hint, &TMenuItem::SetHint).Stored(&TMenuItem::IsHintStored)
+      .Prop("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex).Default(-1)
       .Prop("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut).Default(0)
       .Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true)
-      .Prop("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick);
-  RegisterClassType<TMenu, TComponent>("TMenu");
+      .Prop("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick)
+      .Prop("OnMeasureItem", &TMenuItem::OnMeasureItem, &TMenuItem::OnMeasureItem)
+      .Prop("OnAdvancedDrawItem", &TMenuItem::OnAdvancedDrawItem, &TMenuItem::OnAdvancedDrawItem);
+  RegisterClassType<TMenu, TComponent>("TMenu")
+      .Prop("BiDiMode", &TMenu::BiDiMode, &TMenu::SetBiDiMode).Default(bdLeftToRight)
+      .Prop("Images", &TMenu::Images, &TMenu::SetImages)
+      .Prop("OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw).Default(false);
   RegisterClassType<TMainMenu, TMenu>("TMainMenu");
   RegisterClassType<TPopupMenu, TMenu>("TPopupMenu")
       .Prop("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup).Default(true)
@@ -349,9 +361,11 @@ void RegisterComponents() {
       .Prop("Checked", &TCustomAction::Checked, &TCustomAction::SetChecked).Default(false)
       .Prop("Enabled", &TCustomAction::Enabled, &TCustomAction::SetEnabled).Default(true)
       .Prop("Hint", &TCustomAction::Hint, &TCustomAction::SetHint)
-      .Prop("ShortCut", &TCustomAction::ShortCut, &TCustomAction::SetShortCut).Default(0);
+      .Prop("ShortCut", &TCustomAction::ShortCut, &TCustomAction::SetShortCut).Default(0)
+      .Prop("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible).Default(true);
   RegisterClassType<TAction, TCustomAction>("TAction");
   RegisterClassType<THintAction, TCustomAction>("THintAction");
+  RegisterClassType<THintWindow, TCustomControl>("THintWindow");
   RegisterClassType<TOpenDialog, TComponent>("TOpenDialog")
       .Prop("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt)
       .Prop("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName)

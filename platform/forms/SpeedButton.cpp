@@ -25,7 +25,7 @@ void TSpeedButton::InitWidget() {
 }
 
 void TSpeedButton::TextToWidget() {
-  if (Host() != nullptr) static_cast<QToolButton*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QToolButton*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 void TSpeedButton::UpdateDown() {

@@ -44,7 +44,7 @@ void TButton::InitWidget() {
 }
 
 void TButton::TextToWidget() {
-  if (Host() != nullptr) static_cast<QPushButton*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QPushButton*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 void TButton::SetDefault(bool value) {
@@ -110,7 +110,7 @@ void TCheckBox::InitWidget() {
 }
 
 void TCheckBox::TextToWidget() {
-  if (Host() != nullptr) static_cast<QCheckBox*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QCheckBox*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 TCheckBoxState TCheckBox::State() const { return FState; }
@@ -161,7 +161,7 @@ void TRadioButton::MessageHandler(TMessage& message) {
 }
 
 void TRadioButton::TextToWidget() {
-  if (Host() != nullptr) static_cast<QRadioButton*>(Host()->Widget())->setText(ToQString(FText));
+  if (Host() != nullptr) static_cast<QRadioButton*>(Host()->Widget())->setText(ToQString(WidgetCaption()));
 }
 
 void TRadioButton::SetChecked(bool value) {

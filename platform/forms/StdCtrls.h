@@ -58,6 +58,7 @@ class TLabel : public TCustomLabel {
 class TButtonControl : public TWinControl {
  public:
   explicit TButtonControl(TComponent* owner);
+  TControlActionLinkClass GetActionLinkClass() const override;
 
  protected:
   void MessageHandler(TMessage& message) override;
@@ -186,6 +187,7 @@ class TCustomEdit : public TWinControl {
   LRESULT DefWndProc(TMessage& message) override;
   bool WidgetHoldsText() const override { return true; }
   AnsiString TextFromWidget() const override;
+  WideString WideTextFromWidget() const override;
   void KeyPress(char& key) override;
   virtual void Change();
   QLineEdit* LineEdit() const;
@@ -295,12 +297,6 @@ class TMemo : public TCustomMemo {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
-// The state of an owner-drawn item, as the control's owner draw route reports it.
-enum TOwnerDrawStateItem {
-  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
-  odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
-};
-using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 // Control, item index, item rectangle, state; the control's Canvas draws the item.
 using TDrawItemEvent = TEvent<TWinControl*, Integer, const TRect&, TOwnerDrawState>;
 // Control, item index, the item's height to set.

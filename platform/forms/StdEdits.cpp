@@ -174,10 +174,15 @@ void TCustomEdit::InitWidget() {
 void TCustomEdit::TextToWidget() {
   QLineEdit* edit = LineEdit();
   if (edit == nullptr) return;
-  const QString text = ToQString(FText);
+  const QString text = ToQString(WidgetCaption());
   if (edit->text() == text) return;
   // Setting the text by code reports a change as typing does.
   edit->setText(text);
+}
+
+WideString TCustomEdit::WideTextFromWidget() const {
+  QLineEdit* edit = LineEdit();
+  return edit != nullptr ? WideFromQString(edit->text()) : WidgetCaption();
 }
 
 AnsiString TCustomEdit::TextFromWidget() const {

@@ -16,6 +16,7 @@
 #include "platform/forms/QtInput.h"
 #include "platform/forms/QtText.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/CodePages.h"
 #include "platform/win/DropFiles.h"
 #include "platform/win/MessageQueue.h"
 
@@ -76,7 +77,7 @@ TWinControl::~TWinControl() {
   // control; once only the control part is left the parent can no longer tell.
   if (FParent != nullptr) FParent->RemoveControl(this);
   // The derived parts are gone: the window's last messages go to the class procedure only.
-  if (FHandle && FDefWndProc != nullptr) SetWindowLongPtrA(FHandle, GWL_WNDPROC, ProcToLong(FDefWndProc));
+  if (FHandle && FDefWndProc != nullptr) SetWindowLongPtrW(FHandle, GWL_WNDPROC, ProcToLong(&TWinControl::WidgetDefWindowProc));
   DestroyWnd();
 }
 
@@ -115,31 +116,85 @@ LRESULT TWinControl::WidgetDefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     TMessage m{msg, wParam, lParam, 0};
     return control->DefWndProc(m);
   }
-  const LRESULT r = DefWindowProcA(hwnd, msg, wParam, lParam);
+  const LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
   return msg == WM_NCCREATE ? 1 : r;
+}
+
+TWinControl*& TWinControl::CreationControl() {
+  static TWinControl* control = nullptr;
+  return control;
+}
+
+LRESULT TWinControl::InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TWinControl* control = CreationControl();
+  if (control == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  CreationControl() = nullptr;
+  control->AttachCreatedWindow(hwnd);
+  if (control->FObjectInstance == nullptr)
+    control->FObjectInstance = MakeObjectInstance(
+        [control](HWND h, UINT m, WPARAM w, LPARAM l) { return control->MainWndProc(h, m, w, l); });
+  SetWindowLongPtrW(hwnd, GWL_WNDPROC, ProcToLong(control->FObjectInstance));
+  return CallWindowProcW(control->FObjectInstance, hwnd, msg, wParam, lParam);
+}
+
+void TWinControl::AttachCreatedWindow(HWND hwnd) {
+  FHandle = hwnd;
+  ControlMap()[hwnd] = this;
+}
+
+LRESULT TWinControl::CallMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return MainWndProc(hwnd, msg, wParam, lParam);
+}
+
+WideString TWinControl::WidgetCaption() const {
+  if (FHandle && IsWindow(FHandle)) {
+    const LRESULT length = DefWindowProcW(FHandle, WM_GETTEXTLENGTH, 0, 0);
+    WideString text(static_cast<std::size_t>(std::max<LRESULT>(0, length)) + 1, u'\0');
+    const LRESULT n = DefWindowProcW(FHandle, WM_GETTEXT, text.size(), PtrLParam(text.data()));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, n)));
+    return text;
+  }
+  return AnsiToWide(FText);
+}
+
+WideString TWinControl::WideTextFromWidget() const { return AnsiToWide(TextFromWidget()); }
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params) { CreateNarrowWindowHandle(params); }
+
+void TWinControl::CreateNarrowWindowHandle(const TCreateParams& params) {
+  HWND hwnd = CreateWindowExA(params.ExStyle, params.WinClassName, params.Caption, params.Style,
+                              params.X, params.Y, params.Width, params.Height, params.WndParent,
+                              HMENU(), HInstance(), params.Param);
+  if (!hwnd) throw Exception("Cannot create a window for " + Name());
+  AttachCreatedWindow(hwnd);
+  FObjectInstance = MakeObjectInstance(
+      [this](HWND h, UINT m, WPARAM w, LPARAM l) { return MainWndProc(h, m, w, l); });
+  FDefWndProc = LongToProc(SetWindowLongPtrA(hwnd, GWL_WNDPROC, ProcToLong(FObjectInstance)));
+}
+
+void TWinControl::DestroyWindowHandle() {
+  if (!FHandle) return;
+  ControlMap().erase(FHandle);
+  DestroyWindow(FHandle);
+  FHandle = HWND();
 }
 
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
-  WNDCLASSA known;
-  if (!GetClassInfoA(HInstance(), params.WinClassName, &known)) {
-    WNDCLASSA wc;
+  WNDCLASSW known;
+  const WideString className = AnsiToWide(params.WinClassName);
+  if (!GetClassInfoW(HInstance(), className, &known)) {
+    WNDCLASSW wc;
     wc.style = params.WindowClassStyle;
     wc.lpfnWndProc = &TWinControl::WidgetDefWindowProc;
     wc.hInstance = HInstance();
-    wc.lpszClassName = params.WinClassName.c_str();
-    if (RegisterClassA(wc) == 0) throw Exception("Cannot register window class " + params.WinClassName);
+    wc.lpszClassName = className.c_str();
+    if (RegisterClassW(wc) == 0) throw Exception("Cannot register window class " + params.WinClassName);
   }
-  HWND hwnd = CreateWindowExA(params.ExStyle, params.WinClassName, params.Caption, params.Style,
-                              params.X, params.Y, params.Width, params.Height, params.WndParent,
-                              HMENU(), HInstance(), params.Param);
-  if (!hwnd) throw Exception("Cannot create a window for " + Name());
-  FHandle = hwnd;
-  ControlMap()[hwnd] = this;
-  FObjectInstance = MakeObjectInstance(
-      [this](HWND h, UINT m, WPARAM w, LPARAM l) { return MainWndProc(h, m, w, l); });
-  FDefWndProc = LongToProc(SetWindowLongPtrA(hwnd, GWL_WNDPROC, ProcToLong(FObjectInstance)));
+  FDefWndProc = &TWinControl::WidgetDefWindowProc;
+  CreateWindowHandle(params);
+  if (!FHandle) throw Exception("Cannot create a window for " + Name());
 
   QWidget* parentWidget = FParent != nullptr ? FParent->Widget() : nullptr;
   FHost = CreateWidget(parentWidget);
@@ -153,7 +208,7 @@ void TWinControl::CreateWnd() {
   InitWidget();
   UpdateWidgetGeometry();
   w->setEnabled(FEnabled);
-  if (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) w->setAcceptDrops(true);
+  if (GetWindowLongPtrA(FHandle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) w->setAcceptDrops(true);
   // Windows of the child controls follow their parent's.
   for (TControl* child : FControls)
     if (auto* wc = dynamic_cast<TWinControl*>(child)) wc->HandleNeeded();
@@ -166,11 +221,7 @@ void TWinControl::DestroyWnd() {
     FHost->SetSink(nullptr);
     FHost.reset();
   }
-  if (FHandle) {
-    ControlMap().erase(FHandle);
-    DestroyWindow(FHandle);
-    FHandle = HWND();
-  }
+  DestroyWindowHandle();
   if (FObjectInstance != nullptr) {
     FreeObjectInstance(FObjectInstance);
     FObjectInstance = nullptr;
@@ -226,21 +277,32 @@ LRESULT TWinControl::DefWndProc(TMessage& message) {
     FHost->BaseEvent(e);
     return 0;
   }
+  // Text reaches this procedure wide (see WidgetDefWindowProc); the window keeps it wide and the
+  // control its ANSI form.
   switch (message.Msg) {
     case WM_SETTEXT: {
-      const char* text = LParamPtr<const char>(message.LParam);
-      FText = text != nullptr ? AnsiString(text) : AnsiString();
-      const LRESULT r = DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      const char16_t* text = LParamPtr<const char16_t>(message.LParam);
+      FText = text != nullptr ? WideToAnsi(WideString(text)) : AnsiString();
+      const LRESULT r = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
       if (FHost) TextToWidget();
       return r;
     }
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
       if (WidgetHoldsText() && FHost) {
-        FText = TextFromWidget();
-        DefWindowProcA(FHandle, WM_SETTEXT, 0, PtrLParam(FText.c_str()));
+        const WideString typed = WideTextFromWidget();
+        FText = WideToAnsi(typed);
+        DefWindowProcW(FHandle, WM_SETTEXT, 0, PtrLParam(typed.c_str()));
       }
-      return DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      return DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
+    case WM_CHAR:
+      // A character sent by code is typed into the widget as if from the keyboard.
+      if (FHost && message.WParam >= 0x20 && message.WParam <= 0xFFFF) {
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(static_cast<char16_t>(message.WParam))));
+        FHost->BaseEvent(&typed);
+        return 0;
+      }
+      return DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
     case WM_CLOSE:
       return 0;  // closing is the form's decision
     case WM_DROPFILES:
@@ -248,10 +310,10 @@ LRESULT TWinControl::DefWndProc(TMessage& message) {
       DragFinish(HDROP(static_cast<std::uint64_t>(message.WParam)));
       return 0;
     case WM_NCCREATE:
-      DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
       return 1;
     default:
-      return DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+      return DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
   }
 }
 
@@ -632,7 +694,8 @@ void TWinControl::WMChar(TMessage& message) {
   }
   KeyPress(ch);
   if (ch == 0) return;
-  message.WParam = static_cast<unsigned char>(ch);
+  // Bits above the narrow character stay (a wide character travels packed in them).
+  if (ch != original) message.WParam = static_cast<unsigned char>(ch);
   // The widget takes the character from the key event it came with, or a new one when a handler
   // changed it.
   if (FPendingKeyEvent != nullptr && FHost) {
@@ -645,12 +708,6 @@ void TWinControl::WMChar(TMessage& message) {
       QKeyEvent changed(QEvent::KeyPress, 0, ke->modifiers(), text);
       FHost->BaseEvent(&changed);
     }
-    return;
-  }
-  if (FHost && FPendingKeyEvent == nullptr && FCurrentEvent == nullptr && message.WParam >= 0x20) {
-    // A character sent by code: typed into the widget as if from the keyboard.
-    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, ToQString(AnsiString(1, ch)));
-    FHost->BaseEvent(&typed);
     return;
   }
   DefaultHandler(message);

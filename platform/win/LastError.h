@@ -1,4 +1,5 @@
-// The calling thread's last error code, as set by the window, atom and hook functions that fail.
+// The calling thread's last error code, as set by the window, atom and hook functions that fail,
+// its system message, and the class library's exception for it.
 #pragma once
 #include "platform/win/WinTypes.h"
 
@@ -6,6 +7,14 @@ namespace orv {
 
 DWORD GetLastError();
 void SetLastError(DWORD code);
+
+// The system's message for an error code (without a trailing line break); a code without a known
+// text gives "Unknown error N".
+AnsiString SysErrorMessage(DWORD code);
+// Raises EOSError for the last error: "System Error.  Code: N.\r\n" + its message, or "A call to an
+// OS function failed" when the last error is 0.
+[[noreturn]] void RaiseLastSystemError();
+[[noreturn]] void RaiseSystemError(DWORD code);
 
 inline constexpr DWORD ERROR_SUCCESS = 0;
 inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;

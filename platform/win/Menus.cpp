@@ -65,7 +65,8 @@ TItemRef FindByCommand(HMENU menu, UINT id, std::vector<HMENU>& visited) {
   if (rec == nullptr) return {};
   for (std::size_t i = 0; i < rec->Items.size(); ++i) {
     auto& item = rec->Items[i];
-    if (!item.SubMenu && item.Id == id) return {menu, static_cast<int>(i), &item};
+    // An entry that opens a sub-menu is found by the id it was given (0 means it has none).
+    if (item.Id == id && (!item.SubMenu || id != 0)) return {menu, static_cast<int>(i), &item};
     if (item.SubMenu)
       if (TItemRef found = FindByCommand(item.SubMenu, id, visited); found.Item != nullptr) return found;
   }

@@ -69,7 +69,8 @@ int GetMenuItemCount(HMENU menu);
 UINT GetMenuItemID(HMENU menu, int position);
 HMENU GetSubMenu(HMENU menu, int position);
 
-// By command the menu's sub-menus are searched too. A position past the end appends.
+// By command the menu's sub-menus are searched too, and an entry that opens a sub-menu is found
+// by the id it was given. A position past the end appends.
 bool InsertMenuItemW(HMENU menu, UINT item, bool byPosition, const MENUITEMINFOW* info);
 // flags: MF_STRING / MF_SEPARATOR / MF_OWNERDRAW, MF_GRAYED or MF_DISABLED (both MFS_GRAYED),
 // MF_CHECKED, MF_POPUP (idOrSubMenu is then the sub-menu's handle value).

@@ -3,8 +3,8 @@
 
 namespace orv {
 
-// Handles what is pending: Qt's events when a Qt application exists, then the messages posted to
-// our queue. Never blocks.
+// Handles what is pending: Qt's events when a Qt application exists, the calls threads wait to have
+// run on this (the window) thread, then the messages posted to our queue. Never blocks.
 void ProcessMessages();
 
 }  // namespace orv

@@ -176,6 +176,13 @@ bool TranslateMessage(const MSG*) { return false; }
 LRESULT DispatchMessageA(const MSG* msg) { return Dispatch(msg, false); }
 LRESULT DispatchMessageW(const MSG* msg) { return Dispatch(msg, true); }
 
+bool IsDialogMessageA(HWND dialog, MSG* msg) {
+  if (msg == nullptr || !dialog || !IsWindow(dialog) || !msg->hwnd) return false;
+  if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return false;
+  DispatchMessageA(msg);
+  return true;
+}
+
 std::size_t PendingMessageCount() { return State().Queue.size(); }
 
 void ClearMessageQueue() {

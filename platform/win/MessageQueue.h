@@ -31,6 +31,12 @@ bool TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 
+// The dialog manager of a dialog window: a message addressed to the dialog or a window inside it
+// is processed here (dispatched in the narrow form, the forms layer doing the dialog-key work in
+// the controls' own route) and true returned; it must then not be dispatched again. Any other
+// message, or no dialog: false.
+bool IsDialogMessageA(HWND dialog, MSG* msg);
+
 // Number of messages waiting (WM_QUIT not counted).
 std::size_t PendingMessageCount();
 // Drops every waiting message and a pending quit (tests start clean).

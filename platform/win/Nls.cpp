@@ -316,6 +316,16 @@ AnsiString CharUpper(std::string_view text) {
   return s;
 }
 
+WideChar CharUpperW(WideChar c) {
+  if (c >= 0xD800 && c <= 0xDFFF) return c;
+  const UChar32 upper = u_toupper(c);
+  return upper >= 0 && upper <= 0xFFFF && (upper < 0xD800 || upper > 0xDFFF) ? static_cast<WideChar>(upper) : c;
+}
+
+void CharUpperBuffW(WideChar* buffer, size_t length) {
+  for (size_t i = 0; i < length; ++i) buffer[i] = CharUpperW(buffer[i]);
+}
+
 int CompareStringW(Cardinal lcid, Cardinal flags, std::u16string_view a, std::u16string_view b) {
   UCollator* coll = CollatorOf(lcid, (flags & NORM_IGNORECASE) != 0);
   if (!coll) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);

@@ -38,6 +38,10 @@ std::vector<Cardinal> SupportedLocales();
 // case is not in the ANSI code page stays as it is.
 AnsiString CharUpper(std::string_view text);
 void CharUpperBuff(char* buffer, size_t length);
+// Upper-casing of UTF-16 units by their simple case mapping; a unit whose upper case is not one
+// unit (or a surrogate) stays as it is.
+WideChar CharUpperW(WideChar c);
+void CharUpperBuffW(WideChar* buffer, size_t length);
 
 // CompareString: < 0, 0, > 0 by the locale's collation (tertiary strength, punctuation shifted).
 inline constexpr Cardinal NORM_IGNORECASE = 0x00000001;

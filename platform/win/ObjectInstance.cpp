@@ -4,7 +4,7 @@
 #include <vector>
 #include "platform/win/Immortal.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/win/WindowObjects.h"
+#include "platform/win/WindowInternal.h"
 
 namespace orv {
 
@@ -65,6 +65,7 @@ void FreeObjectInstance(WNDPROC proc) {
       pool.Methods[i] = nullptr;
       pool.InUse[i] = false;
       pool.Free.push_back(i);
+      winimpl::ForgetProcKind(proc);
       return;
     }
   }

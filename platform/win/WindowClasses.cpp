@@ -36,6 +36,8 @@ std::unordered_map<WNDPROC, bool>& ProcKinds() {
 
 }  // namespace
 
+void ForgetProcKind(WNDPROC proc) { ProcKinds().erase(proc); }
+
 bool ProcIsUnicode(WNDPROC proc, bool otherwise) {
   if (proc == &DefWindowProcA) return false;
   if (proc == &DefWindowProcW) return true;

@@ -59,6 +59,8 @@ TWindowObject* FindOrFail(HWND hwnd);
 // An unknown procedure counts as the given kind.
 bool ProcIsUnicode(WNDPROC proc, bool otherwise);
 void NoteProcKind(WNDPROC proc, bool unicode);
+// A freed object instance's procedure may come back for another closure of the other kind.
+void ForgetProcKind(WNDPROC proc);
 
 // Calls proc, converting the text-bearing messages when the call's kind differs from the
 // procedure's.

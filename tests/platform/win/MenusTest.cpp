@@ -119,3 +119,27 @@ TEST_F(Menus, BarsBelongToWindowsAndHandlesDieWithTheirMenus) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST_F(Menus, ASubMenuEntryIsFoundByTheIdItWasGivenButNeverByZero) {
+  MENUITEMINFOW info;
+  info.fMask = MIIM_ID;
+  info.wID = 77;
+  ASSERT_TRUE(SetMenuItemInfoW(FBar, 0, true, &info));
+  char16_t buffer[16] = {};
+  EXPECT_EQ(GetMenuStringW(FBar, 77, buffer, 16, MF_BYCOMMAND), 5);
+  EXPECT_EQ(WideString(buffer), u"&File");
+  info.wID = 0;
+  ASSERT_TRUE(SetMenuItemInfoW(FBar, 0, true, &info));
+  MENUITEMINFOW zero;
+  zero.fMask = MIIM_SUBMENU | MIIM_TYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(FBar, 0, false, &zero)) << "the separator inside has id 0";
+  EXPECT_FALSE(zero.hSubMenu) << "id 0 never names the sub-menu entry";
+  EXPECT_EQ(zero.fType, MFT_SEPARATOR);
+  EXPECT_EQ(GetMenuStringW(FBar, 10, buffer, 16, MF_BYCOMMAND), 12) << "commands inside still found";
+}
+
+}  // namespace
+}  // namespace orv

@@ -85,7 +85,8 @@ TEST(SystemTables, ScanCodesCharactersAndKeyNames) {
       {VK_SHIFT, MAPVK_VK_TO_VSC, 0x2A}, {0x1E, MAPVK_VSC_TO_VK, 'A'},
       {0x47, MAPVK_VSC_TO_VK, VK_HOME},  {VK_OEM_1, MAPVK_VK_TO_CHAR, ';'},
       {'Q', MAPVK_VK_TO_CHAR, 'Q'},      {VK_F1, MAPVK_VK_TO_CHAR, 0},
-      {0xFF, MAPVK_VK_TO_VSC, 0},
+      {0xFF, MAPVK_VK_TO_VSC, 0},        {VK_NUMPAD0 + 7, MAPVK_VK_TO_CHAR, '7'},
+      {VK_NUMPAD0, MAPVK_VK_TO_CHAR, '0'}, {VK_NUMPAD0 + 7, MAPVK_VK_TO_VSC, 0x47},
   };
   for (const auto& m : maps) EXPECT_EQ(MapVirtualKeyW(m.Code, m.Type), m.Result) << m.Code;
 
