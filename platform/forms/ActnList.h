@@ -4,6 +4,7 @@
 // whether its client showed the old one, and only a client that did follows. Update runs at idle
 // time.
 #pragma once
+#include <memory>
 #include <vector>
 #include "platform/classes/Classes.h"
 
@@ -119,5 +120,24 @@ class THintAction : public TCustomAction {
  public:
   explicit THintAction(TComponent* owner) : TCustomAction(owner) {}
 };
+
+// Links a client (a control or a menu item) to an action, or unlinks it when action is null: the
+// client's link (made by makeLink when it has none) follows the action, and the client hears when
+// the action is freed. True when the client now has an action whose values it should take.
+template <class Client, class Link, class MakeLink>
+bool LinkClientAction(Client* client, TBasicAction*& current, std::unique_ptr<Link>& link,
+                      TBasicAction* action, MakeLink makeLink) {
+  if (current == action) return false;
+  if (current != nullptr) current->RemoveFreeNotification(client);
+  current = action;
+  if (current == nullptr) {
+    link.reset();
+    return false;
+  }
+  if (link == nullptr) link = makeLink();
+  link->SetAction(current);
+  current->FreeNotification(client);
+  return true;
+}
 
 }  // namespace orv

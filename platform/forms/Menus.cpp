@@ -274,19 +274,9 @@ void TMenuItem::Click() {
 }
 
 void TMenuItem::SetAction(TBasicAction* action) {
-  if (FAction == action) return;
-  if (FAction != nullptr) FAction->RemoveFreeNotification(this);
-  FAction = action;
-  if (FAction == nullptr) {
-    FActionLink.reset();
-    return;
-  }
-  if (FActionLink == nullptr) {
-    FActionLink = GetActionLinkClass()(this);
-  }
-  FActionLink->SetAction(FAction);
-  FAction->FreeNotification(this);
-  ActionChange(FAction, ComponentState().Contains(csLoading));
+  if (LinkClientAction(this, FAction, FActionLink, action,
+                       [this] { return GetActionLinkClass()(this); }))
+    ActionChange(FAction, ComponentState().Contains(csLoading));
 }
 
 

@@ -59,15 +59,6 @@ class AccountsWindowTest : public AppTest {
     }
     return rows;
   }
-
-  void Restart() {
-    FreeWindow(NewsDesignForm);
-    FreeWindow(EditKontenForm);
-    FreeWindow(WriteMailForm);
-    FreeWindow(MainForm);
-    Application->ProcessMessages();
-    StartWindows();
-  }
 };
 
 TEST_F(AccountsWindowTest, DialogLabelsKeepTheirTextsAndTheLoginFieldsAreHidden) {

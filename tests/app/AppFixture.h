@@ -50,10 +50,7 @@ class AppTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    FreeWindow(NewsDesignForm);
-    FreeWindow(EditKontenForm);
-    FreeWindow(WriteMailForm);
-    FreeWindow(MainForm);
+    FreeWindows();
     for (auto* f : FExtra) f->Free();
     FExtra.clear();
     Application->ProcessMessages();
@@ -70,6 +67,21 @@ class AppTest : public ::testing::Test {
     ASSERT_NE(MainForm, nullptr);
     MainForm->Show();
     Application->ProcessMessages();
+  }
+
+  // The program's four windows freed, as at the end of the program.
+  void FreeWindows() {
+    FreeWindow(NewsDesignForm);
+    FreeWindow(EditKontenForm);
+    FreeWindow(WriteMailForm);
+    FreeWindow(MainForm);
+  }
+
+  // The program ended and started again over the same folder.
+  void Restart() {
+    FreeWindows();
+    Application->ProcessMessages();
+    StartWindows();
   }
 
   // A main window that is not the application's main form: closing it only hides it.

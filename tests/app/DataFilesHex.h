@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/rtl/Types.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
 
@@ -79,14 +80,7 @@ class DataFolderTest : public ::testing::Test {
   bool Exists(const std::string& name) const { return std::ifstream(Path(name)).good(); }
   // Names in the folder, sorted, to catch left-over temporary files.
   std::string Listing() const {
-    const std::string cmd = "ls -A '" + FDir + "'";
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-      char buf[256];
-      while (fgets(buf, sizeof buf, p)) out += buf;
-      pclose(p);
-    }
-    return out;
+    return RunCommand("ls -A '" + FDir + "'");
   }
   std::string FDir;
 };

@@ -64,15 +64,6 @@ class MailPageTest : public AppTest {
   }
   std::string MailsFile() { return FProgramDir + "mails.dat"; }
 
-  void Restart() {
-    FreeWindow(NewsDesignForm);
-    FreeWindow(EditKontenForm);
-    FreeWindow(WriteMailForm);
-    FreeWindow(MainForm);
-    Application->ProcessMessages();
-    StartWindows();
-  }
-
   TMailRec& Mail(Integer i) { return (*MainForm->Mails())[i]; }
 
   // Three mails: a bold, centred newsletter design with a picture and an attachment, an HTML mail

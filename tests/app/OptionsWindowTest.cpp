@@ -79,10 +79,7 @@ TEST_F(OptionsWindowTest, StoredValuesOutsideTheRangesAreHeldAtTheEnds) {
     EXPECT_EQ(MainForm->bccCountEd->GetText(), c.bccText);
     EXPECT_EQ(MainForm->VirusEd->GetText(), c.virusText);
     EXPECT_TRUE(MainForm->PersonalCheck->Checked());
-    FreeWindow(NewsDesignForm);
-    FreeWindow(EditKontenForm);
-    FreeWindow(WriteMailForm);
-    FreeWindow(MainForm);
+    FreeWindows();
     Application->ProcessMessages();
   }
 }

@@ -12,6 +12,9 @@
 namespace orv::test {
 namespace {
 
+// The see-through colour of the test glyphs.
+constexpr COLORREF kBorder = 0x008080;
+
 class TXPForm : public TForm {
  public:
   explicit TXPForm(TComponent* owner) : TForm(owner) {}
@@ -87,26 +90,6 @@ const char* const kXPForm = R"(object XPForm: TXPForm
   end
 end
 )";
-
-QColor Rgb(TColor color) {
-  const COLORREF c = ColorToRGB(color);
-  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-// A strip of equal square images of the given colours; each has an olive (see-through) border.
-std::unique_ptr<TBitmap> Strip(std::initializer_list<COLORREF> colours, int size = 10) {
-  auto bitmap = std::make_unique<TBitmap>(size * static_cast<int>(colours.size()), size);
-  int i = 0;
-  for (COLORREF c : colours) {
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) {
-        const bool border = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-        bitmap->SetPixelRGB(i * size + x, y, border ? 0x008080 : c);
-      }
-    ++i;
-  }
-  return bitmap;
-}
 
 class BitBtnXPTest : public ControlsTest {
  protected:
@@ -217,7 +200,7 @@ TEST_F(BitBtnXPTest, KindReadsCustomOnceItsResultsOrGlyphAreChanged) {
     {"modal result", [](TBitBtnXP* b) { b->SetModalResult(mrCancel); }},
     {"default", [](TBitBtnXP* b) { b->SetDefault(false); }},
     {"cancel", [](TBitBtnXP* b) { b->SetCancel(true); }},
-    {"glyph", [](TBitBtnXP* b) { b->SetGlyph(Strip({0x0000FF}).get()); }},
+    {"glyph", [](TBitBtnXP* b) { b->SetGlyph(Strip({0x0000FF}, kBorder).get()); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -258,7 +241,7 @@ TEST_F(BitBtnXPTest, DescriptionKeepsAGivenCaptionAndWritesOnlyWhatTheKindDoesNo
   EXPECT_TRUE(Form->NewBtn->TabStop());
 
   Form->NewBtn->SetModalResult(mrAbort);
-  Form->NewBtn->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}).get());
+  Form->NewBtn->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}, kBorder).get());
   const AnsiString text = WriteComponentToText(Form);
   const auto block = [&](const char* name) {
     const auto start = text.find(AnsiString("object ") + name + ":");
@@ -316,7 +299,7 @@ TEST_F(BitBtnXPTest, GlyphStripSetsNumGlyphsWhenItsWidthIsAMultipleOfItsHeight) 
 }
 
 TEST_F(BitBtnXPTest, StateImagesAreSharedPerSizeAndTheirSlotsReused) {
-  auto strip = Strip({0x0000FF, 0x00FF00, 0xFF0000});
+  auto strip = Strip({0x0000FF, 0x00FF00, 0xFF0000}, kBorder);
   TBitBtnXP* a = NewButton();
   TBitBtnXP* b = NewButton();
   a->SetGlyph(strip.get());
@@ -349,16 +332,16 @@ TEST_F(BitBtnXPTest, StateImagesAreSharedPerSizeAndTheirSlotsReused) {
 
 TEST_F(BitBtnXPTest, DownUsesTheUpImageUnlessTheStripHasADownImage) {
   TBitBtnXP* b = NewButton();
-  b->SetGlyph(Strip({0x0000FF, 0x00FF00}).get());
+  b->SetGlyph(Strip({0x0000FF, 0x00FF00}, kBorder).get());
   const QImage up = Face(b, 0);
   const QImage down = Face(b, ODS_SELECTED);
   const QPoint upAt = FindColour(up, QColor(255, 0, 0));
   const QPoint downAt = FindColour(down, QColor(255, 0, 0));
   ASSERT_NE(upAt, QPoint(-1, -1));
   EXPECT_EQ(downAt, upAt + QPoint(1, 1)) << "two images: down shows the up image one pixel down-right";
-  EXPECT_EQ(up.pixelColor(upAt - QPoint(1, 1)), Rgb(clBtnFace)) << "the olive border is see-through";
+  EXPECT_EQ(up.pixelColor(upAt - QPoint(1, 1)), ShownColor(clBtnFace)) << "the olive border is see-through";
 
-  b->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}).get());
+  b->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}, kBorder).get());
   const QImage ownDown = Face(b, ODS_SELECTED);
   EXPECT_EQ(FindColour(ownDown, QColor(255, 0, 0)), QPoint(-1, -1));
   EXPECT_EQ(FindColour(ownDown, QColor(0, 0, 255)), downAt) << "three images: down shows image 2";
@@ -367,34 +350,34 @@ TEST_F(BitBtnXPTest, DownUsesTheUpImageUnlessTheStripHasADownImage) {
 TEST_F(BitBtnXPTest, DisabledGlyphIsTheStripsOwnImageOrEmbossedFromTheUpImage) {
   // Two images: image 1, whose white, grey and see-through pixels take the system's colours.
   TBitBtnXP* b = NewButton();
-  auto strip = Strip({0x0000FF, 0x808080});
+  auto strip = Strip({0x0000FF, 0x808080}, kBorder);
   strip->SetPixelRGB(15, 5, 0xFFFFFF);
   b->SetGlyph(strip.get());
   b->SetEnabled(false);
   QImage face = Face(b, ODS_DISABLED);
   EXPECT_EQ(FindColour(face, QColor(255, 0, 0)), QPoint(-1, -1)) << "the up image is not shown";
-  const QPoint grey = FindColour(face, Rgb(clBtnShadow), 3);
+  const QPoint grey = FindColour(face, ShownColor(clBtnShadow), 3);
   ASSERT_NE(grey, QPoint(-1, -1)) << "grey stays the shadow colour";
-  EXPECT_EQ(face.pixelColor(grey + QPoint(4, 4)), Rgb(clBtnHighlight)) << "white is the highlight colour";
-  EXPECT_EQ(face.pixelColor(grey - QPoint(1, 1)), Rgb(clBtnFace)) << "olive became the face colour";
+  EXPECT_EQ(face.pixelColor(grey + QPoint(4, 4)), ShownColor(clBtnHighlight)) << "white is the highlight colour";
+  EXPECT_EQ(face.pixelColor(grey - QPoint(1, 1)), ShownColor(clBtnFace)) << "olive became the face colour";
 
   // One image: its black pixels in shadow with a highlight copy one pixel down and right.
   TBitBtnXP* one = NewButton();
-  auto black = Strip({0x000000});
+  auto black = Strip({0x000000}, kBorder);
   one->SetGlyph(black.get());
   one->SetEnabled(false);
   face = Face(one, ODS_DISABLED);
-  const QPoint corner = FindColour(face, Rgb(clBtnShadow), 3);
+  const QPoint corner = FindColour(face, ShownColor(clBtnShadow), 3);
   ASSERT_NE(corner, QPoint(-1, -1));
-  EXPECT_EQ(face.pixelColor(corner + QPoint(8, 8)), Rgb(clBtnHighlight)) << "the highlight below-right";
-  EXPECT_EQ(face.pixelColor(corner + QPoint(7, 7)), Rgb(clBtnShadow));
+  EXPECT_EQ(face.pixelColor(corner + QPoint(8, 8)), ShownColor(clBtnHighlight)) << "the highlight below-right";
+  EXPECT_EQ(face.pixelColor(corner + QPoint(7, 7)), ShownColor(clBtnShadow));
   EXPECT_EQ(FindColour(face, QColor(0, 0, 0)), QPoint(-1, -1)) << "nothing is drawn black";
 }
 
 TEST_F(BitBtnXPTest, CaptionAndGlyphAreCentredAsAGroupOrSpreadEvenly) {
   TBitBtnXP* b = NewButton("OK");
   b->SetBounds(0, 0, 100, 30);
-  b->SetGlyph(Strip({0x0000FF}, 16).get());
+  b->SetGlyph(Strip({0x0000FF}, kBorder, 16).get());
   TBitmap target(100, 30);
   TCanvas& canvas = *target.Canvas();
   canvas.Font()->Assign(b->Font());
@@ -446,12 +429,12 @@ TEST_F(BitBtnXPTest, ClassicFaceFramesTheFocusedDefaultButton) {
   EXPECT_FALSE(Form->CancelBtn->IsFocused());
   const QImage plain = Face(Form->CancelBtn, 0);
   const QImage framed = Face(ok, ODS_FOCUS);
-  EXPECT_EQ(framed.pixelColor(0, 0), Rgb(clWindowFrame)) << "a window-frame rectangle around it";
-  EXPECT_EQ(framed.pixelColor(40, 24), Rgb(clWindowFrame));
-  EXPECT_NE(plain.pixelColor(0, 12), Rgb(clWindowFrame));
-  EXPECT_EQ(plain.pixelColor(40, 12), Rgb(clBtnFace));
+  EXPECT_EQ(framed.pixelColor(0, 0), ShownColor(clWindowFrame)) << "a window-frame rectangle around it";
+  EXPECT_EQ(framed.pixelColor(40, 24), ShownColor(clWindowFrame));
+  EXPECT_NE(plain.pixelColor(0, 12), ShownColor(clWindowFrame));
+  EXPECT_EQ(plain.pixelColor(40, 12), ShownColor(clBtnFace));
   int dots = 0;
-  for (int x = 4; x < 71; ++x) dots += framed.pixelColor(x, 4) != Rgb(clBtnFace);
+  for (int x = 4; x < 71; ++x) dots += framed.pixelColor(x, 4) != ShownColor(clBtnFace);
   EXPECT_GT(dots, 10) << "the focus rectangle four pixels inside";
 
   const QImage glyph = Face(ok, 0);
@@ -472,7 +455,7 @@ TEST_F(BitBtnXPTest, DisabledCaptionIsEngraved) {
   TBitBtnXP* b = NewButton("Mail");
   b->SetEnabled(false);
   const QImage face = Face(b, ODS_DISABLED);
-  EXPECT_NE(FindColour(face, Rgb(clBtnShadow)), QPoint(-1, -1));
+  EXPECT_NE(FindColour(face, ShownColor(clBtnShadow)), QPoint(-1, -1));
   EXPECT_EQ(FindColour(face, QColor(0, 0, 0)), QPoint(-1, -1)) << "no text in the font colour";
 }
 
@@ -666,7 +649,7 @@ TEST_F(BitBtnXPTest, ThemedFaceIsTheThemesBackgroundForEachState) {
     b->SetEnabled(false);
     Face(b, ODS_DISABLED);
     EXPECT_EQ(TFakeThemeDrawing::States, (std::vector<int>{PBS_NORMAL, PBS_PRESSED, PBS_DEFAULTED, PBS_DISABLED}));
-    EXPECT_NE(up.pixelColor(0, 0), Rgb(clWindowFrame)) << "no classic frame while themed";
+    EXPECT_NE(up.pixelColor(0, 0), ShownColor(clWindowFrame)) << "no classic frame while themed";
     b->Free();
     EXPECT_EQ(TFakeThemeDrawing::Closed, 1) << "the theme is closed with the button";
   }

@@ -10,9 +10,13 @@
 #include "controls/VorelColorComboBox.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/platform/forms/ComboRowImage.h"
 
 namespace orv::test {
 namespace {
+
+// The size of a drawn row of the drop-down list.
+const QSize kRow(120, 16);
 
 class TDesignForm : public TForm {
  public:
@@ -92,20 +96,6 @@ class ColorComboBoxTest : public ControlsTest {
     auto* qt = static_cast<QComboBox*>(box->Widget());
     qt->setCurrentIndex(index);
     emit qt->activated(index);
-  }
-
-  // Entry index as the drop-down list draws it in a row of the given size.
-  static QImage DrawRow(TVorelColorComboBox* box, int index, bool selected, QSize size = QSize(120, 16)) {
-    auto* qt = static_cast<QComboBox*>(box->Widget());
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::magenta);
-    QPainter painter(&image);
-    QStyleOptionViewItem option;
-    option.rect = QRect(QPoint(0, 0), size);
-    option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
-    qt->itemDelegate()->paint(&painter, option, qt->model()->index(index, 0));
-    painter.end();
-    return image;
   }
 
   TDesignForm* Form = nullptr;
@@ -300,7 +290,7 @@ TEST_F(ColorComboBoxTest, MoreAsksTheColourDialogFromTheCurrentColour) {
 }
 
 TEST_F(ColorComboBoxTest, ListRowShowsSwatchFramedInBlackAndTheName) {
-  const QImage plain = DrawRow(Box, 9, false);
+  const QImage plain = DrawComboRow(Box, 9, false, kRow);
   EXPECT_EQ(plain.pixelColor(1, 8), Screen(clWindow)) << "the row's background";
   EXPECT_EQ(plain.pixelColor(4, 8), QColor(0, 0, 0)) << "left edge of the frame";
   EXPECT_EQ(plain.pixelColor(23, 8), QColor(0, 0, 0)) << "right edge of the frame, at x = 23";
@@ -313,16 +303,16 @@ TEST_F(ColorComboBoxTest, ListRowShowsSwatchFramedInBlackAndTheName) {
     for (int y = 0; y < plain.height(); ++y) textPixels += plain.pixelColor(x, y) != Screen(clWindow);
   EXPECT_GT(textPixels, 10) << "the name is drawn right of the swatch";
 
-  const QImage selected = DrawRow(Box, 9, true);
+  const QImage selected = DrawComboRow(Box, 9, true, kRow);
   EXPECT_EQ(selected.pixelColor(1, 8), Screen(clHighlight));
   EXPECT_EQ(selected.pixelColor(10, 8), QColor(255, 0, 0));
 
   Box->SetColorValue(0x123456);
-  EXPECT_EQ(DrawRow(Box, 16, false).pixelColor(10, 8), QColor(0x56, 0x34, 0x12)) << "entry 16 shows ColorValue";
+  EXPECT_EQ(DrawComboRow(Box, 16, false, kRow).pixelColor(10, 8), QColor(0x56, 0x34, 0x12)) << "entry 16 shows ColorValue";
 
-  const QImage english = DrawRow(Box, 0, false);
+  const QImage english = DrawComboRow(Box, 0, false, kRow);
   Box->SetLanguage(lgFrensh);
-  const QImage french = DrawRow(Box, 0, false);
+  const QImage french = DrawComboRow(Box, 0, false, kRow);
   EXPECT_EQ(english.copy(0, 0, 28, 16), french.copy(0, 0, 28, 16)) << "the same swatch";
   EXPECT_NE(english.copy(28, 0, 92, 16), french.copy(28, 0, 92, 16)) << "another name";
   EXPECT_EQ(Box->Items().Get(0), "clBlack") << "the item texts stay";

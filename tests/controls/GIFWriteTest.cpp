@@ -25,18 +25,6 @@ std::string Saved(TGIFImage& image) {
   return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.Size()));
 }
 
-// A bitmap of the size whose pixel (x, y) is colour(x, y).
-template <class F>
-std::unique_ptr<TBitmap> Painted(int w, int h, TPixelFormat format, F colour) {
-  auto b = std::make_unique<TBitmap>();
-  b->SetPixelFormat(pf24bit);
-  b->SetSize(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b->SetPixelRGB(x, y, static_cast<COLORREF>(colour(x, y)));
-  if (format != pf24bit) b->SetPixelFormat(format);
-  return b;
-}
-
 TEST_F(GIFWriteTest, AReadFileKeepsItsPartsAndRebuildsTheRest) {
   const std::vector<int> local = {0x00FF00, 0xFFFF00, 0x00FFFF, 0x808080};
   const std::vector<int> pixels = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 2, 2};

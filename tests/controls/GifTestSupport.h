@@ -2,6 +2,7 @@
 // plain LZW encoding that never grows its code size (every pixel a code of its own).
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 #include "controls/GIFImage.h"
@@ -114,5 +115,17 @@ inline std::vector<TColor> PixelsOf(TBitmap& bitmap) {
 
 // 0xRRGGBB to a colour value.
 inline TColor Rgb(int c) { return static_cast<TColor>(((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16)); }
+
+// A bitmap of the size whose pixel (x, y) is colour(x, y), in the pixel format given.
+template <class F>
+std::unique_ptr<TBitmap> Painted(int w, int h, TPixelFormat format, F colour) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b->SetPixelRGB(x, y, static_cast<COLORREF>(colour(x, y)));
+  if (format != pf24bit) b->SetPixelFormat(format);
+  return b;
+}
 
 }  // namespace orv::test

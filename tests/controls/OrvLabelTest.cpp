@@ -50,11 +50,6 @@ const char* const kLabelForm = R"(object LabelForm: TLabelForm
 end
 )";
 
-QColor Rgb(TColor color) {
-  const COLORREF c = ColorToRGB(color);
-  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
 class OrvLabelTest : public ControlsTest {
  protected:
   void SetUp() override {
@@ -114,8 +109,8 @@ TEST_F(OrvLabelTest, DescriptionGivesADefaultShadowUpAndLeftOfTheText) {
   const QImage shot = Shot(heading);
   const QPoint text = FindColour(shot, QColor(0, 0, 0));
   ASSERT_NE(text, QPoint(-1, -1));
-  EXPECT_EQ(shot.pixelColor(text - QPoint(1, 1)), Rgb(clBtnHighlight)) << "the shadow one pixel up and left";
-  EXPECT_EQ(shot.pixelColor(0, shot.height() - 1), Rgb(clBtnFace)) << "an opaque label fills with its colour";
+  EXPECT_EQ(shot.pixelColor(text - QPoint(1, 1)), ShownColor(clBtnHighlight)) << "the shadow one pixel up and left";
+  EXPECT_EQ(shot.pixelColor(0, shot.height() - 1), ShownColor(clBtnFace)) << "an opaque label fills with its colour";
 
   TOrvLabel* wrap = Form->WrapLabel;
   EXPECT_EQ(wrap->Width(), 90);
@@ -178,10 +173,10 @@ TEST_F(OrvLabelTest, DisabledLabelIsGreyWithAHighlightCopyDownAndRight) {
   l->SetEnabled(false);
   const QImage shot = Shot(l);
   EXPECT_EQ(FindColour(shot, QColor(0, 0, 0)), QPoint(-1, -1));
-  const QPoint grey = FindColour(shot, Rgb(clGrayText));
+  const QPoint grey = FindColour(shot, ShownColor(clGrayText));
   ASSERT_NE(grey, QPoint(-1, -1));
-  EXPECT_NE(FindColour(shot, Rgb(clBtnHighlight)), QPoint(-1, -1));
-  EXPECT_NE(shot.pixelColor(grey - QPoint(1, 1)), Rgb(clBtnHighlight)) << "nothing up and left";
+  EXPECT_NE(FindColour(shot, ShownColor(clBtnHighlight)), QPoint(-1, -1));
+  EXPECT_NE(shot.pixelColor(grey - QPoint(1, 1)), ShownColor(clBtnHighlight)) << "nothing up and left";
 }
 
 TEST_F(OrvLabelTest, AcceleratorFocusesTheFocusControlAndShowFocusFramesTheText) {

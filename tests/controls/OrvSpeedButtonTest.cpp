@@ -10,25 +10,8 @@
 namespace orv::test {
 namespace {
 
-QColor Rgb(TColor color) {
-  const COLORREF c = ColorToRGB(color);
-  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-// A strip of square images of the given colours with a fuchsia (see-through) border each.
-std::unique_ptr<TBitmap> Strip(std::initializer_list<COLORREF> colours, int size = 10) {
-  auto bitmap = std::make_unique<TBitmap>(size * static_cast<int>(colours.size()), size);
-  int i = 0;
-  for (COLORREF c : colours) {
-    for (int y = 0; y < size; ++y)
-      for (int x = 0; x < size; ++x) {
-        const bool border = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-        bitmap->SetPixelRGB(i * size + x, y, border ? 0xFF00FF : c);
-      }
-    ++i;
-  }
-  return bitmap;
-}
+// The see-through colour of the test glyphs.
+constexpr COLORREF kBorder = 0xFF00FF;
 
 class OrvSpeedButtonTest : public ControlsTest {
  protected:
@@ -97,7 +80,7 @@ TEST_F(OrvSpeedButtonTest, GlyphStripSetsNumGlyphsUpToFive) {
 
 TEST_F(OrvSpeedButtonTest, StateImagesComeFromTheStripOrAreMadeFromTheUpImage) {
   TOrvSpeedButton* b = NewButton();
-  b->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}).get());
+  b->SetGlyph(Strip({0x0000FF, 0x00FF00, 0xFF0000}, kBorder).get());
   QImage shot = Shot(b);
   EXPECT_NE(FindColour(shot, QColor(255, 0, 0), 2), QPoint(-1, -1)) << "up: image 0";
   At(b, QEvent::MouseButtonPress);
@@ -109,13 +92,13 @@ TEST_F(OrvSpeedButtonTest, StateImagesComeFromTheStripOrAreMadeFromTheUpImage) {
   EXPECT_NE(FindColour(shot, QColor(0, 255, 0), 2), QPoint(-1, -1)) << "disabled: image 1";
 
   TOrvSpeedButton* one = NewButton(50);
-  one->SetGlyph(Strip({0x000000}).get());
+  one->SetGlyph(Strip({0x000000}, kBorder).get());
   one->SetEnabled(false);
   shot = Shot(one);
   EXPECT_EQ(FindColour(shot, QColor(0, 0, 0), 2), QPoint(-1, -1)) << "nothing black when disabled";
-  const QPoint shadow = FindColour(shot, Rgb(clBtnShadow), 2);
+  const QPoint shadow = FindColour(shot, ShownColor(clBtnShadow), 2);
   ASSERT_NE(shadow, QPoint(-1, -1)) << "the shape in the shadow colour";
-  EXPECT_EQ(shot.pixelColor(shadow + QPoint(8, 8)), Rgb(clBtnHighlight)) << "with its highlight copy";
+  EXPECT_EQ(shot.pixelColor(shadow + QPoint(8, 8)), ShownColor(clBtnHighlight)) << "with its highlight copy";
   EXPECT_EQ(one->ButtonGlyph().StateIndex(obsDisabled) >= 0, true);
   EXPECT_EQ(one->ButtonGlyph().GlyphList(), b->ButtonGlyph().GlyphList()) << "one list for the size";
 }
@@ -123,12 +106,12 @@ TEST_F(OrvSpeedButtonTest, StateImagesComeFromTheStripOrAreMadeFromTheUpImage) {
 TEST_F(OrvSpeedButtonTest, FlatButtonIsGreyAndFramelessUntilTheMouseComesOver) {
   TOrvSpeedButton* b = NewButton();
   b->SetFlat(true);
-  b->SetGlyph(Strip({0x0000FF}).get());
+  b->SetGlyph(Strip({0x0000FF}, kBorder).get());
   int entered = 0, left = 0;
   b->OnMouseEnter = [&](TObject*) { ++entered; };
   b->OnMouseLeave = [&](TObject*) { ++left; };
   QImage shot = Shot(b);
-  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnFace)) << "no frame";
+  EXPECT_EQ(shot.pixelColor(0, 0), ShownColor(clBtnFace)) << "no frame";
   const int grey = (77 * 255) >> 8;
   EXPECT_NE(FindColour(shot, QColor(grey, grey, grey)), QPoint(-1, -1)) << "red in its grey";
   EXPECT_EQ(FindColour(shot, QColor(255, 0, 0)), QPoint(-1, -1));
@@ -141,8 +124,8 @@ TEST_F(OrvSpeedButtonTest, FlatButtonIsGreyAndFramelessUntilTheMouseComesOver) {
   EXPECT_TRUE(b->MouseInControl());
   EXPECT_EQ(entered, 1);
   shot = Shot(b);
-  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnHighlight)) << "the raised frame";
-  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clBtnShadow));
+  EXPECT_EQ(shot.pixelColor(0, 0), ShownColor(clBtnHighlight)) << "the raised frame";
+  EXPECT_EQ(shot.pixelColor(24, 24), ShownColor(clBtnShadow));
   EXPECT_NE(FindColour(shot, QColor(255, 0, 0)), QPoint(-1, -1)) << "in colour";
   Mouse(Form->Widget(), QEvent::MouseMove, QPoint(200, 150));
   EXPECT_FALSE(b->MouseInControl());
@@ -153,15 +136,15 @@ TEST_F(OrvSpeedButtonTest, FlatButtonIsGreyAndFramelessUntilTheMouseComesOver) {
 TEST_F(OrvSpeedButtonTest, FramesOfTheStates) {
   TOrvSpeedButton* b = NewButton();
   QImage shot = Shot(b);
-  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clBtnHighlight));
-  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clWindowFrame));
-  EXPECT_EQ(shot.pixelColor(23, 23), Rgb(clBtnShadow));
+  EXPECT_EQ(shot.pixelColor(0, 0), ShownColor(clBtnHighlight));
+  EXPECT_EQ(shot.pixelColor(24, 24), ShownColor(clWindowFrame));
+  EXPECT_EQ(shot.pixelColor(23, 23), ShownColor(clBtnShadow));
   At(b, QEvent::MouseButtonPress);
   shot = Shot(b);
   EXPECT_EQ(b->State(), obsDown);
-  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clWindowFrame)) << "pressed";
-  EXPECT_EQ(shot.pixelColor(1, 1), Rgb(clBtnShadow));
-  EXPECT_EQ(shot.pixelColor(24, 24), Rgb(clBtnHighlight));
+  EXPECT_EQ(shot.pixelColor(0, 0), ShownColor(clWindowFrame)) << "pressed";
+  EXPECT_EQ(shot.pixelColor(1, 1), ShownColor(clBtnShadow));
+  EXPECT_EQ(shot.pixelColor(24, 24), ShownColor(clBtnHighlight));
   At(b, QEvent::MouseButtonRelease);
 
   b->SetGroupIndex(1);
@@ -174,8 +157,8 @@ TEST_F(OrvSpeedButtonTest, FramesOfTheStates) {
   b->SetStyle(bsWin31);
   b->SetDown(false);
   shot = Shot(b);
-  EXPECT_EQ(shot.pixelColor(0, 0), Rgb(clWindowFrame)) << "the old style has a frame around";
-  EXPECT_EQ(shot.pixelColor(1, 1), Rgb(clBtnHighlight));
+  EXPECT_EQ(shot.pixelColor(0, 0), ShownColor(clWindowFrame)) << "the old style has a frame around";
+  EXPECT_EQ(shot.pixelColor(1, 1), ShownColor(clBtnHighlight));
 }
 
 TEST_F(OrvSpeedButtonTest, GroupKeepsOneButtonDown) {
@@ -255,7 +238,7 @@ TEST_F(OrvSpeedButtonTest, DropDownMenuOpensBelowTheButtonAndTheClosingClickDoes
   EXPECT_EQ(b->State(), obsUp);
 
   const QImage shot = Shot(b);
-  EXPECT_NE(FindColour(shot, Rgb(clBtnText), 2), QPoint(-1, -1)) << "the drop-down mark";
+  EXPECT_NE(FindColour(shot, ShownColor(clBtnText), 2), QPoint(-1, -1)) << "the drop-down mark";
   menu->Free();
   EXPECT_EQ(b->DropDownMenu(), nullptr);
 }
@@ -276,7 +259,7 @@ TEST_F(OrvSpeedButtonTest, ClickSetsTheFormsModalResultAndTheAcceleratorClicks) 
 TEST_F(OrvSpeedButtonTest, LayoutSpreadsFreeSpaceOrCentres) {
   TOrvSpeedButton* b = NewButton();
   b->SetBounds(0, 0, 100, 40);
-  b->SetGlyph(Strip({0x0000FF}, 16).get());
+  b->SetGlyph(Strip({0x0000FF}, kBorder, 16).get());
   TBitmap target(100, 40);
   TCanvas& canvas = *target.Canvas();
   canvas.Font()->Assign(b->Font());

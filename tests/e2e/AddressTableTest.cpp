@@ -10,6 +10,7 @@
 #include "tests/app/AppFixture.h"
 #include "tests/support/PeerProcess.h"
 #include "platform/rtl/CodePages.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
 namespace {
@@ -18,16 +19,7 @@ namespace fs = std::filesystem;
 const std::string kPython = "/usr/bin/python3";
 const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/e2e/";
 
-std::string RunPeer(const std::string& cmd) {
-  std::string out;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return out;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(::pclose(p), 0) << cmd;
-  return out;
-}
+std::string RunPeer(const std::string& cmd) { return RunChecked(cmd); }
 
 std::vector<std::string> Split(const std::string& s, char sep) {
   std::vector<std::string> parts;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
 
@@ -34,13 +35,7 @@ inline std::string Unescape(const std::string& s) {
 inline std::vector<TDelivered> Delivered(const std::filesystem::path& outDir) {
   std::vector<TDelivered> result;
   const std::string cmd = kE2EPython + " " + kE2EHere + "sendrun_check.py '" + outDir.string() + "'";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return result;
-  std::string out;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(::pclose(p), 0) << out.substr(0, 2000);
+  const std::string out = RunChecked(cmd);
   std::istringstream lines(out);
   std::string line;
   while (std::getline(lines, line)) {

@@ -66,6 +66,18 @@ class SendRunTableE2E : public AppTest {
     F->PageControl2Change(nullptr);
   }
 
+  // Sends the first mail to every record of the table (as many as given), one personalised mail
+  // each; no question may come up on the way.
+  void SendPersonalToAll(int records) {
+    ShowSendPage();
+    F->AlleEmpfCheck->SetChecked(true);
+    F->PersonalCheck->SetChecked(true);
+    F->bccCheck->SetChecked(false);
+    ASSERT_EQ(F->TableRecipients(false).size(), static_cast<std::size_t>(records));
+    F->SendBtnClick(F->SendBtn);
+    for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  }
+
   std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
 
   void ExpectIdle() {
@@ -90,13 +102,7 @@ TEST_F(SendRunTableE2E, PersonalisedRunFillsEveryMailFromItsOwnRecord) {
   }
   F->Table1->EnableControls();
   Mail("Dear [%Last Name],\r\nyours [%last name] ([%eMail])");
-  ShowSendPage();
-  F->AlleEmpfCheck->SetChecked(true);
-  F->PersonalCheck->SetChecked(true);
-  F->bccCheck->SetChecked(false);
-  ASSERT_EQ(F->TableRecipients(false).size(), static_cast<std::size_t>(kRecords));
-  F->SendBtnClick(F->SendBtn);
-  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  SendPersonalToAll(kRecords);
 
   const auto mails = Delivered(FOut);
   ASSERT_EQ(mails.size(), static_cast<std::size_t>(kRecords));
@@ -126,12 +132,7 @@ TEST_F(SendRunTableE2E, BothBodiesOfAMailComeFromTheSameRecord) {
   m->BlankText = "Dear [%First Name] [%Last Name]";
   m->BlankHTML = "<p>[%eMail]: [%last name]</p>";
   m->Attachments = std::make_unique<TDynaArray<TAttachRec>>();
-  ShowSendPage();
-  F->AlleEmpfCheck->SetChecked(true);
-  F->PersonalCheck->SetChecked(true);
-  F->bccCheck->SetChecked(false);
-  F->SendBtnClick(F->SendBtn);
-  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  SendPersonalToAll(kRecords);
 
   const auto mails = Delivered(FOut);
   ASSERT_EQ(mails.size(), static_cast<std::size_t>(kRecords));

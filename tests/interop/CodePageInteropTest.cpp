@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/rtl/CodePages.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
@@ -18,15 +19,8 @@ const std::string kScript = std::string(ORV_SOURCE_DIR) + "/tests/interop/codepa
 std::string RunPython(const std::string& command, const std::string& input = {}) {
   std::string inFile = ::testing::TempDir() + "cp_in_" + std::to_string(::getpid());
   std::ofstream(inFile, std::ios::binary) << input;
-  std::string out;
-  FILE* p = ::popen((command + " < '" + inFile + "'").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = ::pclose(p);
+  std::string out = test::RunChecked(command + " < '" + inFile + "'");
   std::remove(inFile.c_str());
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << command;
   return out;
 }
 

@@ -13,23 +13,14 @@
 
 #include "dbf/DbfFile.h"
 #include "dbf/DbfLang.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
 
 const std::string kPeer = "/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) + "/tests/interop/dbf_peer.py";
 
-std::string RunPeer(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = ::pclose(p);
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << command << "\n" << out;
-  return out;
-}
+std::string RunPeer(const std::string& command) { return test::RunChecked(command + " 2>&1"); }
 
 std::vector<std::string> Lines(const std::string& text, bool dropFieldLine = true) {
   std::vector<std::string> lines;

@@ -9,22 +9,17 @@
 #include <sstream>
 #include "controls/GIFImage.h"
 #include "platform/rtl/Streams.h"
+#include "tests/support/ShellCommand.h"
+#include "tests/controls/GifTestSupport.h"
 
 namespace orv {
 namespace {
 
+using test::Painted;
+
 const std::string kPeer = "/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) + "/tests/interop/gif_peer.py";
 
-std::string RunPeer(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  ::pclose(p);
-  return out;
-}
+std::string RunPeer(const std::string& command) { return test::RunCommand(command + " 2>&1"); }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -81,17 +76,6 @@ class GifInterop : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(FDir); }
   std::string FDir;
 };
-
-template <class F>
-std::unique_ptr<TBitmap> Painted(int w, int h, TPixelFormat format, F colour) {
-  auto b = std::make_unique<TBitmap>();
-  b->SetPixelFormat(pf24bit);
-  b->SetSize(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) b->SetPixelRGB(x, y, static_cast<COLORREF>(colour(x, y)));
-  if (format != pf24bit) b->SetPixelFormat(format);
-  return b;
-}
 
 TEST_F(GifInterop, OurFilesReadByThePeers) {
   std::mt19937 random(7);

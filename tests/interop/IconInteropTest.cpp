@@ -9,20 +9,12 @@
 #include <sstream>
 #include "controls/AnimatedCursor.h"
 #include "controls/IconList.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
 
-std::string RunPeer(const std::string& command) {
-  std::string out;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return out;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  ::pclose(p);
-  return out;
-}
+std::string RunPeer(const std::string& command) { return test::RunCommand(command + " 2>&1"); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include "dbf/DbfFile.h"
 #include "dbf/DbfIndexFile.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
@@ -15,14 +16,7 @@ namespace {
 const std::string kPeer = "/usr/bin/perl " + std::string(ORV_SOURCE_DIR) + "/tests/interop/index_peer.pl";
 
 std::vector<std::string> RunPeer(const std::string& args) {
-  std::string out;
-  FILE* p = ::popen((kPeer + " " + args + " 2>&1").c_str(), "r");
-  if (!p) return {};
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = ::pclose(p);
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << args << "\n" << out;
+  const std::string out = test::RunChecked(kPeer + " " + args + " 2>&1");
   std::vector<std::string> lines;
   std::istringstream in(out);
   std::string line;

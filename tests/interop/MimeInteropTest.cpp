@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include "mail/VudeMail.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
@@ -31,20 +32,7 @@ void WriteFile(const std::string& path, std::string_view data) {
 }
 
 // Runs a shell command; returns its standard output and sets status to its exit code.
-std::string RunCommand(const std::string& command, int& status) {
-  std::string out;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) {
-    status = -1;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int rc = ::pclose(p);
-  status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  return out;
-}
+std::string RunCommand(const std::string& command, int& status) { return test::RunCommand(command, &status); }
 
 std::string Hex(std::string_view s) {
   static const char* d = "0123456789abcdef";

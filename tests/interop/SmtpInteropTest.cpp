@@ -23,6 +23,7 @@
 
 #include "mail/SMTPSession.h"
 #include "mail/VudeMail.h"
+#include "tests/support/ShellCommand.h"
 
 extern char** environ;
 
@@ -69,15 +70,10 @@ int FreePort() {
 }
 
 int RunStatus(const std::string& command, std::string* output = nullptr) {
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return -1;
-  char buf[4096];
-  std::size_t n;
-  std::string out;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = ::pclose(p);
+  int status = 0;
+  std::string out = test::RunCommand(command + " 2>&1", &status);
   if (output) *output = out;
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return status;
 }
 
 class SmtpInterop : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/DBCtrls.h"
 #include "platform/forms/DBGrids.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
 namespace {
@@ -20,15 +21,7 @@ const std::string kTablePeer = "/usr/bin/python3 " + std::string(ORV_SOURCE_DIR)
 
 // The rows the peer reads from path, one line each (a header line first), deleted records left out.
 std::vector<std::string> PeerRows(const std::string& path) {
-  const std::string command = kTablePeer + " dbfread " + path + " cp1252 2>&1";
-  std::string out;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) return {"cannot run " + command};
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int rc = ::pclose(p);
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << command << "\n" << out;
+  const std::string out = RunChecked(kTablePeer + " dbfread " + path + " cp1252 2>&1");
   std::vector<std::string> rows;
   std::istringstream in(out);
   std::string line;

@@ -9,24 +9,14 @@
 #include <sstream>
 
 #include "dbf/DbfTable.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
 
 const std::string kTablePeer = "/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) + "/tests/interop/table_peer.py";
 
-std::string RunTablePeer(const std::string& args) {
-  std::string out;
-  const std::string command = kTablePeer + " " + args + " 2>&1";
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int rc = ::pclose(p);
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << command << "\n" << out;
-  return out;
-}
+std::string RunTablePeer(const std::string& args) { return test::RunChecked(kTablePeer + " " + args + " 2>&1"); }
 
 std::vector<std::string> PeerRows(const std::string& args) {
   std::vector<std::string> rows;

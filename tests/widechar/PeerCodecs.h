@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 #include "platform/rtl/Types.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
 
@@ -52,15 +53,9 @@ inline WideString WideOfUtf16Le(const std::string& bytes) {
 inline std::string RunPeer(const std::string& command, const std::string& input) {
   const std::string inFile = ::testing::TempDir() + "widechar_peer_" + std::to_string(::getpid());
   std::ofstream(inFile, std::ios::binary) << input;
-  std::string out;
-  FILE* p = ::popen((command + " < '" + inFile + "' 2>/dev/null").c_str(), "r");
-  if (p != nullptr) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int rc = ::pclose(p);
-    EXPECT_TRUE(WIFEXITED(rc)) << command;
-  }
+  int status = 0;
+  std::string out = RunCommand(command + " < '" + inFile + "' 2>/dev/null", &status);
+  EXPECT_NE(status, -1) << command;
   std::remove(inFile.c_str());
   return out;
 }

@@ -11,16 +11,19 @@
 namespace orv::test {
 
 // Runs each test with the platform flags as the start step sets them for the default (NT 5.1)
-// version, and restores flags and version afterwards.
-class WidePlatformTest : public ::testing::Test {
+// version, and restores flags and version afterwards; over a plain test or one with windows.
+template <class Base>
+class TWidePlatformFixture : public Base {
  protected:
   void SetUp() override {
+    Base::SetUp();
     FSavedUnicode = Win32PlatformIsUnicode;
     FSavedXP = Win32PlatformIsXPOrLater;
     ResetOSVersion();
     InitUniSysUtils();
   }
   void TearDown() override {
+    Base::TearDown();
     ResetOSVersion();
     Win32PlatformIsUnicode = FSavedUnicode;
     Win32PlatformIsXPOrLater = FSavedXP;
@@ -33,28 +36,9 @@ class WidePlatformTest : public ::testing::Test {
   bool FSavedXP = true;
 };
 
+class WidePlatformTest : public TWidePlatformFixture<::testing::Test> {};
 // The same for tests with windows: the offscreen application of the forms fixture.
-class WideWindowTest : public FormsTest {
- protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    FSavedUnicode = Win32PlatformIsUnicode;
-    FSavedXP = Win32PlatformIsXPOrLater;
-    ResetOSVersion();
-    InitUniSysUtils();
-  }
-  void TearDown() override {
-    FormsTest::TearDown();
-    ResetOSVersion();
-    Win32PlatformIsUnicode = FSavedUnicode;
-    Win32PlatformIsXPOrLater = FSavedXP;
-  }
-  static void UseNarrowPlatform() { Win32PlatformIsUnicode = false; }
-
- private:
-  bool FSavedUnicode = true;
-  bool FSavedXP = true;
-};
+class WideWindowTest : public TWidePlatformFixture<FormsTest> {};
 
 // Window tests with the layer's start steps run (once for the test program): wide classes
 // registered, wide streaming on, the application companion with its message hook, the wide popup

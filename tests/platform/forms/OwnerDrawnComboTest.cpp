@@ -3,11 +3,9 @@
 #include "tests/platform/forms/FormsFixture.h"
 
 #include <QAbstractItemView>
-#include <QComboBox>
-#include <QPainter>
-#include <QStyleOptionViewItem>
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/StdCtrls.h"
+#include "tests/platform/forms/ComboRowImage.h"
 
 namespace orv::test {
 namespace {
@@ -53,15 +51,7 @@ class OwnerDrawnComboTest : public FormsTest {
   }
 
   QImage DrawRow(int index, bool selected, QSize size = QSize(100, 16)) {
-    auto* qt = static_cast<QComboBox*>(Combo->Widget());
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::magenta);
-    QPainter painter(&image);
-    QStyleOptionViewItem option;
-    option.rect = QRect(QPoint(0, 0), size);
-    option.state = QStyle::State_Enabled | (selected ? QStyle::State_Selected : QStyle::State_None);
-    qt->itemDelegate()->paint(&painter, option, qt->model()->index(index, 0));
-    return image;
+    return DrawComboRow(Combo, index, selected, size);
   }
 
   TDrawForm* Form = nullptr;

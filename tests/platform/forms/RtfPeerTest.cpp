@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/rtl/CodePages.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv {
 namespace {
@@ -35,16 +36,7 @@ class RtfPeer : public ::testing::Test {
   std::string Convert(const AnsiString& rtf, const char* mode) {
     std::ofstream(FPath, std::ios::binary) << rtf;
     const std::string command = std::string(kPeer) + " " + mode + " " + FPath + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    std::string out;
-    char buf[4096];
-    size_t n;
-    while (pipe && (n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-    if (pipe) {
-      EXPECT_EQ(pclose(pipe), 0) << command;
-    }
-    return out;
+    return test::RunChecked(command);
   }
 
   std::string FPath;

@@ -10,21 +10,9 @@
 #include <string>
 #include "platform/graphics/GdiInternal.h"
 #include "platform/graphics/Graphics.h"
+#include "tests/support/ShellCommand.h"
 
 namespace orv::test {
-
-// Output of a shell command, and its exit status in *status.
-inline std::string RunCommand(const std::string& cmd, int* status = nullptr) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) { if (status) *status = -1; return out; }
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = pclose(p);
-  if (status) *status = rc;
-  return out;
-}
 
 // Runs a Python script with Debian's interpreter (the one that sees Pillow).
 inline std::string RunPython(const std::string& script, int* status = nullptr) {
