@@ -295,8 +295,7 @@ void TBitmap::Assign(TPersistent* source) {
   TGraphic::Assign(source);
 }
 
-void TBitmap::LoadFromStream(TStream& stream) {
-  std::unique_ptr<TGdiBitmap> image = ReadBmpFile(stream);
+void TBitmap::TakeImage(std::unique_ptr<TGdiBitmap> image) {
   if (FCanvas) FCanvas->FreeContext();
   image->Permanent = true;
   FWidth = image->Width();
@@ -304,6 +303,11 @@ void TBitmap::LoadFromStream(TStream& stream) {
   FPixelFormat = FormatOf(image->BitsPerPixel());
   FImage = std::move(image);
   Changed();
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  std::unique_ptr<TGdiBitmap> image = ReadBmpFile(stream);
+  TakeImage(std::move(image));
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
@@ -397,13 +401,7 @@ void TBitmap::LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE 
   }
   if (palette && image->BitsPerPixel() <= 8 && palette->Entries.size() <= (std::size_t{1} << image->BitsPerPixel()))
     image->Palette = palette->Entries;
-  if (FCanvas) FCanvas->FreeContext();
-  image->Permanent = true;
-  FWidth = image->Width();
-  FHeight = image->Height();
-  FPixelFormat = FormatOf(image->BitsPerPixel());
-  FImage = std::move(image);
-  Changed();
+  TakeImage(std::move(image));
 }
 
 void TBitmap::SaveToClipboardFormat(Word& format, std::uint64_t& data, HPALETTE& palette) {

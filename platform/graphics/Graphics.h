@@ -383,6 +383,8 @@ class TBitmap : public TGraphic {
   friend class TBitmapCanvas;
   void HandleNeeded();
   void SyncPalette();
+  // The bitmap becomes the image read or pasted, with its size and pixel format.
+  void TakeImage(std::unique_ptr<TGdiBitmap> image);
   std::unique_ptr<TGdiBitmap> FImage;
   int FWidth = 0, FHeight = 0;
   TPixelFormat FPixelFormat = pfDevice;
