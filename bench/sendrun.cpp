@@ -25,12 +25,15 @@
 #include "bench/DbfBench.h"
 #include "platform/forms/DialogService.h"
 #include "platform/rtl/ModuleInit.h"
-
-extern char** environ;
+#include "bench/BenchProcess.h"
+#include "tests/support/LoopbackPort.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using orv::bench::Clock;
+using orv::bench::Seconds;
+using orv::bench::Spawn;
+using orv::test::FreeLoopbackPort;
 int kRecipients = 10000;
 
 // Answers every box with OK and counts them: a box during the run means it went wrong.
@@ -47,18 +50,6 @@ class TBenchDialogs : public orv::IDialogService {
   int Boxes = 0;
 };
 
-int FreePort() {
-  int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(s);
-  return ntohs(a.sin_port);
-}
-
 bool Listening(int port) {
   for (int i = 0; i < 200; ++i) {
     int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -73,17 +64,6 @@ bool Listening(int port) {
   }
   return false;
 }
-
-pid_t Spawn(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
-}
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 // The run through the main window; the seconds it took, or a negative value when it failed.
 double OurRun(const std::string& dir, int port) {
@@ -158,7 +138,7 @@ int main(int argc, char** argv) {
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   const std::string dir = orv::bench::TempFolder("sendrun");
-  const int port = FreePort();
+  const int port = FreeLoopbackPort();
   const std::string where = "127.0.0.1:" + std::to_string(port);
   pid_t sink = Spawn({"/usr/sbin/smtp-sink", "-u", "nobody", where, "1000"});
   if (sink < 0 || !Listening(port)) {

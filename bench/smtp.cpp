@@ -16,44 +16,22 @@
 #include <vector>
 
 #include "mail/VudeMail.h"
-
-extern char** environ;
+#include "bench/BenchProcess.h"
+#include "tests/support/LoopbackPort.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using orv::bench::Clock;
+using orv::bench::Seconds;
+using orv::bench::Spawn;
+using orv::test::FreeLoopbackPort;
 constexpr int kMessages = 5000;
-
-int FreePort() {
-  int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(s);
-  return ntohs(a.sin_port);
-}
-
-pid_t Spawn(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  return pid;
-}
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const int port = FreePort();
+  const int port = FreeLoopbackPort();
   const std::string where = "127.0.0.1:" + std::to_string(port);
   pid_t sink = Spawn({"/usr/sbin/smtp-sink", "-u", "nobody", where, "1000"});
   if (sink < 0) {

@@ -3,6 +3,7 @@
 // smtp-sink. Every delivered message is parsed by Python's email and compared with ours.
 #include <gtest/gtest.h>
 
+#include "tests/support/LoopbackPort.h"
 #include "tests/support/PeerProcess.h"
 
 #include <QCoreApplication>
@@ -54,19 +55,6 @@ fs::path FreshDir(const std::string& name) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir;
-}
-
-
-int FreePort() {
-  int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(s);
-  return ntohs(a.sin_port);
 }
 
 int RunStatus(const std::string& command, std::string* output = nullptr) {
@@ -267,7 +255,7 @@ TEST_F(SmtpInterop, ScriptedServerSplitsStallsAndClosesAreSurvived) {
 
 TEST_F(SmtpInterop, SmtpSinkTakesSeveralMailsInOneSession) {
   if (::geteuid() != 0) GTEST_SKIP() << "smtp-sink is run as root with -u nobody";
-  int port = FreePort();
+  int port = test::FreeLoopbackPort();
   TPeerProcess sink({"/usr/sbin/smtp-sink", "-u", "nobody", "127.0.0.1:" + std::to_string(port), "100"});
   smtp.Port = port;
   bool connected = false;
