@@ -204,6 +204,9 @@ bool DecodeField(const TDbfFieldDef& def, TFieldType type, void* dest, const Byt
     if (type == ftString && dest) *static_cast<char*>(dest) = 0;
     return false;
   }
+  // A logical that was never given a value holds '?': no value, like a blank one. Reading it as
+  // false would turn "unknown" into "no" at the next write of the record.
+  if (type == ftBoolean && text == "?") return false;
   if (!dest) return true;
   switch (type) {
     case ftString: {

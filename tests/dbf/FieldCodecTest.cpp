@@ -200,7 +200,7 @@ TEST(FieldCodec, StringsLogicalsAndPadding) {
 
   TCodecFixture l('L', 1, 0);
   struct TCase { char Stored; bool Null; std::int16_t Value; };
-  const TCase cases[] = {{'T', false, 1}, {'t', false, 1}, {'Y', false, 1}, {'F', false, 0}, {'?', false, 0}, {' ', true, 0}};
+  const TCase cases[] = {{'T', false, 1}, {'t', false, 1}, {'Y', false, 1}, {'F', false, 0}, {'?', true, 0}, {' ', true, 0}};
   for (const auto& c : cases) {
     l.Record[1] = static_cast<Byte>(c.Stored);
     std::int16_t v = 5;
