@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <ctime>
+#include <limits>
 #include <string_view>
 
 namespace orv {
@@ -58,7 +59,11 @@ T ParseInt(std::string_view s) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   T v{};
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || p != s.data() + s.size()) return T{};
+  if (p != s.data() + s.size()) return T{};
+  // A 20-digit field holds numbers beyond the 64-bit range: they read as the nearest end of the
+  // range, not as 0.
+  if (ec == std::errc::result_out_of_range) return s.front() == '-' ? std::numeric_limits<T>::min() : std::numeric_limits<T>::max();
+  if (ec != std::errc()) return T{};
   return v;
 }
 

@@ -1,5 +1,6 @@
 // Field value encodings: the bytes each native type stores and the values read back.
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 #include "dbf/DbfFieldCodec.h"
@@ -130,6 +131,24 @@ TEST(FieldCodec, ReadingTextNumbers) {
     bool got = DecodeField(*f.Def, c.Type, c.Type == ftFloat ? static_cast<void*>(&d) : &i, f.Record.data());
     EXPECT_EQ(!got, c.Null) << c.Text;
     if (!c.Null) { EXPECT_EQ(c.Type == ftFloat ? d : i, c.Expected) << c.Text; }
+  }
+}
+
+TEST(FieldCodec, TwentyDigitNumbersBeyondTheLargeIntRangeReadAsItsEnds) {
+  // Other programs fill 20-digit fields with numbers past the 64-bit range; such a number must
+  // not read as 0.
+  struct TCase { const char* Text; std::int64_t Expected; };
+  const TCase cases[] = {{"10000000000000000000", INT64_MAX},
+                         {"-9999999999999999999", INT64_MIN},
+                         {" 9223372036854775807", INT64_MAX},
+                         {"-9223372036854775808", INT64_MIN},
+                         {"  123456789012345678", 123456789012345678}};
+  for (const auto& c : cases) {
+    TCodecFixture f('N', 20, 0);
+    std::memcpy(f.Record.data() + 1, c.Text, 20);
+    std::int64_t v = 0;
+    ASSERT_TRUE(DecodeField(*f.Def, ftLargeint, &v, f.Record.data())) << c.Text;
+    EXPECT_EQ(v, c.Expected) << c.Text;
   }
 }
 
