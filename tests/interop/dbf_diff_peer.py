@@ -41,7 +41,8 @@ def canon(value, ftype, dec):
         return '%04d-%02d-%02d' % (value.year, value.month, value.day)
     if isinstance(value, (bytes, bytearray)):
         return 'hex:' + bytes(value).hex()
-    return escape(str(value).rstrip(' '))
+    # Memos keep their trailing blanks; character fields are blank-padded.
+    return escape(str(value) if ftype in 'MBG' else str(value).rstrip(' '))
 
 
 def out(line):
