@@ -88,7 +88,7 @@ def read_dbf(encoding, paths):
                 row = []
                 for n, t, i in zip(names, types, infos):
                     v = rec[n]
-                    if isinstance(v, str):
+                    if isinstance(v, str) and t == 'C':
                         v = v.rstrip()
                     if t == 'L' and v is not None and not isinstance(v, bool):
                         v = None if v is dbf.Unknown or str(v) == '?' else bool(v)
