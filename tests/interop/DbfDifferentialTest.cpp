@@ -778,8 +778,8 @@ TEST_F(DbfDifferential, RandomTablesWrittenByPerlXBaseReadAlikeHere) {
   }
 }
 
-// Random character and numeric keys, duplicates and blanks among them, in .ndx files and in the
-// tags of a .mdx; the peer walks each in its order.
+// Random character, numeric and date-text keys, duplicates and blanks among them, in .ndx files and
+// in the tags of a .mdx (unique and descending ones too); the peer walks each in its order.
 TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
   TGenerator gen(kSeed + 2);
   for (int round = 0; round < 3; ++round) {
@@ -794,7 +794,7 @@ TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
     table.OpenDbfFile();
     TDbfFieldDefs defs;
     defs.TableLevel = kLevelDbase4;
-    const TFieldSpec specs[] = {{"NAME", 'C', nameSize, 0}, {"NUM", 'N', numSize, numDecimals}};
+    const TFieldSpec specs[] = {{"NAME", 'C', nameSize, 0}, {"NUM", 'N', numSize, numDecimals}, {"DAY", 'D', 8, 0}};
     for (const auto& s : specs) {
       TDbfFieldDef& d = defs.Add();
       d.SetFieldName(s.Name);
@@ -805,32 +805,50 @@ TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
     }
     table.FinishCreate(defs, 512);
     const int count = gen.Int(1, 700);
-    std::vector<std::pair<std::string, double>> keys;
+    struct TKeys {
+      std::string Name, Day;
+      double Num;
+    };
+    std::vector<TKeys> keys;
     std::vector<Byte> rec(static_cast<size_t>(table.RecordSize()));
     const std::vector<std::string> letters = {"A", "B", "Z", "0", "9", " "};
     // Room for the sign, the integral digits and the decimals.
     const int intDigits = std::min(numSize - (numDecimals ? numDecimals + 1 : 0) - 1, 9);
     for (int r = 1; r <= count; ++r) {
       table.BlankRecord(rec.data());
-      std::string name = TrimRight(gen.Text(letters, gen.Chance(10) ? 0 : gen.Int(1, nameSize)));
-      if (gen.Chance(30) && !keys.empty()) name = keys[static_cast<size_t>(gen.Int(0, static_cast<int>(keys.size()) - 1))].first;
-      table.EncodeFieldValue(0, ftString, rec.data(), name.c_str());
+      TKeys k;
+      k.Name = TrimRight(gen.Text(letters, gen.Chance(10) ? 0 : gen.Int(1, nameSize)));
+      if (gen.Chance(30) && !keys.empty()) k.Name = keys[static_cast<size_t>(gen.Int(0, static_cast<int>(keys.size()) - 1))].Name;
+      table.EncodeFieldValue(0, ftString, rec.data(), k.Name.c_str());
       const double unit = std::pow(10.0, numDecimals);
       const double limit = intDigits > 0 ? std::pow(10.0, intDigits) * unit - 1 : unit - 1;
       const auto steps = static_cast<Int64>(gen.Int(intDigits > 0 ? -1000000 : 0, 1000000) / 1000000.0 * limit);
-      double value = gen.Chance(10) ? 0.0 : static_cast<double>(steps) / unit;
-      if (numDecimals) table.EncodeFieldValue(1, ftFloat, rec.data(), &value);
-      else { std::int64_t v = std::llround(value); table.EncodeFieldValue(1, ftLargeint, rec.data(), &v); }
+      k.Num = gen.Chance(10) ? 0.0 : static_cast<double>(steps) / unit;
+      if (numDecimals) table.EncodeFieldValue(1, ftFloat, rec.data(), &k.Num);
+      else { std::int64_t v = std::llround(k.Num); table.EncodeFieldValue(1, ftLargeint, rec.data(), &v); }
+      // DTOS of a blank date formats the date-time 0.
+      k.Day = "18991230";
+      if (!gen.Chance(15)) {
+        const int y = gen.Int(1, 9999), m = gen.Int(1, 12), d = gen.Int(1, 28);
+        std::int32_t day = DayNumberOf(y, m, d);
+        table.EncodeFieldValue(2, ftDate, rec.data(), &day);
+        k.Day = DateText(y, m, d);
+        k.Day.erase(std::remove(k.Day.begin(), k.Day.end(), '-'), k.Day.end());
+      }
       rec[0] = gen.Chance(10) ? '*' : ' ';
       table.InsertRecord(rec.data());
-      keys.emplace_back(name, value);
+      keys.push_back(k);
     }
+    enum TKind { kName, kNum, kDay };
     struct TIndexCase {
       std::string File, Tag, Expression;
-      bool Numeric;
+      TKind Kind;
+      TIndexOptions Options;
     };
-    const TIndexCase cases[] = {{base + "n.ndx", "-", "NAME", false}, {base + "u.ndx", "-", "NUM", true},
-                                {base + ".mdx", "NAME", "NAME", false}, {base + ".mdx", "NUM", "NUM", true}};
+    const TIndexCase cases[] = {{base + "n.ndx", "-", "NAME", kName, 0},        {base + "u.ndx", "-", "NUM", kNum, 0},
+                                {base + "d.ndx", "-", "DTOS(DAY)", kDay, 0},     {base + ".mdx", "NAME", "NAME", kName, 0},
+                                {base + ".mdx", "NUM", "NUM", kNum, 0},           {base + ".mdx", "DAYS", "DTOS(DAY)", kDay, 0},
+                                {base + ".mdx", "UNAME", "NAME", kName, ixUnique}, {base + ".mdx", "DNUM", "NUM", kNum, ixDescending}};
     for (const auto& c : cases) {
       SCOPED_TRACE(c.File + " " + c.Tag + " name size " + std::to_string(nameSize) + " num " + std::to_string(numSize) + "." +
                    std::to_string(numDecimals));
@@ -839,8 +857,12 @@ TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
       index.SetMode(mdx && c.Tag != "NAME" ? pfExclusiveOpen : pfExclusiveCreate);
       index.OpenIndex();
       if (!mdx || c.Tag == "NAME") {
-        index.CreateTag(mdx ? c.Tag : "X", c.Expression, 0);
-        if (mdx) index.CreateTag("NUM", "NUM", 0);
+        if (mdx) {
+          for (const auto& t : cases)
+            if (t.File == c.File) index.CreateTag(t.Tag, t.Expression, t.Options);
+        } else {
+          index.CreateTag("X", c.Expression, c.Options);
+        }
         for (Integer r = 1; r <= count; ++r) {
           table.ReadRecord(r, rec.data());
           // Every tag of the file receives the record's key.
@@ -849,38 +871,50 @@ TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
       }
       if (mdx) index.SelectTagByName(c.Tag);
       index.FlushIndex();
-      // The order every reader must see: by key, equal keys by record number.
+      const auto keyText = [&](Integer r) {
+        const TKeys& k = keys[static_cast<size_t>(r - 1)];
+        return c.Kind == kName ? k.Name : c.Kind == kDay ? k.Day : Fixed(k.Num, numDecimals);
+      };
+      // An .mdx orders texts by the locale of its language driver, an .ndx by their bytes.
+      const auto compare = [&](Integer a, Integer b) {
+        const TKeys& ka = keys[static_cast<size_t>(a - 1)];
+        const TKeys& kb = keys[static_cast<size_t>(b - 1)];
+        if (c.Kind == kNum) return ka.Num < kb.Num ? -1 : ka.Num > kb.Num ? 1 : 0;
+        const std::string ta = c.Kind == kName ? ka.Name : ka.Day, tb = c.Kind == kName ? kb.Name : kb.Day;
+        if (!mdx) return ta.compare(tb) < 0 ? -1 : ta.compare(tb) > 0 ? 1 : 0;
+        const size_t width = c.Kind == kName ? static_cast<size_t>(nameSize) : 8;
+        return CompareStringA(0x809, 0, ta + std::string(width - ta.size(), ' '), tb + std::string(width - tb.size(), ' '));
+      };
+      // The order every reader must see: by key, equal keys by record number; a unique tag keeps
+      // the first record of each key.
       std::vector<Integer> order;
       for (Integer r = 1; r <= count; ++r) order.push_back(r);
-      std::stable_sort(order.begin(), order.end(), [&](Integer a, Integer b) {
-        const auto& ka = keys[static_cast<size_t>(a - 1)];
-        const auto& kb = keys[static_cast<size_t>(b - 1)];
-        if (c.Numeric) return ka.second < kb.second;
-        // An .mdx orders texts by the locale of its language driver, an .ndx by their bytes.
-        if (!mdx) return ka.first < kb.first;
-        const std::string pa = ka.first + std::string(static_cast<size_t>(nameSize) - ka.first.size(), ' ');
-        const std::string pb = kb.first + std::string(static_cast<size_t>(nameSize) - kb.first.size(), ' ');
-        return CompareStringA(0x809, 0, pa, pb) < 0;
-      });
+      const bool descending = c.Options & ixDescending;
+      std::stable_sort(order.begin(), order.end(), [&](Integer a, Integer b) { return descending ? compare(a, b) > 0 : compare(a, b) < 0; });
+      if (c.Options & ixUnique) {
+        std::vector<Integer> firsts;
+        for (Integer r : order)
+          if (firsts.empty() || compare(firsts.back(), r) != 0) firsts.push_back(r);
+        order = firsts;
+      }
       std::vector<std::string> ours;
       index.GoFirst();
       while (index.GoNext()) {
         const Byte* k = index.CurrentKey();
-        std::string key;
-        if (c.Numeric) {
-          const double v = mdx ? DecodeMdxNumber(k) : DecodeNdxNumber(k);
-          key = Fixed(v, numDecimals);
-        } else {
-          key = TrimRight(std::string(reinterpret_cast<const char*>(k), static_cast<size_t>(index.KeyLength())));
-        }
+        const std::string key = c.Kind == kNum ? Fixed(mdx ? DecodeMdxNumber(k) : DecodeNdxNumber(k), numDecimals)
+                                               : TrimRight(std::string(reinterpret_cast<const char*>(k), static_cast<size_t>(index.KeyLength())));
         ours.push_back(key + "\t" + std::to_string(index.CurrentRecNo()));
       }
       std::vector<std::string> want;
-      for (Integer r : order) {
-        const auto& k = keys[static_cast<size_t>(r - 1)];
-        want.push_back((c.Numeric ? Fixed(k.second, numDecimals) : k.first) + "\t" + std::to_string(r));
-      }
-      EXPECT_EQ(FirstDifference(ours, want), "");
+      for (Integer r : order) want.push_back(keyText(r) + "\t" + std::to_string(r));
+      // Equal keys of a descending tag may stand in either order of their records: there only
+      // the keys are compared.
+      const auto keysOnly = [&](std::vector<std::string> lines) {
+        if (descending)
+          for (auto& l : lines) l = l.substr(0, l.find('\t'));
+        return lines;
+      };
+      EXPECT_EQ(FirstDifference(keysOnly(ours), keysOnly(want)), "");
       // The peer prints numeric .mdx keys as their bytes and .ndx numbers as doubles.
       std::istringstream in(test::RunChecked(kPlPeer + " walk " + c.File + " " + c.Tag + " 2>&1"));
       std::vector<std::string> theirs;
@@ -888,19 +922,19 @@ TEST_F(DbfDifferential, RandomIndexesWalkedAlikeByPeer) {
       while (std::getline(in, line)) {
         const auto tab = line.find('\t');
         std::string key = line.substr(0, tab);
-        if (c.Numeric && key.rfind("hex:", 0) == 0) {
+        if (c.Kind == kNum && key.rfind("hex:", 0) == 0) {
           std::vector<Byte> bytes;
           for (size_t i = 4; i + 1 < key.size(); i += 2) bytes.push_back(static_cast<Byte>(std::stoi(key.substr(i, 2), nullptr, 16)));
           bytes.resize(kMdxNumericKeyLength);
           key = Fixed(DecodeMdxNumber(bytes.data()), numDecimals);
-        } else if (c.Numeric) {
+        } else if (c.Kind == kNum) {
           key = Fixed(std::stod(key), numDecimals);
         } else {
           key = TrimRight(key);
         }
         theirs.push_back(key + line.substr(tab == std::string::npos ? line.size() : tab));
       }
-      EXPECT_EQ(FirstDifference(theirs, want), "");
+      EXPECT_EQ(FirstDifference(theirs, ours), "");
     }
   }
 }
