@@ -19,6 +19,7 @@
 #include "dbf/DbfIdxKeys.h"
 #include "dbf/DbfIndexFile.h"
 #include "dbf/DbfLang.h"
+#include "dbf/DbfTable.h"
 #include "platform/win/Nls.h"
 #include "tests/support/ShellCommand.h"
 
@@ -552,6 +553,59 @@ class DbfDifferential : public ::testing::Test {
     }
   }
 
+  // Reads a table through the data set, as the application does: texts arrive in the ANSI code
+  // page. The expected rows are the spec's, with texts passed through the table's code page
+  // into the ANSI one.
+  static void ExpectDataSetReads(const TTableSpec& spec) {
+    const std::filesystem::path path(spec.Path);
+    TDbfTable t;
+    t.SetFilePath(path.parent_path().string());
+    t.SetTableName(path.filename().string());
+    t.Open();
+    ASSERT_TRUE(t.Active());
+    const Cardinal ansi = DbfGlobals().SystemCodePage;
+    size_t r = 0;
+    std::vector<const TRecordSpec*> live;
+    for (const auto& rec : spec.Records)
+      if (!rec.Deleted) live.push_back(&rec);
+    for (t.First(); !t.Eof(); t.Next(), ++r) {
+      ASSERT_LT(r, live.size());
+      for (size_t i = 0; i < spec.Fields.size(); ++i) {
+        const TFieldSpec& fs = spec.Fields[i];
+        const TValue& v = live[r]->Values[i];
+        TField* f = t.FieldByName(fs.Name);
+        ASSERT_NE(f, nullptr) << fs.Name;
+        std::string got = "<null>", want = v.Canonical;
+        switch (fs.Type) {
+          case 'C':
+          case 'M':
+            got = f->IsNull() ? "" : Escape(ConvertText(ansi, 65001, f->AsString()));
+            want = Escape(ConvertText(ansi, 65001, ConvertText(spec.CodePage, ansi, ConvertText(65001, spec.CodePage, v.Text))));
+            if (fs.Type == 'C') want = TrimRight(want);
+            break;
+          case 'N':
+          case 'F':
+            if (!f->IsNull()) got = Fixed(f->AsFloat(), fs.Decimals);
+            break;
+          case 'L':
+            if (!f->IsNull()) got = f->AsBoolean() ? "T" : "F";
+            break;
+          case 'D':
+            if (!f->IsNull()) {
+              int y, m, d;
+              DateOfDayNumber(static_cast<Int64>(std::floor(f->AsDateTime())) + kDateDelta, y, m, d);
+              got = DateText(y, m, d);
+            }
+            break;
+          default: continue;
+        }
+        EXPECT_EQ(got, want) << "data set row " << r << " " << fs.Name;
+      }
+    }
+    EXPECT_EQ(r, live.size());
+    t.Close();
+  }
+
   struct TPeerTable {
     std::string Error, Fields;
     std::vector<std::string> Rows;
@@ -751,6 +805,7 @@ TEST_F(DbfDifferential, RandomTablesWrittenByPythonDbfReadAlikeHere) {
     const auto rows = ReadOurs(spec.Path, deleted, fields);
     EXPECT_EQ(Differences(spec, spec.LiveRows(), rows), "") << fields;
     EXPECT_EQ(deleted, spec.DeletedCount());
+    ExpectDataSetReads(spec);
   }
 }
 
@@ -775,6 +830,7 @@ TEST_F(DbfDifferential, RandomTablesWrittenByPerlXBaseReadAlikeHere) {
     const auto rows = ReadOurs(spec.Path, deleted, fields);
     EXPECT_EQ(Differences(spec, spec.LiveRows(), rows), "") << fields;
     EXPECT_EQ(deleted, spec.DeletedCount());
+    ExpectDataSetReads(spec);
   }
 }
 
