@@ -170,6 +170,8 @@ class TGenerator {
   // from the ends of texts as it strips blanks.
   int MaxCharSize = 700;
   bool NoBreakSpace = true;
+  // Texts the application can hand over: only characters its ANSI code page holds too.
+  bool AnsiOnly = false;
   // The dbf package and XBase write whole numbers through a double: at most 15 digits survive.
   int MaxWholeDigits = 18;
   // The dbf package refuses a negative number with decimals that fills its field.
@@ -265,6 +267,11 @@ class TGenerator {
       t.Fields.push_back({"MEMO", 'M', 10, 0});
     auto repertoire = Repertoire(t.CodePage, t.Encoding);
     if (!NoBreakSpace) std::erase(repertoire, std::string("\xC2\xA0"));
+    if (AnsiOnly)
+      std::erase_if(repertoire, [](const std::string& c) {
+        const Cardinal ansi = DbfGlobals().SystemCodePage;
+        return ConvertText(ansi, 65001, ConvertText(65001, ansi, c)) != c;
+      });
     const int recordCount = Int(0, 12);
     for (int r = 0; r < recordCount; ++r) {
       TRecordSpec rec;
@@ -779,6 +786,70 @@ TEST_F(DbfDifferential, RandomTablesWrittenHereReadAlikeByOgr) {
         }
       }
     }
+  }
+}
+
+// The application's road: random tables created and filled through the data set (texts handed
+// over in the ANSI code page, numbers as floats), read by dbfread.
+TEST_F(DbfDifferential, RandomTablesWrittenByTheDataSetReadAlikeByPeer) {
+  TGenerator gen(kSeed + 5);
+  gen.AnsiOnly = true;
+  gen.MaxWholeDigits = 15;
+  gen.MaxCharSize = 254;
+  const Cardinal ansi = DbfGlobals().SystemCodePage;
+  std::map<std::string, std::vector<std::string>> byEncoding;
+  std::vector<TTableSpec> specs;
+  for (int i = 0; i < 9; ++i) {
+    const Integer tableLevel = i % 3 == 0 ? 3 : i % 3 == 1 ? 4 : 25;
+    const int level = tableLevel == 3 ? kLevelDbase3 : tableLevel == 4 ? kLevelDbase4 : kLevelFoxPro;
+    TTableSpec spec = gen.Table(400 + i, level, level == kLevelFoxPro, false, "CNLDM");
+    spec.Path = Dir + "/ds" + std::to_string(i) + ".dbf";
+    SCOPED_TRACE(spec.Describe());
+    DbfGlobals().DefaultCodePage = spec.CodePage;
+    DbfGlobals().DefaultLocale = spec.Locale;
+    TDbfTable t;
+    t.SetFilePath(Dir);
+    t.SetTableName("ds" + std::to_string(i) + ".dbf");
+    t.SetTableLevel(tableLevel);
+    for (const auto& f : spec.Fields) {
+      const TFieldType type = f.Type == 'C' ? ftString : f.Type == 'N' ? ftFloat : f.Type == 'L' ? ftBoolean : f.Type == 'D' ? ftDate : ftMemo;
+      TFieldDef* d = t.FieldDefs().Add(f.Name, type, f.Type == 'C' || f.Type == 'N' ? f.Size : 0);
+      if (f.Type == 'N') d->SetPrecision(f.Decimals);
+    }
+    t.CreateTable();
+    t.Open();
+    ASSERT_TRUE(t.Active());
+    for (const auto& r : spec.Records) {
+      t.Append();
+      for (size_t f = 0; f < spec.Fields.size(); ++f) {
+        const TFieldSpec& fs = spec.Fields[f];
+        const TValue& v = r.Values[f];
+        TField* field = t.FieldByName(fs.Name);
+        if (v.Null) continue;
+        switch (fs.Type) {
+          case 'C':
+          case 'M': field->SetAsString(ConvertText(65001, ansi, v.Text)); break;
+          case 'N': field->SetAsFloat(v.Real); break;
+          case 'L': field->SetAsBoolean(v.Int != 0); break;
+          case 'D': field->SetAsDateTime(static_cast<double>(v.Int - kDateDelta)); break;
+          default: break;
+        }
+      }
+      t.Post();
+      if (r.Deleted) t.Delete();
+    }
+    t.Close();
+    byEncoding[level == kLevelDbase3 ? spec.Encoding : "-"].push_back(spec.Path);
+    specs.push_back(std::move(spec));
+  }
+  std::map<std::string, TPeerTable> seen;
+  for (const auto& [encoding, paths] : byEncoding) seen.merge(RunReader("read-dbfread", encoding, paths));
+  for (const auto& spec : specs) {
+    SCOPED_TRACE(spec.Describe());
+    const TPeerTable& got = seen[spec.Path];
+    EXPECT_EQ(got.Error, "");
+    EXPECT_EQ(Differences(spec, spec.LiveRows(), got.Rows, spec.Level == kLevelDbase4), "") << got.Fields;
+    EXPECT_EQ(got.Deleted, spec.DeletedCount());
   }
 }
 
