@@ -207,7 +207,7 @@ class DbfDifferential : public ::testing::Test {
   }
 
   // Reads a table through the data set, as the application does: texts arrive in the ANSI code
-  // page. The expected rows are the spec's, with texts passed through the table's code page
+  // page. The expected rows are the generated ones, with texts passed through the table's code page
   // into the ANSI one.
   static void ExpectDataSetReads(const TTableSpec& spec) {
     const std::filesystem::path path(spec.Path);
