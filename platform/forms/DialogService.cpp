@@ -55,6 +55,7 @@ class TQtDialogService : public IDialogService {
     dialog.setWindowTitle(ToQString(request.Title));
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.Save) dialog.setFileMode(QFileDialog::AnyFile);
+    if (request.Save && !request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     else dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
                                                 : (request.MustExist ? QFileDialog::ExistingFile
                                                                      : QFileDialog::AnyFile));
