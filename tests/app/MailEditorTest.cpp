@@ -208,6 +208,16 @@ TEST_F(MailEditorTest, DesignBecomesHtmlAfterTheTimerAndOnlyForDesignMails) {
   EXPECT_EQ(E->Memo3->GetText(), kept) << "only a design mail generates HTML";
 }
 
+TEST_F(MailEditorTest, EmptyDesignShowsItsDefaultFaceAndSizeInTheToolBar) {
+  AnsiString face, size;
+  WithEditor([&] {
+    face = E->FontName->GetText();
+    size = E->FontSize->GetText();
+  }, IDNO);
+  EXPECT_EQ(face, E->RichEdit1->DefAttributes().Name()) << "the face box is empty before any text is typed";
+  EXPECT_EQ(size, "10");
+}
+
 TEST_F(MailEditorTest, ToolBarSetsTheSelectionAndFollowsTheCaret) {
   E->RichEdit1->SetText("one\r\ntwo");
   E->RichEdit1->SetSelStart(5);
