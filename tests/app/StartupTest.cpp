@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include "platform/classes/ComponentRes.h"
 #include "platform/rtl/SysUtils.h"
@@ -83,7 +84,7 @@ TEST_F(StartupTest, StatusBarHasATextPanelAndAnOwnerDrawnPanel) {
   EXPECT_EQ(MainForm->StatusBar1->Align(), alBottom);
 }
 
-TEST_F(StartupTest, RadioAndCheckBoxCaptionsAreShownWhole) {
+TEST_F(StartupTest, ButtonRadioAndCheckBoxCaptionsAreShownWhole) {
   StartWindows();
   const std::pair<const char*, TCustomForm*> windows[] = {
       {"main window", MainForm}, {"mail editor", WriteMailForm}, {"account dialog", EditKontenForm},
@@ -92,7 +93,9 @@ TEST_F(StartupTest, RadioAndCheckBoxCaptionsAreShownWhole) {
     ASSERT_NE(form, nullptr) << window;
     int checked = 0;
     for (QAbstractButton* box : form->Widget()->findChildren<QAbstractButton*>()) {
-      if (qobject_cast<QRadioButton*>(box) == nullptr && qobject_cast<QCheckBox*>(box) == nullptr) continue;
+      if (qobject_cast<QRadioButton*>(box) == nullptr && qobject_cast<QCheckBox*>(box) == nullptr &&
+          qobject_cast<QPushButton*>(box) == nullptr)
+        continue;
       ++checked;
       EXPECT_LE(box->sizeHint().width(), box->width())
           << window << ": the caption of " << box->objectName().toStdString() << " is cut off";
