@@ -55,10 +55,10 @@ class TQtDialogService : public IDialogService {
     dialog.setWindowTitle(ToQString(request.Title));
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.Save) dialog.setFileMode(QFileDialog::AnyFile);
-    if (request.Save && !request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     else dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
                                                 : (request.MustExist ? QFileDialog::ExistingFile
                                                                      : QFileDialog::AnyFile));
+    if (request.Save && !request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters;
     for (const auto& f : SplitDialogFilter(request.Filter)) filters << ToQString(f);
     if (!filters.isEmpty()) {

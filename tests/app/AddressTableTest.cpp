@@ -63,7 +63,7 @@ TEST_F(AddressTableTest, MissingTablesAreCreatedWithTheSixAddressFields) {
   EXPECT_TRUE(MainForm->Table1->Filtered());
 }
 
-// Runs `execute` with the real file dialog and reports whether that dialog would ask before an
+// Runs `execute` with the real save dialog and reports whether that dialog would ask before an
 // existing file is taken; the dialog is cancelled as soon as it shows.
 bool FileDialogAsksBeforeReplacing(const std::function<void()>& execute) {
   SetDialogService(nullptr);
@@ -73,6 +73,7 @@ bool FileDialogAsksBeforeReplacing(const std::function<void()>& execute) {
     if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
       seen = true;
       asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+      EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile) << "a save dialog takes a new name as well";
       dialog->reject();
     }
   });
