@@ -132,6 +132,8 @@ bool TMainForm::EditMail(const TMailRec* mail) {
         row->SetCaption(a.Path);
         row->SubItems().Add(a.Cid);
       }
+    // No row of the new list is selected, whatever was selected in the last mail's list.
+    e.ListView1Change(e.ListView1, nullptr, ctState);
     FillFieldNames();
     // The newsletter choice and the designer keep what they held for a new mail.
     if (mail != nullptr) {

@@ -35,6 +35,9 @@ void TMainForm::ListMails() {
       item->SubItems().Add(StoredMailDateText((*FMails)[i].Date));
     }
   items.EndUpdate();
+  // The rows are new and none is selected: the delete button and the preview must not go on
+  // showing a mail that was just changed or deleted.
+  ListView1Change(ListView1, nullptr, ctState);
 }
 
 void TMainForm::FreeMails() {

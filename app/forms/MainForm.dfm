@@ -402,14 +402,14 @@ object MainForm: TMainForm
         object OneEmpfCheck: TRadioButton
           Left = 8
           Top = 64
-          Width = 140
+          Width = 164
           Height = 17
           Caption = 'Send to one address:'
         end
         object EmpfEd: TEdit
-          Left = 150
+          Left = 176
           Top = 62
-          Width = 240
+          Width = 214
           Height = 21
           Text = ''
         end
@@ -432,13 +432,13 @@ object MainForm: TMainForm
         object bccCheck: TRadioButton
           Left = 8
           Top = 40
-          Width = 250
+          Width = 270
           Height = 17
           Caption = 'Send uniform emails (BCC) - one mail for'
           OnClick = bccCheckClick
         end
         object bccCountEd: TOrvSpinEdit
-          Left = 262
+          Left = 280
           Top = 38
           Width = 50
           Height = 21
@@ -448,7 +448,7 @@ object MainForm: TMainForm
           OnChange = bccCountEdChange
         end
         object Label6: TLabel
-          Left = 318
+          Left = 336
           Top = 42
           Caption = 'addresses'
         end

@@ -121,24 +121,24 @@ object WriteMailForm: TWriteMailForm
     object AttachBtn: TBitBtnXP
       Left = 360
       Top = 130
-      Width = 96
+      Width = 86
       Height = 25
       Caption = 'Attach files...'
       OnClick = AttachBtnClick
     end
     object DelAttachBtn: TBitBtnXP
-      Left = 460
+      Left = 450
       Top = 130
-      Width = 166
+      Width = 172
       Height = 25
       Caption = 'Delete selected attachments'
       Enabled = False
       OnClick = DelAttachBtnClick
     end
     object DelAllAttachBtn: TBitBtnXP
-      Left = 630
+      Left = 626
       Top = 130
-      Width = 134
+      Width = 138
       Height = 25
       Caption = 'Delete all attachments'
       OnClick = DelAllAttachBtnClick

@@ -58,6 +58,7 @@ class TQtDialogService : public IDialogService {
     else dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
                                                 : (request.MustExist ? QFileDialog::ExistingFile
                                                                      : QFileDialog::AnyFile));
+    if (request.Save && !request.OverwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters;
     for (const auto& f : SplitDialogFilter(request.Filter)) filters << ToQString(f);
     if (!filters.isEmpty()) {

@@ -31,6 +31,8 @@ struct TFileRequest {
   AnsiString DefaultExt;
   bool MultiSelect = false;
   bool MustExist = false;
+  // A save dialog asks before an existing file is chosen only when told to (ofOverwritePrompt).
+  bool OverwritePrompt = false;
 };
 
 struct TFontChoice {

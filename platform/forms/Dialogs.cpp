@@ -43,6 +43,7 @@ bool TOpenDialog::DoExecute(bool save) {
   request.DefaultExt = FDefaultExt;
   request.MultiSelect = FOptions.Contains(ofAllowMultiSelect);
   request.MustExist = FOptions.Contains(ofFileMustExist);
+  request.OverwritePrompt = save && FOptions.Contains(ofOverwritePrompt);
   std::vector<AnsiString> files;
   if (!DialogService().ChooseFiles(request, files) || files.empty()) return false;
   FFiles->Clear();

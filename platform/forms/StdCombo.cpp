@@ -115,6 +115,11 @@ void TComboBox::InitWidget() {
   combo->setInsertPolicy(QComboBox::NoInsert);
   ApplyOwnerDraw();
   SyncItems();
+  // A text given before the widget existed, naming no item, is what the new edit field shows.
+  if (combo->isEditable() && FItemIndex < 0) {
+    const QSignalBlocker block(combo);
+    combo->setEditText(ToQString(FText));
+  }
   QObject::connect(combo, QOverload<int>::of(&QComboBox::activated), [this](int index) { RunGuarded([&] {
     FItemIndex = index;
     OnSelect(this);

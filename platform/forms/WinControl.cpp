@@ -986,6 +986,10 @@ void TWinControl::ApplyPalette() {
   pal.setColor(QPalette::WindowText, ToQColor(FFont->Color()));
   pal.setColor(QPalette::ButtonText, ToQColor(FFont->Color()));
   pal.setColor(QPalette::Text, ToQColor(FFont->Color()));
+  // A colour set for a role holds for every state: a disabled control would read as enabled.
+  const QColor grayText = ToQColor(clGrayText);
+  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+    pal.setColor(QPalette::Disabled, role, grayText);
   w->setPalette(pal);
   w->setAutoFillBackground((FControlStyle & csOpaque) != 0);
 }

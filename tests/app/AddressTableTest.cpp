@@ -3,6 +3,10 @@
 #include "tests/app/AppFixture.h"
 
 #include <unistd.h>
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <functional>
 #include "platform/rtl/SysUtils.h"
 
 namespace orv::test {
@@ -57,6 +61,38 @@ TEST_F(AddressTableTest, MissingTablesAreCreatedWithTheSixAddressFields) {
   EXPECT_EQ(MainForm->Table1->FullFileName(), FProgramDir + "other.dbf");
   ExpectSixFields();
   EXPECT_TRUE(MainForm->Table1->Filtered());
+}
+
+// Runs `execute` with the real save dialog and reports whether that dialog would ask before an
+// existing file is taken; the dialog is cancelled as soon as it shows.
+bool FileDialogAsksBeforeReplacing(const std::function<void()>& execute) {
+  SetDialogService(nullptr);
+  bool seen = false, asks = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      seen = true;
+      asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+      EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile) << "a save dialog takes a new name as well";
+      dialog->reject();
+    }
+  });
+  poll.start(10);
+  execute();
+  poll.stop();
+  EXPECT_TRUE(seen) << "no file dialog was shown";
+  return asks;
+}
+
+TEST_F(AddressTableTest, BrowsingForTheTableAsksNoOverwriteQuestion) {
+  EXPECT_FALSE(FileDialogAsksBeforeReplacing([] { MainForm->FilenameEdit1->ButtonClick(); }))
+      << "choosing the table to open must not ask whether to replace it";
+  SetDialogService(&Dialogs);
+  // A save dialog told to ask before replacing still asks.
+  TSaveDialog save(nullptr);
+  save.SetOptions(TOpenOptions{ofOverwritePrompt});
+  EXPECT_TRUE(FileDialogAsksBeforeReplacing([&] { save.Execute(); }));
+  SetDialogService(&Dialogs);
 }
 
 TEST_F(AddressTableTest, ChoosingAnUnopenableFileIsSwallowedAndLeavesTheTableClosed) {

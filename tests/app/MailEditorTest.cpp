@@ -149,6 +149,30 @@ TEST_F(MailEditorTest, EachMailTypeShowsItsPages) {
   }
 }
 
+// The darkest grey level among the pixels of a control's caption (right of its box).
+int DarkestCaptionPixel(QWidget* widget) {
+  const QImage shot = widget->grab().toImage();
+  int darkest = 255;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 20; x < shot.width(); ++x) darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+  return darkest;
+}
+
+TEST_F(MailEditorTest, DisabledAutomaticTextChoiceOfATextMailLooksDisabled) {
+  E->Show();
+  Application->ProcessMessages();
+  E->MailTyp1->SetChecked(true);
+  const int enabled = DarkestCaptionPixel(E->AutoCreateCheck->Widget());
+  E->MailTyp3->SetChecked(true);
+  ASSERT_FALSE(E->AutoCreateCheck->Enabled());
+  const int disabled = DarkestCaptionPixel(E->AutoCreateCheck->Widget());
+  EXPECT_LT(enabled, 60) << "an enabled caption is drawn in the font's black";
+  EXPECT_GE(disabled, qGray(ColorToRGB(clGrayText) & 0xFF, (ColorToRGB(clGrayText) >> 8) & 0xFF,
+                            (ColorToRGB(clGrayText) >> 16) & 0xFF) - 8)
+      << "a disabled caption is drawn in the grey of disabled text, not in black";
+  E->Hide();
+}
+
 TEST_F(MailEditorTest, PlainTextFollowsTheHtmlOfTheMailTypeOnlyWithAutomaticText) {
   E->AutoCreateCheck->SetChecked(true);
   E->MailTyp2->SetChecked(true);
@@ -182,6 +206,16 @@ TEST_F(MailEditorTest, DesignBecomesHtmlAfterTheTimerAndOnlyForDesignMails) {
   const AnsiString kept = E->Memo3->GetText();
   E->RTFToHTML();
   EXPECT_EQ(E->Memo3->GetText(), kept) << "only a design mail generates HTML";
+}
+
+TEST_F(MailEditorTest, EmptyDesignShowsItsDefaultFaceAndSizeInTheToolBar) {
+  AnsiString face, size;
+  WithEditor([&] {
+    face = E->FontName->GetText();
+    size = E->FontSize->GetText();
+  }, IDNO);
+  EXPECT_EQ(face, E->RichEdit1->DefAttributes().Name()) << "the face box is empty before any text is typed";
+  EXPECT_EQ(size, "10");
 }
 
 TEST_F(MailEditorTest, ToolBarSetsTheSelectionAndFollowsTheCaret) {

@@ -343,5 +343,60 @@ TEST_F(MailPageTest, SelectedRowIsPreviewedAndEnablesDelete) {
   EXPECT_EQ(opened, "Preview me");
 }
 
+TEST_F(MailPageTest, ListRebuiltAfterAnEditOrADeleteShowsNoStaleMail) {
+  for (const char* subject : {"first", "second"})
+    New([&](TWriteMailForm& e) {
+      e.Edit1->SetText(subject);
+      e.MailTyp3->SetChecked(true);
+      e.Memo2->SetText(AnsiString(subject) + " body");
+    });
+  TListItems& rows = MainForm->ListView1->Items();
+  const auto expectNothingShown = [&](const char* after) {
+    EXPECT_EQ(MainForm->ListView1->Selected(), nullptr) << after;
+    EXPECT_FALSE(MainForm->DelBtn->Enabled()) << after << ": delete stays enabled without a selected mail";
+    EXPECT_EQ(MainForm->Label9Betreff->Caption(), "") << after;
+    EXPECT_EQ(MainForm->RichEdit1->GetText(), "No message selected.") << after;
+  };
+
+  Open(0, [](TWriteMailForm& e) { e.Memo2->SetText("changed body"); });
+  expectNothingShown("after an edit");
+  rows[0]->SetSelected(true);
+  EXPECT_EQ(MainForm->RichEdit1->GetText(), "changed body");
+
+  MainForm->ListView1->ClearSelection();
+  rows[1]->SetSelected(true);
+  Dialogs.Answers.push_back(IDYES);
+  MainForm->DelBtnClick(MainForm->DelBtn);
+  ASSERT_EQ(MainForm->Mails()->Count(), 1);
+  expectNothingShown("after a delete");
+}
+
+TEST_F(MailPageTest, EditorOpensWithNoAttachmentSelected) {
+  const AnsiString picture = Picture("pic.png");
+  New([&](TWriteMailForm& e) {
+    e.Edit1->SetText("with attachment");
+    e.AddAttachment(picture);
+  });
+  bool enabledWhileSelected = false;
+  Open(0, [&](TWriteMailForm& e) {
+    e.ListView1->Items()[0]->SetSelected(true);
+    enabledWhileSelected = e.DelAttachBtn->Enabled();
+  }, IDNO);
+  EXPECT_TRUE(enabledWhileSelected);
+  for (bool newMail : {false, true}) {
+    bool enabled = true;
+    Integer attachments = -1;
+    const auto look = [&](TWriteMailForm& e) {
+      enabled = e.DelAttachBtn->Enabled();
+      attachments = e.ListView1->Items().Count();
+    };
+    if (newMail) New(look, IDNO);
+    else Open(0, look, IDNO);
+    EXPECT_EQ(attachments, newMail ? 0 : 1);
+    EXPECT_FALSE(enabled) << (newMail ? "new mail" : "stored mail")
+                          << ": deleting attachments is offered with none selected";
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -3,6 +3,10 @@
 // leaves behind.
 #include "tests/app/AppFixture.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include "platform/classes/ComponentRes.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -78,6 +82,28 @@ TEST_F(StartupTest, StatusBarHasATextPanelAndAnOwnerDrawnPanel) {
   EXPECT_EQ(panels->Items(1)->Style(), psOwnerDraw);
   EXPECT_EQ(panels->Items(1)->Width(), 50);
   EXPECT_EQ(MainForm->StatusBar1->Align(), alBottom);
+}
+
+TEST_F(StartupTest, ButtonRadioAndCheckBoxCaptionsAreShownWhole) {
+  StartWindows();
+  const std::pair<const char*, TCustomForm*> windows[] = {
+      {"main window", MainForm}, {"mail editor", WriteMailForm}, {"account dialog", EditKontenForm},
+      {"newsletter designer", NewsDesignForm}};
+  for (const auto& [window, form] : windows) {
+    ASSERT_NE(form, nullptr) << window;
+    int checked = 0;
+    for (QAbstractButton* box : form->Widget()->findChildren<QAbstractButton*>()) {
+      if (qobject_cast<QRadioButton*>(box) == nullptr && qobject_cast<QCheckBox*>(box) == nullptr &&
+          qobject_cast<QPushButton*>(box) == nullptr)
+        continue;
+      ++checked;
+      EXPECT_LE(box->sizeHint().width(), box->width())
+          << window << ": the caption of " << box->objectName().toStdString() << " is cut off";
+    }
+    if (form == MainForm || form == WriteMailForm) {
+      EXPECT_GT(checked, 0) << window;
+    }
+  }
 }
 
 TEST_F(StartupTest, NamedControlsSitOnTheirPagesWithTheirCaptions) {
