@@ -63,7 +63,9 @@ AnsiString SmtpDataText(std::string_view source) {
     if (*brk == '\r' && p < end && *p == '\n') ++p;
     out += kCRLF;
   }
-  out += "\r\n.\r\n";
+  // The CRLF that opens the end-of-data line is the last line's own line end when it has one:
+  // another would add an empty line to the message.
+  out += out.ends_with(kCRLF) ? ".\r\n" : "\r\n.\r\n";
   return out;
 }
 

@@ -96,7 +96,8 @@ class TSMTPSession {
 };
 
 // The message text as it goes between DATA and the final ".": every line end made CRLF, every line
-// that begins with "." given one more, then CRLF "." CRLF.
+// that begins with "." given one more, then the end-of-data line "." CRLF, after a CRLF of its own
+// only when the text does not end with one.
 AnsiString SmtpDataText(std::string_view source);
 
 }  // namespace orv

@@ -167,7 +167,7 @@ TEST_F(SmtpSessionTest, RecipientsAreSortedWithoutDuplicatesAndBccNeverGoesOut) 
   EXPECT_EQ(sent.find("\r\nBcc:"), std::string::npos) << sent;
   EXPECT_EQ(sent.rfind("Bcc:", 0), std::string::npos);
   EXPECT_NE(sent.find("Message-ID: <"), std::string::npos);
-  EXPECT_TRUE(sent.ends_with("Hello\r\n\r\n.\r\n")) << sent;
+  EXPECT_TRUE(sent.ends_with("Hello\r\n.\r\n")) << "no empty line is added before the end of data:\n" << sent;
 }
 
 TEST_F(SmtpSessionTest, LinesStartingWithADotAreStuffedOnTheWire) {
@@ -365,12 +365,14 @@ struct TDataCase { const char* Source; const char* Wire; };
 TEST(SmtpDataText, DotsAreStuffedAndEveryLineEndIsCRLF) {
   const TDataCase cases[] = {
       {"", "\r\n.\r\n"},
-      {"a\r\n", "a\r\n\r\n.\r\n"},
-      {".\r\n", "..\r\n\r\n.\r\n"},
+      {"a\r\n", "a\r\n.\r\n"},
+      {".\r\n", "..\r\n.\r\n"},
       {"a\r\n.x\r\nb", "a\r\n..x\r\nb\r\n.\r\n"},
       {"a\n.\nb", "a\r\n..\r\nb\r\n.\r\n"},
-      {"a\r.\r\n", "a\r\n..\r\n\r\n.\r\n"},
-      {"x.y\r\n", "x.y\r\n\r\n.\r\n"},
+      {"a\r.\r\n", "a\r\n..\r\n.\r\n"},
+      {"x.y\r\n", "x.y\r\n.\r\n"},
+      {"a\n", "a\r\n.\r\n"},
+      {"a\r\n\r\n", "a\r\n\r\n.\r\n"},
   };
   for (const TDataCase& c : cases) EXPECT_EQ(SmtpDataText(c.Source), c.Wire) << "source: " << c.Source;
 }
