@@ -92,6 +92,9 @@ class TSMTPSession {
   std::unique_ptr<TSocketTalk> FTalk;
   bool FSessionOpen = false;
   bool FAuthAccepted = false;
+  // Whether the exchange in progress (or the last one) ended by a time-out or a socket error: the
+  // talk's own status is reset when the failed talk is cancelled.
+  bool FTalkFailed = false;
   std::vector<TRefusedRecipient> FRefused;
 };
 

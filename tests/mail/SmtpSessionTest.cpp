@@ -254,6 +254,35 @@ TEST_F(SmtpSessionTest, MailWithEveryRecipientRefusedFailsBeforeData) {
   EXPECT_EQ(Verbs(server.Commands), (std::vector<std::string>{"EHLO", "MAIL", "RCPT"}));
 }
 
+TEST_F(SmtpSessionTest, ARecipientWhoseReplyTimesOutEndsTheMailThere) {
+  // The late "250" would otherwise be read as the reply to the next RCPT TO.
+  TScriptServer server({Send("220 hi\r\n"), ReadLine(), Send("250 ok\r\n"), ReadLine(), Send("250 ok\r\n"),
+                        ReadLine(), Pause(1400), Send("250 late\r\n"), ReadLine(), Send("250 ok\r\n")});
+  ConnectTo(server.Port());
+  smtp.SetTimeOut(1);
+  ASSERT_TRUE(smtp.Connect());
+  Compose();
+  msg.BccRecipients().AddRecipient("", "a@example.org");
+  msg.BuildBody();
+  EXPECT_FALSE(smtp.SendMessage());
+  EXPECT_TRUE(smtp.RefusedRecipients().empty()) << "a time-out is no refusal";
+  smtp.AbortSession();
+  const std::string all = server.Finish();
+  EXPECT_NE(all.find("RCPT TO: <a@example.org>\r\n"), std::string::npos) << all;
+  EXPECT_EQ(all.find("RCPT TO: <to@example.org>"), std::string::npos) << all;
+}
+
+TEST_F(SmtpSessionTest, AnEhloThatTimesOutIsNotFollowedByHelo) {
+  TScriptServer server({Send("220 hi\r\n"), ReadLine(), Pause(1400), Send("250 late\r\n"), ReadLine(),
+                        Send("250 helo\r\n")});
+  ConnectTo(server.Port());
+  smtp.SetTimeOut(1);
+  EXPECT_FALSE(smtp.Connect()) << "the late EHLO reply must not pass for the reply to HELO";
+  smtp.AbortSession();
+  const std::string all = server.Finish();
+  EXPECT_EQ(all.find("HELO"), std::string::npos) << all;
+}
+
 TEST_F(SmtpSessionTest, UnsendableMessagesAreRefusedBeforeAnyCommand) {
   struct TCase {
     const char* Name;
