@@ -1,4 +1,5 @@
 // Header texts of the mail module: small text helpers, encoded words, folding, dates, boundaries.
+#include <vector>
 #include "mail/MailEncoders.h"
 #include "mail/MailText.h"
 #include "platform/rtl/Random.h"
@@ -232,6 +233,7 @@ AnsiString FoldHeader(std::string_view headerText) {
       continue;
     }
     AnsiString line = text.substr(from, eol - from);
+    std::vector<bool> quoted;
     for (;;) {
       if (line.size() <= 72) {
         out += line;
@@ -245,21 +247,29 @@ AnsiString FoldHeader(std::string_view headerText) {
       } else if (size_t colon = line.find(": "); colon != AnsiString::npos) {
         start = colon + 3;
       }
+      // Quoted stretches are found from the start of the line: inside double quotes a backslash
+      // escapes the next character, so an escaped quote in a display name neither ends nor opens
+      // a stretch (a cut there would turn the name's blank into the fold's TAB).
+      quoted.assign(line.size(), false);
+      char quote = 0;
+      for (size_t k = 0; k < line.size(); ++k) {
+        const char c = line[k];
+        if (quote) {
+          quoted[k] = true;
+          if (c == '\\' && quote == '"' && k + 1 < line.size()) quoted[++k] = true;
+          else if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+          quoted[k] = true;
+        }
+      }
       // The rightmost cut at or before 72; when there is none, the leftmost after it, so that a
       // line of long words (encoded words are up to 75 characters) is still folded between them.
       size_t cut = 0;
       size_t later = 0;
-      char quote = 0;
       for (size_t i = line.size(); i >= start && i >= 1; --i) {
         const char c = line[i - 1];
-        if (quote) {
-          if (c == quote) quote = 0;
-          continue;
-        }
-        if (c == '"' || c == '\'') {
-          quote = c;
-          continue;
-        }
+        if (quoted[i - 1]) continue;
         if (c == ' ' || c == ',' || c == ';') {
           if (i <= 72) {
             cut = i;

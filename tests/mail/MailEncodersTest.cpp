@@ -278,6 +278,18 @@ TEST(FoldHeader, CutsOutsideQuotesAtBlanksCommasAndSemicolons) {
   EXPECT_EQ(FoldHeader(unbreakable), unbreakable + "\r\n");
 }
 
+TEST(FoldHeader, EscapedQuotesInsideADisplayNameKeepItWhole) {
+  // Escaped quotes neither end nor open the quoted name: every blank in it stays a blank.
+  const std::string name = "\"" + std::string(40, 'n') + " \\\"quoted words\\\" and the end\"";
+  const struct { std::string Line, Folded; } cases[] = {
+      {"To: " + name + " <someone@example.org>", "To: " + name + "\r\n\t<someone@example.org>\r\n"},
+      // An escaped backslash does not escape the closing quote after it.
+      {"From: \"x \\\\\" " + std::string(60, 'b') + " <x@example.org>",
+       "From: \"x \\\\\"\r\n\t" + std::string(60, 'b') + "\r\n\t<x@example.org>\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FoldHeader(c.Line), c.Folded) << c.Line;
+}
+
 TEST(MailDate, ZonesEastWestAndHalfHours) {
   const TDateTime t = EncodeDate(2003, 1, 5) + EncodeTime(14, 3, 9, 0);
   const std::pair<int, std::string> cases[] = {
