@@ -225,9 +225,11 @@ void TMailMessage::PlaceAttachment(TMailPart* part) {
   part->SetHeaderValue("X-VudeMail-Attachment", encoded);
   if (part->Embedded && FRelatedPart) {
     part->SetHeaderParam("X-VudeMail-Attachment", "embedded", "yes");
+    // HTML already refers to an embedded file by the id or address it got when it was added; a
+    // later restructuring must not change it (the safe name here may differ from that one).
     if (EmbedMethod == emContentID) {
       if (!part->HasHeader("Content-ID")) part->SetHeaderValue("Content-ID", "<" + name + ">");
-    } else {
+    } else if (!part->HasHeader("Content-Location")) {
       part->SetHeaderValue("Content-Location", ContentLocationBase + name);
     }
     part->SetHeaderValue("Content-Disposition", "inline");
