@@ -133,7 +133,11 @@ constexpr size_t kPlainLimit = 900;
 
 AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset) {
   const AnsiString q = EncodeQuotedPrintable(text, true);
-  if (q == text && text.size() <= kPlainLimit && text.find(';') == std::string_view::npos)
+  // Folding cuts a plain text without blanks only after a ",", and the fold's TAB would become
+  // part of the subject; a text that fits the line after "Subject: " is never folded.
+  const bool foldedAtComma = text.size() > 72 - 9 && text.find(',') != std::string_view::npos;
+  if (q == text && text.size() <= kPlainLimit && text.find(';') == std::string_view::npos &&
+      !foldedAtComma)
     return AnsiString(text);
   return EncodeWords(text, charset, [](unsigned char c) {
     return c > 32 && c <= 126 && c != '=' && c != '"' && c != '\'' && c != '(' && c != ')' &&

@@ -248,6 +248,13 @@ TEST(HeaderWords, LongSubjectsBecomeShortWordsWithCommasEncoded) {
   }
   EXPECT_EQ(DecodeHeaderWords(enc), subject);
   EXPECT_EQ(EncodeHeaderWords("a;b", "x"), "=?x?Q?a=3Bb?=") << "a bare ';' would cut the value";
+  // Without blanks a long subject can only be folded after a comma, and the fold would add a TAB.
+  std::string commas;
+  while (commas.size() < 80) commas += "item,";
+  const std::string folded = FoldHeader("Subject: " + EncodeHeaderWords(commas, "x"));
+  EXPECT_EQ(folded.find(",\r\n"), std::string::npos) << folded;
+  EXPECT_EQ(DecodeHeaderWords(folded.substr(9, folded.size() - 11)), commas);
+  EXPECT_EQ(EncodeHeaderWords("a,b", "x"), "a,b") << "short enough never to be folded";
 }
 
 TEST(HeaderWords, DisplayNames) {
