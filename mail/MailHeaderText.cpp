@@ -238,15 +238,20 @@ AnsiString FoldHeader(std::string_view headerText) {
     }
     AnsiString line = text.substr(from, eol - from);
     std::vector<bool> quoted;
+    bool rest = false;
     for (;;) {
       if (line.size() <= 72) {
         out += line;
         out += "\r\n";
         break;
       }
-      // 1-based positions: the cut is searched from the end down to start.
+      // 1-based positions: the cut is searched from the end down to start. Only the field's own
+      // line has a name to keep whole; a ": " in the rest of a cut line belongs to its value (a
+      // display name), and starting there would leave the whole rest uncut.
       size_t start = 2;
-      if (line[0] == '\t') {
+      if (rest) {
+        // start stays 2
+      } else if (line[0] == '\t') {
         start = 36;
       } else if (size_t colon = line.find(": "); colon != AnsiString::npos) {
         start = colon + 3;
@@ -292,6 +297,7 @@ AnsiString FoldHeader(std::string_view headerText) {
       else out.append(line, 0, cut);
       out += "\r\n\t";
       line.erase(0, cut);
+      rest = true;
     }
     if (eol >= text.size()) break;
   }

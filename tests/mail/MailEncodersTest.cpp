@@ -1,5 +1,6 @@
 // Behaviour of the mail encoders: quoted-printable, base64, uuencode, header words, folding, dates.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -295,6 +296,19 @@ TEST(FoldHeader, EscapedQuotesInsideADisplayNameKeepItWhole) {
        "From: \"x \\\\\"\r\n\t" + std::string(60, 'b') + "\r\n\t<x@example.org>\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(FoldHeader(c.Line), c.Folded) << c.Line;
+}
+
+TEST(FoldHeader, AColonInTheRestOfACutLineDoesNotStopFurtherCuts) {
+  // Only the field name is kept whole: a ": " inside a later display name is part of the value.
+  std::string list = "Bcc: ";
+  for (int i = 0; i < 30; ++i) list += "<member" + std::to_string(i) + "@example.org>, ";
+  list += "\"Dept: Sales\" <sales@example.org>";
+  const std::string folded = FoldHeader(list);
+  size_t longest = 0;
+  for (size_t pos = 0, eol; (eol = folded.find("\r\n", pos)) != std::string::npos; pos = eol + 2)
+    longest = std::max(longest, eol - pos);
+  EXPECT_LE(longest, 72u) << folded;
+  EXPECT_NE(folded.find("\"Dept: Sales\" <sales@example.org>\r\n"), std::string::npos) << folded;
 }
 
 TEST(MailDate, ZonesEastWestAndHalfHours) {
