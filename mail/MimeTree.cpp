@@ -287,8 +287,9 @@ void TMailMessage::SetTextPart(AnsiString crlfText, TMailPart*& role, std::strin
       TMailPartList& kids = FInnermost->FSubParts;
       size_t at = kids.size();
       if (type == "text/plain") at = 0;
+      // The HTML text follows the plain text, not an attachment that happens to be text/plain.
       else if (type == "text/html")
-        at = (!kids.empty() && kids[0]->GetContentType() == "text/plain") ? 1 : 0;
+        at = (!kids.empty() && kids[0] == FTextPart) ? 1 : 0;
       kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(at), p);
       role = p;
     } else {

@@ -210,6 +210,14 @@ TEST_F(MimeTree, EmbeddedFilesKeepTheAddressTheyWereAddedWithThroughLaterAdds) {
     EXPECT_EQ(M.Attachments().at(i)->GetHeaderValue("Content-Location"), M.ContentLocationBase + names[i]);
 }
 
+TEST_F(MimeTree, HtmlSetAfterATextAttachmentComesBeforeIt) {
+  M.AttachBytes("notes", "notes.txt", false, "text/plain");
+  M.SetTextHtml("<p>h</p>");
+  M.BuildBody();
+  EXPECT_EQ(Shape(M), "multipart/mixed(text/html,text/plain)");
+  EXPECT_EQ(M.SubParts().at(0), M.HtmlPart());
+}
+
 TEST_F(MimeTree, ABackslashInAFileNameKeepsTheParametersApart) {
   M.SetTextPlain("x");
   M.AttachBytes("data", "/tmp/ends with\\", false, "");
