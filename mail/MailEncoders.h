@@ -36,7 +36,8 @@ AnsiString DecodeQuotedPrintable(std::string_view text);
 // Used for attachment names, which stay in this form.
 AnsiString EncodeHeaderWord(std::string_view text, std::string_view charset);
 // Subject text: like EncodeHeaderWord, but as several blank-separated words of at most 75
-// characters each, with "," and ";" encoded too, so folding can always cut between words.
+// characters each, with "," and ";" encoded too, so folding can always cut between words. A plain
+// text stays as it is unless it holds ";" or is long and holds ",".
 AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset);
 // A display name: printable ASCII is quoted (backslash and quote escaped); anything else becomes
 // bare encoded words in the restricted set a phrase allows. Empty for an empty name.

@@ -1,4 +1,5 @@
 // Header texts of the mail module: small text helpers, encoded words, folding, dates, boundaries.
+#include <vector>
 #include "mail/MailEncoders.h"
 #include "mail/MailText.h"
 #include "platform/rtl/Random.h"
@@ -132,7 +133,11 @@ constexpr size_t kPlainLimit = 900;
 
 AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset) {
   const AnsiString q = EncodeQuotedPrintable(text, true);
-  if (q == text && text.size() <= kPlainLimit && text.find(';') == std::string_view::npos)
+  // Folding cuts a plain text without blanks only after a ",", and the fold's TAB would become
+  // part of the subject; a text that fits the line after "Subject: " is never folded.
+  const bool foldedAtComma = text.size() > 72 - 9 && text.find(',') != std::string_view::npos;
+  if (q == text && text.size() <= kPlainLimit && text.find(';') == std::string_view::npos &&
+      !foldedAtComma)
     return AnsiString(text);
   return EncodeWords(text, charset, [](unsigned char c) {
     return c > 32 && c <= 126 && c != '=' && c != '"' && c != '\'' && c != '(' && c != ')' &&
@@ -232,34 +237,48 @@ AnsiString FoldHeader(std::string_view headerText) {
       continue;
     }
     AnsiString line = text.substr(from, eol - from);
+    std::vector<bool> quoted;
+    bool rest = false;
     for (;;) {
       if (line.size() <= 72) {
         out += line;
         out += "\r\n";
         break;
       }
-      // 1-based positions: the cut is searched from the end down to start.
+      // 1-based positions: the cut is searched from the end down to start. Only the field's own
+      // line has a name to keep whole; a ": " in the rest of a cut line belongs to its value (a
+      // display name), and starting there would leave the whole rest uncut.
       size_t start = 2;
-      if (line[0] == '\t') {
+      if (rest) {
+        // start stays 2
+      } else if (line[0] == '\t') {
         start = 36;
       } else if (size_t colon = line.find(": "); colon != AnsiString::npos) {
         start = colon + 3;
+      }
+      // Quoted stretches are found from the start of the line: inside double quotes a backslash
+      // escapes the next character, so an escaped quote in a display name neither ends nor opens
+      // a stretch (a cut there would turn the name's blank into the fold's TAB).
+      quoted.assign(line.size(), false);
+      char quote = 0;
+      for (size_t k = 0; k < line.size(); ++k) {
+        const char c = line[k];
+        if (quote) {
+          quoted[k] = true;
+          if (c == '\\' && quote == '"' && k + 1 < line.size()) quoted[++k] = true;
+          else if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+          quoted[k] = true;
+        }
       }
       // The rightmost cut at or before 72; when there is none, the leftmost after it, so that a
       // line of long words (encoded words are up to 75 characters) is still folded between them.
       size_t cut = 0;
       size_t later = 0;
-      char quote = 0;
       for (size_t i = line.size(); i >= start && i >= 1; --i) {
         const char c = line[i - 1];
-        if (quote) {
-          if (c == quote) quote = 0;
-          continue;
-        }
-        if (c == '"' || c == '\'') {
-          quote = c;
-          continue;
-        }
+        if (quoted[i - 1]) continue;
         if (c == ' ' || c == ',' || c == ';') {
           if (i <= 72) {
             cut = i;
@@ -278,6 +297,7 @@ AnsiString FoldHeader(std::string_view headerText) {
       else out.append(line, 0, cut);
       out += "\r\n\t";
       line.erase(0, cut);
+      rest = true;
     }
     if (eol >= text.size()) break;
   }

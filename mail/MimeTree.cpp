@@ -225,9 +225,11 @@ void TMailMessage::PlaceAttachment(TMailPart* part) {
   part->SetHeaderValue("X-VudeMail-Attachment", encoded);
   if (part->Embedded && FRelatedPart) {
     part->SetHeaderParam("X-VudeMail-Attachment", "embedded", "yes");
+    // HTML already refers to an embedded file by the id or address it got when it was added; a
+    // later restructuring must not change it (the safe name here may differ from that one).
     if (EmbedMethod == emContentID) {
       if (!part->HasHeader("Content-ID")) part->SetHeaderValue("Content-ID", "<" + name + ">");
-    } else {
+    } else if (!part->HasHeader("Content-Location")) {
       part->SetHeaderValue("Content-Location", ContentLocationBase + name);
     }
     part->SetHeaderValue("Content-Disposition", "inline");
@@ -285,8 +287,9 @@ void TMailMessage::SetTextPart(AnsiString crlfText, TMailPart*& role, std::strin
       TMailPartList& kids = FInnermost->FSubParts;
       size_t at = kids.size();
       if (type == "text/plain") at = 0;
+      // The HTML text follows the plain text, not an attachment that happens to be text/plain.
       else if (type == "text/html")
-        at = (!kids.empty() && kids[0]->GetContentType() == "text/plain") ? 1 : 0;
+        at = (!kids.empty() && kids[0] == FTextPart) ? 1 : 0;
       kids.insert(kids.begin() + static_cast<std::ptrdiff_t>(at), p);
       role = p;
     } else {

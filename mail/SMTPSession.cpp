@@ -63,7 +63,9 @@ AnsiString SmtpDataText(std::string_view source) {
     if (*brk == '\r' && p < end && *p == '\n') ++p;
     out += kCRLF;
   }
-  out += "\r\n.\r\n";
+  // The CRLF that opens the end-of-data line is the last line's own line end when it has one:
+  // another would add an empty line to the message.
+  out += out.ends_with(kCRLF) ? ".\r\n" : "\r\n.\r\n";
   return out;
 }
 
@@ -102,7 +104,10 @@ void TSMTPSession::CheckChunk(TSocketTalk& talk, Byte, bool& accepted, const Ans
   }
 }
 
-void TSMTPSession::TalkFailed(TSocketTalk& talk, Byte, Byte) { talk.CancelTalk(); }
+void TSMTPSession::TalkFailed(TSocketTalk& talk, Byte, Byte) {
+  FTalkFailed = true;
+  talk.CancelTalk();
+}
 
 void TSMTPSession::SocketClosed(TSocketTalk&) { FSessionOpen = false; }
 
@@ -118,6 +123,7 @@ bool TSMTPSession::Exchange(std::string_view text, Byte code) {
     FTalk->SetReplyText({});
     return false;
   }
+  FTalkFailed = false;
   FTalk->Talk(text, kCRLF, code);
   FTalk->WaitTalk();
   return FTalk->Accepted();
@@ -171,7 +177,9 @@ bool TSMTPSession::Connect() {
       AnsiString collected = FTalk->ReplyText();
       result = Ehlo();
       collected += FTalk->ReplyText();
-      if (!result && Ready()) {
+      // HELO is for a server that refused EHLO; after a time-out the late EHLO reply would be read
+      // as the reply to HELO and every exchange after it would be one reply behind.
+      if (!result && !FTalkFailed && Ready()) {
         result = Helo();
         collected += FTalk->ReplyText();
       }
@@ -241,7 +249,7 @@ bool TSMTPSession::SendMessageTo(std::string_view sender, const std::vector<Ansi
     }
     // A refusal is an answer and the dialogue stays in step; a time-out or a broken connection
     // leaves it out of step, and nothing more may be sent.
-    if (FTalk->Status() != tsOK || !Ready()) return false;
+    if (FTalkFailed || !Ready()) return false;
     FRefused.push_back({address, FTalk->ReplyText()});
     lastRefusal = FTalk->ReplyText();
   }

@@ -92,11 +92,15 @@ class TSMTPSession {
   std::unique_ptr<TSocketTalk> FTalk;
   bool FSessionOpen = false;
   bool FAuthAccepted = false;
+  // Whether the exchange in progress (or the last one) ended by a time-out or a socket error: the
+  // talk's own status is reset when the failed talk is cancelled.
+  bool FTalkFailed = false;
   std::vector<TRefusedRecipient> FRefused;
 };
 
 // The message text as it goes between DATA and the final ".": every line end made CRLF, every line
-// that begins with "." given one more, then CRLF "." CRLF.
+// that begins with "." given one more, then the end-of-data line "." CRLF, after a CRLF of its own
+// only when the text does not end with one.
 AnsiString SmtpDataText(std::string_view source);
 
 }  // namespace orv

@@ -3,8 +3,9 @@
 #       a real server on 127.0.0.1; every delivered message is written to OUTDIR as N.eml, its
 #       envelope as N.json (mail_from, rcpt_tos)
 #   smtp_peers.py script SCRIPT.json
-#       one connection served by a script: [["send", text], ["pause", ms], ["readline"],
-#       ["readdata"], ["close"]]; everything received goes to SCRIPT.json + ".got"
+#       one connection served by a script: [["send", text], ["repeat", text, n], ["pause", ms],
+#       ["readline"], ["readdata"], ["recv", n], ["close"]]; text is sent as latin-1 bytes, "recv"
+#       reads about n bytes and no more; everything received goes to SCRIPT.json + ".got"
 # Both print "PORT n" once listening, and run until the test ends them (the script: until done).
 import asyncio
 import json
@@ -97,8 +98,23 @@ def run_script(path):
     closed = False
     for step in steps:
         kind = step[0]
-        if kind == "send":
-            conn.sendall(step[1].encode("latin-1"))
+        if kind in ("send", "repeat"):
+            try:
+                conn.sendall(step[1].encode("latin-1") * (step[2] if kind == "repeat" else 1))
+            except OSError:
+                # The client hung up on what it was sent: the script ends as if it had closed.
+                conn.close()
+                closed = True
+                break
+        elif kind == "recv":
+            while len(pending) < step[1]:
+                try:
+                    data = conn.recv(min(65536, step[1] - len(pending)))
+                except (socket.timeout, OSError):
+                    data = b""
+                if not data:
+                    break
+                pending += data
         elif kind == "pause":
             time.sleep(step[1] / 1000.0)
         elif kind == "readline":

@@ -1,5 +1,6 @@
 // Behaviour of the mail encoders: quoted-printable, base64, uuencode, header words, folding, dates.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -248,6 +249,13 @@ TEST(HeaderWords, LongSubjectsBecomeShortWordsWithCommasEncoded) {
   }
   EXPECT_EQ(DecodeHeaderWords(enc), subject);
   EXPECT_EQ(EncodeHeaderWords("a;b", "x"), "=?x?Q?a=3Bb?=") << "a bare ';' would cut the value";
+  // Without blanks a long subject can only be folded after a comma, and the fold would add a TAB.
+  std::string commas;
+  while (commas.size() < 80) commas += "item,";
+  const std::string folded = FoldHeader("Subject: " + EncodeHeaderWords(commas, "x"));
+  EXPECT_EQ(folded.find(",\r\n"), std::string::npos) << folded;
+  EXPECT_EQ(DecodeHeaderWords(folded.substr(9, folded.size() - 11)), commas);
+  EXPECT_EQ(EncodeHeaderWords("a,b", "x"), "a,b") << "short enough never to be folded";
 }
 
 TEST(HeaderWords, DisplayNames) {
@@ -276,6 +284,31 @@ TEST(FoldHeader, CutsOutsideQuotesAtBlanksCommasAndSemicolons) {
       << "no cut at or before 72: the first one after it";
   const std::string unbreakable = "X: " + std::string(100, 'z');
   EXPECT_EQ(FoldHeader(unbreakable), unbreakable + "\r\n");
+}
+
+TEST(FoldHeader, EscapedQuotesInsideADisplayNameKeepItWhole) {
+  // Escaped quotes neither end nor open the quoted name: every blank in it stays a blank.
+  const std::string name = "\"" + std::string(40, 'n') + " \\\"quoted words\\\" and the end\"";
+  const struct { std::string Line, Folded; } cases[] = {
+      {"To: " + name + " <someone@example.org>", "To: " + name + "\r\n\t<someone@example.org>\r\n"},
+      // An escaped backslash does not escape the closing quote after it.
+      {"From: \"x \\\\\" " + std::string(60, 'b') + " <x@example.org>",
+       "From: \"x \\\\\"\r\n\t" + std::string(60, 'b') + "\r\n\t<x@example.org>\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FoldHeader(c.Line), c.Folded) << c.Line;
+}
+
+TEST(FoldHeader, AColonInTheRestOfACutLineDoesNotStopFurtherCuts) {
+  // Only the field name is kept whole: a ": " inside a later display name is part of the value.
+  std::string list = "Bcc: ";
+  for (int i = 0; i < 30; ++i) list += "<member" + std::to_string(i) + "@example.org>, ";
+  list += "\"Dept: Sales\" <sales@example.org>";
+  const std::string folded = FoldHeader(list);
+  size_t longest = 0;
+  for (size_t pos = 0, eol; (eol = folded.find("\r\n", pos)) != std::string::npos; pos = eol + 2)
+    longest = std::max(longest, eol - pos);
+  EXPECT_LE(longest, 72u) << folded;
+  EXPECT_NE(folded.find("\"Dept: Sales\" <sales@example.org>\r\n"), std::string::npos) << folded;
 }
 
 TEST(MailDate, ZonesEastWestAndHalfHours) {

@@ -167,7 +167,7 @@ TEST_F(SmtpSessionTest, RecipientsAreSortedWithoutDuplicatesAndBccNeverGoesOut) 
   EXPECT_EQ(sent.find("\r\nBcc:"), std::string::npos) << sent;
   EXPECT_EQ(sent.rfind("Bcc:", 0), std::string::npos);
   EXPECT_NE(sent.find("Message-ID: <"), std::string::npos);
-  EXPECT_TRUE(sent.ends_with("Hello\r\n\r\n.\r\n")) << sent;
+  EXPECT_TRUE(sent.ends_with("Hello\r\n.\r\n")) << "no empty line is added before the end of data:\n" << sent;
 }
 
 TEST_F(SmtpSessionTest, LinesStartingWithADotAreStuffedOnTheWire) {
@@ -252,6 +252,35 @@ TEST_F(SmtpSessionTest, MailWithEveryRecipientRefusedFailsBeforeData) {
   smtp.AbortSession();
   server.Finish();
   EXPECT_EQ(Verbs(server.Commands), (std::vector<std::string>{"EHLO", "MAIL", "RCPT"}));
+}
+
+TEST_F(SmtpSessionTest, ARecipientWhoseReplyTimesOutEndsTheMailThere) {
+  // The late "250" would otherwise be read as the reply to the next RCPT TO.
+  TScriptServer server({Send("220 hi\r\n"), ReadLine(), Send("250 ok\r\n"), ReadLine(), Send("250 ok\r\n"),
+                        ReadLine(), Pause(1400), Send("250 late\r\n"), ReadLine(), Send("250 ok\r\n")});
+  ConnectTo(server.Port());
+  smtp.SetTimeOut(1);
+  ASSERT_TRUE(smtp.Connect());
+  Compose();
+  msg.BccRecipients().AddRecipient("", "a@example.org");
+  msg.BuildBody();
+  EXPECT_FALSE(smtp.SendMessage());
+  EXPECT_TRUE(smtp.RefusedRecipients().empty()) << "a time-out is no refusal";
+  smtp.AbortSession();
+  const std::string all = server.Finish();
+  EXPECT_NE(all.find("RCPT TO: <a@example.org>\r\n"), std::string::npos) << all;
+  EXPECT_EQ(all.find("RCPT TO: <to@example.org>"), std::string::npos) << all;
+}
+
+TEST_F(SmtpSessionTest, AnEhloThatTimesOutIsNotFollowedByHelo) {
+  TScriptServer server({Send("220 hi\r\n"), ReadLine(), Pause(1400), Send("250 late\r\n"), ReadLine(),
+                        Send("250 helo\r\n")});
+  ConnectTo(server.Port());
+  smtp.SetTimeOut(1);
+  EXPECT_FALSE(smtp.Connect()) << "the late EHLO reply must not pass for the reply to HELO";
+  smtp.AbortSession();
+  const std::string all = server.Finish();
+  EXPECT_EQ(all.find("HELO"), std::string::npos) << all;
 }
 
 TEST_F(SmtpSessionTest, UnsendableMessagesAreRefusedBeforeAnyCommand) {
@@ -365,12 +394,14 @@ struct TDataCase { const char* Source; const char* Wire; };
 TEST(SmtpDataText, DotsAreStuffedAndEveryLineEndIsCRLF) {
   const TDataCase cases[] = {
       {"", "\r\n.\r\n"},
-      {"a\r\n", "a\r\n\r\n.\r\n"},
-      {".\r\n", "..\r\n\r\n.\r\n"},
+      {"a\r\n", "a\r\n.\r\n"},
+      {".\r\n", "..\r\n.\r\n"},
       {"a\r\n.x\r\nb", "a\r\n..x\r\nb\r\n.\r\n"},
       {"a\n.\nb", "a\r\n..\r\nb\r\n.\r\n"},
-      {"a\r.\r\n", "a\r\n..\r\n\r\n.\r\n"},
-      {"x.y\r\n", "x.y\r\n\r\n.\r\n"},
+      {"a\r.\r\n", "a\r\n..\r\n.\r\n"},
+      {"x.y\r\n", "x.y\r\n.\r\n"},
+      {"a\n", "a\r\n.\r\n"},
+      {"a\r\n\r\n", "a\r\n\r\n.\r\n"},
   };
   for (const TDataCase& c : cases) EXPECT_EQ(SmtpDataText(c.Source), c.Wire) << "source: " << c.Source;
 }
