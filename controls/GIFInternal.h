@@ -12,6 +12,9 @@ namespace orv::gif {
 // the pixels are held four bytes each, and a header alone can ask for 65535 by 65535.
 inline constexpr long long kMaxFramePixels = 1LL << 25;
 inline constexpr int kMaxFrameSide = 32767;
+// All frames of one image together: each decoded frame is kept, so a few hundred bytes of
+// clear-and-end codes could otherwise ask for gigabytes.
+inline constexpr long long kMaxImagePixels = 1LL << 27;
 
 [[noreturn]] void Fail(const char* message);
 

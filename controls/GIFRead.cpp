@@ -218,6 +218,7 @@ void TGIFImage::ReadBlocks(const Byte* data, std::size_t size) {
 
   Byte block = in.NextBlockByte();
   TExtensionList collected;
+  long long pixels = 0;
   while (block != 0 && block != ';' && !in.AtEnd()) {
     if (block == '!') ReadExtensions(in, block, collected, FLooping, FRepeatCount);
     if (block == ',') {
@@ -230,6 +231,10 @@ void TGIFImage::ReadBlocks(const Byte* data, std::size_t size) {
       frame->FExtensions = std::move(collected);
       collected.clear();
       frame->ReadFrame(data, size, in.Pos);
+      if (!frame->FItem->EncodedData.empty()) {
+        pixels += static_cast<long long>(frame->FItem->Width) * frame->FItem->Height;
+        if (pixels > gif::kMaxImagePixels) gif::Fail("GIF image is too large");
+      }
       FFrames.push_back(std::move(frame));
       if (in.AtEnd()) {
         block = ';';

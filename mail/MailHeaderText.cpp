@@ -148,7 +148,7 @@ AnsiString EncodeHeaderWords(std::string_view text, std::string_view charset) {
 AnsiString EncodeDisplayName(std::string_view name, std::string_view charset) {
   if (name.empty()) return {};
   // A name that looks like an encoded word would be decoded when read back.
-  bool printable = name.size() <= kPlainLimit && name.find("=?") == std::string_view::npos;
+  bool printable = name.find("=?") == std::string_view::npos;
   for (char ch : name) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 32 || c > 126) printable = false;
@@ -160,7 +160,8 @@ AnsiString EncodeDisplayName(std::string_view name, std::string_view charset) {
       out.push_back(ch);
     }
     out.push_back('"');
-    return out;
+    // The escapes count too: a quoted string has no place to fold.
+    if (out.size() <= kPlainLimit) return out;
   }
   // A phrase allows only these characters inside an encoded word.
   return EncodeWords(name, charset, [](unsigned char c) {

@@ -220,9 +220,13 @@ class TTextParser {
       }
       case 'c': case 'C': {
         FW.WriteValue(vaCurrency);
-        double scaled = std::round(d * 10000.0);
-        if (!(std::fabs(scaled) < 9.2e18)) Error("Zahl zu gro\xDF");
-        auto v = static_cast<std::uint64_t>(static_cast<Int64>(scaled));
+        // The whole 64-bit range in units of 1/10000; the text of the largest value comes back
+        // from a double as 2^63, which stands for that value.
+        constexpr double kLimit = 9223372036854775808.0;
+        const double scaled = std::round(d * 10000.0);
+        if (!(scaled >= -kLimit && scaled <= kLimit)) Error("Zahl zu gro\xDF");
+        const Int64 units = scaled == kLimit ? INT64_MAX : static_cast<Int64>(scaled);
+        auto v = static_cast<std::uint64_t>(units);
         Byte b[8];
         for (int i = 0; i < 8; ++i) b[i] = Byte(v >> (8 * i));
         FW.Stream().WriteBuffer(b, 8);

@@ -374,6 +374,29 @@ TEST_F(GIFReadTest, MalformedFilesAreRefusedWithTheirMessage) {
   }
 }
 
+TEST_F(GIFReadTest, FramesTooLargeTogetherAreRefused) {
+  // Each frame alone may be held; a few bytes of clear and end codes apiece ask for the pixels.
+  auto frames = [](int count) {
+    TGifBytes g;
+    g.Header().Screen(32767, 1000, 0x80 | 0x11).Table(kFourColours);
+    for (int i = 0; i < count; ++i) g.Image(0, 0, 32767, 1000, 0).Raw(RawLzw({}, 2));
+    return g.Trailer().Bytes;
+  };
+  const std::string four = frames(4), five = frames(5);
+  TGIFImage image;
+  TStringStream fourStream(four);
+  image.LoadGIF(fourStream.Size(), fourStream, false);
+  EXPECT_EQ(image.FrameCount(), 4);
+  TStringStream fiveStream(five);
+  try {
+    image.LoadGIF(fiveStream.Size(), fiveStream, false);
+    ADD_FAILURE() << "five frames loaded";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "GIF image is too large");
+  }
+  EXPECT_LT(image.FrameCount(), 5);
+}
+
 TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {
   // Minimum code size 2: codes 6 and 7 are made (7 pointing at 6), a clear keeps them, and the
   // first code after it, 7, becomes the prefix of the new 6: 6 and 7 now point at each other.

@@ -265,6 +265,20 @@ TEST(HeaderWords, DisplayNames) {
   EXPECT_EQ(EncodeDisplayName("", "x"), "");
   EXPECT_EQ(EncodeDisplayName("=?x?Q?y?=", "x"), "=?x?Q?=3D=3Fx=3FQ=3Fy=3F=3D?=")
       << "a name that looks encoded is encoded, so it reads back as it was";
+  // A quoted name cannot be folded: once its escapes make it long, it becomes encoded words.
+  const std::string quotes(500, '"');
+  const std::string encoded = EncodeDisplayName(quotes, "x");
+  EXPECT_EQ(encoded.substr(0, 7), "=?x?Q?=") << encoded.substr(0, 40);
+  EXPECT_EQ(DecodeHeaderWords(encoded), quotes);
+  TMailMessage m;
+  m.SetFrom(quotes, "a@b.c");
+  m.BuildBody();
+  const std::string source = m.GetSource();
+  for (size_t pos = 0, eol; (eol = source.find("\r\n", pos)) != std::string::npos; pos = eol + 2)
+    EXPECT_LE(eol - pos, 998u) << source.substr(pos, 40);
+  AnsiString name, address;
+  m.GetAddressField("From", name, address);
+  EXPECT_EQ(name, quotes);
 }
 
 TEST(FoldHeader, CutsOutsideQuotesAtBlanksCommasAndSemicolons) {

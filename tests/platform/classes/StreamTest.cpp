@@ -310,6 +310,11 @@ TEST(ObjectTextTest, ValuesTakeTheirMarkersFromTheText) {
       {"<>", std::string("\x0E\x00", 2)},
       {"1.5", std::string("\x05\x00\x00\x00\x00\x00\x00\x00\xC0\xFF\x3F", 11)},
       {"2.5s", std::string("\x0F\x00\x00\x20\x40", 5)},
+      {"1.5c", std::string("\x10\x98\x3A\x00\x00\x00\x00\x00\x00", 9)},
+      // Currency spans the whole 64-bit range of ten-thousandths.
+      {"922235683283796c", std::string("\x10\x00\x00\x34\x65\xAD\x64\xFC\x7F", 9)},
+      {"-922337203685477.5808c", std::string("\x10\x00\x00\x00\x00\x00\x00\x00\x80", 9)},
+      {"922337203685477.5807c", std::string("\x10\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 9)},
   };
   for (const Case& c : cases) {
     std::string text = std::string("object T: TTestTimer\n  Tag = ") + c.Value + "\nend\n";
