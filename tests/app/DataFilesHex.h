@@ -11,6 +11,7 @@
 
 #include "platform/rtl/Types.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/FileBytes.h"
 
 namespace orv::test {
 
@@ -42,18 +43,6 @@ inline std::string HexBytes(const std::string& text) {
     }
   }
   return out;
-}
-
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
 }
 
 inline std::string FixtureBytes(const std::string& name) {

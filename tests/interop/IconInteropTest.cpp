@@ -10,19 +10,12 @@
 #include "controls/AnimatedCursor.h"
 #include "controls/IconList.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/FileBytes.h"
 
 namespace orv {
 namespace {
 
 std::string RunPeer(const std::string& command) { return test::RunCommand(command + " 2>&1"); }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::string U32(std::uint32_t v) {
   std::string s(4, '\0');
   for (int i = 0; i < 4; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
@@ -60,7 +53,7 @@ TEST_F(IconInterop, CursorsAndIconsFromIcotoolAreAnimatedCursorFrames) {
   ASSERT_EQ(RunPeer("icotool -c -o " + FDir + "b.ico " + FDir + "red.png"), "");
   const std::string anih = U32(36) + U32(2) + U32(2) + U32(0) + U32(0) + U32(0) + U32(0) + U32(8) + U32(1);
   const std::string body = Chunk("anih", anih) +
-                           Chunk("LIST", "fram" + Chunk("icon", ReadFile(FDir + "a.cur")) + Chunk("icon", ReadFile(FDir + "b.ico")));
+                           Chunk("LIST", "fram" + Chunk("icon", test::ReadFileBytes(FDir + "a.cur")) + Chunk("icon", test::ReadFileBytes(FDir + "b.ico")));
   const std::string file = "RIFF" + U32(static_cast<std::uint32_t>(4 + body.size())) + "ACON" + body;
   std::ofstream(FDir + "busy.ani", std::ios::binary) << file;
 

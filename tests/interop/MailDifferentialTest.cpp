@@ -16,6 +16,7 @@
 #include "mail/VudeMail.h"
 #include "tests/support/PeerProcess.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/FileBytes.h"
 
 namespace orv {
 namespace {
@@ -38,19 +39,6 @@ std::string Hex(std::string_view s) {
   }
   return h;
 }
-
-void WriteFile(const fs::path& path, std::string_view data) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 fs::path FreshDir(const std::string& name) {
   fs::path dir = fs::path(::testing::TempDir()) / ("mail_diff_" + std::to_string(::getpid())) / name;
   fs::remove_all(dir);
@@ -358,7 +346,7 @@ std::string ManifestEntry(const TMailCase& c, const fs::path& eml, const TMailMe
 void ExpectPythonAgrees(const fs::path& dir, const std::vector<std::string>& entries) {
   std::string manifest = "[";
   for (size_t i = 0; i < entries.size(); ++i) manifest += (i ? "," : "") + entries[i];
-  WriteFile(dir / "manifest.json", manifest + "]");
+  test::WriteFileBytes(dir / "manifest.json", manifest + "]");
   int status = 0;
   const std::string out = test::RunCommand(
       kPython + " '" + kHere + "mail_diff.py' '" + (dir / "manifest.json").string() + "' 2>&1", &status);
@@ -381,7 +369,7 @@ TEST(MailDifferential, PythonReadsEveryRandomMailAsBuilt) {
     TMailMessage m;
     Build(m, g, c);
     const fs::path eml = dir / (c.Label + ".eml");
-    WriteFile(eml, m.GetSource());
+    test::WriteFileBytes(eml, m.GetSource());
     entries.push_back(ManifestEntry(c, eml, m, true));
   }
   ExpectPythonAgrees(dir, entries);
@@ -428,13 +416,13 @@ TEST(MailDifferential, AiosmtpdReceivesTheSampleAsBuilt) {
     const std::string expected = m.GetSource();
     m.Header() = header;
     const fs::path got = out / (std::to_string(n) + ".eml");
-    const std::string delivered = ReadFile(got);
+    const std::string delivered = test::ReadFileBytes(got);
     EXPECT_TRUE(delivered == expected) << c.Label << ": delivered " << delivered.size() << " bytes, built "
                                        << expected.size();
     std::set<std::string> want;
     for (const auto* list : {&c.To, &c.Cc, &c.Bcc})
       for (const TRecipient& r : *list) want.insert(Lower(r.Address));
-    std::string envelope = ReadFile(out / (std::to_string(n) + ".json"));
+    std::string envelope = test::ReadFileBytes(out / (std::to_string(n) + ".json"));
     std::set<std::string> rcpts;
     const size_t open = envelope.find("\"rcpt_tos\": [");
     ASSERT_NE(open, std::string::npos) << envelope;

@@ -8,6 +8,7 @@
 #include <sstream>
 #include "mail/VudeMail.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/FileBytes.h"
 
 namespace orv {
 namespace {
@@ -25,12 +26,6 @@ std::string Dir() {
   static const TScratch scratch;
   return scratch.Path;
 }
-
-void WriteFile(const std::string& path, std::string_view data) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
 // Runs a shell command; returns its standard output and sets status to its exit code.
 std::string RunCommand(const std::string& command, int& status) { return test::RunCommand(command, &status); }
 
@@ -160,7 +155,7 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
     std::system(("mkdir -p '" + folder + "'").c_str());
     for (const TFile& f : c.Files) {
       const std::string path = folder + f.Name;
-      WriteFile(path, f.Data);
+      test::WriteFileBytes(path, f.Data);
       m.AttachFile(path, "", f.Embedded);
       std::string upper = f.Name;
       for (char& ch : upper)
@@ -174,7 +169,7 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
     m.BuildBody();
     m.SetMessageId("127.0.0.1");
     const std::string eml = Dir() + "case" + std::to_string(n) + ".eml";
-    WriteFile(eml, m.GetSource());
+    test::WriteFileBytes(eml, m.GetSource());
     manifest += std::string(n ? "," : "") + "{\"name\":\"" + c.Name + "\",\"eml\":\"" + eml +
                 "\",\"subject\":\"" + Hex(c.Subject) + "\",\"from_name\":\"" + Hex(c.FromName) +
                 "\",\"from_addr\":\"sender@example.org\",\"to\":[\"to@example.org\"]" +
@@ -184,7 +179,7 @@ TEST(MimeInterop, PythonEmailReadsEveryBuiltMessage) {
     ++n;
   }
   manifest += "]";
-  WriteFile(Dir() + "manifest.json", manifest);
+  test::WriteFileBytes(Dir() + "manifest.json", manifest);
   int status = 0;
   const std::string out = RunCommand(kPython + " '" + ORV_SOURCE_DIR "/tests/interop/mime_check.py' '" +
                                   Dir() + "manifest.json' 2>&1", status);
@@ -196,8 +191,8 @@ TEST(MimeInterop, Base64BothWaysWithCoreutils) {
   const std::string data = RandomBytes(200 * 1024 + 17, 11) + SampleText(200, 12);
   const std::string ours = Dir() + "b64_ours.txt";
   const std::string raw = Dir() + "b64_raw.bin";
-  WriteFile(ours, EncodeBase64(data));
-  WriteFile(raw, data);
+  test::WriteFileBytes(ours, EncodeBase64(data));
+  test::WriteFileBytes(raw, data);
   int status = 0;
   const std::string decoded = RunCommand("base64 -d -i '" + ours + "'", status);
   EXPECT_EQ(status, 0);
@@ -216,9 +211,9 @@ TEST(MimeInterop, QuotedPrintableBothWaysWithQprintAndQuopri) {
   const std::string src = Dir() + "qp_src.txt";
   const std::string srcLf = Dir() + "qp_src_lf.txt";
   const std::string ours = Dir() + "qp_ours.txt";
-  WriteFile(src, text);
-  WriteFile(srcLf, CrlfToLf(text));
-  WriteFile(ours, CrlfToLf(EncodeQuotedPrintable(text, false)));
+  test::WriteFileBytes(src, text);
+  test::WriteFileBytes(srcLf, CrlfToLf(text));
+  test::WriteFileBytes(ours, CrlfToLf(EncodeQuotedPrintable(text, false)));
   const std::string textLf = CrlfToLf(text) + "\n";
   int status = 0;
   EXPECT_TRUE(RunCommand("qprint -d '" + ours + "'", status) == textLf) << "qprint decodes ours";
@@ -245,7 +240,7 @@ TEST(MimeInterop, PythonReadsOurDateEastAndWest) {
       "for s in sys.argv[1:]:\n"
       "    d = u.parsedate_to_datetime(s)\n"
       "    print(d.strftime('%Y-%m-%d %H:%M:%S'), int(d.utcoffset().total_seconds() // 60))\n";
-  WriteFile(Dir() + "date.py", script);
+  test::WriteFileBytes(Dir() + "date.py", script);
   int status = 0;
   std::istringstream out(RunCommand(kPython + " '" + Dir() + "date.py'" + args, status));
   EXPECT_EQ(status, 0);

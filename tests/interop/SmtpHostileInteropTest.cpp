@@ -14,6 +14,7 @@
 #include "mail/SMTPSession.h"
 #include "mail/VudeMail.h"
 #include "tests/support/PeerProcess.h"
+#include "tests/support/FileBytes.h"
 
 namespace orv {
 namespace {
@@ -23,14 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kPython = "/usr/bin/python3";
 const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/interop/";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 // A JSON string literal of the text (every byte as \u00XX, so any byte goes out as itself).
 std::string Js(std::string_view text) {
   static const char* d = "0123456789abcdef";
@@ -249,7 +242,7 @@ TEST_F(SmtpHostile, ARecipientThatTimesOutEndsTheMail) {
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), c.MaxSeconds);
   session.AbortSession();
   peer.Wait(3000);
-  const std::string got = ReadFile(script.string() + ".got");
+  const std::string got = test::ReadFileBytes(script.string() + ".got");
   EXPECT_NE(got.find("RCPT TO: <second@example.org>"), std::string::npos) << got;
   EXPECT_EQ(got.find("RCPT TO: <to@example.org>"), std::string::npos) << "nothing after the time-out:\n" << got;
   EXPECT_EQ(got.find("DATA"), std::string::npos) << got;

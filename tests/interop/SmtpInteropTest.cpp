@@ -25,6 +25,7 @@
 #include "mail/SMTPSession.h"
 #include "mail/VudeMail.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/FileBytes.h"
 
 extern char** environ;
 
@@ -36,21 +37,7 @@ using test::TPeerProcess;
 using Clock = std::chrono::steady_clock;
 
 const std::string kPython = "/usr/bin/python3";
-const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/interop/";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& data) {
-  std::ofstream f(path, std::ios::binary);
-  f << data;
-}
-
-fs::path FreshDir(const std::string& name) {
+const std::string kHere = std::string(ORV_SOURCE_DIR) + "/tests/interop/";fs::path FreshDir(const std::string& name) {
   fs::path dir = fs::path(::testing::TempDir()) / ("smtp_interop_" + std::to_string(::getpid())) / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -106,10 +93,10 @@ class SmtpInterop : public ::testing::Test {
   // The delivered message equals ours byte for byte, and Python's email reads the same fields and
   // parts from both.
   void CheckDelivered(const fs::path& delivered, const std::string& expected) {
-    std::string got = ReadFile(delivered);
+    std::string got = test::ReadFileBytes(delivered);
     EXPECT_TRUE(got == expected) << "delivered:\n" << got.substr(0, 2000);
     fs::path built = delivered.parent_path() / (delivered.stem().string() + ".built");
-    WriteFile(built, expected);
+    test::WriteFileBytes(built, expected);
     std::string report;
     EXPECT_EQ(RunStatus(kPython + " " + kHere + "smtp_check.py '" + built.string() + "' '" +
                         delivered.string() + "'", &report), 0) << report;
@@ -133,7 +120,7 @@ TEST_F(SmtpInterop, AiosmtpdTakesAMessageWithBccRemovedAndDotsIntact) {
     CheckDelivered(out / (std::to_string(i) + ".eml"), ExpectedSource());
   }
   EXPECT_TRUE(smtp.Quit());
-  std::string envelope = ReadFile(out / "0.json");
+  std::string envelope = test::ReadFileBytes(out / "0.json");
   EXPECT_NE(envelope.find("\"rcpt_tos\": [\"another@example.org\", \"blind@example.org\", \"to@example.org\"]"),
             std::string::npos) << envelope;
   EXPECT_NE(envelope.find("\"mail_from\": \"sender@example.org\""), std::string::npos) << envelope;
@@ -179,7 +166,7 @@ TEST_F(SmtpInterop, AiosmtpdRefusingRecipientsOfABatchStillDeliversToTheOthers) 
       << smtp.RefusedRecipients()[0].Reply;
   EXPECT_EQ(smtp.RefusedRecipients()[1].Address, "worse@example.org");
   EXPECT_TRUE(smtp.Quit());
-  std::string envelope = ReadFile(out / "0.json");
+  std::string envelope = test::ReadFileBytes(out / "0.json");
   EXPECT_NE(envelope.find("[\"good@example.org\", \"to@example.org\"]"), std::string::npos) << envelope;
   CheckDelivered(out / "0.eml", ExpectedSource());
 }
@@ -224,7 +211,7 @@ TEST_F(SmtpInterop, ScriptedServerSplitsStallsAndClosesAreSurvived) {
   for (const TScriptCase& c : cases) {
     fs::path dir = FreshDir("script");
     fs::path script = dir / "steps.json";
-    WriteFile(script, c.Script);
+    test::WriteFileBytes(script, c.Script);
     TPeerProcess peer({kPython, kHere + "smtp_peers.py", "script", script.string()});
     TSMTPSession session;
     session.SetTimeOut(1);
@@ -246,7 +233,7 @@ TEST_F(SmtpInterop, ScriptedServerSplitsStallsAndClosesAreSurvived) {
     session.AbortSession();
     peer.Wait(3000);
     if (c.Sends) {
-      std::string got = ReadFile(script.string() + ".got");
+      std::string got = test::ReadFileBytes(script.string() + ".got");
       EXPECT_NE(got.find("\r\n..starts with a dot\r\n...two\r\n"), std::string::npos) << c.Name;
       EXPECT_NE(got.find("\r\n..\r\n"), std::string::npos) << c.Name << ": the lone dot line is stuffed";
     }
