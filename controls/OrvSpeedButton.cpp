@@ -4,24 +4,11 @@
 
 #include <QCursor>
 #include "controls/OrvHelpers.h"
+#include "platform/forms/ExtCtrls.h"
 #include "platform/win/MessageQueue.h"
 
 namespace orv {
 namespace {
-
-// Frames one pixel wide: top and left in one colour, bottom and right in the other; the rectangle
-// moves one pixel inward.
-void Frame3D(TCanvas& canvas, TRect& r, TColor topLeft, TColor bottomRight) {
-  canvas.Pen()->SetWidth(1);
-  canvas.Pen()->SetColor(topLeft);
-  canvas.MoveTo(r.Left, r.Bottom - 1);
-  canvas.LineTo(r.Left, r.Top);
-  canvas.LineTo(r.Right - 1, r.Top);
-  canvas.Pen()->SetColor(bottomRight);
-  canvas.LineTo(r.Right - 1, r.Bottom - 1);
-  canvas.LineTo(r.Left - 1, r.Bottom - 1);
-  InflateRect(r, -1, -1);
-}
 
 // The 8 x 8 checked pattern of two colours.
 std::unique_ptr<TBitmap> CheckedPattern(TColor a, TColor b) {
@@ -190,29 +177,29 @@ UINT TOrvSpeedButton::ReadingFlags() const {
 TRect TOrvSpeedButton::PaintButtonFrame(TCanvas& canvas, TRect r, bool down) const {
   if (down) {
     if (IsNewStyle()) {
-      Frame3D(canvas, r, clWindowFrame, clBtnHighlight);
-      if (!FFlat) Frame3D(canvas, r, clBtnShadow, clBtnFace);
+      Frame3D(canvas, r, clWindowFrame, clBtnHighlight, 1);
+      if (!FFlat) Frame3D(canvas, r, clBtnShadow, clBtnFace, 1);
     } else if (!FFlat) {
-      Frame3D(canvas, r, clWindowFrame, clWindowFrame);
+      Frame3D(canvas, r, clWindowFrame, clWindowFrame, 1);
       canvas.Pen()->SetColor(clBtnShadow);
       canvas.MoveTo(r.Left, r.Bottom - 1);
       canvas.LineTo(r.Left, r.Top);
       canvas.LineTo(r.Right, r.Top);
     } else {
-      Frame3D(canvas, r, clWindowFrame, clBtnHighlight);
+      Frame3D(canvas, r, clWindowFrame, clBtnHighlight, 1);
     }
   } else if (IsNewStyle()) {
     if (!FFlat) {
-      Frame3D(canvas, r, clBtnHighlight, clWindowFrame);
-      Frame3D(canvas, r, clBtnFace, clBtnShadow);
+      Frame3D(canvas, r, clBtnHighlight, clWindowFrame, 1);
+      Frame3D(canvas, r, clBtnFace, clBtnShadow, 1);
     } else {
-      Frame3D(canvas, r, clBtnHighlight, clBtnShadow);
+      Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
     }
   } else if (!FFlat) {
-    Frame3D(canvas, r, clWindowFrame, clWindowFrame);
-    Frame3D(canvas, r, clBtnHighlight, clBtnShadow);
+    Frame3D(canvas, r, clWindowFrame, clWindowFrame, 1);
+    Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
   } else {
-    Frame3D(canvas, r, clBtnHighlight, clWindowFrame);
+    Frame3D(canvas, r, clBtnHighlight, clWindowFrame, 1);
   }
   InflateRect(r, -1, -1);
   return r;

@@ -4,9 +4,9 @@
 #include "platform/graphics/Gdi.h"
 
 namespace orv {
-namespace {
 
 void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, Integer width) {
+  canvas.Pen()->SetWidth(1);
   for (Integer i = 0; i < width; ++i) {
     canvas.Pen()->SetColor(topColor);
     canvas.MoveTo(r.Left, r.Bottom - 1);
@@ -18,6 +18,8 @@ void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, Int
     InflateRect(r, -1, -1);
   }
 }
+
+namespace {
 
 Integer BevelSize(TBevelCut cut, Integer width) { return cut == bvNone ? 0 : width; }
 

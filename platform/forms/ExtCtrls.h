@@ -6,6 +6,10 @@
 
 namespace orv {
 
+// Frames of one-pixel lines, width of them: top and left in one colour, bottom and right in the
+// other; the rectangle moves inward by width.
+void Frame3D(TCanvas& canvas, TRect& r, TColor topColor, TColor bottomColor, Integer width);
+
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 class TCustomPanel : public TCustomControl {

@@ -489,14 +489,22 @@ TEST_F(DbfDifferential, RandomTablesWrittenByTheDataSetReadAlikeByPeer) {
   }
 }
 
-TEST_F(DbfDifferential, RandomTablesWrittenByPythonDbfReadAlikeHere) {
-  TGenerator gen(kSeed + 1);
+// A generator that draws only what the dbf package writes faithfully: no leading blanks or
+// no-break spaces, at most 19 digits of which 15 whole ones (it passes numbers through a double),
+// character fields up to 254 and negative numbers that leave a place spare.
+TGenerator PyDbfWritableGenerator(std::uint32_t seed) {
+  TGenerator gen(seed);
   gen.LeadingBlanks = false;
   gen.MaxNumberSize = 19;
   gen.MaxCharSize = 254;
   gen.NoBreakSpace = false;
   gen.MaxWholeDigits = 15;
   gen.NegativeSpare = 1;
+  return gen;
+}
+
+TEST_F(DbfDifferential, RandomTablesWrittenByPythonDbfReadAlikeHere) {
+  TGenerator gen = PyDbfWritableGenerator(kSeed + 1);
   for (int i = 0; i < 12; ++i) {
     const bool foxPro = i % 2 == 1;
     // The dbf package writes a FoxPro table without memo fields with version byte 0, which it
@@ -520,13 +528,7 @@ TEST_F(DbfDifferential, RandomTablesWrittenByPythonDbfReadAlikeHere) {
 // shrunk and cleared, records deleted and appended), then read by both Python peers. Fields that
 // are not changed keep their bytes, characters beyond the ANSI code page included.
 TEST_F(DbfDifferential, PeerTablesEditedThroughTheDataSetReadAlikeByPeers) {
-  TGenerator gen(kSeed + 6);
-  gen.LeadingBlanks = false;
-  gen.MaxNumberSize = 19;
-  gen.MaxCharSize = 254;
-  gen.NoBreakSpace = false;
-  gen.MaxWholeDigits = 15;
-  gen.NegativeSpare = 1;
+  TGenerator gen = PyDbfWritableGenerator(kSeed + 6);
   for (int i = 0; i < 8; ++i) {
     const bool foxPro = i % 2 == 1;
     TTableSpec spec = gen.Table(500 + i, foxPro ? kLevelFoxPro : kLevelDbase4, foxPro, true, foxPro ? "CNFLDM" : "CNLDM");
