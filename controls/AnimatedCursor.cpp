@@ -54,31 +54,28 @@ AnsiString InfoText(const Byte* p, std::size_t size) {
   return AnsiString(reinterpret_cast<const char*>(p), zero ? static_cast<const Byte*>(zero) - p : n);
 }
 
-// One frame's image: an icon or cursor file held in an "icon" chunk.
+// One frame's image: an icon or cursor file held in an "icon" chunk. Every frame that shows it
+// refers to it; the frames' icons share its images.
 struct TFrameImage {
   std::unique_ptr<TIcon> Icon;
   bool IsIcon = false;
   TPoint HotSpot;
+  std::array<Byte, 8> Tag{};
 };
 
-bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sourceColors) {
+bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sourceColors, TIconBudget& budget) {
   if (size < 6) return false;
-  std::vector<Byte> file(p, p + size);
-  const Word type = U16(file.data() + 2);
+  const Word type = U16(p + 2);
   if (type != 1 && type != 2) return false;
   out.IsIcon = type == 1;
-  if (type == 2) {
-    file[2] = 1;
-    file[3] = 0;
-  }
-  const Word count = U16(file.data() + 4);
+  const Word count = U16(p + 4);
   for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= size; ++i) {
-    const Byte* entry = file.data() + 6 + 16 * i;
+    const Byte* entry = p + 6 + 16 * i;
     const LongWord imageSize = U32(entry + 8), offset = U32(entry + 12);
     // The bit count is the image's own (a cursor's directory holds its hot spot there).
     if (offset <= size && size - offset >= 16 && imageSize >= 16) {
       int colors = 0;
-      switch (U16(file.data() + offset + 14)) {
+      switch (U16(p + offset + 14)) {
         case 1: colors = 2; break;
         case 4: colors = 16; break;
         case 8: colors = 256; break;
@@ -89,11 +86,16 @@ bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sour
     out.HotSpot = {U16(entry + 4), U16(entry + 6)};
   }
   auto icon = std::make_unique<TIcon>();
-  TMemoryStream stream;
-  stream.WriteBuffer(file.data(), static_cast<Int64>(file.size()));
-  stream.SetPosition(0);
   try {
-    icon->LoadFromStream(stream);
+    if (type == 2) {
+      // A cursor loads as an icon.
+      std::vector<Byte> file(p, p + size);
+      file[2] = 1;
+      file[3] = 0;
+      icon->LoadFromMemory(file.data(), file.size(), budget);
+    } else {
+      icon->LoadFromMemory(p, size, budget);
+    }
   } catch (const EInvalidGraphic&) {
     return false;
   }
@@ -101,6 +103,61 @@ bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sour
   out.Icon = std::move(icon);
   return true;
 }
+
+// A frame while the file is read: its sequence number, rate and the image it shows (-1: none yet).
+// Frames are found by sequence number through chains of frames with the same number; a frame is
+// in the chain of the number it was made with (link 0) and, when a "seq " chunk gives it another,
+// in that number's chain (link 1). A frame's number changes at most once, so matching every image
+// costs no more than the frames in its chain, each visited for one image only.
+struct TPendingFrame {
+  Integer Sequence = -1;
+  LongWord Rate = 0;
+  int Image = -1;
+  std::int32_t Next[2] = {-1, -1};
+};
+
+class TFrameTable {
+ public:
+  // Sequence numbers from 0 to limit - 1 can be matched: no file holds more images than that.
+  explicit TFrameTable(std::size_t limit) : FLimit(limit) {}
+  std::vector<TPendingFrame> Frames;
+
+  void Add(Integer sequence, LongWord rate) {
+    Frames.push_back({sequence, rate, -1, {-1, -1}});
+    Link(Frames.size() - 1, 0);
+  }
+  void SetSequence(std::size_t frame, Integer sequence) {
+    if (Frames[frame].Sequence == sequence) return;
+    Frames[frame].Sequence = sequence;
+    Link(frame, 1);
+  }
+  // Gives the image to every frame numbered so; false when there is none.
+  bool Give(Integer sequence, int image) {
+    if (sequence < 0 || static_cast<std::size_t>(sequence) >= FHeads.size()) return false;
+    bool placed = false;
+    for (std::int32_t node = FHeads[static_cast<std::size_t>(sequence)]; node >= 0;) {
+      TPendingFrame& frame = Frames[static_cast<std::size_t>(node >> 1)];
+      if (frame.Sequence == sequence) {
+        frame.Image = image;
+        placed = true;
+      }
+      node = frame.Next[node & 1];
+    }
+    return placed;
+  }
+
+ private:
+  void Link(std::size_t frame, int which) {
+    const Integer sequence = Frames[frame].Sequence;
+    if (sequence < 0 || static_cast<std::size_t>(sequence) >= FLimit) return;
+    const auto s = static_cast<std::size_t>(sequence);
+    if (s >= FHeads.size()) FHeads.resize(std::max(s + 1, std::min(FLimit, 2 * FHeads.size())), -1);
+    Frames[frame].Next[which] = FHeads[s];
+    FHeads[s] = static_cast<std::int32_t>(2 * frame + static_cast<std::size_t>(which));
+  }
+  std::size_t FLimit;
+  std::vector<std::int32_t> FHeads;
+};
 
 }  // namespace
 
@@ -138,34 +195,23 @@ void TAnimatedCursorImage::WriteToStream(TStream&) { ReportNotImplemented(); }
 void TAnimatedCursorImage::Parse(const Byte* data, std::size_t size) {
   if (size < 12 || !Id(data, "RIFF") || !Id(data + 8, "ACON")) ReadFailure();
   Clear();
-  int iconsRead = 0, ratesRead = 0, sequencesRead = 0;
+  int ratesRead = 0, sequencesRead = 0;
   // Frames beyond this many could never receive an icon: every icon needs a chunk of 8 bytes.
   const std::size_t frameLimit = size / 8 + 1;
+  TFrameTable table(frameLimit);
+  std::vector<TFrameImage> images;
+  // All icons of the file draw on one budget.
+  TIconBudget budget;
 
   // The image goes to every frame whose sequence number is the count of icons read so far, or to
   // a frame of its own when there is none.
-  auto giveImage = [&](TFrameImage& image, const Byte* tag) {
-    auto fill = [&](TIconFrame& frame) {
-      frame.Icon = std::make_unique<TIcon>();
-      frame.Icon->Assign(image.Icon.get());
-      frame.IsIcon = image.IsIcon;
-      std::memcpy(frame.Tag.data(), tag, 8);
-      frame.HotSpot = image.HotSpot;
-    };
-    bool placed = false;
-    for (auto& frame : FFrames)
-      if (frame->Sequence == iconsRead) {
-        fill(*frame);
-        placed = true;
-      }
-    if (!placed) {
-      auto frame = std::make_unique<TIconFrame>();
-      fill(*frame);
-      frame->Rate = FHeader.DisplayRate;
-      frame->Sequence = -1;
-      FFrames.push_back(std::move(frame));
+  auto giveImage = [&](TFrameImage image, const Byte* tag) {
+    std::memcpy(image.Tag.data(), tag, 8);
+    const int index = static_cast<int>(images.size());
+    images.push_back(std::move(image));
+    if (!table.Give(index, index)) {
+      table.Frames.push_back({-1, FHeader.DisplayRate, index, {-1, -1}});
     }
-    ++iconsRead;
   };
 
   std::size_t pos = 12;
@@ -188,21 +234,18 @@ void TAnimatedCursorImage::Parse(const Byte* data, std::size_t size) {
       FHeader.DisplayRate = U32(header + 28);
       FHeader.Flags = U32(header + 32);
       if ((FHeader.Flags & 1) == 0 || FHeader.StepCount == 0) ReadFailure();
-      const std::size_t frames = std::min<std::size_t>(FHeader.FrameCount, frameLimit);
-      for (std::size_t i = 0; i < frames; ++i) {
-        auto frame = std::make_unique<TIconFrame>();
-        frame->Sequence = static_cast<Integer>(i);
-        frame->Rate = FHeader.DisplayRate;
-        FFrames.push_back(std::move(frame));
-      }
+      // However many headers the file repeats, no more frames than could ever get an icon.
+      const std::size_t room = frameLimit - std::min(frameLimit, table.Frames.size());
+      const std::size_t frames = std::min<std::size_t>(FHeader.FrameCount, room);
+      for (std::size_t i = 0; i < frames; ++i) table.Add(static_cast<Integer>(i), FHeader.DisplayRate);
     } else if (Id(chunk, "rate") || Id(chunk, "seq ")) {
       const bool rate = Id(chunk, "rate");
       int& counter = rate ? ratesRead : sequencesRead;
-      if (chunkSize >= 4 && available >= 4 && counter < static_cast<int>(FFrames.size())) {
-        TIconFrame& frame = *FFrames[static_cast<std::size_t>(counter)];
+      if (chunkSize >= 4 && available >= 4 && counter < static_cast<int>(table.Frames.size())) {
+        const auto frame = static_cast<std::size_t>(counter);
         const LongWord value = U32(data + body);
-        if (rate) frame.Rate = value;
-        else frame.Sequence = static_cast<Integer>(value);
+        if (rate) table.Frames[frame].Rate = value;
+        else table.SetSequence(frame, static_cast<Integer>(value));
       }
       ++counter;
     } else if (Id(chunk, "LIST") && available >= 4 && chunkSize >= 4) {
@@ -218,8 +261,8 @@ void TAnimatedCursorImage::Parse(const Byte* data, std::size_t size) {
           const std::size_t subAvailable = listEnd - subBody;
           if (Id(subChunk, "icon")) {
             TFrameImage image;
-            if (subSize <= subAvailable && ReadFrameImage(data + subBody, subSize, image, FSourceColorCount)) {
-              giveImage(image, subChunk);
+            if (subSize <= subAvailable && ReadFrameImage(data + subBody, subSize, image, FSourceColorCount, budget)) {
+              giveImage(std::move(image), subChunk);
             } else {
               // Reading goes on after this chunk, with what follows it taken as top-level chunks.
               failed = true;
@@ -251,8 +294,20 @@ void TAnimatedCursorImage::Parse(const Byte* data, std::size_t size) {
     pos = next;
   }
 
-  for (int i = Count() - 1; i >= 0; --i)
-    if (!FFrames[static_cast<std::size_t>(i)]->Icon) FFrames.erase(FFrames.begin() + i);
+  // Frames without an icon are dropped; the others share the images they show.
+  for (const TPendingFrame& pending : table.Frames) {
+    if (pending.Image < 0) continue;
+    const TFrameImage& image = images[static_cast<std::size_t>(pending.Image)];
+    auto frame = std::make_unique<TIconFrame>();
+    frame->Icon = std::make_unique<TIcon>();
+    frame->Icon->Assign(image.Icon.get());
+    frame->IsIcon = image.IsIcon;
+    frame->Tag = image.Tag;
+    frame->HotSpot = image.HotSpot;
+    frame->Rate = pending.Rate;
+    frame->Sequence = pending.Sequence;
+    FFrames.push_back(std::move(frame));
+  }
   FHeader.StepCount = static_cast<LongWord>(FFrames.size());
   if (FFrames.empty()) ReadFailure();
 }

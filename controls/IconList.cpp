@@ -173,6 +173,8 @@ void TIconList::ReadFromStream(TStream& stream) {
   stream.ReadBuffer(&count, 4);
   // Every entry takes at least its four size bytes.
   if (count < 0 || static_cast<Int64>(count) * 4 > stream.Size() - stream.Position()) throw EReadError(SReadError);
+  // The icons of one list draw on one budget.
+  TIconBudget budget;
   for (std::int32_t i = 0; i < count; ++i) {
     std::int32_t size = 0;
     stream.ReadBuffer(&size, 4);
@@ -182,12 +184,10 @@ void TIconList::ReadFromStream(TStream& stream) {
       continue;
     }
     if (size > stream.Size() - stream.Position()) throw EReadError(SReadError);
-    TMemoryStream data;
-    data.SetSize(size);
-    stream.ReadBuffer(data.Memory(), size);
-    data.SetPosition(0);
+    std::vector<Byte> data(static_cast<std::size_t>(size));
+    stream.ReadBuffer(data.data(), size);
     auto icon = NewIcon(nullptr);
-    icon->LoadFromStream(data);
+    icon->LoadFromMemory(data.data(), data.size(), budget);
     FIcons.push_back(std::move(icon));
     NotifyChanged();
   }

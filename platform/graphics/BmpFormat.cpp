@@ -46,6 +46,54 @@ struct TDibHeader {
   std::uint32_t Masks[4] = {0, 0, 0, 0};
 };
 
+constexpr std::uint32_t kRle8 = 1, kRle4 = 2;
+
+// Run-length coded pixels of 8 or 4 bits, bottom row first: runs, absolute runs, end of line, end
+// of picture and delta codes. Runs and moves never leave the picture: what lies past a row's end
+// is dropped, a move past the top row ends the picture, and so do codes cut short. Pixels no code
+// reaches keep palette entry 0.
+void DecodeRle(const Byte* p, std::size_t n, int bpp, const std::vector<COLORREF>& palette, QImage& img) {
+  QRgb colours[256];
+  for (std::size_t i = 0; i < 256; ++i) colours[i] = i < palette.size() ? (ToQRgb(palette[i]) | 0xFF000000) : 0xFF000000;
+  img.fill(colours[0]);
+  const int width = img.width(), height = img.height();
+  int x = 0, y = 0;
+  QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(height - 1));
+  auto put = [&](std::uint32_t index) {
+    if (x < width) row[x++] = colours[index];
+  };
+  std::size_t i = 0;
+  while (n - i >= 2) {
+    const std::uint32_t count = p[i], value = p[i + 1];
+    i += 2;
+    if (count > 0) {
+      const std::uint32_t run = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(width - x));
+      for (std::uint32_t k = 0; k < run; ++k) put(bpp == 8 ? value : (k & 1) ? (value & 0xF) : (value >> 4));
+    } else if (value == 0 || value == 2) {
+      int dx = 0, dy = 1;
+      if (value == 2) {
+        if (n - i < 2) return;
+        dx = x + p[i];
+        dy = p[i + 1];
+        i += 2;
+      }
+      x = std::min(dx, width);
+      y += dy;
+      if (y >= height) return;
+      row = reinterpret_cast<QRgb*>(img.scanLine(height - 1 - y));
+    } else if (value == 1) {
+      return;
+    } else {
+      const std::size_t bytes = bpp == 8 ? value : (value + 1) / 2;
+      if (n - i < bytes) return;
+      const Byte* run = p + i;
+      for (std::uint32_t k = 0; k < value && x < width; ++k)
+        put(bpp == 8 ? run[k] : (k & 1) ? (run[k >> 1] & 0xF) : (run[k >> 1] >> 4));
+      i += std::min(n - i, bytes + (bytes & 1));
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<COLORREF> DefaultPalette(int bpp) {
@@ -164,7 +212,9 @@ std::unique_ptr<TGdiBitmap> ReadDib(const Byte* data, std::size_t size, bool ico
       static_cast<long long>(h.Width) * h.Height > kMaxBitmapPixels)
     Invalid();
   if (h.Bpp != 1 && h.Bpp != 4 && h.Bpp != 8 && h.Bpp != 16 && h.Bpp != 24 && h.Bpp != 32) Invalid();
-  if (h.Compression != 0 && !((h.Compression == 3 || h.Compression == 6) && (h.Bpp == 16 || h.Bpp == 32))) Invalid();
+  const bool rle = (h.Compression == kRle8 && h.Bpp == 8) || (h.Compression == kRle4 && h.Bpp == 4);
+  if (rle && (iconImage || h.TopDown)) Invalid();
+  if (h.Compression != 0 && !rle && !((h.Compression == 3 || h.Compression == 6) && (h.Bpp == 16 || h.Bpp == 32))) Invalid();
   if (h.Bpp <= 8) {
     std::uint32_t count = h.ColorsUsed ? h.ColorsUsed : (1u << h.Bpp);
     if (count > 256) Invalid();
@@ -179,6 +229,14 @@ std::unique_ptr<TGdiBitmap> ReadDib(const Byte* data, std::size_t size, bool ico
     pos += h.ColorsUsed * 4;
   }
   if (pixelOffset) pos = pixelOffset;
+  if (rle) {
+    if (pos > size) Invalid();
+    auto bmp = std::make_unique<TGdiBitmap>(h.Width, h.Height, h.Bpp);
+    bmp->Palette = palette;
+    DecodeRle(data + pos, size - pos, h.Bpp, palette, bmp->Image());
+    if (mask) mask->reset();
+    return bmp;
+  }
   std::size_t stride = Stride(h.Width, h.Bpp);
   std::size_t pixelBytes = stride * static_cast<std::size_t>(h.Height);
   std::size_t maskStride = Stride(h.Width, 1);
@@ -225,12 +283,14 @@ std::unique_ptr<TGdiBitmap> ReadDib(const Byte* data, std::size_t size, bool ico
       out[x] = c;
     }
   }
-  // A 32-bit image whose alpha bytes are all zero carries no transparency.
+  // A 32-bit image whose alpha bytes are all zero carries no transparency; an icon image of that
+  // kind takes it from its AND mask, as one of fewer bits does.
   if (h.Bpp == 32 && !anyAlpha) {
     for (int y = 0; y < h.Height; ++y) {
       auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
       for (int x = 0; x < h.Width; ++x) out[x] |= 0xFF000000;
     }
+    if (iconImage && hasMask) img = img.convertToFormat(QImage::Format_RGB32);
   }
   if (mask) {
     mask->reset();
@@ -263,7 +323,7 @@ std::unique_ptr<TGdiBitmap> ReadBmpFile(TStream& stream) {
   // The size of the whole file follows from the header; the stream must hold all of it.
   long long width, height;
   int bpp;
-  std::uint32_t compression = 0;
+  std::uint32_t compression = 0, imageSize = 0;
   if (headerSize == 12) {
     width = U16(buf.data() + 4);
     height = static_cast<std::int16_t>(U16(buf.data() + 6));
@@ -273,12 +333,20 @@ std::unique_ptr<TGdiBitmap> ReadBmpFile(TStream& stream) {
     height = static_cast<std::int32_t>(U32(buf.data() + 8));
     bpp = static_cast<int>(U16(buf.data() + 14));
     compression = U32(buf.data() + 16);
+    imageSize = U32(buf.data() + 20);
   }
   if (height < 0) height = -height;
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide || bpp <= 0 || bpp > 32 ||
-      width * height > kMaxBitmapPixels || compression == 1 || compression == 2 || compression == 4 || compression == 5)
+      width * height > kMaxBitmapPixels || compression == 4 || compression == 5)
     Invalid();
   std::size_t pixelBytes = Stride(static_cast<int>(width), bpp) * static_cast<std::size_t>(height);
+  if (compression == kRle8 || compression == kRle4) {
+    // Coded pixels take the image size the header gives, or else the rest of the file's size.
+    const std::uint32_t fileSize = U32(fh + 2);
+    if (imageSize == 0 && fileSize > offBits) imageSize = fileSize - offBits;
+    if (imageSize == 0) Invalid();
+    pixelBytes = imageSize;
+  }
   // Palette, masks and any gap before the pixels; more than a megabyte of them is not a bitmap.
   if (offBits < 14 + headerSize || offBits - 14 - headerSize > (1u << 20)) Invalid();
   std::size_t total = offBits - 14 + pixelBytes;

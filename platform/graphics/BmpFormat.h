@@ -1,5 +1,6 @@
 // Device-independent bitmaps in memory and in BMP files: reading (1/4/8/16/24/32 bits, palettes,
-// bit fields, bottom-up or top-down) and writing (1/4/8/24/32 bits with palettes).
+// bit fields, run-length coded 4 and 8 bits, bottom-up or top-down) and writing (1/4/8/24/32 bits
+// with palettes).
 #pragma once
 #include <memory>
 #include <vector>

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cstring>
+#include <map>
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/GdiInternal.h"
 #include "platform/win/GlobalMemory.h"
@@ -19,13 +20,43 @@ void Put16(std::vector<Byte>& v, std::uint32_t x) { v.push_back(x & 0xFF); v.pus
 void Put32(std::vector<Byte>& v, std::uint32_t x) { for (int i = 0; i < 4; ++i) v.push_back((x >> (8 * i)) & 0xFF); }
 
 constexpr std::uint32_t kMaxIconImageBytes = 16u << 20;
+constexpr Byte kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-void DecodeImage(TIconImage& img) {
-  const std::vector<Byte>& d = img.Data;
-  static const Byte png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (d.size() >= 8 && std::memcmp(d.data(), png, 8) == 0) {
+bool IsPng(const Byte* d, std::size_t size) { return size >= 8 && std::memcmp(d, kPngSignature, 8) == 0; }
+
+// The size an image claims in its header (a DIB's height counts the mask rows too), checked before
+// anything is decoded so that an image costs no more than the budget grants.
+long long ClaimedPixels(const Byte* d, std::size_t size) {
+  long long width = 0, height = 0;
+  if (IsPng(d, size)) {
+    if (size < 24 || std::memcmp(d + 12, "IHDR", 4) != 0) InvalidIcon();
+    auto be32 = [](const Byte* p) { return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; };
+    width = be32(d + 16);
+    height = be32(d + 20);
+  } else {
+    if (size < 12) InvalidIcon();
+    if (U32(d) == 12) {
+      width = U16(d + 4);
+      height = static_cast<std::int16_t>(U16(d + 6));
+    } else {
+      if (size < 16) InvalidIcon();
+      width = static_cast<std::int32_t>(U32(d + 4));
+      height = static_cast<std::int32_t>(U32(d + 8));
+    }
+    height = (height < 0 ? -height : height) / 2;
+  }
+  if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide) InvalidIcon();
+  return width * height;
+}
+
+void DecodeImage(TIconImage& img, TIconBudget& budget) {
+  const std::vector<Byte>& d = *img.Data;
+  const long long pixels = ClaimedPixels(d.data(), d.size());
+  if (pixels > budget.Pixels) throw EInvalidGraphic("Icon image is too large");
+  budget.Pixels -= pixels;
+  if (IsPng(d.data(), d.size())) {
     QImage q = QImage::fromData(d.data(), static_cast<int>(d.size()), "PNG");
-    if (q.isNull() || q.width() > kMaxBitmapSide || q.height() > kMaxBitmapSide) InvalidIcon();
+    if (q.isNull() || static_cast<long long>(q.width()) * q.height() > pixels) InvalidIcon();
     q = q.convertToFormat(QImage::Format_ARGB32);
     img.Colour = std::make_shared<TGdiBitmap>(q.width(), q.height(), 32);
     img.Colour->Image() = q;
@@ -46,11 +77,16 @@ void DecodeImage(TIconImage& img) {
     const QImage& c = img.Colour->Image();
     img.Mask = std::make_shared<TGdiBitmap>(c.width(), c.height(), 1);
     QImage& m = img.Mask->Image();
-    for (int y = 0; y < c.height(); ++y)
-      for (int x = 0; x < c.width(); ++x)
-        m.setPixel(x, y, c.format() == QImage::Format_ARGB32 && qAlpha(c.pixel(x, y)) == 0 ? 0xFFFFFFFF : 0xFF000000);
+    const bool alpha = c.format() == QImage::Format_ARGB32;
+    for (int y = 0; y < c.height(); ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(c.constScanLine(y));
+      auto* out = reinterpret_cast<QRgb*>(m.scanLine(y));
+      for (int x = 0; x < c.width(); ++x) out[x] = alpha && qAlpha(in[x]) == 0 ? 0xFFFFFFFF : 0xFF000000;
+    }
   }
 }
+
+const std::vector<TIconImage> kNoImages;
 
 }  // namespace
 
@@ -61,43 +97,52 @@ TGraphicClass TIcon::Class() {
 
 TIcon::TIcon() { FTransparent = true; }
 
+const std::vector<TIconImage>& TIcon::Images() const { return FImages ? *FImages : kNoImages; }
+
+void TIcon::SetImages(std::vector<TIconImage> images) {
+  if (images.empty()) FImages.reset();
+  else FImages = std::make_shared<const std::vector<TIconImage>>(std::move(images));
+}
+
 void TIcon::Changed() {
   FHandle.reset();
   TGraphic::Changed();
 }
 
 HICON TIcon::Handle() {
-  if (FImages.empty()) return nullptr;
+  if (Images().empty()) return nullptr;
   if (!FHandle) {
+    const TIconImage& first = Images()[0];
     FHandle = std::make_unique<TGdiIcon>();
-    FHandle->Colour = FImages[0].Colour;
-    FHandle->Mask = FImages[0].Mask;
+    FHandle->Colour = first.Colour;
+    FHandle->Mask = first.Mask;
     FHandle->IsIcon = FType == kIconTypeIcon;
-    FHandle->HotSpot = FImages[0].HotSpot;
+    FHandle->HotSpot = first.HotSpot;
   }
   return FHandle.get();
 }
 
 void TIcon::SetHandle(HICON icon) {
   std::unique_ptr<TGdiIcon> owned(icon);
-  FImages.clear();
+  std::vector<TIconImage> images;
   if (owned && owned->Colour) {
     TIconImage img;
     img.Colour = owned->Colour;
     img.Mask = owned->Mask;
     img.BitCount = owned->Colour->BitsPerPixel();
     img.HotSpot = owned->HotSpot;
-    img.Data = WriteDib(*img.Colour, img.Mask.get());
+    img.Data = std::make_shared<const std::vector<Byte>>(WriteDib(*img.Colour, img.Mask.get()));
     FType = owned->IsIcon ? kIconTypeIcon : kIconTypeCursor;
-    FImages.push_back(std::move(img));
+    images.push_back(std::move(img));
   }
+  SetImages(std::move(images));
   Changed();
 }
 
 HICON TIcon::ReleaseHandle() {
   Handle();
   std::unique_ptr<TGdiIcon> handle = std::move(FHandle);
-  FImages.clear();
+  FImages.reset();
   Changed();
   return handle.release();  // the caller owns it
 }
@@ -185,16 +230,16 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, H
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL); }
 TIcon::~TIcon() = default;
 
-int TIcon::Width() const { return FImages.empty() ? 0 : FImages[0].Colour->Width(); }
-int TIcon::Height() const { return FImages.empty() ? 0 : FImages[0].Colour->Height(); }
+int TIcon::Width() const { return Images().empty() ? 0 : Images()[0].Colour->Width(); }
+int TIcon::Height() const { return Images().empty() ? 0 : Images()[0].Colour->Height(); }
 void TIcon::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
 void TIcon::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
 
 void TIcon::Assign(TPersistent* source) {
-  if (!source) { FImages.clear(); Changed(); return; }
+  if (!source) { FImages.reset(); Changed(); return; }
   if (auto* other = dynamic_cast<TIcon*>(source)) {
     if (other != this) {
-      FImages = other->FImages;
+      FImages = other->FImages;  // shared: images never change once made
       FType = other->FType;
       Changed();
     }
@@ -204,6 +249,11 @@ void TIcon::Assign(TPersistent* source) {
 }
 
 void TIcon::LoadFromStream(TStream& stream) {
+  TIconBudget budget;
+  LoadFromStream(stream, budget);
+}
+
+void TIcon::LoadFromStream(TStream& stream, TIconBudget& budget) {
   Int64 start = stream.Position();
   Int64 available = stream.Size() - start;
   Byte header[6];
@@ -221,23 +271,46 @@ void TIcon::LoadFromStream(TStream& stream) {
     if (size == 0 || size > kMaxIconImageBytes || offset < 6 + dir.size()) InvalidIcon();
     end = std::max<std::uint64_t>(end, static_cast<std::uint64_t>(offset) + size);
   }
+  // Exactly the file's bytes are consumed.
   if (end > static_cast<std::uint64_t>(available)) InvalidIcon();
   std::vector<Byte> file(end);
   std::memcpy(file.data(), header, 6);
   std::memcpy(file.data() + 6, dir.data(), dir.size());
   Int64 rest = static_cast<Int64>(end - 6 - dir.size());
   if (stream.Read(file.data() + 6 + dir.size(), rest) != rest) InvalidIcon();
+  LoadFromMemory(file.data(), file.size(), budget);
+}
+
+void TIcon::LoadFromMemory(const Byte* data, std::size_t size, TIconBudget& budget) {
+  if (data == nullptr || size < 6) InvalidIcon();
+  int type = static_cast<int>(U16(data + 2));
+  std::size_t count = U16(data + 4);
+  if (U16(data) != 0 || (type != kIconTypeIcon && type != kIconTypeCursor) || count == 0) InvalidIcon();
+  const std::size_t dirEnd = 6 + 16 * count;
+  if (size < dirEnd) InvalidIcon();
   std::vector<TIconImage> images;
-  for (int i = 0; i < count; ++i) {
-    const Byte* e = dir.data() + 16 * i;
-    std::uint32_t size = U32(e + 8), offset = U32(e + 12);
+  images.reserve(count);
+  // Entries naming the same bytes share the image decoded for the first of them.
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::size_t> decoded;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Byte* e = data + 6 + 16 * i;
+    std::uint32_t length = U32(e + 8), offset = U32(e + 12);
+    if (length == 0 || length > kMaxIconImageBytes || offset < dirEnd || offset > size || size - offset < length)
+      InvalidIcon();
     TIconImage img;
-    img.Data.assign(file.begin() + offset, file.begin() + offset + size);
-    if (type == kIconTypeCursor) img.HotSpot = {static_cast<Integer>(U16(e + 4)), static_cast<Integer>(U16(e + 6))};
-    DecodeImage(img);
+    auto [it, fresh] = decoded.emplace(std::make_pair(offset, length), images.size());
+    if (fresh) {
+      if (length > budget.Bytes) throw EInvalidGraphic("Icon image is too large");
+      budget.Bytes -= length;
+      img.Data = std::make_shared<const std::vector<Byte>>(data + offset, data + offset + length);
+      DecodeImage(img, budget);
+    } else {
+      img = images[it->second];
+    }
+    img.HotSpot = type == kIconTypeCursor ? TPoint{static_cast<Integer>(U16(e + 4)), static_cast<Integer>(U16(e + 6))} : TPoint{};
     images.push_back(std::move(img));
   }
-  FImages = std::move(images);
+  SetImages(std::move(images));
   FType = type;
   Changed();
 }
@@ -246,9 +319,13 @@ void TIcon::SaveToStream(TStream& stream) {
   std::vector<Byte> out;
   Put16(out, 0);
   Put16(out, static_cast<std::uint32_t>(FType));
-  Put16(out, static_cast<std::uint32_t>(FImages.size()));
-  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * FImages.size());
-  for (const auto& img : FImages) {
+  const std::vector<TIconImage>& images = Images();
+  Put16(out, static_cast<std::uint32_t>(images.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+  // An image shared by several entries is written once, where all of them point.
+  std::map<const std::vector<Byte>*, std::uint32_t> written;
+  std::vector<const std::vector<Byte>*> order;
+  for (const auto& img : images) {
     int w = img.Colour->Width(), h = img.Colour->Height();
     out.push_back(static_cast<Byte>(w >= 256 ? 0 : w));
     out.push_back(static_cast<Byte>(h >= 256 ? 0 : h));
@@ -261,11 +338,15 @@ void TIcon::SaveToStream(TStream& stream) {
       Put16(out, 1);
       Put16(out, static_cast<std::uint32_t>(img.BitCount));
     }
-    Put32(out, static_cast<std::uint32_t>(img.Data.size()));
-    Put32(out, offset);
-    offset += static_cast<std::uint32_t>(img.Data.size());
+    Put32(out, static_cast<std::uint32_t>(img.Data->size()));
+    auto [at, fresh] = written.emplace(img.Data.get(), offset);
+    Put32(out, at->second);
+    if (fresh) {
+      order.push_back(img.Data.get());
+      offset += static_cast<std::uint32_t>(img.Data->size());
+    }
   }
-  for (const auto& img : FImages) out.insert(out.end(), img.Data.begin(), img.Data.end());
+  for (const std::vector<Byte>* data : order) out.insert(out.end(), data->begin(), data->end());
   stream.WriteBuffer(out.data(), static_cast<Int64>(out.size()));
 }
 
@@ -281,16 +362,20 @@ void TIcon::AddImage(TBitmap& colour, TBitmap* mask, TPoint hotSpot) {
   if (mask) img.Mask->Image() = mask->Handle()->Image().copy();
   img.BitCount = bpp;
   img.HotSpot = hotSpot;
-  img.Data = WriteDib(*img.Colour, img.Mask.get());
-  FImages.push_back(std::move(img));
+  img.Data = std::make_shared<const std::vector<Byte>>(WriteDib(*img.Colour, img.Mask.get()));
+  std::vector<TIconImage> images = Images();
+  images.push_back(std::move(img));
+  SetImages(std::move(images));
   Changed();
 }
 
 void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
-  if (FImages.empty()) return;
-  const TIconImage* best = &FImages[0];
+  if (Images().empty()) return;
+  // Kept alive while drawing, whatever the drawing's handlers do to the icon.
+  const std::shared_ptr<const std::vector<TIconImage>> images = FImages;
+  const TIconImage* best = &(*images)[0];
   long bestScore = -1;
-  for (const auto& img : FImages) {
+  for (const auto& img : *images) {
     long score = std::labs(img.Colour->Width() - rect.Width()) * 1000 + (64 - img.BitCount);
     if (bestScore < 0 || score < bestScore) { bestScore = score; best = &img; }
   }

@@ -11,12 +11,25 @@ namespace orv {
 inline constexpr int kIconTypeIcon = 1;
 inline constexpr int kIconTypeCursor = 2;
 
+// What the images of one file may hold in all: decoded pixels and bytes of distinct images.
+inline constexpr long long kMaxIconFilePixels = 1LL << 26;
+inline constexpr long long kMaxIconFileBytes = 1LL << 26;
+
+// The part of those limits a file has left. The icons of an icon list or of an animated cursor
+// read from one file draw on one budget.
+struct TIconBudget {
+  long long Pixels = kMaxIconFilePixels;
+  long long Bytes = kMaxIconFileBytes;
+};
+
+// Directory entries naming the same bytes of a file share one image; icons assigned from one
+// another share their images too. Nothing changes an image once made.
 struct TIconImage {
   std::shared_ptr<TGdiBitmap> Colour;  // 32-bit images keep their alpha
   std::shared_ptr<TGdiBitmap> Mask;    // white where transparent
   int BitCount = 0;
   TPoint HotSpot;                      // cursors only
-  std::vector<Byte> Data;              // the image as stored in the file
+  std::shared_ptr<const std::vector<Byte>> Data;  // the image as stored in the file
 };
 
 // An icon or cursor handle: colour pixels, mask (white = transparent) and hot spot.
@@ -63,15 +76,19 @@ class TIcon : public TGraphic {
   TGraphicClass GraphicClass() const override { return Class(); }
 
   void Assign(TPersistent* source) override;
-  bool Empty() const override { return FImages.empty(); }
+  bool Empty() const override { return Images().empty(); }
   // The first image's size.
   int Width() const override;
   int Height() const override;
   // EInvalidGraphicOperation "Cannot change the size of an icon".
   void SetWidth(int width) override;
   void SetHeight(int height) override;
-  // EInvalidGraphic "Icon image is not valid" for a malformed or cut-short stream.
+  // EInvalidGraphic "Icon image is not valid" for a malformed or cut-short stream, "Icon image is
+  // too large" when its images claim more than the budget holds (a budget of its own by default).
   void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(TStream& stream, TIconBudget& budget);
+  // The same from an icon file in memory.
+  void LoadFromMemory(const Byte* data, std::size_t size, TIconBudget& budget);
   // Writes every image as it was read (or as made by AddImage).
   void SaveToStream(TStream& stream) override;
   // Draws the image closest in size to rect, through its mask (or its alpha).
@@ -80,8 +97,8 @@ class TIcon : public TGraphic {
   void LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette) override;
 
   int ImageType() const { return FType; }
-  int ImageCount() const { return static_cast<int>(FImages.size()); }
-  const TIconImage& Image(int index) const { return FImages.at(static_cast<std::size_t>(index)); }
+  int ImageCount() const { return static_cast<int>(Images().size()); }
+  const TIconImage& Image(int index) const { return Images().at(static_cast<std::size_t>(index)); }
   // Adds an image made from a bitmap and a mask bitmap (white = transparent; nullptr: opaque).
   void AddImage(TBitmap& colour, TBitmap* mask, TPoint hotSpot = {});
   void SetImageType(int type) { FType = type; }
@@ -96,7 +113,9 @@ class TIcon : public TGraphic {
   void Changed() override;
 
  private:
-  std::vector<TIconImage> FImages;
+  const std::vector<TIconImage>& Images() const;
+  void SetImages(std::vector<TIconImage> images);
+  std::shared_ptr<const std::vector<TIconImage>> FImages;
   std::unique_ptr<TGdiIcon> FHandle;
   int FType = kIconTypeIcon;
 };

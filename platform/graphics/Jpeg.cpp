@@ -28,40 +28,75 @@ void OnJpegError(j_common_ptr info) {
 
 void OnJpegMessage(j_common_ptr, int) {}
 
-// Everything libjpeg touches lives outside this frame, so a jump back into it skips no destructor.
-bool DecodeRaw(const Byte* data, std::size_t size, std::vector<Byte>& pixels, int& width, int& height,
-               TJpegError& err) {
-  jpeg_decompress_struct info;
-  std::memset(&info, 0, sizeof info);
-  info.err = jpeg_std_error(&err.Mgr);
-  err.Mgr.error_exit = OnJpegError;
-  err.Mgr.emit_message = OnJpegMessage;
-  if (setjmp(err.Jump)) {
-    jpeg_destroy_decompress(&info);
+// The decoder's own working memory beyond the picture: a whole-picture coefficient buffer of a
+// progressive file holds two bytes per sample of three full-size components; the base covers the
+// blocks a picture's edges are padded to and the decoder's tables. More is refused as the file
+// asks it, before it is taken.
+constexpr long long kJpegWorkBytesPerPixel = 6;
+constexpr long long kJpegWorkBaseBytes = 16LL << 20;
+
+// QRgb in memory order, so rows are decoded straight into the bitmap.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kQRgbColorSpace = JCS_EXT_BGRA;
+#else
+constexpr J_COLOR_SPACE kQRgbColorSpace = JCS_EXT_ARGB;
+#endif
+
+// A decompression in two steps, header then pixels, each jumping back into its own frame, which
+// holds nothing with a destructor; the bitmap is made between them.
+struct TJpegDecoder {
+  jpeg_decompress_struct Info;
+  TJpegError Err;
+  bool Created = false;
+  TJpegDecoder() { std::memset(&Info, 0, sizeof Info); }
+  ~TJpegDecoder() {
+    if (Created) jpeg_destroy_decompress(&Info);
+  }
+  TJpegDecoder(const TJpegDecoder&) = delete;
+  TJpegDecoder& operator=(const TJpegDecoder&) = delete;
+};
+
+void TooLarge(TJpegError& err) {
+  err.Code = -1;
+  std::snprintf(err.Message, sizeof err.Message, "image too large");
+}
+
+// Reads the header and checks the size it claims before the decoder sets up any buffer; the
+// decoder's memory is capped in proportion to that size.
+bool ReadJpegHeader(TJpegDecoder& d, const Byte* data, std::size_t size, int& width, int& height) {
+  d.Info.err = jpeg_std_error(&d.Err.Mgr);
+  d.Err.Mgr.error_exit = OnJpegError;
+  d.Err.Mgr.emit_message = OnJpegMessage;
+  if (setjmp(d.Err.Jump)) return false;
+  jpeg_create_decompress(&d.Info);
+  d.Created = true;
+  jpeg_mem_src(&d.Info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&d.Info, TRUE);
+  const long long w = d.Info.image_width, h = d.Info.image_height;
+  if (w <= 0 || h <= 0 || w > kMaxBitmapSide || h > kMaxBitmapSide || w * h > kMaxBitmapPixels) {
+    TooLarge(d.Err);
     return false;
   }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  if (info.output_width == 0 || info.output_height == 0 || info.output_width > static_cast<unsigned>(kMaxBitmapSide) ||
-      info.output_height > static_cast<unsigned>(kMaxBitmapSide) ||
-      static_cast<long long>(info.output_width) * info.output_height > kMaxBitmapPixels || info.output_components != 3) {
-    err.Code = -1;
-    std::snprintf(err.Message, sizeof err.Message, "image too large");
-    jpeg_destroy_decompress(&info);
+  d.Info.out_color_space = kQRgbColorSpace;
+  d.Info.mem->max_memory_to_use = static_cast<long>(kJpegWorkBaseBytes + kJpegWorkBytesPerPixel * w * h);
+  jpeg_calc_output_dimensions(&d.Info);
+  if (d.Info.output_width != w || d.Info.output_height != h || d.Info.output_components != 4) {
+    TooLarge(d.Err);
     return false;
   }
-  width = static_cast<int>(info.output_width);
-  height = static_cast<int>(info.output_height);
-  pixels.resize(static_cast<std::size_t>(width) * height * 3);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = pixels.data() + static_cast<std::size_t>(info.output_scanline) * width * 3;
-    jpeg_read_scanlines(&info, &row, 1);
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
+bool ReadJpegPixels(TJpegDecoder& d, QImage& image) {
+  if (setjmp(d.Err.Jump)) return false;
+  jpeg_start_decompress(&d.Info);
+  while (d.Info.output_scanline < d.Info.output_height) {
+    JSAMPROW row = image.scanLine(static_cast<int>(d.Info.output_scanline));
+    jpeg_read_scanlines(&d.Info, &row, 1);
   }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
+  jpeg_finish_decompress(&d.Info);
   return true;
 }
 
@@ -102,20 +137,14 @@ bool EncodeRaw(const std::vector<Byte>& pixels, int width, int height, int quali
 }  // namespace
 
 std::unique_ptr<TBitmap> DecodeJpeg(const Byte* data, std::size_t size) {
-  std::vector<Byte> pixels;
+  TJpegDecoder decoder;
   int width = 0, height = 0;
-  TJpegError err;
-  if (!data || size < 4 || !DecodeRaw(data, size, pixels, width, height, err)) {
-    if (!err.Message[0]) std::snprintf(err.Message, sizeof err.Message, "not a JPEG file");
-    JpegFailure(err);
+  if (!data || size < 4 || !ReadJpegHeader(decoder, data, size, width, height)) {
+    if (!decoder.Err.Message[0]) std::snprintf(decoder.Err.Message, sizeof decoder.Err.Message, "not a JPEG file");
+    JpegFailure(decoder.Err);
   }
   auto image = std::make_unique<TGdiBitmap>(width, height, 24);
-  QImage& img = image->Image();
-  for (int y = 0; y < height; ++y) {
-    auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
-    const Byte* in = pixels.data() + static_cast<std::size_t>(y) * width * 3;
-    for (int x = 0; x < width; ++x) out[x] = qRgb(in[3 * x], in[3 * x + 1], in[3 * x + 2]);
-  }
+  if (!ReadJpegPixels(decoder, image->Image())) JpegFailure(decoder.Err);
   auto bitmap = std::make_unique<TBitmap>();
   bitmap->SetHandle(image.release());
   bitmap->SetPixelFormat(pf24bit);

@@ -90,6 +90,92 @@ TEST_F(AnimatedCursorTest, RateAndSequenceChunksReachTheirFrames) {
   EXPECT_EQ(noHeader.Frames(0)->Sequence, -1);
 }
 
+// The colour of each frame's icon and each frame's sequence number.
+std::vector<std::pair<TColor, Integer>> FramesOf(const TAnimatedCursorImage& image) {
+  std::vector<std::pair<TColor, Integer>> frames;
+  for (int i = 0; i < image.Count(); ++i)
+    frames.emplace_back(static_cast<TColor>(image.Icons(i)->Image(0).Colour->Image().pixel(5, 5) & 0xFFFFFF),
+                        image.Frames(i)->Sequence);
+  return frames;
+}
+
+TEST_F(AnimatedCursorTest, IconsGoToTheFramesNumberedSoWhenTheyAreRead) {
+  // Pixel colours as read back (0xRRGGBB).
+  const TColor red = 0xFF0000, blue = 0x0000FF, lime = 0x00FF00, yellow = 0xFFFF00;
+  const std::string a = Chunk("icon", kRed), b = Chunk("icon", kBlue), c = Chunk("icon", IconFile(16, clLime)),
+                    d = Chunk("icon", IconFile(16, clYellow));
+  struct TCase {
+    const char* Name;
+    std::string Chunks;
+    std::vector<std::pair<TColor, Integer>> Frames;
+  };
+  const TCase cases[] = {
+      {"renumbered after its icon was read: keeps it", AniHeader(2, 2, 1, 1) + List("fram", a + b) + Chunk("seq ", U32Bytes(1)),
+       {{red, 1}, {blue, 1}}},
+      {"renumbered to an icon still to come: the later one wins",
+       AniHeader(3, 3, 1, 1) + List("fram", a) + Chunk("seq ", U32Bytes(2)) + List("fram", b + c), {{lime, 2}, {blue, 1}, {lime, 2}}},
+      {"renumbered to one already read: keeps what it had",
+       AniHeader(2, 2, 1, 1) + List("fram", a + b) + Chunk("seq ", U32Bytes(0)) + Chunk("seq ", U32Bytes(0)) + List("fram", c),
+       {{red, 0}, {blue, 0}, {lime, -1}}},
+      {"two headers number their frames from 0 each", AniHeader(2, 2, 1, 1) + AniHeader(2, 2, 1, 1) + List("fram", a + b),
+       {{red, 0}, {blue, 1}, {red, 0}, {blue, 1}}},
+      {"icons beyond the frames make their own", AniHeader(1, 1, 1, 1) + List("fram", a + b + c), {{red, 0}, {blue, -1}, {lime, -1}}},
+      {"a frame of its own renumbered later", List("fram", a) + Chunk("seq ", U32Bytes(1)) + List("fram", b + d),
+       {{blue, 1}, {yellow, -1}}},
+      {"numbers no icon reaches", AniHeader(3, 3, 1, 1) + Chunk("seq ", U32Bytes(0xFFFFFFFF)) + Chunk("seq ", U32Bytes(0x7FFFFFFF)) +
+       List("fram", a + b + c), {{lime, 2}, {red, -1}, {blue, -1}}},
+  };
+  for (const TCase& t : cases) {
+    TAnimatedCursorImage image;
+    Read(image, AniFile(t.Chunks));
+    EXPECT_EQ(FramesOf(image), t.Frames) << t.Name;
+  }
+}
+
+TEST_F(AnimatedCursorTest, FramesShowingOneIconShareItsImages) {
+  // One 256 x 256 icon shown by every frame of a long sequence.
+  const int frames = 10000;
+  std::string chunks = AniHeader(frames, frames, 2, 1);
+  for (int i = 0; i < frames; ++i) chunks += Chunk("seq ", U32Bytes(0));
+  chunks += List("fram", Chunk("icon", IconFile(256, clRed, pf8bit)));
+  TAnimatedCursorImage image;
+  Read(image, AniFile(chunks));
+  ASSERT_EQ(image.Count(), frames);
+  const TGdiBitmap* pixels = image.Icons(0)->Image(0).Colour.get();
+  for (int i = 0; i < frames; ++i) {
+    ASSERT_EQ(image.Icons(i)->Image(0).Colour.get(), pixels) << i;
+    ASSERT_EQ(image.Frames(i)->Rate, 2u);
+  }
+  EXPECT_NE(image.Icons(0), image.Icons(1)) << "every frame owns its icon";
+  EXPECT_EQ(image.Icons(9999)->Width(), 256);
+
+  // Copies of the cursor and of its icons share the images as well.
+  TAnimatedCursorImage copy;
+  copy.Assign(&image);
+  EXPECT_EQ(copy.Icons(5)->Image(0).Colour.get(), pixels);
+  TIconList list;
+  list.Assign(&image);
+  ASSERT_EQ(list.IconCount(), frames);
+  EXPECT_EQ(list.Get(7)->Image(0).Colour.get(), pixels);
+}
+
+TEST_F(AnimatedCursorTest, ManyFramesAndIconsAreMatchedInOnePass) {
+  // A header claiming far more frames than icons follow; each icon finds its frame directly.
+  const int frames = 200000, icons = 10000;
+  const std::string icon = Chunk("icon", IconFile(2, clBlue));
+  std::string list;
+  for (int i = 0; i < icons; ++i) list += icon;
+  std::string chunks = AniHeader(frames, frames, 3, 1) + Chunk("seq ", U32Bytes(icons - 1)) + List("fram", list);
+  TAnimatedCursorImage image;
+  Read(image, AniFile(chunks));
+  // Frame 0, renumbered, shows the last icon; the first icon then has no frame and makes its own.
+  ASSERT_EQ(image.Count(), icons + 1) << "frames without an icon go";
+  EXPECT_EQ(image.Frames(0)->Sequence, icons - 1);
+  for (int i = 1; i < icons; ++i) ASSERT_EQ(image.Frames(i)->Sequence, i);
+  EXPECT_EQ(image.Frames(icons)->Sequence, -1);
+  EXPECT_EQ(image.Header().StepCount, static_cast<LongWord>(icons + 1));
+}
+
 TEST_F(AnimatedCursorTest, AFrameThatDoesNotReadEndsItsList) {
   const std::string notAnIcon = std::string("\0\0\x05\0\x01\0", 6) + std::string(20, 'x');
   TAnimatedCursorImage image;

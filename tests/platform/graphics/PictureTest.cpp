@@ -1,6 +1,8 @@
-// Pictures: the kind chosen by file extension, JPEG pictures against the imaging peer, icons and
-// cursors made by the icon tool, malformed icon files.
+// Pictures: the kind chosen by file extension, JPEG pictures against the imaging peer and JPEG
+// headers claiming too much, icons and cursors made by the icon tool, icon images shared, bounded
+// and drawn through their mask, malformed icon files.
 #include <gtest/gtest.h>
+#include <functional>
 #include "platform/classes/Filer.h"
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Jpeg.h"
@@ -267,6 +269,208 @@ TEST(Icon, MalformedIconFilesAreRefused) {
     TIcon icon;
     EXPECT_THROW(icon.LoadFromStream(s), EInvalidGraphic) << c.What;
   }
+}
+
+// The stored bytes of an icon image made from a square of one colour.
+std::string IconImageBytes(int size, TColor colour, TPixelFormat format = pf24bit) {
+  auto b = test::WhiteBitmap(size, size);
+  b->Canvas()->Brush()->SetColor(colour);
+  b->Canvas()->FillRect(Rect(0, 0, size, size));
+  b->SetPixelFormat(format);
+  TIcon icon;
+  icon.AddImage(*b, nullptr);
+  const std::vector<Byte>& data = *icon.Image(0).Data;
+  return std::string(data.begin(), data.end());
+}
+
+// An icon file holding the images and a directory entry for each index of entries.
+std::string IconFileOf(const std::vector<std::string>& images, const std::vector<int>& entries) {
+  std::string s;
+  auto le16 = [&](std::uint32_t v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>((v >> 8) & 0xFF); };
+  auto le32 = [&](std::uint32_t v) { le16(v & 0xFFFF); le16(v >> 16); };
+  le16(0);
+  le16(kIconTypeIcon);
+  le16(static_cast<std::uint32_t>(entries.size()));
+  std::vector<std::uint32_t> offsets;
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
+  for (const std::string& image : images) {
+    offsets.push_back(offset);
+    offset += static_cast<std::uint32_t>(image.size());
+  }
+  for (int i : entries) {
+    s += std::string(4, '\0');
+    le16(1);
+    le16(24);
+    le32(static_cast<std::uint32_t>(images[static_cast<std::size_t>(i)].size()));
+    le32(offsets[static_cast<std::size_t>(i)]);
+  }
+  for (const std::string& image : images) s += image;
+  return s;
+}
+
+void LoadIcon(TIcon& icon, const std::string& file, TIconBudget& budget) {
+  icon.LoadFromMemory(reinterpret_cast<const Byte*>(file.data()), file.size(), budget);
+}
+
+TEST(Icon, EntriesNamingTheSameBytesShareOneImage) {
+  const std::string image = IconImageBytes(256, clRed, pf8bit);
+  const std::string file = IconFileOf({image}, std::vector<int>(65535, 0));
+  TStringStream in(file);
+  TIcon icon;
+  icon.LoadFromStream(in);
+  ASSERT_EQ(icon.ImageCount(), 65535);
+  const TGdiBitmap* pixels = icon.Image(0).Colour.get();
+  EXPECT_EQ(icon.Image(65534).Colour.get(), pixels);
+  EXPECT_EQ(icon.Image(65534).Mask.get(), icon.Image(0).Mask.get());
+  EXPECT_EQ(icon.Width(), 256);
+
+  TIcon copy;
+  copy.Assign(&icon);
+  EXPECT_EQ(copy.Image(100).Colour.get(), pixels) << "an assigned icon shares the images";
+
+  // Saved, the shared image is written once and every entry points at it.
+  TMemoryStream out;
+  icon.SaveToStream(out);
+  EXPECT_EQ(out.Size(), static_cast<Int64>(6 + 16 * 65535 + image.size()));
+  out.SetPosition(0);
+  TIcon back;
+  back.LoadFromStream(out);
+  ASSERT_EQ(back.ImageCount(), 65535);
+  EXPECT_EQ(back.Image(65534).Colour.get(), back.Image(0).Colour.get());
+  EXPECT_EQ(back.Image(7).Colour->Image().pixel(9, 9) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST(Icon, TheImagesOfOneFileStayWithinItsBudget) {
+  const std::vector<std::string> four = {IconImageBytes(16, clRed), IconImageBytes(16, clLime), IconImageBytes(16, clBlue),
+                                         IconImageBytes(16, clYellow)};
+  auto tooLarge = [](const std::function<void()>& load, const char* what) {
+    try {
+      load();
+      ADD_FAILURE() << what << ": loaded";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "Icon image is too large") << what;
+    }
+  };
+  {
+    TIconBudget budget;
+    budget.Pixels = 3 * 256;
+    TIcon icon;
+    tooLarge([&] { LoadIcon(icon, IconFileOf(four, {0, 1, 2, 3}), budget); }, "four images, room for three");
+    EXPECT_TRUE(icon.Empty()) << "a refused file changes nothing";
+  }
+  {
+    // Entries sharing an image cost it once.
+    TIconBudget budget;
+    budget.Pixels = 2 * 256;
+    TIcon icon;
+    LoadIcon(icon, IconFileOf(four, {0, 0, 0, 1, 1, 0}), budget);
+    EXPECT_EQ(icon.ImageCount(), 6);
+    EXPECT_EQ(budget.Pixels, 0);
+    // The icons read from one file share its budget.
+    TIcon next;
+    tooLarge([&] { LoadIcon(next, IconFileOf(four, {2}), budget); }, "a second icon of the same file");
+  }
+  {
+    TIconBudget budget;
+    budget.Bytes = static_cast<long long>(four[0].size());
+    TIcon icon;
+    tooLarge([&] { LoadIcon(icon, IconFileOf(four, {0, 1}), budget); }, "bytes of distinct images");
+  }
+  {
+    // A picture claiming more than the budget holds is refused before anything is decoded.
+    const std::string side("\0\0\x27\x10", 4);  // 10000, big-endian
+    std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) + side + side +
+                      std::string("\x08\x06\0\0\0", 5) + std::string(4, '\0');
+    TIconBudget budget;
+    TIcon icon;
+    tooLarge([&] { LoadIcon(icon, IconFileOf({png}, {0}), budget); }, "a claimed 10000 x 10000 picture");
+    EXPECT_EQ(budget.Pixels, kMaxIconFilePixels);
+  }
+}
+
+TEST(Icon, ThirtyTwoBitImagesWithoutAlphaTakeTheMaskForTransparency) {
+  // A 2 x 2 image: the top-left pixel is black and masked, the others red and opaque.
+  auto image = [](Byte alpha) {
+    std::string s;
+    auto le32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF); };
+    le32(40); le32(2); le32(4);
+    s += std::string("\x01\0\x20\0", 4);
+    for (int i = 0; i < 6; ++i) le32(0);
+    const std::string red = std::string("\0\0\xff", 3) + static_cast<char>(alpha);
+    const std::string black = std::string("\0\0\0", 3) + static_cast<char>(alpha);
+    s += red + red;      // bottom row
+    s += black + red;    // top row
+    le32(0);             // mask, bottom row: opaque
+    le32(0x80);          // top row: the first pixel transparent
+    return s;
+  };
+  struct TCase {
+    const char* What;
+    Byte Alpha;
+    COLORREF TopLeft;
+  };
+  const TCase cases[] = {
+      {"alpha all zero: the mask decides", 0, 0x00FF00},
+      {"alpha present: the alpha decides", 255, 0x000000},
+  };
+  for (const TCase& c : cases) {
+    TIconBudget budget;
+    TIcon icon;
+    LoadIcon(icon, IconFileOf({image(c.Alpha)}, {0}), budget);
+    auto target = test::WhiteBitmap(2, 2);
+    target->Canvas()->Brush()->SetColor(clLime);
+    target->Canvas()->FillRect(Rect(0, 0, 2, 2));
+    target->Canvas()->Draw(0, 0, &icon);
+    EXPECT_EQ(test::Px(*target, 0, 0), c.TopLeft) << c.What;
+    EXPECT_EQ(test::Px(*target, 1, 0), 0x0000FFu) << c.What;
+    EXPECT_EQ(test::Px(*target, 1, 1), 0x0000FFu) << c.What;
+    HDC dc = target->Canvas()->Handle();
+    target->Canvas()->FillRect(Rect(0, 0, 2, 2));
+    ASSERT_TRUE(DrawIcon(dc, 0, 0, icon.Handle()));
+    EXPECT_EQ(test::Px(*target, 0, 0), c.TopLeft) << c.What << ", drawn through the handle";
+  }
+}
+
+TEST(Picture, JpegHeadersClaimingMoreThanABitmapHoldsAreRefusedBeforeDecoding) {
+  auto b = test::WhiteBitmap(16, 8);
+  const std::vector<Byte> jpeg = EncodeJpeg(*b, 80);
+  std::size_t sof = 0;
+  for (std::size_t i = 2; i + 9 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) { sof = i; break; }
+  ASSERT_NE(sof, 0u);
+  // The frame header: marker, length, precision, height, width (big-endian).
+  auto claiming = [&](Byte kind, int width, int height) {
+    std::vector<Byte> f = jpeg;
+    f[sof + 1] = kind;
+    f[sof + 5] = static_cast<Byte>(height >> 8);
+    f[sof + 6] = static_cast<Byte>(height);
+    f[sof + 7] = static_cast<Byte>(width >> 8);
+    f[sof + 8] = static_cast<Byte>(width);
+    return f;
+  };
+  struct TCase {
+    const char* What;
+    std::vector<Byte> File;
+  };
+  const TCase cases[] = {
+      {"progressive, 65500 x 65500", claiming(0xC2, 65500, 65500)},
+      {"baseline, 65500 x 65500", claiming(0xC0, 65500, 65500)},
+      {"a side beyond the largest", claiming(0xC2, 40000, 16)},
+      {"more pixels than a bitmap holds", claiming(0xC2, 32768, 32768)},
+  };
+  for (const TCase& c : cases) {
+    try {
+      DecodeJpeg(c.File.data(), c.File.size());
+      ADD_FAILURE() << c.What << ": decoded";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "JPEG error #-1: image too large") << c.What;
+    }
+  }
+  // The same file with its own size decodes.
+  std::unique_ptr<TBitmap> own = DecodeJpeg(jpeg.data(), jpeg.size());
+  EXPECT_EQ(own->Width(), 16);
+  EXPECT_EQ(own->Height(), 8);
+  EXPECT_EQ(test::Px(*own, 3, 3), 0xFFFFFFu);
 }
 
 }  // namespace
