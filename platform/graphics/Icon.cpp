@@ -290,8 +290,10 @@ void TIcon::LoadFromMemory(const Byte* data, std::size_t size, TIconBudget& budg
   if (size < dirEnd) InvalidIcon();
   std::vector<TIconImage> images;
   images.reserve(count);
-  // Entries naming the same bytes share the image decoded for the first of them.
+  // Entries naming the same bytes share the image decoded for the first of them. Entries of one
+  // file name bytes of their own, give or take a little overlap: what overlaps more is no icon.
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::size_t> decoded;
+  std::uint64_t named = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const Byte* e = data + 6 + 16 * i;
     std::uint32_t length = U32(e + 8), offset = U32(e + 12);
@@ -300,8 +302,8 @@ void TIcon::LoadFromMemory(const Byte* data, std::size_t size, TIconBudget& budg
     TIconImage img;
     auto [it, fresh] = decoded.emplace(std::make_pair(offset, length), images.size());
     if (fresh) {
-      if (length > budget.Bytes) throw EInvalidGraphic("Icon image is too large");
-      budget.Bytes -= length;
+      named += length;
+      if (named > 2 * static_cast<std::uint64_t>(size)) throw EInvalidGraphic("Icon image is too large");
       img.Data = std::make_shared<const std::vector<Byte>>(data + offset, data + offset + length);
       DecodeImage(img, budget);
     } else {

@@ -11,15 +11,13 @@ namespace orv {
 inline constexpr int kIconTypeIcon = 1;
 inline constexpr int kIconTypeCursor = 2;
 
-// What the images of one file may hold in all: decoded pixels and bytes of distinct images.
+// The pixels the images of one file may decode to in all.
 inline constexpr long long kMaxIconFilePixels = 1LL << 26;
-inline constexpr long long kMaxIconFileBytes = 1LL << 26;
 
-// The part of those limits a file has left. The icons of an icon list or of an animated cursor
-// read from one file draw on one budget.
+// The part of that limit a file has left. The icons of an icon list or of an animated cursor read
+// from one file draw on one budget.
 struct TIconBudget {
   long long Pixels = kMaxIconFilePixels;
-  long long Bytes = kMaxIconFileBytes;
 };
 
 // Directory entries naming the same bytes of a file share one image; icons assigned from one
@@ -84,7 +82,8 @@ class TIcon : public TGraphic {
   void SetWidth(int width) override;
   void SetHeight(int height) override;
   // EInvalidGraphic "Icon image is not valid" for a malformed or cut-short stream, "Icon image is
-  // too large" when its images claim more than the budget holds (a budget of its own by default).
+  // too large" when its images claim more pixels than the budget holds (a budget of its own by
+  // default) or its directory names more bytes of distinct images than twice the file's size.
   void LoadFromStream(TStream& stream) override;
   void LoadFromStream(TStream& stream, TIconBudget& budget);
   // The same from an icon file in memory.

@@ -371,10 +371,18 @@ TEST(Icon, TheImagesOfOneFileStayWithinItsBudget) {
     tooLarge([&] { LoadIcon(next, IconFileOf(four, {2}), budget); }, "a second icon of the same file");
   }
   {
+    // Entries naming one image's bytes, each a byte shorter than the one before: three of them
+    // name more than twice the file, two do not.
+    auto overlapping = [&](int entries) {
+      std::string file = IconFileOf({four[0]}, std::vector<int>(static_cast<std::size_t>(entries), 0));
+      for (int i = 1; i < entries; ++i) file[6 + 16 * i + 8] = static_cast<char>(file[6 + 16 * i + 8] - i);
+      return file;
+    };
     TIconBudget budget;
-    budget.Bytes = static_cast<long long>(four[0].size());
     TIcon icon;
-    tooLarge([&] { LoadIcon(icon, IconFileOf(four, {0, 1}), budget); }, "bytes of distinct images");
+    tooLarge([&] { LoadIcon(icon, overlapping(3), budget); }, "three overlapping entries");
+    LoadIcon(icon, overlapping(2), budget);
+    EXPECT_EQ(icon.ImageCount(), 2) << "two overlapping entries";
   }
   {
     // A picture claiming more than the budget holds is refused before anything is decoded.
