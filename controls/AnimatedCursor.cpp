@@ -113,7 +113,7 @@ struct TPendingFrame {
   Integer Sequence = -1;
   LongWord Rate = 0;
   int Image = -1;
-  std::int32_t Next[2] = {-1, -1};
+  std::int64_t Next[2] = {-1, -1};
 };
 
 class TFrameTable {
@@ -135,7 +135,7 @@ class TFrameTable {
   bool Give(Integer sequence, int image) {
     if (sequence < 0 || static_cast<std::size_t>(sequence) >= FHeads.size()) return false;
     bool placed = false;
-    for (std::int32_t node = FHeads[static_cast<std::size_t>(sequence)]; node >= 0;) {
+    for (std::int64_t node = FHeads[static_cast<std::size_t>(sequence)]; node >= 0;) {
       TPendingFrame& frame = Frames[static_cast<std::size_t>(node >> 1)];
       if (frame.Sequence == sequence) {
         frame.Image = image;
@@ -153,10 +153,10 @@ class TFrameTable {
     const auto s = static_cast<std::size_t>(sequence);
     if (s >= FHeads.size()) FHeads.resize(std::max(s + 1, std::min(FLimit, 2 * FHeads.size())), -1);
     Frames[frame].Next[which] = FHeads[s];
-    FHeads[s] = static_cast<std::int32_t>(2 * frame + static_cast<std::size_t>(which));
+    FHeads[s] = static_cast<std::int64_t>(2 * frame + static_cast<std::size_t>(which));
   }
   std::size_t FLimit;
-  std::vector<std::int32_t> FHeads;
+  std::vector<std::int64_t> FHeads;
 };
 
 }  // namespace

@@ -149,7 +149,11 @@ class BitBtnXPTest : public ControlsTest {
 
   TModalResult RunModal(std::function<void()> action) {
     QTimer::singleShot(0, [action] { action(); });
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    // The watchdog goes with this call: fired later it would reach a fixture already gone.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    watchdog.start(5000);
     return Form->ShowModal();
   }
 
