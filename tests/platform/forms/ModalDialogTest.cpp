@@ -91,8 +91,12 @@ class ModalDialogTest : public FormsTest {
   // Runs action from inside the modal loop, once the form is showing.
   TModalResult RunModal(std::function<void()> action) {
     QTimer::singleShot(0, [action] { action(); });
-    // A modal loop that never ends would hang the test run: a second timer ends it.
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    // A modal loop that never ends would hang the test run: a second timer ends it. It goes with
+    // this call: fired later it would reach a fixture already gone.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    watchdog.start(5000);
     return Form->ShowModal();
   }
 
