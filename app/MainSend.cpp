@@ -1,8 +1,10 @@
 // The send run of the "Send emails" page: recipients, checks, the SMTP session and the loop that
 // builds and sends one mail per address or per batch, with progress, cancel and the error log.
+#include <algorithm>
 #include <cmath>
 #include "app/KontenStore.h"
 #include "app/MainUnit.h"
+#include "mail/MailAddress.h"
 #include "platform/forms/DialogService.h"
 #include "platform/rtl/DateTime.h"
 #include "platform/rtl/SysUtils.h"
@@ -46,17 +48,25 @@ struct TRunGuard {
   }
 };
 
-// Each failure is one line of the log: line breaks inside (a multi-line reply, an address that
-// carried one) become blanks.
+// Each failure is one line of the log: control characters inside (the line breaks of a
+// multi-line reply, a tab or line break an address carried) become blanks.
 AnsiString ErrorLine(const AnsiString& address, const AnsiString& reason) {
   AnsiString line = "Error while sending email to " + address + ": " + reason;
   for (char& c : line)
-    if (c == '\r' || c == '\n') c = ' ';
+    if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
   return line;
 }
 
 // Replies end in a line break; the log line holds the reply's text.
 AnsiString ReplyText(const AnsiString& reply) { return TrimRight(reply); }
+
+// The refusal the server gave the address on its own in the last mail, if it gave one. The
+// session offers each address once, compared without regard to case.
+const TRefusedRecipient* RefusalOf(const std::vector<TRefusedRecipient>& refused, const AnsiString& address) {
+  for (const TRefusedRecipient& r : refused)
+    if (SameText(r.Address, address)) return &r;
+  return nullptr;
+}
 
 }  // namespace
 
@@ -183,59 +193,90 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     Application->ProcessMessages();
     if (FCancelled) break;
     const Integer b = n - 1;
-    if (every != 0 && n % every == 0) {
-      SMTP->AbortSession();
-      reconnect();
-    }
-    if (!SMTP->SessionOpen()) reconnect();
-
-    const TSendRecipient& to = recipients[static_cast<std::size_t>(b) * per];
-    bool built = false;
-    try {
-      Msg->ResetMessage();
-      Msg->SetFrom(konto.SenderName, konto.SenderAddress);
-      Msg->SetReplyTo(konto.SenderName, konto.ReplyAddress);
-      Msg->SetSubject(mail.Subject);
-      Msg->SetDate(Now());
-      Msg->ToRecipients().ClearRecipients();
-      Msg->ToRecipients().AddRecipient("", to.Address);
-      Msg->BccRecipients().ClearRecipients();
-      if (uniform)
-        for (Integer k = 1; k < per && b * per + k < count; ++k)
-          Msg->BccRecipients().AddRecipient("", recipients[static_cast<std::size_t>(b * per + k)].Address);
-      std::optional<TPlaceholderFields> record;
-      if (mail.MailType == mtDesign || mail.MailType == mtHtml) {
-        const AnsiString& html = mail.MailType == mtDesign ? mail.GeneratedHTML : mail.BlankHTML;
-        Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to, &record));
+    // The mail's addresses: the batch in uniform mode, else the one recipient. Each value is
+    // taken as exactly one address or refused on its own: a value the header field would read
+    // as other addresses must not send this recipient's mail to them.
+    std::vector<const TSendRecipient*> batch;
+    const Integer first = b * per;
+    const Integer last = std::min(count, first + per);
+    for (Integer i = first; i < last; ++i) {
+      const TSendRecipient& r = recipients[static_cast<std::size_t>(i)];
+      const AnsiString fault = PlainAddressFault(r.Address);
+      if (fault.empty()) {
+        batch.push_back(&r);
+      } else {
+        ErrorLog->Lines().Add(ErrorLine(r.Address, "Invalid e-mail address: " + fault));
+        ++failed;
       }
-      Msg->SetTextPlain(mail.BlankText.empty() ? AnsiString(" ")
-                                                : FillPlaceholders(mail.BlankText, uniform, to, &record));
-      for (const AnsiString& path : mail.Attachments) Msg->AttachFile(path, "", true);
-      Msg->BuildBody();
-      built = true;
-    } catch (const Exception& e) {
-      // A mail that cannot be built (an unreadable attachment, an address with a line break,
-      // a record the table cannot give) fails alone; the run goes on.
-      ErrorLog->Lines().Add(ErrorLine(to.Address, e.Message()));
-      ++failed;
-    } catch (const std::exception& e) {
-      ErrorLog->Lines().Add(ErrorLine(to.Address, e.what()));
-      ++failed;
+    }
+    const auto failBatch = [&](const AnsiString& reason, const std::vector<TRefusedRecipient>& refused) {
+      // Every address of the mail is without it: each gets its line, with the server's own
+      // refusal where it gave one, and counts.
+      for (const TSendRecipient* r : batch) {
+        const TRefusedRecipient* own = RefusalOf(refused, r->Address);
+        ErrorLog->Lines().Add(ErrorLine(r->Address, own != nullptr ? ReplyText(own->Reply) : reason));
+        ++failed;
+      }
+    };
+
+    if (!batch.empty()) {
+      if (every != 0 && n % every == 0) {
+        SMTP->AbortSession();
+        reconnect();
+      }
+      if (!SMTP->SessionOpen()) reconnect();
+      // A cancel while the server was awaited for the connection: this mail does not go.
+      if (FCancelled) {
+        failBatch("Cancelled before the mail was sent", {});
+        batch.clear();
+      }
+    }
+    bool built = false;
+    if (!batch.empty()) {
+      // The first valid address of the batch takes the place in To; the rest go in Bcc.
+      const TSendRecipient& to = *batch.front();
+      try {
+        Msg->ResetMessage();
+        Msg->SetFrom(konto.SenderName, konto.SenderAddress);
+        Msg->SetReplyTo(konto.SenderName, konto.ReplyAddress);
+        Msg->SetSubject(mail.Subject);
+        Msg->SetDate(Now());
+        Msg->ToRecipients().ClearRecipients();
+        Msg->ToRecipients().AddRecipient("", to.Address);
+        Msg->BccRecipients().ClearRecipients();
+        for (std::size_t k = 1; k < batch.size(); ++k) Msg->BccRecipients().AddRecipient("", batch[k]->Address);
+        std::optional<TPlaceholderFields> record;
+        if (mail.MailType == mtDesign || mail.MailType == mtHtml) {
+          const AnsiString& html = mail.MailType == mtDesign ? mail.GeneratedHTML : mail.BlankHTML;
+          Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to, &record));
+        }
+        Msg->SetTextPlain(mail.BlankText.empty() ? AnsiString(" ")
+                                                  : FillPlaceholders(mail.BlankText, uniform, to, &record));
+        for (const AnsiString& path : mail.Attachments) Msg->AttachFile(path, "", true);
+        Msg->BuildBody();
+        built = true;
+      } catch (const Exception& e) {
+        // A mail that cannot be built (an unreadable attachment, a record the table cannot
+        // give) fails alone; the run goes on.
+        failBatch(e.Message(), {});
+      } catch (const std::exception& e) {
+        failBatch(e.what(), {});
+      }
     }
     if (built) {
-      if (SMTP->SendMessage()) {
+      std::vector<AnsiString> envelope;
+      for (const TSendRecipient* r : batch) envelope.push_back(r->Address);
+      // The envelope is the checked addresses themselves, not what a reading of the header
+      // fields would make of them.
+      if (SMTP->SendMessageTo(Msg->FromAddress(), envelope)) {
         // The mail reached those the server took; each refused one of the batch is logged.
         for (const TRefusedRecipient& refused : SMTP->RefusedRecipients())
           ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
       } else {
-        const AnsiString reply = ReplyText(SMTP->LastReply());
+        const AnsiString reason = SMTP->FailureReason();
         const std::vector<TRefusedRecipient> refusedList = SMTP->RefusedRecipients();
         SMTP->AbortSession();
-        ErrorLog->Lines().Add(ErrorLine(to.Address, reply));
-        for (const TRefusedRecipient& refused : refusedList)
-          if (refused.Address != to.Address)
-            ErrorLog->Lines().Add(ErrorLine(refused.Address, ReplyText(refused.Reply)));
-        ++failed;
+        failBatch(reason, refusedList);
       }
     }
     ProgressBar1->SetPosition(static_cast<Integer>(static_cast<Int64>(n) * 100 / total));

@@ -19,8 +19,17 @@ void RefuseLineBreaks(std::string_view address) {
   throw EMailError("Invalid e-mail address \"" + shown + "\": it holds a line break");
 }
 
+// CR and LF made blanks before a text is encoded: encoded, they would come back as line breaks
+// inside the decoded field, as plain text they are blanked when the field is set.
+AnsiString WithoutLineBreaks(std::string_view text) {
+  AnsiString out(text);
+  for (char& c : out)
+    if (c == '\r' || c == '\n') c = ' ';
+  return out;
+}
+
 AnsiString AddressText(std::string_view name, std::string_view address, std::string_view charset) {
-  const AnsiString n = TrimBlanks(name);
+  const AnsiString n = TrimBlanks(WithoutLineBreaks(name));
   const AnsiString a = TrimBlanks(address);
   if (n.empty()) return "<" + a + ">";
   return EncodeDisplayName(n, charset) + " <" + a + ">";
@@ -56,7 +65,7 @@ void TMailMessage::SetReplyTo(std::string_view name, std::string_view address) {
 }
 
 void TMailMessage::SetSubject(std::string_view text) {
-  SetHeaderValue("Subject", text.empty() ? AnsiString() : EncodeHeaderWords(text, Charset));
+  SetHeaderValue("Subject", text.empty() ? AnsiString() : EncodeHeaderWords(WithoutLineBreaks(text), Charset));
 }
 
 void TMailMessage::SetDate(TDateTime localTime) { SetHeaderValue("Date", MailDateText(localTime)); }

@@ -13,6 +13,8 @@ namespace orv {
 namespace {
 
 constexpr std::string_view kCRLF = "\r\n";
+constexpr const char* kCancelled = "Cancelled before the server replied";
+constexpr const char* kNotConnected = "Not connected to the server";
 
 // The reply code that accepts each talk code; 0 for codes without a check.
 int ExpectedCode(Byte code) {
@@ -104,9 +106,33 @@ void TSMTPSession::CheckChunk(TSocketTalk& talk, Byte, bool& accepted, const Ans
   }
 }
 
-void TSMTPSession::TalkFailed(TSocketTalk& talk, Byte, Byte) {
+void TSMTPSession::TalkFailed(TSocketTalk& talk, Byte, Byte status) {
   FTalkFailed = true;
+  FTalkStatus = status;
+  FFailedTimeOut = talk.TimeOut();
   talk.CancelTalk();
+}
+
+void TSMTPSession::ClearFailure() {
+  FFailure.clear();
+  FAbortedWaiting = false;
+}
+
+void TSMTPSession::ExchangeFailed() {
+  if (FAbortedWaiting) {
+    FFailure = kCancelled;
+  } else if (FTalkFailed && FTalkStatus == tsTimedOut) {
+    FFailure = "No reply from the server within " + IntToStr(FFailedTimeOut) +
+               (FFailedTimeOut == 1 ? " second" : " seconds");
+  } else if (FTalkFailed) {
+    FFailure = "The connection to the server failed";
+  } else if (ParseSmtpReply(FTalk->ReplyText()).State == rsComplete) {
+    FFailure = TrimRight(FTalk->ReplyText());
+  } else if (!FSessionOpen || !FTalk->Socket().Active()) {
+    FFailure = "The server closed the connection";
+  } else {
+    FFailure = "No complete reply from the server";
+  }
 }
 
 void TSMTPSession::SocketClosed(TSocketTalk&) { FSessionOpen = false; }
@@ -121,12 +147,16 @@ bool TSMTPSession::Ready() { return FSessionOpen && FTalk->Socket().Active(); }
 bool TSMTPSession::Exchange(std::string_view text, Byte code) {
   if (!Ready()) {
     FTalk->SetReplyText({});
+    // A cancel closes the connection: what comes after it in the same operation finds none.
+    FFailure = FAbortedWaiting ? kCancelled : kNotConnected;
     return false;
   }
   FTalkFailed = false;
   FTalk->Talk(text, kCRLF, code);
   FTalk->WaitTalk();
-  return FTalk->Accepted();
+  if (FTalk->Accepted()) return true;
+  ExchangeFailed();
+  return false;
 }
 
 AnsiString TSMTPSession::HeloName() {
@@ -155,9 +185,17 @@ bool TSMTPSession::Login() {
 }
 
 bool TSMTPSession::Connect() {
+  ClearFailure();
   try {
     TClientSocket& socket = FTalk->Socket();
-    if (FSessionOpen || socket.Active() || Host.empty()) return false;
+    if (FSessionOpen || socket.Active()) {
+      FFailure = "A session is open already";
+      return false;
+    }
+    if (Host.empty()) {
+      FFailure = "No server is given";
+      return false;
+    }
     if (IsDottedNumber(Host)) {
       socket.Address = Host;
       socket.Host.clear();
@@ -169,9 +207,11 @@ bool TSMTPSession::Connect() {
     socket.Port = Port;
 
     FTalk->ExpectReply(tcGreeting);
+    FTalkFailed = false;
     socket.Open();
     FTalk->WaitTalk();
     bool result = FTalk->Accepted();
+    if (!result) ExchangeFailed();
     if (result && Handshaking == hsAuto) {
       FSessionOpen = true;
       AnsiString collected = FTalk->ReplyText();
@@ -194,19 +234,25 @@ bool TSMTPSession::Connect() {
       FTalk->SetReplyText(std::move(collected));
     }
     FSessionOpen = result;
+    if (result) FFailure.clear();
     // Nothing can use a connection whose handshake failed; closing it lets the next Connect start
     // afresh.
     if (!result && socket.Active()) socket.Close();
     return result;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     AbortSession();
+    FFailure = e.what();
     return false;
   }
 }
 
 bool TSMTPSession::SendMessage() {
   FRefused.clear();
-  if (MailMessage == nullptr) return false;
+  ClearFailure();
+  if (MailMessage == nullptr) {
+    FFailure = "No message is given";
+    return false;
+  }
   try {
     std::vector<AnsiString> recipients;
     for (TMailRecipients* list : {&MailMessage->ToRecipients(), &MailMessage->CcRecipients(),
@@ -215,20 +261,28 @@ bool TSMTPSession::SendMessage() {
       recipients.insert(recipients.end(), addresses.begin(), addresses.end());
     }
     return SendMessageTo(MailMessage->FromAddress(), recipients);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    FFailure = e.what();
     return false;
   }
 }
 
 bool TSMTPSession::SendMessageTo(std::string_view sender, const std::vector<AnsiString>& recipients) {
   FRefused.clear();
-  if (!Ready() || MailMessage == nullptr || MailMessage->NeedsRebuild()) return false;
+  ClearFailure();
+  const auto fail = [this](const char* reason) {
+    FFailure = reason;
+    return false;
+  };
+  if (!Ready()) return fail(kNotConnected);
+  if (MailMessage == nullptr) return fail("No message is given");
+  if (MailMessage->NeedsRebuild()) return fail("The message was changed after its body was built");
   // An address with a line break would smuggle a command of its own onto the wire.
-  if (HasLineBreak(sender)) return false;
+  if (HasLineBreak(sender)) return fail("The sender address holds a line break");
   std::vector<AnsiString> sorted;
   sorted.reserve(recipients.size());
   for (const AnsiString& address : recipients) {
-    if (HasLineBreak(address)) return false;
+    if (HasLineBreak(address)) return fail("A recipient address holds a line break");
     AnsiString trimmed = Trim(address);
     if (!trimmed.empty()) sorted.push_back(std::move(trimmed));
   }
@@ -237,7 +291,7 @@ bool TSMTPSession::SendMessageTo(std::string_view sender, const std::vector<Ansi
   sorted.erase(std::unique(sorted.begin(), sorted.end(),
                            [](const AnsiString& a, const AnsiString& b) { return SameText(a, b); }),
                sorted.end());
-  if (sorted.empty()) return false;
+  if (sorted.empty()) return fail("No recipient address is given");
 
   if (!Exchange("MAIL FROM: <" + AnsiString(sender) + ">\r\n", tcMailFrom)) return false;
   std::size_t taken = 0;
@@ -255,12 +309,14 @@ bool TSMTPSession::SendMessageTo(std::string_view sender, const std::vector<Ansi
   }
   if (taken == 0) {
     FTalk->SetReplyText(lastRefusal);
+    FFailure = TrimRight(lastRefusal);
     return false;
   }
 
   try {
     MailMessage->SetMessageId(FTalk->Socket().LocalAddress());
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    FFailure = e.what();
     return false;
   }
   // The whole header is kept and put back, so Bcc is in the message again after the transmission.
@@ -278,15 +334,20 @@ bool TSMTPSession::SendMessageTo(std::string_view sender, const std::vector<Ansi
       FTalk->WaitTalk();
       FTalk->SetTimeOut(keep);
       result = FTalk->Accepted();
+      if (!result) ExchangeFailed();
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    FFailure = e.what();
     result = false;
   }
   MailMessage->Header() = std::move(saved);
+  // The refusals of single recipients are in RefusedRecipients; the mail itself went.
+  if (result) FFailure.clear();
   return result;
 }
 
 bool TSMTPSession::Quit() {
+  ClearFailure();
   if (!Exchange("QUIT\r\n", tcQuit)) return false;
   FTalk->Socket().Close();
   FSessionOpen = false;
@@ -294,6 +355,7 @@ bool TSMTPSession::Quit() {
 }
 
 void TSMTPSession::AbortSession() {
+  if (FTalk->Waiting()) FAbortedWaiting = true;
   FTalk->CancelTalk();
   FTalk->Socket().Close();
   FSessionOpen = false;

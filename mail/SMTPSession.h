@@ -70,6 +70,10 @@ class TSMTPSession {
   void AbortSession();
   // The text received for the last exchange; after Connect the whole handshake.
   const AnsiString& LastReply() const { return FTalk->ReplyText(); }
+  // Why the last Connect, SendMessage or Quit failed, for a log: the server's refusal as it
+  // replied (without the final line end), or what ended the exchange without one (time-out,
+  // closed connection, cancel, no session). Empty after a success; valid until the next one.
+  const AnsiString& FailureReason() const { return FFailure; }
   // Recipients refused by the last SendMessage, in the order offered. Valid until the next one.
   const std::vector<TRefusedRecipient>& RefusedRecipients() const { return FRefused; }
 
@@ -81,6 +85,10 @@ class TSMTPSession {
   void TalkFailed(TSocketTalk& talk, Byte code, Byte status);
   void SocketClosed(TSocketTalk& talk);
   bool Ready();
+  // Sets FailureReason after an exchange that was not accepted.
+  void ExchangeFailed();
+  // Starts the record of one operation's failure.
+  void ClearFailure();
   // One command and its reply; true when accepted.
   bool Exchange(std::string_view text, Byte code);
   bool Ehlo();
@@ -95,6 +103,12 @@ class TSMTPSession {
   // Whether the exchange in progress (or the last one) ended by a time-out or a socket error: the
   // talk's own status is reset when the failed talk is cancelled.
   bool FTalkFailed = false;
+  // The talk status of that failure and the time-out in force when it came.
+  Byte FTalkStatus = tsOK;
+  Integer FFailedTimeOut = 0;
+  // AbortSession came while an exchange waited: the exchange ended by our side.
+  bool FAbortedWaiting = false;
+  AnsiString FFailure;
   std::vector<TRefusedRecipient> FRefused;
 };
 

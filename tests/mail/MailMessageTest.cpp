@@ -151,6 +151,34 @@ TEST(AddressField, FromAndReplyToWriteQuotedOrEncodedNames) {
   EXPECT_FALSE(m.HasHeader("From"));
 }
 
+TEST(AddressField, LineBreaksInNamesAndSubjectBecomeBlanksBeforeEncoding) {
+  struct TCase {
+    const char* Text;
+    const char* Decoded;
+  };
+  // Plain and encoded alike: nothing of the text may come back as a line break.
+  const TCase cases[] = {
+      {"Otto\r\nBcc: victim@evil.test", "Otto  Bcc: victim@evil.test"},
+      {"\xD6tto\r\nSender\n", "\xD6tto  Sender"},
+      {"Offer\rfor \xE4 you", "Offer for \xE4 you"},
+  };
+  for (const TCase& c : cases) {
+    TMailMessage m;
+    m.SetFrom(c.Text, "otto@example.org");
+    m.SetReplyTo(c.Text, "reply@example.org");
+    m.ToRecipients().AddRecipient(c.Text, "to@example.org");
+    m.SetSubject(c.Text);
+    for (const AnsiString& line : m.Header()) EXPECT_EQ(line.find_first_of("\r\n"), AnsiString::npos) << line;
+    for (const char* field : {"From", "Reply-To"}) {
+      AnsiString name, address;
+      m.GetAddressField(field, name, address);
+      EXPECT_EQ(name, c.Decoded) << field << " of " << c.Text;
+    }
+    EXPECT_EQ(m.ToRecipients().Names()[0], c.Decoded) << c.Text;
+    EXPECT_EQ(TrimBlanks(DecodeHeaderWords(m.GetHeaderValue("Subject"))), TrimBlanks(c.Decoded)) << c.Text;
+  }
+}
+
 TEST(AddressField, LineBreaksInAddressesAreRefused) {
   const char* bad[] = {"a@example.org\r\nBcc: b@example.org", "a@example.org\n", "\ra"};
   for (const char* a : bad) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 
@@ -281,6 +282,76 @@ TEST_F(SmtpSessionTest, AnEhloThatTimesOutIsNotFollowedByHelo) {
   smtp.AbortSession();
   const std::string all = server.Finish();
   EXPECT_EQ(all.find("HELO"), std::string::npos) << all;
+}
+
+struct TFailureCase {
+  const char* Name;
+  std::vector<TStep> AfterRcpt;  // the script from the reply to RCPT TO on
+  int CancelAfterMs;             // > 0: the caller aborts the session while the mail waits
+  const char* Reason;
+};
+
+TEST_F(SmtpSessionTest, EveryFailedMailSaysWhyInItsFailureReason) {
+  const std::vector<TStep> toData = {Send("250 ok\r\n"), ReadLine(), Send("354 go\r\n"), ReadUpTo("\r\n.\r\n")};
+  const auto then = [&](std::vector<TStep> tail) {
+    std::vector<TStep> all = toData;
+    all.insert(all.end(), tail.begin(), tail.end());
+    return all;
+  };
+  const TFailureCase cases[] = {
+      {"DATA refused", {Send("250 ok\r\n"), ReadLine(), Send("554 5.7.1 no data for you\r\n")}, 0,
+       "554 5.7.1 no data for you"},
+      {"end of data refused", then({Send("550-5.7.1 refused\r\n550 5.7.1 for policy\r\n")}), 0,
+       "550-5.7.1 refused\r\n550 5.7.1 for policy"},
+      {"no reply to the end of data", then({Pause(1800)}), 0, "No reply from the server within 1 second"},
+      {"closed at RCPT", {CloseNow()}, 0, "The server closed the connection"},
+      {"closed inside a reply", {Send("250-half a reply\r\n"), CloseNow()}, 0, "The server closed the connection"},
+      {"closed after DATA", {Send("250 ok\r\n"), ReadLine(), CloseNow()}, 0, "The server closed the connection"},
+      {"cancelled at the end of data", then({Pause(3000)}), 300, "Cancelled before the server replied"},
+  };
+  for (const TFailureCase& c : cases) {
+    std::vector<TStep> script = {Send("220 hi\r\n"), ReadLine(), Send("250 ok\r\n"), ReadLine(),
+                                 Send("250 ok\r\n"), ReadLine()};
+    script.insert(script.end(), c.AfterRcpt.begin(), c.AfterRcpt.end());
+    TScriptServer server(script);
+    TSMTPSession session;
+    session.MailMessage = &msg;
+    session.Host = "127.0.0.1";
+    session.Port = server.Port();
+    session.SetTimeOut(1);
+    // A cancel must come before the time-out does, however slow the machine.
+    session.FinalReplyTimeOut = c.CancelAfterMs > 0 ? 10 : 1;
+    ASSERT_TRUE(session.Connect()) << c.Name;
+    EXPECT_EQ(session.FailureReason(), "") << c.Name;
+    Compose();
+    QTimer cancel;
+    cancel.setSingleShot(true);
+    QObject::connect(&cancel, &QTimer::timeout, [&] { session.AbortSession(); });
+    if (c.CancelAfterMs > 0) cancel.start(c.CancelAfterMs);
+    EXPECT_FALSE(session.SendMessage()) << c.Name;
+    EXPECT_EQ(session.FailureReason(), c.Reason) << c.Name;
+    session.AbortSession();
+    server.Finish();
+  }
+}
+
+TEST_F(SmtpSessionTest, FailureReasonOfRefusalsAndOfNoSession) {
+  EXPECT_FALSE(smtp.SendMessage());
+  EXPECT_EQ(smtp.FailureReason(), "Not connected to the server");
+  TSmtpServerConfig config;
+  config.RefusedRecipients["to@example.org"] = "550 5.1.1 unknown user\r\n";
+  TSmtpTestServer server(config);
+  ConnectTo(server.Port());
+  ASSERT_TRUE(smtp.Connect());
+  Compose();
+  EXPECT_FALSE(smtp.SendMessage());
+  EXPECT_EQ(smtp.FailureReason(), "550 5.1.1 unknown user") << "every recipient refused";
+  msg.BccRecipients().AddRecipient("", "b@example.org");
+  msg.BuildBody();
+  EXPECT_TRUE(smtp.SendMessage());
+  EXPECT_EQ(smtp.FailureReason(), "") << "a mail that went has no failure";
+  smtp.AbortSession();
+  server.Finish();
 }
 
 TEST_F(SmtpSessionTest, UnsendableMessagesAreRefusedBeforeAnyCommand) {
