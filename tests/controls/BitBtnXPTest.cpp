@@ -150,12 +150,14 @@ class BitBtnXPTest : public ControlsTest {
   }
 
   TModalResult RunModal(std::function<void()> action) {
-    QTimer::singleShot(0, [action] { action(); });
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    QTimer::singleShot(0, &FTimers, [action] { action(); });
+    QTimer::singleShot(5000, &FTimers, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TXPForm* Form = nullptr;
+  // The timers of RunModal end with the test.
+  QObject FTimers;
 };
 
 TEST_F(BitBtnXPTest, KindsSetCaptionResultsAndTheirTwoImageGlyph) {
