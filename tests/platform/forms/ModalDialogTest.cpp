@@ -90,13 +90,15 @@ class ModalDialogTest : public FormsTest {
 
   // Runs action from inside the modal loop, once the form is showing.
   TModalResult RunModal(std::function<void()> action) {
-    QTimer::singleShot(0, [action] { action(); });
+    QTimer::singleShot(0, &FTimers, [action] { action(); });
     // A modal loop that never ends would hang the test run: a second timer ends it.
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    QTimer::singleShot(5000, &FTimers, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TAskForm* Form = nullptr;
+  // The timers of RunModal end with the test.
+  QObject FTimers;
 };
 
 TEST_F(ModalDialogTest, ShowModalReturnsTheModalResultOfThePressedButton) {
