@@ -364,6 +364,14 @@ TEST_F(SpeedButtonActionTest, ListImageIsDrawnPlainDisabledOrGrey) {
   EXPECT_EQ(FindColour(shot, red), QPoint(-1, -1));
   const int v = (77 * 200) >> 8;
   EXPECT_NE(FindColour(shot, QColor(v, v, v)), QPoint(-1, -1)) << "inactive: a grey copy";
+
+  // Without the list the glyph copied from it is drawn.
+  Images->Free();
+  EXPECT_EQ(List->Images(), nullptr);
+  b->SetFlat(false);
+  shot = Shot(b);
+  EXPECT_NE(FindColour(shot, red), QPoint(-1, -1));
+  EXPECT_EQ(b->ButtonGlyph().ActionImageList(), nullptr);
 }
 
 TEST_F(OrvSpeedButtonTest, ClickSetsTheFormsModalResultAndTheAcceleratorClicks) {
