@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QProxyStyle>
 #include "controls/OrvHelpers.h"
-#include "platform/win/Nls.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/win/DropFiles.h"
+#include "platform/win/Nls.h"
 #include "platform/win/SysColors.h"
 
 namespace orv {

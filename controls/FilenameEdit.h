@@ -1,6 +1,6 @@
 // The file-name edit: a one-line edit with a small browse button at its right edge that opens a
-// file dialog and writes the chosen path back; and the combo-edit family it is built from (an
-// edit with an embedded button, and its file-oriented form).
+// file dialog and writes the chosen path back; and the combo-edit family it is built from (a
+// masked edit with an embedded button and an optional drop-down pop-up, and its file-oriented form).
 #pragma once
 #include <memory>
 #include <optional>
