@@ -7,6 +7,7 @@
 #include "app/MailRecords.h"
 #include "controls/FilenameEdit.h"
 #include "controls/ImageBtnUnit.h"
+#include "controls/OrvLabel.h"
 #include "controls/OrvSpin.h"
 #include "controls/XPStyleButtons.h"
 #include "dbf/DbfTable.h"
@@ -60,8 +61,8 @@ class TMainForm : public TForm {
   TBitBtnXP* DelBtn = nullptr;
   TListView* ListView1 = nullptr;
   TPanel* Panel19 = nullptr;
-  TLabel* Label8 = nullptr;
-  TLabel* Label9Betreff = nullptr;
+  TOrvLabel* Label8 = nullptr;
+  TOrvLabel* Label9Betreff = nullptr;
   TRichEdit* RichEdit1 = nullptr;
   TPopupMenu* PopupMenu1 = nullptr;
   // "eMail accounts"

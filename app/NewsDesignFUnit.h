@@ -27,8 +27,8 @@ class TNewsDesignForm : public TForm {
   TOrvSpinEdit* MinHEd = nullptr;
   TEdit* UeberSchriftEd = nullptr;
   TEdit* UnterSchriftEd = nullptr;
-  TButton* Font1Btn = nullptr;
-  TButton* Font2Btn = nullptr;
+  TBitBtnXP* Font1Btn = nullptr;
+  TBitBtnXP* Font2Btn = nullptr;
   TBitBtnXP* OKBtn = nullptr;
   TFontDialog* FontDialog1 = nullptr;  // caption font
   TFontDialog* FontDialog2 = nullptr;  // bottom caption font

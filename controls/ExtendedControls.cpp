@@ -131,7 +131,7 @@ void RegisterFilenameEdit() {
   RegisterEnum<TGlyphKind>("TGlyphKind", {"gkCustom", "gkDefault", "gkDropDown", "gkEllipsis"});
   RegisterEnum<TFileDialogKind>("TFileDialogKind", {"dkOpen", "dkSave", "dkOpenPicture", "dkSavePicture"});
   using E = TFilenameEdit;
-  RegisterClassType<E, TCustomEdit>("TFilenameEdit")
+  RegisterClassType<E, TCustomMaskEdit>("TFilenameEdit")
       .Prop("Alignment", &E::Alignment, &E::SetAlignment).Default(taLeftJustify)
       .Prop("AcceptFiles", &E::AcceptFiles, &E::SetAcceptFiles).Default(false)
       .Prop("DialogKind", &E::DialogKind, &E::SetDialogKind).Default(dkOpen)

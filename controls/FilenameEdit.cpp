@@ -2,11 +2,14 @@
 // glyph kinds, and the file-name edit's name handling and dialog.
 #include "controls/FilenameEdit.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include "controls/OrvHelpers.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/win/DropFiles.h"
+#include "platform/win/Nls.h"
 #include "platform/win/SysColors.h"
 
 namespace orv {
@@ -59,6 +62,16 @@ std::unique_ptr<TBitmap> MakeComboArrow() {
   return bitmap;
 }
 
+// The line edit's caret width, as the edit sets it.
+class TCaretStyle : public QProxyStyle {
+ public:
+  int Width = 1;
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_TextCursorWidth) return Width;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 }  // namespace
 
 const char* const TFilenameEdit::DefaultFilter = "All files (*.*)|*.*";
@@ -84,6 +97,12 @@ AnsiString QuoteFileName(const AnsiString& name) {
 
 TEditButton::TEditButton(TComponent* owner) : TOrvSpeedButton(owner) {}
 
+void TEditButton::Click() {
+  // The press closed the pop-up: its click opens nothing.
+  if (!FNoAction) TOrvSpeedButton::Click();
+  FNoAction = false;
+}
+
 void TEditButton::Paint() {
   TOrvSpeedButton::Paint();
   if (State() == obsDown || State() == obsExclusive) return;
@@ -99,15 +118,18 @@ void TEditButton::Paint() {
 
 void TEditButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
   if (button == mbLeft) {
-    auto* edit = dynamic_cast<TCustomComboEdit*>(Owner());
-    if (edit != nullptr && edit->TabStop() && edit->CanFocus() && !edit->Focused()) edit->SetFocus();
+    if (auto* edit = dynamic_cast<TCustomComboEdit*>(Owner())) {
+      FNoAction = edit->Popup() != nullptr && edit->PopupVisible();
+      if (FNoAction) edit->PopupCloseUp(edit->Popup(), true);
+      else if (edit->TabStop() && edit->CanFocus() && !edit->Focused()) edit->SetFocus();
+    }
   }
   TOrvSpeedButton::MouseDown(button, shift, x, y);
 }
 
 // ----- TCustomComboEdit -----
 
-TCustomComboEdit::TCustomComboEdit(TComponent* owner) : TCustomEdit(owner), FClickKey(VK_DOWN | scAlt) {
+TCustomComboEdit::TCustomComboEdit(TComponent* owner) : TCustomMaskEdit(owner), FClickKey(VK_DOWN | scAlt) {
   FHeight = 21;
   FWidth = 121;
   FBtnControl = new TWinControl(this);
@@ -122,24 +144,36 @@ TCustomComboEdit::TCustomComboEdit(TComponent* owner) : TCustomEdit(owner), FCli
 }
 
 TCustomComboEdit::~TCustomComboEdit() {
+  FClickWatch.reset();
   if (FButton != nullptr) FButton->OnClick = nullptr;
+  SetPopup(nullptr);
 }
 
 void TCustomComboEdit::Notification(TComponent* component, TOperation operation) {
-  TCustomEdit::Notification(component, operation);
+  TCustomMaskEdit::Notification(component, operation);
   if (operation != opRemove) return;
   if (component == FButton) FButton = nullptr;
   if (component == FBtnControl) FBtnControl = nullptr;
+  if (component == FPopup) {
+    if (FClickWatch) qApp->removeEventFilter(FClickWatch.get());
+    FPopup = nullptr;
+    FPopupVisible = false;
+  }
 }
 
 void TCustomComboEdit::EditButtonClick(TObject*) {
   if (!FComboReadOnly || FAlwaysEnable) ButtonClick();
 }
 
-void TCustomComboEdit::ButtonClick() { OnButtonClick(this); }
+void TCustomComboEdit::ButtonClick() {
+  OnButtonClick(this);
+  if (FPopup == nullptr) return;
+  if (FPopupVisible) PopupCloseUp(FPopup, true);
+  else PopupDropDown(true);
+}
 
 void TCustomComboEdit::ApplyReadOnly() {
-  TCustomEdit::SetReadOnly(!FDirectInput || FComboReadOnly);
+  TCustomMaskEdit::SetReadOnly(!FDirectInput || FComboReadOnly);
 }
 
 void TCustomComboEdit::SetDirectInput(bool value) {
@@ -277,11 +311,13 @@ void TCustomComboEdit::SetEditRect() {
 }
 
 Integer TCustomComboEdit::MinimumHeight() const {
-  return QFontMetrics(Font().ToQFont()).height() + 4 * GetSystemMetrics(SM_CYBORDER) + 1;
+  const Integer own = QFontMetrics(Font().ToQFont()).height();
+  const Integer screen = QFontMetrics(QApplication::font()).height();
+  return std::min(own, screen) + 4 * GetSystemMetrics(SM_CYBORDER) + 1;
 }
 
 void TCustomComboEdit::BoundsChanged() {
-  TCustomEdit::BoundsChanged();
+  TCustomMaskEdit::BoundsChanged();
   if (!ComponentState().Contains(csLoading) && FHeight < MinimumHeight()) {
     SetHeight(MinimumHeight());
     return;
@@ -290,39 +326,64 @@ void TCustomComboEdit::BoundsChanged() {
 }
 
 void TCustomComboEdit::FontChanged() {
-  TCustomEdit::FontChanged();
+  TCustomMaskEdit::FontChanged();
   if (HandleAllocated()) SetEditRect();
 }
 
 void TCustomComboEdit::EnabledChanged() {
-  TCustomEdit::EnabledChanged();
+  TCustomMaskEdit::EnabledChanged();
   if (FButton != nullptr) FButton->SetEnabled(FEnabled);
 }
 
 void TCustomComboEdit::TextChanged() {
-  TCustomEdit::TextChanged();
+  TCustomMaskEdit::TextChanged();
   // Without a window no widget reports the change, so the edit does.
   if (!HandleAllocated()) Change();
 }
 
 void TCustomComboEdit::Loaded() {
-  TCustomEdit::Loaded();
+  TCustomMaskEdit::Loaded();
   PlaceEditButton();
 }
 
 void TCustomComboEdit::InitWidget() {
-  TCustomEdit::InitWidget();
+  TCustomMaskEdit::InitWidget();
   const Qt::Alignment h = FAlignment == taRightJustify ? Qt::AlignRight : FAlignment == taCenter ? Qt::AlignHCenter : Qt::AlignLeft;
   LineEdit()->setAlignment(h | Qt::AlignVCenter);
+  auto* style = new TCaretStyle();
+  style->setParent(LineEdit());
+  LineEdit()->setStyle(style);
+  FCaretStyle = style;
+  ApplyCaret();
   PlaceEditButton();
 }
 
+void TCustomComboEdit::ApplyCaret() {
+  auto* style = static_cast<TCaretStyle*>(FCaretStyle.data());
+  if (style == nullptr) return;
+  style->Width = FCaretWidth;
+  if (QLineEdit* edit = LineEdit()) edit->update();
+}
+
 bool TCustomComboEdit::WantsKey(Word key) const {
-  return TCustomEdit::WantsKey(key);
+  // With the pop-up shown, Enter and Escape close it and do not reach the form.
+  if (FPopupVisible && (key == VK_RETURN || key == VK_ESCAPE)) return true;
+  return TCustomMaskEdit::WantsKey(key);
+}
+
+void TCustomComboEdit::DoEnter() {
+  if (FAutoSelect && GetKeyState(VK_LBUTTON) >= 0 && FDirectInput) SelectAll();
+  TCustomMaskEdit::DoEnter();
+}
+
+void TCustomComboEdit::DoExit() {
+  FFocused = false;
+  ClosePopup(false, false);
+  TCustomMaskEdit::DoExit();
 }
 
 void TCustomComboEdit::KeyDown(Word& key, TShiftState shift) {
-  TCustomEdit::KeyDown(key, shift);
+  TCustomMaskEdit::KeyDown(key, shift);
   Word shortCut = key;
   if (shift.Contains(ssShift)) shortCut |= scShift;
   if (shift.Contains(ssCtrl)) shortCut |= scCtrl;
@@ -334,28 +395,58 @@ void TCustomComboEdit::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TCustomComboEdit::KeyPress(char& key) {
+  if (FPopupVisible && (key == '\r' || key == 27)) {
+    PopupCloseUp(FPopup, key == '\r');
+    key = 0;
+    return;
+  }
+  if (FOEMConvert && static_cast<unsigned char>(key) >= 0x20) {
+    const AnsiString converted = OemToChar(CharToOem(std::string_view(&key, 1)));
+    if (converted.size() == 1) key = converted[0];
+  }
   if (key == '\r' || key == 27) {
     if (TCustomForm* form = ParentForm()) {
       const Word dialogKey = key == '\r' ? VK_RETURN : VK_ESCAPE;
       form->Perform(CM_DIALOGKEY, dialogKey, 0);
     }
     if (key == '\r') {
-      TCustomEdit::KeyPress(key);
+      TCustomMaskEdit::KeyPress(key);
       key = 0;
       return;
     }
   }
-  TCustomEdit::KeyPress(key);
+  TCustomMaskEdit::KeyPress(key);
 }
 
 void TCustomComboEdit::MessageHandler(TMessage& message) {
   switch (message.Msg) {
     case WM_PASTE:
     case WM_CUT:
-      if (FDirectInput && !FComboReadOnly) TCustomEdit::MessageHandler(message);
+      if (FDirectInput && !FComboReadOnly) TCustomMaskEdit::MessageHandler(message);
+      return;
+    case WM_SETFOCUS: {
+      TCustomMaskEdit::MessageHandler(message);
+      FFocused = true;
+      // The caret is as high as the text, and wider for a bold font.
+      FCaretWidth = Font().Style().Contains(fsBold) ? 2 : 1;
+      ApplyCaret();
+      return;
+    }
+    case WM_KILLFOCUS:
+      TCustomMaskEdit::MessageHandler(message);
+      FFocused = false;
+      ClosePopup(false, false);
+      return;
+    case CM_CANCELMODE:
+      if (FPopupVisible && message.LParam != PtrLParam(this)) PopupCloseUp(FPopup, false);
+      TCustomMaskEdit::MessageHandler(message);
+      return;
+    case WM_LBUTTONDOWN:
+      if (FPopupVisible) PopupCloseUp(FPopup, false);
+      TCustomMaskEdit::MessageHandler(message);
       return;
     default:
-      TCustomEdit::MessageHandler(message);
+      TCustomMaskEdit::MessageHandler(message);
   }
 }
 
@@ -363,6 +454,7 @@ void TCustomComboEdit::MessageHandler(TMessage& message) {
 
 TFileDirEdit::TFileDirEdit(TComponent* owner) : TCustomComboEdit(owner) {
   FControlState |= csCreating;
+  FOEMConvert = true;
   SetGlyphKind(gkDefault);
   FControlState &= ~csCreating;
 }

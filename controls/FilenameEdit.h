@@ -1,11 +1,14 @@
 // The file-name edit: a one-line edit with a small browse button at its right edge that opens a
-// file dialog and writes the chosen path back; and the combo-edit family it is built from (an
-// edit with an embedded button, and its file-oriented form).
+// file dialog and writes the chosen path back; and the combo-edit family it is built from (a
+// masked edit with an embedded button and an optional drop-down pop-up, and its file-oriented form).
 #pragma once
 #include <memory>
+#include <optional>
+#include <QObject>
+#include <QPointer>
 #include "controls/OrvSpeedButton.h"
 #include "platform/forms/Dialogs.h"
-#include "platform/forms/StdCtrls.h"
+#include "platform/forms/Mask.h"
 
 namespace orv {
 
@@ -19,11 +22,43 @@ using TExecOpenDialogEvent = TEvent<TObject*, AnsiString&, bool&>;
 
 class TCustomComboEdit;
 
-// The embedded button: a speed button that first gives the focus to its edit.
+// The value a pop-up shows and gives back; none for an empty text.
+using TPopupValue = std::optional<AnsiString>;
+// Sender (the pop-up) and whether its value is taken.
+using TCloseUpEvent = TEvent<TObject*, bool>;
+
+// The drop-down window of a combo edit: a frameless top-level window shown under the edit without
+// taking the focus. A derived editor gives it its content; the pop-up tells the editor when the
+// user chose (OnCloseUp with accept) or changed (OnChange) its value.
+class TPopupWindow : public TCustomControl {
+ public:
+  explicit TPopupWindow(TComponent* owner);
+  virtual TPopupValue GetValue() const { return FValue; }
+  virtual void SetValue(const TPopupValue& value) { FValue = value; }
+  // Shows the window with its top left corner at origin (screen coordinates).
+  virtual void ShowAt(const TPoint& origin);
+  virtual void HideWindow();
+  // The user's choice: OnCloseUp(accept).
+  void CloseUp(bool accept) { OnCloseUp(this, accept); }
+
+  TCloseUpEvent OnCloseUp;
+  TNotifyEvent OnChange;
+
+ protected:
+  std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
+
+  TPopupValue FValue;
+};
+
+enum TPopupAlign { epaRight, epaLeft };
+
+// The embedded button: a speed button that first gives the focus to its edit, or closes the
+// edit's visible pop-up (and then does nothing for the click that follows).
 class TEditButton : public TOrvSpeedButton {
  public:
   explicit TEditButton(TComponent* owner);
   bool NoAction() const { return FNoAction; }
+  void Click() override;
 
  protected:
   void Paint() override;
@@ -33,8 +68,9 @@ class TEditButton : public TOrvSpeedButton {
   bool FNoAction = false;
 };
 
-// An edit with a button at its right edge; the button (or ClickKey) runs ButtonClick.
-class TCustomComboEdit : public TCustomEdit {
+// An edit with a button at its right edge; the button (or ClickKey) runs ButtonClick, which
+// drops a pop-up down when the editor has one.
+class TCustomComboEdit : public TCustomMaskEdit {
  public:
   explicit TCustomComboEdit(TComponent* owner);
   ~TCustomComboEdit() override;
@@ -63,8 +99,25 @@ class TCustomComboEdit : public TCustomEdit {
   TEditButton* Button() const { return FButton; }
   TWinControl* ButtonWindow() const { return FBtnControl; }
   // Whether the text may be changed by typing.
-  virtual bool EditCanModify() const { return !FComboReadOnly; }
+  bool EditCanModify() const override { return !GetReadOnly(); }
+  // The smaller of the screen font's and the control font's text height, with room for the border.
   Integer MinimumHeight() const;
+  // The caret's width while the edit has the focus: 1 pixel, 2 with a bold font.
+  Integer CaretWidth() const { return FCaretWidth; }
+  // Typed characters are taken through the OEM code page and back.
+  bool OEMConvert() const { return FOEMConvert; }
+  void SetOEMConvert(bool value) { FOEMConvert = value; }
+
+  // The pop-up (none unless a derived editor sets one) and where it drops down.
+  TPopupWindow* Popup() const { return FPopup; }
+  TPopupAlign PopupAlign() const { return FPopupAlign; }
+  void SetPopupAlign(TPopupAlign value) { FPopupAlign = value; }
+  bool PopupVisible() const { return FPopupVisible; }
+  // Places the pop-up under the edit (above when it would leave the screen), gives it the text,
+  // focuses the edit and shows the pop-up; with disableEdit the edit is read-only meanwhile.
+  virtual void PopupDropDown(bool disableEdit);
+  // Hides the pop-up and refocuses the edit; with accept a different value becomes the text.
+  void PopupCloseUp(TObject* sender, bool accept);
   // The text rectangle in client coordinates, clear of the button.
   const TRect& TextArea() const { return FTextArea; }
   bool IsButtonWidthStored() const;
@@ -80,10 +133,25 @@ class TCustomComboEdit : public TCustomEdit {
   void RebuildButtonGlyph();
   void PlaceEditButton();
   void SetEditRect();
+  virtual void ShowPopup(const TPoint& origin);
+  virtual void HidePopup();
+  // Whether the pop-up's value may be taken (and may change it).
+  virtual bool AcceptPopup(TPopupValue& value);
+  // A value different from the text becomes the text, marks the edit modified and fires OnChange.
+  virtual void AcceptValue(const TPopupValue& value);
+  virtual void SetPopupValue(const TPopupValue& value);
+  virtual TPopupValue GetPopupValue();
+  // The pop-up's value changed while it is shown.
+  virtual void PopupChange() {}
+  virtual bool GetReadOnly() const { return FComboReadOnly; }
+  // A derived editor's pop-up; the edit hears its choices.
+  void SetPopup(TPopupWindow* popup);
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   bool WantsKey(Word key) const override;
   void MessageHandler(TMessage& message) override;
+  void DoEnter() override;
+  void DoExit() override;
   void InitWidget() override;
   void BoundsChanged() override;
   void FontChanged() override;
@@ -92,8 +160,13 @@ class TCustomComboEdit : public TCustomEdit {
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   void EditButtonClick(TObject* sender);
+  void PopupCloseUpEvent(TObject* sender, bool accept) { PopupCloseUp(sender, accept); }
+  void PopupChangeEvent(TObject*) { PopupChange(); }
   Integer BorderOffset() const;
   void ApplyReadOnly();
+  void ApplyCaret();
+  // Closes a visible pop-up; the focus goes back to the edit unless it is leaving.
+  void ClosePopup(bool accept, bool refocus);
 
   TShortCut FClickKey;
   bool FDirectInput = true;
@@ -106,6 +179,16 @@ class TCustomComboEdit : public TCustomEdit {
   // Owned by the edit (component ownership).
   TWinControl* FBtnControl = nullptr;
   TEditButton* FButton = nullptr;
+  TPopupWindow* FPopup = nullptr;
+  TPopupAlign FPopupAlign = epaRight;
+  bool FPopupVisible = false;
+  bool FFocused = false;
+  Integer FCaretWidth = 1;
+  bool FOEMConvert = false;
+  // While the pop-up is shown: closes it on a press anywhere but the pop-up and the button.
+  std::unique_ptr<QObject> FClickWatch;
+  // The widget's caret width, parented to the widget.
+  QPointer<QObject> FCaretStyle;
 };
 
 // The file-oriented edits: the default glyph and the dialog events.

@@ -140,7 +140,10 @@ AnsiString TOrvButtonGlyph::LayoutButtonContent(TCanvas& canvas, const TRect& cl
                                                 TPoint& glyphPos, TRect& textBounds, UINT biDiFlags) {
   const Integer cw = client.Width(), ch = client.Height();
   Integer gw = 0, gh = 0;
-  if (!FOriginal->Empty()) {
+  if (FActionImages != nullptr) {
+    gw = FActionImages->Width();
+    gh = FActionImages->Height();
+  } else if (!FOriginal->Empty()) {
     gw = FOriginal->Width() / FNumGlyphs;
     gh = FOriginal->Height();
   }
@@ -232,15 +235,19 @@ TRect TOrvButtonGlyph::Draw(TCanvas& canvas, const TRect& client, const AnsiStri
   TRect textBounds;
   const AnsiString text = LayoutButtonContent(canvas, client, caption, layout, margin, spacing,
                                               drawMark, glyphPos, textBounds, biDiFlags);
-  const Integer index = MakeStateImage(state);
-  if (index >= 0 && FGlyphList != nullptr) FGlyphList->Draw(&canvas, glyphPos.X, glyphPos.Y, index);
+  if (FActionImages != nullptr) {
+    DrawActionImage(canvas, glyphPos, state);
+  } else {
+    const Integer index = MakeStateImage(state);
+    if (index >= 0 && FGlyphList != nullptr) FGlyphList->Draw(&canvas, glyphPos.X, glyphPos.Y, index);
+  }
   if (!text.empty()) {
     canvas.Brush()->SetStyle(bsClear);
     const UINT align = FAlignment == taLeftJustify ? DT_LEFT : FAlignment == taRightJustify ? DT_RIGHT : DT_CENTER;
     UINT flags = DT_VCENTER | align | biDiFlags;
     if (FWordWrap) flags |= DT_WORDBREAK;
     TRect r = textBounds;
-    if (drawMark && (FOriginal->Empty() || layout == blGlyphLeft)) r.Right -= 9;
+    if (drawMark && ((FOriginal->Empty() && FActionImages == nullptr) || layout == blGlyphLeft)) r.Right -= 9;
     if (state == obsDisabled) {
       const TColor fontColor = canvas.Font()->Color();
       OffsetRect(r, 1, 1);
@@ -256,8 +263,9 @@ TRect TOrvButtonGlyph::Draw(TCanvas& canvas, const TRect& client, const AnsiStri
   }
   if (drawMark) {
     const bool enabled = state != obsDisabled;
-    const Integer gw = FOriginal->Empty() ? 0 : FOriginal->Width() / FNumGlyphs;
-    const Integer gh = FOriginal->Height();
+    const Integer gw = FActionImages != nullptr ? FActionImages->Width()
+                       : FOriginal->Empty()    ? 0 : FOriginal->Width() / FNumGlyphs;
+    const Integer gh = FActionImages != nullptr ? FActionImages->Height() : FOriginal->Height();
     if (layout != blGlyphLeft && gw > 0) {
       DrawDropDownMark(canvas, glyphPos.X + gw + 1, glyphPos.Y + gh / 2, enabled);
     } else {
@@ -266,6 +274,35 @@ TRect TOrvButtonGlyph::Draw(TCanvas& canvas, const TRect& client, const AnsiStri
     }
   }
   return textBounds;
+}
+
+void TOrvButtonGlyph::SetActionImage(TCustomImageList* images, Integer index) {
+  if (images != nullptr && (index < 0 || index >= images->Count())) images = nullptr;
+  FActionImages = images;
+  FActionImageIndex = images != nullptr ? index : -1;
+}
+
+void TOrvButtonGlyph::DrawActionImage(TCanvas& canvas, const TPoint& pos, TOrvButtonState state) {
+  if (state == obsDisabled) {
+    DrawDisabledListImage(*FActionImages, canvas, pos.X, pos.Y, FActionImageIndex, clBtnHighlight, clBtnShadow, true);
+    return;
+  }
+  if (state != obsInactive) {
+    FActionImages->Draw(&canvas, pos.X, pos.Y, FActionImageIndex, true);
+    return;
+  }
+  // Inactive: a grey copy, made as the inactive glyph is.
+  const int w = FActionImages->Width(), h = FActionImages->Height();
+  TBitmap copy(w, h);
+  copy.Canvas()->Brush()->SetColor(clFuchsia);
+  copy.Canvas()->FillRect(Rect(0, 0, w, h));
+  FActionImages->Draw(copy.Canvas(), 0, 0, FActionImageIndex, true);
+  const COLORREF see = ColorToRGB(clFuchsia), face = ColorToRGB(clBtnFace);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) copy.SetPixelRGB(x, y, GreyPixel(copy.PixelRGB(x, y), see, face));
+  copy.SetTransparentColor(clFuchsia);
+  copy.SetTransparent(true);
+  canvas.Draw(pos.X, pos.Y, &copy);
 }
 
 }  // namespace orv

@@ -3,7 +3,9 @@
 #include "controls/OrvSpeedButton.h"
 
 #include <QCursor>
+#include "controls/ActionImages.h"
 #include "controls/OrvHelpers.h"
+#include "platform/forms/ActionLinks.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/win/MessageQueue.h"
 
@@ -211,6 +213,7 @@ void TOrvSpeedButton::PaintButtonContent(TCanvas& canvas, const TRect& rect, boo
 }
 
 void TOrvSpeedButton::Paint() {
+  FollowActionImage();
   const bool designing = ComponentState().Contains(csDesigning);
   if (!FEnabled) {
     FState = obsDisabled;
@@ -253,9 +256,11 @@ void TOrvSpeedButton::Paint() {
 // ----- mouse -----
 
 TPoint TOrvSpeedButton::MenuPoint() const {
-  // The menus here open aligned at their left edge.
-  if (FMenuPosition == dmpBottom) return Point(-1, FHeight);
-  return Point(FWidth, -1);
+  // The point is where the menu's aligned edge (or its centre) goes.
+  const TPopupAlignment align = FDropDownMenu != nullptr ? FDropDownMenu->Alignment() : paLeft;
+  if (align == paCenter) return Point(FWidth / 2, FHeight);
+  if (FMenuPosition == dmpBottom) return align == paRight ? Point(FWidth + 1, FHeight) : Point(-1, FHeight);
+  return align == paRight ? Point(-1, -1) : Point(FWidth, -1);
 }
 
 void TOrvSpeedButton::DropDown() {
@@ -377,6 +382,47 @@ void TOrvSpeedButton::UpdateMouseTracking() {
   if (FFlat) Invalidate();
   if (inside) MouseEnter();
   else MouseLeave();
+}
+
+namespace {
+
+// The speed button follows its action's checked state as its Down, and repaints for a new image.
+class TOrvSpeedButtonActionLink : public TControlActionLink {
+ public:
+  using TControlActionLink::TControlActionLink;
+  bool IsCheckedLinked() override {
+    auto* button = static_cast<TOrvSpeedButton*>(FClient);
+    return TActionLink::IsCheckedLinked() && button->Down() == CustomAction()->Checked();
+  }
+  void SetChecked(bool value) override {
+    if (IsCheckedLinked()) static_cast<TOrvSpeedButton*>(FClient)->SetDown(value);
+  }
+  void SetImageIndex(Integer) override { FClient->Invalidate(); }
+  static std::unique_ptr<TControlActionLink> Create(TControl* client) {
+    return std::make_unique<TOrvSpeedButtonActionLink>(client);
+  }
+};
+
+}  // namespace
+
+TControlActionLinkClass TOrvSpeedButton::GetActionLinkClass() const { return &TOrvSpeedButtonActionLink::Create; }
+
+void TOrvSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
+  TGraphicControl::ActionChange(sender, checkDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(sender);
+  if (action == nullptr) return;
+  if (action->Checked() && (!checkDefaults || !FDown)) SetDown(true);
+  if (FGlyph->Glyph()->Empty()) {
+    if (std::unique_ptr<TBitmap> image = ActionImageBitmap(action)) SetGlyph(image.get());
+  }
+  FollowActionImage();
+  Invalidate();
+}
+
+void TOrvSpeedButton::FollowActionImage() {
+  auto* action = dynamic_cast<TCustomAction*>(Action());
+  TCustomImageList* images = ActionImages(action);
+  FGlyph->SetActionImage(images, images != nullptr ? action->ImageIndex() : -1);
 }
 
 void TOrvSpeedButton::EnabledChanged() {

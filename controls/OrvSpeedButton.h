@@ -42,6 +42,9 @@ class TOrvButtonGlyph {
   TGlyphList* GlyphList() const { return FGlyphList; }
   // Frees every state image (system colours changed, the strip changed).
   void DropStateImages();
+  // An action's image list and image, drawn in place of the strip (nullptr: the strip).
+  void SetActionImage(TCustomImageList* images, Integer index);
+  TCustomImageList* ActionImageList() const { return FActionImages; }
 
   // Where glyph and caption go inside client (the caption shortened to fit); returns the caption
   // as it is drawn.
@@ -62,8 +65,12 @@ class TOrvButtonGlyph {
  private:
   void GlyphChanged();
 
+  void DrawActionImage(TCanvas& canvas, const TPoint& pos, TOrvButtonState state);
+
   std::unique_ptr<TBitmap> FOriginal;
   TGlyphList* FGlyphList = nullptr;
+  TCustomImageList* FActionImages = nullptr;
+  Integer FActionImageIndex = -1;
   Integer FIndexes[5] = {-1, -1, -1, -1, -1};
   TColor FTransparentColor = clFuchsia;
   TAlignment FAlignment = taCenter;
@@ -127,6 +134,9 @@ class TOrvSpeedButton : public TGraphicControl {
 
   // The parent form's modal result becomes ModalResult, then OnClick.
   void Click() override;
+  // A checked action puts a grouped button down; the action's image fills an empty glyph.
+  void ActionChange(TObject* sender, bool checkDefaults) override;
+  TControlActionLinkClass GetActionLinkClass() const override;
 
   TOrvButtonState State() const { return FState; }
   bool MouseInControl() const { return FMouseInControl; }
@@ -152,6 +162,8 @@ class TOrvSpeedButton : public TGraphicControl {
   void FontChanged() override;
   void Loaded() override;
   void RepeatTick(TObject* sender);
+  // The action's image list drawn in place of the glyph, as the action has it now.
+  void FollowActionImage();
   void UpdateMouseTracking();
   void MouseEnter();
   void MouseLeave();

@@ -2,6 +2,7 @@
 #include "controls/XPStyleButtons.h"
 
 #include <QPushButton>
+#include "controls/ActionImages.h"
 #include "platform/forms/Buttons.h"
 #include "platform/forms/StdCtrls.h"
 
@@ -137,6 +138,12 @@ void TBitBtnXP::Click() {
     }
   }
   TButton::Click();
+}
+
+void TBitBtnXP::ActionChange(TObject* sender, bool checkDefaults) {
+  TButton::ActionChange(sender, checkDefaults);
+  if (!FGlyph->Glyph()->Empty()) return;
+  if (std::unique_ptr<TBitmap> image = ActionImageBitmap(sender)) SetGlyph(image.get());
 }
 
 void TBitBtnXP::ApplyButtonStyle(bool isDefault) {

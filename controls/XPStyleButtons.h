@@ -104,6 +104,8 @@ class TBitBtnXP : public TButton {
   // bkHelp shows the help context of the nearest control that has one; bkClose closes the form;
   // the others click as a push button does (OnClick, then the modal result to the form).
   void Click() override;
+  // An action's image fills an empty glyph.
+  void ActionChange(TObject* sender, bool checkDefaults) override;
 
   TButtonGlyph& ButtonGlyph() const { return *FGlyph; }
   // The theme handle opened at creation (nullptr when themes were off).

@@ -260,7 +260,7 @@ object MainForm: TMainForm
         Caption = ''
         Color = clBtnFace
         ParentColor = False
-        object Label8: TLabel
+        object Label8: TOrvLabel
           Left = 4
           Top = 4
           Caption = 'Subject:'
@@ -270,7 +270,7 @@ object MainForm: TMainForm
           Font.Style = [fsBold]
           ParentFont = False
         end
-        object Label9Betreff: TLabel
+        object Label9Betreff: TOrvLabel
           Left = 64
           Top = 4
           Caption = ''

@@ -102,7 +102,7 @@ object NewsDesignForm: TNewsDesignForm
     Height = 21
     Text = 'You receive this newsletter because you asked for it.'
   end
-  object Font1Btn: TButton
+  object Font1Btn: TBitBtnXP
     Left = 12
     Top = 256
     Width = 180
@@ -110,7 +110,7 @@ object NewsDesignForm: TNewsDesignForm
     Caption = 'Caption font'
     OnClick = Font1BtnClick
   end
-  object Font2Btn: TButton
+  object Font2Btn: TBitBtnXP
     Left = 200
     Top = 256
     Width = 180

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include "platform/forms/Forms.h"
+#include "platform/graphics/ImgList.h"
 
 namespace orv {
 
@@ -100,6 +101,41 @@ void TCustomAction::SetVisible(bool value) {
   ChangeProperty(FVisible, value, [](TActionLink& l, bool v) { l.SetVisible(v); });
 }
 
+void TCustomAction::SetImageIndex(Integer value) {
+  ChangeProperty(FImageIndex, value, [](TActionLink& l, Integer v) { l.SetImageIndex(v); });
+}
+
+TCustomAction::~TCustomAction() { SetActionList(nullptr); }
+
+void TCustomAction::SetActionList(TCustomActionList* list) {
+  if (list == FActionList) return;
+  if (FActionList != nullptr) FActionList->RemoveFreeNotification(this);
+  FActionList = list;
+  if (list != nullptr) list->FreeNotification(this);
+  Change();
+}
+
+void TCustomAction::Notification(TComponent* component, TOperation operation) {
+  TBasicAction::Notification(component, operation);
+  if (operation == opRemove && component == FActionList) FActionList = nullptr;
+}
+
+// ----- TCustomActionList -----
+
+TCustomActionList::~TCustomActionList() { SetImages(nullptr); }
+
+void TCustomActionList::SetImages(TCustomImageList* images) {
+  if (images == FImages) return;
+  if (FImages != nullptr) FImages->RemoveFreeNotification(this);
+  FImages = images;
+  if (images != nullptr) images->FreeNotification(this);
+}
+
+void TCustomActionList::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == FImages) FImages = nullptr;
+}
+
 void TCustomAction::Assign(TPersistent* source) {
   auto* other = dynamic_cast<TCustomAction*>(source);
   if (other == nullptr) {
@@ -112,6 +148,7 @@ void TCustomAction::Assign(TPersistent* source) {
   SetChecked(other->Checked());
   SetShortCut(other->ShortCut());
   SetVisible(other->Visible());
+  SetImageIndex(other->ImageIndex());
 }
 
 }  // namespace orv

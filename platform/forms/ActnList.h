@@ -11,6 +11,7 @@
 namespace orv {
 
 class TBasicActionLink;
+class TCustomImageList;
 
 class TBasicAction : public TComponent {
  public:
@@ -74,14 +75,18 @@ class TActionLink : public TBasicActionLink {
   virtual void SetHint(const AnsiString&) {}
   virtual void SetShortCut(Word) {}
   virtual void SetVisible(bool) {}
+  virtual void SetImageIndex(Integer) {}
 
  protected:
   TCustomAction* CustomAction() const;
 };
 
+class TCustomActionList;
+
 class TCustomAction : public TBasicAction {
  public:
   explicit TCustomAction(TComponent* owner) : TBasicAction(owner) {}
+  ~TCustomAction() override;
   const AnsiString& Caption() const { return FCaption; }
   void SetCaption(const AnsiString& caption);
   const AnsiString& Hint() const { return FHint; }
@@ -94,8 +99,17 @@ class TCustomAction : public TBasicAction {
   void SetShortCut(Word shortCut);
   bool Visible() const { return FVisible; }
   void SetVisible(bool value);
-  // Takes caption, hint, enabled, checked, shortcut and visible of another custom action.
+  // The action's image in its list's Images; -1 for none.
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer value);
+  // The list the action belongs to (its images); none by default.
+  TCustomActionList* ActionList() const { return FActionList; }
+  void SetActionList(TCustomActionList* list);
+  // Takes caption, hint, enabled, checked, shortcut, visible and image of another custom action.
   void Assign(TPersistent* source) override;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   // Each link sees the new value while the action still holds the old one.
@@ -108,6 +122,28 @@ class TCustomAction : public TBasicAction {
   bool FChecked = false;
   Word FShortCut = 0;
   bool FVisible = true;
+  Integer FImageIndex = -1;
+  TCustomActionList* FActionList = nullptr;
+};
+
+// A list of actions with the images they show.
+class TCustomActionList : public TComponent {
+ public:
+  explicit TCustomActionList(TComponent* owner) : TComponent(owner) {}
+  ~TCustomActionList() override;
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* images);
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  TCustomImageList* FImages = nullptr;
+};
+
+class TActionList : public TCustomActionList {
+ public:
+  explicit TActionList(TComponent* owner) : TCustomActionList(owner) {}
 };
 
 class TAction : public TCustomAction {

@@ -212,10 +212,15 @@ class TMainMenu : public TMenu {
   explicit TMainMenu(TComponent* owner) : TMenu(owner) {}
 };
 
+// Where the point a popup menu is shown at lies on it: its left edge, its right edge, its centre.
+enum TPopupAlignment { paLeft, paRight, paCenter };
+
 class TPopupMenu : public TMenu {
  public:
   explicit TPopupMenu(TComponent* owner);
   ~TPopupMenu() override;
+  TPopupAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TPopupAlignment value) { FAlignment = value; }
   // Shows the menu at screen coordinates and runs the chosen item's Click.
   virtual void Popup(Integer x, Integer y);
   TComponent* PopupComponent() const { return FPopupComponent; }
@@ -228,6 +233,7 @@ class TPopupMenu : public TMenu {
  private:
   TComponent* FPopupComponent = nullptr;
   bool FAutoPopup = true;
+  TPopupAlignment FAlignment = paLeft;
 };
 
 // The popup menus of the program and the window that owns them while they are shown: a command

@@ -53,6 +53,9 @@ TMenuItem* QtPresent(TPopupMenu& popup, Integer x, Integer y) {
   QMenu menu;
   std::vector<std::pair<QAction*, TMenuItem*>> map;
   FillMenu(menu, popup.Items(), map);
+  const int width = menu.sizeHint().width();
+  if (popup.Alignment() == paRight) x -= width;
+  else if (popup.Alignment() == paCenter) x -= width / 2;
   QAction* chosen = menu.exec(QPoint(x, y));
   for (auto& [action, item] : map)
     if (action == chosen) return item;

@@ -7,6 +7,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/HintWindow.h"
+#include "platform/forms/Mask.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/WebBrowser.h"
@@ -222,6 +223,9 @@ void RegisterStandardControls() {
       .Prop("Text", &TCustomEdit::GetText, &TCustomEdit::SetText)
       .Prop("OnChange", &TCustomEdit::OnChange, &TCustomEdit::OnChange);
   RegisterClassType<TEdit, TCustomEdit>("TEdit");
+  RegisterClassType<TCustomMaskEdit, TCustomEdit>("TCustomMaskEdit")
+      .Prop("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
+  RegisterClassType<TMaskEdit, TCustomMaskEdit>("TMaskEdit");
   RegisterClassType<TCustomMemo, TCustomEdit>("TCustomMemo")
       .Prop("Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment).Default(taLeftJustify)
       .Prop("Lines", &TCustomMemo::LinesProp, nullptr)
@@ -350,7 +354,9 @@ void RegisterComponents() {
       .Prop("Images", &TMenu::Images, &TMenu::SetImages)
       .Prop("OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw).Default(false);
   RegisterClassType<TMainMenu, TMenu>("TMainMenu");
+  RegisterEnum<TPopupAlignment>("TPopupAlignment", {"paLeft", "paRight", "paCenter"});
   RegisterClassType<TPopupMenu, TMenu>("TPopupMenu")
+      .Prop("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment).Default(paLeft)
       .Prop("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup).Default(true)
       .Prop("OnPopup", &TPopupMenu::OnPopup, &TPopupMenu::OnPopup);
   RegisterClassType<TBasicAction, TComponent>("TBasicAction")
@@ -362,8 +368,12 @@ void RegisterComponents() {
       .Prop("Enabled", &TCustomAction::Enabled, &TCustomAction::SetEnabled).Default(true)
       .Prop("Hint", &TCustomAction::Hint, &TCustomAction::SetHint)
       .Prop("ShortCut", &TCustomAction::ShortCut, &TCustomAction::SetShortCut).Default(0)
-      .Prop("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible).Default(true);
+      .Prop("Visible", &TCustomAction::Visible, &TCustomAction::SetVisible).Default(true)
+      .Prop("ImageIndex", &TCustomAction::ImageIndex, &TCustomAction::SetImageIndex).Default(-1);
   RegisterClassType<TAction, TCustomAction>("TAction");
+  RegisterClassType<TCustomActionList, TComponent>("TCustomActionList")
+      .Prop("Images", &TCustomActionList::Images, &TCustomActionList::SetImages);
+  RegisterClassType<TActionList, TCustomActionList>("TActionList");
   RegisterClassType<THintAction, TCustomAction>("THintAction");
   RegisterClassType<THintWindow, TCustomControl>("THintWindow");
   RegisterClassType<TOpenDialog, TComponent>("TOpenDialog")

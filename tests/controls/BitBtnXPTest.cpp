@@ -7,7 +7,9 @@
 #include <QTimer>
 #include "controls/XPStyleButtons.h"
 #include "platform/classes/ObjectText.h"
+#include "platform/forms/ActnList.h"
 #include "platform/forms/ExtCtrls.h"
+#include "platform/graphics/ImgList.h"
 
 namespace orv::test {
 namespace {
@@ -148,16 +150,14 @@ class BitBtnXPTest : public ControlsTest {
   }
 
   TModalResult RunModal(std::function<void()> action) {
-    QTimer::singleShot(0, [action] { action(); });
-    // The watchdog goes with this call: fired later it would reach a fixture already gone.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
-    watchdog.start(5000);
+    QTimer::singleShot(0, &FTimers, [action] { action(); });
+    QTimer::singleShot(5000, &FTimers, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TXPForm* Form = nullptr;
+  // The timers of RunModal end with the test.
+  QObject FTimers;
 };
 
 TEST_F(BitBtnXPTest, KindsSetCaptionResultsAndTheirTwoImageGlyph) {
@@ -453,6 +453,43 @@ TEST_F(BitBtnXPTest, ClassicFaceFramesTheFocusedDefaultButton) {
   Form->CancelBtn->SetFocus();
   EXPECT_FALSE(ok->IsFocused()) << "another button took the focus";
   EXPECT_TRUE(Form->CancelBtn->IsFocused());
+}
+
+TEST_F(BitBtnXPTest, ActionImageFillsAnEmptyGlyphOnly) {
+  auto* images = new TCustomImageList(Form);
+  images->SetWidth(14);
+  images->SetHeight(12);
+  for (COLORREF c : {RGB(0, 150, 0), RGB(150, 0, 150)}) {
+    TBitmap image(14, 12);
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 14; ++x) image.SetPixelRGB(x, y, x < 2 ? 0xFF00FF : c);
+    images->AddMasked(&image, clFuchsia);
+  }
+  auto* list = new TActionList(Form);
+  list->SetImages(images);
+  auto* action = new TAction(Form);
+  action->SetCaption("Import");
+  action->SetActionList(list);
+  action->SetImageIndex(1);
+
+  Form->NewBtn->SetGlyph(nullptr);
+  ASSERT_TRUE(Form->NewBtn->Glyph()->Empty());
+  Form->NewBtn->SetAction(action);
+  EXPECT_EQ(Form->NewBtn->GetText(), "Import");
+  ASSERT_FALSE(Form->NewBtn->Glyph()->Empty());
+  EXPECT_EQ(Form->NewBtn->Glyph()->Width(), 14);
+  EXPECT_EQ(Form->NewBtn->Glyph()->Height(), 12);
+  EXPECT_EQ(Form->NewBtn->Glyph()->PixelRGB(6, 6), RGB(150, 0, 150)) << "the action's image, drawn enabled";
+  EXPECT_EQ(Form->NewBtn->Glyph()->PixelRGB(0, 6), 0xFF00FFu) << "on a fuchsia ground";
+
+  // The OK button's kind glyph stays; an image index outside the list copies nothing.
+  const Integer kindWidth = Form->OKBtn->Glyph()->Width();
+  Form->OKBtn->SetAction(action);
+  EXPECT_EQ(Form->OKBtn->Glyph()->Width(), kindWidth);
+  action->SetImageIndex(5);
+  Form->CancelBtn->SetGlyph(nullptr);
+  Form->CancelBtn->SetAction(action);
+  EXPECT_TRUE(Form->CancelBtn->Glyph()->Empty());
 }
 
 TEST_F(BitBtnXPTest, DisabledCaptionIsEngraved) {

@@ -5,7 +5,9 @@
 
 #include <QPainter>
 #include "controls/OrvSpeedButton.h"
+#include "platform/forms/ActnList.h"
 #include "platform/forms/Menus.h"
+#include "platform/graphics/ImgList.h"
 
 namespace orv::test {
 namespace {
@@ -241,6 +243,135 @@ TEST_F(OrvSpeedButtonTest, DropDownMenuOpensBelowTheButtonAndTheClosingClickDoes
   EXPECT_NE(FindColour(shot, ShownColor(clBtnText), 2), QPoint(-1, -1)) << "the drop-down mark";
   menu->Free();
   EXPECT_EQ(b->DropDownMenu(), nullptr);
+}
+
+TEST_F(OrvSpeedButtonTest, DropDownMenuIsPlacedByItsAlignmentAndTheMenuPosition) {
+  TOrvSpeedButton* b = NewButton(30, 40);
+  b->SetBounds(30, 40, 40, 24);
+  auto* menu = new TPopupMenu(Form);
+  b->SetDropDownMenu(menu);
+  struct Case {
+    TOrvDropDownMenuPos Position;
+    TPopupAlignment Align;
+    TPoint At;
+  };
+  const Case cases[] = {
+      {dmpBottom, paLeft, Point(-1, 24)},  {dmpBottom, paRight, Point(41, 24)},
+      {dmpBottom, paCenter, Point(20, 24)}, {dmpRight, paLeft, Point(40, -1)},
+      {dmpRight, paRight, Point(-1, -1)},  {dmpRight, paCenter, Point(20, 24)},
+  };
+  std::vector<TPoint> shownAt;
+  SetPopupPresenter([&](TPopupMenu&, Integer x, Integer y) -> TMenuItem* {
+    shownAt.push_back(Point(x, y));
+    return nullptr;
+  });
+  for (const Case& c : cases) {
+    b->SetMenuPosition(c.Position);
+    menu->SetAlignment(c.Align);
+    shownAt.clear();
+    ClickOn(b);
+    ASSERT_EQ(shownAt.size(), 1u);
+    EXPECT_EQ(shownAt[0], b->ClientToScreen(c.At)) << c.Position << " " << c.Align;
+  }
+  SetPopupPresenter(nullptr);
+}
+
+// An action list whose images are 12 x 10, each filled with one colour inside a see-through frame.
+class SpeedButtonActionTest : public OrvSpeedButtonTest {
+ protected:
+  void SetUp() override {
+    OrvSpeedButtonTest::SetUp();
+    Images = new TCustomImageList(Form);
+    Images->SetWidth(12);
+    Images->SetHeight(10);
+    for (COLORREF c : {RGB(200, 0, 0), RGB(0, 0, 200)}) {
+      TBitmap image(12, 10);
+      for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x) image.SetPixelRGB(x, y, x == 0 || y == 0 ? kBorder : c);
+      Images->AddMasked(&image, clFuchsia);
+    }
+    List = new TActionList(Form);
+    List->SetImages(Images);
+    Act = new TAction(Form);
+    Act->SetActionList(List);
+  }
+
+  TCustomImageList* Images = nullptr;
+  TActionList* List = nullptr;
+  TAction* Act = nullptr;
+};
+
+TEST_F(SpeedButtonActionTest, CheckedActionPutsAGroupedButtonDown) {
+  TOrvSpeedButton* grouped = NewButton(10, 10);
+  grouped->SetGroupIndex(1);
+  grouped->SetAllowAllUp(true);
+  TOrvSpeedButton* plain = NewButton(40, 10);
+  Act->SetChecked(true);
+  grouped->SetAction(Act);
+  plain->SetAction(Act);
+  EXPECT_TRUE(grouped->Down());
+  EXPECT_FALSE(plain->Down()) << "outside a group a button never stays down";
+  Act->SetChecked(false);
+  EXPECT_FALSE(grouped->Down()) << "the button follows the action";
+  Act->SetChecked(true);
+  EXPECT_TRUE(grouped->Down());
+  EXPECT_EQ(grouped->State(), obsExclusive);
+}
+
+TEST_F(SpeedButtonActionTest, ActionImageFillsAnEmptyGlyphAndAGlyphOfItsOwnStays) {
+  Act->SetImageIndex(1);
+  TOrvSpeedButton* empty = NewButton(10, 10);
+  empty->SetAction(Act);
+  ASSERT_FALSE(empty->Glyph()->Empty());
+  EXPECT_EQ(empty->Glyph()->Width(), 12);
+  EXPECT_EQ(empty->Glyph()->Height(), 10);
+  EXPECT_EQ(empty->Glyph()->PixelRGB(5, 5), RGB(0, 0, 200));
+  EXPECT_EQ(empty->Glyph()->PixelRGB(0, 0), 0xFF00FFu) << "the ground is clFuchsia";
+  EXPECT_EQ(empty->Glyph()->TransparentColor(), clFuchsia);
+
+  TOrvSpeedButton* own = NewButton(40, 10);
+  auto strip = Strip({RGB(0, 160, 0)}, kBorder);
+  own->SetGlyph(strip.get());
+  own->SetAction(Act);
+  EXPECT_EQ(own->Glyph()->Width(), 10) << "a glyph of its own is kept";
+
+  // An index outside the list, or no list, copies nothing.
+  for (Integer index : {-1, 2}) {
+    Act->SetImageIndex(index);
+    TOrvSpeedButton* none = NewButton(70, 10);
+    none->SetAction(Act);
+    EXPECT_TRUE(none->Glyph()->Empty()) << index;
+  }
+}
+
+TEST_F(SpeedButtonActionTest, ListImageIsDrawnPlainDisabledOrGrey) {
+  Act->SetImageIndex(0);
+  TOrvSpeedButton* b = NewButton(10, 10);
+  b->SetBounds(10, 10, 30, 30);
+  b->SetAction(Act);
+  const QColor red(200, 0, 0);
+  QImage shot = Shot(b);
+  EXPECT_NE(FindColour(shot, red), QPoint(-1, -1)) << "enabled: the image itself";
+
+  b->SetEnabled(false);
+  shot = Shot(b);
+  EXPECT_EQ(FindColour(shot, red), QPoint(-1, -1));
+  EXPECT_NE(FindColour(shot, ShownColor(clBtnShadow), 3), QPoint(-1, -1)) << "disabled: its shape in the shadow colour";
+
+  b->SetEnabled(true);
+  b->SetFlat(true);
+  shot = Shot(b);
+  EXPECT_EQ(FindColour(shot, red), QPoint(-1, -1));
+  const int v = (77 * 200) >> 8;
+  EXPECT_NE(FindColour(shot, QColor(v, v, v)), QPoint(-1, -1)) << "inactive: a grey copy";
+
+  // Without the list the glyph copied from it is drawn.
+  Images->Free();
+  EXPECT_EQ(List->Images(), nullptr);
+  b->SetFlat(false);
+  shot = Shot(b);
+  EXPECT_NE(FindColour(shot, red), QPoint(-1, -1));
+  EXPECT_EQ(b->ButtonGlyph().ActionImageList(), nullptr);
 }
 
 TEST_F(OrvSpeedButtonTest, ClickSetsTheFormsModalResultAndTheAcceleratorClicks) {

@@ -2,6 +2,7 @@
 // items, the menu bar of a form), shortcut texts, the popup list window, owner-drawn items, and
 // action links of controls and menu items that follow only what they still show.
 #include <QImage>
+#include "platform/classes/ObjectText.h"
 #include "platform/forms/ActionLinks.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
@@ -216,6 +217,48 @@ TEST_F(MenusAndActionsTest, LinkedClientsFollowTheirActionOnlyWhileTheyShowItsVa
   EXPECT_EQ(button->Action(), nullptr);
   EXPECT_EQ(button->ActionLink(), nullptr);
   EXPECT_EQ(menuItem->Action(), nullptr);
+}
+
+class TAlignedMenuForm : public TForm {
+ public:
+  explicit TAlignedMenuForm(TComponent* owner) : TForm(owner) {}
+  TPopupMenu* PopupMenu1 = nullptr;
+  TAction* OpenAction = nullptr;
+};
+
+TEST_F(MenusAndActionsTest, MenuAlignmentAndActionImageAreReadAndWrittenBack) {
+  RegisterClassType<TAlignedMenuForm, TForm>("TAlignedMenuForm")
+      .Field("PopupMenu1", &TAlignedMenuForm::PopupMenu1)
+      .Field("OpenAction", &TAlignedMenuForm::OpenAction);
+  auto* form = MakeForm<TAlignedMenuForm>("TAlignedMenuForm", R"(object AlignedMenuForm: TAlignedMenuForm
+  Width = 300
+  Height = 200
+  object PopupMenu1: TPopupMenu
+    Alignment = paRight
+  end
+  object OpenAction: TAction
+    Caption = 'Open'
+    ImageIndex = 2
+  end
+end
+)");
+  EXPECT_EQ(form->PopupMenu1->Alignment(), paRight);
+  EXPECT_EQ(form->OpenAction->ImageIndex(), 2);
+  const AnsiString text = WriteComponentToText(form);
+  EXPECT_NE(text.find("Alignment = paRight"), AnsiString::npos) << text;
+  EXPECT_NE(text.find("ImageIndex = 2"), AnsiString::npos) << text;
+  // Defaults are left out.
+  form->PopupMenu1->SetAlignment(paLeft);
+  form->OpenAction->SetImageIndex(-1);
+  const AnsiString plain = WriteComponentToText(form);
+  EXPECT_EQ(plain.find("Alignment ="), AnsiString::npos) << plain;
+  EXPECT_EQ(plain.find("ImageIndex ="), AnsiString::npos) << plain;
+
+  // A copied action takes the image too.
+  TAction copy(nullptr);
+  form->OpenAction->SetImageIndex(4);
+  copy.Assign(form->OpenAction);
+  EXPECT_EQ(copy.ImageIndex(), 4);
 }
 
 }  // namespace

@@ -90,17 +90,15 @@ class ModalDialogTest : public FormsTest {
 
   // Runs action from inside the modal loop, once the form is showing.
   TModalResult RunModal(std::function<void()> action) {
-    QTimer::singleShot(0, [action] { action(); });
-    // A modal loop that never ends would hang the test run: a second timer ends it. It goes with
-    // this call: fired later it would reach a fixture already gone.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
-    watchdog.start(5000);
+    QTimer::singleShot(0, &FTimers, [action] { action(); });
+    // A modal loop that never ends would hang the test run: a second timer ends it.
+    QTimer::singleShot(5000, &FTimers, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TAskForm* Form = nullptr;
+  // The timers of RunModal end with the test.
+  QObject FTimers;
 };
 
 TEST_F(ModalDialogTest, ShowModalReturnsTheModalResultOfThePressedButton) {
