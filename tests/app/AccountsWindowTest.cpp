@@ -27,12 +27,13 @@ class AccountsWindowTest : public AppTest {
   // cancelled after a few seconds so a fault cannot hang the run.
   void WithDialog(const std::function<void()>& open, const std::function<void()>& inDialog) {
     bool ran = false;
-    QTimer::singleShot(0, [&] {
+    QObject timers;  // the timers go with this call: fired later they would reach a finished test
+    QTimer::singleShot(0, &timers, [&] {
       ran = true;
       ASSERT_TRUE(EditKontenForm->FormState().Contains(fsModal));
       inDialog();
     });
-    QTimer::singleShot(5000, [] {
+    QTimer::singleShot(5000, &timers, [] {
       if (EditKontenForm && EditKontenForm->FormState().Contains(fsModal))
         EditKontenForm->SetModalResult(mrCancel);
     });
