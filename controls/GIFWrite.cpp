@@ -220,7 +220,7 @@ void TGIFFrame::EncodeFrame() {
     bitmap.SaveToStream(*file);
   } else {
     const Byte method = Grayscale ? Byte{rmGrayscale} : DefaultReductionMethod;
-    file = ReduceBitmap(bitmap, pf8bit, method);
+    file = ReduceBitmap(bitmap, pf8bit, method, TransparentColor);
     if (method == rmGrayscale) Grayscale = true;
   }
   const auto* bytes = static_cast<const Byte*>(file->Memory());

@@ -4,6 +4,7 @@
 #include "tests/controls/ControlsFixture.h"
 #include "tests/controls/GifTestSupport.h"
 
+#include <algorithm>
 #include <random>
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
@@ -241,6 +242,29 @@ TEST_F(GIFWriteTest, WritingErrors) {
   LoadGif(badTable, FourColourGif(2, 1, {0, 1}));
   badTable.Data().Colors.Count = 3;
   expectMessage(badTable, "Wrong number of colors; must be a power of 2");
+}
+
+TEST_F(GIFWriteTest, ReducedFramesStayTransparent) {
+  // Far more colours than the histogram counts before it coarsens, and 600 pixels of the frame's
+  // transparent colour: written, they still name the transparent index, and nothing else does.
+  auto bitmap = Painted(60, 50, pf24bit, [](int x, int y) { return (x * 4) << 16 | (y * 5) << 8 | ((x + y) * 2 + 1); });
+  for (int i = 0; i < 600; ++i) bitmap->SetPixelRGB(i % 60, (i / 60) * 5, RGB(251, 3, 253));
+  for (Byte method : {rmHistogram, rmMedianCut, rmFixed224}) {
+    const Byte saved = DefaultReductionMethod;
+    DefaultReductionMethod = method;
+    TGIFImage image;
+    image.AddFrame(bitmap.get());
+    image.Frames(0)->TransparentColor = static_cast<TColor>(RGB(251, 3, 253));
+    const std::string out = Saved(image);
+    DefaultReductionMethod = saved;
+    TGIFImage back;
+    LoadGif(back, out);
+    ASSERT_EQ(back.FrameCount(), 1);
+    EXPECT_EQ(back.Frames(0)->TransparentColor, static_cast<TColor>(RGB(251, 3, 253))) << "method " << int(method);
+    EXPECT_TRUE(back.Transparent());
+    const std::vector<TColor> pixels = PixelsOf(*back.Frames(0)->FrameBitmap());
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), static_cast<TColor>(RGB(251, 3, 253))), 600) << "method " << int(method);
+  }
 }
 
 TEST_F(GIFWriteTest, ColourBitmapsAreReducedByTheProgramsMethod) {
