@@ -1,4 +1,5 @@
-// Decoding a GIF frame: the LZW decoder into bottom-up rows, and the bitmap file built around them.
+// Decoding a GIF frame: the LZW decoder, writing whole strings straight into the rows of the frame's
+// bitmap, and the bounds a frame is decoded within.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -290,30 +291,31 @@ void TGIFFrame::Decode() {
   job.ColorBits = item.BitsPerPixel;
   job.AllowDamaged = AllowDamagedGIF;
   job.Colors = colors.data();
-  // Codes that cannot fill the frame are run once without pixels first: only data that ends as it
-  // should (an end code before the last row) gets the frame's memory; data that runs out fails
-  // before anything is allocated.
-  if (gif::MaxDecodedPixels(item.EncodedData) < static_cast<long long>(width) * height) {
-    gif::TDecodeJob dry = job;
-    (void)gif::DecodeLZW(dry);
-  }
-
-  // The rows are decoded straight into the bitmap's pixels, which need no filling first.
-  auto bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
-  bitmap->Image() = QImage(width, height, QImage::Format_RGB32);
-  if (bitmap->Image().isNull()) gif::Fail("GIF image is too large");
-  bitmap->Palette = std::move(palette);
-  QImage& image = bitmap->Image();
-  job.Pixels = reinterpret_cast<std::uint32_t*>(image.bits());
-  job.Pitch = static_cast<std::size_t>(image.bytesPerLine()) / 4;
   if (FOwner->OnProgress) {
     const double total = static_cast<double>(item.EncodedData.size());
     job.Progress = [this, total](std::size_t position) {
       FOwner->FrameProgress(psRunning, static_cast<Byte>(std::lround(static_cast<double>(position) / total * 100)), AnsiString());
     };
   }
+  std::unique_ptr<TGdiBitmap> bitmap;
   FOwner->FrameProgress(psStarting, 0, AnsiString());
   try {
+    // Codes that cannot fill the frame are run once without pixels first: only data that ends as
+    // it should (an end code before the last row) gets the frame's memory; data that runs out
+    // fails before anything is allocated.
+    if (gif::MaxDecodedPixels(item.EncodedData) < static_cast<long long>(width) * height) {
+      gif::TDecodeJob dry = job;
+      dry.Progress = nullptr;
+      (void)gif::DecodeLZW(dry);
+    }
+    // The rows are decoded straight into the bitmap's pixels, which need no filling first.
+    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
+    bitmap->Image() = QImage(width, height, QImage::Format_RGB32);
+    if (bitmap->Image().isNull()) gif::Fail("GIF image is too large");
+    bitmap->Palette = std::move(palette);
+    QImage& image = bitmap->Image();
+    job.Pixels = reinterpret_cast<std::uint32_t*>(image.bits());
+    job.Pitch = static_cast<std::size_t>(image.bytesPerLine()) / 4;
     Corrupted = gif::DecodeLZW(job) || Corrupted;
   } catch (const Exception& e) {
     FOwner->FrameProgress(psEnding, 0, e.Message());

@@ -13,6 +13,9 @@ namespace orv::gif {
 // accepts (kMaxBitmapSide, kMaxBitmapPixels), and all frames of one image together, each decoded
 // frame being kept, no larger either.
 inline constexpr long long kMaxImagePixels = 1LL << 28;
+// The frames one image may hold: each costs about a kilobyte of bookkeeping (its item with a colour
+// table, its extensions) however few pixels it has.
+inline constexpr int kMaxFrames = 65535;
 // One LZW code yields at most this many pixels.
 inline constexpr int kMaxStringPixels = 4097;
 

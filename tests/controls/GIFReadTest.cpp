@@ -4,6 +4,7 @@
 #include "tests/controls/GifTestSupport.h"
 
 #include "controls/GIFImage.h"
+#include "controls/GIFInternal.h"
 #include "controls/OrvHelpers.h"
 #include "platform/classes/Filer.h"
 
@@ -413,6 +414,25 @@ TEST_F(GIFReadTest, FramesAreBoundByTheMemoryTheyTake) {
   } catch (const EInvalidGraphicOperation& e) {
     EXPECT_STREQ(e.what(), "GIF image is too large");
   }
+}
+
+TEST_F(GIFReadTest, TheFrameCountIsBounded) {
+  // However small, every frame costs its bookkeeping: one frame more than an image may hold is
+  // refused, the frames before it kept.
+  TGifBytes g;
+  g.Header().Screen(1, 1, 0x80).Table({0x000000, 0xFFFFFF});
+  const std::string frame = TGifBytes().Image(0, 0, 1, 1, 0).Raw(RawLzw({1}, 2)).Bytes;
+  for (int i = 0; i <= gif::kMaxFrames; ++i) g.Raw(frame);
+  g.Trailer();
+  TGIFImage image;
+  TStringStream stream(g.Bytes);
+  try {
+    image.LoadGIF(stream.Size(), stream, false);
+    ADD_FAILURE() << "loaded " << image.FrameCount() << " frames";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "GIF image has too many frames");
+  }
+  EXPECT_EQ(image.FrameCount(), gif::kMaxFrames);
 }
 
 TEST_F(GIFReadTest, LargeFramesDecodeAsFarAsTheirCodesGo) {
