@@ -81,6 +81,50 @@ long Distance(COLORREF a, COLORREF b) {
   return dr * dr + dg * dg + db * db;
 }
 
+// The transparent colour of a reduction: its pixels get a palette entry of their own that no other
+// pixel shares, so that what was transparent stays transparent.
+struct TKeep {
+  bool Active = false;
+  COLORREF Color = 0;
+};
+
+// Sums of the original colours per palette entry, for entries that show the mean of what they
+// stand for.
+struct TColorSums {
+  std::array<std::array<long long, 3>, 256> Sum{};
+  std::array<long long, 256> Count{};
+  void Add(Byte index, COLORREF c) {
+    auto& s = Sum[index];
+    s[0] += GetRValue(c);
+    s[1] += GetGValue(c);
+    s[2] += GetBValue(c);
+    ++Count[index];
+  }
+  void SetMeans(std::array<COLORREF, 256>& palette, int entries) const {
+    for (int e = 0; e < entries; ++e) {
+      const long long n = Count[static_cast<std::size_t>(e)];
+      if (n == 0) continue;
+      const auto& s = Sum[static_cast<std::size_t>(e)];
+      auto mean = [n](long long sum) { return static_cast<Byte>((sum + n / 2) / n); };
+      palette[static_cast<std::size_t>(e)] = RGB(mean(s[0]), mean(s[1]), mean(s[2]));
+    }
+  }
+};
+
+// Gives the kept colour the entry `entry` and its pixels that index. Any other entry that shows
+// the same colour moves one step in blue, so the kept colour's entry is the only one of its colour.
+void KeepColor(TIndexed& out, const TPixels& p, const TKeep& keep, int entry) {
+  const auto index = static_cast<Byte>(entry);
+  for (std::size_t i = 0; i < p.Data.size(); ++i)
+    if (p.Data[i] == keep.Color) out.Indices[i] = index;
+  for (std::size_t e = 0; e < out.Palette.size(); ++e) {
+    if (out.Palette[e] != keep.Color) continue;
+    const Byte b = GetBValue(keep.Color);
+    out.Palette[e] = RGB(GetRValue(keep.Color), GetGValue(keep.Color), static_cast<Byte>(b == 255 ? 254 : b + 1));
+  }
+  out.Palette[index] = keep.Color;
+}
+
 // ----- histogram -----
 
 constexpr int kHashSlots = 5191;
@@ -108,11 +152,12 @@ struct THistogram {
     return slot;
   }
   // False when a new colour would be one too many.
-  bool Count(const TPixels& p) {
+  bool Count(const TPixels& p, const TKeep& keep) {
     Slots.assign(kHashSlots, -1);
     Colors.clear();
     Counts.clear();
     for (COLORREF c : p.Data) {
+      if (keep.Active && c == keep.Color) continue;
       const COLORREF m = Mask(c);
       const int slot = Find(m);
       int& entry = Slots[static_cast<std::size_t>(slot)];
@@ -140,15 +185,16 @@ struct THistogram {
   }
 };
 
-TIndexed Histogram(const TPixels& p) {
+TIndexed Histogram(const TPixels& p, const TKeep& keep) {
   THistogram h;
-  while (!h.Count(p))
+  while (!h.Count(p, keep))
     if (!h.Coarsen()) break;
   TIndexed out;
   out.Palette.fill(RGB(128, 128, 128));
+  const int limit = keep.Active ? 255 : 256;
   std::vector<bool> taken(h.Colors.size(), false);
   int chosen = 0;
-  for (; chosen < 256; ++chosen) {
+  for (; chosen < limit; ++chosen) {
     int best = -1;
     for (std::size_t i = 0; i < h.Colors.size(); ++i)
       if (!taken[i] && (best < 0 || h.Counts[i] > h.Counts[static_cast<std::size_t>(best)])) best = static_cast<int>(i);
@@ -171,11 +217,20 @@ TIndexed Histogram(const TPixels& p) {
     entryOf[i] = static_cast<Byte>(best);
   }
   out.Indices.resize(p.Data.size());
+  TColorSums sums;
   for (std::size_t i = 0; i < p.Data.size(); ++i) {
-    const int slot = h.Find(h.Mask(p.Data[i]));
+    const COLORREF c = p.Data[i];
+    if (keep.Active && c == keep.Color) continue;
+    const int slot = h.Find(h.Mask(c));
     const int entry = h.Slots[static_cast<std::size_t>(slot)];
-    out.Indices[i] = entry >= 0 ? entryOf[static_cast<std::size_t>(entry)] : 0;
+    const Byte index = entry >= 0 ? entryOf[static_cast<std::size_t>(entry)] : 0;
+    out.Indices[i] = index;
+    sums.Add(index, c);
   }
+  // An entry stands for every colour mapped to it, so it shows their mean rather than the low end
+  // of its masked box.
+  sums.SetMeans(out.Palette, chosen);
+  if (keep.Active) KeepColor(out, p, keep, chosen);
   return out;
 }
 
@@ -187,10 +242,12 @@ struct TCell {
   int Channel(int c) const { return (Index >> (8 - 4 * c)) & 0xF; }
 };
 
-TIndexed MedianCut(const TPixels& p) {
+TIndexed MedianCut(const TPixels& p, const TKeep& keep) {
   std::vector<long long> histogram(4096, 0);
   auto cellOf = [](COLORREF c) { return ((GetRValue(c) >> 4) << 8) | ((GetGValue(c) >> 4) << 4) | (GetBValue(c) >> 4); };
-  for (COLORREF c : p.Data) ++histogram[static_cast<std::size_t>(cellOf(c))];
+  for (COLORREF c : p.Data)
+    if (!(keep.Active && c == keep.Color)) ++histogram[static_cast<std::size_t>(cellOf(c))];
+  const std::size_t limit = keep.Active ? 255 : 256;
   std::vector<std::vector<TCell>> boxes(1);
   for (int i = 0; i < 4096; ++i)
     if (histogram[static_cast<std::size_t>(i)] > 0) boxes[0].push_back({i, histogram[static_cast<std::size_t>(i)]});
@@ -202,7 +259,7 @@ TIndexed MedianCut(const TPixels& p) {
     }
     return hi - lo;
   };
-  while (boxes.size() < 256) {
+  while (boxes.size() < limit) {
     int bestBox = -1, bestChannel = 0, bestExtent = -1;
     for (std::size_t b = 0; b < boxes.size(); ++b) {
       if (boxes[b].size() < 2) continue;
@@ -234,28 +291,31 @@ TIndexed MedianCut(const TPixels& p) {
   }
   TIndexed out;
   std::vector<Byte> boxOfCell(4096, 0);
-  for (std::size_t b = 0; b < boxes.size(); ++b) {
-    const std::vector<TCell>& box = boxes[b];
-    if (box.empty()) continue;
-    long sum[3] = {0, 0, 0};
-    for (const TCell& cell : box) {
-      boxOfCell[static_cast<std::size_t>(cell.Index)] = static_cast<Byte>(b);
-      for (int c = 0; c < 3; ++c) sum[c] += cell.Channel(c) * 16 + 15;
-    }
-    const long n = static_cast<long>(box.size());
-    Byte rgb[3];
-    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<Byte>(sum[c] / n);
-    out.Palette[b] = rgb[0] <= 16 && rgb[1] <= 16 && rgb[2] <= 16 ? RGB(0, 0, 0) : RGB(rgb[0], rgb[1], rgb[2]);
-  }
-  out.ColorsUsed = static_cast<std::uint32_t>(boxes.size());
+  for (std::size_t b = 0; b < boxes.size(); ++b)
+    for (const TCell& cell : boxes[b]) boxOfCell[static_cast<std::size_t>(cell.Index)] = static_cast<Byte>(b);
+  // A box's entry is the mean of the pixels in it.
   out.Indices.resize(p.Data.size());
-  for (std::size_t i = 0; i < p.Data.size(); ++i) out.Indices[i] = boxOfCell[static_cast<std::size_t>(cellOf(p.Data[i]))];
+  TColorSums sums;
+  for (std::size_t i = 0; i < p.Data.size(); ++i) {
+    const COLORREF c = p.Data[i];
+    if (keep.Active && c == keep.Color) continue;
+    const Byte index = boxOfCell[static_cast<std::size_t>(cellOf(c))];
+    out.Indices[i] = index;
+    sums.Add(index, c);
+  }
+  const int count = boxes[0].empty() ? 0 : static_cast<int>(boxes.size());
+  sums.SetMeans(out.Palette, count);
+  out.ColorsUsed = static_cast<std::uint32_t>(count);
+  if (keep.Active) {
+    KeepColor(out, p, keep, count);
+    out.ColorsUsed = static_cast<std::uint32_t>(count + 1);
+  }
   return out;
 }
 
 // ----- fixed palettes, channel triples, greys -----
 
-TIndexed Fixed224(const TPixels& p) {
+TIndexed Fixed224(const TPixels& p, const TKeep& keep) {
   const TLevelTables& t = Tables();
   TIndexed out;
   for (int r = 0; r < 7; ++r)
@@ -269,10 +329,14 @@ TIndexed Fixed224(const TPixels& p) {
                                        t.Nearest8[static_cast<std::size_t>(GetGValue(c))] * 4 +
                                        t.Nearest4[static_cast<std::size_t>(GetBValue(c))]);
   }
+  if (keep.Active) {
+    KeepColor(out, p, keep, 224);
+    out.ColorsUsed = 225;
+  }
   return out;
 }
 
-TIndexed Fixed216(const TPixels& p) {
+TIndexed Fixed216(const TPixels& p, const TKeep& keep) {
   const TLevelTables& t = Tables();
   TIndexed out;
   for (int r = 0; r < 6; ++r)
@@ -286,10 +350,14 @@ TIndexed Fixed216(const TPixels& p) {
                                        t.Nearest6[static_cast<std::size_t>(GetGValue(c))] * 6 +
                                        t.Nearest6[static_cast<std::size_t>(GetBValue(c))]);
   }
+  if (keep.Active) {
+    KeepColor(out, p, keep, 216);
+    out.ColorsUsed = 217;
+  }
   return out;
 }
 
-TIndexed ChannelTriples(const TPixels& p) {
+TIndexed ChannelTriples(const TPixels& p, const TKeep& keep) {
   TIndexed out;
   for (int i = 0; i < 64; ++i) {
     const auto v = static_cast<Byte>(i * 4);
@@ -309,16 +377,34 @@ TIndexed ChannelTriples(const TPixels& p) {
       }
       out.Indices[static_cast<std::size_t>(row) * p.Width + x] = static_cast<Byte>(index);
     }
+  if (keep.Active) {
+    KeepColor(out, p, keep, 192);
+  }
   return out;
 }
 
 Byte Grey(COLORREF c) { return static_cast<Byte>((GetRValue(c) * 77 + GetGValue(c) * 150 + GetBValue(c) * 29) / 256); }
 
-TIndexed Grayscale(const TPixels& p) {
+TIndexed Grayscale(const TPixels& p, const TKeep& keep) {
   TIndexed out;
   for (int i = 0; i < 256; ++i) out.Palette[static_cast<std::size_t>(i)] = RGB(static_cast<Byte>(i), static_cast<Byte>(i), static_cast<Byte>(i));
   out.Indices.resize(p.Data.size());
-  for (std::size_t i = 0; i < p.Data.size(); ++i) out.Indices[i] = Grey(p.Data[i]);
+  std::array<long long, 256> used{};
+  for (std::size_t i = 0; i < p.Data.size(); ++i) {
+    out.Indices[i] = Grey(p.Data[i]);
+    if (!(keep.Active && p.Data[i] == keep.Color)) ++used[out.Indices[i]];
+  }
+  if (keep.Active) {
+    // Every entry is a grey: the kept colour takes the least used one, whose pixels go to the
+    // grey next to it.
+    const auto spare = static_cast<std::size_t>(std::min_element(used.begin(), used.end()) - used.begin());
+    if (used[spare] > 0) {
+      const auto next = static_cast<Byte>(spare == 255 ? 254 : spare + 1);
+      for (Byte& index : out.Indices)
+        if (index == spare) index = next;
+    }
+    KeepColor(out, p, keep, static_cast<int>(spare));
+  }
   return out;
 }
 
@@ -397,7 +483,7 @@ int NearestLevel(int levels, int value) {
   }
 }
 
-std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format, Byte method) {
+std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format, Byte method, TColor transparent) {
   if (!bitmap.HandleAllocated() || bitmap.Empty()) throw EInvalidGraphic("Bitmap ist ung\xFC" "ltig");
   if (bitmap.PixelFormat() == format && method != rmGrayscale) return FileOf(bitmap);
   if (format != pf1bit && format != pf4bit && format != pf8bit && format != pf24bit) ReportNotImplemented();
@@ -424,14 +510,19 @@ std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format
       }
     return FileOf(copy);
   }
+  TKeep keep;
+  if (transparent != clNone) {
+    keep.Active = true;
+    keep.Color = ColorToRGB(transparent) & 0xFFFFFF;
+  }
   TIndexed image;
   switch (method) {
-    case rmMedianCut: image = MedianCut(pixels); break;
-    case rmFixed224: image = Fixed224(pixels); break;
-    case rmFixed216: image = Fixed216(pixels); break;
-    case rmChannelTriples: image = ChannelTriples(pixels); break;
-    case rmGrayscale: image = Grayscale(pixels); break;
-    default: image = Histogram(pixels); break;
+    case rmMedianCut: image = MedianCut(pixels, keep); break;
+    case rmFixed224: image = Fixed224(pixels, keep); break;
+    case rmFixed216: image = Fixed216(pixels, keep); break;
+    case rmChannelTriples: image = ChannelTriples(pixels, keep); break;
+    case rmGrayscale: image = Grayscale(pixels, keep); break;
+    default: image = Histogram(pixels, keep); break;
   }
   image.Width = pixels.Width;
   image.Height = pixels.Height;
@@ -443,7 +534,7 @@ std::unique_ptr<TMemoryStream> ReduceToColors(TBitmap& bitmap, int colors) {
   if (colors <= 2) format = pf1bit;
   else if (colors <= 16) format = pf4bit;
   else if (colors > 256) format = pf24bit;
-  return ReduceBitmap(bitmap, format, DefaultReductionMethod);
+  return ReduceBitmap(bitmap, format, DefaultReductionMethod, bitmap.Transparent() ? bitmap.TransparentColor() : clNone);
 }
 
 void DecreaseBitmapColors(TBitmap* bitmap, int colors) {

@@ -28,9 +28,13 @@ int NearestLevel(int levels, int value);
 // The bitmap's own file when it has that format already and the method is not rmGrayscale.
 // EInvalidGraphic "Bitmap ist ungültig" for a bitmap without pixels; another target format is
 // ReportNotImplemented (an information box, then the silent abort).
-std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format, Byte method);
+// At 8 bits the histogram and median cut entries show the mean of the colours they stand for, and
+// the pixels of a transparent colour other than clNone get an entry of their own holding exactly
+// that colour, the only entry of that colour, whichever the method.
+std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format, Byte method,
+                                            TColor transparent = clNone);
 // ReduceBitmap to 1 bit for at most 2 colours, 4 for at most 16, 24 for more than 256, else 8,
-// with DefaultReductionMethod.
+// with DefaultReductionMethod; a transparent bitmap keeps its transparent colour.
 std::unique_ptr<TMemoryStream> ReduceToColors(TBitmap& bitmap, int colors);
 // The bitmap reloads itself from ReduceToColors; nothing without a bitmap or for a count below 1.
 void DecreaseBitmapColors(TBitmap* bitmap, int colors);

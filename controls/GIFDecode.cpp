@@ -1,9 +1,16 @@
-// Decoding a GIF frame: the LZW decoder into bottom-up rows, and the bitmap file built around them.
+// Decoding a GIF frame: the LZW decoder, writing whole strings straight into the rows of the frame's
+// bitmap, and the bounds a frame is decoded within.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
+#include <QImage>
+
 #include "controls/GIFImage.h"
 #include "controls/GIFInternal.h"
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/Gdi.h"
 
 namespace orv {
 namespace gif {
@@ -44,45 +51,93 @@ class TCodeReader {
   std::size_t FBlockLeft = 0;
 };
 
-// Puts pixels into the rows in order, through the four passes when interlaced.
-class TPixelWriter {
+// Puts decoded values into the rows as pixels, in order, through the four passes when interlaced.
+// Without pixels it only counts them off.
+class TRowWriter {
  public:
-  explicit TPixelWriter(const TDecodeJob& job) : FJob(job) { FDone = job.Width <= 0 || job.Height <= 0; }
+  explicit TRowWriter(const TDecodeJob& job)
+      : FColors(job.Colors), FBase(job.Pixels), FPitch(job.Pitch), FWidth(job.Width), FHeight(job.Height),
+        FInterlaced(job.Interlaced) {
+    FDone = FWidth <= 0 || FHeight <= 0;
+    FRow = FBase;
+    FLeft = FWidth;
+  }
   bool Done() const { return FDone; }
-  void Put(int value) {
+  void Put(Byte value) {
     if (FDone) return;
-    Byte* row = FJob.Pixels + static_cast<std::size_t>(FJob.Height - 1 - FY) * FJob.Stride;
-    const auto v = static_cast<Byte>(value);
-    switch (FJob.Bpp) {
-      case 1: row[FX >> 3] |= static_cast<Byte>((v & 1) << (7 - (FX & 7))); break;
-      case 4: row[FX >> 1] |= static_cast<Byte>((v & 0xF) << ((FX & 1) ? 0 : 4)); break;
-      default: row[FX] = v; break;
-    }
-    if (++FX < FJob.Width) return;
-    FX = 0;
-    if (!FJob.Interlaced) {
-      if (++FY >= FJob.Height) FDone = true;
-      return;
-    }
-    static constexpr int kStart[4] = {0, 4, 2, 1};
-    static constexpr int kStep[4] = {8, 8, 4, 2};
-    FY += kStep[FPass];
-    while (FY >= FJob.Height) {
-      if (++FPass > 3) {
-        FDone = true;
-        return;
+    if (FBase) FRow[FWidth - FLeft] = FColors[value];
+    if (--FLeft == 0) NextRow();
+  }
+  // count values in order; those past the last row are ignored.
+  void Write(const Byte* values, int count) {
+    while (count > 0 && !FDone) {
+      const int n = std::min(count, FLeft);
+      if (FBase) {
+        std::uint32_t* out = FRow + (FWidth - FLeft);
+        for (int i = 0; i < n; ++i) out[i] = FColors[values[i]];
       }
-      FY = kStart[FPass];
+      values += n;
+      count -= n;
+      FLeft -= n;
+      if (FLeft == 0) NextRow();
+    }
+  }
+  // The pixels no code reached take value 0, as a zero-filled bitmap would hold.
+  void FillRest() {
+    while (!FDone) {
+      if (FBase) std::fill(FRow + (FWidth - FLeft), FRow + FWidth, FColors[0]);
+      NextRow();
     }
   }
 
  private:
-  const TDecodeJob& FJob;
-  int FX = 0, FY = 0, FPass = 0;
+  void NextRow() {
+    FLeft = FWidth;
+    if (!FInterlaced) {
+      if (++FY >= FHeight) FDone = true;
+    } else {
+      static constexpr int kStart[4] = {0, 4, 2, 1};
+      static constexpr int kStep[4] = {8, 8, 4, 2};
+      FY += kStep[FPass];
+      while (FY >= FHeight) {
+        if (++FPass > 3) {
+          FDone = true;
+          return;
+        }
+        FY = kStart[FPass];
+      }
+    }
+    if (FBase) FRow = FBase + static_cast<std::size_t>(FY) * FPitch;
+  }
+  const std::uint32_t* FColors;
+  std::uint32_t* FBase;
+  std::size_t FPitch;
+  int FWidth, FHeight;
+  bool FInterlaced;
+  std::uint32_t* FRow;
+  int FLeft;
+  int FY = 0, FPass = 0;
   bool FDone = false;
 };
 
 }  // namespace
+
+long long MaxDecodedPixels(const std::vector<Byte>& encoded) {
+  if (encoded.empty()) return 0;
+  const int minCodeSize = std::clamp<int>(encoded[0], 2, 9);
+  long long payload = 0;
+  for (std::size_t pos = 1; pos < encoded.size();) {
+    const std::size_t length = encoded[pos];
+    if (length == 0) break;
+    payload += static_cast<long long>(std::min(length, encoded.size() - pos - 1));
+    pos += 1 + length;
+  }
+  // Every code is at least minCodeSize + 1 bits wide, and the k-th code after a clear yields at
+  // most k + 1 pixels.
+  const long long codes = payload * 8 / (minCodeSize + 1);
+  if (codes < 2 * kMaxStringPixels) return std::min(codes * (codes + 3) / 2, codes * kMaxStringPixels);
+  return codes * kMaxStringPixels;
+}
 
 bool DecodeLZW(const TDecodeJob& job) {
   const std::vector<Byte>& data = *job.Encoded;
@@ -96,9 +151,10 @@ bool DecodeLZW(const TDecodeJob& job) {
   const int clearCode = 1 << minCodeSize;
   const int endCode = clearCode + 1;
   const int pixelMask = (1 << job.ColorBits) - 1;
-  std::vector<std::uint16_t> prefix(kTableSize, 0);
-  std::vector<Byte> suffix(kTableSize, 0);
-  std::vector<Byte> stack(kStackSize);
+  std::array<std::uint16_t, kTableSize> prefix{};
+  std::array<Byte, kTableSize> suffix{};
+  // A string is built from its last pixel backwards, so it ends up in order at the buffer's end.
+  std::array<Byte, kStackSize> string;
 
   int codeSize = minCodeSize + 1;
   int capacity = 1 << codeSize;
@@ -107,7 +163,7 @@ bool DecodeLZW(const TDecodeJob& job) {
   int previous = -1;
   int first = 0;
   TCodeReader codes(data, 1);
-  TPixelWriter out(job);
+  TRowWriter out(job);
   bool ended = false;
   auto report = [&] {
     if (job.Progress) job.Progress(codes.Position());
@@ -132,37 +188,34 @@ bool DecodeLZW(const TDecodeJob& job) {
       }
       // The first code after a clear is a pixel of its own.
       first = code & pixelMask;
-      out.Put(first);
+      out.Put(static_cast<Byte>(first));
       previous = code;
       report();
       continue;
     }
     const int current = code;
-    int sp = 0;
+    std::size_t sp = kStackSize;
     if (code >= nextFree) {
-      stack[sp++] = static_cast<Byte>(first);
+      string[--sp] = static_cast<Byte>(first);
       code = previous;
     }
-    bool overflow = false;
     // Codes below the clear code are pixels, whatever the colour table's size: a file may use a
     // minimum code size smaller than its table's bits.
     while (code >= clearCode) {
-      if (sp >= kStackSize - 1) {
-        overflow = true;
-        break;
-      }
-      stack[sp++] = suffix[static_cast<std::size_t>(code)];
+      if (sp <= 1) break;
+      string[--sp] = suffix[static_cast<std::size_t>(code)];
       code = prefix[static_cast<std::size_t>(code)];
     }
-    if (overflow) {
+    if (code >= clearCode) {
       if (!job.AllowDamaged) Fail("GIF encoded data is corrupt");
       damaged = true;
       ended = true;
       break;
     }
     first = code & pixelMask;
-    stack[sp++] = static_cast<Byte>(first);
-    while (sp > 0) out.Put(stack[--sp]);
+    string[--sp] = static_cast<Byte>(first);
+    if (sp == kStackSize - 1) out.Put(string[sp]);
+    else out.Write(string.data() + sp, static_cast<int>(kStackSize - sp));
     if (!tableFull) {
       prefix[static_cast<std::size_t>(nextFree)] = static_cast<std::uint16_t>(previous);
       suffix[static_cast<std::size_t>(nextFree)] = static_cast<Byte>(first);
@@ -179,22 +232,11 @@ bool DecodeLZW(const TDecodeJob& job) {
     report();
   }
   if (!ended && !out.Done()) Fail(SReadError);
+  out.FillRest();
   return damaged;
 }
 
 }  // namespace gif
-
-namespace {
-
-void Put16(std::vector<Byte>& v, std::size_t at, std::uint32_t x) {
-  v[at] = static_cast<Byte>(x);
-  v[at + 1] = static_cast<Byte>(x >> 8);
-}
-void Put32(std::vector<Byte>& v, std::size_t at, std::uint32_t x) {
-  for (int i = 0; i < 4; ++i) v[at + static_cast<std::size_t>(i)] = static_cast<Byte>(x >> (8 * i));
-}
-
-}  // namespace
 
 TBitmap* TGIFFrame::FrameBitmap() {
   if (FBitmap && !FBitmap->Empty()) return FBitmap.get();
@@ -217,37 +259,28 @@ void TGIFFrame::Decode() {
     if (!((a == clBlack && b == clWhite) || (a == clWhite && b == clBlack))) bpp = 4;
   }
   const int width = item.Width, height = item.Height;
-  if (width > gif::kMaxFrameSide || height > gif::kMaxFrameSide ||
-      static_cast<long long>(width) * height > gif::kMaxFramePixels)
+  if (width > kMaxBitmapSide || height > kMaxBitmapSide || static_cast<long long>(width) * height > kMaxBitmapPixels)
     gif::Fail("GIF image is too large");
   if (width <= 0 || height <= 0) return;
 
-  const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
-  const std::size_t imageSize = stride * static_cast<std::size_t>(height);
-  const std::size_t paletteEntries = std::size_t{1} << bpp;
-  const std::size_t offset = 54 + 4 * paletteEntries;
-  std::vector<Byte> file(offset + imageSize, 0);
-  file[0] = 'B';
-  file[1] = 'M';
-  Put32(file, 2, static_cast<std::uint32_t>(offset + imageSize));
-  Put32(file, 10, static_cast<std::uint32_t>(offset));
-  Put32(file, 14, 40);
-  Put32(file, 18, static_cast<std::uint32_t>(width));
-  Put32(file, 22, static_cast<std::uint32_t>(height));
-  Put16(file, 26, 1);
-  Put16(file, 28, static_cast<std::uint32_t>(bpp));
-  Put32(file, 34, static_cast<std::uint32_t>(imageSize));
-  for (std::size_t i = 0; i < paletteEntries; ++i) {
-    Byte* e = file.data() + 54 + 4 * i;
-    if (item.Colors.Count == 0) continue;
-    if (i < static_cast<std::size_t>(item.Colors.Count)) {
-      const auto& rgb = item.Colors.Entries[i];
-      e[0] = rgb[2];
-      e[1] = rgb[1];
-      e[2] = rgb[0];
-    } else {
-      e[0] = e[1] = e[2] = 128;
+  // The palette of the depth: the table's entries, grey past them, black without a table.
+  const int entries = 1 << bpp;
+  std::vector<COLORREF> palette(static_cast<std::size_t>(entries), RGB(0, 0, 0));
+  if (item.Colors.Count > 0)
+    for (int i = 0; i < entries; ++i) {
+      if (i < item.Colors.Count) {
+        const auto& rgb = item.Colors.Entries[static_cast<std::size_t>(i)];
+        palette[static_cast<std::size_t>(i)] = RGB(rgb[0], rgb[1], rgb[2]);
+      } else {
+        palette[static_cast<std::size_t>(i)] = RGB(128, 128, 128);
+      }
     }
+  // A value keeps the bits the depth holds, as the rows of a device-independent bitmap would.
+  std::array<std::uint32_t, 256> colors{};
+  for (int v = 0; v < 256; ++v) {
+    const COLORREF c = palette[static_cast<std::size_t>(v & (entries - 1))];
+    colors[static_cast<std::size_t>(v)] = 0xFF000000u | (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
+                                          (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
   }
 
   gif::TDecodeJob job;
@@ -255,17 +288,34 @@ void TGIFFrame::Decode() {
   job.Width = width;
   job.Height = height;
   job.Interlaced = Interlaced;
-  job.Bpp = bpp;
   job.ColorBits = item.BitsPerPixel;
   job.AllowDamaged = AllowDamagedGIF;
-  job.Pixels = file.data() + offset;
-  job.Stride = stride;
-  const double total = static_cast<double>(item.EncodedData.size());
-  job.Progress = [this, total](std::size_t position) {
-    FOwner->FrameProgress(psRunning, static_cast<Byte>(std::lround(static_cast<double>(position) / total * 100)), AnsiString());
-  };
+  job.Colors = colors.data();
+  if (FOwner->OnProgress) {
+    const double total = static_cast<double>(item.EncodedData.size());
+    job.Progress = [this, total](std::size_t position) {
+      FOwner->FrameProgress(psRunning, static_cast<Byte>(std::lround(static_cast<double>(position) / total * 100)), AnsiString());
+    };
+  }
+  std::unique_ptr<TGdiBitmap> bitmap;
   FOwner->FrameProgress(psStarting, 0, AnsiString());
   try {
+    // Codes that cannot fill the frame are run once without pixels first: only data that ends as
+    // it should (an end code before the last row) gets the frame's memory; data that runs out
+    // fails before anything is allocated.
+    if (gif::MaxDecodedPixels(item.EncodedData) < static_cast<long long>(width) * height) {
+      gif::TDecodeJob dry = job;
+      dry.Progress = nullptr;
+      (void)gif::DecodeLZW(dry);
+    }
+    // The rows are decoded straight into the bitmap's pixels, which need no filling first.
+    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
+    bitmap->Image() = QImage(width, height, QImage::Format_RGB32);
+    if (bitmap->Image().isNull()) gif::Fail("GIF image is too large");
+    bitmap->Palette = std::move(palette);
+    QImage& image = bitmap->Image();
+    job.Pixels = reinterpret_cast<std::uint32_t*>(image.bits());
+    job.Pitch = static_cast<std::size_t>(image.bytesPerLine()) / 4;
     Corrupted = gif::DecodeLZW(job) || Corrupted;
   } catch (const Exception& e) {
     FOwner->FrameProgress(psEnding, 0, e.Message());
@@ -273,10 +323,7 @@ void TGIFFrame::Decode() {
   }
   FOwner->FrameProgress(psEnding, 100, AnsiString());
 
-  TMemoryStream stream;
-  stream.WriteBuffer(file.data(), static_cast<Int64>(file.size()));
-  stream.SetPosition(0);
-  FBitmap->LoadFromStream(stream);
+  FBitmap->SetHandle(bitmap.release());
   if (!FBitmap->Monochrome()) FBitmap->SetHandleType(bmDDB);
 }
 

@@ -2,19 +2,26 @@
 // and encoder, and the limits on what a file may ask for.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 #include "controls/GIFImage.h"
 
 namespace orv::gif {
 
-// A decoded frame may hold at most this many pixels (and at most 32767 on a side, as any bitmap):
-// the pixels are held four bytes each, and a header alone can ask for 65535 by 65535.
-inline constexpr long long kMaxFramePixels = 1LL << 25;
-inline constexpr int kMaxFrameSide = 32767;
-// All frames of one image together: each decoded frame is kept, so a few hundred bytes of
-// clear-and-end codes could otherwise ask for gigabytes.
-inline constexpr long long kMaxImagePixels = 1LL << 27;
+// A decoded frame is held at four bytes a pixel: a frame may be as large as the bitmap reader
+// accepts (kMaxBitmapSide, kMaxBitmapPixels), and all frames of one image together, each decoded
+// frame being kept, no larger either.
+inline constexpr long long kMaxImagePixels = 1LL << 28;
+// The frames one image may hold: each costs about a kilobyte of bookkeeping (its item with a colour
+// table, its extensions) however few pixels it has.
+inline constexpr int kMaxFrames = 65535;
+// One LZW code yields at most this many pixels.
+inline constexpr int kMaxStringPixels = 4097;
+
+// The most pixels the encoded data (minimum code size, then sub-blocks) can yield before its end
+// code; a frame larger than that is decoded once without pixels before its memory is taken.
+long long MaxDecodedPixels(const std::vector<Byte>& encoded);
 
 [[noreturn]] void Fail(const char* message);
 
@@ -40,19 +47,22 @@ struct TDecodeJob {
   const std::vector<Byte>* Encoded;   // minimum code size, then the sub-blocks
   int Width = 0, Height = 0;
   bool Interlaced = false;
-  int Bpp = 8;                        // of the output rows: 1, 4 or 8
   int ColorBits = 8;                  // of the frame's colour table
   bool AllowDamaged = true;
-  Byte* Pixels = nullptr;             // bottom-up rows of Stride bytes, zero-filled
-  std::size_t Stride = 0;
-  // Called after each code with the position in the encoded data.
+  // Top-down rows of Width pixels, Pitch words apart.
+  std::uint32_t* Pixels = nullptr;
+  std::size_t Pitch = 0;
+  // The pixel written for each decoded value (values past the output depth already folded in).
+  const std::uint32_t* Colors = nullptr;
+  // Called after each code with the position in the encoded data; may be empty.
   std::function<void(std::size_t position)> Progress;
 };
 
-// Fills job.Pixels; returns whether the data was found damaged on the way (a clamped code size or
-// an overlong code chain, where AllowDamaged lets decoding go on or stop quietly). Raises
-// EInvalidGraphicOperation for damage that is not allowed and for codes that end before the end
-// code while rows are still missing.
+// Fills every pixel of job.Pixels (those the codes do not reach take the colour of value 0);
+// returns whether the data was found damaged on the way (a clamped code size or an overlong code
+// chain, where AllowDamaged lets decoding go on or stop quietly). Raises EInvalidGraphicOperation
+// for damage that is not allowed and for codes that end before the end code while rows are still
+// missing.
 bool DecodeLZW(const TDecodeJob& job);
 
 // Appends the minimum code size byte, the sub-blocks and the terminator for the pixels of a

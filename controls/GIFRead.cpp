@@ -222,6 +222,7 @@ void TGIFImage::ReadBlocks(const Byte* data, std::size_t size) {
   while (block != 0 && block != ';' && !in.AtEnd()) {
     if (block == '!') ReadExtensions(in, block, collected, FLooping, FRepeatCount);
     if (block == ',') {
+      if (FFrames.size() >= static_cast<std::size_t>(gif::kMaxFrames)) gif::Fail("GIF image has too many frames");
       auto frame = std::make_unique<TGIFFrame>(this);
       if (FData->Colors.Count > 0) {
         const int bits = GIFBitsForCount(FData->Colors.Count);

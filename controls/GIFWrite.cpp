@@ -1,10 +1,13 @@
 // Writing GIF files: encoding frames made from bitmaps (colour table and LZW codes), the graphic
 // control extensions brought up to date, and the blocks of the file.
+#include <QImage>
+#include <array>
 #include <cmath>
 
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
 #include "controls/GIFInternal.h"
+#include "platform/graphics/BmpFormat.h"
 
 namespace orv {
 namespace gif {
@@ -72,7 +75,7 @@ void EncodeLZW(std::vector<Byte>& out, const Byte* pixels, int width, int height
   int codeSize = initialSize;
   TCodeWriter codes(out);
   codes.Put(clearCode, codeSize);
-  std::vector<int> slots(kHashSize, -1);
+  std::vector<int> hashSlots(kHashSize, -1);
   std::vector<TNode> nodes;
   nodes.reserve(kMaxNodes);
 
@@ -102,17 +105,17 @@ void EncodeLZW(std::vector<Byte>& out, const Byte* pixels, int width, int height
       hash = ((e + length + 4) * hash) % kHashSize;
       auto slot = static_cast<std::size_t>(hash);
       for (;;) {
-        const int n = slots[slot];
+        const int n = hashSlots[slot];
         if (n < 0 || (nodes[static_cast<std::size_t>(n)].Prefix == prefix && nodes[static_cast<std::size_t>(n)].Suffix == e)) break;
         slot = slot + 1 == kHashSize ? 0 : slot + 1;
       }
-      if (slots[slot] >= 0) {
-        prefix = nodes[static_cast<std::size_t>(slots[slot])].Code;
+      if (hashSlots[slot] >= 0) {
+        prefix = nodes[static_cast<std::size_t>(hashSlots[slot])].Code;
         continue;
       }
       codes.Put(prefix, codeSize);
       ++last;
-      slots[slot] = static_cast<int>(nodes.size());
+      hashSlots[slot] = static_cast<int>(nodes.size());
       nodes.push_back({static_cast<std::uint16_t>(prefix), static_cast<std::uint16_t>(last), static_cast<Byte>(e)});
       prefix = e;
       hash = e * 301 + 903;
@@ -127,7 +130,7 @@ void EncodeLZW(std::vector<Byte>& out, const Byte* pixels, int width, int height
         last = endCode;
         codeSize = initialSize;
         capacity = 1 << initialSize;
-        std::fill(slots.begin(), slots.end(), -1);
+        std::fill(hashSlots.begin(), hashSlots.end(), -1);
         nodes.clear();
       }
     }
@@ -201,6 +204,71 @@ void PutEncoded(std::vector<Byte>& out, const std::vector<Byte>& encoded) {
   out.push_back(0);
 }
 
+// The pixels of an 8-bit bitmap as its bitmap file holds them: bottom-up rows of the nearest palette
+// entry's index, 4-byte aligned, with the palette the file names (the bitmap's own, or the standard
+// one when it has none that fits). Pixels of a palette colour, as every pixel of a bitmap kept
+// within its palette is, find their index in a small table.
+void IndexRows(TGdiBitmap& bitmap, std::vector<COLORREF>& palette, std::vector<Byte>& rows) {
+  palette = bitmap.Palette;
+  if (palette.empty() || palette.size() > 256) palette = DefaultPalette(8);
+  const QImage& image = bitmap.Image();
+  const int width = image.width(), height = image.height();
+  const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+  rows.assign(stride * static_cast<std::size_t>(height), 0);
+
+  constexpr std::size_t kSlots = 1024;
+  std::array<std::uint32_t, kSlots> keys{};
+  std::array<Byte, kSlots> values{};
+  std::array<bool, kSlots> used{};
+  auto slotOf = [&](std::uint32_t key) {
+    std::size_t slot = (key * 2654435761u) >> 22;
+    while (used[slot] && keys[slot] != key) slot = (slot + 1) & (kSlots - 1);
+    return slot;
+  };
+  for (std::size_t i = palette.size(); i-- > 0;) {
+    const COLORREF c = palette[i];
+    const std::uint32_t key = 0xFF000000u | (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
+                              (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+    const std::size_t slot = slotOf(key);
+    // The first entry of a colour wins, as the nearest search takes it.
+    used[slot] = true;
+    keys[slot] = key;
+    values[slot] = static_cast<Byte>(i);
+  }
+  auto nearest = [&](std::uint32_t c) {
+    int best = 0;
+    long bestDistance = -1;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+      const long dr = static_cast<long>((c >> 16) & 0xFF) - GetRValue(palette[i]);
+      const long dg = static_cast<long>((c >> 8) & 0xFF) - GetGValue(palette[i]);
+      const long db = static_cast<long>(c & 0xFF) - GetBValue(palette[i]);
+      const long d = dr * dr + dg * dg + db * db;
+      if (bestDistance < 0 || d < bestDistance) {
+        bestDistance = d;
+        best = static_cast<int>(i);
+      }
+    }
+    return static_cast<Byte>(best);
+  };
+  std::uint32_t lastColor = 0;
+  Byte lastIndex = 0;
+  bool haveLast = false;
+  for (int y = 0; y < height; ++y) {
+    const auto* in = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    Byte* out = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t c = in[x] | 0xFF000000u;
+      if (!haveLast || c != lastColor) {
+        const std::size_t slot = slotOf(c);
+        lastIndex = used[slot] ? values[slot] : nearest(c);
+        lastColor = c;
+        haveLast = true;
+      }
+      out[x] = lastIndex;
+    }
+  }
+}
+
 void PutTable(std::vector<Byte>& out, const TGIFColorTable& table, Integer entries) {
   for (Integer i = 0; i < entries; ++i) {
     const auto& e = table.Entries[static_cast<std::size_t>(i)];
@@ -213,50 +281,64 @@ void PutTable(std::vector<Byte>& out, const TGIFColorTable& table, Integer entri
 void TGIFFrame::EncodeFrame() {
   if (!HasBitmap()) gif::Fail("No GIF Data to write");
   TBitmap& bitmap = *FBitmap;
+  // The pixels: bottom-up rows of 1, 4 or 8 bits, and the palette.
+  const Byte* pixels = nullptr;
+  int width = 0, height = 0, bpp = 0;
+  std::vector<COLORREF> palette;
+  std::vector<Byte> indexRows;
   std::unique_ptr<TMemoryStream> file;
   const TPixelFormat format = bitmap.PixelFormat();
-  if (format == pf1bit || format == pf4bit || format == pf8bit) {
-    file = std::make_unique<TMemoryStream>();
-    bitmap.SaveToStream(*file);
+  if (format == pf8bit && bitmap.Handle()->BitsPerPixel() == 8) {
+    // As its own bitmap file would hold it, without making the file.
+    IndexRows(*bitmap.Handle(), palette, indexRows);
+    pixels = indexRows.data();
+    width = bitmap.Handle()->Width();
+    height = bitmap.Handle()->Height();
+    bpp = 8;
   } else {
-    const Byte method = Grayscale ? Byte{rmGrayscale} : DefaultReductionMethod;
-    file = ReduceBitmap(bitmap, pf8bit, method);
-    if (method == rmGrayscale) Grayscale = true;
+    if (format == pf1bit || format == pf4bit || format == pf8bit) {
+      file = std::make_unique<TMemoryStream>();
+      bitmap.SaveToStream(*file);
+    } else {
+      const Byte method = Grayscale ? Byte{rmGrayscale} : DefaultReductionMethod;
+      file = ReduceBitmap(bitmap, pf8bit, method, TransparentColor);
+      if (method == rmGrayscale) Grayscale = true;
+    }
+    const auto* bytes = static_cast<const Byte*>(file->Memory());
+    const auto size = static_cast<std::size_t>(file->Size());
+    if (size < 54) gif::Fail("GIF image encoding error");
+    const std::uint32_t offset = U32(bytes + 10);
+    width = static_cast<std::int32_t>(U32(bytes + 18));
+    height = static_cast<std::int32_t>(U32(bytes + 22));
+    bpp = static_cast<int>(U16(bytes + 28));
+    if (bpp != 1 && bpp != 4 && bpp != 8) gif::Fail("GIF image encoding error");
+    const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
+    if (width <= 0 || height <= 0 || offset > size || size - offset < stride * static_cast<std::size_t>(height))
+      gif::Fail("GIF image encoding error");
+    // A file whose palette is shorter than the depth's (its colour-used count set) gives black for
+    // the rest, never the bytes that follow the palette.
+    const std::uint32_t colorsUsed = U32(bytes + 46);
+    const std::size_t depthColors = std::size_t{1} << bpp;
+    const std::size_t stored = colorsUsed != 0 && colorsUsed < depthColors ? colorsUsed : depthColors;
+    for (std::size_t i = 0; i < stored && 54 + 4 * i + 3 <= offset; ++i) {
+      const Byte* e = bytes + 54 + 4 * i;
+      palette.push_back(RGB(e[2], e[1], e[0]));
+    }
+    pixels = bytes + offset;
   }
-  const auto* bytes = static_cast<const Byte*>(file->Memory());
-  const auto size = static_cast<std::size_t>(file->Size());
-  if (size < 54) gif::Fail("GIF image encoding error");
-  const std::uint32_t offset = U32(bytes + 10);
-  const int width = static_cast<std::int32_t>(U32(bytes + 18));
-  const int height = static_cast<std::int32_t>(U32(bytes + 22));
-  const int bpp = static_cast<int>(U16(bytes + 28));
-  const std::uint32_t colorsUsed = U32(bytes + 46);
-  int colors;
-  switch (bpp) {
-    case 1: colors = 2; break;
-    case 4: colors = 16; break;
-    case 8: colors = 256; break;
-    default: gif::Fail("GIF image encoding error");
-  }
-  const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
-  if (width <= 0 || height <= 0 || offset > size || size - offset < stride * static_cast<std::size_t>(height))
-    gif::Fail("GIF image encoding error");
+  if (width <= 0 || height <= 0) gif::Fail("GIF image encoding error");
 
   // A new item: one shared with a copy of this frame must not change under it.
   auto item = std::make_shared<TGIFItem>();
   Interlaced = false;
-  item->Colors.Count = colors;
-  // A file whose palette is shorter than the depth's (its colour-used count set) gives black for
-  // the rest, never the bytes that follow the palette.
-  const std::size_t stored = colorsUsed != 0 && colorsUsed < static_cast<std::uint32_t>(colors) ? colorsUsed : static_cast<std::size_t>(colors);
-  for (std::size_t i = 0; i < stored && 54 + 4 * i + 3 <= offset; ++i) {
-    const Byte* e = bytes + 54 + 4 * i;
-    item->Colors.Entries[i] = {e[2], e[1], e[0]};
-  }
+  item->Colors.Count = 1 << bpp;
+  for (std::size_t i = 0; i < palette.size() && i < 256; ++i)
+    item->Colors.Entries[i] = {static_cast<Byte>(GetRValue(palette[i])), static_cast<Byte>(GetGValue(palette[i])),
+                               static_cast<Byte>(GetBValue(palette[i]))};
   const int total = height;
   try {
     FOwner->FrameProgress(psStarting, 0, AnsiString());
-    gif::EncodeLZW(item->EncodedData, bytes + offset, width, height, bpp, false, [&](int rowsDone) {
+    gif::EncodeLZW(item->EncodedData, pixels, width, height, bpp, false, [&](int rowsDone) {
       FOwner->FrameProgress(psRunning, static_cast<Byte>(std::lround(100.0 * rowsDone / total)), AnsiString());
     });
     FOwner->FrameProgress(psEnding, 100, AnsiString());

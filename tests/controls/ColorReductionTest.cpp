@@ -2,6 +2,7 @@
 // colour count asks for, and the failures.
 #include "tests/controls/ControlsFixture.h"
 
+#include <algorithm>
 #include "controls/ColorReduction.h"
 
 namespace orv::test {
@@ -78,10 +79,11 @@ TEST_F(ColorReductionTest, HistogramCoarsensItsCountsBeyond2049Colours) {
   TReduced r = Reduce(*bitmap, pf8bit, rmHistogram);
   ASSERT_EQ(r.Bitmap().Width(), 64);
   // Blue loses its lowest bit first (no help here: its values are multiples of 16), then red,
-  // after which 2048 colours are left: every palette entry has an even red.
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(GetRValue(r.Entry(i)) & 1, 0) << i;
-  // Counts are equal; the first colour counted wins, the bottom-left pixel's.
-  EXPECT_EQ(r.Entry(0), RGB(192, 192, 240));
+  // after which 2048 colours are left, each standing for two reds 2k and 2k + 1: every palette
+  // entry shows their mean, rounded up to the odd one.
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(GetRValue(r.Entry(i)) & 1, 1) << i;
+  // Counts are equal; the first colour counted wins, the bottom-left pixel's (192, 192, 240).
+  EXPECT_EQ(r.Entry(0), RGB(193, 192, 240));
 }
 
 TEST_F(ColorReductionTest, MedianCutBoxesTheColours) {
@@ -90,8 +92,92 @@ TEST_F(ColorReductionTest, MedianCutBoxesTheColours) {
   EXPECT_EQ(r.ColorsUsed(), 2u) << "one box per colour here";
   const int red = r.Index(0, 0), black = r.Index(2, 0);
   EXPECT_NE(red, black);
-  EXPECT_EQ(r.Entry(red), RGB(255, 15, 15)) << "a box's colour is the middle of its cells";
-  EXPECT_EQ(r.Entry(black), RGB(0, 0, 0)) << "a colour that dark is black";
+  EXPECT_EQ(r.Entry(red), RGB(255, 0, 0)) << "a box's colour is the mean of its pixels";
+  EXPECT_EQ(r.Entry(black), RGB(0, 0, 0));
+}
+
+// A picture of many colours, as a photograph has: smooth gradients with a little noise, far more
+// than the histogram counts before it coarsens.
+std::unique_ptr<TBitmap> Photograph(int w, int h) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(w, h);
+  unsigned seed = 12345;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      const int noise = static_cast<int>((seed >> 16) % 9) - 4;
+      auto clampByte = [](int v) { return static_cast<Byte>(std::clamp(v, 0, 255)); };
+      b->SetPixelRGB(x, y, RGB(clampByte(x * 255 / (w - 1) + noise), clampByte(y * 255 / (h - 1) - noise),
+                               clampByte((x + y) * 255 / (w + h - 2) + noise / 2)));
+    }
+  return b;
+}
+
+TEST_F(ColorReductionTest, AdaptivePalettesShowTheMeanOfWhatTheyStandFor) {
+  // Entries at the low or high end of their boxes shift the whole picture by several levels; the
+  // mean keeps every channel's average error under one level.
+  auto bitmap = Photograph(96, 80);
+  for (Byte method : {rmHistogram, rmMedianCut}) {
+    TReduced r = Reduce(*bitmap, pf8bit, method);
+    long long error[3] = {0, 0, 0};
+    for (int y = 0; y < bitmap->Height(); ++y)
+      for (int x = 0; x < bitmap->Width(); ++x) {
+        const COLORREF a = bitmap->PixelRGB(x, y), b = r.Entry(r.Index(x, y));
+        error[0] += GetRValue(b) - GetRValue(a);
+        error[1] += GetGValue(b) - GetGValue(a);
+        error[2] += GetBValue(b) - GetBValue(a);
+      }
+    const double pixels = static_cast<double>(bitmap->Width()) * bitmap->Height();
+    for (int c = 0; c < 3; ++c) EXPECT_LT(std::abs(error[c] / pixels), 1.0) << "method " << int(method) << ", channel " << c;
+  }
+}
+
+TEST_F(ColorReductionTest, TheTransparentColourKeepsAnEntryOfItsOwn) {
+  // Every method: the pixels of the transparent colour, and only they, name the one entry that
+  // holds exactly that colour, even where the method's own palette has no such colour (a histogram
+  // that coarsens, fixed levels, greys) or has it already (white in every palette here).
+  auto photograph = Photograph(80, 60);
+  auto greys = Pixels24(16, 16, {RGB(0, 0, 0)});
+  for (int i = 0; i < 256; ++i) greys->SetPixelRGB(i % 16, i / 16, RGB(static_cast<Byte>(i), static_cast<Byte>(i), static_cast<Byte>(i)));
+  struct TCase {
+    TBitmap* Bitmap;
+    COLORREF Transparent;
+  };
+  const TCase cases[] = {{photograph.get(), RGB(253, 3, 251)}, {photograph.get(), RGB(255, 255, 255)},
+                         {greys.get(), RGB(77, 77, 77)}, {greys.get(), RGB(255, 0, 255)}};
+  for (const TCase& c : cases) {
+    TBitmap& bitmap = *c.Bitmap;
+    std::vector<bool> transparent(static_cast<std::size_t>(bitmap.Width()) * bitmap.Height());
+    for (int i = 0; i < bitmap.Width() * bitmap.Height(); i += 7) {
+      bitmap.SetPixelRGB(i % bitmap.Width(), i / bitmap.Width(), c.Transparent);
+      transparent[static_cast<std::size_t>(i)] = true;
+    }
+    for (Byte method : {rmHistogram, rmMedianCut, rmFixed224, rmFixed216, rmChannelTriples, rmGrayscale}) {
+      TReduced r;
+      std::unique_ptr<TMemoryStream> file = ReduceBitmap(bitmap, pf8bit, method, static_cast<TColor>(c.Transparent));
+      const auto* bytes = static_cast<const Byte*>(file->Memory());
+      r.File.assign(bytes, bytes + file->Size());
+      file->SetPosition(0);
+      r.Bitmap().LoadFromStream(*file);
+      const int entries = r.ColorsUsed() ? static_cast<int>(r.ColorsUsed()) : 256;
+      int entry = -1;
+      for (int e = 0; e < entries; ++e)
+        if (r.Entry(e) == c.Transparent) {
+          EXPECT_LT(entry, 0) << "a second entry " << e << " of the colour, method " << int(method);
+          entry = e;
+        }
+      ASSERT_GE(entry, 0) << "method " << int(method) << ", colour " << std::hex << c.Transparent;
+      int kept = 0, others = 0;
+      for (int i = 0; i < bitmap.Width() * bitmap.Height(); ++i) {
+        const bool named = r.Index(i % bitmap.Width(), i / bitmap.Width()) == entry;
+        if (transparent[static_cast<std::size_t>(i)]) kept += named;
+        else others += named;
+      }
+      EXPECT_EQ(kept, static_cast<int>(std::count(transparent.begin(), transparent.end(), true))) << "method " << int(method);
+      EXPECT_EQ(others, 0) << "method " << int(method) << ", colour " << std::hex << c.Transparent;
+    }
+  }
 }
 
 TEST_F(ColorReductionTest, FixedPalettesChannelTriplesAndGreys) {
@@ -130,6 +216,14 @@ TEST_F(ColorReductionTest, ColourCountsChooseTheDepth) {
     std::unique_ptr<TMemoryStream> file = ReduceToColors(*bitmap, c.Colors);
     EXPECT_EQ(static_cast<const Byte*>(file->Memory())[28], c.Bpp) << c.Colors << " colours";
   }
+  // A transparent bitmap keeps its colour through the reduction.
+  auto many = Photograph(70, 50);
+  many->SetPixelRGB(0, 49, RGB(1, 254, 3));
+  many->SetTransparent(true);
+  DecreaseBitmapColors(many.get(), 256);
+  EXPECT_EQ(many->PixelFormat(), pf8bit);
+  EXPECT_EQ(many->PixelRGB(0, 49), RGB(1, 254, 3)) << "the bottom-left pixel names the transparent colour";
+
   TBitmap target;
   target.Assign(bitmap.get());
   DecreaseBitmapColors(&target, 16);

@@ -93,6 +93,16 @@ TEST_F(GIFConvertTest, AFrameOrABitmapBecomesAOneFrameImage) {
   EXPECT_EQ(fromBitmap.Frames(index)->TransparentColor, static_cast<TColor>(0xFF00FF))
       << "a frame from another graphic is drawn on magenta";
   EXPECT_EQ(static_cast<TColor>(fromBitmap.Frames(index)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xFF00FF));
+
+  // Written and read back, the icon's transparent area is still transparent.
+  TMemoryStream written;
+  fromBitmap.SaveToStream(written);
+  written.SetPosition(0);
+  TGIFImage back;
+  back.LoadFromStream(written);
+  ASSERT_EQ(back.FrameCount(), 2);
+  EXPECT_EQ(back.Frames(index)->TransparentColor, static_cast<TColor>(0xFF00FF));
+  EXPECT_EQ(static_cast<TColor>(back.Frames(index)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xFF00FF));
 }
 
 TEST_F(GIFConvertTest, AGifAssignedToABitmapGivesTheCurrentFrame) {

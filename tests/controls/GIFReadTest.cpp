@@ -4,6 +4,7 @@
 #include "tests/controls/GifTestSupport.h"
 
 #include "controls/GIFImage.h"
+#include "controls/GIFInternal.h"
 #include "controls/OrvHelpers.h"
 #include "platform/classes/Filer.h"
 
@@ -374,27 +375,92 @@ TEST_F(GIFReadTest, MalformedFilesAreRefusedWithTheirMessage) {
   }
 }
 
-TEST_F(GIFReadTest, FramesTooLargeTogetherAreRefused) {
-  // Each frame alone may be held; a few bytes of clear and end codes apiece ask for the pixels.
-  auto frames = [](int count) {
+TEST_F(GIFReadTest, FramesAreBoundByTheMemoryTheyTake) {
+  // As large as the bitmap reader accepts, one frame alone or all frames together: a frame of
+  // 16384 x 16384 is the most; two of them, or a larger one, are refused.
+  auto frames = [](int count, int width, int height) {
     TGifBytes g;
-    g.Header().Screen(32767, 1000, 0x80 | 0x11).Table(kFourColours);
-    for (int i = 0; i < count; ++i) g.Image(0, 0, 32767, 1000, 0).Raw(RawLzw({}, 2));
+    g.Header().Screen(width, height, 0x80 | 0x11).Table(kFourColours);
+    for (int i = 0; i < count; ++i) g.Image(0, 0, width, height, 0).Raw(RawLzw({}, 2));
     return g.Trailer().Bytes;
   };
-  const std::string four = frames(4), five = frames(5);
-  TGIFImage image;
-  TStringStream fourStream(four);
-  image.LoadGIF(fourStream.Size(), fourStream, false);
-  EXPECT_EQ(image.FrameCount(), 4);
-  TStringStream fiveStream(five);
+  struct TCase {
+    int Count, Width, Height;
+    bool Loads;
+  };
+  for (const TCase& c : {TCase{1, 16384, 16384, true}, TCase{2, 16384, 16384, false}, TCase{8, 32767, 1000, true},
+                         TCase{9, 32767, 1000, false}}) {
+    const std::string bytes = frames(c.Count, c.Width, c.Height);
+    TGIFImage image;
+    TStringStream stream(bytes);
+    try {
+      image.LoadGIF(stream.Size(), stream, false);
+      EXPECT_TRUE(c.Loads) << c.Count << " frames of " << c.Width << " x " << c.Height;
+      EXPECT_EQ(image.FrameCount(), c.Count);
+    } catch (const EInvalidGraphicOperation& e) {
+      EXPECT_FALSE(c.Loads) << c.Count << " frames of " << c.Width << " x " << c.Height;
+      EXPECT_STREQ(e.what(), "GIF image is too large");
+      EXPECT_LT(image.FrameCount(), c.Count);
+    }
+  }
+  // Larger than a bitmap on a side.
+  TGIFImage wide;
+  const std::string tooWide = frames(1, 40000, 2);
+  TStringStream tooWideStream(tooWide);
+  wide.LoadGIF(tooWideStream.Size(), tooWideStream, false);
   try {
-    image.LoadGIF(fiveStream.Size(), fiveStream, false);
-    ADD_FAILURE() << "five frames loaded";
+    wide.Frames(0)->FrameBitmap();
+    ADD_FAILURE() << "decoded 40000 pixels wide";
   } catch (const EInvalidGraphicOperation& e) {
     EXPECT_STREQ(e.what(), "GIF image is too large");
   }
-  EXPECT_LT(image.FrameCount(), 5);
+}
+
+TEST_F(GIFReadTest, TheFrameCountIsBounded) {
+  // However small, every frame costs its bookkeeping: one frame more than an image may hold is
+  // refused, the frames before it kept.
+  TGifBytes g;
+  g.Header().Screen(1, 1, 0x80).Table({0x000000, 0xFFFFFF});
+  const std::string frame = TGifBytes().Image(0, 0, 1, 1, 0).Raw(RawLzw({1}, 2)).Bytes;
+  for (int i = 0; i <= gif::kMaxFrames; ++i) g.Raw(frame);
+  g.Trailer();
+  TGIFImage image;
+  TStringStream stream(g.Bytes);
+  try {
+    image.LoadGIF(stream.Size(), stream, false);
+    ADD_FAILURE() << "loaded " << image.FrameCount() << " frames";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "GIF image has too many frames");
+  }
+  EXPECT_EQ(image.FrameCount(), gif::kMaxFrames);
+}
+
+TEST_F(GIFReadTest, LargeFramesDecodeAsFarAsTheirCodesGo) {
+  // 6000 x 6000 pixels, more than 2^25: a few codes and the end code give the first pixels, the
+  // rest take value 0.
+  TGifBytes g;
+  g.Header().Screen(6000, 6000, 0x80 | 0x11).Table(kFourColours).Image(0, 0, 6000, 6000, 0).Raw(RawLzw({1, 2, 3}, 2)).Trailer();
+  TGIFImage image;
+  LoadGif(image, g.Bytes);
+  TBitmap* bitmap = image.Frames(0)->FrameBitmap();
+  ASSERT_EQ(bitmap->Width(), 6000);
+  ASSERT_EQ(bitmap->Height(), 6000);
+  EXPECT_EQ(bitmap->PixelRGB(1, 0), static_cast<COLORREF>(Rgb(kFourColours[2])));
+  EXPECT_EQ(bitmap->PixelRGB(5999, 5999), static_cast<COLORREF>(Rgb(kFourColours[0])));
+
+  // The same frame with its codes cut off before the end code fails before its pixels are taken.
+  TGifBytes cut;
+  cut.Header().Screen(6000, 6000, 0x80 | 0x11).Table(kFourColours).Image(0, 0, 6000, 6000, 0);
+  cut.Raw(RawLzw({1, 2, 3}, 2, false)).Trailer();
+  TGIFImage damaged;
+  TStringStream cutStream(cut.Bytes);
+  damaged.LoadGIF(cutStream.Size(), cutStream, false);
+  try {
+    damaged.Frames(0)->FrameBitmap();
+    ADD_FAILURE() << "decoded without an end code";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "Stream-Read-Fehler");
+  }
 }
 
 TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {

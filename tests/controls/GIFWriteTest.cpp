@@ -4,9 +4,11 @@
 #include "tests/controls/ControlsFixture.h"
 #include "tests/controls/GifTestSupport.h"
 
+#include <algorithm>
 #include <random>
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
+#include "controls/GIFInternal.h"
 
 namespace orv::test {
 namespace {
@@ -241,6 +243,56 @@ TEST_F(GIFWriteTest, WritingErrors) {
   LoadGif(badTable, FourColourGif(2, 1, {0, 1}));
   badTable.Data().Colors.Count = 3;
   expectMessage(badTable, "Wrong number of colors; must be a power of 2");
+}
+
+TEST_F(GIFWriteTest, EightBitFramesEncodeWhatTheirOwnFileHolds) {
+  // Taken from the pixels straight, an 8-bit frame gets the palette and the indices its bitmap
+  // file would give: a picture of its own few colours, and one of many colours on the standard
+  // palette (nearest entries, the first of equal ones).
+  std::mt19937 random(7);
+  auto few = Painted(37, 23, pf8bit, [&](int x, int y) { return (x / 5 + y / 3) % 7 * 0x241B12; });
+  auto many = Painted(41, 19, pf8bit, [&](int, int) { return static_cast<int>(random() & 0xFFFFFF); });
+  for (TBitmap* bitmap : {few.get(), many.get()}) {
+    TMemoryStream file;
+    bitmap->SaveToStream(file);
+    const auto* bytes = static_cast<const Byte*>(file.Memory());
+    const std::uint32_t offset = bytes[10] | (bytes[11] << 8);
+    std::vector<Byte> expected;
+    gif::EncodeLZW(expected, bytes + offset, bitmap->Width(), bitmap->Height(), 8, false, [](int) {});
+    TGIFImage image;
+    image.AddFrame(bitmap);
+    image.EncodeFrames();
+    const TGIFItem& item = image.Frames(0)->Item();
+    EXPECT_EQ(item.EncodedData, expected) << bitmap->Width();
+    const std::uint32_t used = bytes[46] | (bytes[47] << 8);
+    for (std::uint32_t i = 0; i < (used ? used : 256); ++i) {
+      const Byte* e = bytes + 54 + 4 * i;
+      EXPECT_EQ(item.Colors.Color(static_cast<Integer>(i)), static_cast<TColor>(RGB(e[2], e[1], e[0]))) << i;
+    }
+  }
+}
+
+TEST_F(GIFWriteTest, ReducedFramesStayTransparent) {
+  // Far more colours than the histogram counts before it coarsens, and 600 pixels of the frame's
+  // transparent colour: written, they still name the transparent index, and nothing else does.
+  auto bitmap = Painted(60, 50, pf24bit, [](int x, int y) { return (x * 4) << 16 | (y * 5) << 8 | ((x + y) * 2 + 1); });
+  for (int i = 0; i < 600; ++i) bitmap->SetPixelRGB(i % 60, (i / 60) * 5, RGB(251, 3, 253));
+  for (Byte method : {rmHistogram, rmMedianCut, rmFixed224}) {
+    const Byte saved = DefaultReductionMethod;
+    DefaultReductionMethod = method;
+    TGIFImage image;
+    image.AddFrame(bitmap.get());
+    image.Frames(0)->TransparentColor = static_cast<TColor>(RGB(251, 3, 253));
+    const std::string out = Saved(image);
+    DefaultReductionMethod = saved;
+    TGIFImage back;
+    LoadGif(back, out);
+    ASSERT_EQ(back.FrameCount(), 1);
+    EXPECT_EQ(back.Frames(0)->TransparentColor, static_cast<TColor>(RGB(251, 3, 253))) << "method " << int(method);
+    EXPECT_TRUE(back.Transparent());
+    const std::vector<TColor> pixels = PixelsOf(*back.Frames(0)->FrameBitmap());
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), static_cast<TColor>(RGB(251, 3, 253))), 600) << "method " << int(method);
+  }
 }
 
 TEST_F(GIFWriteTest, ColourBitmapsAreReducedByTheProgramsMethod) {

@@ -114,6 +114,30 @@ TEST_F(GifInterop, OurFilesReadByThePeers) {
     EXPECT_EQ(RunPeer("/usr/bin/identify -format '%w %h\\n' " + path), size + "\n");
   }
 
+  // More colours than the reduction counts exactly, and a transparent one: the peers find the
+  // transparent index on exactly the pixels that had that colour.
+  int magenta = 0;
+  auto many = Painted(64, 40, pf24bit, [&](int x, int y) {
+    if ((x + y) % 9 != 0) return static_cast<int>(RGB(static_cast<Byte>(x * 4), static_cast<Byte>(y * 6), 90));
+    ++magenta;
+    return 0xFF00FF;
+  });
+  TGIFImage clear;
+  clear.AddFrame(many.get());
+  clear.Frames(0)->TransparentColor = static_cast<TColor>(0xFF00FF);
+  const std::string clearPath = FDir + "transparent.gif";
+  clear.SaveToFile(clearPath);
+  TGIFImage clearBack;
+  clearBack.LoadFromFile(clearPath);
+  TBitmap& clearBitmap = *clearBack.Frames(0)->FrameBitmap();
+  int kept = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 64; ++x) kept += clearBitmap.PixelRGB(x, y) == 0xFF00FF;
+  EXPECT_EQ(kept, magenta);
+  const std::vector<std::string> dumped = Lines(RunPeer(kPeer + " dump " + clearPath));
+  ASSERT_EQ(dumped.size(), 2u);
+  EXPECT_EQ(dumped[1], "frame 0 0 64 40 0 0 0 FF00FF " + PixelHex(clearBitmap));
+
   // An animation: frames with their own colours, offsets, delays, disposal, transparency, a loop
   // count and a comment.
   auto a = Painted(20, 12, pf8bit, [](int x, int y) { return RGB(static_cast<Byte>(x * 12), static_cast<Byte>(y * 20), 0); });
