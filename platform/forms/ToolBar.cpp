@@ -1,6 +1,7 @@
 // The tool bar and its buttons over Qt's tool bar and tool buttons; the tool button's action link.
 #include <QIcon>
 #include <QPixmap>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include "platform/forms/Menus.h"
@@ -130,6 +131,14 @@ bool TToolButton::CheckMenuDropdown() {
   const TPoint at = ClientToScreen(Point(0, FHeight));
   FDropdownMenu->Popup(at.X, at.Y);
   return true;
+}
+
+void TToolButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  TWinControl::MouseDown(button, shift, x, y);
+  if (button != mbLeft || FStyle != tbsDropDown || Host() == nullptr) return;
+  QWidget* w = Host()->Widget();
+  const int arrow = w->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, w);
+  if (x >= FWidth - arrow) CheckMenuDropdown();
 }
 
 void TToolButton::Click() {

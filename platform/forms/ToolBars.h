@@ -51,6 +51,8 @@ class TToolButton : public TWinControl {
   void InitWidget() override;
   void TextToWidget() override;
   void EnabledChanged() override;
+  // A press on a drop-down button's arrow pops its menu up.
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void VisibleChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
 

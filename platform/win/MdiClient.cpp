@@ -22,7 +22,8 @@ struct TMdiClient {
   std::vector<HWND> Children;    // creation order
   std::vector<HWND> Activation;  // the active child first
   HWND Active;
-  int ListedEntries = 0;         // entries appended to the window menu (its separator included)
+  int ListedEntries = 0;         // children listed in the window menu
+  int SeparatorAt = -1;          // the position of the separator put before them
   TMdiClientView View;
 };
 
@@ -45,15 +46,24 @@ void Prune(HWND client, TMdiClient& c) {
   if (c.Active && gone(c.Active)) c.Active = nullptr;
 }
 
-// Our entries are the last ones of the menu: the separator and one per child.
+// Takes our entries off the menu: the children's by their command ids, then the separator, when
+// it is still the last entry. The menu's owner may have rebuilt it meanwhile, so positions and the
+// count we appended prove nothing.
 void RemoveListedEntries(TMdiClient& c) {
-  if (IsMenu(c.WindowMenu))
-    for (int i = 0; i < c.ListedEntries; ++i) {
-      const int last = GetMenuItemCount(c.WindowMenu) - 1;
-      if (last < 0) break;
-      RemoveMenu(c.WindowMenu, static_cast<UINT>(last), MF_BYPOSITION);
+  if (IsMenu(c.WindowMenu)) {
+    for (int i = 0; i < c.ListedEntries; ++i)
+      RemoveMenu(c.WindowMenu, c.IdFirstChild + static_cast<UINT>(i), MF_BYCOMMAND);
+    const int count = GetMenuItemCount(c.WindowMenu);
+    if (c.SeparatorAt >= 0 && count == c.SeparatorAt + 1) {
+      MENUITEMINFOW info;
+      info.fMask = MIIM_FTYPE | MIIM_ID;
+      if (GetMenuItemInfoW(c.WindowMenu, static_cast<UINT>(c.SeparatorAt), true, &info) &&
+          (info.fType & MFT_SEPARATOR) != 0 && info.wID == 0)
+        RemoveMenu(c.WindowMenu, static_cast<UINT>(c.SeparatorAt), MF_BYPOSITION);
     }
+  }
   c.ListedEntries = 0;
+  c.SeparatorAt = -1;
 }
 
 void RefreshWindowMenu(HWND client) {
@@ -62,9 +72,9 @@ void RefreshWindowMenu(HWND client) {
   Prune(client, *c);
   RemoveListedEntries(*c);
   if (c->Children.empty() || !IsMenu(c->WindowMenu)) return;
-  if (GetMenuItemCount(c->WindowMenu) > 0) {
+  if (const int count = GetMenuItemCount(c->WindowMenu); count > 0) {
     AppendMenuW(c->WindowMenu, MF_SEPARATOR, 0, WideString());
-    ++c->ListedEntries;
+    c->SeparatorAt = count;
   }
   for (std::size_t i = 0; i < c->Children.size(); ++i) {
     const HWND child = c->Children[i];

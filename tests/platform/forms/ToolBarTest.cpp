@@ -202,6 +202,19 @@ TEST_F(ToolBarTest, CheckButtonsAndGroupsFollowClicks) {
   EXPECT_EQ(shown, Form->MorePopup);
   EXPECT_EQ(shownAt, Form->MoreBtn->ClientToScreen(Point(0, Form->MoreBtn->Height())));
   EXPECT_FALSE(Form->NewBtn->CheckMenuDropdown());
+  // A press on the arrow of a drop-down button does the same; elsewhere it is a plain press.
+  shown = nullptr;
+  SetPopupPresenter([&](TPopupMenu& menu, Integer, Integer) {
+    shown = &menu;
+    return nullptr;
+  });
+  Mouse(Form->MoreBtn->Widget(), QEvent::MouseButtonPress, QPoint(2, 5));
+  Mouse(Form->MoreBtn->Widget(), QEvent::MouseButtonRelease, QPoint(2, 5));
+  EXPECT_EQ(shown, nullptr);
+  Mouse(Form->MoreBtn->Widget(), QEvent::MouseButtonPress, QPoint(Form->MoreBtn->Width() - 2, 5));
+  Mouse(Form->MoreBtn->Widget(), QEvent::MouseButtonRelease, QPoint(Form->MoreBtn->Width() - 2, 5));
+  SetPopupPresenter(nullptr);
+  EXPECT_EQ(shown, Form->MorePopup);
 }
 
 TEST_F(ToolBarTest, ButtonsFollowTheirActions) {

@@ -135,6 +135,14 @@ TEST_F(MdiClient, ChildrenMadeEveryWayAreListedAndTheNewestIsActive) {
   EXPECT_EQ(Active(), One);
   SendMessageW(One, WM_SETTEXT, 0, PtrLParam(u"Erste"));
   EXPECT_EQ(MenuTexts(), (std::vector<std::string>{"&Cascade", "----", "&1 Erste *", "&2 Two", "&3 Three"}));
+  // The menu's owner builds it again: its own entries stay, ours come after them once more.
+  while (GetMenuItemCount(WindowMenu) > 0) RemoveMenu(WindowMenu, 0, MF_BYPOSITION);
+  AppendMenuW(WindowMenu, MF_STRING, 100, u"&Cascade");
+  AppendMenuW(WindowMenu, MF_STRING, 101, u"&Tile");
+  SendMessageW(Client, WM_MDIREFRESHMENU, 0, 0);
+  EXPECT_EQ(MenuTexts(), (std::vector<std::string>{"&Cascade", "&Tile", "----", "&1 Erste *", "&2 Two", "&3 Three"}));
+  SendMessageW(Client, WM_MDIREFRESHMENU, 0, 0);
+  EXPECT_EQ(MenuTexts().size(), 6u) << "a refresh replaces the list";
   // Activating the active child again tells nobody.
   gActivations.clear();
   SendMessageW(Client, WM_MDIACTIVATE, One.AsWParam(), 0);
