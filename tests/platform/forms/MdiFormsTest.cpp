@@ -214,6 +214,12 @@ TEST_F(MdiFormsTest, CascadeTileAndArrangeIconsKeepChildrenInsideTheClientArea) 
 
 TEST_F(MdiFormsTest, AChildClosedForGoodLeavesTheListAndHandsOverActivation) {
   MakeThree();
+  // The sub-window's own close asks the child, which is minimised rather than gone.
+  SubOf(C1)->close();
+  EXPECT_EQ(C1->WindowState(), wsMinimized);
+  ASSERT_NE(SubOf(C1), nullptr);
+  EXPECT_TRUE(SubOf(C1)->isMinimized());
+  EXPECT_EQ(Main->MDIChildCount(), 3);
   C2->BringToFront();
   C3->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
   C3->BringToFront();
