@@ -119,6 +119,7 @@ void ApplyWideActionTexts(TControl* control, TBasicAction* action, bool checkDef
 }
 
 TControlActionLinkClass WideActionLinkClassFor(const TControl* control) {
+  if (dynamic_cast<const TToolButton*>(control) != nullptr) return &TUniToolButtonActionLink::Create;
   if (dynamic_cast<const TButtonControl*>(control) != nullptr) return &TUniButtonActionLink::Create;
   if (dynamic_cast<const TWinControl*>(control) != nullptr) return &TUniWinControlActionLink::Create;
   return &TUniControlActionLink::Create;
@@ -152,6 +153,7 @@ bool WideHintLinked(TActionLink& link, TControl* client) {
 ORV_UNI_CONTROL_LINK(TUniControlActionLink, TControlActionLink)
 ORV_UNI_CONTROL_LINK(TUniWinControlActionLink, TWinControlActionLink)
 ORV_UNI_CONTROL_LINK(TUniButtonActionLink, TButtonActionLink)
+ORV_UNI_CONTROL_LINK(TUniToolButtonActionLink, TToolButtonActionLink)
 #undef ORV_UNI_CONTROL_LINK
 
 bool TUniMenuActionLink::IsCaptionLinked() {

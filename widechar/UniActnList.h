@@ -5,6 +5,7 @@
 #include "platform/forms/ActionLinks.h"
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Menus.h"
+#include "platform/forms/ToolBars.h"
 
 namespace orv {
 
@@ -61,7 +62,8 @@ void CopyWideActionTexts(TBasicAction* action, TPersistent* source);
 // For a control linked to a wide action: its caption (when not checking defaults, or when it is
 // empty or its name) and its hint (when not checking defaults, or when empty) from the action.
 void ApplyWideActionTexts(TControl* control, TBasicAction* action, bool checkDefaults);
-// The wide link kind for a control: button controls, other windowed controls, other controls.
+// The wide link kind for a control: tool buttons, button controls, other windowed controls, other
+// controls.
 TControlActionLinkClass WideActionLinkClassFor(const TControl* control);
 
 class TUniAction : public TAction, public IWideTextAction {
@@ -101,6 +103,16 @@ class TUniControlActionLink : public TControlActionLink {
 class TUniWinControlActionLink : public TWinControlActionLink {
  public:
   using TWinControlActionLink::TWinControlActionLink;
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const AnsiString& value) override;
+  void SetHint(const AnsiString& value) override;
+  static std::unique_ptr<TControlActionLink> Create(TControl* client);
+};
+
+class TUniToolButtonActionLink : public TToolButtonActionLink {
+ public:
+  using TToolButtonActionLink::TToolButtonActionLink;
   bool IsCaptionLinked() override;
   bool IsHintLinked() override;
   void SetCaption(const AnsiString& value) override;

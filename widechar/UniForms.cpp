@@ -8,12 +8,15 @@
 #include "platform/forms/HintWindow.h"
 #include "platform/forms/Menus.h"
 #include "platform/rtl/CodePages.h"
+#include "platform/win/FlatScrollBars.h"
 #include "platform/win/LastError.h"
+#include "platform/win/MdiWindows.h"
 #include "platform/win/MessageQueue.h"
 #include "platform/win/Version.h"
 #include "widechar/UniActnList.h"
 #include "widechar/UniClasses.h"
 #include "widechar/UniControls.h"
+#include "widechar/UniControlsInternal.h"
 #include "widechar/UniMenus.h"
 #include "widechar/UniSysUtils.h"
 #include "widechar/UniSystem.h"
@@ -187,17 +190,50 @@ void TUniForm::CreateWindowHandle(const TCreateParams& params) {
     TForm::CreateWindowHandle(params);
     return;
   }
-  TCreateParams copy = params;
-  copy.ExStyle &= ~WS_EX_LAYERED;
-  // The class library's procedure of the form's own class stays its default procedure, so the
-  // form's window keeps working with its widget.
-  CreateUnicodeWindow(this, copy, AnsiToWide(copy.WinClassName), false);
-  FFormState.Exclude(fsCreatedMDIChild);
+  if (FFormStyle != fsMDIChild || ComponentState().Contains(csDesigning)) {
+    TCreateParams copy = params;
+    copy.ExStyle &= ~WS_EX_LAYERED;
+    // The class library's procedure of the form's own class stays its default procedure, so the
+    // form's window keeps working with its widget.
+    CreateUnicodeWindow(this, copy, AnsiToWide(copy.WinClassName), false);
+    FFormState.Exclude(fsCreatedMDIChild);
+    return;
+  }
+  TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
+  if (main == nullptr || !main->ClientHandle()) throw EInvalidOperation(SNoMDIForm);
+  WideString className;
+  RegisterUnicodeWindowClass(params, className, false);
+  SetDefWndProcPtr(&DefMDIChildProcW);
+  HWND hwnd;
+  {
+    unicontrols::State().CreatingControl = this;
+    struct TClear {
+      ~TClear() { unicontrols::State().CreatingControl = nullptr; }
+    } clear;
+    hwnd = CreateMDIWindowW(className, WideString(), params.Style, params.X, params.Y, params.Width, params.Height,
+                            main->ClientHandle(), HInstance(), PtrLParam(params.Param));
+  }
+  if (!hwnd) RaiseLastSystemError();
+  AttachCreatedWindow(hwnd);
+  SubClassUnicodeControl(this, params.Caption, false);
+  FFormState.Include(fsCreatedMDIChild);
 }
 
-void TUniForm::DestroyWindowHandle() { TForm::DestroyWindowHandle(); }
+void TUniForm::DestroyWindowHandle() {
+  if (Win32PlatformIsUnicode && HandleAllocated()) UninitializeFlatSB(FHandle);
+  TForm::DestroyWindowHandle();
+}
 
-void TUniForm::DefaultHandler(TMessage& message) { TForm::DefaultHandler(message); }
+void TUniForm::DefaultHandler(TMessage& message) {
+  if (Win32PlatformIsUnicode && FClientHandle && FHandle) {
+    if (message.Msg == WM_SIZE)
+      message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
+    else
+      message.Result = DefFrameProcW(FHandle, FClientHandle, message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  TForm::DefaultHandler(message);
+}
 
 void TUniForm::ActionChange(TObject* sender, bool checkDefaults) {
   ApplyWideActionTexts(this, dynamic_cast<TBasicAction*>(sender), checkDefaults);

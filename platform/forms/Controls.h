@@ -368,6 +368,9 @@ class TWinControl : public TControl, public TWidgetSink {
   virtual void CreateWindowHandle(const TCreateParams& params);
  public:
   void CreateNarrowWindowHandle(const TCreateParams& params);
+  // Takes a window made for the control in narrow form and subclasses it to the control's object
+  // instance; the procedure it had becomes the default one.
+  void SubclassNarrowWindow(HWND hwnd);
  protected:
   virtual void DestroyWindowHandle();
   // Makes the widget for the window; the default is a plain QWidget.

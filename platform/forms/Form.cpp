@@ -11,6 +11,7 @@
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/QtText.h"
+#include "platform/win/MdiWindows.h"
 
 namespace orv {
 namespace {
@@ -50,6 +51,8 @@ void TCustomForm::Free() {
 }
 
 TCustomForm::~TCustomForm() {
+  // An MDI parent's children and an MDI child's place in its client go while the form is whole.
+  if (HandleAllocated() && (FClientHandle || FFormStyle == fsMDIChild)) DestroyWndTree();
   *FAlive = false;
   if (FModalLoop != nullptr) FModalLoop->exit(0);
   if (Screen != nullptr) Screen->RemoveForm(this);
@@ -69,7 +72,13 @@ void TCustomForm::InitForm() {
   }
   FFormState.Exclude(fsCreating);
   DoCreate();
-  if (FVisible) Show();
+  if (FFormStyle == fsMDIChild) {
+    // An MDI child is shown once made, whatever its description says.
+    FVisible = false;
+    Show();
+  } else if (FVisible) {
+    Show();
+  }
 }
 
 void TCustomForm::ReadFormDescriptions() { InitComponentFromResource(this, ClassInfoOf<TForm>()); }
@@ -90,6 +99,7 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   params.Style |= WS_CAPTION | WS_SYSMENU;
   if (FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin) params.Style |= WS_THICKFRAME;
   params.WndParent = HWND();
+  if (FFormStyle == fsMDIChild) params.ExStyle |= WS_EX_MDICHILD;
 }
 
 std::unique_ptr<IHostWidget> TCustomForm::CreateWidget(QWidget* /*parentWidget*/) {
@@ -99,6 +109,11 @@ std::unique_ptr<IHostWidget> TCustomForm::CreateWidget(QWidget* /*parentWidget*/
 
 void TCustomForm::InitWidget() {
   QWidget* w = FHost->Widget();
+  if (FFormStyle == fsMDIChild) {
+    w->setAutoFillBackground(true);
+    InsertIntoMDIArea();
+    return;
+  }
   Qt::WindowFlags flags = Qt::Window;
   switch (FBorderStyle) {
     case bsNone: flags |= Qt::FramelessWindowHint; break;
@@ -133,6 +148,7 @@ void TCustomForm::ApplyMenu() {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == FWindowMenu) FWindowMenu = nullptr;
   if (operation == opRemove && component == FMenu) {
     FMenu = nullptr;
     if (HandleAllocated() && IsWindow(FHandle)) ::orv::SetMenu(FHandle, HMENU());
@@ -147,6 +163,10 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
 
 void TCustomForm::SetWindowState(TWindowState state) {
   FWindowState = state;
+  if (FFormStyle == fsMDIChild) {
+    if (HandleAllocated()) InsertIntoMDIArea();
+    return;
+  }
   if (!HandleAllocated() || !FVisible) return;
   QWidget* w = Widget();
   if (state == wsMaximized) w->showMaximized();
@@ -158,7 +178,14 @@ void TCustomForm::TextToWidget() {
   if (FHost) FHost->Widget()->setWindowTitle(ToQString(WidgetCaption()));
 }
 
-TRect TCustomForm::ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+TRect TCustomForm::ClientRect() const {
+  // An MDI child's bounds are those of its frame in the client; the widget is what is inside it.
+  if (FMdiSubWindow != nullptr && Host() != nullptr) {
+    const QSize inner = Host()->Widget()->size();
+    return Rect(0, 0, inner.width(), inner.height());
+  }
+  return Rect(0, 0, FWidth, FHeight);
+}
 
 void TCustomForm::PlaceWindow() {
   QScreen* screen = QGuiApplication::primaryScreen();
@@ -196,6 +223,10 @@ void TCustomForm::Show() {
 
 void TCustomForm::BringToFront() {
   if (!HandleAllocated()) return;
+  if (FFormStyle == fsMDIChild) {
+    SendMessageA(GetParent(FHandle), WM_MDIACTIVATE, FHandle.AsWParam(), 0);
+    return;
+  }
   QWidget* w = Widget();
   w->raise();
   w->activateWindow();
@@ -211,9 +242,10 @@ void TCustomForm::SetVisible(bool value) {
 
 void TCustomForm::VisibleChanged() {
   if (FVisible) {
-    if (!HandleAllocated()) PlaceWindow();
+    const bool mdiChild = FFormStyle == fsMDIChild;
+    if (!HandleAllocated() && !mdiChild) PlaceWindow();
     HandleNeeded();
-    if (!FFormState.Contains(fsVisible)) PlaceWindow();
+    if (!FFormState.Contains(fsVisible) && !mdiChild) PlaceWindow();
     FFormState.Include(fsVisible);
     FFormState.Include(fsShowing);
     try {
@@ -224,11 +256,13 @@ void TCustomForm::VisibleChanged() {
     }
     FFormState.Exclude(fsShowing);
     QWidget* w = Widget();
-    if (FWindowState == wsMaximized) w->showMaximized();
+    if (mdiChild) InsertIntoMDIArea();
+    else if (FWindowState == wsMaximized) w->showMaximized();
     else w->show();
     if (FActiveControl != nullptr && FActiveControl->CanFocus()) FActiveControl->SetFocus();
   } else {
-    if (HandleAllocated()) Widget()->hide();
+    if (HandleAllocated() && FFormStyle == fsMDIChild) InsertIntoMDIArea();
+    else if (HandleAllocated()) Widget()->hide();
     DoHide();
   }
 }
@@ -320,7 +354,8 @@ void TCustomForm::Close() {
     return;  // the modal loop asks the close query
   }
   if (!CloseQuery()) return;
-  TCloseAction action = caHide;
+  // An MDI child cannot hide inside its parent: it is minimised unless told otherwise.
+  TCloseAction action = FFormStyle == fsMDIChild ? caMinimize : caHide;
   DoClose(action);
   if (action == caNone) return;
   if (Application != nullptr && Application->MainForm() == this) {
@@ -398,6 +433,14 @@ void TCustomForm::MessageHandler(TMessage& message) {
       return;
     case CM_RELEASE:
       Free();  // nothing of the form may be touched after this
+      return;
+    case WM_MDIACTIVATE:
+      MDIActivated(message);
+      return;
+    case WM_SIZE:
+      TWinControl::MessageHandler(message);
+      if (FFormStyle == fsMDIChild) MDISubWindowMoved();
+      PlaceMDIClient();
       return;
     default:
       TWinControl::MessageHandler(message);

@@ -8,10 +8,13 @@
 #include "platform/win/MessageQueue.h"
 
 class QEventLoop;
+class QMdiArea;
+class QMdiSubWindow;
 
 namespace orv {
 
 class TMainMenu;
+class TMenuItem;
 class THintWindow;
 struct THintInfo;
 
@@ -24,6 +27,13 @@ enum TPosition {
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TTileMode { tbHorizontal, tbVertical };
+
+// Raised when an MDI child is made while the main form is no MDI parent with a client window.
+inline constexpr const char* SNoMDIForm = "Formular kann nicht erstellt werden. Zur Zeit sind keine MDI-Formulare aktiv";
+// The command id of the first child's entry in an MDI parent's window menu.
+inline constexpr UINT MDIFirstChildId = 0xFF00;
 
 using TModalResult = Integer;
 inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
@@ -73,6 +83,28 @@ class TCustomForm : public TWinControl {
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* menu);
 
+  // Multiple-document forms. An MDI parent (fsMDIForm) shows its children inside its MDI client
+  // window, which fills what its aligned controls leave; an MDI child (fsMDIChild) is made in the
+  // main form's client window (EInvalidOperation SNoMDIForm without one) and is shown once made.
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle style);
+  HWND ClientHandle() const { return FClientHandle; }
+  // The children of an MDI parent: the active one, and all in the order they were made.
+  TCustomForm* ActiveMDIChild() const;
+  Integer MDIChildCount() const;
+  TCustomForm* MDIChildren(Integer index) const;
+  TTileMode TileMode() const { return FTileMode; }
+  void SetTileMode(TTileMode mode) { FTileMode = mode; }
+  // The menu item whose sub-menu lists the children (its entries activate them).
+  TMenuItem* WindowMenu() const { return FWindowMenu; }
+  void SetWindowMenu(TMenuItem* item);
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  // Activates the child behind the active one (which goes to the back), or the one at the back.
+  void Next();
+  void Previous();
+
   void Show();
   void Hide() { SetVisible(false); }
   // Shows the form and runs a nested loop until ModalResult is set (or the form is closed);
@@ -95,6 +127,8 @@ class TCustomForm : public TWinControl {
 
   void SetVisible(bool value) override;
   TRect ClientRect() const override;
+  // An MDI parent's default handling is DefFrameProc with its client window.
+  void DefaultHandler(TMessage& message) override;
 
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate;
   TCloseEvent OnClose;
@@ -124,6 +158,15 @@ class TCustomForm : public TWinControl {
   void TextToWidget() override;
   void InitWidget() override;
   void VisibleChanged() override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  // An MDI child's window is made through CreateMDIWindowA, its default procedure DefMDIChildProcA.
+  void CreateWindowHandle(const TCreateParams& params) override;
+  void UpdateWidgetGeometry() override;
+  // The client window of the application's MDI main form, or EInvalidOperation SNoMDIForm.
+  static HWND MDIMainClientHandle();
+  // Shows an MDI child's widget in the main form's MDI area (once its window exists).
+  void InsertIntoMDIArea();
   // Reads the descriptions of the form's classes below TForm (InitForm's reading step).
   virtual void ReadFormDescriptions();
   virtual void DoCreate();
@@ -141,8 +184,21 @@ class TCustomForm : public TWinControl {
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
   TMainMenu* FMenu = nullptr;
+  TFormStyle FFormStyle = fsNormal;
+  TTileMode FTileMode = tbHorizontal;
+  TMenuItem* FWindowMenu = nullptr;
+  HWND FClientHandle;
 
  private:
+  friend class TMdiAreaWatcher;
+  void CreateMDIClient();
+  void DestroyMDIClient();
+  // Puts the MDI area over what the aligned controls leave of the client area.
+  void PlaceMDIClient();
+  void MDIActivated(TMessage& message);
+  void MDISubWindowMoved();
+  QMdiArea* FMdiArea = nullptr;
+  QMdiSubWindow* FMdiSubWindow = nullptr;
   void CMDialogKey(TMessage& message);
   void ApplyMenu();
   void PlaceWindow();

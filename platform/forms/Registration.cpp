@@ -10,6 +10,7 @@
 #include "platform/forms/Mask.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/StdCtrls.h"
+#include "platform/forms/ToolBars.h"
 #include "platform/forms/WebBrowser.h"
 #include "platform/graphics/ImgList.h"
 
@@ -72,6 +73,8 @@ void RegisterEnums() {
   RegisterEnum<TFormBorderStyle>("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"});
   RegisterEnum<TPosition>("TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"});
   RegisterEnum<TWindowState>("TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"});
+  RegisterEnum<TFormStyle>("TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"});
+  RegisterEnum<TTileMode>("TTileMode", {"tbHorizontal", "tbVertical"});
   RegisterEnum<TAlignment>("TAlignment", {"taLeftJustify", "taRightJustify", "taCenter"});
   RegisterEnum<TTextLayout>("TTextLayout", {"tlTop", "tlCenter", "tlBottom"});
   RegisterEnum<TCheckBoxState>("TCheckBoxState", {"cbUnchecked", "cbChecked", "cbGrayed"});
@@ -158,10 +161,13 @@ void RegisterControls() {
   RegisterClassType<TCustomForm, TWinControl>("TCustomForm")
       .Prop("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl)
       .Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable)
+      .Prop("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal)
       .Prop("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false)
       .Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
       .Prop("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned)
       .Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal)
+      .Prop("TileMode", &TCustomForm::TileMode, &TCustomForm::SetTileMode).Default(tbHorizontal)
+      .Prop("WindowMenu", &TCustomForm::WindowMenu, &TCustomForm::SetWindowMenu)
       .Prop("PixelsPerInch", &TCustomForm::FPixelsPerInch, &TCustomForm::FPixelsPerInch)
       .Prop("TextHeight", &TCustomForm::FTextHeight, &TCustomForm::FTextHeight)
       .Prop("OldCreateOrder", &TCustomForm::FOldCreateOrder, &TCustomForm::FOldCreateOrder)
@@ -409,6 +415,7 @@ void RegisterFormsClasses() {
   RegisterStandardControls();
   RegisterExtendedControls();
   RegisterComponents();
+  RegisterToolBarClasses();
 }
 
 }  // namespace orv

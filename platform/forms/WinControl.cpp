@@ -166,6 +166,10 @@ void TWinControl::CreateNarrowWindowHandle(const TCreateParams& params) {
                               params.X, params.Y, params.Width, params.Height, params.WndParent,
                               HMENU(), HInstance(), params.Param);
   if (!hwnd) throw Exception("Cannot create a window for " + Name());
+  SubclassNarrowWindow(hwnd);
+}
+
+void TWinControl::SubclassNarrowWindow(HWND hwnd) {
   AttachCreatedWindow(hwnd);
   FObjectInstance = MakeObjectInstance(
       [this](HWND h, UINT m, WPARAM w, LPARAM l) { return MainWndProc(h, m, w, l); });
