@@ -72,11 +72,10 @@ void TCustomForm::InitForm() {
   }
   FFormState.Exclude(fsCreating);
   DoCreate();
-  if (FFormStyle == fsMDIChild) {
-    // An MDI child is shown once made, whatever its description says.
+  // Reading the description set the flag without showing anything: the form is shown now, an MDI
+  // child whatever its description says.
+  if (FFormStyle == fsMDIChild || FVisible) {
     FVisible = false;
-    Show();
-  } else if (FVisible) {
     Show();
   }
 }
