@@ -183,6 +183,20 @@ int TIdxKeyOrder::CompareToPrepared(const Byte* entry) const {
   return Descending ? -r : r;
 }
 
+bool TIdxKeyOrder::SortKey(const Byte* key, std::string& out) const {
+  if (Kind != ikCharacter || Locale == kByteOrderLocale) return false;
+  const Integer n = std::min(KeyLength, kMaxKeyLength);
+  if (UsesTable()) {
+    char16_t wide[kMaxKeyLength];
+    for (Integer i = 0; i < n; ++i) wide[i] = (*FWide)[key[i]];
+    out = LCMapStringW(Locale, LCMAP_SORTKEY, std::u16string_view(wide, static_cast<size_t>(n)));
+  } else {
+    const std::string_view text(reinterpret_cast<const char*>(key), static_cast<size_t>(KeyLength));
+    out = LCMapStringW(Locale, LCMAP_SORTKEY, MultiByteToWideChar(CodePage ? CodePage : GetACP(), text));
+  }
+  return true;
+}
+
 int TIdxKeyOrder::Compare(const Byte* a, const Byte* b) const {
   int r = CompareAscending(a, b);
   return Descending ? -r : r;

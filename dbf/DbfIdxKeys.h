@@ -38,6 +38,10 @@ struct TIdxKeyOrder {
   // key is compared with it (entry < key: negative), with the tag's direction applied.
   void Prepare(const Byte* key) const;
   int CompareToPrepared(const Byte* entry) const;
+  // For character keys under a real locale: a byte string whose order (as bytes, the shorter
+  // first on a common prefix) is the ascending order of the keys. False for the other orders,
+  // which compare cheaply as they are.
+  bool SortKey(const Byte* key, std::string& out) const;
 
  private:
   bool UsesTable() const;

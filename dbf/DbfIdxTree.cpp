@@ -116,6 +116,63 @@ void TIdxTree::MakeEmptyRoot() {
   FState = psBefore;
 }
 
+void TIdxTree::LoadSorted(const std::vector<Byte>& keys, const std::vector<LongWord>& recNos) {
+  const size_t k = static_cast<size_t>(FLayout.KeyLength);
+  Flush();
+  FCache.clear();
+  FPath.clear();
+  FState = psBefore;
+  if (recNos.empty() || keys.size() < recNos.size() * k) {
+    MakeEmptyRoot();
+    return;
+  }
+  struct TChild {
+    LongWord Page;
+    size_t High;  // entry number of the highest key below it
+  };
+  // n items in groups of at most per, as even as they come, so no page is left nearly empty.
+  auto groups = [](size_t n, size_t per, auto&& emit) {
+    const size_t count = (n + per - 1) / per;
+    for (size_t g = 0, from = 0; g < count; ++g) {
+      const size_t size = n / count + (g < n % count ? 1 : 0);
+      emit(from, size);
+      from += size;
+    }
+  };
+  std::vector<TChild> level;
+  TIdxNode node;
+  groups(recNos.size(), static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 1)), [&](size_t from, size_t size) {
+    node = TIdxNode{};
+    node.Keys.assign(keys.begin() + static_cast<std::ptrdiff_t>(from * k),
+                     keys.begin() + static_cast<std::ptrdiff_t>((from + size) * k));
+    node.Links.assign(recNos.begin() + static_cast<std::ptrdiff_t>(from),
+                      recNos.begin() + static_cast<std::ptrdiff_t>(from + size));
+    const LongWord page = FStore.NewIndexPage();
+    WriteNode(page, node);
+    level.push_back({page, from + size - 1});
+  });
+  // A branch page takes as many children as it has entries; the last child has no key of its own.
+  const size_t fanOut = static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 2));
+  while (level.size() > 1) {
+    std::vector<TChild> upper;
+    groups(level.size(), fanOut, [&](size_t from, size_t size) {
+      node = TIdxNode{};
+      node.Branch = true;
+      for (size_t i = from; i < from + size; ++i) {
+        node.Links.push_back(level[i].Page);
+        if (i + 1 < from + size)
+          node.Keys.insert(node.Keys.end(), keys.begin() + static_cast<std::ptrdiff_t>(level[i].High * k),
+                           keys.begin() + static_cast<std::ptrdiff_t>((level[i].High + 1) * k));
+      }
+      const LongWord page = FStore.NewIndexPage();
+      WriteNode(page, node);
+      upper.push_back({page, level[from + size - 1].High});
+    });
+    level = std::move(upper);
+  }
+  FRoot = level.front().Page;
+}
+
 void TIdxTree::Descend(const Byte* key, bool behindEqual) {
   if (FCache.size() > kCacheLimit) DropCache();
   FPath.clear();

@@ -9,6 +9,7 @@
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfFieldDef.h"
 #include "dbf/DbfIndexDefs.h"
+#include "dbf/DbfIndexHooks.h"
 #include "dbf/DbfKeyValue.h"
 #include "dbf/DbfLang.h"
 #include "dbf/DbfMasterLink.h"
@@ -119,7 +120,8 @@ class TDbfTable : public TDataSet {
   TLanguageWarningEvent OnLanguageWarning;
   TTranslateEvent OnTranslate;
   TDbfIndexMissingEvent OnIndexMissing;
-  std::function<void()> OnLocaleError;
+  // Handed through the table file to every index file it opens.
+  TDbfLocaleErrorEvent OnLocaleError;
 
   // Creates the table from FieldDefs (filled from the persistent fields when empty). The data
   // set must be closed and stays closed. A failure removes the .dbf only when this call made it.

@@ -334,6 +334,31 @@ int CompareStringW(Cardinal lcid, Cardinal flags, std::u16string_view a, std::u1
   return r == UCOL_LESS ? -1 : (r == UCOL_EQUAL ? 0 : 1);
 }
 
+std::string LCMapStringW(Cardinal lcid, Cardinal flags, std::u16string_view text) {
+  UCollator* coll = CollatorOf(lcid, (flags & NORM_IGNORECASE) != 0);
+  if (!coll) {
+    // Without a collation texts compare by code units: their big-endian bytes sort the same way.
+    std::string key;
+    key.reserve(text.size() * 2);
+    for (char16_t c : text) {
+      key.push_back(static_cast<char>(c >> 8));
+      key.push_back(static_cast<char>(c & 0xFF));
+    }
+    return key;
+  }
+  const auto* src = reinterpret_cast<const UChar*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  std::string key(static_cast<size_t>(length) * 4 + 16, '\0');
+  int32_t need = ucol_getSortKey(coll, src, length, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+  if (need > static_cast<int32_t>(key.size())) {
+    key.resize(static_cast<size_t>(need));
+    need = ucol_getSortKey(coll, src, length, reinterpret_cast<uint8_t*>(key.data()), need);
+  }
+  // The key ends with a zero byte, which is not part of the order.
+  key.resize(need > 0 ? static_cast<size_t>(need - 1) : 0);
+  return key;
+}
+
 int CompareStringA(Cardinal lcid, Cardinal flags, std::string_view a, std::string_view b, Cardinal codePage) {
   Cardinal cp = codePage ? codePage : GetACP();
   return CompareStringW(lcid, flags, MultiByteToWideChar(cp, a), MultiByteToWideChar(cp, b));

@@ -1,6 +1,7 @@
 // National-language services the engines call: code pages and their conversions, the user locale,
 // locale facts, and locale-aware compare and upper-casing through ICU.
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 #include "platform/rtl/Types.h"
@@ -49,5 +50,9 @@ int CompareStringW(Cardinal lcid, Cardinal flags, std::u16string_view a, std::u1
 // The narrow form compares text in the given code page (the ANSI code page when 0).
 int CompareStringA(Cardinal lcid, Cardinal flags, std::string_view a, std::string_view b,
                    Cardinal codePage = 0);
+// LCMapString with LCMAP_SORTKEY: the text's sort key by the locale's collation. Two sort keys
+// compare as bytes (shorter first on a common prefix) as CompareStringW compares the texts.
+inline constexpr Cardinal LCMAP_SORTKEY = 0x00000400;
+std::string LCMapStringW(Cardinal lcid, Cardinal flags, std::u16string_view text);
 
 }  // namespace orv
