@@ -116,13 +116,13 @@ void TIdxTree::MakeEmptyRoot() {
   FState = psBefore;
 }
 
-void TIdxTree::LoadSorted(const std::vector<Byte>& keys, const std::vector<LongWord>& recNos) {
+void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos) {
   const size_t k = static_cast<size_t>(FLayout.KeyLength);
   Flush();
   FCache.clear();
   FPath.clear();
   FState = psBefore;
-  if (recNos.empty() || keys.size() < recNos.size() * k) {
+  if (recNos.empty() || keys.size() < recNos.size()) {
     MakeEmptyRoot();
     return;
   }
@@ -142,9 +142,9 @@ void TIdxTree::LoadSorted(const std::vector<Byte>& keys, const std::vector<LongW
   std::vector<TChild> level;
   TIdxNode node;
   groups(recNos.size(), static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 1)), [&](size_t from, size_t size) {
-    node = TIdxNode{};
-    node.Keys.assign(keys.begin() + static_cast<std::ptrdiff_t>(from * k),
-                     keys.begin() + static_cast<std::ptrdiff_t>((from + size) * k));
+    node.Branch = false;
+    node.Keys.resize(size * k);
+    for (size_t i = 0; i < size; ++i) std::memcpy(node.Keys.data() + i * k, keys[from + i], k);
     node.Links.assign(recNos.begin() + static_cast<std::ptrdiff_t>(from),
                       recNos.begin() + static_cast<std::ptrdiff_t>(from + size));
     const LongWord page = FStore.NewIndexPage();
@@ -156,13 +156,12 @@ void TIdxTree::LoadSorted(const std::vector<Byte>& keys, const std::vector<LongW
   while (level.size() > 1) {
     std::vector<TChild> upper;
     groups(level.size(), fanOut, [&](size_t from, size_t size) {
-      node = TIdxNode{};
       node.Branch = true;
+      node.Keys.clear();
+      node.Links.clear();
       for (size_t i = from; i < from + size; ++i) {
         node.Links.push_back(level[i].Page);
-        if (i + 1 < from + size)
-          node.Keys.insert(node.Keys.end(), keys.begin() + static_cast<std::ptrdiff_t>(level[i].High * k),
-                           keys.begin() + static_cast<std::ptrdiff_t>((level[i].High + 1) * k));
+        if (i + 1 < from + size) node.Keys.insert(node.Keys.end(), keys[level[i].High], keys[level[i].High] + k);
       }
       const LongWord page = FStore.NewIndexPage();
       WriteNode(page, node);

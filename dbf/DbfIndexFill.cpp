@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <cstdint>
+#include <thread>
 #include "dbf/DbfFile.h"
 #include "dbf/DbfIndexFile.h"
 
@@ -30,29 +32,48 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
   // Entry i is record i + 1; among equal keys the records keep their physical order.
   std::vector<LongWord> sorted(total);
   std::iota(sorted.begin(), sorted.end(), LongWord{0});
-  std::vector<std::string> sortKeys;
-  std::string sortKey;
-  if (order.SortKey(keyAt(0), sortKey)) {
-    // Collation keys once per record rather than a locale comparison per pair.
-    sortKeys.resize(total);
-    sortKeys[0] = std::move(sortKey);
-    for (size_t i = 1; i < total; ++i) order.SortKey(keyAt(i), sortKeys[i]);
+  if (Byte probe[TIdxKeyOrder::kSortPrefixBytes]; order.SortPrefix(keyAt(0), probe)) {
+    // Under a locale most pairs are told apart by the starts of their collation keys, made once
+    // per record (side by side for many records); only pairs that agree there are compared whole.
+    struct TPrefixed {
+      std::uint64_t High, Low;
+      LongWord Entry;
+    };
+    std::vector<TPrefixed> items(total);
+    auto makePrefixes = [&](size_t from, size_t to) {
+      Byte p[TIdxKeyOrder::kSortPrefixBytes];
+      for (size_t i = from; i < to; ++i) {
+        order.SortPrefix(keyAt(i), p);
+        std::uint64_t high = 0, low = 0;
+        for (int b = 0; b < 8; ++b) {
+          high = high << 8 | p[b];
+          low = low << 8 | p[8 + b];
+        }
+        items[i] = {high, low, static_cast<LongWord>(i)};
+      }
+    };
+    const size_t workers = total < 16384 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const size_t share = (total + workers - 1) / workers;
+    std::vector<std::thread> threads;
+    for (size_t w = 1; w < workers; ++w) threads.emplace_back(makePrefixes, w * share, std::min(total, (w + 1) * share));
+    makePrefixes(0, std::min(total, share));
+    for (auto& t : threads) t.join();
     const bool descending = order.Descending;
-    std::sort(sorted.begin(), sorted.end(), [&](LongWord a, LongWord b) {
-      const int r = sortKeys[a].compare(sortKeys[b]);
-      if (r != 0) return descending ? r > 0 : r < 0;
-      return a < b;
+    std::sort(items.begin(), items.end(), [&](const TPrefixed& a, const TPrefixed& b) {
+      if (a.High != b.High) return (a.High < b.High) != descending;
+      if (a.Low != b.Low) return (a.Low < b.Low) != descending;
+      const int r = order.Compare(keyAt(a.Entry), keyAt(b.Entry));
+      return r != 0 ? r < 0 : a.Entry < b.Entry;
     });
+    for (size_t i = 0; i < total; ++i) sorted[i] = items[i].Entry;
   } else {
     std::stable_sort(sorted.begin(), sorted.end(),
                      [&](LongWord a, LongWord b) { return order.Compare(keyAt(a), keyAt(b)) < 0; });
   }
-  auto equal = [&](LongWord a, LongWord b) {
-    return sortKeys.empty() ? order.Compare(keyAt(a), keyAt(b)) == 0 : sortKeys[a] == sortKeys[b];
-  };
+  auto equal = [&](LongWord a, LongWord b) { return order.Compare(keyAt(a), keyAt(b)) == 0; };
   const Byte flags = TagHeader(slot)[8];
-  std::vector<Byte> orderedKeys;
-  orderedKeys.reserve(keys.size());
+  std::vector<const Byte*> orderedKeys;
+  orderedKeys.reserve(total);
   std::vector<LongWord> recNos;
   recNos.reserve(total);
   for (size_t i = 0; i < total; ++i) {
@@ -67,11 +88,9 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
       FViolationTag = IndexName();
       return false;
     }
-    orderedKeys.insert(orderedKeys.end(), keyAt(e), keyAt(e) + k);
+    orderedKeys.push_back(keyAt(e));
     recNos.push_back(e + 1);
   }
-  keys.clear();
-  keys.shrink_to_fit();
   s.Tree->LoadSorted(orderedKeys, recNos);
   PutLE32(TagHeader(slot), s.Tree->Root());
   WriteTagHeader(slot);
