@@ -78,7 +78,12 @@ class TDbfTable : public TDataSet {
   // The raw record (deletion flag first) that fields read in the current state; nullptr when none.
   const Byte* ActiveRecordData() const;
 
+  // Opening adds the index each definition names (making a missing file or tag, without
+  // rebuilding one that exists); creating makes each afresh. Those of the production index's
+  // tags are filled in from the file (marked FromIndexFile).
   TDbfIndexDefs& IndexDefs() { return *FIndexDefs; }
+  // Reads the field and index definitions from the table again.
+  void UpdateIndexDefs();
   TDbfIndexDefs& Indexes() { return *FIndexDefs; }
   // The current index: a tag of an open index file (or an index file's name); empty walks the
   // records in physical order. Setting it on an open table keeps the current record; an unknown
@@ -184,6 +189,10 @@ class TDbfTable : public TDataSet {
   // record when 0); false when a non-empty name names no index.
   bool InstallCursor(Integer recNo);
   TDbfIndexFile* FindIndexFile(const AnsiString& name) const;
+  // The name trimmed; with an extension, the index file's path in the table's folder.
+  AnsiString ResolveIndexName(const AnsiString& name) const;
+  // AddIndex of the table file for every definition; failures are raised only when creating.
+  void AddIndexDefs(TDbfFile& file, bool create);
   void FillFieldDefsFrom(TDbfFile& file);
   std::unique_ptr<TDbfFile> MakeTableFile(TPagedFileMode mode) const;
   void CloseTableParts();
