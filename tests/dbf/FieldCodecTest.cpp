@@ -81,6 +81,11 @@ TEST(FieldCodec, TextNumbers) {
       {10, 0, ftLargeint, 9876543210.0, "9876543210"},
       {8, 3, ftFloat, -2.5, "  -2.500"},
       {6, 3, ftFloat, 1234.5678, "1234.6"},  // fewer decimals rather than lost high digits
+      {5, 0, ftFloat, 2.5, "    3"},            // ties away from zero
+      {5, 0, ftFloat, -2.5, "   -3"},
+      {6, 2, ftFloat, 0.125, "  0.13"},
+      {6, 2, ftFloat, 2.675, "  2.67"},         // below the tie as a double
+      {4, 0, ftFloat, -0.4, "   0"},
       {3, 0, ftSmallint, 0, "000"},
   };
   for (const auto& c : cases) {
