@@ -236,6 +236,9 @@ class TDbfTable : public TDataSet {
   std::vector<std::shared_ptr<TDbfBlobStream>> FBlobStreams;
   std::vector<std::unique_ptr<Byte[]>> FRecordBuffers;
   Integer FLockedRecNo = -1;
+  // A delete in progress (an edit and post of the deletion flag) and where the cursor goes after it.
+  bool FDeleting = false;
+  Integer FDeleteNeighbour = 0;
   Integer FKnownRecordCount = 0;
   // Byte tables of a single-byte table code page: [0] towards the file, [1] from it.
   std::vector<Byte> FByteMap[2];

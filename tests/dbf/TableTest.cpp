@@ -187,6 +187,48 @@ TEST_F(Table, EditsPostAndBookmarksSurviveThem) {
   EXPECT_EQ(ReadText(*file, 2, 1), "Cuxhaven");
 }
 
+TEST_F(Table, ADeleteIsAnEditAndAPostWithTheirEvents) {
+  auto a = Created();
+  AppendRow(*a, "Anna", "Bonn");
+  AppendRow(*a, "Bert", "Celle");
+  std::vector<std::string> events;
+  auto note = [&](const char* name) { return [&events, name](TDataSet*) { events.push_back(name); }; };
+  a->BeforeDelete = note("BeforeDelete");
+  a->BeforeEdit = note("BeforeEdit");
+  a->AfterEdit = note("AfterEdit");
+  a->BeforePost = note("BeforePost");
+  a->AfterPost = note("AfterPost");
+  a->AfterDelete = note("AfterDelete");
+  a->First();
+  a->Delete();
+  EXPECT_EQ(events, (std::vector<std::string>{"BeforeDelete", "BeforeEdit", "AfterEdit", "BeforePost", "AfterPost",
+                                              "AfterDelete"}));
+  EXPECT_EQ(a->State(), dsBrowse);
+  EXPECT_EQ(a->FieldByName("NAME")->AsString(), "Bert");
+  EXPECT_EQ(Names(*a), std::vector<std::string>{"Bert"});
+  // A record locked elsewhere: the edit's error event is asked first, then the delete's.
+  auto b = Make();
+  b->Open();
+  b->First();
+  b->Edit();
+  events.clear();
+  a->First();
+  std::vector<std::string> errors;
+  a->OnEditError = [&](TDataSet*, EDatabaseError& e, TDataAction& action) {
+    errors.push_back("edit: " + std::string(e.Message()));
+    action = daFail;
+  };
+  a->OnDeleteError = [&](TDataSet*, EDatabaseError& e, TDataAction& action) {
+    errors.push_back("delete: " + std::string(e.Message()));
+    action = daFail;
+  };
+  EXPECT_THROW(a->Delete(), EDbfError);
+  EXPECT_EQ(errors, (std::vector<std::string>{"edit: Record locked.", "delete: Record locked."}));
+  EXPECT_EQ(a->State(), dsBrowse);
+  b->Cancel();
+  EXPECT_EQ(Names(*a), std::vector<std::string>{"Bert"});
+}
+
 TEST_F(Table, ARecordLockedElsewhereCannotBeEdited) {
   auto a = Created();
   AppendRow(*a, "Anna", "Bonn");
