@@ -641,10 +641,19 @@ Integer TIdxTree::SequentialNo() {
   return static_cast<Integer>(std::min<Int64>(n, INT_MAX - 1));
 }
 
+// The root's weight times its entries up to the one that holds the range's last key.
 Integer TIdxTree::SequentialCount() {
+  if (FEmptyRange) return 0;
   const Integer depth = Depth();
   TIdxNode& root = Node(FRoot);
-  const Int64 entries = root.Branch ? static_cast<Int64>(root.Links.size()) : Count(root);
+  Int64 entries = root.Branch ? static_cast<Int64>(root.Links.size()) : Count(root);
+  if (FHasHigh) {
+    // Child i holds the keys up to key i; equal keys may go on in the child after it.
+    const Integer n = Count(root);
+    Integer i = 0;
+    while (i < n && FOrder.Compare(KeyOf(root, i), FHigh.data()) <= 0) ++i;
+    entries = root.Branch ? std::min<Int64>(i + 1, entries) : i;
+  }
   return static_cast<Integer>(std::min<Int64>(Weight(depth - 1) * entries, INT_MAX - 1));
 }
 
