@@ -280,8 +280,8 @@ TEST_F(Table, BlobStreamsKeepTheirChangesAtPost) {
   t->Edit();
   {
     auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmReadWrite);
-    s->Write("first text", 10);
-    s->SetPosition(0);  // rewinding must not cut what was written
+    s->Write("first text and a tail", 21);
+    s->SetPosition(10);  // read/write: the memo ends where the position was left
   }
   t->Post();
   EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "first text");
@@ -309,6 +309,15 @@ TEST_F(Table, BlobStreamsKeepTheirChangesAtPost) {
   t->FieldByName("NOTE")->SetAsString("");
   t->Post();
   EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "");
+  // A stream opened for writing keeps all it was given, wherever it was left.
+  t->Edit();
+  {
+    auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmWrite);
+    s->Write("kept whole", 10);
+    s->SetPosition(0);
+  }
+  t->Post();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "kept whole");
 }
 
 TEST_F(Table, CreationFailuresLeaveNoTableBehindAndNeverALiveOne) {
