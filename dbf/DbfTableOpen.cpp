@@ -208,7 +208,10 @@ void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
       def.SetFieldName(name);
     }
     const TFieldType type = def.FieldType();
-    TFieldDef* added = defs.Add(name, type, type == ftString ? def.Size() : 0, def.Required());
+    TFieldDef* added = defs.AddFieldDef();
+    def.CopyTo(*added);
+    // The framework sizes only text fields.
+    if (type != ftString) added->SetSize(0);
     if (type == ftFloat || type == ftCurrency || type == ftBCD) added->SetPrecision(def.Precision());
     TFieldAttributes attributes = added->Attributes();
     if (type == ftAutoInc) attributes.Include(faReadonly);
@@ -340,19 +343,7 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     }
     made.TableLevel = levelCode;
     made.UseFloatFields = UseFloatFields;
-    for (Integer i = 0; i < FieldDefs().Count(); ++i) {
-      const TFieldDef* src = FieldDefs().Items(i);
-      TDbfFieldDef& def = made.Add();
-      def.SetFieldName(src->Name());
-      def.SetFieldType(src->DataType());
-      if (src->Size() <= 0) {
-        def.SetDefaultSize();
-      } else {
-        def.SetSize(src->Size());
-        def.SetPrecision(src->Precision());
-      }
-      def.SetRequired(src->Required());
-    }
+    for (Integer i = 0; i < FieldDefs().Count(); ++i) made.Add().CopyFrom(*FieldDefs().Items(i), i);
     fieldDefs = &made;
   }
   // Refused before any file is touched.
