@@ -14,6 +14,9 @@
 
 namespace orv {
 
+// How date-time values are meant to be kept; kept with the table, the encodings do not depend on it.
+enum TDateTimeHandling { dtDateTime, dtTimeStamp };
+
 class TDbfFile : public TPagedFile {
  public:
   explicit TDbfFile(AnsiString fileName);
@@ -98,6 +101,10 @@ class TDbfFile : public TPagedFile {
   // (also without a handler) unlinks it, false fails the open.
   std::function<void(bool& deleteLink)> OnIndexMissing;
   TDbfLocaleErrorEvent OnLocaleError;
+  // Handed down from the data set and kept; the engine calls neither.
+  TDateTimeHandling DateTimeHandling = dtTimeStamp;
+  std::function<void()> OnCompareRecord;
+  std::function<void()> OnCopyDateTimeAsString;
 
  private:
   void DecideLevel();

@@ -8,6 +8,7 @@
 #include "dbf/DbfBlobStream.h"
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfFieldDef.h"
+#include "dbf/DbfFile.h"
 #include "dbf/DbfIndexDefs.h"
 #include "dbf/DbfIndexHooks.h"
 #include "dbf/DbfKeyValue.h"
@@ -23,7 +24,6 @@ class TDbfIndexFile;
 class TIndexCursor;
 
 enum TDbfOpenMode { omNormal, omAutoCreate, omTemporary };
-enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
 enum TDbfStorage { stoMemory, stoFile };
 
 class TDbfTable;
@@ -61,7 +61,8 @@ class TDbfTable : public TDataSet {
   bool Exclusive = false;
   bool ReadOnly = false;
   bool UseFloatFields = true;
-  TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
+  // Kept and handed to the table file; the encodings do not depend on it.
+  TDateTimeHandling DateTimeHandling = dtTimeStamp;
   TDbfStorage Storage = stoFile;
   bool StoreDefs = false;
   bool ShowDeleted() const { return FShowDeleted; }
@@ -125,6 +126,9 @@ class TDbfTable : public TDataSet {
   TLanguageWarningEvent OnLanguageWarning;
   TTranslateEvent OnTranslate;
   TDbfIndexMissingEvent OnIndexMissing;
+  // Stored and handed to the table file; never called.
+  std::function<void()> OnCompareRecord;
+  std::function<void()> OnCopyDateTimeAsString;
   // Handed through the table file to every index file it opens.
   TDbfLocaleErrorEvent OnLocaleError;
 
@@ -182,6 +186,8 @@ class TDbfTable : public TDataSet {
   void InternalEdit() override;
   void InternalCancel() override;
   void ClearCalcFields(Byte* buffer) override;
+  // Changed field definitions are stored with the component.
+  void DefinitionsChanged() override { StoreDefs = true; }
 
  private:
   void BuildFieldDefinitions();

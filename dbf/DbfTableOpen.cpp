@@ -189,6 +189,9 @@ std::unique_ptr<TDbfFile> TDbfTable::MakeTableFile(TPagedFileMode mode) const {
   file->SetUseFloatFields(UseFloatFields);
   if (OnIndexMissing) file->OnIndexMissing = OnIndexMissing;
   if (OnLocaleError) file->OnLocaleError = OnLocaleError;
+  file->DateTimeHandling = DateTimeHandling;
+  file->OnCompareRecord = OnCompareRecord;
+  file->OnCopyDateTimeAsString = OnCopyDateTimeAsString;
   return file;
 }
 

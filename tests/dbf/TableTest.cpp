@@ -229,6 +229,25 @@ TEST_F(Table, ADeleteIsAnEditAndAPostWithTheirEvents) {
   EXPECT_EQ(Names(*a), std::vector<std::string>{"Bert"});
 }
 
+TEST_F(Table, SettingsTheTableFileKeeps) {
+  auto t = Make();
+  EXPECT_EQ(t->DateTimeHandling, dtTimeStamp);
+  EXPECT_FALSE(t->StoreDefs);
+  t->FieldDefs().Add("NAME", ftString, 20);
+  EXPECT_TRUE(t->StoreDefs) << "changed definitions are stored";
+  t->FieldDefs().Add("CITY", ftString, 15);
+  t->CreateTable();
+  t->DateTimeHandling = dtDateTime;
+  int calls = 0;
+  t->OnCompareRecord = [&] { ++calls; };
+  t->Open();
+  ASSERT_NE(t->DbfFile(), nullptr);
+  EXPECT_EQ(t->DbfFile()->DateTimeHandling, dtDateTime);
+  ASSERT_TRUE(t->DbfFile()->OnCompareRecord);
+  AppendRow(*t, "Anna", "");
+  EXPECT_EQ(calls, 0) << "stored, never called";
+}
+
 TEST_F(Table, ARecordLockedElsewhereCannotBeEdited) {
   auto a = Created();
   AppendRow(*a, "Anna", "Bonn");
