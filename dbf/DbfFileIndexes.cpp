@@ -45,8 +45,16 @@ TDbfIndexFile* TDbfFile::IndexFileForAdd(const AnsiString& name, const AnsiStrin
   created = false;
   TDbfIndexFile* listed = IndexFileByName(name);
   if (listed && listed == FProductionIndex && create) {
-    // The tag is made afresh: the old one goes first.
-    static_cast<TIndexFile*>(listed)->DeleteTag(name);
+    // The tag is made afresh: the old one goes first (a shared table takes exclusive access).
+    const bool shared = IsSharedMode();
+    if (shared) TryExclusive();
+    try {
+      static_cast<TIndexFile*>(listed)->DeleteTag(name);
+    } catch (...) {
+      if (shared) EndExclusive();
+      throw;
+    }
+    if (shared) EndExclusive();
     const AnsiString wanted = UpperCase(name);
     std::erase_if(FIndexNames, [&](const auto& entry) { return UpperCase(entry.first) == wanted; });
     listed = IndexFileByName(name);

@@ -201,6 +201,13 @@ TEST_F(AddIndexTest, ASharedTableTakesExclusiveAccessForTheTag) {
   ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
   EXPECT_TRUE(Table->IsSharedMode()) << "the table is shared again afterwards";
   EXPECT_EQ(Walk(*Production()).size(), 20u);
+  // Made afresh, also shared.
+  ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", ixDescending, true));
+  EXPECT_TRUE(Table->IsSharedMode());
+  Production()->SelectTagByName("BYNAME");
+  EXPECT_TRUE(Production()->Descending());
+  EXPECT_EQ(Production()->TagNames(), std::vector<AnsiString>{"BYNAME"});
+  EXPECT_EQ(Walk(*Production()).size(), 20u);
   // While another process has the table open, exclusive access cannot be had.
   auto other = Open("people.dbf", pfReadWriteOpen);
   try {
