@@ -119,6 +119,8 @@ AnsiString TDbfFile::TagNameFor(const AnsiString& name) { return ExtractFileExt(
 
 bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, Byte options, bool create) {
   if (name.empty()) return false;
+  // A table opened read-only writes nothing, not even for a while.
+  if (create && IsReadOnly()) throw EDbfError(STRING_NEED_EXCLUSIVE_ACCESS);
   bool created = false;
   TDbfIndexFile* file = IndexFileForAdd(name, expression, create, created);
   if (!file) return false;
@@ -130,6 +132,10 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
     create = std::none_of(tags.begin(), tags.end(), [&](const AnsiString& t) { return UpperCase(t) == wanted; });
   }
   if (!create) return true;
+  if (IsReadOnly()) {
+    DropIndexFile(file, name, created);
+    throw EDbfError(STRING_NEED_EXCLUSIVE_ACCESS);
+  }
   const bool shared = IsSharedMode();
   if (shared) TryExclusive();
   // The tag a cursor walks stays current.

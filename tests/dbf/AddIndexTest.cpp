@@ -219,6 +219,28 @@ TEST_F(AddIndexTest, ASharedTableTakesExclusiveAccessForTheTag) {
   EXPECT_EQ(Production()->TagNames(), std::vector<AnsiString>{"BYNAME"});
 }
 
+TEST_F(AddIndexTest, AReadOnlyTableMakesNoIndex) {
+  MakeTable();
+  Fill(20);
+  ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
+  Table.reset();
+  const auto table = ReadBytes("people.dbf");
+  const auto mdx = ReadBytes("people.mdx");
+  Table = Open("people.dbf", pfReadOnly);
+  for (bool create : {false, true}) {
+    SCOPED_TRACE(create);
+    EXPECT_THROW(Table->AddIndex("BYNUM", "NUM", 0, create), EDbfError);
+    EXPECT_THROW(Table->AddIndex(Path("num.ndx"), "NUM", 0, create), Exception);
+  }
+  EXPECT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, false)) << "an index that is there is had";
+  EXPECT_TRUE(Table->IsReadOnly());
+  ASSERT_EQ(Table->IndexNames().size(), 1u);
+  Table.reset();
+  EXPECT_EQ(ReadBytes("people.dbf"), table);
+  EXPECT_EQ(ReadBytes("people.mdx"), mdx);
+  EXPECT_FALSE(std::filesystem::exists(Path("num.ndx")));
+}
+
 TEST_F(AddIndexTest, AnEditThatBreaksADistinctTagIsRefusedBeforeAnythingIsWritten) {
   MakeTable();
   for (const char* name : {"ALPHA", "BETA", "GAMMA"}) {
