@@ -52,7 +52,7 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
         items[i] = {high, low, static_cast<LongWord>(i)};
       }
     };
-    const size_t workers = total < 16384 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const size_t workers = total < 4096 ? 1 : std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     const size_t share = (total + workers - 1) / workers;
     std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w) threads.emplace_back(makePrefixes, w * share, std::min(total, (w + 1) * share));

@@ -43,7 +43,7 @@ class AddIndexTest : public test::IndexFixture {
 
 TEST_F(AddIndexTest, FilledTagsOrderAsInsertedOnesDoAndStayMaintainable) {
   MakeTable();
-  Fill(3000);
+  Fill(5000);
   struct TCase {
     const char* Name;
     const char* Expression;
@@ -72,8 +72,8 @@ TEST_F(AddIndexTest, FilledTagsOrderAsInsertedOnesDoAndStayMaintainable) {
     EXPECT_EQ(back, expected);
     // Every record of a full tag is found by its own key.
     if ((c.Options & ixUnique) == 0) {
-      EXPECT_EQ(walked.size(), 3000u);
-      for (Integer n : {1, 777, 1500, 3000}) EXPECT_TRUE(index->GotoRecord(n)) << n;
+      EXPECT_EQ(walked.size(), 5000u);
+      for (Integer n : {1, 777, 2500, 5000}) EXPECT_TRUE(index->GotoRecord(n)) << n;
     }
   }
   // The header now links the production index, and a table opened again finds every tag.
@@ -96,7 +96,7 @@ TEST_F(AddIndexTest, FilledTagsOrderAsInsertedOnesDoAndStayMaintainable) {
   TIndexFile* index = Production();
   index->SelectTagByName("BYNAME");
   const auto walked = Walk(*index);
-  EXPECT_EQ(walked.size(), 3400u);
+  EXPECT_EQ(walked.size(), 5400u);
   EXPECT_EQ(walked, InsertedWalk("NAME", 0, "again.mdx"));
 }
 
