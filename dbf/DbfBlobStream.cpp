@@ -51,7 +51,9 @@ void TDbfBlobStream::Open(TBlobStreamMode mode, TDbfFile& file, const Byte* reco
 
 void TDbfBlobStream::Flush(TDbfFile& file, Byte* record, const TBlobTranslator& translate) {
   if (!FIsModified) return;
-  // The whole contents count, wherever the position was left.
+  // A stream opened for reading and writing ends where its position was left (what lay behind
+  // it is cut off); one opened for writing keeps all it was given.
+  if (FMode == bmReadWrite && Position() < TMemoryStream::Size()) TMemoryStream::SetSize(Position());
   AnsiString data(reinterpret_cast<const char*>(Memory()), static_cast<size_t>(TMemoryStream::Size()));
   const AnsiString stored = FTranslates && translate ? translate(data, true) : data;
   Integer block = FMemoBlock;

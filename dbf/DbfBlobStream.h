@@ -27,7 +27,8 @@ class TDbfBlobStream : public TMemoryStream {
 
   // Loads the memo that record names unless it is the one held (write mode empties instead).
   void Open(TBlobStreamMode mode, TDbfFile& file, const Byte* record, const TBlobTranslator& translate);
-  // Stores the whole contents as a memo when modified and writes its block number into record.
+  // Stores the contents as a memo when modified and writes its block number into record; in
+  // read/write mode the stream is first cut at its position.
   // EDbfWriteError (or the memo file's error) when it cannot be stored; the stream then stays
   // modified, so the post fails and can be retried.
   void Flush(TDbfFile& file, Byte* record, const TBlobTranslator& translate);

@@ -1,6 +1,7 @@
 // Routines of the table-expression operators and functions: sums, comparisons, logic, STR, DTOS,
 // SUBSTR and the case conversions.
 #include "dbf/DbfExprFuncs.h"
+#include "platform/rtl/FloatDigits.h"
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -102,8 +103,13 @@ std::to_chars_result FixedText(char* buf, double value, Integer decimals) {
   const std::string_view text(sci, static_cast<size_t>(e.ptr - sci));
   const size_t expAt = text.find('e');
   const int exponent = std::atoi(text.data() + expAt + 1);
-  if (value == 0 || exponent + 1 + decimals <= kPrecision)
-    return std::to_chars(buf, buf + 400, value, std::chars_format::fixed, decimals);
+  if (value == 0 || exponent + 1 + decimals <= kPrecision) {
+    if (decimals > 18) return std::to_chars(buf, buf + 400, value, std::chars_format::fixed, decimals);
+    // Ties round away from zero, as the class library's fixed format does (STR(2.5) is 3).
+    const std::string fixed = FormatFloatFixed(value, decimals, '.', 0, kPrecision);
+    std::memcpy(buf, fixed.data(), fixed.size());
+    return {buf + fixed.size(), std::errc()};
+  }
   std::string digits;
   for (char c : text.substr(0, expAt))
     if (c >= '0' && c <= '9') digits += c;

@@ -1,5 +1,6 @@
 // Field value encodings of every native type; numbers in files are read and written in the C locale.
 #include "dbf/DbfFieldCodec.h"
+#include "platform/rtl/FloatDigits.h"
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -114,13 +115,12 @@ void EncodeInteger(const TDbfFieldDef& def, Byte* dst, Int64 value) {
 void EncodeFloat(const TDbfFieldDef& def, Byte* dst, double value) {
   Integer size = def.Size();
   if (!std::isfinite(value)) DoesNotFit(def);
-  char text[400];
   // Fewer decimals are written when the field's decimals would make the text too wide; a value
-  // whose integral part does not fit is refused.
-  for (int decimals = std::max(def.Precision(), 0); decimals >= 0; --decimals) {
-    auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    if (ec != std::errc()) break;
-    std::string_view s(text, static_cast<size_t>(end - text));
+  // whose integral part does not fit is refused. Ties round away from zero, as the class
+  // library's fixed format does (2.5 in N(5,0) is 3).
+  for (int decimals = std::clamp(def.Precision(), 0, 18); decimals >= 0; --decimals) {
+    const std::string text = FormatFloatFixed(value, decimals, '.', 0, 18);
+    std::string_view s(text);
     if (s == "-0" || (s.size() > 1 && s[0] == '-' && s.find_first_not_of("-0.") == std::string_view::npos))
       s.remove_prefix(1);  // a negative zero is written as zero
     if (static_cast<Integer>(s.size()) <= size) {

@@ -1,5 +1,6 @@
 // Field definitions: type mapping, normalising of sizes and default sizes.
 #include "dbf/DbfFieldDef.h"
+#include "platform/db/Fields.h"
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -136,6 +137,32 @@ void TDbfFieldDef::CopyFrom(const TDbfFieldDef& source, Integer sourceIndex) {
   FOffset = source.FOffset;
   FAutoIncValue = source.FAutoIncValue;
   FDescriptorIndex = source.FDescriptorIndex;
+}
+
+void TDbfFieldDef::CopyFrom(const TFieldDef& source, Integer sourceIndex) {
+  FFieldName = source.Name();
+  SetFieldType(source.DataType());
+  if (source.Size() <= 0) {
+    SetDefaultSize();
+  } else {
+    SetSize(source.Size());
+    SetPrecision(source.Precision());
+  }
+  FRequired = source.Required();
+  FSourceIndex = sourceIndex;
+  FIsLockField = false;
+  HasDefault = HasMin = HasMax = false;
+  FOffset = 0;
+  FAutoIncValue = 0;
+  FDescriptorIndex = 0;
+}
+
+void TDbfFieldDef::CopyTo(TFieldDef& dest) const {
+  dest.SetAttributes(TFieldAttributes());
+  dest.SetDataType(FFieldType);
+  dest.SetRequired(FRequired);
+  dest.SetSize(FSize);
+  dest.SetName(FFieldName);
 }
 
 TDbfFieldDef& TDbfFieldDefs::Add() {

@@ -8,6 +8,8 @@
 
 namespace orv {
 
+class TFieldDef;
+
 // Table level codes of the file object.
 inline constexpr int kLevelDbase3 = 2;
 inline constexpr int kLevelDbase4 = 3;
@@ -55,6 +57,12 @@ class TDbfFieldDef {
   bool HasDefault = false, HasMin = false, HasMax = false;
 
   void CopyFrom(const TDbfFieldDef& source, Integer sourceIndex);
+  // From a framework definition: name, generic type (the native letter by the mapping), size
+  // (the default size for 0 or less) and precision, required; not a lock field; no property
+  // values, offset or counter. EDbfError for a type that has no native letter.
+  void CopyFrom(const TFieldDef& source, Integer sourceIndex);
+  // Into a framework definition: its attributes cleared, then data type, required, size and name.
+  void CopyTo(TFieldDef& dest) const;
   // Fills in the default sizes of a new field of a generic type (size 0 or less given).
   void SetDefaultSize();
   Integer TableLevel() const;

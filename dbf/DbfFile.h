@@ -14,6 +14,9 @@
 
 namespace orv {
 
+// How date-time values are meant to be kept; kept with the table, the encodings do not depend on it.
+enum TDateTimeHandling { dtDateTime, dtTimeStamp };
+
 class TDbfFile : public TPagedFile {
  public:
   explicit TDbfFile(AnsiString fileName);
@@ -51,6 +54,22 @@ class TDbfFile : public TPagedFile {
   void UnlockRecord(Integer recNo, const Byte* buffer);
   void RemoveIndexKeys(Integer recNo, const Byte* record);
 
+  // Adds the index name: a tag of the production .mdx (made when missing) for a name without
+  // extension, else the index file of that name (a standalone .ndx, or an .mdx whose tag takes
+  // the file's base name). With create, or when the file or tag does not exist yet, the tag is
+  // made from expression and options (TIndexOptions) and filled from every record; an existing
+  // tag of the production .mdx is made afresh when create is set. Returns false when the file
+  // turned out unusable (or had to be made without an expression): nothing was added. A failure
+  // while making the tag takes everything this call added away again and is raised.
+  bool AddIndex(const AnsiString& name, const AnsiString& expression, Byte options, bool create);
+  // Fills the tag name of the index file (the current tag of an .ndx) from every record in
+  // physical order; the file's current tag stays current. False when a key could not be built or
+  // stored (a distinct tag that meets a key twice included).
+  bool RebuildTag(TDbfIndexFile* indexFile, const AnsiString& name);
+  // The index file listed under name: a tag name or an index file name, compared without regard
+  // to case; a name with an extension also finds the open index file of that path.
+  TDbfIndexFile* IndexFileByName(const AnsiString& name) const;
+
   void TryExclusive() override;
   void EndExclusive() override;
   void SetRecordSize(Integer size) override;
@@ -81,7 +100,11 @@ class TDbfFile : public TPagedFile {
   // Called when the header names a production index that is missing; leaving deleteLink true
   // (also without a handler) unlinks it, false fails the open.
   std::function<void(bool& deleteLink)> OnIndexMissing;
-  std::function<void()> OnLocaleError;
+  TDbfLocaleErrorEvent OnLocaleError;
+  // Handed down from the data set and kept; the engine calls neither.
+  TDateTimeHandling DateTimeHandling = dtTimeStamp;
+  std::function<void()> OnCompareRecord;
+  std::function<void()> OnCopyDateTimeAsString;
 
  private:
   void DecideLevel();
@@ -98,6 +121,12 @@ class TDbfFile : public TPagedFile {
   // lock. knownSize: the file size when the caller knows it, else -1.
   void WriteEndOfFileMark(LongWord count, Int64 knownSize);
   void WriteDbfHeaderWith(bool writeMark, Int64 knownSize);
+  // The file's part of AddIndex: the listed index file or a new one opened for the name; sets
+  // created when this call made the file. Null when nothing can be added.
+  TDbfIndexFile* IndexFileForAdd(const AnsiString& name, const AnsiString& expression, bool& create, bool& created);
+  // The tag an index name stands for: the name itself, or the base name of an index file.
+  static AnsiString TagNameFor(const AnsiString& name);
+  void DropIndexFile(TDbfIndexFile* file, const AnsiString& name, bool created);
   void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
 
   int FTableLevelCode = kLevelDbase4;

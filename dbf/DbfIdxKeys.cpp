@@ -183,6 +183,23 @@ int TIdxKeyOrder::CompareToPrepared(const Byte* entry) const {
   return Descending ? -r : r;
 }
 
+bool TIdxKeyOrder::SortPrefix(const Byte* key, Byte* out) const {
+  if (Kind != ikCharacter || Locale == kByteOrderLocale) return false;
+  Integer n = std::min(KeyLength, kMaxKeyLength);
+  if (UsesTable()) {
+    // Blanks weigh nothing in the collation (punctuation is shifted): the padding is left out.
+    while (n > 0 && key[n - 1] == ' ') --n;
+    char16_t wide[kMaxKeyLength];
+    for (Integer i = 0; i < n; ++i) wide[i] = (*FWide)[key[i]];
+    LCMapStringPrefixW(Locale, LCMAP_SORTKEY, std::u16string_view(wide, static_cast<size_t>(n)), out, kSortPrefixBytes);
+  } else {
+    const std::string_view text(reinterpret_cast<const char*>(key), static_cast<size_t>(KeyLength));
+    LCMapStringPrefixW(Locale, LCMAP_SORTKEY, MultiByteToWideChar(CodePage ? CodePage : GetACP(), text), out,
+                       kSortPrefixBytes);
+  }
+  return true;
+}
+
 int TIdxKeyOrder::Compare(const Byte* a, const Byte* b) const {
   int r = CompareAscending(a, b);
   return Descending ? -r : r;

@@ -38,6 +38,11 @@ struct TIdxKeyOrder {
   // key is compared with it (entry < key: negative), with the tag's direction applied.
   void Prepare(const Byte* key) const;
   int CompareToPrepared(const Byte* entry) const;
+  // For character keys under a real locale: the first bytes of the key's collation key (zero
+  // padded). Two keys whose prefixes differ as bytes compare (ascending) as the prefixes do; equal
+  // prefixes say nothing. False for the other orders, which compare cheaply as they are.
+  static constexpr size_t kSortPrefixBytes = 16;
+  bool SortPrefix(const Byte* key, Byte* out) const;
 
  private:
   bool UsesTable() const;

@@ -116,6 +116,62 @@ void TIdxTree::MakeEmptyRoot() {
   FState = psBefore;
 }
 
+void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos) {
+  const size_t k = static_cast<size_t>(FLayout.KeyLength);
+  Flush();
+  FCache.clear();
+  FPath.clear();
+  FState = psBefore;
+  if (recNos.empty() || keys.size() < recNos.size()) {
+    MakeEmptyRoot();
+    return;
+  }
+  struct TChild {
+    LongWord Page;
+    size_t High;  // entry number of the highest key below it
+  };
+  // n items in groups of at most per, as even as they come, so no page is left nearly empty.
+  auto groups = [](size_t n, size_t per, auto&& emit) {
+    const size_t count = (n + per - 1) / per;
+    for (size_t g = 0, from = 0; g < count; ++g) {
+      const size_t size = n / count + (g < n % count ? 1 : 0);
+      emit(from, size);
+      from += size;
+    }
+  };
+  std::vector<TChild> level;
+  TIdxNode node;
+  groups(recNos.size(), static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 1)), [&](size_t from, size_t size) {
+    node.Branch = false;
+    node.Keys.resize(size * k);
+    for (size_t i = 0; i < size; ++i) std::memcpy(node.Keys.data() + i * k, keys[from + i], k);
+    node.Links.assign(recNos.begin() + static_cast<std::ptrdiff_t>(from),
+                      recNos.begin() + static_cast<std::ptrdiff_t>(from + size));
+    const LongWord page = FStore.NewIndexPage();
+    WriteNode(page, node);
+    level.push_back({page, from + size - 1});
+  });
+  // A branch page takes as many children as it has entries; the last child has no key of its own.
+  const size_t fanOut = static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 2));
+  while (level.size() > 1) {
+    std::vector<TChild> upper;
+    groups(level.size(), fanOut, [&](size_t from, size_t size) {
+      node.Branch = true;
+      node.Keys.clear();
+      node.Links.clear();
+      for (size_t i = from; i < from + size; ++i) {
+        node.Links.push_back(level[i].Page);
+        if (i + 1 < from + size) node.Keys.insert(node.Keys.end(), keys[level[i].High], keys[level[i].High] + k);
+      }
+      const LongWord page = FStore.NewIndexPage();
+      WriteNode(page, node);
+      upper.push_back({page, level[from + size - 1].High});
+    });
+    level = std::move(upper);
+  }
+  FRoot = level.front().Page;
+}
+
 void TIdxTree::Descend(const Byte* key, bool behindEqual) {
   if (FCache.size() > kCacheLimit) DropCache();
   FPath.clear();
@@ -585,10 +641,19 @@ Integer TIdxTree::SequentialNo() {
   return static_cast<Integer>(std::min<Int64>(n, INT_MAX - 1));
 }
 
+// The root's weight times its entries up to the one that holds the range's last key.
 Integer TIdxTree::SequentialCount() {
+  if (FEmptyRange) return 0;
   const Integer depth = Depth();
   TIdxNode& root = Node(FRoot);
-  const Int64 entries = root.Branch ? static_cast<Int64>(root.Links.size()) : Count(root);
+  Int64 entries = root.Branch ? static_cast<Int64>(root.Links.size()) : Count(root);
+  if (FHasHigh) {
+    // Child i holds the keys up to key i; equal keys may go on in the child after it.
+    const Integer n = Count(root);
+    Integer i = 0;
+    while (i < n && FOrder.Compare(KeyOf(root, i), FHigh.data()) <= 0) ++i;
+    entries = root.Branch ? std::min<Int64>(i + 1, entries) : i;
+  }
   return static_cast<Integer>(std::min<Int64>(Weight(depth - 1) * entries, INT_MAX - 1));
 }
 

@@ -56,6 +56,11 @@ class TIdxTree {
   // Writes an empty leaf as the new root.
   void MakeEmptyRoot();
 
+  // Replaces the tree by one that holds the entries given in the tag's order (key i of a key
+  // length for record recNos[i]), built bottom-up on new pages with every page filled evenly; the
+  // old pages stay unused. OnNewRoot is not called: the caller enters Root() where it belongs.
+  void LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos);
+
   // Drops cached pages (after writing modified ones); the next access reads them again.
   void Flush();
   void DropCache();

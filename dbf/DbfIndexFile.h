@@ -30,7 +30,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
 
   // Called with error 1..3 when the file's locale cannot be used; solution 0 drops the file,
   // 1 keeps it with its keys frozen, any other value is the locale id to use.
-  std::function<void(int error, Cardinal& solution)> OnLocaleError;
+  TDbfLocaleErrorEvent OnLocaleError;
 
   // How long a page lock is waited for before the change fails (30 s unless set).
   void SetLockWaitMilliseconds(Integer ms) { FLockWaitMs = ms; }
@@ -56,6 +56,15 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool CurrentTagOnly() const { return FCurrentTagOnly; }
   void ResetTag();
   void ResetAllTags();
+  // Fills the current tag, emptied before (ResetTag), with the keys of records 1..count at once:
+  // the keys are built, sorted in the tag's order (equal keys by record number) and laid down
+  // bottom-up, as inserting them one by one in record order would order them. record(n) gives
+  // record n, or null when it cannot be read. A unique tag keeps the first record of a key; a
+  // distinct tag that meets a key twice fails with the key violation noted (RaiseKeyViolation).
+  // False when a key could not be built or the index not written.
+  bool FillTag(Integer count, const std::function<const Byte*(Integer recNo)>& record);
+  // The last FillTag failed on a key that a distinct tag met twice.
+  bool KeyViolationNoted() const { return FFillViolation; }
   void FlushIndex();
   void FlushPages() override { FlushIndex(); }
   void WriteHeader() override;
@@ -71,6 +80,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   void UseLocale(Cardinal lcid);
 
   bool CanInsertKeys(Integer recNo, const Byte* record) override;
+  bool CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) override;
   [[noreturn]] void RaiseKeyViolation() override;
   bool InsertKeys(Integer recNo, const Byte* record) override;
   bool UpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) override;
@@ -167,6 +177,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   std::vector<Byte> FViolationKey;
   bool FViolationNumeric = false;
   AnsiString FViolationTag;
+  bool FFillViolation = false;
 };
 
 // Opens index files for tables: the table engine's factory unless another is set.

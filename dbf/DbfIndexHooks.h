@@ -10,6 +10,12 @@ namespace orv {
 
 class TDbfFile;
 
+// Called when an index file's locale cannot be used (error 1: the table's language driver has no
+// locale, 2: the index's driver differs from the table's, 3: the locale is not supported).
+// solution starts as 0: the file is dropped; 1 keeps it with its keys frozen; any other value is
+// the locale id to use.
+using TDbfLocaleErrorEvent = std::function<void(int error, Cardinal& solution)>;
+
 class TDbfIndexFile {
  public:
   virtual ~TDbfIndexFile() = default;
@@ -18,6 +24,9 @@ class TDbfIndexFile {
   virtual bool Unusable() const = 0;
   virtual std::vector<AnsiString> TagNames() const = 0;
   virtual bool CanInsertKeys(Integer recNo, const Byte* record) = 0;
+  // False when changing the record from oldRecord to newRecord would give a distinct tag a key
+  // that another record holds; the violation is noted for RaiseKeyViolation.
+  virtual bool CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) = 0;
   [[noreturn]] virtual void RaiseKeyViolation() = 0;
   // Each returns false when a write of the index failed.
   virtual bool InsertKeys(Integer recNo, const Byte* record) = 0;

@@ -123,6 +123,40 @@ bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
   return true;
 }
 
+bool TIndexFile::CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) {
+  if (!FOpened || FUnusable || FTags.empty() || FKeysFrozen || recNo <= 0) return true;
+  FViolationTag = IndexName();
+  FViolationRecNo = 0;
+  FViolationKey.clear();
+  FViolationNumeric = false;
+  bool fine = true;
+  ForEachTag([&](Integer s) {
+    TTagSlot& slot = FTags[static_cast<size_t>(s)];
+    if (!fine || !slot.Tree || slot.ParseFailed || (TagHeader(s)[8] & 0x20) == 0) return true;
+    std::vector<Byte> oldKey, newKey;
+    // A key that cannot be built fails the update itself, as a write failure.
+    if (!BuildKey(s, oldRecord, oldKey) || !BuildKey(s, newRecord, newKey)) return true;
+    if (slot.Tree->Order().Compare(oldKey.data(), newKey.data()) == 0) return true;
+    bool held = false;
+    const bool ok = WithTagLock(s, [&] {
+      held = slot.Tree->Contains(newKey.data()) && slot.Tree->CurrentRecNo() != recNo;
+      if (held) {
+        FViolationRecNo = slot.Tree->CurrentRecNo();
+        FViolationKey = newKey;
+        FViolationNumeric = TagHeader(s)[9] == 'N';
+        const Integer saved = FCurrent;
+        FCurrent = s;
+        FViolationTag = IndexName();
+        FCurrent = saved;
+      }
+      return true;
+    }, 0);
+    if (ok && held) fine = false;
+    return true;
+  });
+  return fine;
+}
+
 void TIndexFile::RaiseKeyViolation() {
   AnsiString keyText;
   if (!FViolationKey.empty()) {
@@ -375,6 +409,7 @@ std::unique_ptr<TDbfIndexFile> OpenIndexForTable(TDbfFile& table, const AnsiStri
   (void)codePage;
   auto index = std::make_unique<TIndexFile>(table, fileName);
   index->SetMode(mode);
+  index->OnLocaleError = table.OnLocaleError;
   index->OpenIndex();
   return index;
 }

@@ -62,6 +62,10 @@ void TDbfFile::LockRecord(Integer recNo, Byte* buffer) {
 }
 
 void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
+  // A key another record holds in a distinct tag refuses the edit before anything is written;
+  // the record stays locked for the edit in progress.
+  for (auto& index : FIndexFiles)
+    if (!index->CanUpdateKeys(recNo, FPrevRecord.data(), buffer)) index->RaiseKeyViolation();
   bool indexFailed = false;
   for (auto& index : FIndexFiles)
     if (!index->UpdateKeys(recNo, FPrevRecord.data(), buffer)) indexFailed = true;

@@ -8,7 +8,9 @@
 #include "dbf/DbfBlobStream.h"
 #include "dbf/DbfCursor.h"
 #include "dbf/DbfFieldDef.h"
+#include "dbf/DbfFile.h"
 #include "dbf/DbfIndexDefs.h"
+#include "dbf/DbfIndexHooks.h"
 #include "dbf/DbfKeyValue.h"
 #include "dbf/DbfLang.h"
 #include "dbf/DbfMasterLink.h"
@@ -22,7 +24,6 @@ class TDbfIndexFile;
 class TIndexCursor;
 
 enum TDbfOpenMode { omNormal, omAutoCreate, omTemporary };
-enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
 enum TDbfStorage { stoMemory, stoFile };
 
 class TDbfTable;
@@ -60,7 +61,8 @@ class TDbfTable : public TDataSet {
   bool Exclusive = false;
   bool ReadOnly = false;
   bool UseFloatFields = true;
-  TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
+  // Kept and handed to the table file; the encodings do not depend on it.
+  TDateTimeHandling DateTimeHandling = dtTimeStamp;
   TDbfStorage Storage = stoFile;
   bool StoreDefs = false;
   bool ShowDeleted() const { return FShowDeleted; }
@@ -77,7 +79,12 @@ class TDbfTable : public TDataSet {
   // The raw record (deletion flag first) that fields read in the current state; nullptr when none.
   const Byte* ActiveRecordData() const;
 
+  // Opening adds the index each definition names (making a missing file or tag, without
+  // rebuilding one that exists); creating makes each afresh. Those of the production index's
+  // tags are filled in from the file (marked FromIndexFile).
   TDbfIndexDefs& IndexDefs() { return *FIndexDefs; }
+  // Reads the field and index definitions from the table again.
+  void UpdateIndexDefs();
   TDbfIndexDefs& Indexes() { return *FIndexDefs; }
   // The current index: a tag of an open index file (or an index file's name); empty walks the
   // records in physical order. Setting it on an open table keeps the current record; an unknown
@@ -119,7 +126,11 @@ class TDbfTable : public TDataSet {
   TLanguageWarningEvent OnLanguageWarning;
   TTranslateEvent OnTranslate;
   TDbfIndexMissingEvent OnIndexMissing;
-  std::function<void()> OnLocaleError;
+  // Stored and handed to the table file; never called.
+  std::function<void()> OnCompareRecord;
+  std::function<void()> OnCopyDateTimeAsString;
+  // Handed through the table file to every index file it opens.
+  TDbfLocaleErrorEvent OnLocaleError;
 
   // Creates the table from FieldDefs (filled from the persistent fields when empty). The data
   // set must be closed and stays closed. A failure removes the .dbf only when this call made it.
@@ -175,6 +186,8 @@ class TDbfTable : public TDataSet {
   void InternalEdit() override;
   void InternalCancel() override;
   void ClearCalcFields(Byte* buffer) override;
+  // Changed field definitions are stored with the component.
+  void DefinitionsChanged() override { StoreDefs = true; }
 
  private:
   void BuildFieldDefinitions();
@@ -182,6 +195,10 @@ class TDbfTable : public TDataSet {
   // record when 0); false when a non-empty name names no index.
   bool InstallCursor(Integer recNo);
   TDbfIndexFile* FindIndexFile(const AnsiString& name) const;
+  // The name trimmed; with an extension, the index file's path in the table's folder.
+  AnsiString ResolveIndexName(const AnsiString& name) const;
+  // AddIndex of the table file for every definition; failures are raised only when creating.
+  void AddIndexDefs(TDbfFile& file, bool create);
   void FillFieldDefsFrom(TDbfFile& file);
   std::unique_ptr<TDbfFile> MakeTableFile(TPagedFileMode mode) const;
   void CloseTableParts();
@@ -225,6 +242,9 @@ class TDbfTable : public TDataSet {
   std::vector<std::shared_ptr<TDbfBlobStream>> FBlobStreams;
   std::vector<std::unique_ptr<Byte[]>> FRecordBuffers;
   Integer FLockedRecNo = -1;
+  // A delete in progress (an edit and post of the deletion flag) and where the cursor goes after it.
+  bool FDeleting = false;
+  Integer FDeleteNeighbour = 0;
   Integer FKnownRecordCount = 0;
   // Byte tables of a single-byte table code page: [0] towards the file, [1] from it.
   std::vector<Byte> FByteMap[2];

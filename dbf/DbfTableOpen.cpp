@@ -110,20 +110,35 @@ void TDbfTable::SetIndexFieldNames(const AnsiString& value) {
 
 // --- the current index ---
 
+AnsiString TDbfTable::ResolveIndexName(const AnsiString& name) const {
+  const AnsiString trimmed = Trim(name);
+  // A name with an extension names an index file, found in the table's folder (without regard
+  // to the case of its name, as index definitions hold it upper-cased).
+  if (trimmed.empty() || ExtractFileExt(trimmed).empty()) return trimmed;
+  return FindFileNoCase(ResolveFileName(FFilePathFull, trimmed));
+}
+
 TDbfIndexFile* TDbfTable::FindIndexFile(const AnsiString& name) const {
   if (!FDbfFile || name.empty()) return nullptr;
-  const AnsiString wanted = UpperCase(name);
-  for (const auto& [tag, file] : FDbfFile->IndexNames())
-    if (UpperCase(tag) == wanted) return file;
-  // A name with an extension names an index file, found by its full path.
-  if (!ExtractFileExt(name).empty()) {
-    const AnsiString path = UpperCase(ExpandFileName(ResolveFileName(FFilePathFull, name)));
-    for (const auto& file : FDbfFile->IndexFiles()) {
-      auto* index = dynamic_cast<TIndexFile*>(file.get());
-      if (index && UpperCase(ExpandFileName(index->FileName())) == path) return index;
+  return FDbfFile->IndexFileByName(ResolveIndexName(name));
+}
+
+void TDbfTable::UpdateIndexDefs() {
+  FieldDefs().SetUpdated(false);
+  FieldDefs().Update();
+}
+
+void TDbfTable::AddIndexDefs(TDbfFile& file, bool create) {
+  for (Integer i = 0; i < FIndexDefs->Count(); ++i) {
+    const TDbfIndexDef* def = FIndexDefs->Items(i);
+    try {
+      file.AddIndex(ResolveIndexName(def->IndexFile()), def->SortField(), def->Options(), create);
+    } catch (const Exception&) {
+      // Opening leaves an index that cannot be had out (choosing it reports it missing); it
+      // leaves nothing of it behind. Creating fails.
+      if (create) throw;
     }
   }
-  return nullptr;
 }
 
 bool TDbfTable::InstallCursor(Integer recNo) {
@@ -162,7 +177,7 @@ void TDbfTable::SetIndexName(const AnsiString& value) {
   if (!found) FIndexName.clear();
   CursorPosChanged();
   Resync({});
-  if (!found) throw EDbfError(Format("Index \"%s\" does not exist.", {Trim(value)}));
+  if (!found) throw EDbfError(Format("Index \"%s\" does not exist.", {ResolveIndexName(value)}));
 }
 
 AnsiString TDbfTable::Version() const { return Format("%d.%02d", {6, 29}); }
@@ -174,6 +189,9 @@ std::unique_ptr<TDbfFile> TDbfTable::MakeTableFile(TPagedFileMode mode) const {
   file->SetUseFloatFields(UseFloatFields);
   if (OnIndexMissing) file->OnIndexMissing = OnIndexMissing;
   if (OnLocaleError) file->OnLocaleError = OnLocaleError;
+  file->DateTimeHandling = DateTimeHandling;
+  file->OnCompareRecord = OnCompareRecord;
+  file->OnCopyDateTimeAsString = OnCopyDateTimeAsString;
   return file;
 }
 
@@ -193,7 +211,10 @@ void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
       def.SetFieldName(name);
     }
     const TFieldType type = def.FieldType();
-    TFieldDef* added = defs.Add(name, type, type == ftString ? def.Size() : 0, def.Required());
+    TFieldDef* added = defs.AddFieldDef();
+    def.CopyTo(*added);
+    // The framework sizes only text fields.
+    if (type != ftString) added->SetSize(0);
     if (type == ftFloat || type == ftCurrency || type == ftBCD) added->SetPrecision(def.Precision());
     TFieldAttributes attributes = added->Attributes();
     if (type == ftAutoInc) attributes.Include(faReadonly);
@@ -259,6 +280,7 @@ void TDbfTable::InternalOpen() {
     FTranslationMode = ChooseTranslationMode(FDbfFile->UseCodePage(), warn);
     BuildByteMaps();
     FKnownRecordCount = 0;
+    AddIndexDefs(*FDbfFile, false);
     if (!Filter().empty()) {
       try {
         CompileFilter(Filter());
@@ -272,7 +294,7 @@ void TDbfTable::InternalOpen() {
     }
     FLockedRecNo = -1;
     if (!InstallCursor(0)) {
-      const AnsiString name = Trim(FIndexName);
+      const AnsiString name = ResolveIndexName(FIndexName);
       FIndexName.clear();
       throw EDbfError(Format("Index \"%s\" does not exist.", {name}));
     }
@@ -324,19 +346,7 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     }
     made.TableLevel = levelCode;
     made.UseFloatFields = UseFloatFields;
-    for (Integer i = 0; i < FieldDefs().Count(); ++i) {
-      const TFieldDef* src = FieldDefs().Items(i);
-      TDbfFieldDef& def = made.Add();
-      def.SetFieldName(src->Name());
-      def.SetFieldType(src->DataType());
-      if (src->Size() <= 0) {
-        def.SetDefaultSize();
-      } else {
-        def.SetSize(src->Size());
-        def.SetPrecision(src->Precision());
-      }
-      def.SetRequired(src->Required());
-    }
+    for (Integer i = 0; i < FieldDefs().Count(); ++i) made.Add().CopyFrom(*FieldDefs().Items(i), i);
     fieldDefs = &made;
   }
   // Refused before any file is touched.
@@ -349,13 +359,21 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     // From here the file is this call's: the exclusive open succeeded, so no one else has it.
     ours = file->IsOpen();
     file->FinishCreate(*fieldDefs, 512);
+    AddIndexDefs(*file, true);
   } catch (...) {
+    // The index files made so far go with the table.
+    std::vector<AnsiString> indexFiles;
+    for (const auto& index : file->IndexFiles())
+      if (auto* made = dynamic_cast<TIndexFile*>(index.get())) indexFiles.push_back(made->FileName());
     try {
       file->CloseDbfFile();
     } catch (...) {
     }
     file.reset();
-    if (ours) DeleteFile(FullFileName());
+    if (ours) {
+      DeleteFile(FullFileName());
+      for (const auto& name : indexFiles) DeleteFile(name);
+    }
     throw;
   }
   file->CloseDbfFile();

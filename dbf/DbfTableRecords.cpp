@@ -251,8 +251,13 @@ void TDbfTable::InternalPost() {
     const Integer recNo = FLockedRecNo;
     FDbfFile->UnlockRecord(recNo, record);
     FLockedRecNo = -1;
-    // A changed key moves the record in key order: the cursor follows it to its new place.
-    FCursor->SetPhysicalRecNo(recNo);
+    auto* indexCursor = dynamic_cast<TIndexCursor*>(FCursor.get());
+    if (FDeleting && indexCursor) {
+      if (FDeleteNeighbour <= 0 || !indexCursor->IndexFile()->GotoRecord(FDeleteNeighbour)) indexCursor->First();
+    } else {
+      // A changed key moves the record in key order: the cursor follows it to its new place.
+      FCursor->SetPhysicalRecNo(recNo);
+    }
   } else {
     const Integer recNo = FDbfFile->InsertRecord(record);
     FCursor->SetPhysicalRecNo(recNo);
@@ -265,27 +270,34 @@ void TDbfTable::InternalAddRecord(const Byte* buffer, bool) {
   FCursor->SetPhysicalRecNo(recNo);
 }
 
+// A record is marked deleted through the framework's edit and post: it is locked and read afresh,
+// and the edit and post events (their error events included) fire for it.
 void TDbfTable::InternalDelete() {
-  Byte* buffer = ActiveBuffer();
-  const Integer recNo = RecNoOf(buffer);
-  Byte* record = buffer + kRecordDataOffset;
-  FDbfFile->LockRecord(recNo, record);
-  FLockedRecNo = recNo;
-  record[0] = '*';
-  // In key order the record loses its entry: the cursor moves to the entry after it (or before
-  // it at the end), where the data set shows the next record.
+  const Integer recNo = RecNoOf(ActiveBuffer());
+  // In key order the record may lose its entry: the cursor then goes to the entry after it (or
+  // before it at the end), where the data set shows the next record.
   Integer neighbour = 0;
   if (dynamic_cast<TIndexCursor*>(FCursor.get())) {
     FCursor->GotoBookmark(recNo);
     if (FCursor->Next()) neighbour = FCursor->GetPhysicalRecNo();
     else if (FCursor->GotoBookmark(recNo), FCursor->Prev()) neighbour = FCursor->GetPhysicalRecNo();
+    CursorPosChanged();
   }
-  FDbfFile->RemoveIndexKeys(recNo, record);
-  FDbfFile->UnlockRecord(recNo, record);
-  FLockedRecNo = -1;
-  if (auto* cursor = dynamic_cast<TIndexCursor*>(FCursor.get())) {
-    if (neighbour <= 0 || !cursor->IndexFile()->GotoRecord(neighbour)) cursor->First();
+  FDeleteNeighbour = neighbour;
+  FDeleting = true;
+  try {
+    Edit();
+    Byte* record = ActiveBuffer() + kRecordDataOffset;
+    record[0] = '*';
+    FDbfFile->RemoveIndexKeys(recNo, record);
+    Post();
+  } catch (...) {
+    FDeleting = false;
+    throw;
   }
+  FDeleting = false;
+  // The post showed the records around the deleted one; the cursor goes back to the one shown.
+  UpdateCursorPos();
 }
 
 void TDbfTable::InternalHandleException() {}

@@ -9,6 +9,7 @@
 #include <string>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 #include <unicode/uchar.h>
 #include <unicode/uloc.h>
 #include "platform/rtl/CodePages.h"
@@ -284,10 +285,19 @@ struct TCollatorCache {
 
 UCollator* CollatorOf(Cardinal lcid, bool ignoreCase) {
   static TCollatorCache cache;
-  std::lock_guard<std::mutex> guard(cache.Lock);
+  // The collator a thread used last is had without the lock: collators live as long as the
+  // process, and threads that make many keys at once do not wait for each other.
+  thread_local std::pair<Cardinal, bool> lastKey{~Cardinal{0}, false};
+  thread_local UCollator* last = nullptr;
   auto key = std::make_pair(lcid & 0xFFFF, ignoreCase);
+  if (key == lastKey) return last;
+  std::lock_guard<std::mutex> guard(cache.Lock);
   auto it = cache.Collators.find(key);
-  if (it != cache.Collators.end()) return it->second;
+  if (it != cache.Collators.end()) {
+    lastKey = key;
+    last = it->second;
+    return last;
+  }
   std::string name = IcuLocaleName(lcid & 0xFFFF);
   UErrorCode err = U_ZERO_ERROR;
   UCollator* coll = ucol_open(name.empty() ? "en_US" : name.c_str(), &err);
@@ -299,6 +309,8 @@ UCollator* CollatorOf(Cardinal lcid, bool ignoreCase) {
     ucol_setAttribute(coll, UCOL_NORMALIZATION_MODE, UCOL_ON, &err);
   }
   cache.Collators[key] = coll;
+  lastKey = key;
+  last = coll;
   return coll;
 }
 
@@ -332,6 +344,30 @@ int CompareStringW(Cardinal lcid, Cardinal flags, std::u16string_view a, std::u1
   UCollationResult r = ucol_strcoll(coll, reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
                                     reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()));
   return r == UCOL_LESS ? -1 : (r == UCOL_EQUAL ? 0 : 1);
+}
+
+size_t LCMapStringPrefixW(Cardinal lcid, Cardinal flags, std::u16string_view text, Byte* out, size_t count) {
+  std::fill(out, out + count, Byte{0});
+  UCollator* coll = CollatorOf(lcid, (flags & NORM_IGNORECASE) != 0);
+  if (!coll) {
+    // Without a collation texts compare by code units: their big-endian bytes sort the same way.
+    size_t n = 0;
+    for (size_t i = 0; i < text.size() && n < count; ++i) {
+      out[n++] = static_cast<Byte>(text[i] >> 8);
+      if (n < count) out[n++] = static_cast<Byte>(text[i] & 0xFF);
+    }
+    return n;
+  }
+  UCharIterator it;
+  uiter_setString(&it, reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()));
+  uint32_t state[2] = {0, 0};
+  UErrorCode err = U_ZERO_ERROR;
+  const int32_t n = ucol_nextSortKeyPart(coll, &it, state, out, static_cast<int32_t>(count), &err);
+  if (U_FAILURE(err) || n < 0) {
+    std::fill(out, out + count, Byte{0});
+    return 0;
+  }
+  return static_cast<size_t>(n);
 }
 
 int CompareStringA(Cardinal lcid, Cardinal flags, std::string_view a, std::string_view b, Cardinal codePage) {

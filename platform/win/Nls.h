@@ -1,6 +1,7 @@
 // National-language services the engines call: code pages and their conversions, the user locale,
 // locale facts, and locale-aware compare and upper-casing through ICU.
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 #include "platform/rtl/Types.h"
@@ -49,5 +50,11 @@ int CompareStringW(Cardinal lcid, Cardinal flags, std::u16string_view a, std::u1
 // The narrow form compares text in the given code page (the ANSI code page when 0).
 int CompareStringA(Cardinal lcid, Cardinal flags, std::string_view a, std::string_view b,
                    Cardinal codePage = 0);
+// LCMapString with LCMAP_SORTKEY, cut to its first count bytes: the start of the text's sort key
+// by the locale's collation, made without the rest of it. Sort keys compare as bytes as
+// CompareStringW compares the texts, so two texts whose prefixes differ compare as the prefixes
+// do. The result is the number of bytes given; the rest of out is zero.
+inline constexpr Cardinal LCMAP_SORTKEY = 0x00000400;
+size_t LCMapStringPrefixW(Cardinal lcid, Cardinal flags, std::u16string_view text, Byte* out, size_t count);
 
 }  // namespace orv

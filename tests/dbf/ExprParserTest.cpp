@@ -226,6 +226,10 @@ TEST(ExprParser, ManyBracketsAroundOneNameReduceToTheName) {
 TEST(ExprParser, StrFormatsIntegersAndFloats) {
   const std::pair<const char*, std::string> cases[] = {
       {"STR(i5, 4)", "0005"},
+      {"STR(2.5)", "3"},  // ties away from zero
+      {"STR(fm25)", "-3"},
+      {"STR(0.125, 5, 2)", " 0.13"},
+      {"STR(2.675, 5, 2)", " 2.67"},  // below the tie as a double
       {"STR(f5, 4)", "   5"},
       {"STR(f1234, 3)", "123"},
       {"STR(im5)", "-5"},
@@ -236,7 +240,7 @@ TEST(ExprParser, StrFormatsIntegersAndFloats) {
       {"STR(i5)", "5"},
       {"STR(f5)", "5"},
       {"STR(f1234, 8, 2)", " 1234.50"},
-      {"STR(fm, 10, 1)", "   -2500.2"},
+      {"STR(fm, 10, 1)", "   -2500.3"},  // the tie goes away from zero
       {"STR(f01, 22, 20)", "0.10000000000000000600"},  // 18 significant digits, then zeros
       {"STR(fm, 26, 20)", "-2500.25000000000000000000"},
       {"STR(f01, 22, 17)", "   0.10000000000000001"},
@@ -248,7 +252,8 @@ TEST(ExprParser, StrFormatsIntegersAndFloats) {
   };
   TTestParser p;
   p.Ints = {{"ineg3", -3}, {"i5", 5}, {"im5", -5}, {"i1234", 1234}, {"imin", -2147483647 - 1}};
-  p.Floats = {{"f5", 5.0}, {"f1234", 1234.5}, {"fm", -2500.25}, {"f01", 0.1}, {"fsmall", 1.23456789123456789e-6}};
+  p.Floats = {{"f5", 5.0}, {"f1234", 1234.5}, {"fm", -2500.25}, {"f01", 0.1}, {"fsmall", 1.23456789123456789e-6},
+              {"fm25", -2.5}};
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);
     p.ClearExpressions();

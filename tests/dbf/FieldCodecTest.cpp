@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 #include "dbf/DbfFieldCodec.h"
+#include "platform/db/Fields.h"
 
 namespace orv {
 namespace {
@@ -81,6 +82,11 @@ TEST(FieldCodec, TextNumbers) {
       {10, 0, ftLargeint, 9876543210.0, "9876543210"},
       {8, 3, ftFloat, -2.5, "  -2.500"},
       {6, 3, ftFloat, 1234.5678, "1234.6"},  // fewer decimals rather than lost high digits
+      {5, 0, ftFloat, 2.5, "    3"},            // ties away from zero
+      {5, 0, ftFloat, -2.5, "   -3"},
+      {6, 2, ftFloat, 0.125, "  0.13"},
+      {6, 2, ftFloat, 2.675, "  2.67"},         // below the tie as a double
+      {4, 0, ftFloat, -0.4, "   0"},
       {3, 0, ftSmallint, 0, "000"},
   };
   for (const auto& c : cases) {
@@ -268,6 +274,52 @@ TEST(FieldDefs, NormalisingAndTypeMapping) {
   TDbfFieldDef& bad = defs.Add();
   bad.SetFieldName("PIC");
   EXPECT_THROW(bad.SetFieldType(ftGraphic), EDbfError);
+}
+
+TEST(FieldDefs, CopiesFromAndToTheFrameworksDefinitions) {
+  TFieldDefs framework(nullptr);
+  struct TCase { const char* Name; TFieldType Type; Integer Size, Precision; char Native; Integer NativeSize, NativePrecision; };
+  const TCase cases[] = {
+      {"COUNT", ftInteger, 0, 0, 'N', 9, 0},  // default sizes for a size of 0
+      {"PRICE", ftFloat, 0, 0, 'N', 18, 9},
+      {"MONEY", ftCurrency, -1, 0, 'N', 16, 2},
+      {"RATE", ftFloat, 8, 3, 'N', 8, 3},
+      {"NOTES", ftString, 300, 0, 'C', 300, 0},
+      {"WHEN", ftDateTime, 0, 0, '@', 8, 0},
+  };
+  TDbfFieldDefs defs;
+  defs.TableLevel = kLevelDbase4;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TFieldDef* source = framework.Add(c.Name, c.Type, 0, true);
+    source->SetSize(c.Size);
+    source->SetPrecision(c.Precision);
+    TDbfFieldDef& d = defs.Add();
+    d.SetOffset(7);
+    d.SetIsLockField(true);
+    d.CopyFrom(*source, 3);
+    EXPECT_EQ(d.FieldName(), c.Name);
+    EXPECT_EQ(d.NativeFieldType(), c.Native);
+    EXPECT_EQ(d.Size(), c.NativeSize);
+    EXPECT_EQ(d.Precision(), c.NativePrecision);
+    EXPECT_TRUE(d.Required());
+    EXPECT_EQ(d.SourceIndex(), 3);
+    EXPECT_FALSE(d.IsLockField());
+    EXPECT_EQ(d.Offset(), 0);
+    // And back: the attributes the target had go.
+    TFieldDef* target = framework.AddFieldDef();
+    TFieldAttributes hidden;
+    hidden.Include(faHiddenCol);
+    target->SetAttributes(hidden);
+    d.CopyTo(*target);
+    EXPECT_EQ(target->Name(), c.Name);
+    EXPECT_EQ(target->DataType(), c.Type == ftDateTime ? ftDateTime : d.FieldType());
+    EXPECT_EQ(target->Size(), c.NativeSize);
+    EXPECT_TRUE(target->Required());
+    EXPECT_FALSE(target->Attributes().Contains(faHiddenCol));
+  }
+  TFieldDef* picture = framework.Add("PIC", ftGraphic);
+  EXPECT_THROW(defs.Add().CopyFrom(*picture, 0), EDbfError);
 }
 
 }  // namespace

@@ -14,15 +14,9 @@ class IndexCursorTest : public test::IndexFixture {
   // A table with its production index of a name tag and a descending number tag.
   void MakeIndexedTable() {
     MakeTable();
-    {
-      auto index = NewIndex("people.mdx");
-      index->CreateTag("NAME", "NAME", 0);
-      index->CreateTag("AMT", "AMT", ixDescending);
-    }
+    ASSERT_TRUE(Table->AddIndex("NAME", "NAME", 0, true));
+    ASSERT_TRUE(Table->AddIndex("AMT", "AMT", ixDescending, true));
     Table.reset();
-    auto header = ReadBytes("people.dbf");
-    header[28] = 1;
-    WriteBytes("people.dbf", header);
     Table = Open("people.dbf", pfExclusiveOpen);
     Index = dynamic_cast<TIndexFile*>(Table->ProductionIndex());
     ASSERT_NE(Index, nullptr);

@@ -316,16 +316,9 @@ TEST_F(IndexFileTest, MalformedFilesAreDroppedOrRefused) {
 
 TEST_F(IndexFileTest, TableKeepsProductionIndexThroughEdits) {
   MakeTable();
-  {
-    auto index = NewIndex("people.mdx");
-    index->CreateTag("NAME", "NAME", 0);
-    index->CreateTag("NUM", "NUM", ixPrimary);
-  }
-  // Link the production index from the table header.
+  ASSERT_TRUE(Table->AddIndex("NAME", "NAME", 0, true));
+  ASSERT_TRUE(Table->AddIndex("NUM", "NUM", ixPrimary, true));
   Table.reset();
-  auto header = ReadBytes("people.dbf");
-  header[28] = 1;
-  WriteBytes("people.dbf", header);
   Table = Open("people.dbf", pfReadWriteOpen);
   ASSERT_NE(Table->ProductionIndex(), nullptr);
   const char* names[] = {"MEYER", "ADAMS", "ZORN", "BAKER", "MEYER"};

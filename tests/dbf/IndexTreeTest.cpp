@@ -308,6 +308,30 @@ TEST_F(IndexTreeTest, SequentialNumbersAndBounds) {
   EXPECT_EQ(index->CurrentRecNo(), -1);
   index->ClearBounds();
   EXPECT_EQ(Walk(*index).size(), 300u);
+  // The count follows the range's high bound: fewer than the whole tag, never fewer than the
+  // entries in range.
+  const Integer whole = index->SequentialCount();
+  auto high = index->ValueToKey(AnsiString("N0100"));
+  index->SetHighBound(high.data());
+  const Integer bounded = index->SequentialCount();
+  EXPECT_LT(bounded, whole);
+  EXPECT_GE(bounded, 100);
+  index->SetEmptyRange();
+  EXPECT_EQ(index->SequentialCount(), 0);
+  index->ClearBounds();
+  EXPECT_EQ(index->SequentialCount(), whole);
+  // On a single page the count is exact.
+  auto small = NewIndex("small.ndx");
+  small->CreateTag("NAMES", "NAME", 0);
+  for (Integer r = 1; r <= 10; ++r) {
+    auto rec = Record("N" + std::to_string(r % 5), r);
+    Store(r, rec);
+    ASSERT_TRUE(small->InsertKeys(r, rec.data()));
+  }
+  EXPECT_EQ(small->SequentialCount(), 10);
+  auto two = small->ValueToKey(AnsiString("N2"));
+  small->SetHighBound(two.data());
+  EXPECT_EQ(small->SequentialCount(), 6) << "N0, N1 and N2 twice each";
 }
 
 }  // namespace

@@ -15,17 +15,9 @@ class TableIndexOrder : public TTempDir {
  protected:
   // people.dbf (NAME, CITY) with a production index of a NAME tag and a descending CITY tag.
   void MakeIndexedTable() {
-    {
-      auto file = Create("people.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}, {"CITY", 'C', 10, 0}});
-      auto index = std::make_unique<TIndexFile>(*file, Path("people.mdx"));
-      index->SetMode(pfExclusiveCreate);
-      index->OpenIndex();
-      index->CreateTag("NAME", "NAME", 0);
-      index->CreateTag("CITY", "CITY", ixDescending);
-    }
-    auto header = ReadBytes("people.dbf");
-    header[28] = 1;
-    WriteBytes("people.dbf", header);
+    auto file = Create("people.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}, {"CITY", 'C', 10, 0}});
+    ASSERT_TRUE(file->AddIndex("NAME", "NAME", 0, true));
+    ASSERT_TRUE(file->AddIndex("CITY", "CITY", ixDescending, true));
   }
   std::unique_ptr<TDbfTable> OpenTable(const AnsiString& indexName) {
     auto t = std::make_unique<TDbfTable>();

@@ -42,17 +42,9 @@ class TableRange : public TTempDir {
     bytes[29] = DriverOf(codePage);
     ASSERT_NE(bytes[29], 0);
     WriteBytes(name, bytes);
-    {
-      auto file = Open(name, pfExclusiveOpen);
-      ASSERT_EQ(file->UseCodePage(), codePage);
-      TIndexFile index(*file, Path(name.substr(0, name.size() - 4) + ".mdx"));
-      index.SetMode(pfExclusiveCreate);
-      index.OpenIndex();
-      for (const auto& tag : tags) index.CreateTag(tag.Name, tag.Expression, tag.Options);
-    }
-    bytes = ReadBytes(name);
-    bytes[28] = 1;
-    WriteBytes(name, bytes);
+    auto file = Open(name, pfExclusiveOpen);
+    ASSERT_EQ(file->UseCodePage(), codePage);
+    for (const auto& tag : tags) ASSERT_TRUE(file->AddIndex(tag.Name, tag.Expression, tag.Options, true));
   }
   std::unique_ptr<TDbfTable> OpenTable(const std::string& name, const AnsiString& indexName) {
     auto t = std::make_unique<TDbfTable>();

@@ -187,6 +187,67 @@ TEST_F(Table, EditsPostAndBookmarksSurviveThem) {
   EXPECT_EQ(ReadText(*file, 2, 1), "Cuxhaven");
 }
 
+TEST_F(Table, ADeleteIsAnEditAndAPostWithTheirEvents) {
+  auto a = Created();
+  AppendRow(*a, "Anna", "Bonn");
+  AppendRow(*a, "Bert", "Celle");
+  std::vector<std::string> events;
+  auto note = [&](const char* name) { return [&events, name](TDataSet*) { events.push_back(name); }; };
+  a->BeforeDelete = note("BeforeDelete");
+  a->BeforeEdit = note("BeforeEdit");
+  a->AfterEdit = note("AfterEdit");
+  a->BeforePost = note("BeforePost");
+  a->AfterPost = note("AfterPost");
+  a->AfterDelete = note("AfterDelete");
+  a->First();
+  a->Delete();
+  EXPECT_EQ(events, (std::vector<std::string>{"BeforeDelete", "BeforeEdit", "AfterEdit", "BeforePost", "AfterPost",
+                                              "AfterDelete"}));
+  EXPECT_EQ(a->State(), dsBrowse);
+  EXPECT_EQ(a->FieldByName("NAME")->AsString(), "Bert");
+  EXPECT_EQ(Names(*a), std::vector<std::string>{"Bert"});
+  // A record locked elsewhere: the edit's error event is asked first, then the delete's.
+  auto b = Make();
+  b->Open();
+  b->First();
+  b->Edit();
+  events.clear();
+  a->First();
+  std::vector<std::string> errors;
+  a->OnEditError = [&](TDataSet*, EDatabaseError& e, TDataAction& action) {
+    errors.push_back("edit: " + std::string(e.Message()));
+    action = daFail;
+  };
+  a->OnDeleteError = [&](TDataSet*, EDatabaseError& e, TDataAction& action) {
+    errors.push_back("delete: " + std::string(e.Message()));
+    action = daFail;
+  };
+  EXPECT_THROW(a->Delete(), EDbfError);
+  EXPECT_EQ(errors, (std::vector<std::string>{"edit: Record locked.", "delete: Record locked."}));
+  EXPECT_EQ(a->State(), dsBrowse);
+  b->Cancel();
+  EXPECT_EQ(Names(*a), std::vector<std::string>{"Bert"});
+}
+
+TEST_F(Table, SettingsTheTableFileKeeps) {
+  auto t = Make();
+  EXPECT_EQ(t->DateTimeHandling, dtTimeStamp);
+  EXPECT_FALSE(t->StoreDefs);
+  t->FieldDefs().Add("NAME", ftString, 20);
+  EXPECT_TRUE(t->StoreDefs) << "changed definitions are stored";
+  t->FieldDefs().Add("CITY", ftString, 15);
+  t->CreateTable();
+  t->DateTimeHandling = dtDateTime;
+  int calls = 0;
+  t->OnCompareRecord = [&] { ++calls; };
+  t->Open();
+  ASSERT_NE(t->DbfFile(), nullptr);
+  EXPECT_EQ(t->DbfFile()->DateTimeHandling, dtDateTime);
+  ASSERT_TRUE(t->DbfFile()->OnCompareRecord);
+  AppendRow(*t, "Anna", "");
+  EXPECT_EQ(calls, 0) << "stored, never called";
+}
+
 TEST_F(Table, ARecordLockedElsewhereCannotBeEdited) {
   auto a = Created();
   AppendRow(*a, "Anna", "Bonn");
@@ -238,8 +299,8 @@ TEST_F(Table, BlobStreamsKeepTheirChangesAtPost) {
   t->Edit();
   {
     auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmReadWrite);
-    s->Write("first text", 10);
-    s->SetPosition(0);  // rewinding must not cut what was written
+    s->Write("first text and a tail", 21);
+    s->SetPosition(10);  // read/write: the memo ends where the position was left
   }
   t->Post();
   EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "first text");
@@ -267,6 +328,15 @@ TEST_F(Table, BlobStreamsKeepTheirChangesAtPost) {
   t->FieldByName("NOTE")->SetAsString("");
   t->Post();
   EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "");
+  // A stream opened for writing keeps all it was given, wherever it was left.
+  t->Edit();
+  {
+    auto s = t->CreateBlobStream(t->FieldByName("NOTE"), bmWrite);
+    s->Write("kept whole", 10);
+    s->SetPosition(0);
+  }
+  t->Post();
+  EXPECT_EQ(t->FieldByName("NOTE")->AsString(), "kept whole");
 }
 
 TEST_F(Table, CreationFailuresLeaveNoTableBehindAndNeverALiveOne) {

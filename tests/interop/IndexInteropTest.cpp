@@ -2,6 +2,7 @@
 // with the same record numbers, and searches that land on the same entries.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -153,6 +154,72 @@ TEST_F(IndexInterop, PeerReadsOurFilesInOrder) {
       EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
     }
   }
+}
+
+TEST_F(IndexInterop, PeerReadsIndexesAddedToTheTable) {
+  // The records first, then the indexes: each is filled at once from all of them.
+  std::vector<Byte> rec(static_cast<size_t>(Table->RecordSize()));
+  constexpr Integer kRecords = 3000;
+  for (Integer r = 1; r <= kRecords; ++r) {
+    Table->BlankRecord(rec.data());
+    char name[16];
+    std::snprintf(name, sizeof name, "K%04d", (r * 37) % (kRecords / 3));
+    Table->EncodeFieldValue(0, ftString, rec.data(), name);
+    const Integer num = (r * 53) % 1000 - 500;
+    Table->EncodeFieldValue(1, ftInteger, rec.data(), &num);
+    ASSERT_EQ(Table->InsertRecord(rec.data()), r);
+  }
+  struct TCase {
+    const char* Name;  // the name given to AddIndex
+    const char* File;
+    const char* Tag;
+    const char* Expression;
+    bool Numeric;
+  } cases[] = {
+      {"names.ndx", "names.ndx", "-", "NAME", false},
+      {"nums.ndx", "nums.ndx", "-", "NUM", true},
+      {"other.mdx", "other.mdx", "OTHER", "NAME", false},
+      {"NAME", "people.mdx", "NAME", "NAME", false},
+      {"NUM", "people.mdx", "NUM", "NUM", true},
+  };
+  for (const auto& c : cases) {
+    const std::string name = std::string(c.Name).find('.') == std::string::npos ? c.Name : Dir + "/" + c.Name;
+    ASSERT_TRUE(Table->AddIndex(name, c.Expression, 0, true));
+  }
+  Table.reset();
+  Table = std::make_unique<TDbfFile>(Dir + "/people.dbf");
+  Table->SetMode(pfExclusiveOpen);
+  Table->OpenDbfFile();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    // The production index is the table's again; the others are opened here.
+    std::unique_ptr<TIndexFile> own;
+    auto* production = dynamic_cast<TIndexFile*>(Table->ProductionIndex());
+    ASSERT_NE(production, nullptr);
+    if (std::string(c.File) != "people.mdx") {
+      own = std::make_unique<TIndexFile>(*Table, Dir + "/" + c.File);
+      own->SetMode(pfExclusiveOpen);
+      own->OpenIndex();
+    }
+    TIndexFile& index = own ? *own : *production;
+    if (index.IsMdx()) index.SelectTagByName(c.Tag);
+    const auto ours = OurWalk(index);
+    ASSERT_EQ(ours.size(), static_cast<size_t>(kRecords));
+    const auto theirs = Normalized(RunPeer(std::string("walk ") + Dir + "/" + c.File + " " + c.Tag), c.Numeric);
+    EXPECT_EQ(theirs, ours);
+    if (!c.Numeric) {
+      const auto found = Normalized(RunPeer(std::string("find ") + Dir + "/" + c.File + " " + c.Tag + " K0100"), false);
+      ASSERT_FALSE(found.empty());
+      auto key = index.ValueToKey(AnsiString("K0100"));
+      ASSERT_TRUE(index.FindByKey(key.data(), 0));
+      EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
+    }
+  }
+  // The table the indexes belong to reads as before.
+  const std::string table = test::RunChecked("/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) +
+                                             "/tests/interop/dbf_peer.py read-dbfread " + Dir + "/people.dbf 2>&1");
+  EXPECT_NE(table.find("K0037\t-447"), std::string::npos) << table.substr(0, 200);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), kRecords + 1) << table.substr(0, 200);
 }
 
 TEST_F(IndexInterop, PeerReadsTreesThinnedByRemovals) {
