@@ -2,6 +2,7 @@
 // editing with record locks, posting, deleting, bookmarks and blob streams.
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include "dbf/DbfFile.h"
 #include "dbf/DbfIdxCursor.h"
 #include "dbf/DbfParser.h"
@@ -300,7 +301,18 @@ void TDbfTable::InternalDelete() {
   UpdateCursorPos();
 }
 
-void TDbfTable::InternalHandleException() {}
+// Called while an exception is being handled: it goes to the application's handler, if there is one.
+void TDbfTable::InternalHandleException() {
+  const std::exception_ptr current = std::current_exception();
+  if (!current || !ApplicationHandleException) return;
+  try {
+    std::rethrow_exception(current);
+  } catch (const std::exception& e) {
+    ApplicationHandleException(e);
+  } catch (...) {
+    // Not an exception of ours: there is nothing the handler could show.
+  }
+}
 
 // --- blob streams ---
 

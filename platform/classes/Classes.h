@@ -15,6 +15,12 @@ class TFiler;
 class TReader;
 class TWriter;
 
+// The application's exception handler: the forms layer sets it while an application exists, and
+// layers beneath it hand it an exception they report rather than raise. Empty: nothing is reported.
+// A plain pointer, set before any dynamic initialisation, so an application made at start-up keeps it.
+using TExceptionHandler = void (*)(const std::exception&);
+extern TExceptionHandler ApplicationHandleException;
+
 // Errors of components: bad or duplicate names.
 class EComponentError : public Exception { public: using Exception::Exception; };
 

@@ -7,6 +7,8 @@
 
 namespace orv {
 
+constinit TExceptionHandler ApplicationHandleException = nullptr;
+
 void TPersistent::Assign(TPersistent* source) {
   if (source) {
     source->AssignTo(this);

@@ -39,9 +39,14 @@ struct TApplication::TQtState {
   char* Argv[2] = {nullptr, nullptr};
 };
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner), FQt(std::make_unique<TQtState>()) {}
+TApplication::TApplication(TComponent* owner) : TComponent(owner), FQt(std::make_unique<TQtState>()) {
+  ApplicationHandleException = [](const std::exception& e) {
+    if (Application != nullptr) Application->HandleException(e);
+  };
+}
 
 TApplication::~TApplication() {
+  ApplicationHandleException = nullptr;
   for (Integer i = ComponentCount() - 1; i >= 0; --i)
     if (auto* form = dynamic_cast<TCustomForm*>(Components(i))) form->DoDestroy();
   Destroying();

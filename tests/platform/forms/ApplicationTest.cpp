@@ -283,5 +283,14 @@ TEST_F(ApplicationTest, FileDialogPassesItsFilterAndAddsTheDefaultExtension) {
   EXPECT_FALSE(dialog.Execute()) << "a cancelled dialog chooses nothing";
 }
 
+TEST_F(ApplicationTest, LayersBeneathReportExceptionsThroughTheApplicationHandler) {
+  ASSERT_TRUE(ApplicationHandleException) << "the application sets the handler of the layers beneath";
+  ApplicationHandleException(Exception("Record is locked by another user."));
+  ASSERT_EQ(Dialogs.Asked.size(), 1u);
+  EXPECT_EQ(Dialogs.Asked[0].Text, "Record is locked by another user.");
+  ApplicationHandleException(EAbort("silent"));
+  EXPECT_EQ(Dialogs.Asked.size(), 1u) << "an abort stays silent there too";
+}
+
 }  // namespace
 }  // namespace orv::test
