@@ -26,11 +26,35 @@ void TIdxTree::SetRoot(LongWord root) {
 }
 
 void TIdxTree::Damaged(LongWord page) const {
-  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Integer>(page)}));
+  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(page)}));
 }
 
 void TIdxTree::CheckDepth(size_t depth) const {
   if (depth > static_cast<size_t>(kMaxTreeDepth)) Damaged(FRoot);
+}
+
+void TIdxTree::CheckChild(LongWord child) const {
+  for (const TLevel& level : FPath)
+    if (level.Page == child) Damaged(child);
+}
+
+void TIdxTree::BeginWalk() {
+  FWalk.Leaves.clear();
+  FWalk.Steps = 0;
+}
+
+// A tree holds at most as many entries as its file has room for; the bound is taken afresh when
+// passed, since another process may have added pages since.
+void TIdxTree::CountStep() {
+  if (++FWalk.Steps <= FWalk.StepLimit) return;
+  const Int64 pages = std::max<Int64>(FStore.IndexBytes(), 0) / std::max(FLayout.PageBytes, 1) +
+                      static_cast<Int64>(FCache.size()) + 1;
+  FWalk.StepLimit = pages * std::max(FLayout.MaxEntries, 1);
+  if (FWalk.Steps > FWalk.StepLimit) Damaged(FPath.empty() ? FRoot : FPath.back().Page);
+}
+
+void TIdxTree::EnterLeaf(LongWord page) {
+  if (!FWalk.Leaves.insert(page).second) Damaged(page);
 }
 
 void TIdxTree::Decode(const Byte* buf, TIdxNode& node) const {
@@ -135,6 +159,7 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
     FPath.push_back({page, lo});
     if (!node.Branch) break;
     page = node.Links[static_cast<size_t>(lo)];
+    CheckChild(page);
   }
   FState = psOn;
   Normalize();
@@ -150,7 +175,9 @@ void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
       return;
     }
     FPath.back().Index = first ? 0 : static_cast<Integer>(node.Links.size()) - 1;
-    FPath.push_back({node.Links[static_cast<size_t>(FPath.back().Index)], 0});
+    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
+    CheckChild(child);
+    FPath.push_back({child, 0});
   }
 }
 
@@ -158,6 +185,7 @@ void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
 bool TIdxTree::StepLeaf(bool forward) {
   for (;;) {
     size_t level = FPath.size() - 1;
+    FWalk.Leaves.insert(FPath[level].Page);
     bool moved = false;
     while (level > 0) {
       --level;
@@ -166,13 +194,16 @@ bool TIdxTree::StepLeaf(bool forward) {
       if (next >= 0 && next < static_cast<Integer>(node.Links.size())) {
         FPath[level].Index = next;
         FPath.resize(level + 1);
-        FPath.push_back({node.Links[static_cast<size_t>(next)], 0});
+        const LongWord child = node.Links[static_cast<size_t>(next)];
+        CheckChild(child);
+        FPath.push_back({child, 0});
         DescendEdge(level + 1, forward);
         moved = true;
         break;
       }
     }
     if (!moved) return false;
+    EnterLeaf(FPath.back().Page);
     TIdxNode& leaf = Node(FPath.back().Page);
     if (Count(leaf) > 0) return true;
   }
@@ -188,9 +219,11 @@ void TIdxTree::Normalize() {
 }
 
 int TIdxTree::Seek(const Byte* key, Integer target) {
+  BeginWalk();
   Descend(key, target == kSeekBehindEqual);
   if (target > 0) {
     while (FState == psOn) {
+      CountStep();
       const Byte* k = CurrentKey();
       if (FOrder.Compare(key, k) != 0) break;
       if (static_cast<Integer>(Node(FPath.back().Page).Links[static_cast<size_t>(FPath.back().Index)]) == target) return 0;
@@ -214,6 +247,7 @@ int TIdxTree::SeekInRange(const Byte* key) {
     return 1;
   }
   const bool belowRange = FHasLow && FOrder.Compare(key, FLow.data()) < 0;
+  BeginWalk();
   Descend(belowRange ? FLow.data() : key, false);
   if (!OnEntry()) return 1;
   return FOrder.Compare(key, CurrentKey());
@@ -306,6 +340,7 @@ void TIdxTree::SplitUp(size_t level) {
 
 bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
   if (unique && Seek(key, kSeekAtOrAfter) == 0) return false;
+  BeginWalk();
   Descend(key, true);
   // Past the last entry the position is the end of the rightmost leaf.
   if (FState == psAfter) DescendEdge(0, false), ++FPath.back().Index;
@@ -405,12 +440,14 @@ Integer TIdxTree::CurrentRecNo() {
 
 void TIdxTree::GoFirst() {
   if (FCache.size() > kCacheLimit) DropCache();
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   FState = psBefore;
 }
 
 void TIdxTree::GoLast() {
   if (FCache.size() > kCacheLimit) DropCache();
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   FState = psAfter;
 }
@@ -437,6 +474,7 @@ bool TIdxTree::GoNext() {
     else if (!StepLeaf(true)) FState = psAfter;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psAfter;
+  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -483,6 +521,7 @@ bool TIdxTree::GoPrev() {
     FState = psBefore;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psBefore;
+  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -528,6 +567,13 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
 }
 
 void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
+  // Finding the place again is part of the walk that goes on from it.
+  TWalk walk = std::move(FWalk);
+  RefindPlace(saved, forward);
+  FWalk = std::move(walk);
+}
+
+void TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
   if (saved.State == psBefore) {
     GoFirst();
   } else if (saved.State == psAfter) {
@@ -599,6 +645,7 @@ void TIdxTree::SetSequentialNo(Integer n) {
   }
   const Integer depth = Depth();
   Int64 r = static_cast<Int64>(n) - 1;
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   for (Integer level = 0;; ++level) {
     TIdxNode& node = Node(FPath.back().Page);
@@ -612,7 +659,9 @@ void TIdxTree::SetSequentialNo(Integer n) {
     }
     FPath.back().Index = static_cast<Integer>(std::max<Int64>(q, 0));
     if (!node.Branch) break;
-    FPath.push_back({node.Links[static_cast<size_t>(FPath.back().Index)], 0});
+    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
+    CheckChild(child);
+    FPath.push_back({child, 0});
     CheckDepth(FPath.size());
   }
   FState = psOn;

@@ -112,6 +112,16 @@ void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& i
   }
 }
 
+// The count covers the new record, every record the file holds and the places other processes
+// are still appending to beyond them (those that write the count before their record count
+// themselves in already). A count that fell short of the file (30 against 60 records) so grows
+// to the record written instead of by one.
+LongWord TDbfFile::CountAfterAppend(LongWord before, Integer recNo) {
+  LongWord count = std::max({before, static_cast<LongWord>(recNo), static_cast<LongWord>(RecordCount())});
+  while (count < 0x7FFFFFFE && PageLockedElsewhere(static_cast<Integer>(count + 1))) ++count;
+  return count;
+}
+
 Integer TDbfFile::InsertRecord(Byte* record) {
   if (IsReadOnly() || !IsOpen()) throw EDbfWriteError(STRING_WRITE_ERROR);
   Integer n = RecordCount() + 1;
@@ -159,7 +169,8 @@ Integer TDbfFile::InsertRecord(Byte* record) {
     size = RereadHeader();
     ApplyIntendedHeaderChanges();
   }
-  const LongWord count = HeaderRecordCount() + 1;
+  const LongWord before = HeaderRecordCount();
+  const LongWord count = CountAfterAppend(before, n);
   PutLE32(Header() + 4, count);
   FillLockField(record);
   // The end-of-file mark goes behind the new count unless a record already stands there; when
@@ -180,7 +191,7 @@ Integer TDbfFile::InsertRecord(Byte* record) {
   if (recordWritten) {
     WriteDbfHeaderWith(markWanted && !markWithRecord, sizeAfter);
   } else {
-    PutLE32(Header() + 4, count - 1);
+    PutLE32(Header() + 4, before);
     WriteDbfHeader();
   }
   if (shared) UnlockPage(0);
