@@ -21,8 +21,7 @@ void TDbfFile::BlankRecord(Byte* buffer) const {
   std::fill(buffer, buffer + RecordSize(), Byte{' '});
   for (size_t i = 0; i < FFieldDefs.Count(); ++i) {
     const TDbfFieldDef& def = FFieldDefs.Item(i);
-    const char t = def.NativeFieldType();
-    if (t == '+' || t == '@' || t == 'I' || t == 'O') std::fill(buffer + def.Offset(), buffer + def.Offset() + def.Size(), Byte{0});
+    if (IsBinaryField(def)) std::fill(buffer + def.Offset(), buffer + def.Offset() + def.Size(), Byte{0});
     if (def.HasDefault) {
       const Byte* src = const_cast<TDbfFieldDef&>(def).DefaultBuf();
       std::copy(src, src + def.Size(), buffer + def.Offset());
