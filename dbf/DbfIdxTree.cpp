@@ -39,7 +39,8 @@ void TIdxTree::CheckChild(LongWord child) const {
 }
 
 void TIdxTree::BeginWalk() {
-  FWalk.Leaves.clear();
+  // Clearing costs the set's whole table even when empty, and seeks begin walks of their own.
+  if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
   FWalk.Steps = 0;
 }
 
