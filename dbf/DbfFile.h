@@ -99,7 +99,7 @@ class TDbfFile : public TPagedFile {
   void WriteEndOfFileMark(LongWord count, Int64 knownSize);
   void WriteDbfHeaderWith(bool writeMark, Int64 knownSize);
   void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
-  LongWord CountAfterAppend(LongWord before, Integer recNo);
+  LongWord CountAfterAppend(LongWord before, Integer recNo, LongWord held);
 
   int FTableLevelCode = kLevelDbase4;
   TDbfFieldDefs FFieldDefs;

@@ -111,13 +111,15 @@ void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& i
   }
 }
 
-// The count covers the new record, every record the file holds and the places other processes
-// are still appending to beyond them (those that write the count before their record count
-// themselves in already). A count that fell short of the file (30 against 60 records) so grows
-// to the record written instead of by one.
-LongWord TDbfFile::CountAfterAppend(LongWord before, Integer recNo) {
-  LongWord count = std::max({before, static_cast<LongWord>(recNo), static_cast<LongWord>(RecordCount())});
-  while (count < 0x7FFFFFFE && PageLockedElsewhere(static_cast<Integer>(count + 1))) ++count;
+// The count covers the new record and every record the file holds (held), so a count that fell
+// short of the file (30 against 60 records) grows to the record written instead of by one. Where
+// the count already covered the new record, another process may have counted itself in before
+// writing its record further on: the places still locked for appends beyond the count are
+// counted too.
+LongWord TDbfFile::CountAfterAppend(LongWord before, Integer recNo, LongWord held) {
+  LongWord count = std::max({before, static_cast<LongWord>(recNo), held});
+  if (static_cast<LongWord>(recNo) <= before)
+    while (count < 0x7FFFFFFE && PageLockedElsewhere(static_cast<Integer>(count + 1))) ++count;
   return count;
 }
 
@@ -169,7 +171,11 @@ Integer TDbfFile::InsertRecord(Byte* record) {
     ApplyIntendedHeaderChanges();
   }
   const LongWord before = HeaderRecordCount();
-  const LongWord count = CountAfterAppend(before, n);
+  const Int64 firstRecord = PagePosition(1);
+  const LongWord held = !shared ? static_cast<LongWord>(RecordCount())
+                      : size <= firstRecord || RecordSize() <= 0 ? 0
+                                            : static_cast<LongWord>(std::min<Int64>((size - firstRecord) / RecordSize(), 0x7FFFFFFE));
+  const LongWord count = CountAfterAppend(before, n, held);
   PutLE32(Header() + 4, count);
   FillLockField(record);
   // The end-of-file mark goes behind the new count unless a record already stands there; when

@@ -175,11 +175,16 @@ TEST_F(DbfFile, AppendCountCoversTheRecordWritten) {
   }
   EXPECT_EQ(GetLE32(ReadBytes("s.dbf").data() + 4), 61u);
   EXPECT_EQ(ReadBytes("s.dbf").back(), 0x1A) << "the end-of-file mark follows the last record";
-  // Another process holds record 63 for an append of its own: the count reaches it as well.
+  // While this process takes record 62, another one appends record 63 and, as some programs do,
+  // counts it in before its record is written: the count covers both.
   auto other = Open("s.dbf", pfReadWriteOpen);
-  ASSERT_TRUE(other->LockPage(63, false));
   {
     auto w = Open("s.dbf", pfReadWriteOpen);
+    ASSERT_TRUE(w->LockPage(62, false));
+    ASSERT_TRUE(other->LockPage(63, false));
+    Byte counted[4];
+    PutLE32(counted, 62);
+    ASSERT_EQ(other->WriteAt(4, counted, 4), 4);
     EXPECT_EQ(AppendTexts(*w, {"next"}), 62);
     EXPECT_EQ(w->HeaderRecordCount(), 63u);
   }
