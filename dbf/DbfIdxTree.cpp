@@ -54,8 +54,10 @@ void TIdxTree::CountStep() {
   if (FWalk.Steps > FWalk.StepLimit) Damaged(FPath.empty() ? FRoot : FPath.back().Page);
 }
 
+// Only leaves the walk has left count: the one it is on may lose entries to a new page that
+// comes before it (another process's split) and be reached again from there.
 void TIdxTree::EnterLeaf(LongWord page) {
-  if (!FWalk.Leaves.insert(page).second) Damaged(page);
+  if (FWalk.Leaves.count(page) != 0) Damaged(page);
 }
 
 void TIdxTree::Decode(const Byte* buf, TIdxNode& node) const {
@@ -568,13 +570,16 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
 }
 
 void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
-  // Finding the place again is part of the walk that goes on from it.
+  // Finding the place again is part of the walk that goes on from it. Where the entry is gone,
+  // the walk goes on from a neighbour, possibly in a leaf it has left: only its steps stay
+  // counted then.
   TWalk walk = std::move(FWalk);
-  RefindPlace(saved, forward);
+  const bool found = RefindPlace(saved, forward);
   FWalk = std::move(walk);
+  if (!found && !FWalk.Leaves.empty()) FWalk.Leaves.clear();
 }
 
-void TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
+bool TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
   if (saved.State == psBefore) {
     GoFirst();
   } else if (saved.State == psAfter) {
@@ -587,7 +592,9 @@ void TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
       if (FState == psAfter) PositionLast();
       else if (!StepRaw(false)) FState = psBefore;
     }
+    return false;
   }
+  return true;
 }
 
 void TIdxTree::SetLowBound(const Byte* key) {

@@ -149,7 +149,8 @@ class TIdxTree {
   void RemoveChild(size_t level);
   bool InRange(const Byte* key) const;
   bool StepRaw(bool forward);
-  void RefindPlace(const TSavedPosition& saved, bool forward);
+  // False when the saved entry is gone.
+  bool RefindPlace(const TSavedPosition& saved, bool forward);
   void PositionLast();
   Integer Depth();
   Int64 Weight(Integer levelsBelow) const;
