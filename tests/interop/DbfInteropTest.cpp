@@ -279,13 +279,13 @@ TEST_F(DbfInterop, PythonDbfTablesReadHere) {
 // A table of the later FoxPro layout written by python3-dbf: its binary integers and date-times
 // read as written, and what is stored here reads back so in the peer.
 TEST_F(DbfInterop, LaterFoxProTablesWrittenByPythonDbf) {
-  const std::string path = Dir + "/vfp.dbf";
-  RunPeer(kPeer + " write-vfp " + path);
+  const std::string path = Dir + "/fox30.dbf";
+  RunPeer(kPeer + " write-fox30 " + path);
   auto stamp = [](TField* f) { return std::string(FormatDateTime("yyyy-mm-dd hh:nn:ss", f->AsDateTime())); };
   {
     TDbfTable t;
     t.SetFilePath(Dir + "/");
-    t.SetTableName("vfp.dbf");
+    t.SetTableName("fox30.dbf");
     t.Open();
     ASSERT_EQ(t.RecordCount(), 2);
     t.First();
@@ -312,21 +312,21 @@ TEST_F(DbfInterop, LaterFoxProTablesWrittenByPythonDbf) {
                                       "neg\t-5\t1999-12-31 23:59:59\t1999-12-31",
                                       "ours\t-2147483648\t1600-03-01 00:00:00\t2000-02-29"}));
   // Fields this engine cannot read refuse the table, naming the field and its type.
-  struct TCase { const char* Spec; const char* Message; };
+  struct TCase { const char* Field; const char* Message; };
   const TCase cases[] = {
       {"PRICE Y", "Cannot read field \"PRICE\": type 'Y' of 8 bytes is not supported."},
       {"RATE B", "Cannot read field \"RATE\": type 'B' of 8 bytes is not supported."},
       {"NOTE M", "Cannot read field \"NOTE\": type 'M' of 4 bytes is not supported."},
   };
   for (const auto& c : cases) {
-    const std::string name = std::string("u") + c.Spec[0] + ".dbf";
-    RunPeer(kPeer + " write-vfp " + Dir + "/" + name + " '" + c.Spec + "'");
+    const std::string name = std::string("u") + c.Field[0] + ".dbf";
+    RunPeer(kPeer + " write-fox30 " + Dir + "/" + name + " '" + c.Field + "'");
     TDbfTable t;
     t.SetFilePath(Dir + "/");
     t.SetTableName(name);
     try {
       t.Open();
-      ADD_FAILURE() << c.Spec << ": opened";
+      ADD_FAILURE() << c.Field << ": opened";
     } catch (const EDbfError& e) {
       EXPECT_EQ(e.Message(), c.Message);
     }
