@@ -138,7 +138,46 @@ void PutDigits(Byte* dst, int value, int width) {
   }
 }
 
+// The later FoxPro layout's date-time: Julian day and milliseconds of the day, little-endian.
+bool DecodeFoxDateTime(TFieldType type, void* dest, const Byte* src) {
+  if (std::all_of(src, src + 8, [](Byte b) { return b == 0 || b == ' '; })) return false;
+  if (!dest || (type != ftDate && type != ftDateTime)) return true;
+  const Int64 dayNumber = static_cast<Int64>(GetLE32(src)) - kJulianDayDelta;
+  const LongWord msecOfDay = GetLE32(src + 4);
+  const bool valid = dayNumber >= 1 && dayNumber <= DayNumberOf(9999, 12, 31) && msecOfDay < 86400000u;
+  if (type == ftDate) *static_cast<std::int32_t*>(dest) = static_cast<std::int32_t>(valid ? dayNumber : kDateDelta);
+  else *static_cast<double*>(dest) = valid ? static_cast<double>(dayNumber) * kMSecsPerDay + msecOfDay : kDateDelta * kMSecsPerDay;
+  return true;
+}
+
+void EncodeFoxDateTime(const TDbfFieldDef& def, TFieldType type, Byte* dst, const void* src) {
+  if (type != ftDate && type != ftDateTime) return;
+  Int64 dayNumber;
+  Int64 msecOfDay = 0;
+  if (type == ftDate) {
+    dayNumber = *static_cast<const std::int32_t*>(src);
+  } else {
+    const double ms = *static_cast<const double*>(src);
+    if (!std::isfinite(ms)) DoesNotFit(def);
+    const double days = std::floor(ms / kMSecsPerDay);
+    if (days < 1 || days > 4000000) DoesNotFit(def);
+    dayNumber = static_cast<Int64>(days);
+    msecOfDay = std::min<Int64>(std::llround(ms - days * kMSecsPerDay), 86399999);
+  }
+  if (dayNumber < 1 || dayNumber > DayNumberOf(9999, 12, 31)) DoesNotFit(def);
+  PutLE32(dst, static_cast<LongWord>(dayNumber + kJulianDayDelta));
+  PutLE32(dst + 4, static_cast<LongWord>(msecOfDay));
+}
+
 }  // namespace
+
+bool IsBinaryField(const TDbfFieldDef& def) {
+  switch (def.NativeFieldType()) {
+    case '+': case 'I': case '@': case 'O': return true;
+    case 'T': return def.FoxProBinary();
+    default: return false;
+  }
+}
 
 bool IsValidDate(int year, int month, int day) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -171,6 +210,12 @@ bool DecodeField(const TDbfFieldDef& def, TFieldType type, void* dest, const Byt
   const Integer size = def.Size();
   switch (def.NativeFieldType()) {
     case 'I':
+      // The later FoxPro layout has no null 'I': zero bytes are the number 0.
+      if (def.FoxProBinary()) {
+        if (dest) *static_cast<std::int32_t*>(dest) = static_cast<std::int32_t>(GetLE32(src));
+        return true;
+      }
+      [[fallthrough]];
     case '+': {
       if (std::all_of(src, src + 4, [](Byte b) { return b == 0; })) return false;
       if (dest) {
@@ -200,6 +245,9 @@ bool DecodeField(const TDbfFieldDef& def, TFieldType type, void* dest, const Byt
       }
       return true;
     }
+    case 'T':
+      if (def.FoxProBinary()) return DecodeFoxDateTime(type, dest, src);
+      break;
     default: break;
   }
   const std::string_view field(reinterpret_cast<const char*>(src), static_cast<size_t>(std::max(size, 0)));
@@ -264,9 +312,8 @@ void EncodeField(const TDbfFieldDef& def, TFieldType type, Byte* record, const v
   Byte* dst = record + def.Offset();
   const Integer size = def.Size();
   const char letter = def.NativeFieldType();
-  const bool binary = letter == '+' || letter == 'I' || letter == '@' || letter == 'O';
   if (!src) {
-    std::fill(dst, dst + size, binary ? Byte{0} : Byte{' '});
+    std::fill(dst, dst + size, IsBinaryField(def) ? Byte{0} : Byte{' '});
     return;
   }
   switch (letter) {
@@ -275,9 +322,16 @@ void EncodeField(const TDbfFieldDef& def, TFieldType type, Byte* record, const v
       std::int32_t v = type == ftSmallint ? *static_cast<const std::int16_t*>(src)
                      : type == ftLargeint ? static_cast<std::int32_t>(*static_cast<const std::int64_t*>(src))
                                           : *static_cast<const std::int32_t*>(src);
-      PutBE32(dst, static_cast<LongWord>(v) ^ 0x80000000u);
+      if (letter == 'I' && def.FoxProBinary()) PutLE32(dst, static_cast<LongWord>(v));
+      else PutBE32(dst, static_cast<LongWord>(v) ^ 0x80000000u);
       return;
     }
+    case 'T':
+      if (def.FoxProBinary()) {
+        EncodeFoxDateTime(def, type, dst, src);
+        return;
+      }
+      break;
     case '@': {
       std::uint64_t bits;
       std::memcpy(&bits, src, 8);

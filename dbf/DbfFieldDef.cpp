@@ -9,6 +9,19 @@ namespace orv {
 
 Integer TDbfFieldDef::TableLevel() const { return FOwner ? FOwner->TableLevel : kLevelDbase4; }
 bool TDbfFieldDef::UseFloatFields() const { return FOwner && FOwner->UseFloatFields; }
+bool TDbfFieldDef::FoxProBinary() const { return FOwner && FOwner->FoxProBinaryFields; }
+
+bool TDbfFieldDef::Readable(Integer storedSize) const {
+  switch (FNativeFieldType) {
+    case 0: return false;
+    // The later FoxPro layout's 'B' is an 8-byte double, not a memo.
+    case 'B': return !FoxProBinary() && storedSize == FSize;
+    case 'T': return !FoxProBinary() || storedSize == 8;
+    case 'I': case '+': case '@': case 'O': case 'M': case 'G': return storedSize == FSize;
+    case 'D': case 'L': return storedSize >= FSize;
+    default: return true;
+  }
+}
 
 void TDbfFieldDef::SetFieldType(TFieldType type) {
   FFieldType = type;

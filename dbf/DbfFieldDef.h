@@ -67,6 +67,11 @@ class TDbfFieldDef {
   void SetDefaultSize();
   Integer TableLevel() const;
   bool UseFloatFields() const;
+  // The table stores 'I' and 'T' in the later FoxPro layout (see TDbfFieldDefs).
+  bool FoxProBinary() const;
+  // The value coding can read and write the field as the file stores it: a known letter, and for
+  // the fixed-size letters the stored size the coding uses (a 'D' or 'L' may be wider).
+  bool Readable(Integer storedSize) const;
 
  private:
   void NativeToGeneric();
@@ -100,6 +105,10 @@ class TDbfFieldDefs {
   void Clear() { FItems.clear(); }
   Integer TableLevel = kLevelDbase4;
   bool UseFloatFields = false;
+  // FoxPro tables of version byte 0x30 and its siblings (0x31, 0x32) store 'I' as a little-endian
+  // 32-bit integer and 'T' as two little-endian 32-bit numbers, the Julian day and the
+  // milliseconds of the day. This engine reads and writes such fields but never creates them.
+  bool FoxProBinaryFields = false;
 
  private:
   std::vector<std::unique_ptr<TDbfFieldDef>> FItems;

@@ -2,7 +2,10 @@
 // production index), creating one, and writing its header.
 #include "dbf/DbfFile.h"
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <string>
+#include <utility>
 #include "dbf/DbfIndexFile.h"
 #include "dbf/DbfLang.h"
 #include "platform/rtl/SysUtils.h"
@@ -29,6 +32,21 @@ AnsiString CompanionName(const AnsiString& tableName, const char* lowerExt) {
   bool upper = !ext.empty() && std::none_of(ext.begin(), ext.end(), [](char c) { return c >= 'a' && c <= 'z'; });
   AnsiString wanted = ChangeFileExt(tableName, upper ? UpperCase(lowerExt) : AnsiString(lowerExt));
   return FindFileNoCase(wanted);
+}
+
+// Names the field, its type letter (in hexadecimal when it is no printable character) and size.
+AnsiString UnreadableFieldMessage(const AnsiString& name, char letter, Integer size) {
+  const auto code = static_cast<unsigned char>(letter);
+  char type[8];
+  if (code > 0x20 && code < 0x7F) std::snprintf(type, sizeof type, "'%c'", letter);
+  else std::snprintf(type, sizeof type, "0x%02X", code);
+  AnsiString msg = STRING_UNREADABLE_FIELD;
+  // The name, which comes from the file, goes in last, so that nothing in it is taken for a directive.
+  for (const auto& [directive, value] : {std::pair<const char*, AnsiString>{"%d", std::to_string(size)}, {"%t", type}, {"%s", name}}) {
+    const auto pos = msg.find(directive);
+    if (pos != AnsiString::npos) msg.replace(pos, 2, value);
+  }
+  return msg;
 }
 
 }  // namespace
@@ -63,6 +81,7 @@ void TDbfFile::DecideLevel() {
       else throw EDbfError(STRING_INVALID_DBF_FILE);
   }
   FFieldDefs.TableLevel = FTableLevelCode;
+  FFieldDefs.FoxProBinaryFields = FTableLevelCode == kLevelFoxPro && (version & 0x70) == 0x30;
 }
 
 void TDbfFile::ReadLanguage() {
@@ -209,7 +228,8 @@ void TDbfFile::ReadFieldDefs() {
     def.SetPrecision(decimals);
     def.SetOffset(offset);
     def.SetDescriptorIndex(i);
-    if (name.empty() || def.NativeFieldType() == 0) throw EDbfError(STRING_INVALID_DBF_FILE);
+    if (name.empty()) throw EDbfError(STRING_INVALID_DBF_FILE);
+    if (!def.Readable(size)) throw EDbfError(UnreadableFieldMessage(name, letter, size));
     // Both the stored width and the width the value coding uses must lie inside the record.
     if (static_cast<Int64>(offset) + std::max(size, def.Size()) > recordLength) throw EDbfError(STRING_INVALID_DBF_FILE);
     if (FTableLevelCode == kLevelDbase7) {

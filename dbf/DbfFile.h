@@ -128,6 +128,7 @@ class TDbfFile : public TPagedFile {
   static AnsiString TagNameFor(const AnsiString& name);
   void DropIndexFile(TDbfIndexFile* file, const AnsiString& name, bool created);
   void RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& indexFailed);
+  LongWord CountAfterAppend(LongWord before, Integer recNo, LongWord held);
 
   int FTableLevelCode = kLevelDbase4;
   TDbfFieldDefs FFieldDefs;

@@ -26,11 +26,38 @@ void TIdxTree::SetRoot(LongWord root) {
 }
 
 void TIdxTree::Damaged(LongWord page) const {
-  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Integer>(page)}));
+  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(page)}));
 }
 
 void TIdxTree::CheckDepth(size_t depth) const {
   if (depth > static_cast<size_t>(kMaxTreeDepth)) Damaged(FRoot);
+}
+
+void TIdxTree::CheckChild(LongWord child) const {
+  for (const TLevel& level : FPath)
+    if (level.Page == child) Damaged(child);
+}
+
+void TIdxTree::BeginWalk() {
+  // Clearing costs the set's whole table even when empty, and seeks begin walks of their own.
+  if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
+  FWalk.Steps = 0;
+}
+
+// A tree holds at most as many entries as its file has room for; the bound is taken afresh when
+// passed, since another process may have added pages since.
+void TIdxTree::CountStep() {
+  if (++FWalk.Steps <= FWalk.StepLimit) return;
+  const Int64 pages = std::max<Int64>(FStore.IndexBytes(), 0) / std::max(FLayout.PageBytes, 1) +
+                      static_cast<Int64>(FCache.size()) + 1;
+  FWalk.StepLimit = pages * std::max(FLayout.MaxEntries, 1);
+  if (FWalk.Steps > FWalk.StepLimit) Damaged(FPath.empty() ? FRoot : FPath.back().Page);
+}
+
+// Only leaves the walk has left count: the one it is on may lose entries to a new page that
+// comes before it (another process's split) and be reached again from there.
+void TIdxTree::EnterLeaf(LongWord page) {
+  if (FWalk.Leaves.count(page) != 0) Damaged(page);
 }
 
 void TIdxTree::Decode(const Byte* buf, TIdxNode& node) const {
@@ -191,6 +218,7 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
     FPath.push_back({page, lo});
     if (!node.Branch) break;
     page = node.Links[static_cast<size_t>(lo)];
+    CheckChild(page);
   }
   FState = psOn;
   Normalize();
@@ -206,7 +234,9 @@ void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
       return;
     }
     FPath.back().Index = first ? 0 : static_cast<Integer>(node.Links.size()) - 1;
-    FPath.push_back({node.Links[static_cast<size_t>(FPath.back().Index)], 0});
+    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
+    CheckChild(child);
+    FPath.push_back({child, 0});
   }
 }
 
@@ -214,6 +244,7 @@ void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
 bool TIdxTree::StepLeaf(bool forward) {
   for (;;) {
     size_t level = FPath.size() - 1;
+    FWalk.Leaves.insert(FPath[level].Page);
     bool moved = false;
     while (level > 0) {
       --level;
@@ -222,13 +253,16 @@ bool TIdxTree::StepLeaf(bool forward) {
       if (next >= 0 && next < static_cast<Integer>(node.Links.size())) {
         FPath[level].Index = next;
         FPath.resize(level + 1);
-        FPath.push_back({node.Links[static_cast<size_t>(next)], 0});
+        const LongWord child = node.Links[static_cast<size_t>(next)];
+        CheckChild(child);
+        FPath.push_back({child, 0});
         DescendEdge(level + 1, forward);
         moved = true;
         break;
       }
     }
     if (!moved) return false;
+    EnterLeaf(FPath.back().Page);
     TIdxNode& leaf = Node(FPath.back().Page);
     if (Count(leaf) > 0) return true;
   }
@@ -244,9 +278,11 @@ void TIdxTree::Normalize() {
 }
 
 int TIdxTree::Seek(const Byte* key, Integer target) {
+  BeginWalk();
   Descend(key, target == kSeekBehindEqual);
   if (target > 0) {
     while (FState == psOn) {
+      CountStep();
       const Byte* k = CurrentKey();
       if (FOrder.Compare(key, k) != 0) break;
       if (static_cast<Integer>(Node(FPath.back().Page).Links[static_cast<size_t>(FPath.back().Index)]) == target) return 0;
@@ -270,6 +306,7 @@ int TIdxTree::SeekInRange(const Byte* key) {
     return 1;
   }
   const bool belowRange = FHasLow && FOrder.Compare(key, FLow.data()) < 0;
+  BeginWalk();
   Descend(belowRange ? FLow.data() : key, false);
   if (!OnEntry()) return 1;
   return FOrder.Compare(key, CurrentKey());
@@ -362,6 +399,7 @@ void TIdxTree::SplitUp(size_t level) {
 
 bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
   if (unique && Seek(key, kSeekAtOrAfter) == 0) return false;
+  BeginWalk();
   Descend(key, true);
   // Past the last entry the position is the end of the rightmost leaf.
   if (FState == psAfter) DescendEdge(0, false), ++FPath.back().Index;
@@ -461,12 +499,14 @@ Integer TIdxTree::CurrentRecNo() {
 
 void TIdxTree::GoFirst() {
   if (FCache.size() > kCacheLimit) DropCache();
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   FState = psBefore;
 }
 
 void TIdxTree::GoLast() {
   if (FCache.size() > kCacheLimit) DropCache();
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   FState = psAfter;
 }
@@ -493,6 +533,7 @@ bool TIdxTree::GoNext() {
     else if (!StepLeaf(true)) FState = psAfter;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psAfter;
+  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -539,6 +580,7 @@ bool TIdxTree::GoPrev() {
     FState = psBefore;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psBefore;
+  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -584,6 +626,16 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
 }
 
 void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
+  // Finding the place again is part of the walk that goes on from it. Where the entry is gone,
+  // the walk goes on from a neighbour, possibly in a leaf it has left: only its steps stay
+  // counted then.
+  TWalk walk = std::move(FWalk);
+  const bool found = RefindPlace(saved, forward);
+  FWalk = std::move(walk);
+  if (!found && !FWalk.Leaves.empty()) FWalk.Leaves.clear();
+}
+
+bool TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
   if (saved.State == psBefore) {
     GoFirst();
   } else if (saved.State == psAfter) {
@@ -596,7 +648,9 @@ void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
       if (FState == psAfter) PositionLast();
       else if (!StepRaw(false)) FState = psBefore;
     }
+    return false;
   }
+  return true;
 }
 
 void TIdxTree::SetLowBound(const Byte* key) {
@@ -664,6 +718,7 @@ void TIdxTree::SetSequentialNo(Integer n) {
   }
   const Integer depth = Depth();
   Int64 r = static_cast<Int64>(n) - 1;
+  BeginWalk();
   FPath.assign(1, TLevel{FRoot, 0});
   for (Integer level = 0;; ++level) {
     TIdxNode& node = Node(FPath.back().Page);
@@ -677,7 +732,9 @@ void TIdxTree::SetSequentialNo(Integer n) {
     }
     FPath.back().Index = static_cast<Integer>(std::max<Int64>(q, 0));
     if (!node.Branch) break;
-    FPath.push_back({node.Links[static_cast<size_t>(FPath.back().Index)], 0});
+    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
+    CheckChild(child);
+    FPath.push_back({child, 0});
     CheckDepth(FPath.size());
   }
   FState = psOn;

@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <unordered_set>
 #include <vector>
 #include "dbf/DbfIdxKeys.h"
 
@@ -17,6 +18,8 @@ class TIdxPageStore {
   virtual bool ReadIndexPage(LongWord page, Byte* buffer) = 0;
   virtual void WriteIndexPage(LongWord page, const Byte* buffer) = 0;
   virtual LongWord NewIndexPage() = 0;
+  // The size of the file the pages lie in, in bytes; bounds the walks of a damaged tree.
+  virtual Int64 IndexBytes() = 0;
 };
 
 struct TIdxLayout {
@@ -94,6 +97,10 @@ class TIdxTree {
   // Puts the position on the entry of the record with that key; false when there is none.
   bool GotoEntry(const Byte* key, LongWord recNo);
 
+  // A walk (the steps from a positioning call on) that comes back to a leaf it has left, follows
+  // a link to a page on its own path, or takes more steps than the file has room for entries
+  // stops with EDbfError "Index page %d is damaged.".
+
   // The position around a change of the tree: kept on the same entry (or, for the changed record
   // itself, on its new entry when the change ended there).
   struct TSavedPosition {
@@ -147,10 +154,17 @@ class TIdxTree {
   void RemoveChild(size_t level);
   bool InRange(const Byte* key) const;
   bool StepRaw(bool forward);
+  // False when the saved entry is gone.
+  bool RefindPlace(const TSavedPosition& saved, bool forward);
   void PositionLast();
   Integer Depth();
   Int64 Weight(Integer levelsBelow) const;
   void CheckDepth(size_t depth) const;
+  // A child page already on the path above it makes the tree a loop.
+  void CheckChild(LongWord child) const;
+  void BeginWalk();
+  void CountStep();
+  void EnterLeaf(LongWord page);
   [[noreturn]] void Damaged(LongWord page) const;
 
   TIdxPageStore& FStore;
@@ -163,6 +177,13 @@ class TIdxTree {
   std::vector<Byte> FZeroKey;
   std::vector<Byte> FLow, FHigh;
   bool FHasLow = false, FHasHigh = false, FEmptyRange = false;
+  // The current walk: the leaves it has left and the entries it has stepped over.
+  struct TWalk {
+    std::unordered_set<LongWord> Leaves;
+    Int64 Steps = 0;
+    Int64 StepLimit = 0;
+  };
+  TWalk FWalk;
 };
 
 }  // namespace orv

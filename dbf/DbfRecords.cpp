@@ -21,8 +21,7 @@ void TDbfFile::BlankRecord(Byte* buffer) const {
   std::fill(buffer, buffer + RecordSize(), Byte{' '});
   for (size_t i = 0; i < FFieldDefs.Count(); ++i) {
     const TDbfFieldDef& def = FFieldDefs.Item(i);
-    const char t = def.NativeFieldType();
-    if (t == '+' || t == '@' || t == 'I' || t == 'O') std::fill(buffer + def.Offset(), buffer + def.Offset() + def.Size(), Byte{0});
+    if (IsBinaryField(def)) std::fill(buffer + def.Offset(), buffer + def.Offset() + def.Size(), Byte{0});
     if (def.HasDefault) {
       const Byte* src = const_cast<TDbfFieldDef&>(def).DefaultBuf();
       std::copy(src, src + def.Size(), buffer + def.Offset());
@@ -116,6 +115,18 @@ void TDbfFile::RemoveKeysAfterFailure(Integer recNo, const Byte* record, bool& i
   }
 }
 
+// The count covers the new record and every record the file holds (held), so a count that fell
+// short of the file (30 against 60 records) grows to the record written instead of by one. Where
+// the count already covered the new record, another process may have counted itself in before
+// writing its record further on: the places still locked for appends beyond the count are
+// counted too.
+LongWord TDbfFile::CountAfterAppend(LongWord before, Integer recNo, LongWord held) {
+  LongWord count = std::max({before, static_cast<LongWord>(recNo), held});
+  if (static_cast<LongWord>(recNo) <= before)
+    while (count < 0x7FFFFFFE && PageLockedElsewhere(static_cast<Integer>(count + 1))) ++count;
+  return count;
+}
+
 Integer TDbfFile::InsertRecord(Byte* record) {
   if (IsReadOnly() || !IsOpen()) throw EDbfWriteError(STRING_WRITE_ERROR);
   Integer n = RecordCount() + 1;
@@ -163,7 +174,12 @@ Integer TDbfFile::InsertRecord(Byte* record) {
     size = RereadHeader();
     ApplyIntendedHeaderChanges();
   }
-  const LongWord count = HeaderRecordCount() + 1;
+  const LongWord before = HeaderRecordCount();
+  const Int64 firstRecord = PagePosition(1);
+  const LongWord held = !shared ? static_cast<LongWord>(RecordCount())
+                      : size <= firstRecord || RecordSize() <= 0 ? 0
+                                            : static_cast<LongWord>(std::min<Int64>((size - firstRecord) / RecordSize(), 0x7FFFFFFE));
+  const LongWord count = CountAfterAppend(before, n, held);
   PutLE32(Header() + 4, count);
   FillLockField(record);
   // The end-of-file mark goes behind the new count unless a record already stands there; when
@@ -184,7 +200,7 @@ Integer TDbfFile::InsertRecord(Byte* record) {
   if (recordWritten) {
     WriteDbfHeaderWith(markWanted && !markWithRecord, sizeAfter);
   } else {
-    PutLE32(Header() + 4, count - 1);
+    PutLE32(Header() + 4, before);
     WriteDbfHeader();
   }
   if (shared) UnlockPage(0);

@@ -137,9 +137,15 @@ class TDbfTable : public TDataSet {
   void CreateTable() { CreateTableEx(nullptr); }
   void CreateTableEx(const TDbfFieldDefs* fieldDefs);
 
-  // The physical count of records, deleted and filtered ones included.
+  // The physical count of records, deleted and filtered ones included, in every order (in shared
+  // mode as the file holds them now).
   Integer RecordCount() const override;
+  // The place of the active record in the current order, for scroll positions: in physical order
+  // its record number; in key order the index tree's estimate, exact only while the tree's pages
+  // are full, on a scale of Cursor()->GetSequentialRecordCount() places (which in key order is
+  // the estimate's own count, not RecordCount).
   Integer RecNo() const override;
+  // Goes to the place RecNo gives, on the same scale.
   void SetRecNo(Integer value) override;
   bool CanModify() const override;
   AnsiString Translate(const AnsiString& text, bool toOem) override;

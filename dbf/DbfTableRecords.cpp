@@ -77,10 +77,10 @@ void TDbfTable::InternalSetToRecord(Byte* buffer) {
   if (FCursor && GetBookmarkFlag(buffer) != bfInserted) FCursor->GotoBookmark(RecNoOf(buffer));
 }
 
-Integer TDbfTable::RecordCount() const { return FCursor ? FCursor->GetSequentialRecordCount() : 0; }
+// The file's count in every order: in key order the cursor's count is the tree's estimate of
+// scroll positions, which full pages alone make exact.
+Integer TDbfTable::RecordCount() const { return FDbfFile && FCursor ? FDbfFile->RecordCount() : 0; }
 
-// The place of the active record in the cursor's order: its record number in physical order,
-// its (estimated) position among the entries in key order.
 Integer TDbfTable::RecNo() const {
   Byte* buffer = ActiveBuffer();
   if (!FCursor || !buffer || GetBookmarkFlag(buffer) != bfCurrent) return 0;

@@ -391,4 +391,11 @@ void TPagedFile::UnlockPage(Integer n) {
   UnlockFileRange(FFd, offset, length);
 }
 
+bool TPagedFile::PageLockedElsewhere(Integer n) {
+  if (!FNeedLocking || FFd < 0) return false;
+  Int64 offset = LockOffset(FVirtualLocking, n, PagePosition(n));
+  Int64 length = FVirtualLocking ? 1 : std::max<Integer>(FRecordSize, 1);
+  return RangeLockedElsewhere(FFd, offset, length);
+}
+
 }  // namespace orv

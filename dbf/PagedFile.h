@@ -65,6 +65,8 @@ class TPagedFile {
   // True when the last failed LockPage failed for another reason than a lock held elsewhere.
   bool LockCallFailed() const { return FLockCallFailed; }
   void UnlockPage(Integer n);
+  // True when another process holds the lock of page n (false where nothing is locked).
+  bool PageLockedElsewhere(Integer n);
   void ResetWriteError() { FWriteError = false; }
   // Hook for files that keep pages in memory (index files).
   virtual void FlushPages() {}

@@ -35,4 +35,10 @@ bool UnlockFileRange(int fd, Int64 offset, Int64 length) {
   }
 }
 
+bool RangeLockedElsewhere(int fd, Int64 offset, Int64 length) {
+  struct flock fl = MakeLock(F_WRLCK, offset, length);
+  if (fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+  return fl.l_type != F_UNLCK;
+}
+
 }  // namespace orv

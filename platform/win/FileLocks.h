@@ -13,5 +13,7 @@ enum TLockResult { lrLocked = 0, lrViolation = 1, lrFailed = 2 };
 TLockResult LockFileRange(int fd, Int64 offset, Int64 length, bool wait);
 // Releases the range; unlocking a range that is not held is not an error.
 bool UnlockFileRange(int fd, Int64 offset, Int64 length);
+// True when another open file holds a lock on some byte of the range; takes no lock itself.
+bool RangeLockedElsewhere(int fd, Int64 offset, Int64 length);
 
 }  // namespace orv

@@ -157,6 +157,51 @@ TEST_F(DbfFile, HeaderCountIsCorrectedFromTheFileSize) {
   EXPECT_EQ(GetLE32(ReadBytes("n.dbf").data() + 4), 3u);
 }
 
+// The header count after an append covers the record written, also where it fell short of the
+// file, and the places other processes are still appending to.
+TEST_F(DbfFile, AppendCountCoversTheRecordWritten) {
+  {
+    auto t = Create("s.dbf", kLevelDbase4, {{"A", 'C', 5, 0}});
+    for (int i = 0; i < 60; ++i) AppendTexts(*t, {"r" + std::to_string(i + 1)});
+  }
+  auto bytes = ReadBytes("s.dbf");
+  PutLE32(bytes.data() + 4, 30);
+  WriteBytes("s.dbf", bytes);
+  {
+    auto w = Open("s.dbf", pfReadWriteOpen);
+    ASSERT_EQ(w->HeaderRecordCount(), 30u) << "a shared open keeps a short count";
+    EXPECT_EQ(AppendTexts(*w, {"new"}), 61);
+    EXPECT_EQ(w->HeaderRecordCount(), 61u);
+  }
+  EXPECT_EQ(GetLE32(ReadBytes("s.dbf").data() + 4), 61u);
+  EXPECT_EQ(ReadBytes("s.dbf").back(), 0x1A) << "the end-of-file mark follows the last record";
+  // While this process takes record 62, another one appends record 63 and, as some programs do,
+  // counts it in before its record is written: the count covers both.
+  auto other = Open("s.dbf", pfReadWriteOpen);
+  {
+    auto w = Open("s.dbf", pfReadWriteOpen);
+    ASSERT_TRUE(w->LockPage(62, false));
+    ASSERT_TRUE(other->LockPage(63, false));
+    Byte counted[4];
+    PutLE32(counted, 62);
+    ASSERT_EQ(other->WriteAt(4, counted, 4), 4);
+    EXPECT_EQ(AppendTexts(*w, {"next"}), 62);
+    EXPECT_EQ(w->HeaderRecordCount(), 63u);
+  }
+  std::vector<Byte> rec(static_cast<size_t>(other->RecordSize()), ' ');
+  std::copy_n("theirs", 5, rec.begin() + 1);
+  other->WriteRecord(63, rec.data());
+  other->UnlockPage(63);
+  other.reset();
+  // Without others the count grows by the one record.
+  auto x = Open("s.dbf", pfExclusiveOpen);
+  EXPECT_EQ(x->HeaderRecordCount(), 63u);
+  EXPECT_EQ(AppendTexts(*x, {"last"}), 64);
+  EXPECT_EQ(x->HeaderRecordCount(), 64u);
+  EXPECT_EQ(ReadText(*x, 61, 0), "new");
+  EXPECT_EQ(ReadText(*x, 63, 0), "their");
+}
+
 TEST_F(DbfFile, MissingProductionIndex) {
   { auto t = Create("p.dbf", kLevelDbase4, {{"A", 'C', 5, 0}}); AppendTexts(*t, {"x"}); }
   auto bytes = ReadBytes("p.dbf");

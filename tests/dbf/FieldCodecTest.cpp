@@ -206,6 +206,77 @@ TEST(FieldCodec, DatesAndTimes) {
   EXPECT_EQ(msBack, ms);
 }
 
+// Tables of the later FoxPro layout store 'I' and 'T' little-endian: the integer as it is, the
+// date-time as Julian day and milliseconds of the day.
+TEST(FieldCodec, LaterFoxProLayoutIsLittleEndian) {
+  struct TCase {
+    const char* What;
+    char Type;
+    double Value;  // the integer, or the date-time in milliseconds
+    std::vector<Byte> Bytes;
+  };
+  const double stamp = DayNumberOf(2024, 1, 2) * kMSecsPerDay + (3 * 3600 + 4 * 60 + 5) * 1000.0;
+  const TCase cases[] = {
+      {"one", 'I', 1, {1, 0, 0, 0}},
+      {"five", 'I', 5, {5, 0, 0, 0}},
+      {"zero is a number", 'I', 0, {0, 0, 0, 0}},
+      {"minus one", 'I', -1, {0xFF, 0xFF, 0xFF, 0xFF}},
+      {"2024-01-02 03:04:05", 'T', stamp, {0x98, 0x8A, 0x25, 0x00, 0x88, 0x88, 0xA8, 0x00}},
+      {"milliseconds are kept", 'T', DayNumberOf(1999, 12, 31) * kMSecsPerDay + 86399999.0,
+       {0x58, 0x68, 0x25, 0x00, 0xFF, 0x5B, 0x26, 0x05}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    TCodecFixture f(c.Type, c.Type == 'T' ? 8 : 4, 0, kLevelFoxPro);
+    f.Defs.FoxProBinaryFields = true;
+    if (c.Type == 'I') {
+      const std::int32_t v = static_cast<std::int32_t>(c.Value);
+      EncodeField(*f.Def, ftInteger, f.Record.data(), &v);
+      EXPECT_EQ(f.Field(), c.Bytes);
+      std::int32_t back = 12345;
+      ASSERT_TRUE(DecodeField(*f.Def, ftInteger, &back, f.Record.data()));
+      EXPECT_EQ(back, v);
+    } else {
+      EncodeField(*f.Def, ftDateTime, f.Record.data(), &c.Value);
+      EXPECT_EQ(f.Field(), c.Bytes);
+      double back = 0;
+      ASSERT_TRUE(DecodeField(*f.Def, ftDateTime, &back, f.Record.data()));
+      EXPECT_EQ(back, c.Value);
+      std::int32_t day = 0;
+      ASSERT_TRUE(DecodeField(*f.Def, ftDate, &day, f.Record.data()));
+      EXPECT_EQ(day, static_cast<std::int32_t>(c.Value / kMSecsPerDay));
+    }
+  }
+  // An empty date-time is null and is written as zero bytes; a day outside the calendar or a time
+  // past the day's end reads as the date-time 0; a date without a time is midnight.
+  TCodecFixture t('T', 8, 0, kLevelFoxPro);
+  t.Defs.FoxProBinaryFields = true;
+  std::fill(t.Record.begin() + 1, t.Record.end(), Byte{0});
+  EXPECT_FALSE(DecodeField(*t.Def, ftDateTime, nullptr, t.Record.data()));
+  std::fill(t.Record.begin() + 1, t.Record.end(), Byte{0xEE});
+  EncodeField(*t.Def, ftDateTime, t.Record.data(), nullptr);
+  EXPECT_EQ(t.Field(), std::vector<Byte>(8, 0));
+  double back = 1;
+  PutLE32(t.Record.data() + 1, 2460312);
+  PutLE32(t.Record.data() + 5, 86400000);
+  ASSERT_TRUE(DecodeField(*t.Def, ftDateTime, &back, t.Record.data()));
+  EXPECT_EQ(back, kDateDelta * kMSecsPerDay);
+  PutLE32(t.Record.data() + 1, 5);
+  PutLE32(t.Record.data() + 5, 0);
+  ASSERT_TRUE(DecodeField(*t.Def, ftDateTime, &back, t.Record.data()));
+  EXPECT_EQ(back, kDateDelta * kMSecsPerDay);
+  const std::int32_t day = DayNumberOf(2024, 1, 2);
+  EncodeField(*t.Def, ftDate, t.Record.data(), &day);
+  EXPECT_EQ(t.Field(), (std::vector<Byte>{0x98, 0x8A, 0x25, 0x00, 0, 0, 0, 0}));
+  const double beforeYearOne = -kMSecsPerDay;
+  EXPECT_THROW(EncodeField(*t.Def, ftDateTime, t.Record.data(), &beforeYearOne), EDbfError);
+  // Other tables keep their own layouts for the same letters.
+  TCodecFixture i('I', 4, 0, kLevelFoxPro);
+  const std::int32_t one = 1;
+  EncodeField(*i.Def, ftInteger, i.Record.data(), &one);
+  EXPECT_EQ(i.Field(), (std::vector<Byte>{0x80, 0, 0, 1}));
+}
+
 TEST(FieldCodec, TwoDigitYearWindow) {
   EXPECT_EQ(ExpandTwoDigitYear(76, 2026), 1976);
   EXPECT_EQ(ExpandTwoDigitYear(75, 2026), 2075);

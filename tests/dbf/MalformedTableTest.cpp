@@ -6,13 +6,15 @@
 namespace orv::test {
 namespace {
 
-enum TOutcome { oOpens, oFailsSilently, oInvalid };
+// oUnreadable: refused with a message that names the field and its type.
+enum TOutcome { oOpens, oFailsSilently, oInvalid, oUnreadable };
 
 struct TMalformed {
   const char* What;
   int Level;
   std::function<void(std::vector<Byte>&)> Damage;
   TOutcome Outcome;
+  const char* Message = nullptr;
 };
 
 class MalformedTable : public TTempDir {
@@ -55,7 +57,20 @@ TEST_F(MalformedTable, EachFieldOutOfRange) {
       {"field size past the record", kLevelDbase4, [](auto& b) { b[64 + 16] = 200; }, oInvalid},
       {"character field size high byte", kLevelDbase4, [](auto& b) { b[32 + 17] = 0xFF; }, oInvalid},
       {"empty field name", kLevelDbase4, [](auto& b) { b[32] = 0; }, oInvalid},
-      {"unknown type letter", kLevelDbase4, [](auto& b) { b[64 + 11] = 'X'; }, oInvalid},
+      {"unknown type letter", kLevelDbase4, [](auto& b) { b[64 + 11] = 'X'; }, oUnreadable,
+       "Cannot read field \"B\": type 'X' of 5 bytes is not supported."},
+      {"type letter no character", kLevelDbase4, [](auto& b) { b[64 + 11] = 0x01; }, oUnreadable,
+       "Cannot read field \"B\": type 0x01 of 5 bytes is not supported."},
+      {"currency", kLevelDbase4, [](auto& b) { b[64 + 11] = 'Y'; b[64 + 16] = 8; }, oUnreadable},
+      {"binary integer not of 4 bytes", kLevelDbase4, [](auto& b) { b[64 + 11] = 'I'; }, oUnreadable,
+       "Cannot read field \"B\": type 'I' of 5 bytes is not supported."},
+      {"memo pointer of 4 bytes", kLevelDbase4, [](auto& b) { b[64 + 11] = 'M'; b[64 + 16] = 4; }, oUnreadable},
+      {"date narrower than 8", kLevelDbase4, [](auto& b) { b[64 + 11] = 'D'; }, oUnreadable},
+      {"later FoxPro double", kLevelDbase4, [](auto& b) { b[0] = 0x30; b[64 + 11] = 'B'; b[64 + 16] = 8; }, oUnreadable,
+       "Cannot read field \"B\": type 'B' of 8 bytes is not supported."},
+      {"later FoxPro date-time not of 8 bytes", kLevelDbase4, [](auto& b) { b[0] = 0x30; b[32 + 11] = 'T'; b[32 + 16] = 10; }, oUnreadable},
+      {"later FoxPro integer", kLevelDbase4, [](auto& b) { b[0] = 0x31; b[64 + 11] = 'I'; b[64 + 16] = 4; }, oOpens},
+      {"wider date", kLevelDbase4, [](auto& b) { b[32 + 11] = 'D'; }, oOpens},
       {"missing terminator", kLevelDbase4, [](auto& b) { b[128] = 'Z'; }, oOpens},
       {"lock field too short", kLevelDbase4, [](auto& b) { b[96 + 16] = 4; PutLE16(b.data() + 10, 20); }, oOpens},
       {"lock field of another type", kLevelDbase4, [](auto& b) { b[96 + 11] = 'N'; }, oOpens},
@@ -74,7 +89,7 @@ TEST_F(MalformedTable, EachFieldOutOfRange) {
     t.SetMode(pfReadOnly);
     try {
       t.OpenDbfFile();
-      if (c.Outcome == oInvalid) {
+      if (c.Outcome == oInvalid || c.Outcome == oUnreadable) {
         ADD_FAILURE() << c.What << ": opened";
         continue;
       }
@@ -90,6 +105,11 @@ TEST_F(MalformedTable, EachFieldOutOfRange) {
         }
       }
     } catch (const EDbfError& e) {
+      if (c.Outcome == oUnreadable) {
+        if (c.Message) EXPECT_EQ(e.Message(), c.Message) << c.What;
+        else EXPECT_EQ(e.Message().rfind("Cannot read field \"", 0), 0u) << c.What << ": " << e.Message();
+        continue;
+      }
       EXPECT_EQ(c.Outcome, oInvalid) << c.What << ": " << e.Message();
       EXPECT_EQ(e.Message(), "Invalid DBF file.") << c.What;
     }

@@ -98,6 +98,61 @@ TEST_F(TableIndexOrder, WalksInKeyOrderBothWaysAndSwitchesOrders) {
   EXPECT_EQ(Backwards(*t), (Names{"Bert", "Dora", "Anna", "Cleo"}));
 }
 
+// RecordCount is the file's count in every order; RecNo in key order is the tree's estimate of
+// the place, on the scale of the cursor's own count, which outgrows the records as pages split.
+TEST_F(TableIndexOrder, RecordCountIsPhysicalAndRecNoTheTreesEstimate) {
+  // Long keys: few to a page, so that 60 records make a tree of several leaves.
+  {
+    auto file = Create("wide.dbf", kLevelDbase4, {{"NAME", 'C', 100, 0}});
+    auto index = std::make_unique<TIndexFile>(*file, Path("wide.mdx"));
+    index->SetMode(pfExclusiveCreate);
+    index->OpenIndex();
+    index->CreateTag("NAME", "NAME", 0);
+  }
+  auto header = ReadBytes("wide.dbf");
+  header[28] = 1;
+  WriteBytes("wide.dbf", header);
+  auto open = [&](const AnsiString& indexName) {
+    auto t = std::make_unique<TDbfTable>();
+    t->SetFilePath(Dir);
+    t->SetTableName("wide.dbf");
+    t->SetIndexName(indexName);
+    t->Open();
+    return t;
+  };
+  auto append = [](TDbfTable& t, const std::string& name) {
+    t.Append();
+    t.FieldByName("NAME")->SetAsString(name);
+    t.Post();
+  };
+  auto t = open("NAME");
+  for (int i = 0; i < 60; ++i) {
+    const int k = (i * 37) % 60;
+    append(*t, std::string("N") + static_cast<char>('0' + k / 10) + static_cast<char>('0' + k % 10));
+  }
+  t->First();
+  t->Delete();
+  EXPECT_EQ(t->RecordCount(), 60) << "deleted records are counted";
+  const Integer scale = t->Cursor()->GetSequentialRecordCount();
+  EXPECT_GT(scale, 60) << "the estimate counts the places of full pages";
+  Integer previous = 0, shown = 0;
+  for (t->First(); !t->Eof(); t->Next()) {
+    EXPECT_GT(t->RecNo(), previous) << Current(*t);
+    EXPECT_LE(t->RecNo(), scale) << Current(*t);
+    previous = t->RecNo();
+    ++shown;
+  }
+  EXPECT_EQ(shown, 59);
+  t->SetRecNo(scale);
+  EXPECT_EQ(Current(*t), "N59");
+  // Another process's append counts at once, in key order as in physical order.
+  append(*open(""), "N60");
+  EXPECT_EQ(t->RecordCount(), 61);
+  t->SetIndexName("");
+  EXPECT_EQ(t->RecordCount(), 61);
+  EXPECT_EQ(t->Cursor()->GetSequentialRecordCount(), 61);
+}
+
 TEST_F(TableIndexOrder, AppendsEditsAndDeletesKeepTheCursorOnTheRecord) {
   auto t = Filled("NAME");
   AppendRow(*t, "Bea", "Lima");

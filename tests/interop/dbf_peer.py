@@ -1,5 +1,6 @@
 # Third-party dBASE readers and writers for the table interop tests, run as black boxes.
 # usage: dbf_peer.py read-dbfread PATH [ENCODING] | read-dbf PATH [CODEPAGE] | write-dbf PATH db3|fp
+#        | write-fox30 PATH [FIELD]
 # A table without a language driver names no code page: the caller then gives it.
 # Records are printed one a line, fields separated by tabs, in the canonical form the C++ side
 # builds: text as UTF-8 without trailing blanks, numbers as %.10g, dates YYYY-MM-DD, logicals T/F,
@@ -79,6 +80,24 @@ def write_dbf(path, kind):
     table.close()
 
 
+# A table of the later FoxPro layout (version byte 0x30) with binary integers and date-times; with
+# a field (such as 'PRICE Y') a table holding only NAME and that field.
+FOX30_ROWS = [
+    ('one', 1, datetime.datetime(2024, 1, 2, 3, 4, 5), datetime.date(2024, 1, 2)),
+    ('neg', -5, datetime.datetime(1999, 12, 31, 23, 59, 59), datetime.date(1999, 12, 31)),
+]
+
+
+def write_fox30(path, field=None):
+    import dbf
+    table = dbf.Table(path, 'NAME C(10); ' + field if field else 'NAME C(10); QTY I; STAMP T; DAY D', dbf_type='vfp')
+    table.open(dbf.READ_WRITE)
+    if not field:
+        for row in FOX30_ROWS:
+            table.append(row)
+    table.close()
+
+
 def main():
     cmd, path = sys.argv[1], sys.argv[2]
     if cmd == 'read-dbfread':
@@ -87,6 +106,8 @@ def main():
         read_dbf(path, *sys.argv[3:4])
     elif cmd == 'write-dbf':
         write_dbf(path, sys.argv[3])
+    elif cmd == 'write-fox30':
+        write_fox30(path, *sys.argv[3:4])
     else:
         raise SystemExit('unknown command ' + cmd)
 

@@ -1,0 +1,247 @@
+// Damaged index trees: walks that would come back to where they were, or run on past what the
+// file can hold, stop with the damaged-page error; the table's walk by such an index ends.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+#include "dbf/DbfIdxTree.h"
+#include "dbf/DbfIndexFile.h"
+#include "dbf/DbfTable.h"
+#include "platform/rtl/Format.h"
+#include "tests/dbf/DbfTestUtil.h"
+
+namespace orv::test {
+namespace {
+
+// Pages of 512 bytes in memory; page 0 is the file header and never a tree page.
+class TMemPages : public TIdxPageStore {
+ public:
+  bool ReadIndexPage(LongWord page, Byte* buffer) override {
+    if (page == 0 || page >= Pages.size()) return false;
+    std::copy(Pages[page].begin(), Pages[page].end(), buffer);
+    return true;
+  }
+  void WriteIndexPage(LongWord page, const Byte* buffer) override {
+    if (page < Pages.size()) std::copy(buffer, buffer + kPageBytes, Pages[page].begin());
+  }
+  LongWord NewIndexPage() override {
+    Pages.emplace_back(kPageBytes, 0);
+    return static_cast<LongWord>(Pages.size() - 1);
+  }
+  Int64 IndexBytes() override { return static_cast<Int64>(Pages.size()) * kPageBytes; }
+
+  static constexpr Integer kPageBytes = 512;
+  std::vector<std::vector<Byte>> Pages = std::vector<std::vector<Byte>>(1, std::vector<Byte>(kPageBytes, 0));
+};
+
+// .mdx layout: 8-byte keys in 12-byte entries, count at 0, entry i at 8 + 12 * i, its link first.
+constexpr Integer kKeyBytes = 8, kEntryBytes = 12;
+TIdxLayout MdxLayout() {
+  TIdxLayout l;
+  l.PageBytes = TMemPages::kPageBytes;
+  l.KeyLength = kKeyBytes;
+  l.EntryLength = kEntryBytes;
+  l.MaxEntries = (l.PageBytes - 8) / kEntryBytes;
+  return l;
+}
+LongWord LinkAt(const std::vector<Byte>& page, Integer i) { return GetLE32(page.data() + 8 + i * kEntryBytes); }
+void SetLinkAt(std::vector<Byte>& page, Integer i, LongWord v) { PutLE32(page.data() + 8 + i * kEntryBytes, v); }
+
+class DamagedTree : public ::testing::Test {
+ public:
+  // A tree of two levels: the root links the leaves in key order.
+  void Fill(int count) {
+    for (int i = 0; i < count; ++i) {
+      std::string key = "K" + std::to_string(1000000 + i);
+      ASSERT_TRUE(Tree.Insert(reinterpret_cast<const Byte*>(key.data()), static_cast<LongWord>(i + 1), false));
+    }
+    Tree.Flush();
+    Tree.DropCache();
+  }
+  std::vector<Byte>& Root() { return Store.Pages[Tree.Root()]; }
+  Integer RootLinks() { return static_cast<Integer>(GetLE32(Root().data())) + 1; }
+  // Walks the whole tree one way; the record numbers seen, or the error met.
+  std::string Walk(bool forward, std::vector<Integer>* seen = nullptr) {
+    Tree.DropCache();
+    try {
+      if (forward) Tree.GoFirst();
+      else Tree.GoLast();
+      int steps = 0;
+      while (forward ? Tree.GoNext() : Tree.GoPrev()) {
+        if (seen) seen->push_back(Tree.CurrentRecNo());
+        if (++steps > 100000) return "runs on";
+      }
+      return "ends";
+    } catch (const EDbfError& e) {
+      return e.Message();
+    }
+  }
+
+  void SetUp() override { Tree.MakeEmptyRoot(); }
+
+  TMemPages Store;
+  TIdxTree Tree{Store, MdxLayout(), TIdxKeyOrder{}};
+};
+
+TEST_F(DamagedTree, IntactTreeWalksEveryEntryOnce) {
+  Fill(200);
+  ASSERT_GE(RootLinks(), 4) << "the fixture needs a root over several leaves";
+  std::vector<Integer> forward, backward;
+  EXPECT_EQ(Walk(true, &forward), "ends");
+  EXPECT_EQ(Walk(false, &backward), "ends");
+  ASSERT_EQ(forward.size(), 200u);
+  std::reverse(backward.begin(), backward.end());
+  EXPECT_EQ(forward, backward);
+}
+
+TEST_F(DamagedTree, LinksBackIntoTheWalkStopWithTheDamagedPageError) {
+  struct TCase {
+    const char* What;
+    std::function<void(DamagedTree&)> Damage;
+  };
+  const TCase cases[] = {
+      // The third child is the first one again: the walk would come back to a leaf it has left.
+      {"a later link to an earlier leaf", [](DamagedTree& t) { SetLinkAt(t.Root(), 2, LinkAt(t.Root(), 0)); }},
+      {"an earlier link to a later leaf",
+       [](DamagedTree& t) { SetLinkAt(t.Root(), 0, LinkAt(t.Root(), t.RootLinks() - 1)); }},
+      // The root as its own child: every descent would go round.
+      {"the root as its own first child", [](DamagedTree& t) { SetLinkAt(t.Root(), 0, t.Tree.Root()); }},
+      {"the root as its own last child",
+       [](DamagedTree& t) { SetLinkAt(t.Root(), t.RootLinks() - 1, t.Tree.Root()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    Store = TMemPages{};
+    Tree.MakeEmptyRoot();
+    Fill(200);
+    c.Damage(*this);
+    for (bool forward : {true, false}) {
+      const std::string outcome = Walk(forward);
+      EXPECT_NE(outcome.find("is damaged."), std::string::npos) << (forward ? "forward: " : "backward: ") << outcome;
+    }
+  }
+}
+
+// Every branch entry links the same leaf: each step of the walk is a valid step, but the walk
+// would pass the leaf again and again (with several levels, exponentially often).
+TEST_F(DamagedTree, SharedLeafIsPassedOnlyOnce) {
+  Fill(200);
+  const LongWord first = LinkAt(Root(), 0);
+  for (Integer i = 1; i < RootLinks(); ++i) SetLinkAt(Root(), i, first);
+  std::vector<Integer> seen;
+  const std::string outcome = Walk(true, &seen);
+  EXPECT_EQ(outcome, Format("Index page %d is damaged.", {static_cast<Int64>(first)}));
+  EXPECT_LE(seen.size(), 200u) << "no entry is handed out twice before the error";
+}
+
+// A walk that finds its place again before each step (as in shared mode) and, on a key out of
+// order, lands before the first entry again: the steps are bounded by what the pages can hold.
+TEST_F(DamagedTree, WalkThatFindsItsPlaceAgainIsBounded) {
+  Fill(30);
+  ASSERT_EQ(RootLinks() - 1, 30) << "one leaf";
+  std::vector<Byte>& leaf = Root();
+  leaf[8 + 28 * kEntryBytes + 4] = 0x00;  // the last key but one now sorts first
+  Tree.DropCache();
+  Tree.GoFirst();
+  int steps = 0;
+  try {
+    for (;;) {
+      const TIdxTree::TSavedPosition at = Tree.SavePosition();
+      Tree.DropCache();
+      Tree.Refind(at, true);
+      if (!Tree.GoNext() || ++steps > 100000) break;
+    }
+    ADD_FAILURE() << "ended after " << steps << " steps";
+  } catch (const EDbfError& e) {
+    EXPECT_NE(e.Message().find("is damaged."), std::string::npos) << e.Message();
+  }
+  EXPECT_LT(steps, 1000);
+}
+
+// The table's walk by index: a key changed to sort before the others makes the shared walk's
+// search for its place fail; without a bound the walk starts over from the first entry.
+class DamagedIndexTable : public TTempDir {
+ protected:
+  void SetUp() override {
+    TTempDir::SetUp();
+    {
+      auto file = Create("p.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}});
+      auto index = std::make_unique<TIndexFile>(*file, Path("p.mdx"));
+      index->SetMode(pfExclusiveCreate);
+      index->OpenIndex();
+      index->CreateTag("NAME", "NAME", 0);
+    }
+    auto header = ReadBytes("p.dbf");
+    header[28] = 1;
+    WriteBytes("p.dbf", header);
+    auto t = OpenTable(false);
+    for (int i = 0; i < 60; ++i) {
+      const int k = (i * 37) % 60;
+      const std::string name = std::string("N") + static_cast<char>('0' + k / 10) + static_cast<char>('0' + k % 10);
+      t->Append();
+      t->FieldByName("NAME")->SetAsString(name);
+      t->Post();
+    }
+  }
+  std::unique_ptr<TDbfTable> OpenTable(bool exclusive) {
+    auto t = std::make_unique<TDbfTable>();
+    t->SetFilePath(Dir);
+    t->SetTableName("p.dbf");
+    t->SetIndexName("NAME");
+    t->Exclusive = exclusive;
+    t->Open();
+    return t;
+  }
+  // Changes the first byte of the stored key text in the .mdx.
+  void DamageKey(const std::string& key, Byte value) {
+    auto bytes = ReadBytes("p.mdx");
+    auto at = std::search(bytes.begin(), bytes.end(), key.begin(), key.end());
+    ASSERT_NE(at, bytes.end());
+    *at = value;
+    WriteBytes("p.mdx", bytes);
+  }
+  // One walk of the data set: the names it meets, and how it ended (or the error that ended it).
+  static std::string Walk(TDbfTable& t, bool forward, std::vector<std::string>& names) {
+    names.clear();
+    try {
+      for (forward ? t.First() : t.Last(); !(forward ? t.Eof() : t.Bof()) && names.size() <= 1000;
+           forward ? t.Next() : t.Prior())
+        names.push_back(t.FieldByName("NAME")->AsString());
+      return names.size() > 1000 ? "runs on" : "ends";
+    } catch (const EDbfError& e) {
+      return e.Message();
+    }
+  }
+};
+
+TEST_F(DamagedIndexTable, WalksEndOnAKeyOutOfOrder) {
+  std::vector<std::string> names;
+  {
+    auto intact = OpenTable(false);
+    EXPECT_EQ(Walk(*intact, true, names), "ends");
+    EXPECT_EQ(names.size(), 60u);
+  }
+  DamageKey("N58       ", 0x00);
+  for (bool exclusive : {false, true}) {
+    for (bool forward : {true, false}) {
+      SCOPED_TRACE(std::string(exclusive ? "exclusive " : "shared ") + (forward ? "forward" : "backward"));
+      auto t = OpenTable(exclusive);
+      const std::string outcome = Walk(*t, forward, names);
+      // Without others the walk reads the page as it is: every record once, the damaged key's
+      // included. Shared, each step finds its place again by key, which the damaged key defeats
+      // (the walk starts over): the steps are bounded by the index's size.
+      if (exclusive) {
+        EXPECT_EQ(outcome, "ends");
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+        EXPECT_EQ(names.size(), 60u);
+      } else if (outcome != "ends") {
+        EXPECT_NE(outcome.find("is damaged."), std::string::npos) << outcome;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orv::test
