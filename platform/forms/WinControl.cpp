@@ -1,11 +1,13 @@
 // TWinControl: the window object and its widget, Qt events turned into messages, the default
 // window procedure that hands them back to the widget, children, alignment, focus and keys.
+#include <algorithm>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -206,6 +208,9 @@ void TWinControl::CreateWnd() {
   ApplyPalette();
   TextToWidget();
   InitWidget();
+  FWidgetImeDefault = w->testAttribute(Qt::WA_InputMethodEnabled);
+  ApplyImeMode();
+  ApplyConstraints();
   UpdateWidgetGeometry();
   w->setEnabled(FEnabled);
   if (GetWindowLongPtrA(FHandle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) w->setAcceptDrops(true);
@@ -346,6 +351,20 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       const QPoint g = me->globalPosition().toPoint();
       msg.pt = POINT{g.x(), g.y()};
       SetCursorPosState(msg.pt);
+      input = true;
+      break;
+    }
+    case QEvent::Wheel: {
+      // The turn in WM_MOUSEWHEEL's high word, the mouse on the screen in its LParam.
+      auto* we = static_cast<QWheelEvent*>(event);
+      SyncModifierState(we->modifiers());
+      const int turn = std::clamp(we->angleDelta().y() != 0 ? we->angleDelta().y() : we->angleDelta().x(), -32768, 32767);
+      msg.message = WM_MOUSEWHEEL;
+      msg.wParam = MAKEWPARAM(static_cast<WORD>(QtMouseKeys(we->buttons(), we->modifiers())),
+                              static_cast<WORD>(static_cast<std::int16_t>(turn)));
+      const QPoint g = we->globalPosition().toPoint();
+      msg.lParam = PointToLParam(g.x(), g.y());
+      msg.pt = POINT{g.x(), g.y()};
       input = true;
       break;
     }
@@ -496,13 +515,14 @@ void TWinControl::MessageHandler(TMessage& message) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
     case WM_MOUSEMOVE:
+      if (DragMouseMessage(this, message)) return;
       if (IsControlMouseMsg(message)) return;
       TControl::MessageHandler(message);
-      if (message.Msg == WM_RBUTTONUP && FPopupMenu != nullptr && FEnabled) {
-        const TPoint p = ClientToScreen(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
-        FPopupMenu->SetPopupComponent(this);
-        FPopupMenu->Popup(p.X, p.Y);
-      }
+      if (message.Msg == WM_RBUTTONUP) ContextPopupAt(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+      return;
+    case CM_SHOWHINTCHANGED:
+      TControl::MessageHandler(message);
+      for (TControl* c : FControls) c->Perform(CM_PARENTSHOWHINTCHANGED);
       return;
     case WM_PAINT: WMPaint(message); return;
     case WM_ERASEBKGND:
@@ -569,11 +589,7 @@ bool TWinControl::IsControlMouseMsg(TMessage& message) {
   message.Result = target->Perform(message.Msg, message.WParam, local);
   if (message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP)
     FCaptureControl = nullptr;
-  if (message.Msg == WM_RBUTTONUP && target->PopupMenu() != nullptr && target->Enabled()) {
-    const TPoint s = target->ClientToScreen(Point(GET_X_LPARAM(local), GET_Y_LPARAM(local)));
-    target->PopupMenu()->SetPopupComponent(target);
-    target->PopupMenu()->Popup(s.X, s.Y);
-  }
+  if (message.Msg == WM_RBUTTONUP) target->ContextPopupAt(Point(GET_X_LPARAM(local), GET_Y_LPARAM(local)));
   return true;
 }
 
@@ -924,6 +940,32 @@ void TWinControl::UpdateAnchors() {
       c->BoundsChanged();
     }
   }
+}
+
+void TWinControl::SetImeMode(TImeMode mode) {
+  if (FImeMode == mode) return;
+  FImeMode = mode;
+  ApplyImeMode();
+}
+
+void TWinControl::ApplyImeMode() {
+  if (!FHost) return;
+  const bool on = FImeMode == imDontCare ? FWidgetImeDefault : (FImeMode != imDisable && FImeMode != imClose);
+  FHost->Widget()->setAttribute(Qt::WA_InputMethodEnabled, on);
+}
+
+void TWinControl::ConstraintsChanged() {
+  ApplyConstraints();
+  TControl::ConstraintsChanged();
+}
+
+void TWinControl::ApplyConstraints() {
+  if (!FHost) return;
+  // The widget keeps the limits too: a window resized by the user stays within them.
+  QWidget* w = FHost->Widget();
+  w->setMinimumSize(FConstraints->MinWidth(), FConstraints->MinHeight());
+  w->setMaximumSize(FConstraints->MaxWidth() > 0 ? FConstraints->MaxWidth() : QWIDGETSIZE_MAX,
+                    FConstraints->MaxHeight() > 0 ? FConstraints->MaxHeight() : QWIDGETSIZE_MAX);
 }
 
 void TWinControl::SetParent(TWinControl* parent) {

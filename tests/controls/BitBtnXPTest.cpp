@@ -149,11 +149,13 @@ class BitBtnXPTest : public ControlsTest {
 
   TModalResult RunModal(std::function<void()> action) {
     QTimer::singleShot(0, [action] { action(); });
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    // It goes with the test: a later test's event loop must not run it on a fixture gone by then.
+    QTimer::singleShot(5000, &FTimerGuard, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TXPForm* Form = nullptr;
+  QObject FTimerGuard;
 };
 
 TEST_F(BitBtnXPTest, KindsSetCaptionResultsAndTheirTwoImageGlyph) {

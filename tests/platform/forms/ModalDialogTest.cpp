@@ -92,11 +92,13 @@ class ModalDialogTest : public FormsTest {
   TModalResult RunModal(std::function<void()> action) {
     QTimer::singleShot(0, [action] { action(); });
     // A modal loop that never ends would hang the test run: a second timer ends it.
-    QTimer::singleShot(5000, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
+    // It goes with the test: a later test's event loop must not run it on a fixture gone by then.
+    QTimer::singleShot(5000, &FTimerGuard, [this] { if (Form->FormState().Contains(fsModal)) Form->SetModalResult(-1); });
     return Form->ShowModal();
   }
 
   TAskForm* Form = nullptr;
+  QObject FTimerGuard;
 };
 
 TEST_F(ModalDialogTest, ShowModalReturnsTheModalResultOfThePressedButton) {
