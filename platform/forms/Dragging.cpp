@@ -152,6 +152,8 @@ class TDragOperation {
     if (drop) Step(pos);
     if (d.Control == nullptr) return;
     TControl* control = d.Control;
+    // The press that began the drag makes no click any more.
+    control->SetControlState(control->ControlState() & ~(csClicked | csLButtonDown));
     TControl* target = drop && d.Accepted ? d.Target : nullptr;
     d.Object->FDropped = target != nullptr;
     d.Object->FCancelling = !drop;
@@ -296,7 +298,6 @@ bool DragMouseMessage(TControl* control, TMessage& message) {
         TDragOperation::Reset();
         return false;
       }
-      control->SetControlState(control->ControlState() & ~(csClicked | csLButtonDown));
       TDragOperation::Finish(true, pos);
       return true;
     }

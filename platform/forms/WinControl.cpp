@@ -664,6 +664,12 @@ bool TWinControl::WantsKey(Word key) const {
 void TWinControl::WMKeyDown(TMessage& message) {
   Word key = static_cast<Word>(message.WParam);
   const TShiftState shift = KeyDataToShiftState(message.LParam);
+  // Escape gives a drag up, wherever the focus is; the key goes no further.
+  if (key == VK_ESCAPE && DragActive()) {
+    CancelDrag();
+    FDialogKeyHandled = true;
+    return;
+  }
   TCustomForm* form = ParentForm();
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyDown(key, shift);
@@ -690,6 +696,12 @@ void TWinControl::SendDialogKey(Word& key, TShiftState /*shift*/) {
 void TWinControl::WMKeyUp(TMessage& message) {
   Word key = static_cast<Word>(message.WParam);
   const TShiftState shift = KeyDataToShiftState(message.LParam);
+  // Escape gives a drag up, wherever the focus is; the key goes no further.
+  if (key == VK_ESCAPE && DragActive()) {
+    CancelDrag();
+    FDialogKeyHandled = true;
+    return;
+  }
   TCustomForm* form = ParentForm();
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyUp(key, shift);

@@ -186,7 +186,7 @@ TEST_F(DragAndDockTest, EveryWayADragEndsTellsTheSourceWhereItWent) {
     bool FromLabel;      // the graphic control as the source
     bool OwnObject;      // OnStartDrag hands out an object of its own
     TPoint Over;         // the last move, in the target's client area (or the refuser's, when negative x)
-    Qt::MouseButton Ender;
+    Qt::MouseButton Ender;  // no button: the Escape key
     std::vector<std::string> Events;
   };
   const TCase cases[] = {
@@ -204,6 +204,9 @@ TEST_F(DragAndDockTest, EveryWayADragEndsTellsTheSourceWhereItWent) {
     {"the right button gives the drag up", false, false, Point(60, 30), Qt::RightButton,
      {"start Source", "over Target Source 60,30 enter yes", "over Target Source 60,30 leave yes",
       "end Source nil 0,0"}},
+    {"Escape gives the drag up", false, false, Point(60, 30), Qt::NoButton,
+     {"start Source", "over Target Source 60,30 enter yes", "over Target Source 60,30 leave yes",
+      "end Source nil 0,0"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -216,6 +219,7 @@ TEST_F(DragAndDockTest, EveryWayADragEndsTellsTheSourceWhereItWent) {
     MouseOn(source, QEvent::MouseButtonPress, At(source, 4, 4));
     MouseOn(source, QEvent::MouseMove, over);
     if (c.Ender == Qt::RightButton) MouseOn(source, QEvent::MouseButtonPress, over, Qt::RightButton);
+    else if (c.Ender == Qt::NoButton) Key(form->Target->Widget(), Qt::Key_Escape);
     else MouseOn(source, QEvent::MouseButtonRelease, over);
     EXPECT_FALSE(DragActive());
     EXPECT_EQ(Screen->Cursor(), crDefault);
@@ -314,12 +318,16 @@ const char* const kDockForm = R"(object DockTestForm: TDockTestForm
 end
 )";
 
-TEST_F(DragAndDockTest, AControlFloatsInAWindowOfItsOwnAndDocksBackIntoTheSite) {
+void RegisterDockForm() {
   RegisterClassType<TDockTestForm, TForm>("TDockTestForm")
       .Field("Site", &TDockTestForm::Site)
       .Field("Tool", &TDockTestForm::Tool)
       .Method("ToolStartDock", &TDockTestForm::ToolStartDock)
       .Method("ToolEndDock", &TDockTestForm::ToolEndDock);
+}
+
+TEST_F(DragAndDockTest, AControlFloatsInAWindowOfItsOwnAndDocksBackIntoTheSite) {
+  RegisterDockForm();
   auto* form = MakeForm<TDockTestForm>("TDockTestForm", kDockForm);
   form->Show();
   TPanel* tool = form->Tool;
@@ -374,6 +382,27 @@ TEST_F(DragAndDockTest, AControlFloatsInAWindowOfItsOwnAndDocksBackIntoTheSite) 
   Application->ProcessMessages();
   EXPECT_EQ(tool->Parent(), form->Site);
   EXPECT_EQ(form->Events, (std::vector<std::string>{"start Tool", "end Tool nil 0,0"}));
+}
+
+TEST_F(DragAndDockTest, AFloatingWindowGoesWithTheFormThatOwnsItsControl) {
+  RegisterDockForm();
+  auto* form = MakeForm<TDockTestForm>("TDockTestForm", kDockForm);
+  form->Show();
+  const Integer forms = Screen->FormCount();
+  form->Tool->ManualFloat(Bounds(500, 400, 120, 50));
+  ASSERT_TRUE(form->Tool->Floating());
+  EXPECT_EQ(Point(form->Tool->Width(), form->Tool->Height()), Point(120, 50));
+  EXPECT_EQ(form->Tool->UndockWidth(), 120);
+  // Floated again, the window moves instead of a second one being made.
+  auto* floating = form->Tool->Parent();
+  form->Tool->ManualFloat(Bounds(520, 410, 120, 50));
+  EXPECT_EQ(form->Tool->Parent(), floating);
+  EXPECT_EQ(floating->Left(), 520);
+  EXPECT_EQ(Screen->FormCount(), forms + 1);
+  FForms.clear();
+  form->Free();
+  Application->ProcessMessages();
+  EXPECT_EQ(Screen->FormCount(), forms - 1) << "the form and its control's floating window are gone";
 }
 
 }  // namespace
