@@ -539,6 +539,8 @@ class TWinControl : public TControl, public TWidgetSink {
   QKeyEvent* FPendingKeyEvent = nullptr;
   // Whether the widget takes an input method of its own accord (for imDontCare).
   bool FWidgetImeDefault = true;
+  // The widget's smallest and largest size come from Constraints.
+  bool FConstraintsOnWidget = false;
   UINT FCurrentMsg = 0;
   bool FDialogKeyHandled = false;
   TControl* FMouseControl = nullptr;

@@ -973,7 +973,16 @@ void TWinControl::ConstraintsChanged() {
 
 void TWinControl::ApplyConstraints() {
   if (!FHost) return;
-  // The widget keeps the limits too: a window resized by the user stays within them.
+  // The widget keeps the limits too: a window resized by the user stays within them. Without
+  // limits (now and before) the widget keeps its own, such as a dialog's fixed size.
+  const bool any = FConstraints->MinWidth() > 0 || FConstraints->MinHeight() > 0 ||
+                   FConstraints->MaxWidth() > 0 || FConstraints->MaxHeight() > 0;
+  if (!any && !FConstraintsOnWidget) return;
+  if (const auto* form = dynamic_cast<const TCustomForm*>(this);
+      form != nullptr && (form->BorderStyle() == bsSingle || form->BorderStyle() == bsDialog ||
+                          form->BorderStyle() == bsToolWindow))
+    return;  // a window of fixed size
+  FConstraintsOnWidget = any;
   QWidget* w = FHost->Widget();
   w->setMinimumSize(FConstraints->MinWidth(), FConstraints->MinHeight());
   w->setMaximumSize(FConstraints->MaxWidth() > 0 ? FConstraints->MaxWidth() : QWIDGETSIZE_MAX,

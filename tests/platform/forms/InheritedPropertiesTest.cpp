@@ -266,6 +266,13 @@ TEST_F(InheritedPropertiesTest, ConstraintsKeepTheSizeWithinTheirLimits) {
   EXPECT_EQ(form->Width(), form->Widget()->width());
   EXPECT_EQ(form->Height(), form->Widget()->height());
   EXPECT_EQ(panel->Widget()->minimumWidth(), 90);
+
+  // Without limits a window keeps the sizes of its own: a dialog stays of fixed size.
+  auto* dialog = Make();
+  dialog->SetBorderStyle(bsDialog);
+  dialog->Show();
+  EXPECT_EQ(dialog->Widget()->minimumSize(), dialog->Widget()->maximumSize());
+  EXPECT_EQ(dialog->Widget()->minimumSize(), QSize(300, 200));
 }
 
 TEST_F(InheritedPropertiesTest, TheContextPopupHandlerMayKeepTheMenuFromShowing) {
