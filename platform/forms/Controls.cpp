@@ -234,14 +234,17 @@ bool TControl::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos) {
   return handled;
 }
 
-void TControl::ContextPopupAt(const TPoint& local) {
-  if (!FEnabled) return;
+bool TControl::ContextPopupAt(const TPoint& local) {
+  if (!FEnabled) return false;
   bool handled = false;
   DoContextPopup(local, handled);
-  if (handled || FPopupMenu == nullptr) return;
-  const TPoint s = ClientToScreen(local);
+  if (handled) return true;
+  if (FPopupMenu == nullptr) return false;
+  // From the keyboard (no position) the menu opens at the middle of the control.
+  const TPoint s = ClientToScreen(local == Point(-1, -1) ? Point(FWidth / 2, FHeight / 2) : local);
   FPopupMenu->SetPopupComponent(this);
   FPopupMenu->Popup(s.X, s.Y);
+  return true;
 }
 
 void TControl::DoContextPopup(const TPoint& mousePos, bool& handled) {

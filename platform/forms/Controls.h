@@ -78,8 +78,8 @@ using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, Integer, Integer
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, Integer, Integer>;
 using TKeyEvent = TEvent<TObject*, Word&, TShiftState>;
 using TKeyPressEvent = TEvent<TObject*, char&>;
-// The position is in the control's client area; the handler sets the flag to keep the popup menu
-// from showing.
+// The position is in the control's client area, (-1, -1) when the keyboard asked; the handler sets
+// the flag to keep the popup menu from showing.
 using TContextPopupEvent = TEvent<TObject*, TPoint, bool&>;
 // Shift state, the wheel's turn (120 a notch, away from the user positive), the mouse on the
 // screen, and the handled flag.
@@ -285,8 +285,8 @@ class TControl : public TComponent {
   friend class TDragOperation;
   virtual void MessageHandler(TMessage& message);
   // The right button went up at a client point: OnContextPopup, then the popup menu unless the
-  // handler took it.
-  void ContextPopupAt(const TPoint& local);
+  // handler took it. True when either did.
+  bool ContextPopupAt(const TPoint& local);
   virtual void DoContextPopup(const TPoint& mousePos, bool& handled);
   // Each handler says whether it took the turn; an unhandled turn goes on to the widget.
   virtual bool DoMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QDropEvent>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -468,6 +469,20 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       FCurrentMsg = savedMsg;
       return true;
     }
+    case QEvent::ContextMenu: {
+      // The mouse's context menu comes with the right button's release; the keyboard's (the menu
+      // key, Shift+F10) is WM_CONTEXTMENU without a position.
+      auto* ce = static_cast<QContextMenuEvent*>(event);
+      if (ce->reason() == QContextMenuEvent::Mouse) return false;
+      QEvent* saved = FCurrentEvent;
+      const UINT savedMsg = FCurrentMsg;
+      FCurrentEvent = event;
+      FCurrentMsg = WM_CONTEXTMENU;
+      SendMessageA(FHandle, WM_CONTEXTMENU, 0, static_cast<LPARAM>(-1));
+      FCurrentEvent = saved;
+      FCurrentMsg = savedMsg;
+      return true;
+    }
     case QEvent::Enter:
       SendMessageA(FHandle, CM_MOUSEENTER, 0, 0);
       return false;
@@ -519,6 +534,11 @@ void TWinControl::MessageHandler(TMessage& message) {
       if (IsControlMouseMsg(message)) return;
       TControl::MessageHandler(message);
       if (message.Msg == WM_RBUTTONUP) ContextPopupAt(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+      return;
+    case WM_CONTEXTMENU:
+      // Nothing of the program's taken: the widget's own menu, if it has one.
+      if (message.LParam == -1 && ContextPopupAt(Point(-1, -1))) return;
+      TControl::MessageHandler(message);
       return;
     case CM_SHOWHINTCHANGED:
       TControl::MessageHandler(message);

@@ -3,6 +3,7 @@
 // description carrying all of them read and written back unchanged.
 #include "tests/platform/forms/FormsFixture.h"
 
+#include <QContextMenuEvent>
 #include <QWheelEvent>
 #include <sstream>
 #include "platform/classes/ObjectText.h"
@@ -298,6 +299,23 @@ TEST_F(InheritedPropertiesTest, TheContextPopupHandlerMayKeepTheMenuFromShowing)
     EXPECT_EQ(form->Events, std::vector<std::string>{"popup Panel1 7,9"}) << "the position is in the client area";
     EXPECT_EQ(shown, c.Shown);
   }
+  // From the keyboard there is no position; the menu opens at the middle of the control.
+  form->Events.clear();
+  form->HandlePopup = false;
+  TPoint shownAt;
+  SetPopupPresenter([&](TPopupMenu&, Integer x, Integer y) {
+    shownAt = Point(x, y);
+    return static_cast<TMenuItem*>(nullptr);
+  });
+  QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
+  QApplication::sendEvent(form->Panel1->Widget(), &keyboard);
+  EXPECT_EQ(form->Events, std::vector<std::string>{"popup Panel1 -1,-1"});
+  EXPECT_EQ(shownAt, form->Panel1->ClientToScreen(Point(50, 30)));
+  // The mouse's own context menu event adds nothing to the right button's release.
+  form->Events.clear();
+  QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(7, 9), QPoint(7, 9));
+  QApplication::sendEvent(form->Panel1->Widget(), &mouse);
+  EXPECT_TRUE(form->Events.empty());
   // A graphic control hears it through its parent, in its own coordinates.
   form->Events.clear();
   Mouse(form->Widget(), QEvent::MouseButtonPress, QPoint(153, 14), Qt::RightButton);
