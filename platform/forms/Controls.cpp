@@ -347,6 +347,7 @@ void TControl::SetParent(TWinControl* parent) {
   if (FParent == parent) return;
   if (parent != nullptr && parent == this) throw Exception("A control cannot be its own parent");
   if (FParent != nullptr) FParent->RemoveControl(this);
+  FHostDockSite = nullptr;  // docking and floating name the new one themselves
   if (parent != nullptr) {
     parent->InsertControl(this);
     if (FParentFont) ParentFontChanged();

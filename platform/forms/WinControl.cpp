@@ -828,6 +828,7 @@ void TWinControl::RemoveControl(TControl* control) {
     if (wc->HandleAllocated()) wc->DestroyWndTree();
   }
   control->FParent = nullptr;
+  if (control->FHostDockSite == this) control->FHostDockSite = nullptr;
   if (control->Align() != alNone) Realign();
   Invalidate();
 }

@@ -382,6 +382,10 @@ TEST_F(DragAndDockTest, AControlFloatsInAWindowOfItsOwnAndDocksBackIntoTheSite) 
   Application->ProcessMessages();
   EXPECT_EQ(tool->Parent(), form->Site);
   EXPECT_EQ(form->Events, (std::vector<std::string>{"start Tool", "end Tool nil 0,0"}));
+
+  // Put elsewhere by the program, the control has no dock site any more.
+  tool->SetParent(form);
+  EXPECT_EQ(tool->HostDockSite(), nullptr);
 }
 
 TEST_F(DragAndDockTest, AFloatingWindowGoesWithTheFormThatOwnsItsControl) {
