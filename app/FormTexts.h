@@ -1,4 +1,4 @@
-// The window descriptions compiled into the program (generated from app/forms/*.dfm).
+// The window descriptions compiled into the program (generated from app/forms/*.form).
 #pragma once
 
 namespace orv {

@@ -29,7 +29,7 @@ TOrvSpeedButton::TOrvSpeedButton(TComponent* owner)
   FHeight = 25;
   // The button decides what a click is: a release over it after a press on it.
   FControlStyle = csCaptureMouse | csDoubleClicks | csOpaque | csSetCaption;
-  FShowHint = true;
+  SetShowHint(true);
   FGlyph->OnChange = [this] { Invalidate(); };
 }
 

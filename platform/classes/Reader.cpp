@@ -88,7 +88,13 @@ TValueType TReader::NextValue() {
   return v;
 }
 
-bool TReader::EndOfList() { return NextValue() == vaNull; }
+// The byte ahead is a value type or the length of a name; only a zero ends the list.
+bool TReader::EndOfList() {
+  Byte b;
+  FStream.ReadBuffer(&b, 1);
+  FStream.Seek(-1, soCurrent);
+  return b == vaNull;
+}
 
 void TReader::ReadListBegin() {
   if (ReadValue() != vaList) InvalidValue();

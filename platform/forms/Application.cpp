@@ -374,6 +374,8 @@ void TScreen::SetCursor(TCursor cursor) {
     case crSizeNS: case crVSplit: shape = Qt::SizeVerCursor; break;
     case crSizeWE: case crHSplit: shape = Qt::SizeHorCursor; break;
     case crNo: case crNoDrop: shape = Qt::ForbiddenCursor; break;
+    case crDrag: shape = Qt::DragMoveCursor; break;
+    case crMultiDrag: shape = Qt::DragCopyCursor; break;
     case crNone: shape = Qt::BlankCursor; break;
     default: break;
   }

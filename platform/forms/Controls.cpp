@@ -54,8 +54,10 @@ void RunGuarded(const std::function<void()>& fn) {
   }
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>()) {
   WindowProc = [this](TMessage& m) { WndProc(m); };
+  FConstraints->OnChange = [this](TObject*) { ConstraintsChanged(); };
   FFont->OnChange = [this](TObject*) {
     if (FSettingFont) return;
     FParentFont = false;
@@ -64,6 +66,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_uniqu
 }
 
 TControl::~TControl() {
+  DragControlGone(this);
   FActionLink.reset();
   if (FParent != nullptr) FParent->RemoveControl(this);
 }
@@ -99,7 +102,17 @@ void TControl::MessageHandler(TMessage& message) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
     case WM_MOUSEMOVE:
+      if (DragMouseMessage(this, message)) return;
       WMMouse(message);
+      return;
+    case WM_MOUSEWHEEL:
+      WMMouseWheel(message);
+      return;
+    case CM_DRAG:
+      CMDrag(message);
+      return;
+    case CM_PARENTSHOWHINTCHANGED:
+      ParentShowHintChanged();
       return;
     case CM_MOUSEENTER:
       if (Application != nullptr) Application->SetMouseControl(this);
@@ -142,6 +155,8 @@ void TControl::WMMouse(TMessage& message) {
       FControlState |= csLButtonDown;
       if (FControlStyle & csClickEvents) FControlState |= csClicked;
       MouseDown(mbLeft, shift, x, y);
+      // An automatic drag waits for the mouse to move; a release before that is a click.
+      if (message.Msg == WM_LBUTTONDOWN && FDragMode == dmAutomatic && !DragActive()) BeginDrag(false);
       break;
     case WM_LBUTTONUP: {
       const bool clicked = (FControlState & csClicked) != 0;
@@ -180,6 +195,121 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, Integer x, Intege
 
 void TControl::MouseMove(TShiftState shift, Integer x, Integer y) { OnMouseMove(this, shift, x, y); }
 
+void TControl::WMMouseWheel(TMessage& message) {
+  const TShiftState shift = MouseKeysToShift(LOWORD(message.WParam));
+  const auto delta = static_cast<std::int16_t>(HIWORD(message.WParam));
+  const TPoint pos = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+  if (FEnabled && DoMouseWheel(shift, delta, pos)) {
+    message.Result = 1;
+    if (auto* w = dynamic_cast<TWinControl*>(this); w != nullptr && w->CurrentEvent() != nullptr)
+      w->CurrentEvent()->accept();
+    return;
+  }
+  DefaultHandler(message);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos) {
+  bool handled = false;
+  OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+  if (handled) return true;
+  // Whole notches go to the up and down handlers; a fine wheel's parts add up to them.
+  FWheelAccumulator += wheelDelta;
+  while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
+    const bool down = FWheelAccumulator < 0;
+    FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
+    handled = (down ? DoMouseWheelDown(shift, mousePos) : DoMouseWheelUp(shift, mousePos)) || handled;
+  }
+  return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, const TPoint& mousePos) {
+  bool handled = false;
+  OnMouseWheelDown(this, shift, mousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos) {
+  bool handled = false;
+  OnMouseWheelUp(this, shift, mousePos, handled);
+  return handled;
+}
+
+bool TControl::ContextPopupAt(const TPoint& local) {
+  if (!FEnabled) return false;
+  bool handled = false;
+  DoContextPopup(local, handled);
+  if (handled) return true;
+  if (FPopupMenu == nullptr) return false;
+  // From the keyboard (no position) the menu opens at the middle of the control.
+  const TPoint s = ClientToScreen(local == Point(-1, -1) ? Point(FWidth / 2, FHeight / 2) : local);
+  FPopupMenu->SetPopupComponent(this);
+  FPopupMenu->Popup(s.X, s.Y);
+  return true;
+}
+
+void TControl::DoContextPopup(const TPoint& mousePos, bool& handled) {
+  OnContextPopup(this, mousePos, handled);
+}
+
+void TControl::CMDrag(TMessage& message) {
+  auto* rec = reinterpret_cast<TDragRec*>(message.LParam);
+  if (rec == nullptr) return;
+  const TPoint p = ScreenToClient(rec->Pos);
+  switch (static_cast<TDragMessage>(message.WParam)) {
+    case dmDragEnter: case dmDragLeave: case dmDragMove: {
+      const TDragState state = message.WParam == dmDragEnter ? dsDragEnter
+                               : message.WParam == dmDragLeave ? dsDragLeave : dsDragMove;
+      bool accept = false;
+      DragOver(rec->EventSource, p.X, p.Y, state, accept);
+      message.Result = accept ? 1 : 0;
+      return;
+    }
+    case dmDragDrop:
+      DragDrop(rec->EventSource, p.X, p.Y);
+      return;
+    default:
+      return;
+  }
+}
+
+void TControl::DoStartDrag(TDragObject*& dragObject) { OnStartDrag(this, dragObject); }
+
+void TControl::DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) {
+  // Without a handler nothing is dropped here; with one, the handler decides.
+  if (!OnDragOver) return;
+  accept = true;
+  OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::DragDrop(TObject* source, Integer x, Integer y) { OnDragDrop(this, source, x, y); }
+void TControl::DoEndDrag(TObject* target, Integer x, Integer y) { OnEndDrag(this, target, x, y); }
+void TControl::DoStartDock(TDragDockObject*& dragObject) { OnStartDock(this, dragObject); }
+void TControl::DoEndDock(TObject* target, Integer x, Integer y) { OnEndDock(this, target, x, y); }
+
+void TControl::SetConstraintsObject(TSizeConstraints* constraints) {
+  if (constraints != nullptr && constraints != FConstraints.get()) FConstraints->Assign(constraints);
+}
+
+void TControl::ConstraintsChanged() { SetBounds(FLeft, FTop, FWidth, FHeight); }
+
+void TControl::SetShowHint(bool value) {
+  FParentShowHint = false;
+  if (FShowHint == value) return;
+  FShowHint = value;
+  Perform(CM_SHOWHINTCHANGED);
+}
+
+void TControl::SetParentShowHint(bool value) {
+  FParentShowHint = value;
+  if (value) ParentShowHintChanged();
+}
+
+void TControl::ParentShowHintChanged() {
+  if (!FParentShowHint || FParent == nullptr || FParent->ShowHint() == FShowHint) return;
+  FShowHint = FParent->ShowHint();
+  Perform(CM_SHOWHINTCHANGED);
+}
+
 TComponent* TControl::GetParentComponent() const { return FParent; }
 
 void TControl::SetParentComponent(TComponent* parent) {
@@ -217,11 +347,13 @@ void TControl::SetParent(TWinControl* parent) {
   if (FParent == parent) return;
   if (parent != nullptr && parent == this) throw Exception("A control cannot be its own parent");
   if (FParent != nullptr) FParent->RemoveControl(this);
+  FHostDockSite = nullptr;  // docking and floating name the new one themselves
   if (parent != nullptr) {
     parent->InsertControl(this);
     if (FParentFont) ParentFontChanged();
     if (FParentColor) ParentColorChanged();
     if (FParentBiDiMode) ParentBiDiModeChanged();
+    if (FParentShowHint) ParentShowHintChanged();
   }
 }
 
@@ -269,6 +401,7 @@ bool TControl::Showing() const {
 void TControl::SetBounds(Integer left, Integer top, Integer width, Integer height) {
   if (width < 0) width = 0;
   if (height < 0) height = 0;
+  FConstraints->Apply(width, height);
   const bool changed = left != FLeft || top != FTop || width != FWidth || height != FHeight;
   if (changed && FParent != nullptr && FAlign == alNone) FParent->Invalidate();
   FLeft = left;

@@ -8,7 +8,9 @@
 #include <vector>
 #include "platform/classes/Classes.h"
 #include "platform/classes/TypeInfo.h"
+#include "platform/forms/DragDock.h"
 #include "platform/forms/QtHost.h"
+#include "platform/forms/SizeConstraints.h"
 #include "platform/graphics/Colors.h"
 #include "platform/rtl/Geometry.h"
 #include "platform/win/Keyboard.h"
@@ -76,6 +78,19 @@ using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, Integer, Integer
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, Integer, Integer>;
 using TKeyEvent = TEvent<TObject*, Word&, TShiftState>;
 using TKeyPressEvent = TEvent<TObject*, char&>;
+// The position is in the control's client area, (-1, -1) when the keyboard asked; the handler sets
+// the flag to keep the popup menu from showing.
+using TContextPopupEvent = TEvent<TObject*, TPoint, bool&>;
+// Shift state, the wheel's turn (120 a notch, away from the user positive), the mouse on the
+// screen, and the handled flag.
+using TMouseWheelEvent = TEvent<TObject*, TShiftState, Integer, TPoint, bool&>;
+using TMouseWheelUpDownEvent = TEvent<TObject*, TShiftState, TPoint, bool&>;
+// Whether the widget takes input through an input method: off (imDisable, imClose), as the
+// widget has it (imDontCare), or on (the others).
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+  imSHanguel, imHanguel
+};
 
 // The parameters a windowed control's window is made from; CreateParams may change them.
 struct TCreateParams {
@@ -119,7 +134,11 @@ class TControl : public TComponent {
   const AnsiString& Hint() const { return FHint; }
   void SetHint(const AnsiString& hint) { FHint = hint; }
   bool ShowHint() const { return FShowHint; }
-  void SetShowHint(bool value) { FShowHint = value; }
+  // Setting it makes the control's own choice; with ParentShowHint it follows the parent.
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool value);
+  bool IsShowHintStored() const { return !FParentShowHint; }
   bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool value);
   bool Visible() const { return FVisible; }
@@ -137,7 +156,11 @@ class TControl : public TComponent {
   void SetTop(Integer v) { SetBounds(FLeft, v, FWidth, FHeight); }
   void SetWidth(Integer v) { SetBounds(FLeft, FTop, v, FHeight); }
   void SetHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, v); }
+  // The size is kept within Constraints.
   virtual void SetBounds(Integer left, Integer top, Integer width, Integer height);
+  TSizeConstraints& Constraints() const { return *FConstraints; }
+  TSizeConstraints* ConstraintsObject() const { return FConstraints.get(); }
+  void SetConstraintsObject(TSizeConstraints* constraints);
   TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
   void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
   virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
@@ -194,6 +217,32 @@ class TControl : public TComponent {
   // The control holds the mouse: a graphic control its parent's capture, a windowed one Qt's grab.
   bool MouseCapture() const;
 
+  // Dragging: the cursor shown while a drop is welcome, how a drag starts, and what it moves.
+  Integer DragCursor() const { return FDragCursor; }
+  void SetDragCursor(Integer cursor) { FDragCursor = cursor; }
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode mode) { FDragMode = mode; }
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind kind) { FDragKind = kind; }
+  // Starts a drag (a dock drag for dkDock) at once, or once the mouse has moved threshold pixels
+  // (a negative threshold: kDragThreshold). Nothing happens while another drag is on.
+  void BeginDrag(bool immediate, Integer threshold = -1);
+  bool Dragging() const;
+  // Ends this control's drag: dropped on the target under the mouse when drop, else cancelled.
+  void EndDrag(bool drop);
+  // The dock site or floating window the control was docked or floated into (nullptr for none).
+  TWinControl* HostDockSite() const { return FHostDockSite; }
+  // The control sits in a floating window of its own.
+  bool Floating() const;
+  // Moves the control into a window of its own whose client area is screenRect.
+  void ManualFloat(const TRect& screenRect);
+  // Moves the control into the dock site with its top left corner at at (the site's client
+  // coordinates); a floating window it leaves is closed and freed.
+  void ManualDock(TWinControl* site, const TPoint& at);
+  // The size the control has in a window of its own.
+  Integer UndockWidth() const { return FUndockWidth > 0 ? FUndockWidth : FWidth; }
+  Integer UndockHeight() const { return FUndockHeight > 0 ? FUndockHeight : FHeight; }
+
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle style) { FControlStyle = style; }
   TControlState ControlState() const { return FControlState; }
@@ -220,9 +269,37 @@ class TControl : public TComponent {
   TMouseEvent OnMouseDown, OnMouseUp;
   TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnMouseEnter, OnMouseLeave;
+  TContextPopupEvent OnContextPopup;
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown, OnMouseWheelUp;
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  // The dock site that took the control, with the control's place there; nullptr when the control
+  // floats, with its window's place on the screen (or 0, 0 for a dock drag given up).
+  TEndDragEvent OnEndDock;
 
  protected:
+  friend class TDragOperation;
   virtual void MessageHandler(TMessage& message);
+  // The right button went up at a client point: OnContextPopup, then the popup menu unless the
+  // handler took it. True when either did.
+  bool ContextPopupAt(const TPoint& local);
+  virtual void DoContextPopup(const TPoint& mousePos, bool& handled);
+  // Each handler says whether it took the turn; an unhandled turn goes on to the widget.
+  virtual bool DoMouseWheel(TShiftState shift, Integer wheelDelta, const TPoint& mousePos);
+  virtual bool DoMouseWheelDown(TShiftState shift, const TPoint& mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, const TPoint& mousePos);
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  virtual void DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept);
+  virtual void DragDrop(TObject* source, Integer x, Integer y);
+  virtual void DoEndDrag(TObject* target, Integer x, Integer y);
+  virtual void DoStartDock(TDragDockObject*& dragObject);
+  virtual void DoEndDock(TObject* target, Integer x, Integer y);
+  virtual void ConstraintsChanged();
+  void ParentShowHintChanged();
   void Notification(TComponent* component, TOperation operation) override;
   virtual void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
@@ -241,6 +318,7 @@ class TControl : public TComponent {
   mutable AnsiString FText;
   AnsiString FHint;
   bool FShowHint = false;
+  bool FParentShowHint = true;
   bool FEnabled = true;
   bool FVisible = true;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -263,10 +341,19 @@ class TControl : public TComponent {
   // Reference anchors: the distance to the parent's right and bottom edges.
   Integer FAnchorRight = 0, FAnchorBottom = 0;
   bool FSettingFont = false;
+  std::unique_ptr<TSizeConstraints> FConstraints;
+  Integer FDragCursor = -12;  // crDrag
+  TDragMode FDragMode = dmManual;
+  TDragKind FDragKind = dkDrag;
+  TWinControl* FHostDockSite = nullptr;
+  Integer FUndockWidth = 0, FUndockHeight = 0;
+  Integer FWheelAccumulator = 0;
 
  private:
   friend class TWinControl;
   void WMMouse(TMessage& message);
+  void WMMouseWheel(TMessage& message);
+  void CMDrag(TMessage& message);
   std::map<UINT, TWndMethodProc> FHandlers;
   int FInheritedDepth = 0;
 };
@@ -323,6 +410,14 @@ class TWinControl : public TControl, public TWidgetSink {
   bool ParentCtl3D() const { return FParentCtl3D; }
   void SetParentCtl3D(bool value);
   bool IsCtl3DStored() const { return !FParentCtl3D; }
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode mode);
+  // The input method asked for by name; the widget takes the system's, whatever the name.
+  const AnsiString& ImeName() const { return FImeName; }
+  void SetImeName(const AnsiString& name) { FImeName = name; }
+  // A dock drag of another control may end in this one.
+  bool DockSite() const { return FDockSite; }
+  void SetDockSite(bool value) { FDockSite = value; }
   Integer TabOrder() const;
   void SetTabOrder(Integer order);
   virtual bool CanFocus() const;
@@ -413,12 +508,19 @@ class TWinControl : public TControl, public TWidgetSink {
   void DestroyWndTree();
   void UpdateAnchors();
   void ParentCtl3DChanged();
+  void ConstraintsChanged() override;
+  // The widget's input method as ImeMode says, and its smallest and largest size as Constraints.
+  void ApplyImeMode();
+  void ApplyConstraints();
 
   std::vector<TControl*> FControls;
   std::vector<TWinControl*> FTabOrderList;
   bool FTabStop = false;
   bool FCtl3D = true;
   bool FParentCtl3D = true;
+  TImeMode FImeMode = imDontCare;
+  AnsiString FImeName;
+  bool FDockSite = false;
   HWND FHandle;
 
  private:
@@ -438,6 +540,10 @@ class TWinControl : public TControl, public TWidgetSink {
   WNDPROC FDefWndProc = nullptr;
   QEvent* FCurrentEvent = nullptr;
   QKeyEvent* FPendingKeyEvent = nullptr;
+  // Whether the widget takes an input method of its own accord (for imDontCare).
+  bool FWidgetImeDefault = true;
+  // The widget's smallest and largest size come from Constraints.
+  bool FConstraintsOnWidget = false;
   UINT FCurrentMsg = 0;
   bool FDialogKeyHandled = false;
   TControl* FMouseControl = nullptr;
@@ -492,6 +598,11 @@ void PaintWithCanvas(TCanvas& canvas, QPainter& painter, const TFont& font,
 // Runs fn; an exception it raises goes to the application's error handling, since none may leave
 // through Qt's signal delivery.
 void RunGuarded(const std::function<void()>& fn);
+
+// A mouse message of the control being dragged moves or drops the drag; true when it was taken.
+bool DragMouseMessage(TControl* control, TMessage& message);
+// A control going away leaves the drag (and a pending dock) that names it.
+void DragControlGone(TControl* control);
 
 // The control that owns a window object (nullptr for a foreign window).
 TWinControl* FindControl(HWND hwnd);

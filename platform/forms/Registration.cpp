@@ -66,6 +66,9 @@ const TIdentMap& CharsetIdents() {
 
 void RegisterEnums() {
   RegisterEnum<TAlign>("TAlign", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"});
+  RegisterEnum<TDragMode>("TDragMode", {"dmManual", "dmAutomatic"});
+  RegisterEnum<TDragKind>("TDragKind", {"dkDrag", "dkDock"});
+  RegisterEnum<TImeMode>("TImeMode", {"imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira", "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel"});
   RegisterEnum<TAnchorKind>("TAnchorKind", {"akLeft", "akTop", "akRight", "akBottom"});
   RegisterEnum<TBiDiMode>("TBiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"});
   RegisterEnum<TFontStyle>("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
@@ -113,6 +116,11 @@ void RegisterGraphicsClasses() {
 }
 
 void RegisterControls() {
+  RegisterClassType<TSizeConstraints, TPersistent>("TSizeConstraints")
+      .Prop("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0)
+      .Prop("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0)
+      .Prop("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0)
+      .Prop("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0);
   RegisterClassType<TControl, TComponent>("TControl")
       .Prop("Left", &TControl::Left, &TControl::SetLeft)
       .Prop("Top", &TControl::Top, &TControl::SetTop)
@@ -133,8 +141,13 @@ void RegisterControls() {
       .Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
       .Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
       .Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
-      .Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false)
+      .Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored)
+      .Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true)
       .Prop("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
+      .Prop("Constraints", &TControl::ConstraintsObject, &TControl::SetConstraintsObject)
+      .Prop("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Idents(CursorIdents()).Default(Integer{crDrag})
+      .Prop("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag)
+      .Prop("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual)
       .Prop("OnClick", &TControl::OnClick, &TControl::OnClick)
       .Prop("OnDblClick", &TControl::OnDblClick, &TControl::OnDblClick)
       .Prop("OnMouseDown", &TControl::OnMouseDown, &TControl::OnMouseDown)
@@ -142,6 +155,16 @@ void RegisterControls() {
       .Prop("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove)
       .Prop("OnMouseEnter", &TControl::OnMouseEnter, &TControl::OnMouseEnter)
       .Prop("OnMouseLeave", &TControl::OnMouseLeave, &TControl::OnMouseLeave)
+      .Prop("OnContextPopup", &TControl::OnContextPopup, &TControl::OnContextPopup)
+      .Prop("OnMouseWheel", &TControl::OnMouseWheel, &TControl::OnMouseWheel)
+      .Prop("OnMouseWheelDown", &TControl::OnMouseWheelDown, &TControl::OnMouseWheelDown)
+      .Prop("OnMouseWheelUp", &TControl::OnMouseWheelUp, &TControl::OnMouseWheelUp)
+      .Prop("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag)
+      .Prop("OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver)
+      .Prop("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
+      .Prop("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag)
+      .Prop("OnStartDock", &TControl::OnStartDock, &TControl::OnStartDock)
+      .Prop("OnEndDock", &TControl::OnEndDock, &TControl::OnEndDock)
       .Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TControl::IsBiDiModeStored)
       .Prop("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(true);
   RegisterClassType<TWinControl, TControl>("TWinControl")
@@ -154,7 +177,10 @@ void RegisterControls() {
       .Prop("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
       .Prop("OnResize", &TWinControl::OnResize, &TWinControl::OnResize)
       .Prop("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Stored(&TWinControl::IsCtl3DStored)
-      .Prop("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
+      .Prop("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true)
+      .Prop("DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(false)
+      .Prop("ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare)
+      .Prop("ImeName", &TWinControl::ImeName, &TWinControl::SetImeName);
   RegisterClassType<TGraphicControl, TControl>("TGraphicControl");
   RegisterClassType<TCustomControl, TWinControl>("TCustomControl");
 

@@ -1,11 +1,14 @@
 // TWinControl: the window object and its widget, Qt events turned into messages, the default
 // window procedure that hands them back to the widget, children, alignment, focus and keys.
+#include <algorithm>
 #include <QApplication>
 #include <QDropEvent>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -210,6 +213,9 @@ void TWinControl::CreateWnd() {
   ApplyPalette();
   TextToWidget();
   InitWidget();
+  FWidgetImeDefault = w->testAttribute(Qt::WA_InputMethodEnabled);
+  ApplyImeMode();
+  ApplyConstraints();
   UpdateWidgetGeometry();
   w->setEnabled(FEnabled);
   if (GetWindowLongPtrA(FHandle, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) w->setAcceptDrops(true);
@@ -353,6 +359,20 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       input = true;
       break;
     }
+    case QEvent::Wheel: {
+      // The turn in WM_MOUSEWHEEL's high word, the mouse on the screen in its LParam.
+      auto* we = static_cast<QWheelEvent*>(event);
+      SyncModifierState(we->modifiers());
+      const int turn = std::clamp(we->angleDelta().y() != 0 ? we->angleDelta().y() : we->angleDelta().x(), -32768, 32767);
+      msg.message = WM_MOUSEWHEEL;
+      msg.wParam = MAKEWPARAM(static_cast<WORD>(QtMouseKeys(we->buttons(), we->modifiers())),
+                              static_cast<WORD>(static_cast<std::int16_t>(turn)));
+      const QPoint g = we->globalPosition().toPoint();
+      msg.lParam = PointToLParam(g.x(), g.y());
+      msg.pt = POINT{g.x(), g.y()};
+      input = true;
+      break;
+    }
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
       auto* ke = static_cast<QKeyEvent*>(event);
@@ -453,6 +473,20 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       FCurrentMsg = savedMsg;
       return true;
     }
+    case QEvent::ContextMenu: {
+      // The mouse's context menu comes with the right button's release; the keyboard's (the menu
+      // key, Shift+F10) is WM_CONTEXTMENU without a position.
+      auto* ce = static_cast<QContextMenuEvent*>(event);
+      if (ce->reason() == QContextMenuEvent::Mouse) return false;
+      QEvent* saved = FCurrentEvent;
+      const UINT savedMsg = FCurrentMsg;
+      FCurrentEvent = event;
+      FCurrentMsg = WM_CONTEXTMENU;
+      SendMessageA(FHandle, WM_CONTEXTMENU, 0, static_cast<LPARAM>(-1));
+      FCurrentEvent = saved;
+      FCurrentMsg = savedMsg;
+      return true;
+    }
     case QEvent::Enter:
       SendMessageA(FHandle, CM_MOUSEENTER, 0, 0);
       return false;
@@ -500,13 +534,19 @@ void TWinControl::MessageHandler(TMessage& message) {
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
     case WM_MOUSEMOVE:
+      if (DragMouseMessage(this, message)) return;
       if (IsControlMouseMsg(message)) return;
       TControl::MessageHandler(message);
-      if (message.Msg == WM_RBUTTONUP && FPopupMenu != nullptr && FEnabled) {
-        const TPoint p = ClientToScreen(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
-        FPopupMenu->SetPopupComponent(this);
-        FPopupMenu->Popup(p.X, p.Y);
-      }
+      if (message.Msg == WM_RBUTTONUP) ContextPopupAt(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+      return;
+    case WM_CONTEXTMENU:
+      // Nothing of the program's taken: the widget's own menu, if it has one.
+      if (message.LParam == -1 && ContextPopupAt(Point(-1, -1))) return;
+      TControl::MessageHandler(message);
+      return;
+    case CM_SHOWHINTCHANGED:
+      TControl::MessageHandler(message);
+      for (TControl* c : FControls) c->Perform(CM_PARENTSHOWHINTCHANGED);
       return;
     case WM_PAINT: WMPaint(message); return;
     case WM_ERASEBKGND:
@@ -573,11 +613,7 @@ bool TWinControl::IsControlMouseMsg(TMessage& message) {
   message.Result = target->Perform(message.Msg, message.WParam, local);
   if (message.Msg == WM_LBUTTONUP || message.Msg == WM_RBUTTONUP || message.Msg == WM_MBUTTONUP)
     FCaptureControl = nullptr;
-  if (message.Msg == WM_RBUTTONUP && target->PopupMenu() != nullptr && target->Enabled()) {
-    const TPoint s = target->ClientToScreen(Point(GET_X_LPARAM(local), GET_Y_LPARAM(local)));
-    target->PopupMenu()->SetPopupComponent(target);
-    target->PopupMenu()->Popup(s.X, s.Y);
-  }
+  if (message.Msg == WM_RBUTTONUP) target->ContextPopupAt(Point(GET_X_LPARAM(local), GET_Y_LPARAM(local)));
   return true;
 }
 
@@ -652,6 +688,12 @@ bool TWinControl::WantsKey(Word key) const {
 void TWinControl::WMKeyDown(TMessage& message) {
   Word key = static_cast<Word>(message.WParam);
   const TShiftState shift = KeyDataToShiftState(message.LParam);
+  // Escape gives a drag up, wherever the focus is; the key goes no further.
+  if (key == VK_ESCAPE && DragActive()) {
+    CancelDrag();
+    FDialogKeyHandled = true;
+    return;
+  }
   TCustomForm* form = ParentForm();
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyDown(key, shift);
@@ -678,6 +720,12 @@ void TWinControl::SendDialogKey(Word& key, TShiftState /*shift*/) {
 void TWinControl::WMKeyUp(TMessage& message) {
   Word key = static_cast<Word>(message.WParam);
   const TShiftState shift = KeyDataToShiftState(message.LParam);
+  // Escape gives a drag up, wherever the focus is; the key goes no further.
+  if (key == VK_ESCAPE && DragActive()) {
+    CancelDrag();
+    FDialogKeyHandled = true;
+    return;
+  }
   TCustomForm* form = ParentForm();
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyUp(key, shift);
@@ -784,6 +832,7 @@ void TWinControl::RemoveControl(TControl* control) {
     if (wc->HandleAllocated()) wc->DestroyWndTree();
   }
   control->FParent = nullptr;
+  if (control->FHostDockSite == this) control->FHostDockSite = nullptr;
   if (control->Align() != alNone) Realign();
   Invalidate();
 }
@@ -928,6 +977,41 @@ void TWinControl::UpdateAnchors() {
       c->BoundsChanged();
     }
   }
+}
+
+void TWinControl::SetImeMode(TImeMode mode) {
+  if (FImeMode == mode) return;
+  FImeMode = mode;
+  ApplyImeMode();
+}
+
+void TWinControl::ApplyImeMode() {
+  if (!FHost) return;
+  const bool on = FImeMode == imDontCare ? FWidgetImeDefault : (FImeMode != imDisable && FImeMode != imClose);
+  FHost->Widget()->setAttribute(Qt::WA_InputMethodEnabled, on);
+}
+
+void TWinControl::ConstraintsChanged() {
+  ApplyConstraints();
+  TControl::ConstraintsChanged();
+}
+
+void TWinControl::ApplyConstraints() {
+  if (!FHost) return;
+  // The widget keeps the limits too: a window resized by the user stays within them. Without
+  // limits (now and before) the widget keeps its own, such as a dialog's fixed size.
+  const bool any = FConstraints->MinWidth() > 0 || FConstraints->MinHeight() > 0 ||
+                   FConstraints->MaxWidth() > 0 || FConstraints->MaxHeight() > 0;
+  if (!any && !FConstraintsOnWidget) return;
+  if (const auto* form = dynamic_cast<const TCustomForm*>(this);
+      form != nullptr && (form->BorderStyle() == bsSingle || form->BorderStyle() == bsDialog ||
+                          form->BorderStyle() == bsToolWindow))
+    return;  // a window of fixed size
+  FConstraintsOnWidget = any;
+  QWidget* w = FHost->Widget();
+  w->setMinimumSize(FConstraints->MinWidth(), FConstraints->MinHeight());
+  w->setMaximumSize(FConstraints->MaxWidth() > 0 ? FConstraints->MaxWidth() : QWIDGETSIZE_MAX,
+                    FConstraints->MaxHeight() > 0 ? FConstraints->MaxHeight() : QWIDGETSIZE_MAX);
 }
 
 void TWinControl::SetParent(TWinControl* parent) {

@@ -97,6 +97,8 @@ inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
 inline constexpr UINT WM_MBUTTONUP = 0x0208;
 inline constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr UINT WM_MOUSEWHEEL = 0x020A;
+// One notch of the mouse wheel in WM_MOUSEWHEEL's turn.
+inline constexpr int WHEEL_DELTA = 120;
 inline constexpr UINT WM_MOUSELAST = 0x020A;
 inline constexpr UINT WM_PARENTNOTIFY = 0x0210;
 inline constexpr UINT WM_ENTERMENULOOP = 0x0211;

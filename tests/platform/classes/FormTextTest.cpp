@@ -214,6 +214,32 @@ TEST_F(FormTextTest, ReadingAgainReplacesCollectionItemsAndReusesChildren) {
   EXPECT_EQ(Form.StatusBar1->FPanels.Count(), 2);
 }
 
+// Names of any length: a name's length byte is no value type, whatever it is.
+class TTestTimerWithALongClassName : public TTestTimer {
+ public:
+  using TTestTimer::TTestTimer;
+  Integer AnIntervalOfTwentyFiveChars = 0;
+};
+
+TEST_F(FormTextTest, LongPropertyAndClassNamesReadAndWriteBack) {
+  RegisterClassType<TTestTimerWithALongClassName, TTestTimer>("TTestTimerWithALongClassName")
+      .Prop("AnIntervalOfTwentyFiveChars", &TTestTimerWithALongClassName::AnIntervalOfTwentyFiveChars,
+            &TTestTimerWithALongClassName::AnIntervalOfTwentyFiveChars).Default(0);
+  const std::string kTexts[] = {
+    "object TTestTimerWithALongClassName\n  Interval = 5\n  AnIntervalOfTwentyFiveChars = 7\nend\n",
+    "object Form1: TTestForm\n  object T: TTestTimerWithALongClassName\n  end\nend\n",
+    "object Form1: TTestForm\n  object Button1: TTestControl\n    Left = 1\n    Top = 2\n"
+    "    Font.Name = 'A font name with spaces'\n  end\nend\n",
+  };
+  for (const std::string& text : kTexts) {
+    SCOPED_TRACE(text);
+    const AnsiString binary = ObjectTextToBinary(text);
+    EXPECT_EQ(ObjectBinaryToText(binary), text);
+    std::unique_ptr<TComponent> c(ReadComponentFromText(text, nullptr));
+    EXPECT_EQ(WriteComponentToText(c.get()), text);
+  }
+}
+
 TEST_F(FormTextTest, UnnamedRootIsMadeFromTheStreamClass) {
   std::unique_ptr<TComponent> c(ReadComponentFromText(
       "object TTestTimer\n  Interval = 5\nend\n", nullptr));
