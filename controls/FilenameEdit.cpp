@@ -95,7 +95,8 @@ AnsiString QuoteFileName(const AnsiString& name) {
 
 // ----- TEditButton -----
 
-TEditButton::TEditButton(TComponent* owner) : TOrvSpeedButton(owner) {}
+// An edit button shows hints as the edit it belongs to does.
+TEditButton::TEditButton(TComponent* owner) : TOrvSpeedButton(owner) { SetParentShowHint(true); }
 
 void TEditButton::Click() {
   // The press closed the pop-up: its click opens nothing.

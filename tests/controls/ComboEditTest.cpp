@@ -290,6 +290,14 @@ TEST_F(ComboEditTest, TheButtonClosesAVisiblePopupAndItsClickOpensNothing) {
   EXPECT_FALSE(Ed->PopupVisible());
 }
 
+TEST_F(ComboEditTest, TheButtonShowsHintsAsItsEditDoes) {
+  EXPECT_TRUE(Ed->Button()->ParentShowHint());
+  Ed->SetShowHint(true);
+  EXPECT_TRUE(Ed->Button()->ShowHint());
+  Ed->SetShowHint(false);
+  EXPECT_FALSE(Ed->Button()->ShowHint());
+}
+
 TEST_F(ComboEditTest, CaretIsOnePixelAndTwoForABoldFont) {
   const auto caretOf = [this] {
     return Line()->style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, Line());
