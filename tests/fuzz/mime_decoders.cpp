@@ -63,8 +63,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (line.find_first_of("\r\n") != std::string_view::npos) std::abort();
       pos = eol + 2;
     }
-    if (!in.empty() && DecodeHeaderWords(w.GetHeaderValue("Subject")) != in) std::abort();
-    const std::string trimmed = TrimBlanks(in);
+    // Line breaks in a subject or name are blanks by the time it is encoded.
+    std::string flat = in;
+    for (char& c : flat)
+      if (c == '\r' || c == '\n') c = ' ';
+    if (!in.empty() && DecodeHeaderWords(w.GetHeaderValue("Subject")) != flat) std::abort();
+    const std::string trimmed = TrimBlanks(flat);
     AnsiString fromName, fromAddress;
     w.GetAddressField("From", fromName, fromAddress);
     if (fromAddress != "from@example.org" || fromName != trimmed) std::abort();
