@@ -178,6 +178,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   std::vector<Byte> FViolationKey;
   bool FViolationNumeric = false;
   AnsiString FViolationTag;
+  void NoteViolation(Integer tag, const std::vector<Byte>& key);
   bool FFillViolation = false;
 };
 

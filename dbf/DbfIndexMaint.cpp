@@ -77,6 +77,18 @@ bool TIndexFile::WithTagLock(Integer slot, const std::function<bool()>& change, 
   return ok;
 }
 
+// Keeps what the refusal of a distinct tag's key names: the record holding it (the tree stands on
+// it), the key, its kind and the tag's name.
+void TIndexFile::NoteViolation(Integer tag, const std::vector<Byte>& key) {
+  FViolationRecNo = FTags[static_cast<size_t>(tag)].Tree->CurrentRecNo();
+  FViolationKey = key;
+  FViolationNumeric = TagHeader(tag)[9] == 'N';
+  const Integer saved = FCurrent;
+  FCurrent = tag;
+  FViolationTag = IndexName();
+  FCurrent = saved;
+}
+
 bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
   (void)recNo;
   if (!FOpened || FUnusable || FTags.empty()) return true;
@@ -106,15 +118,7 @@ bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
       bool held = false;
       bool fine = WithTagLock(s, [&] {
         held = slot.Tree->Contains(key.data());
-        if (held) {
-          FViolationRecNo = slot.Tree->CurrentRecNo();
-          FViolationKey = key;
-          FViolationNumeric = TagHeader(s)[9] == 'N';
-          const Integer saved = FCurrent;
-          FCurrent = s;
-          FViolationTag = IndexName();
-          FCurrent = saved;
-        }
+        if (held) NoteViolation(s, key);
         return true;
       }, 0);
       if (!fine || held) return false;
@@ -140,15 +144,7 @@ bool TIndexFile::CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte*
     bool held = false;
     const bool ok = WithTagLock(s, [&] {
       held = slot.Tree->Contains(newKey.data()) && slot.Tree->CurrentRecNo() != recNo;
-      if (held) {
-        FViolationRecNo = slot.Tree->CurrentRecNo();
-        FViolationKey = newKey;
-        FViolationNumeric = TagHeader(s)[9] == 'N';
-        const Integer saved = FCurrent;
-        FCurrent = s;
-        FViolationTag = IndexName();
-        FCurrent = saved;
-      }
+      if (held) NoteViolation(s, newKey);
       return true;
     }, 0);
     if (ok && held) fine = false;
