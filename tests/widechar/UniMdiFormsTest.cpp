@@ -1,12 +1,11 @@
 // Wide MDI forms: a wide MDI main form with wide and plain children made the wide way, activation
 // through the frame's default handling, cascade and tile inside the client area, closing a child,
 // the error text without an MDI main form, and flat scroll bars turned off with the window.
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include "platform/forms/Menus.h"
 #include "platform/win/FlatScrollBars.h"
 #include "platform/win/MdiWindows.h"
 #include "platform/win/Menus.h"
+#include "tests/platform/forms/MdiTestUtil.h"
 #include "tests/widechar/WideTestSupport.h"
 #include "widechar/UniControls.h"
 #include "widechar/UniForms.h"
@@ -106,11 +105,9 @@ class UniMdiFormsTest : public WideLayerTest {
     W3 = NewChild<TWideMdiChild>();
     W3->SetWideCaption(u"Antwort \u263B");
   }
-  QMdiArea* Area() { return Main->Widget()->findChild<QMdiArea*>("MDIClient"); }
-  TRect ClientArea() {
-    const QSize s = Area()->viewport()->size();
-    return Rect(0, 0, s.width(), s.height());
-  }
+  std::vector<TCustomForm*> Three() const { return {W1, P2, W3}; }
+  QMdiArea* Area() { return MdiAreaOf(Main); }
+  TRect ClientArea() { return MdiClientRect(Main); }
   std::vector<std::string> WindowMenuTexts() {
     std::vector<std::string> texts;
     const HMENU menu = Main->Window1->Handle();
@@ -120,10 +117,6 @@ class UniMdiFormsTest : public WideLayerTest {
       texts.push_back(Show(buffer));
     }
     return texts;
-  }
-  static bool Inside(const TRect& inner, const TRect& outer) {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-           inner.Bottom <= outer.Bottom && inner.Width() > 0 && inner.Height() > 0;
   }
 
   TWideMdiMain* Main = nullptr;
@@ -138,7 +131,7 @@ TEST_F(UniMdiFormsTest, WideAndPlainChildrenLiveInAWideMainForm) {
   EXPECT_TRUE(IsWindowUnicode(Main->Handle()));
   MakeThree();
   ASSERT_EQ(Main->MDIChildCount(), 3);
-  for (TCustomForm* c : {static_cast<TCustomForm*>(W1), static_cast<TCustomForm*>(P2), static_cast<TCustomForm*>(W3)}) {
+  for (TCustomForm* c : Three()) {
     EXPECT_EQ(GetParent(c->Handle()), Main->ClientHandle()) << c->Name();
     EXPECT_TRUE(c->FormState().Contains(fsCreatedMDIChild)) << c->Name();
     EXPECT_TRUE(GetWindowLongPtrW(c->Handle(), GWL_EXSTYLE) & WS_EX_MDICHILD) << c->Name();
@@ -160,8 +153,8 @@ TEST_F(UniMdiFormsTest, WideAndPlainChildrenLiveInAWideMainForm) {
   Main->Perform(WM_COMMAND, MDIFirstChildId, 0);
   EXPECT_EQ(Main->ActiveMDIChild(), W1);
   // Qt's choice reaches the client the same way.
-  for (QMdiSubWindow* sub : Area()->subWindowList())
-    if (sub->widget() == W3->Widget()) Area()->setActiveSubWindow(sub);
+  ASSERT_NE(MdiSubOf(Main, W3), nullptr);
+  Area()->setActiveSubWindow(MdiSubOf(Main, W3));
   EXPECT_EQ(Main->ActiveMDIChild(), W3);
   // The frame's caption still goes through its default handling to the widget.
   Main->SetWideCaption(u"Posteingang \u263A");
@@ -169,12 +162,12 @@ TEST_F(UniMdiFormsTest, WideAndPlainChildrenLiveInAWideMainForm) {
 
   const TRect area = ClientArea();
   Main->Cascade();
-  for (TCustomForm* c : {static_cast<TCustomForm*>(W1), static_cast<TCustomForm*>(P2), static_cast<TCustomForm*>(W3)})
+  for (TCustomForm* c : Three())
     EXPECT_TRUE(Inside(c->BoundsRect(), area)) << c->Name();
   EXPECT_GT(W3->Top(), W1->Top()) << "the active child is last in the cascade";
   Main->SetTileMode(tbVertical);
   Main->Tile();
-  for (TCustomForm* c : {static_cast<TCustomForm*>(W1), static_cast<TCustomForm*>(P2), static_cast<TCustomForm*>(W3)})
+  for (TCustomForm* c : Three())
     EXPECT_TRUE(Inside(c->BoundsRect(), area)) << c->Name();
   EXPECT_EQ(W3->Height(), area.Height());
 
@@ -196,7 +189,7 @@ TEST_F(UniMdiFormsTest, AWideChildNeedsAnMdiMainForm) {
     NewChild<TWideMdiChild>();
     FAIL() << "a wide MDI child without any main form";
   } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Formular kann nicht erstellt werden. Zur Zeit sind keine MDI-Formulare aktiv");
+    EXPECT_STREQ(e.what(), kNoMdiFormsText);
   }
   TPlainMain* plain = nullptr;
   Application->CreateForm(plain);
@@ -205,7 +198,7 @@ TEST_F(UniMdiFormsTest, AWideChildNeedsAnMdiMainForm) {
     NewChild<TWideMdiChild>();
     FAIL() << "a wide MDI child under a main form that is no MDI parent";
   } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Formular kann nicht erstellt werden. Zur Zeit sind keine MDI-Formulare aktiv");
+    EXPECT_STREQ(e.what(), kNoMdiFormsText);
   }
 }
 

@@ -2,9 +2,8 @@
 // through the client window and through Qt, the window menu and its commands, cascade, tile and
 // icon arrangement inside the client area, closing a child, and a child without an MDI main form.
 #include "tests/platform/forms/FormsFixture.h"
+#include "tests/platform/forms/MdiTestUtil.h"
 
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/Menus.h"
 #include "platform/graphics/Graphics.h"
@@ -93,16 +92,9 @@ class MdiFormsTest : public FormsTest {
     C2 = NewChild("Zwei");
     C3 = NewChild("Drei");
   }
-  QMdiArea* Area() { return Main->Widget()->findChild<QMdiArea*>("MDIClient"); }
-  QMdiSubWindow* SubOf(TCustomForm* child) {
-    for (QMdiSubWindow* sub : Area()->subWindowList())
-      if (sub->widget() == child->Widget()) return sub;
-    return nullptr;
-  }
-  TRect ClientArea() {
-    const QSize s = Area()->viewport()->size();
-    return Rect(0, 0, s.width(), s.height());
-  }
+  QMdiArea* Area() { return MdiAreaOf(Main); }
+  QMdiSubWindow* SubOf(TCustomForm* child) { return MdiSubOf(Main, child); }
+  TRect ClientArea() { return MdiClientRect(Main); }
   std::vector<std::string> WindowMenuTexts() {
     std::vector<std::string> texts;
     const HMENU menu = Main->Window1->Handle();
@@ -117,10 +109,6 @@ class MdiFormsTest : public FormsTest {
       texts.push_back(entry);
     }
     return texts;
-  }
-  static bool Inside(const TRect& inner, const TRect& outer) {
-    return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
-           inner.Bottom <= outer.Bottom && inner.Width() > 0 && inner.Height() > 0;
   }
 
   TMdiMainForm* Main = nullptr;
@@ -246,7 +234,7 @@ TEST_F(MdiFormsTest, AChildNeedsAnMdiMainForm) {
     NewChild("Waise");
     FAIL() << "made without an MDI main form";
   } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Formular kann nicht erstellt werden. Zur Zeit sind keine MDI-Formulare aktiv");
+    EXPECT_STREQ(e.what(), kNoMdiFormsText);
   }
   // A main form that is no MDI parent will not do either.
   TPlainMainForm* plain = nullptr;
