@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,28 @@ inline void AppendRows(TDbfFile& t, int first, int count) {
     for (size_t f = 0; f < row.size(); ++f) t.EncodeFieldValue(static_cast<Integer>(f), ftString, rec.data(), row[f].c_str());
     t.InsertRecord(rec.data());
   }
+}
+
+// Creates an address table at level IV holding the rows 0 to count - 1, closed again.
+inline void CreateFilledAddressTable(const std::string& path, int count) {
+  CreateAddressTable(path);
+  TDbfFile t(path);
+  t.SetMode(pfExclusiveOpen);
+  t.OpenDbfFile();
+  AppendRows(t, 0, count);
+}
+
+// Runs a Python peer script, written to the folder, with the given arguments; the script prints
+// the seconds it measured itself. Returns them, or -1 when the script failed.
+inline double PeerSeconds(const std::string& dir, const char* script, const std::string& args) {
+  const std::string file = dir + "/peer.py";
+  std::ofstream(file) << script;
+  const std::string out = dir + "/peer.txt";
+  const std::string command = "/usr/bin/python3 " + file + " " + args + " > " + out;
+  if (std::system(command.c_str()) != 0) return -1;
+  double secs = -1;
+  std::ifstream(out) >> secs;
+  return secs;
 }
 
 // Runs argv as a process with stdout to /dev/null (or kept) and returns its wall time in seconds.

@@ -52,13 +52,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "scan") return Scan(argv[2]);
   const std::string dir = orv::bench::TempFolder("dataset");
   const std::string path = dir + "/mailaddies.dbf";
-  orv::bench::CreateAddressTable(path);
-  {
-    orv::TDbfFile t(path);
-    t.SetMode(orv::pfExclusiveOpen);
-    t.OpenDbfFile();
-    orv::bench::AppendRows(t, 0, kRecords);
-  }
+  orv::bench::CreateFilledAddressTable(path, kRecords);
   const std::string self = std::filesystem::canonical("/proc/self/exe").string();
   const double ours = orv::bench::BestOf(3, {self, "scan", path});
   const double theirs = orv::bench::BestOf(3, {"dbfdump", path});

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include "bench/DbfBench.h"
 #include "dbf/DbfIndexFile.h"
 
@@ -29,13 +28,7 @@ print('%.6f' % (time.perf_counter() - start))
 int main() {
   const std::string dir = orv::bench::TempFolder("indexbuild");
   const std::string table = dir + "/mailaddies.dbf";
-  orv::bench::CreateAddressTable(table);
-  {
-    orv::TDbfFile t(table);
-    t.SetMode(orv::pfExclusiveOpen);
-    t.OpenDbfFile();
-    orv::bench::AppendRows(t, 0, kRecords);
-  }
+  orv::bench::CreateFilledAddressTable(table, kRecords);
   orv::TDbfFile t(table);
   t.SetMode(orv::pfExclusiveOpen);
   t.OpenDbfFile();
@@ -60,13 +53,8 @@ int main() {
     index.CloseIndex();
   }
   const double ours = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const std::string script = dir + "/build.py";
-  std::ofstream(script) << kPython;
-  const std::string out = dir + "/peer.txt";
-  const std::string command = "/usr/bin/python3 " + script + " " + dir + "/keys.db " + std::to_string(kRecords) + " > " + out;
-  if (std::system(command.c_str()) != 0) return 1;
-  double theirs = 0;
-  std::ifstream(out) >> theirs;
+  const double theirs = orv::bench::PeerSeconds(dir, kPython, dir + "/keys.db " + std::to_string(kRecords));
+  if (theirs <= 0) return 1;
   std::printf("ours (tag over 100,000 records, read from the table, file closed): %.3f s, %.0f keys/s, %lld bytes\n",
               ours, kRecords / ours, static_cast<long long>(std::filesystem::file_size(dir + "/mailaddies.mdx")));
   std::printf("sqlite3 (create index over the same keys, committed): %.3f s, %.0f keys/s\n", theirs, kRecords / theirs);

@@ -14,11 +14,10 @@ constexpr int kSeeks = 100000;
 int main() {
   const std::string dir = orv::bench::TempFolder("indexseek");
   const std::string table = dir + "/mailaddies.dbf";
-  orv::bench::CreateAddressTable(table);
+  orv::bench::CreateFilledAddressTable(table, kRecords);
   orv::TDbfFile t(table);
   t.SetMode(orv::pfExclusiveOpen);
   t.OpenDbfFile();
-  orv::bench::AppendRows(t, 0, kRecords);
   orv::TIndexFile index(t, dir + "/mailaddies.mdx");
   index.SetMode(orv::pfExclusiveCreate);
   index.OpenIndex();
