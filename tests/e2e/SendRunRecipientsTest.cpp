@@ -11,9 +11,8 @@
 #include <set>
 #include <sstream>
 #include "platform/rtl/SysUtils.h"
-#include "tests/app/AppFixture.h"
 #include "tests/e2e/DeliveredMail.h"
-#include "tests/support/PeerProcess.h"
+#include "tests/e2e/SendRunFixture.h"
 
 namespace orv::test {
 namespace {
@@ -28,14 +27,11 @@ struct TGot {
   std::string Line;
 };
 
-class SendRunRecipientsE2E : public AppTest {
+class SendRunRecipientsE2E : public TSendRunFixture {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    FOut = fs::path(FProgramDir) / "server";
-    fs::create_directories(FOut);
-    StartWindows();
-    F = MainForm;
+    TSendRunFixture::SetUp();
+    StartWindowsServedTo("server");
     ASSERT_TRUE(F->Table1->Active());
     F->PageControl2->SetActivePage(F->TabSheet4);
     F->PageControl2Change(nullptr);
@@ -47,16 +43,10 @@ class SendRunRecipientsE2E : public AppTest {
   void ServeScript(const std::string& json) {
     const fs::path script = FOut / "script.json";
     std::ofstream(script) << json;
-    Start({kE2EPython, kE2EHere + "sendrun_script_smtp.py", FOut.string(), script.string()});
+    StartServer({kE2EPython, kE2EHere + "sendrun_script_smtp.py", FOut.string(), script.string()});
   }
   // A real SMTP server that takes every address.
-  void ServeReal() { Start({kE2EPython, kE2EHere + "sendrun_smtp.py", FOut.string()}); }
-  void Start(std::vector<std::string> args) {
-    FServer = std::make_unique<TPeerProcess>(std::move(args));
-    const int port = FServer->Port();
-    ASSERT_GT(port, 0);
-    F->SMTP->Port = port;
-  }
+  void ServeReal() { StartServer({kE2EPython, kE2EHere + "sendrun_smtp.py", FOut.string()}); }
 
   void Account(const AnsiString& senderName) {
     while (F->Konten()->Count() > 0) F->Konten()->Delete(0);
@@ -118,21 +108,10 @@ class SendRunRecipientsE2E : public AppTest {
     return text;
   }
 
-  std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
   static std::string Line(const std::string& address, const std::string& reason) {
     return "Error while sending email to " + address + ": " + reason;
   }
 
-  void ExpectIdle() {
-    EXPECT_FALSE(F->Sending());
-    EXPECT_TRUE(F->TabSheet1->TabVisible());
-    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
-    EXPECT_EQ(F->ProgressBar1->Position(), 0);
-  }
-
-  fs::path FOut;
-  std::unique_ptr<TPeerProcess> FServer;
-  TMainForm* F = nullptr;
 };
 
 struct TBadValue {

@@ -8,9 +8,8 @@
 #include <map>
 #include <set>
 #include <sstream>
-#include "tests/app/AppFixture.h"
 #include "tests/e2e/DeliveredMail.h"
-#include "tests/support/PeerProcess.h"
+#include "tests/e2e/SendRunFixture.h"
 
 namespace orv::test {
 namespace {
@@ -27,19 +26,14 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return parts;
 }
 
-class SendRunTableE2E : public AppTest {
+class SendRunTableE2E : public TSendRunFixture {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    FOut = fs::path(FProgramDir) / "delivered";
-    fs::create_directories(FOut);
-    StartWindows();
-    F = MainForm;
+    TSendRunFixture::SetUp();
+    StartWindowsServedTo("delivered");
     ASSERT_TRUE(F->Table1->Active());
-    FServer = std::make_unique<TPeerProcess>(std::vector<std::string>{kPython, kHere + "sendrun_smtp.py", FOut.string()});
-    const int port = FServer->Port();
-    ASSERT_GT(port, 0);
-    F->SMTP->Port = port;
+    StartServer({kPython, kHere + "sendrun_smtp.py", FOut.string()});
+    if (HasFatalFailure()) return;
     TKontoRec* k = F->Konten()->Append();
     k->SenderName = "Otto Sender";
     k->SenderAddress = "otto@example.org";
@@ -78,18 +72,7 @@ class SendRunTableE2E : public AppTest {
     for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
   }
 
-  std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
 
-  void ExpectIdle() {
-    EXPECT_FALSE(F->Sending());
-    EXPECT_TRUE(F->TabSheet1->TabVisible());
-    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
-    EXPECT_EQ(F->ProgressBar1->Position(), 0);
-  }
-
-  fs::path FOut;
-  std::unique_ptr<TPeerProcess> FServer;
-  TMainForm* F = nullptr;
 };
 
 TEST_F(SendRunTableE2E, PersonalisedRunFillsEveryMailFromItsOwnRecord) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/DeliveredMail.h"
-#include "tests/support/PeerProcess.h"
+#include "tests/e2e/SendRunFixture.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -17,7 +17,6 @@
 #include <map>
 #include <sstream>
 #include "app/KontenStore.h"
-#include "tests/app/AppFixture.h"
 
 extern char** environ;
 
@@ -28,14 +27,11 @@ namespace fs = std::filesystem;
 const std::string& kPython = kE2EPython;
 const std::string& kHere = kE2EHere;
 
-class SendRunE2E : public AppTest {
+class SendRunE2E : public TSendRunFixture {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    FOut = fs::path(FProgramDir) / "delivered";
-    fs::create_directories(FOut);
-    StartWindows();
-    F = MainForm;
+    TSendRunFixture::SetUp();
+    StartWindowsServedTo("delivered");
     F->PageControl2->SetActivePage(F->TabSheet4);
   }
 
@@ -43,10 +39,7 @@ class SendRunE2E : public AppTest {
   void Serve(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {kPython, kHere + "sendrun_smtp.py", FOut.string()};
     args.insert(args.end(), extra.begin(), extra.end());
-    FServer = std::make_unique<TPeerProcess>(args);
-    const int port = FServer->Port();
-    ASSERT_GT(port, 0);
-    F->SMTP->Port = port;
+    StartServer(std::move(args));
   }
 
   // The account goes into konten.dat as the account page stores it, and is read back from there.
@@ -98,20 +91,7 @@ class SendRunE2E : public AppTest {
     return r;
   }
 
-  std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
 
-  void ExpectIdle() {
-    EXPECT_FALSE(F->Sending());
-    EXPECT_TRUE(F->TabSheet1->TabVisible());
-    EXPECT_TRUE(F->TabSheet2->TabVisible());
-    EXPECT_TRUE(F->TabSheet3->TabVisible());
-    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
-    EXPECT_EQ(F->ProgressBar1->Position(), 0);
-  }
-
-  fs::path FOut;
-  std::unique_ptr<TPeerProcess> FServer;
-  TMainForm* F = nullptr;
 };
 
 TEST_F(SendRunE2E, TypedAddressGetsOneMailWithBodiesUnchangedAndEmbeddedFile) {
@@ -397,11 +377,8 @@ TEST_F(SendRunE2E, CancelWhileTheServerHasNotGreetedEndsWithoutConnectBox) {
   // A server that takes the connection and stays silent.
   const fs::path script = fs::path(FProgramDir) / "silent.json";
   std::ofstream(script) << "[[\"pause\", 4000], [\"close\"]]";
-  FServer = std::make_unique<TPeerProcess>(std::vector<std::string>{
-      kPython, std::string(ORV_SOURCE_DIR) + "/tests/interop/smtp_peers.py", "script", script.string()});
-  const int port = FServer->Port();
-  ASSERT_GT(port, 0);
-  F->SMTP->Port = port;
+  StartServer({kPython, std::string(ORV_SOURCE_DIR) + "/tests/interop/smtp_peers.py", "script", script.string()});
+  ASSERT_FALSE(HasFatalFailure());
   Account();
   Mail(mtText, "x", "");
   StoreMails();
