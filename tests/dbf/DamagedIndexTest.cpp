@@ -165,16 +165,7 @@ class DamagedIndexTable : public TTempDir {
  protected:
   void SetUp() override {
     TTempDir::SetUp();
-    {
-      auto file = Create("p.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}});
-      auto index = std::make_unique<TIndexFile>(*file, Path("p.mdx"));
-      index->SetMode(pfExclusiveCreate);
-      index->OpenIndex();
-      index->CreateTag("NAME", "NAME", 0);
-    }
-    auto header = ReadBytes("p.dbf");
-    header[28] = 1;
-    WriteBytes("p.dbf", header);
+    CreateWithProductionTag("p.dbf", {{"NAME", 'C', 10, 0}}, "NAME");
     auto t = OpenTable(false);
     for (int i = 0; i < 60; ++i) {
       const int k = (i * 37) % 60;

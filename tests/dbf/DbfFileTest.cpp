@@ -204,9 +204,7 @@ TEST_F(DbfFile, AppendCountCoversTheRecordWritten) {
 
 TEST_F(DbfFile, MissingProductionIndex) {
   { auto t = Create("p.dbf", kLevelDbase4, {{"A", 'C', 5, 0}}); AppendTexts(*t, {"x"}); }
-  auto bytes = ReadBytes("p.dbf");
-  bytes[28] = 1;
-  WriteBytes("p.dbf", bytes);
+  MarkProductionIndex("p.dbf");
   {
     auto keep = std::make_unique<TDbfFile>(Path("p.dbf"));
     keep->OnIndexMissing = [](bool& deleteLink) { deleteLink = false; };
@@ -222,9 +220,7 @@ TEST_F(DbfFile, MissingProductionIndex) {
   }
   EXPECT_EQ(ReadBytes("p.dbf")[28], 0) << "the link is dropped with the next header write";
   WriteBytes("p.mdx", {0});
-  bytes = ReadBytes("p.dbf");
-  bytes[28] = 1;
-  WriteBytes("p.dbf", bytes);
+  MarkProductionIndex("p.dbf");
   auto withFile = Open("p.dbf", pfReadOnly);
   EXPECT_TRUE(withFile->Opened()) << "an index file that exists is not the table's to unlink";
   EXPECT_EQ(withFile->Header()[28], 1);

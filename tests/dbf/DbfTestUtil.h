@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "dbf/DbfFile.h"
+#include "dbf/DbfIndexFile.h"
 
 namespace orv::test {
 
@@ -67,6 +68,27 @@ class TTempDir : public ::testing::Test {
   void WriteBytes(const std::string& name, const std::vector<Byte>& bytes) const {
     std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  // Sets the header's flag that says the table has a production index beside it.
+  void MarkProductionIndex(const std::string& name) const {
+    auto bytes = ReadBytes(name);
+    bytes[28] = 1;
+    WriteBytes(name, bytes);
+  }
+
+  // Creates a level IV table with a production index (same name, .mdx) holding one empty tag
+  // named after the expression, and marks the table as having it.
+  void CreateWithProductionTag(const std::string& name, std::initializer_list<TFieldSpec> specs,
+                               const char* expression) {
+    {
+      auto file = Create(name, kLevelDbase4, specs);
+      TIndexFile index(*file, Path(std::filesystem::path(name).replace_extension(".mdx").string()));
+      index.SetMode(pfExclusiveCreate);
+      index.OpenIndex();
+      index.CreateTag(expression, expression, 0);
+    }
+    MarkProductionIndex(name);
   }
 
   std::string Dir;

@@ -102,16 +102,7 @@ TEST_F(TableIndexOrder, WalksInKeyOrderBothWaysAndSwitchesOrders) {
 // the place, on the scale of the cursor's own count, which outgrows the records as pages split.
 TEST_F(TableIndexOrder, RecordCountIsPhysicalAndRecNoTheTreesEstimate) {
   // Long keys: few to a page, so that 60 records make a tree of several leaves.
-  {
-    auto file = Create("wide.dbf", kLevelDbase4, {{"NAME", 'C', 100, 0}});
-    auto index = std::make_unique<TIndexFile>(*file, Path("wide.mdx"));
-    index->SetMode(pfExclusiveCreate);
-    index->OpenIndex();
-    index->CreateTag("NAME", "NAME", 0);
-  }
-  auto header = ReadBytes("wide.dbf");
-  header[28] = 1;
-  WriteBytes("wide.dbf", header);
+  CreateWithProductionTag("wide.dbf", {{"NAME", 'C', 100, 0}}, "NAME");
   auto open = [&](const AnsiString& indexName) {
     auto t = std::make_unique<TDbfTable>();
     t->SetFilePath(Dir);
