@@ -1,6 +1,7 @@
 // Run-length coded bitmaps (4 and 8 bits): runs, absolute runs, end of line, delta and end of
 // picture codes, and hostile codes that try to leave the picture.
 #include <gtest/gtest.h>
+#include <span>
 #include "GraphicsTestSupport.h"
 #include "tests/platform/graphics/RunLengthFiles.h"
 
@@ -39,6 +40,17 @@ std::string Bytes(std::initializer_list<int> values) {
   return s;
 }
 
+// Loads each case's codes as a picture of that depth and size, and checks its format and pixels.
+void ExpectDecoded(int bits, int width, int height, TPixelFormat format, std::span<const TRleCase> cases) {
+  for (const TRleCase& c : cases) {
+    TStringStream s(RleBmp(bits, width, height, kPalette, c.Codes));
+    TBitmap b;
+    b.LoadFromStream(s);
+    EXPECT_EQ(b.PixelFormat(), format) << c.What;
+    ExpectPixels(b, c.Rows, c.What);
+  }
+}
+
 TEST(BitmapRunLength, EightBitCodes) {
   const TRleCase cases[] = {
       {"runs, absolute run with its pad byte, delta, end of picture",
@@ -57,13 +69,7 @@ TEST(BitmapRunLength, EightBitCodes) {
       {"a delta cut short", Bytes({1, 2, 0, 2, 1}), {{0, 0, 0, 0}, {0, 0, 0, 0}, {2, 0, 0, 0}}},
       {"indexes beyond the palette are black", Bytes({2, 200, 1, 4}), {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 4, 0}}},
   };
-  for (const TRleCase& c : cases) {
-    TStringStream s(RleBmp(8, 4, 3, kPalette, c.Codes));
-    TBitmap b;
-    b.LoadFromStream(s);
-    EXPECT_EQ(b.PixelFormat(), pf8bit) << c.What;
-    ExpectPixels(b, c.Rows, c.What);
-  }
+  ExpectDecoded(8, 4, 3, pf8bit, cases);
 }
 
 TEST(BitmapRunLength, FourBitCodes) {
@@ -75,13 +81,7 @@ TEST(BitmapRunLength, FourBitCodes) {
       {"a run past the row's end", Bytes({255, 0x21, 0, 0, 0, 9, 0x12, 0x34, 0x12, 0x34, 0x10, 0}),
        {{1, 2, 3, 4, 1}, {2, 1, 2, 1, 2}}},
   };
-  for (const TRleCase& c : cases) {
-    TStringStream s(RleBmp(4, 5, 2, kPalette, c.Codes));
-    TBitmap b;
-    b.LoadFromStream(s);
-    EXPECT_EQ(b.PixelFormat(), pf4bit) << c.What;
-    ExpectPixels(b, c.Rows, c.What);
-  }
+  ExpectDecoded(4, 5, 2, pf4bit, cases);
 }
 
 TEST(BitmapRunLength, ManyRunsCostNoMoreThanTheirBytes) {
