@@ -105,6 +105,22 @@ class IndexInterop : public ::testing::Test {
     return lines;
   }
 
+  // The peer walks the tag of the file in our order and finds the first of the equal keys where
+  // a search of ours lands; the walk holds the given number of entries.
+  void ExpectPeerAgrees(TIndexFile& index, const std::string& file, const std::string& tag, bool numeric,
+                        size_t entries) {
+    const auto ours = OurWalk(index);
+    ASSERT_EQ(ours.size(), entries);
+    const auto theirs = Normalized(RunPeer("walk " + Dir + "/" + file + " " + tag), numeric);
+    EXPECT_EQ(theirs, ours);
+    if (numeric) return;
+    const auto found = Normalized(RunPeer("find " + Dir + "/" + file + " " + tag + " K0100"), false);
+    ASSERT_FALSE(found.empty());
+    auto key = index.ValueToKey(AnsiString("K0100"));
+    ASSERT_TRUE(index.FindByKey(key.data(), 0));
+    EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
+  }
+
   std::string Dir;
   std::unique_ptr<TDbfFile> Table;
 };
@@ -141,18 +157,8 @@ TEST_F(IndexInterop, PeerReadsOurFilesInOrder) {
       index.SelectTagByName(c.Tag);
     }
     index.FlushIndex();
-    const auto ours = OurWalk(index);
-    ASSERT_EQ(ours.size(), 400u);
-    const auto theirs = Normalized(RunPeer(std::string("walk ") + Dir + "/" + c.File + " " + c.Tag), c.Numeric);
-    EXPECT_EQ(theirs, ours);
-    if (!c.Numeric) {
-      // A search lands on the first of the equal keys, as ours does.
-      const auto found = Normalized(RunPeer(std::string("find ") + Dir + "/" + c.File + " " + c.Tag + " K0100"), false);
-      ASSERT_FALSE(found.empty());
-      auto key = index.ValueToKey(AnsiString("K0100"));
-      ASSERT_TRUE(index.FindByKey(key.data(), 0));
-      EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
-    }
+    ExpectPeerAgrees(index, c.File, c.Tag, c.Numeric, 400);
+    if (HasFatalFailure()) return;
   }
 }
 
@@ -203,17 +209,8 @@ TEST_F(IndexInterop, PeerReadsIndexesAddedToTheTable) {
     }
     TIndexFile& index = own ? *own : *production;
     if (index.IsMdx()) index.SelectTagByName(c.Tag);
-    const auto ours = OurWalk(index);
-    ASSERT_EQ(ours.size(), static_cast<size_t>(kRecords));
-    const auto theirs = Normalized(RunPeer(std::string("walk ") + Dir + "/" + c.File + " " + c.Tag), c.Numeric);
-    EXPECT_EQ(theirs, ours);
-    if (!c.Numeric) {
-      const auto found = Normalized(RunPeer(std::string("find ") + Dir + "/" + c.File + " " + c.Tag + " K0100"), false);
-      ASSERT_FALSE(found.empty());
-      auto key = index.ValueToKey(AnsiString("K0100"));
-      ASSERT_TRUE(index.FindByKey(key.data(), 0));
-      EXPECT_EQ(found[0], "K0100\t" + std::to_string(index.CurrentRecNo()));
-    }
+    ExpectPeerAgrees(index, c.File, c.Tag, c.Numeric, static_cast<size_t>(kRecords));
+    if (HasFatalFailure()) return;
   }
   // The table the indexes belong to reads as before.
   const std::string table = test::RunChecked("/usr/bin/python3 " + std::string(ORV_SOURCE_DIR) +
