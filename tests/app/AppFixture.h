@@ -114,4 +114,15 @@ class AppTest : public ::testing::Test {
   std::vector<TCustomForm*> FExtra;
 };
 
+// The main window as it must be after every send run, however it ended: no run going on, the
+// pages back, the button and the progress bar reset.
+inline void ExpectIdleAfterSendRun(TMainForm* f) {
+  EXPECT_FALSE(f->Sending());
+  EXPECT_TRUE(f->TabSheet1->TabVisible());
+  EXPECT_TRUE(f->TabSheet2->TabVisible());
+  EXPECT_TRUE(f->TabSheet3->TabVisible());
+  EXPECT_EQ(f->SendBtn->Caption(), "Send mails...");
+  EXPECT_EQ(f->ProgressBar1->Position(), 0);
+}
+
 }  // namespace orv::test

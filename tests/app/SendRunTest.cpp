@@ -70,14 +70,7 @@ class SendRunChecks : public AppTest {
     F->MailCombo->Items().Add("Subject");
   }
 
-  // The window as it must be after every run, however it ended.
-  void ExpectIdle() {
-    EXPECT_FALSE(F->Sending());
-    EXPECT_TRUE(F->TabSheet1->TabVisible());
-    EXPECT_TRUE(F->TabSheet2->TabVisible());
-    EXPECT_TRUE(F->TabSheet3->TabVisible());
-    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
-  }
+  void ExpectIdle() { ExpectIdleAfterSendRun(F); }
 
   TMainForm* F = nullptr;
 };

@@ -32,15 +32,7 @@ class TSendRunFixture : public AppTest {
 
   std::vector<AnsiString> Log() { return F->ErrorLog->Lines().ToVector(); }
 
-  // No run going on: the pages are back, the button and the progress bar reset.
-  void ExpectIdle() {
-    EXPECT_FALSE(F->Sending());
-    EXPECT_TRUE(F->TabSheet1->TabVisible());
-    EXPECT_TRUE(F->TabSheet2->TabVisible());
-    EXPECT_TRUE(F->TabSheet3->TabVisible());
-    EXPECT_EQ(F->SendBtn->Caption(), "Send mails...");
-    EXPECT_EQ(F->ProgressBar1->Position(), 0);
-  }
+  void ExpectIdle() { ExpectIdleAfterSendRun(F); }
 
   std::filesystem::path FOut;
   std::unique_ptr<TPeerProcess> FServer;
