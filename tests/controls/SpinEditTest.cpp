@@ -145,13 +145,7 @@ class SpinEditTest : public ControlsTest {
     return ed;
   }
 
-  static void Type(TWinControl* control, const char* text) {
-    for (const char* p = text; *p != 0; ++p) {
-      const char c = *p;
-      const int key = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a') : (c >= 'A' && c <= 'Z' ? Qt::Key_A + (c - 'A') : c);
-      Key(control->Widget(), key, QString(QLatin1Char(c)));
-    }
-  }
+  static void Type(TWinControl* control, const char* text) { TypeKeys(control->Widget(), text); }
 
   TSpinForm* Form = nullptr;
 };

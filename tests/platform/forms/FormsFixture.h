@@ -105,6 +105,15 @@ class FormsTest : public ::testing::Test {
     QApplication::sendEvent(w, &release);
   }
 
+  // Types the characters (Latin-1) into the widget as the keyboard does: letters by their key,
+  // every other character as a key of its own code.
+  static void TypeKeys(QWidget* w, const std::string& keys) {
+    for (char c : keys) {
+      const int key = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a') : c >= 'A' && c <= 'Z' ? Qt::Key_A + (c - 'A') : c;
+      Key(w, key, QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(c)))));
+    }
+  }
+
   TScriptedDialogs Dialogs;
   std::string FDataDir;
   std::vector<TCustomForm*> FForms;

@@ -67,12 +67,7 @@ class MaskEditTest : public FormsTest {
   }
 
   // Types the characters into the edit's window as the keyboard does.
-  void Type(const std::string& keys) {
-    for (char c : keys) {
-      const int key = c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a') : c >= 'A' && c <= 'Z' ? Qt::Key_A + (c - 'A') : c;
-      Key(Ed->Widget(), key, QString(QChar(static_cast<char16_t>(static_cast<unsigned char>(c)))));
-    }
-  }
+  void Type(const std::string& keys) { TypeKeys(Ed->Widget(), keys); }
 
   // A new mask on an empty edit with the caret at the start.
   void Start(const char* mask) {
