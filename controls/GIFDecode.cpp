@@ -178,6 +178,9 @@ bool DecodeLZW(const TDecodeJob& job) {
       first = *from;
       put(from, count);
     } else {
+      // A string walked may still change: its chain can lead through codes past the table's end
+      // that are filled in later.
+      inTable = false;
       std::size_t sp = kStackSize;
       if (code >= nextFree) {
         string[--sp] = static_cast<Byte>(first);
