@@ -305,17 +305,15 @@ void TGIFFrame::Decode() {
     auto values = std::make_unique_for_overwrite<Byte[]>(count);
     job.Values = values.get();
     Corrupted = gif::DecodeLZW(job) || Corrupted;
-    // The rows go into the bitmap's pixels, which need no filling first.
-    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
-    bitmap->Image() = QImage(width, height, QImage::Format_RGB32);
-    if (bitmap->Image().isNull()) gif::Fail("GIF image is too large");
-    bitmap->Palette = std::move(palette);
-    QImage& image = bitmap->Image();
-    for (int n = 0; n < height; ++n) {
-      auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(gif::DecodedRowTarget(n, height, Interlaced)));
-      const Byte* from = values.get() + static_cast<std::size_t>(n) * static_cast<std::size_t>(width);
-      for (int x = 0; x < width; ++x) row[x] = colors[from[x]];
+    // The bitmap keeps the values and makes its pixels from them when they are first needed.
+    std::vector<int> rows;
+    if (Interlaced) {
+      rows.resize(static_cast<std::size_t>(height));
+      for (int n = 0; n < height; ++n) rows[static_cast<std::size_t>(n)] = gif::DecodedRowTarget(n, height, true);
     }
+    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
+    bitmap->Palette = std::move(palette);
+    bitmap->SetIndexedPixels(width, height, std::move(values), std::move(rows), colors);
   } catch (const Exception& e) {
     FOwner->FrameProgress(psEnding, 0, e.Message());
     throw;
