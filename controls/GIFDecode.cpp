@@ -51,75 +51,6 @@ class TCodeReader {
   std::size_t FBlockLeft = 0;
 };
 
-// Puts decoded values into the rows as pixels, in order, through the four passes when interlaced.
-// Without pixels it only counts them off.
-class TRowWriter {
- public:
-  explicit TRowWriter(const TDecodeJob& job)
-      : FColors(job.Colors), FBase(job.Pixels), FPitch(job.Pitch), FWidth(job.Width), FHeight(job.Height),
-        FInterlaced(job.Interlaced) {
-    FDone = FWidth <= 0 || FHeight <= 0;
-    FRow = FBase;
-    FLeft = FWidth;
-  }
-  bool Done() const { return FDone; }
-  void Put(Byte value) {
-    if (FDone) return;
-    if (FBase) FRow[FWidth - FLeft] = FColors[value];
-    if (--FLeft == 0) NextRow();
-  }
-  // count values in order; those past the last row are ignored.
-  void Write(const Byte* values, int count) {
-    while (count > 0 && !FDone) {
-      const int n = std::min(count, FLeft);
-      if (FBase) {
-        std::uint32_t* out = FRow + (FWidth - FLeft);
-        for (int i = 0; i < n; ++i) out[i] = FColors[values[i]];
-      }
-      values += n;
-      count -= n;
-      FLeft -= n;
-      if (FLeft == 0) NextRow();
-    }
-  }
-  // The pixels no code reached take value 0, as a zero-filled bitmap would hold.
-  void FillRest() {
-    while (!FDone) {
-      if (FBase) std::fill(FRow + (FWidth - FLeft), FRow + FWidth, FColors[0]);
-      NextRow();
-    }
-  }
-
- private:
-  void NextRow() {
-    FLeft = FWidth;
-    if (!FInterlaced) {
-      if (++FY >= FHeight) FDone = true;
-    } else {
-      static constexpr int kStart[4] = {0, 4, 2, 1};
-      static constexpr int kStep[4] = {8, 8, 4, 2};
-      FY += kStep[FPass];
-      while (FY >= FHeight) {
-        if (++FPass > 3) {
-          FDone = true;
-          return;
-        }
-        FY = kStart[FPass];
-      }
-    }
-    if (FBase) FRow = FBase + static_cast<std::size_t>(FY) * FPitch;
-  }
-  const std::uint32_t* FColors;
-  std::uint32_t* FBase;
-  std::size_t FPitch;
-  int FWidth, FHeight;
-  bool FInterlaced;
-  std::uint32_t* FRow;
-  int FLeft;
-  int FY = 0, FPass = 0;
-  bool FDone = false;
-};
-
 }  // namespace
 
 long long MaxDecodedPixels(const std::vector<Byte>& encoded) {
@@ -139,6 +70,20 @@ long long MaxDecodedPixels(const std::vector<Byte>& encoded) {
   return codes * kMaxStringPixels;
 }
 
+int DecodedRowTarget(int n, int height, bool interlaced) {
+  if (!interlaced) return n;
+  // Pass 1 takes every 8th row from 0, pass 2 every 8th from 4, pass 3 every 4th from 2, pass 4
+  // every 2nd from 1.
+  static constexpr int kStart[4] = {0, 4, 2, 1};
+  static constexpr int kStep[4] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    const int rows = height > kStart[pass] ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+    if (n < rows) return kStart[pass] + n * kStep[pass];
+    n -= rows;
+  }
+  return height - 1;
+}
+
 bool DecodeLZW(const TDecodeJob& job) {
   const std::vector<Byte>& data = *job.Encoded;
   bool damaged = false;
@@ -151,9 +96,19 @@ bool DecodeLZW(const TDecodeJob& job) {
   const int clearCode = 1 << minCodeSize;
   const int endCode = clearCode + 1;
   const int pixelMask = (1 << job.ColorBits) - 1;
+  Byte* const out = job.Values;
+  const std::size_t total =
+      job.Width > 0 && job.Height > 0 ? static_cast<std::size_t>(job.Width) * static_cast<std::size_t>(job.Height) : 0;
+  std::size_t done = 0;
+
   std::array<std::uint16_t, kTableSize> prefix{};
   std::array<Byte, kTableSize> suffix{};
-  // A string is built from its last pixel backwards, so it ends up in order at the buffer's end.
+  // A code's string is, once decoded, a run of values already written: the previous code's values
+  // and the first value of the code after it. start and length say where (length 0: not known to
+  // be, as for strings built on a damaged code; those are walked through prefix and suffix).
+  std::array<std::uint32_t, kTableSize> start;
+  std::array<std::uint16_t, kTableSize> length{};
+  // A string walked is built from its last pixel backwards, so it ends up in order at the buffer's end.
   std::array<Byte, kStackSize> string;
 
   int codeSize = minCodeSize + 1;
@@ -162,14 +117,23 @@ bool DecodeLZW(const TDecodeJob& job) {
   bool tableFull = false;
   int previous = -1;
   int first = 0;
+  // Where the previous code's values went, how many, and whether they are its string in the table
+  // (not so for a code past the table's end other than the next free one).
+  std::size_t previousStart = 0;
+  std::size_t previousLength = 0;
+  bool previousInTable = false;
   TCodeReader codes(data, 1);
-  TRowWriter out(job);
   bool ended = false;
   auto report = [&] {
     if (job.Progress) job.Progress(codes.Position());
   };
+  auto put = [&](const Byte* values, std::size_t count) {
+    const std::size_t n = std::min(count, total - done);
+    if (out) std::memcpy(out + done, values, n);
+    done += n;
+  };
 
-  while (!out.Done()) {
+  while (done < total) {
     int code;
     if (!codes.Read(codeSize, code)) break;
     if (code == endCode) {
@@ -188,37 +152,64 @@ bool DecodeLZW(const TDecodeJob& job) {
       }
       // The first code after a clear is a pixel of its own.
       first = code & pixelMask;
-      out.Put(static_cast<Byte>(first));
+      previousStart = done;
+      previousLength = 1;
+      previousInTable = code < clearCode;
+      if (out) out[done] = static_cast<Byte>(first);
+      ++done;
       previous = code;
       report();
       continue;
     }
     const int current = code;
-    std::size_t sp = kStackSize;
-    if (code >= nextFree) {
+    const std::size_t at = done;
+    std::size_t count;
+    bool inTable = true;
+    if (code < clearCode) {
+      // Codes below the clear code are pixels, whatever the colour table's size: a file may use a
+      // minimum code size smaller than its table's bits.
+      first = code & pixelMask;
+      if (out) out[done] = static_cast<Byte>(first);
+      ++done;
+      count = 1;
+    } else if (code < nextFree && length[static_cast<std::size_t>(code)] != 0) {
+      count = length[static_cast<std::size_t>(code)];
+      const Byte* from = out + start[static_cast<std::size_t>(code)];
+      first = *from;
+      put(from, count);
+    } else {
+      // A string walked may still change: its chain can lead through codes past the table's end
+      // that are filled in later.
+      inTable = false;
+      std::size_t sp = kStackSize;
+      if (code >= nextFree) {
+        string[--sp] = static_cast<Byte>(first);
+        code = previous;
+        inTable = current == nextFree && previousInTable;
+      }
+      while (code >= clearCode) {
+        if (sp <= 1) break;
+        string[--sp] = suffix[static_cast<std::size_t>(code)];
+        code = prefix[static_cast<std::size_t>(code)];
+      }
+      if (code >= clearCode) {
+        if (!job.AllowDamaged) Fail("GIF encoded data is corrupt");
+        damaged = true;
+        ended = true;
+        break;
+      }
+      first = code & pixelMask;
       string[--sp] = static_cast<Byte>(first);
-      code = previous;
+      count = kStackSize - sp;
+      put(string.data() + sp, count);
     }
-    // Codes below the clear code are pixels, whatever the colour table's size: a file may use a
-    // minimum code size smaller than its table's bits.
-    while (code >= clearCode) {
-      if (sp <= 1) break;
-      string[--sp] = suffix[static_cast<std::size_t>(code)];
-      code = prefix[static_cast<std::size_t>(code)];
-    }
-    if (code >= clearCode) {
-      if (!job.AllowDamaged) Fail("GIF encoded data is corrupt");
-      damaged = true;
-      ended = true;
-      break;
-    }
-    first = code & pixelMask;
-    string[--sp] = static_cast<Byte>(first);
-    if (sp == kStackSize - 1) out.Put(string[sp]);
-    else out.Write(string.data() + sp, static_cast<int>(kStackSize - sp));
     if (!tableFull) {
-      prefix[static_cast<std::size_t>(nextFree)] = static_cast<std::uint16_t>(previous);
-      suffix[static_cast<std::size_t>(nextFree)] = static_cast<Byte>(first);
+      const auto entry = static_cast<std::size_t>(nextFree);
+      prefix[entry] = static_cast<std::uint16_t>(previous);
+      suffix[entry] = static_cast<Byte>(first);
+      // The previous code's values followed by the first of this one's.
+      start[entry] = static_cast<std::uint32_t>(previousStart);
+      length[entry] = out && previousInTable ? static_cast<std::uint16_t>(previousLength + 1) : 0;
       if (++nextFree >= capacity) {
         if (codeSize < 12) {
           ++codeSize;
@@ -229,10 +220,13 @@ bool DecodeLZW(const TDecodeJob& job) {
       }
     }
     previous = current;
+    previousStart = at;
+    previousLength = count;
+    previousInTable = inTable;
     report();
   }
-  if (!ended && !out.Done()) Fail(SReadError);
-  out.FillRest();
+  if (!ended && done < total) Fail(SReadError);
+  if (out && done < total) std::memset(out + done, 0, total - done);
   return damaged;
 }
 
@@ -287,10 +281,8 @@ void TGIFFrame::Decode() {
   job.Encoded = &item.EncodedData;
   job.Width = width;
   job.Height = height;
-  job.Interlaced = Interlaced;
   job.ColorBits = item.BitsPerPixel;
   job.AllowDamaged = AllowDamagedGIF;
-  job.Colors = colors.data();
   if (FOwner->OnProgress) {
     const double total = static_cast<double>(item.EncodedData.size());
     job.Progress = [this, total](std::size_t position) {
@@ -308,15 +300,20 @@ void TGIFFrame::Decode() {
       dry.Progress = nullptr;
       (void)gif::DecodeLZW(dry);
     }
-    // The rows are decoded straight into the bitmap's pixels, which need no filling first.
-    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
-    bitmap->Image() = QImage(width, height, QImage::Format_RGB32);
-    if (bitmap->Image().isNull()) gif::Fail("GIF image is too large");
-    bitmap->Palette = std::move(palette);
-    QImage& image = bitmap->Image();
-    job.Pixels = reinterpret_cast<std::uint32_t*>(image.bits());
-    job.Pitch = static_cast<std::size_t>(image.bytesPerLine()) / 4;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    // Every value is written by the decoder, so the buffer is not cleared first.
+    auto values = std::make_unique_for_overwrite<Byte[]>(count);
+    job.Values = values.get();
     Corrupted = gif::DecodeLZW(job) || Corrupted;
+    // The bitmap keeps the values and makes its pixels from them when they are first needed.
+    std::vector<int> rows;
+    if (Interlaced) {
+      rows.resize(static_cast<std::size_t>(height));
+      for (int n = 0; n < height; ++n) rows[static_cast<std::size_t>(n)] = gif::DecodedRowTarget(n, height, true);
+    }
+    bitmap = std::make_unique<TGdiBitmap>(1, 1, bpp);
+    bitmap->Palette = std::move(palette);
+    bitmap->SetIndexedPixels(width, height, std::move(values), std::move(rows), colors);
   } catch (const Exception& e) {
     FOwner->FrameProgress(psEnding, 0, e.Message());
     throw;

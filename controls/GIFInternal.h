@@ -46,24 +46,23 @@ struct TReader {
 struct TDecodeJob {
   const std::vector<Byte>* Encoded;   // minimum code size, then the sub-blocks
   int Width = 0, Height = 0;
-  bool Interlaced = false;
   int ColorBits = 8;                  // of the frame's colour table
   bool AllowDamaged = true;
-  // Top-down rows of Width pixels, Pitch words apart.
-  std::uint32_t* Pixels = nullptr;
-  std::size_t Pitch = 0;
-  // The pixel written for each decoded value (values past the output depth already folded in).
-  const std::uint32_t* Colors = nullptr;
+  // Width * Height bytes receiving the decoded values in the order the codes give them (pass by
+  // pass when the frame is interlaced); nullptr only counts them off.
+  Byte* Values = nullptr;
   // Called after each code with the position in the encoded data; may be empty.
   std::function<void(std::size_t position)> Progress;
 };
 
-// Fills every pixel of job.Pixels (those the codes do not reach take the colour of value 0);
-// returns whether the data was found damaged on the way (a clamped code size or an overlong code
-// chain, where AllowDamaged lets decoding go on or stop quietly). Raises EInvalidGraphicOperation
-// for damage that is not allowed and for codes that end before the end code while rows are still
-// missing.
+// Fills every value of job.Values (those the codes do not reach take value 0); returns whether the
+// data was found damaged on the way (a clamped code size or an overlong code chain, where
+// AllowDamaged lets decoding go on or stop quietly). Raises EInvalidGraphicOperation for damage
+// that is not allowed and for codes that end before the end code while values are still missing.
 bool DecodeLZW(const TDecodeJob& job);
+
+// The row of a frame that the n-th decoded row goes to (the four passes when interlaced).
+int DecodedRowTarget(int n, int height, bool interlaced);
 
 // Appends the minimum code size byte, the sub-blocks and the terminator for the pixels of a
 // bottom-up bitmap of 1, 4 or 8 bits. rowDone is called after each row with the rows done so far.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "controls/GIFImage.h"
 #include "controls/GIFInternal.h"
@@ -112,9 +113,11 @@ void TGIFImage::LoadGIF(Int64 count, TStream& stream, bool decodeFirst) {
     Changed();
     return;
   }
-  std::vector<Byte> buffer(static_cast<std::size_t>(count));
-  stream.ReadBuffer(buffer.data(), count);
-  ReadBlocks(buffer.data(), buffer.size());
+  // The stream fills the whole buffer, so it is not cleared first.
+  const auto size = static_cast<std::size_t>(count);
+  auto buffer = std::make_unique_for_overwrite<Byte[]>(size);
+  stream.ReadBuffer(buffer.get(), count);
+  ReadBlocks(buffer.get(), size);
   if (!FFrames.empty()) {
     FCurrentIndex = 0;
     if (decodeFirst) {
@@ -294,6 +297,16 @@ void TGIFFrame::ReadFrame(const Byte* data, std::size_t size, std::size_t& pos) 
     Corrupted = true;
   } else {
     encoded.push_back(in.ReadByte());
+    // The blocks are measured first so that they are copied once.
+    std::size_t blocks = 0;
+    for (std::size_t at = in.Pos; at < in.Size;) {
+      const std::size_t length = in.Data[at];
+      if (length > in.Size - at - 1) break;
+      blocks += 1 + length;
+      at += 1 + length;
+      if (length == 0) break;
+    }
+    encoded.reserve(1 + blocks);
     for (;;) {
       if (in.AtEnd()) {
         // The data ends before the block terminator.

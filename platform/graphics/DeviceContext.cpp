@@ -1,6 +1,7 @@
 // Device contexts and drawing objects: creation, selection, saved states, clipping and origins.
 #include <algorithm>
 #include "platform/graphics/GdiInternal.h"
+#include "platform/rtl/Exceptions.h"
 
 namespace orv {
 
@@ -17,6 +18,43 @@ TGdiBitmap::TGdiBitmap(int width, int height, int bitsPerPixel)
     : TGdiObject(gkBitmap), FImage(std::make_unique<QImage>(NewImage(width, height, bitsPerPixel))),
       FBitsPerPixel(bitsPerPixel) {}
 
+struct TGdiBitmap::TIndexedPixels {
+  int Width = 0, Height = 0;
+  std::unique_ptr<Byte[]> Values;
+  std::vector<int> Rows;
+  std::array<std::uint32_t, 256> Colors{};
+};
+
+void TGdiBitmap::SetIndexedPixels(int width, int height, std::unique_ptr<Byte[]> values, std::vector<int> rows,
+                                  const std::array<std::uint32_t, 256>& colors) {
+  for (TDeviceContext* dc : FUsers) dc->EndPaint();
+  auto indexed = std::make_unique<TIndexedPixels>();
+  indexed->Width = std::max(width, 1);
+  indexed->Height = std::max(height, 1);
+  indexed->Values = std::move(values);
+  indexed->Rows = std::move(rows);
+  indexed->Colors = colors;
+  *FImage = QImage();
+  FIndexed = std::move(indexed);
+}
+
+void TGdiBitmap::ExpandIndexed() const {
+  if (!FIndexed) return;
+  const TIndexedPixels& from = *FIndexed;
+  // Every pixel is written below, so the image is not filled first.
+  QImage image(from.Width, from.Height, FBitsPerPixel == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  if (image.isNull()) throw EOutOfMemory("Out of memory");
+  const auto width = static_cast<std::size_t>(from.Width);
+  for (int n = 0; n < from.Height; ++n) {
+    const int y = from.Rows.empty() ? n : from.Rows[static_cast<std::size_t>(n)];
+    auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    const Byte* values = from.Values.get() + static_cast<std::size_t>(n) * width;
+    for (std::size_t x = 0; x < width; ++x) row[x] = from.Colors[values[x]];
+  }
+  *FImage = std::move(image);
+  FIndexed.reset();
+}
+
 TGdiBitmap::~TGdiBitmap() {
   for (TDeviceContext* dc : std::vector<TDeviceContext*>(FUsers)) {
     for (auto& saved : dc->Saved)
@@ -27,10 +65,12 @@ TGdiBitmap::~TGdiBitmap() {
 
 QImage& TGdiBitmap::Image() {
   for (TDeviceContext* dc : FUsers) dc->EndPaint();
+  ExpandIndexed();
   return *FImage;
 }
 const QImage& TGdiBitmap::Image() const {
   for (TDeviceContext* dc : FUsers) dc->EndPaint();
+  ExpandIndexed();
   return *FImage;
 }
 bool TGdiBitmap::Monochrome() const {
@@ -40,8 +80,8 @@ bool TGdiBitmap::Monochrome() const {
   return (a == 0x000000 && b == 0xFFFFFF) || (a == 0xFFFFFF && b == 0x000000);
 }
 
-int TGdiBitmap::Width() const { return FImage->width(); }
-int TGdiBitmap::Height() const { return FImage->height(); }
+int TGdiBitmap::Width() const { return FIndexed ? FIndexed->Width : FImage->width(); }
+int TGdiBitmap::Height() const { return FIndexed ? FIndexed->Height : FImage->height(); }
 
 TGdiFont::TGdiFont() : TGdiObject(gkFont), FaceName("DejaVu Sans") {}
 TGdiFont::~TGdiFont() = default;
@@ -239,6 +279,7 @@ QPainter* TDeviceContext::Painter() {
       if (!S.Bitmap) return nullptr;
       for (TDeviceContext* other : S.Bitmap->FUsers)
         if (other != this) other->EndPaint();
+      S.Bitmap->ExpandIndexed();
       target = S.Bitmap->FImage.get();
     } else {
       target = ExternalImage;

@@ -1,6 +1,7 @@
 // The raw drawing calls on device-context handles: memory DCs and bitmaps, blits with raster
 // operations, text colours, saved states, clipping, origins, frame controls and text drawing.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -128,9 +129,18 @@ class TGdiBitmap : public TGdiObject {
   std::vector<COLORREF> Palette;
   // Number of DCs this bitmap is selected into.
   int SelectCount() const { return static_cast<int>(FUsers.size()); }
+  // Pixels given as one byte each and the 32-bit pixel of each byte value: the bitmap takes the
+  // size at once and makes its image from them when the image is first asked for. The n-th row of
+  // values is row rows[n] of the picture (rows empty: row n); values holds width * height bytes.
+  void SetIndexedPixels(int width, int height, std::unique_ptr<Byte[]> values, std::vector<int> rows,
+                        const std::array<std::uint32_t, 256>& colors);
  private:
   friend class TDeviceContext;
+  struct TIndexedPixels;
+  // Makes the image from indexed pixels still waiting; EOutOfMemory when it cannot be had.
+  void ExpandIndexed() const;
   std::unique_ptr<QImage> FImage;
+  mutable std::unique_ptr<TIndexedPixels> FIndexed;
   int FBitsPerPixel;
   std::vector<TDeviceContext*> FUsers;
 };

@@ -498,5 +498,33 @@ TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {
   }
 }
 
+TEST_F(GIFReadTest, EntriesBuiltOnCodesPastTheTableFollowThoseCodesOnceMade) {
+  // Minimum code size 2. After clear, 1, 2, 7 (the entry being made) the codes are 4 bits wide;
+  // 10 lies past the table (decoded as the previous string and its first pixel) and so entry 9 is
+  // made on it. Looking 9 up makes 10 (3 0), which changes 9 to 3 0 3; entry 11, made on 9, is
+  // 9's string as the table now holds it and 1, not the pixels 9 gave when it was decoded.
+  const std::pair<int, int> codes[] = {{4, 3}, {1, 3}, {2, 3}, {7, 3}, {10, 4}, {3, 4},
+                                       {9, 4}, {1, 4}, {11, 4}, {5, 4}};
+  std::uint32_t buffer = 0;
+  int n = 0;
+  std::string bytes;
+  for (auto [code, size] : codes) {
+    buffer |= static_cast<std::uint32_t>(code) << n;
+    n += size;
+    while (n >= 8) {
+      bytes += static_cast<char>(buffer & 0xFF);
+      buffer >>= 8;
+      n -= 8;
+    }
+  }
+  if (n) bytes += static_cast<char>(buffer);
+  TGifBytes g;
+  g.Header().Screen(4, 4, 0x80 | 0x11).Table(kFourColours).Image(0, 0, 4, 4, 0);
+  g.Byte1(2).Byte1(static_cast<int>(bytes.size())).Raw(bytes).Byte1(0).Trailer();
+  TGIFImage image;
+  LoadGif(image, g.Bytes);
+  EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap()), Expected({1, 2, 2, 2, 2, 2, 2, 3, 0, 0, 3, 1, 3, 0, 3, 1}));
+}
+
 }  // namespace
 }  // namespace orv::test
