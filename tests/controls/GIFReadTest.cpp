@@ -463,10 +463,9 @@ TEST_F(GIFReadTest, LargeFramesDecodeAsFarAsTheirCodesGo) {
   }
 }
 
-TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {
-  // Minimum code size 2: codes 6 and 7 are made (7 pointing at 6), a clear keeps them, and the
-  // first code after it, 7, becomes the prefix of the new 6: 6 and 7 now point at each other.
-  const std::pair<int, int> codes[] = {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {4, 4}, {7, 3}, {1, 3}, {6, 3}};
+// Packs (code, bit width) pairs least-significant bit first, as a GIF's image data holds them.
+template <std::size_t N>
+std::string PackCodes(const std::pair<int, int> (&codes)[N]) {
   std::uint32_t buffer = 0;
   int n = 0;
   std::string bytes;
@@ -480,6 +479,14 @@ TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {
     }
   }
   if (n) bytes += static_cast<char>(buffer);
+  return bytes;
+}
+
+TEST_F(GIFReadTest, OverlongCodeChainsAreDamage) {
+  // Minimum code size 2: codes 6 and 7 are made (7 pointing at 6), a clear keeps them, and the
+  // first code after it, 7, becomes the prefix of the new 6: 6 and 7 now point at each other.
+  const std::pair<int, int> codes[] = {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {4, 4}, {7, 3}, {1, 3}, {6, 3}};
+  const std::string bytes = PackCodes(codes);
   TGifBytes g;
   g.Header().Screen(40, 40, 0x80 | 0x11).Table(kFourColours).Image(0, 0, 40, 40, 0);
   g.Byte1(2).Byte1(static_cast<int>(bytes.size())).Raw(bytes).Byte1(0).Trailer();
@@ -505,19 +512,7 @@ TEST_F(GIFReadTest, EntriesBuiltOnCodesPastTheTableFollowThoseCodesOnceMade) {
   // 9's string as the table now holds it and 1, not the pixels 9 gave when it was decoded.
   const std::pair<int, int> codes[] = {{4, 3}, {1, 3}, {2, 3}, {7, 3}, {10, 4}, {3, 4},
                                        {9, 4}, {1, 4}, {11, 4}, {5, 4}};
-  std::uint32_t buffer = 0;
-  int n = 0;
-  std::string bytes;
-  for (auto [code, size] : codes) {
-    buffer |= static_cast<std::uint32_t>(code) << n;
-    n += size;
-    while (n >= 8) {
-      bytes += static_cast<char>(buffer & 0xFF);
-      buffer >>= 8;
-      n -= 8;
-    }
-  }
-  if (n) bytes += static_cast<char>(buffer);
+  const std::string bytes = PackCodes(codes);
   TGifBytes g;
   g.Header().Screen(4, 4, 0x80 | 0x11).Table(kFourColours).Image(0, 0, 4, 4, 0);
   g.Byte1(2).Byte1(static_cast<int>(bytes.size())).Raw(bytes).Byte1(0).Trailer();
