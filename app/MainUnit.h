@@ -170,8 +170,9 @@ class TMainForm : public TForm {
   static std::unique_ptr<TSMTPSession> NewSendSession(TMailMessage& message);
   // One run to recipients already gathered, uniform (batches in Bcc) or personalised; the
   // recipients are copied, so nothing the window changes during the run reaches the loop.
-  // Each value must be one plain address; every address that gets no mail (refused value,
-  // failed mail) has its own line in the error log and counts as failed.
+  // Each value must be one plain address; every address that gets no mail has its own line in
+  // the error log. A refused value or a failed mail counts each of its addresses as failed; a
+  // recipient the server refuses in a mail that still goes to the others is logged only.
   void SendTo(const std::vector<TSendRecipient>& recipients, bool uniform);
   // The recipients of the send page's radios, read once when a run starts.
   std::vector<TSendRecipient> GatherRecipients();
