@@ -273,8 +273,7 @@ void TGIFFrame::Decode() {
   std::array<std::uint32_t, 256> colors{};
   for (int v = 0; v < 256; ++v) {
     const COLORREF c = palette[static_cast<std::size_t>(v & (entries - 1))];
-    colors[static_cast<std::size_t>(v)] = 0xFF000000u | (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-                                          (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+    colors[static_cast<std::size_t>(v)] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
   }
 
   gif::TDecodeJob job;

@@ -227,8 +227,7 @@ void IndexRows(TGdiBitmap& bitmap, std::vector<COLORREF>& palette, std::vector<B
   };
   for (std::size_t i = palette.size(); i-- > 0;) {
     const COLORREF c = palette[i];
-    const std::uint32_t key = 0xFF000000u | (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-                              (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
+    const std::uint32_t key = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
     const std::size_t slot = slotOf(key);
     // The first entry of a colour wins, as the nearest search takes it.
     used[slot] = true;

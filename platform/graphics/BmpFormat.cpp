@@ -59,9 +59,8 @@ void DecodeRle(const Byte* p, std::size_t n, int bpp, const std::vector<COLORREF
   const int width = img.width(), height = img.height();
   int x = 0, y = 0;
   QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(height - 1));
-  auto put = [&](std::uint32_t index) {
-    if (x < width) row[x++] = colours[index];
-  };
+  // Runs are cut to the row's end before they are put, so x stays within the row.
+  auto put = [&](std::uint32_t index) { row[x++] = colours[index]; };
   std::size_t i = 0;
   while (n - i >= 2) {
     const std::uint32_t count = p[i], value = p[i + 1];
