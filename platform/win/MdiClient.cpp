@@ -295,8 +295,7 @@ HWND CreateChild(HWND client, const WideString& className, const WideString& tit
   c->Children.push_back(child);
   c->Activation.push_back(child);
   SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_VISIBLE);
-  Activate(client, child);
-  RefreshWindowMenu(client);
+  Activate(client, child);  // lists the new child in the window menu too
   return child;
 }
 
