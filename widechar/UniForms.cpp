@@ -199,8 +199,7 @@ void TUniForm::CreateWindowHandle(const TCreateParams& params) {
     FFormState.Exclude(fsCreatedMDIChild);
     return;
   }
-  TCustomForm* main = Application != nullptr ? Application->MainForm() : nullptr;
-  if (main == nullptr || !main->ClientHandle()) throw EInvalidOperation(SNoMDIForm);
+  const HWND client = MDIMainClientHandle();
   WideString className;
   RegisterUnicodeWindowClass(params, className, false);
   SetDefWndProcPtr(&DefMDIChildProcW);
@@ -211,7 +210,7 @@ void TUniForm::CreateWindowHandle(const TCreateParams& params) {
       ~TClear() { unicontrols::State().CreatingControl = nullptr; }
     } clear;
     hwnd = CreateMDIWindowW(className, WideString(), params.Style, params.X, params.Y, params.Width, params.Height,
-                            main->ClientHandle(), HInstance(), PtrLParam(params.Param));
+                            client, HInstance(), PtrLParam(params.Param));
   }
   if (!hwnd) RaiseLastSystemError();
   AttachCreatedWindow(hwnd);

@@ -160,13 +160,10 @@ std::vector<HWND> ArrangedChildren(TMdiClient& c, bool skipDisabled) {
 TRect AreaOf(const TMdiClient& c) { return c.View.Area ? c.View.Area() : TRect{}; }
 
 // Room left for the arranged windows: above the row of minimised children.
-TRect ArrangeArea(HWND client, const TMdiClient& c) {
+TRect ArrangeArea(const TMdiClient& c) {
   TRect area = AreaOf(c);
-  bool icons = false;
-  for (HWND h : c.Children)
-    if (Minimized(h)) icons = true;
-  if (icons) area.Bottom = std::max(area.Top, area.Bottom - MdiIconHeight);
-  (void)client;
+  if (std::any_of(c.Children.begin(), c.Children.end(), Minimized))
+    area.Bottom = std::max(area.Top, area.Bottom - MdiIconHeight);
   return area;
 }
 
@@ -180,7 +177,7 @@ bool Cascade(HWND client, WPARAM flags) {
   Prune(client, *c);
   const std::vector<HWND> list = ArrangedChildren(*c, (flags & MDITILE_SKIPDISABLED) != 0);
   if (list.empty()) return false;
-  const TRect area = ArrangeArea(client, *c);
+  const TRect area = ArrangeArea(*c);
   const int n = static_cast<int>(list.size());
   // As many steps as leave each window at least half the area; then the cascade starts over.
   const int maxSteps = std::max(1, std::min(area.Width(), area.Height()) / 2 / MdiCascadeStep + 1);
@@ -203,7 +200,7 @@ bool Tile(HWND client, WPARAM how) {
   std::vector<HWND> list = ArrangedChildren(*c, (how & MDITILE_SKIPDISABLED) != 0);
   if (list.empty()) return false;
   std::reverse(list.begin(), list.end());  // the active child takes the first tile
-  const TRect area = ArrangeArea(client, *c);
+  const TRect area = ArrangeArea(*c);
   const int n = static_cast<int>(list.size());
   const bool horizontal = (how & MDITILE_HORIZONTAL) != 0;
   // Up to three windows share the area in one direction; more make a grid of near-square tiles.
@@ -298,8 +295,7 @@ HWND CreateChild(HWND client, const WideString& className, const WideString& tit
   c->Children.push_back(child);
   c->Activation.push_back(child);
   SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_VISIBLE);
-  Activate(client, child);
-  RefreshWindowMenu(client);
+  Activate(client, child);  // lists the new child in the window menu too
   return child;
 }
 
