@@ -1,9 +1,10 @@
-// Starting a peer program for a benchmark, and timing.
+// Starting a peer program for a benchmark, timing, and a folder of its own.
 #pragma once
 #include <spawn.h>
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ inline pid_t Spawn(std::vector<std::string> args) {
 
 inline double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// A new folder /tmp/orv_bench_<name>_XXXXXX; empty when it cannot be made.
+inline std::string TempFolder(const char* name) {
+  std::string pattern = std::string("/tmp/orv_bench_") + name + "_XXXXXX";
+  const char* dir = mkdtemp(pattern.data());
+  return dir ? std::string(dir) : std::string();
 }
 
 }  // namespace orv::bench

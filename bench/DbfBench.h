@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchProcess.h"
 #include "dbf/DbfFile.h"
 
 extern char** environ;
@@ -114,13 +115,6 @@ inline double BestOf(int runs, const std::vector<std::string>& args) {
   double best = 1e30;
   for (int i = 0; i < runs; ++i) best = std::min(best, TimeProcess(args));
   return best;
-}
-
-inline std::string TempFolder(const char* name) {
-  std::string tmpl = "/tmp/orv_bench_" + std::string(name) + "_XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back(0);
-  return mkdtemp(buf.data());
 }
 
 }  // namespace orv::bench

@@ -41,10 +41,4 @@ inline std::string ReadWhole(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string TempDir(const char* name) {
-  std::string pattern = std::string("/tmp/orv_bench_") + name + "_XXXXXX";
-  const char* dir = mkdtemp(pattern.data());
-  return dir ? std::string(dir) : std::string();
-}
-
 }  // namespace orv::bench

@@ -55,7 +55,7 @@ int main() {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   orv::Application->Initialize();
   orv::RegisterGIFImage();
-  const std::string dir = orv::bench::TempDir("gifencode");
+  const std::string dir = orv::bench::TempFolder("gifencode");
   std::string big, anim;
   if (dir.empty() || !orv::bench::MakeGifPictures(dir, big, anim)) {
     std::fprintf(stderr, "the pictures could not be made (python3-pil)\n");

@@ -27,7 +27,7 @@ inline constexpr const char* STRING_FILE_NOT_FOUND = "Open: file not found: \"%s
 inline constexpr const char* STRING_VALUE_DOES_NOT_FIT = "Value does not fit field \"%s\".";
 inline constexpr const char* STRING_INVALID_FIELD_TYPE =
     "Cannot create field \"%s\", fieldtype %x not supported in a dBASE table.";
-inline constexpr const char* STRING_UNREADABLE_FIELD = "Cannot read field \"%s\": type %t of %d bytes is not supported.";
+inline constexpr const char* STRING_UNREADABLE_FIELD = "Cannot read field \"%s\": type %s of %d bytes is not supported.";
 inline constexpr const char* STRING_INVALID_RECORD_LENGTH = "Invalid record length: %d (must be between 1 and 65535).";
 inline constexpr const char* STRING_INVALID_HEADER_LENGTH = "Invalid header length: %d (must be at most 65535).";
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <string>
 #include <utility>
 #include "dbf/DbfIndexFile.h"
 #include "dbf/DbfLang.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/win/Nls.h"
 
@@ -40,13 +40,7 @@ AnsiString UnreadableFieldMessage(const AnsiString& name, char letter, Integer s
   char type[8];
   if (code > 0x20 && code < 0x7F) std::snprintf(type, sizeof type, "'%c'", letter);
   else std::snprintf(type, sizeof type, "0x%02X", code);
-  AnsiString msg = STRING_UNREADABLE_FIELD;
-  // The name, which comes from the file, goes in last, so that nothing in it is taken for a directive.
-  for (const auto& [directive, value] : {std::pair<const char*, AnsiString>{"%d", std::to_string(size)}, {"%t", type}, {"%s", name}}) {
-    const auto pos = msg.find(directive);
-    if (pos != AnsiString::npos) msg.replace(pos, 2, value);
-  }
-  return msg;
+  return Format(STRING_UNREADABLE_FIELD, {name, type, size});
 }
 
 }  // namespace

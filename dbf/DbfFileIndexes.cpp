@@ -27,15 +27,14 @@ TPagedFileMode IndexModeOf(TPagedFileMode tableMode, bool creating) {
 
 TDbfIndexFile* TDbfFile::IndexFileByName(const AnsiString& name) const {
   if (name.empty()) return nullptr;
-  const AnsiString wanted = UpperCase(name);
   for (const auto& [listed, file] : FIndexNames)
-    if (UpperCase(listed) == wanted) return file;
+    if (SameText(listed, name)) return file;
   if (ExtractFileExt(name).empty()) return nullptr;
   // A name with an extension is also found by the path of the open file.
-  const AnsiString path = UpperCase(ExpandFileName(name));
+  const AnsiString path = ExpandFileName(name);
   for (const auto& file : FIndexFiles) {
     auto* index = dynamic_cast<TIndexFile*>(file.get());
-    if (index && UpperCase(ExpandFileName(index->FileName())) == path) return index;
+    if (index && SameText(ExpandFileName(index->FileName()), path)) return index;
   }
   return nullptr;
 }
@@ -55,8 +54,7 @@ TDbfIndexFile* TDbfFile::IndexFileForAdd(const AnsiString& name, const AnsiStrin
       throw;
     }
     if (shared) EndExclusive();
-    const AnsiString wanted = UpperCase(name);
-    std::erase_if(FIndexNames, [&](const auto& entry) { return UpperCase(entry.first) == wanted; });
+    std::erase_if(FIndexNames, [&](const auto& entry) { return SameText(entry.first, name); });
     listed = IndexFileByName(name);
   }
   if (listed) return listed;
@@ -128,8 +126,7 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
   const AnsiString tag = TagNameFor(name);
   if (!create && index->IsMdx()) {
     const auto tags = index->TagNames();
-    const AnsiString wanted = UpperCase(tag);
-    create = std::none_of(tags.begin(), tags.end(), [&](const AnsiString& t) { return UpperCase(t) == wanted; });
+    create = std::none_of(tags.begin(), tags.end(), [&](const AnsiString& t) { return SameText(t, tag); });
   }
   if (!create) return true;
   if (IsReadOnly()) {
