@@ -160,27 +160,6 @@ class SendRunRecipientsE2E : public TSendRunFixture {
   }
 };
 
-// What Python's email package read in each mail the scripted server got (sendrun_got_check.py):
-// per mail, every value of each key in order.
-using TReadMail = std::map<std::string, std::vector<std::string>>;
-
-std::vector<TReadMail> ReadByPython(const fs::path& outDir) {
-  std::vector<TReadMail> result;
-  std::istringstream lines(
-      RunChecked(kE2EPython + " " + kE2EHere + "sendrun_got_check.py '" + outDir.string() + "'"));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line == "MAIL") {
-      result.emplace_back();
-      continue;
-    }
-    const auto eq = line.find('=');
-    if (result.empty() || eq == std::string::npos) continue;
-    result.back()[line.substr(0, eq)].push_back(Unescape(line.substr(eq + 1)));
-  }
-  return result;
-}
-
 // A value of an address table's address field: the address a mail goes to for it, or the reason
 // it is refused.
 struct TTableValue {
@@ -241,7 +220,7 @@ TEST_F(SendRunRecipientsE2E, EveryTableValueReachesRcptAsItIsInToOrIsLoggedWithI
   F->SendBtnClick(F->SendBtn);
   for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
   std::set<std::size_t> reached;
-  for (const TReadMail& m : ReadByPython(FOut)) {
+  for (const TReadMail& m : GotReadByPython(FOut)) {
     const std::string plain = Trimmed(m.at("plain").at(0));
     const std::size_t row = std::stoul(plain.substr(plain.rfind(' ') + 1));
     ASSERT_LT(row, std::size(kTableValues)) << plain;
@@ -271,7 +250,7 @@ TEST_F(SendRunRecipientsE2E, EveryTableValueReachesRcptAsItIsInToOrIsLoggedWithI
   F->bccCountEd->SetValue(rows);
   F->SendBtnClick(F->SendBtn);
   for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
-  const auto read = ReadByPython(FOut);
+  const auto read = GotReadByPython(FOut);
   ASSERT_EQ(read.size(), 1u);
   std::multiset<std::string> expected;
   for (const TTableValue& v : kTableValues)
