@@ -60,6 +60,12 @@ AnsiString ErrorLine(const AnsiString& address, const AnsiString& reason) {
 // Replies end in a line break; the log line holds the reply's text.
 AnsiString ReplyText(const AnsiString& reply) { return TrimRight(reply); }
 
+// One address of a mail: the recipient it belongs to and the address it is sent as.
+struct TMailAddress {
+  const TSendRecipient* Recipient;
+  AnsiString Address;
+};
+
 // The refusal the server gave the address on its own in the last mail, if it gave one. The
 // session offers each address once, compared without regard to case.
 const TRefusedRecipient* RefusalOf(const std::vector<TRefusedRecipient>& refused, const AnsiString& address) {
@@ -182,7 +188,8 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
   }
 
   const auto reconnect = [this] {
-    if (SMTP->Connect() || FCancelled) return;
+    // After a cancel no connection is opened again.
+    if (FCancelled || SMTP->Connect() || FCancelled) return;
     SMTP->AbortSession();
     ErrorBox("Could not connect to mail server!");
     // The mails that follow fail one by one and are logged when this one fails as well.
@@ -196,34 +203,37 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     // The mail's addresses: the batch in uniform mode, else the one recipient. Each value is
     // taken as exactly one address or refused on its own: a value the header field would read
     // as other addresses must not send this recipient's mail to them.
-    std::vector<const TSendRecipient*> batch;
+    std::vector<TMailAddress> batch;
     const Integer first = b * per;
     const Integer last = std::min(count, first + per);
     for (Integer i = first; i < last; ++i) {
       const TSendRecipient& r = recipients[static_cast<std::size_t>(i)];
-      const AnsiString fault = PlainAddressFault(r.Address);
-      if (fault.empty()) {
-        batch.push_back(&r);
+      TSendAddress checked = SendAddressOf(r.Address);
+      if (checked.Fault.empty()) {
+        batch.push_back({&r, std::move(checked.Address)});
       } else {
-        ErrorLog->Lines().Add(ErrorLine(r.Address, "Invalid e-mail address: " + fault));
+        ErrorLog->Lines().Add(ErrorLine(r.Address, "Invalid e-mail address: " + checked.Fault));
         ++failed;
       }
     }
     const auto failBatch = [&](const AnsiString& reason, const std::vector<TRefusedRecipient>& refused) {
       // Every address of the mail is without it: each gets its line, with the server's own
       // refusal where it gave one, and counts.
-      for (const TSendRecipient* r : batch) {
-        const TRefusedRecipient* own = RefusalOf(refused, r->Address);
-        ErrorLog->Lines().Add(ErrorLine(r->Address, own != nullptr ? ReplyText(own->Reply) : reason));
+      for (const TMailAddress& a : batch) {
+        const TRefusedRecipient* own = RefusalOf(refused, a.Address);
+        ErrorLog->Lines().Add(ErrorLine(a.Address, own != nullptr ? ReplyText(own->Reply) : reason));
         ++failed;
       }
     };
 
+    // Counted by mail number, whatever the check refused: no connection carries more mails than
+    // the option allows.
+    if (every != 0 && n % every == 0) {
+      SMTP->AbortSession();
+      reconnect();
+    }
     if (!batch.empty()) {
-      if (every != 0 && n % every == 0) {
-        SMTP->AbortSession();
-        reconnect();
-      }
+      // A mail with nothing to send needs no session; the next one that has opens it.
       if (!SMTP->SessionOpen()) reconnect();
       // A cancel while the server was awaited for the connection: this mail does not go.
       if (FCancelled) {
@@ -234,7 +244,7 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     bool built = false;
     if (!batch.empty()) {
       // The first valid address of the batch takes the place in To; the rest go in Bcc.
-      const TSendRecipient& to = *batch.front();
+      const TMailAddress& to = batch.front();
       try {
         Msg->ResetMessage();
         Msg->SetFrom(konto.SenderName, konto.SenderAddress);
@@ -244,14 +254,14 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
         Msg->ToRecipients().ClearRecipients();
         Msg->ToRecipients().AddRecipient("", to.Address);
         Msg->BccRecipients().ClearRecipients();
-        for (std::size_t k = 1; k < batch.size(); ++k) Msg->BccRecipients().AddRecipient("", batch[k]->Address);
+        for (std::size_t k = 1; k < batch.size(); ++k) Msg->BccRecipients().AddRecipient("", batch[k].Address);
         std::optional<TPlaceholderFields> record;
         if (mail.MailType == mtDesign || mail.MailType == mtHtml) {
           const AnsiString& html = mail.MailType == mtDesign ? mail.GeneratedHTML : mail.BlankHTML;
-          Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, to, &record));
+          Msg->SetTextHtml(html.empty() ? AnsiString(" ") : FillPlaceholders(html, uniform, *to.Recipient, &record));
         }
         Msg->SetTextPlain(mail.BlankText.empty() ? AnsiString(" ")
-                                                  : FillPlaceholders(mail.BlankText, uniform, to, &record));
+                                                  : FillPlaceholders(mail.BlankText, uniform, *to.Recipient, &record));
         for (const AnsiString& path : mail.Attachments) Msg->AttachFile(path, "", true);
         Msg->BuildBody();
         built = true;
@@ -265,7 +275,7 @@ void TMainForm::SendTo(const std::vector<TSendRecipient>& recipients, bool unifo
     }
     if (built) {
       std::vector<AnsiString> envelope;
-      for (const TSendRecipient* r : batch) envelope.push_back(r->Address);
+      for (const TMailAddress& a : batch) envelope.push_back(a.Address);
       // The envelope is the checked addresses themselves, not what a reading of the header
       // fields would make of them.
       if (SMTP->SendMessageTo(Msg->FromAddress(), envelope)) {

@@ -8,6 +8,7 @@
 #include "app/MainUnit.h"
 #include "app/MailStore.h"
 #include "app/OptionsStore.h"
+#include "mail/MailAddress.h"
 #include "platform/forms/DialogService.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
@@ -31,7 +32,7 @@ void DefineAddressFields(TDbfTable& table) {
   for (const auto& def : kAddressFields) table.FieldDefs().Add(def.Name, ftString, def.Size);
 }
 
-// Only the blank itself is trimmed: other control bytes belong to the address as stored.
+// Only the blank itself is trimmed.
 AnsiString TrimBlanks(const AnsiString& s) {
   const auto first = s.find_first_not_of(' ');
   if (first == AnsiString::npos) return {};
@@ -194,7 +195,8 @@ void TMainForm::PageControl2Change(TObject*) {
     while (!Table1->Eof()) {
       // A number outside the fields, negative ones included, reads the first field.
       const Integer index = (a < 0 || a >= Table1->FieldCount()) ? 0 : a;
-      const AnsiString address = TrimBlanks(Table1->Fields().Fields(index)->AsString());
+      // Exports pad with tabs as well as blanks; other control bytes stay and the run refuses them.
+      const AnsiString address(TrimAddressSpace(Table1->Fields().Fields(index)->AsString()));
       if (!address.empty()) {
         ListView3->Items().Add()->SetCaption(address);
         FAddressRows.push_back({address, position, Table1->GetBookmark()});

@@ -204,10 +204,22 @@ void TMailRecipients::ParseRecipients() {
     };
     for (size_t k = 0; k < value.size(); ++k) {
       const char c = value[k];
+      // Within angle brackets the quotes of a quoted local part, and what they escape, belong to
+      // the address as written: without them "a,b"@host would read as another address.
+      const bool keepQuoting = inAngle && closer == '"';
       if (closer) {
-        if (c == closer) closer = 0;
-        else if (c == '\\' && k + 1 < value.size()) (inAngle ? addr : name).push_back(value[++k]);
-        else (inAngle ? addr : name).push_back(c);
+        if (c == closer) {
+          if (keepQuoting) addr.push_back(c);
+          closer = 0;
+        } else if (c == '\\' && k + 1 < value.size()) {
+          if (keepQuoting) addr.push_back(c);
+          (inAngle ? addr : name).push_back(value[++k]);
+        } else {
+          (inAngle ? addr : name).push_back(c);
+        }
+      } else if (c == '"' && inAngle) {
+        addr.push_back(c);
+        closer = c;
       } else if (c == '"' || c == '(') {
         // An address followed by a comment: the text so far was the address.
         if (c == '(' && !found && !TrimBlanks(name).empty()) {

@@ -132,8 +132,18 @@ TEST_F(AddressTableTest, AddressListSkipsEmptyAddressesAndKeepsWalkPositions) {
   AddRecord({"first@example.org", "One"});
   AddRecord({"   ", "Two"});
   AddRecord({"  third@example.org ", "Three"});
+  // Tab-padded exports: tabs around the value go as blanks do; other control bytes stay.
+  AddRecord({"\t \t", "Four"});
+  AddRecord({"\tfifth@example.org\t", "Five"});
+  AddRecord({"\r\nsixth@example.org", "Six"});
+  // The quotes of a quoting export stay in the list: the table's value is what the list shows.
+  AddRecord({"\"seventh@example.org\"", "Seven"});
   const auto rows = ShowSendPage();
-  const std::vector<std::pair<AnsiString, Integer>> expected = {{"first@example.org", 0}, {"third@example.org", 2}};
+  const std::vector<std::pair<AnsiString, Integer>> expected = {{"first@example.org", 0},
+                                                                {"third@example.org", 2},
+                                                                {"fifth@example.org", 4},
+                                                                {"\r\nsixth@example.org", 5},
+                                                                {"\"seventh@example.org\"", 6}};
   EXPECT_EQ(rows, expected);
 }
 

@@ -1,5 +1,6 @@
-// The e2e send tests' view of what the SMTP server received: every delivered message as Python's
-// email package reads it (tests/e2e/sendrun_check.py), one map of header/part names per message.
+// The e2e send tests' view of what the SMTP servers received: every message as Python's email
+// package reads it (tests/e2e/sendrun_check.py for the real server, sendrun_got_check.py for the
+// scripted one), one map of header/part names per message.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -31,12 +32,13 @@ inline std::string Unescape(const std::string& s) {
   return r;
 }
 
-// The delivered messages in delivery order; values of repeated names joined by ";".
-inline std::vector<TDelivered> Delivered(const std::filesystem::path& outDir) {
-  std::vector<TDelivered> result;
-  const std::string cmd = kE2EPython + " " + kE2EHere + "sendrun_check.py '" + outDir.string() + "'";
-  const std::string out = RunChecked(cmd);
-  std::istringstream lines(out);
+// A reader's output of a line "MAIL" per message followed by its "key=value" lines (values
+// escaped): every value of each key per message, in order.
+using TReadMail = std::map<std::string, std::vector<std::string>>;
+
+inline std::vector<TReadMail> ReadMails(const std::string& output) {
+  std::vector<TReadMail> result;
+  std::istringstream lines(output);
   std::string line;
   while (std::getline(lines, line)) {
     if (line == "MAIL") {
@@ -45,11 +47,28 @@ inline std::vector<TDelivered> Delivered(const std::filesystem::path& outDir) {
     }
     const auto eq = line.find('=');
     if (result.empty() || eq == std::string::npos) continue;
-    std::string& slot = result.back()[line.substr(0, eq)];
-    if (!slot.empty()) slot += ";";
-    slot += Unescape(line.substr(eq + 1));
+    result.back()[line.substr(0, eq)].push_back(Unescape(line.substr(eq + 1)));
   }
   return result;
+}
+
+// The delivered messages in delivery order; values of repeated names joined by ";".
+inline std::vector<TDelivered> Delivered(const std::filesystem::path& outDir) {
+  std::vector<TDelivered> result;
+  const std::string cmd = kE2EPython + " " + kE2EHere + "sendrun_check.py '" + outDir.string() + "'";
+  for (const TReadMail& mail : ReadMails(RunChecked(cmd))) {
+    TDelivered& d = result.emplace_back();
+    for (const auto& [key, values] : mail) {
+      std::string& slot = d[key];
+      for (const std::string& v : values) slot += (slot.empty() ? "" : ";") + v;
+    }
+  }
+  return result;
+}
+
+// What Python's email package reads in each mail the scripted server got (sendrun_got_check.py).
+inline std::vector<TReadMail> GotReadByPython(const std::filesystem::path& outDir) {
+  return ReadMails(RunChecked(kE2EPython + " " + kE2EHere + "sendrun_got_check.py '" + outDir.string() + "'"));
 }
 
 inline std::string Trimmed(std::string s) {

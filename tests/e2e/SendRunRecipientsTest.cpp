@@ -1,11 +1,13 @@
-// Send runs of the real main window, offscreen, with recipient values that are not one plain
-// address and with servers that fail a mail: what the server received is compared with the
-// error log and the status line. A scripted server records every line it got; a real SMTP server
-// and Python's email package read the delivered messages.
+// Send runs of the real main window, offscreen, with the recipient values real tables hold, good
+// and bad, and with servers that fail a mail: what the server received is compared with the
+// error log and the status line. A scripted server records every line it got; Python's email
+// package reads the messages, and a real SMTP server takes them.
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <set>
@@ -112,65 +114,219 @@ class SendRunRecipientsE2E : public TSendRunFixture {
     return "Error while sending email to " + address + ": " + reason;
   }
 
+  // The connections the scripted server took, each with the mails (by MAIL number) it carried.
+  std::map<int, std::set<int>> MailsByConnection() {
+    std::map<int, std::set<int>> out;
+    for (const TGot& g : Got()) {
+      std::set<int>& mails = out[g.Conn];
+      if (g.Mail > 0) mails.insert(g.Mail);
+    }
+    return out;
+  }
+
+  // Clicks the send button (a cancel) from the event loop as soon as what() holds during a run.
+  void CancelWhen(QTimer& clicker, std::function<bool()> what) {
+    clicker.setInterval(20);
+    QObject::connect(&clicker, &QTimer::timeout, [this, &clicker, what] {
+      if (what() && F->Sending()) {
+        clicker.stop();
+        F->SendBtnClick(F->SendBtn);
+      }
+    });
+    clicker.start();
+  }
+
+  // Rows of the address table, one per value, each with its own last name "Row i".
+  template <std::size_t N, class T>
+  void FillTable(const T (&values)[N]) {
+    TDbfTable& t = *F->Table1;
+    for (std::size_t i = 0; i < N; ++i) {
+      t.Append();
+      t.Fields().Fields(0)->SetAsString(values[i].Value);
+      t.Fields().Fields(1)->SetAsString("Row " + std::to_string(i));
+      t.Post();
+    }
+    // The send page lists the table's rows when it is shown.
+    F->PageControl2Change(nullptr);
+    ASSERT_EQ(F->TableRecipients(false).size(), N);
+    F->AlleEmpfCheck->SetChecked(true);
+    F->PersonalCheck->SetChecked(true);
+  }
+
+  void RestartServerFolder() {
+    FServer.reset();
+    fs::remove_all(FOut);
+    fs::create_directories(FOut);
+  }
 };
 
-struct TBadValue {
+// A value of an address table's address field: the address a mail goes to for it, or the reason
+// it is refused.
+struct TTableValue {
   const char* Value;
-  const char* Shown;  // the value as the log line shows it
-  const char* Reason;
+  const char* Sent;             // nullptr: refused
+  const char* Reason = nullptr;  // why it is refused
+  const char* Shown = nullptr;   // the value as the log line shows it, when not as stored
 };
 
-const TBadValue kBadValues[] = {
-    {"a@example.net><victim@evil.test", "a@example.net><victim@evil.test", "it holds angle brackets"},
-    {"b@example.net, victim2@evil.test", "b@example.net, victim2@evil.test", "it holds more than one address"},
-    {"c@example.net;victim3@evil.test", "c@example.net;victim3@evil.test", "it holds more than one address"},
-    {"john smith@example.net", "john smith@example.net", "it holds a blank"},
-    {"tab@exam\tple.net", "tab@exam ple.net", "it holds a control character"},
-    {"\"q x\"@example.net", "\"q x\"@example.net", "it holds quotes"},
-    {"cmt@example.net (victim4@evil.test)", "cmt@example.net (victim4@evil.test)", "it holds a comment"},
-    {"Name <x@example.net>", "Name <x@example.net>", "it holds angle brackets"},
+const TTableValue kTableValues[] = {
+    {"first@example.net", "first@example.net"},
+    // What a quoting export leaves in the table.
+    {"\"quoted@example.net\"", "quoted@example.net"},
+    {"\tpadded@example.net\t", "padded@example.net"},
+    {"\"john.doe\"@example.com", "\"john.doe\"@example.com"},
+    {"user@[192.0.2.1]", "user@[192.0.2.1]"},
+    {"user@[IPv6:2001:db8::1]", "user@[IPv6:2001:db8::1]"},
+    {"anna+news@example.net", "anna+news@example.net"},
+    {"0123456789@example.net", "0123456789@example.net"},
+    {"anna@example.photography", "anna@example.photography"},
+    {"UPPER.CASE@EXAMPLE.NET", "UPPER.CASE@EXAMPLE.NET"},
+    {"a@example.net><victim@evil.test", nullptr, "it holds angle brackets"},
+    {"b@example.net, victim2@evil.test", nullptr, "it holds more than one address"},
+    {"c@example.net;victim3@evil.test", nullptr, "it holds more than one address"},
+    {"john smith@example.net", nullptr, "it holds a blank"},
+    {"tab@exam\tple.net", nullptr, "it holds a control character", "tab@exam ple.net"},
+    {"\"q x\"@example.net", nullptr, "it holds a blank"},
+    {"cmt@example.net (victim4@evil.test)", nullptr, "it holds a comment"},
+    {"Name <x@example.net>", nullptr, "it holds angle brackets"},
+    {"\"d@example.net, victim5@evil.test\"", nullptr, "it holds more than one address"},
+    {"e@example.net\r\nRCPT TO:<victim6@evil.test>", nullptr, "it holds a control character",
+     "e@example.net  RCPT TO:<victim6@evil.test>"},
+    {"last@example.net", "last@example.net"},
 };
 
-TEST_F(SendRunRecipientsE2E, TableValuesThatAreNotOnePlainAddressAreRefusedOneByOne) {
-  // Rows of the address table, each with its own personal data, between two good ones.
-  TDbfTable& t = *F->Table1;
-  const auto add = [&](const std::string& address, const std::string& last) {
-    t.Append();
-    t.Fields().Fields(0)->SetAsString(address);
-    t.Fields().Fields(1)->SetAsString(last);
-    t.Post();
-  };
-  add("first@example.net", "First");
-  for (const TBadValue& v : kBadValues) add(v.Value, "Secret of " + std::string(v.Shown));
-  add("last@example.net", "Last");
+// The log lines of the refused values, in table order.
+std::vector<AnsiString> RefusedLines() {
+  std::vector<AnsiString> lines;
+  for (const TTableValue& v : kTableValues)
+    if (v.Sent == nullptr)
+      lines.push_back("Error while sending email to " + std::string(v.Shown ? v.Shown : v.Value) +
+                      ": Invalid e-mail address: " + v.Reason);
+  return lines;
+}
+
+std::size_t SentCount() {
+  return static_cast<std::size_t>(std::count_if(std::begin(kTableValues), std::end(kTableValues),
+                                                [](const TTableValue& v) { return v.Sent != nullptr; }));
+}
+
+TEST_F(SendRunRecipientsE2E, EveryTableValueReachesRcptAsItIsInToOrIsLoggedWithItsReason) {
+  FillTable(kTableValues);
+  ServeScript("{}");
+  const Integer rows = static_cast<Integer>(std::size(kTableValues));
+  const Integer refused = rows - static_cast<Integer>(SentCount());
+
+  // Personalised: one mail per address, each with its own row's data.
+  F->SendBtnClick(F->SendBtn);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  std::set<std::size_t> reached;
+  for (const TReadMail& m : GotReadByPython(FOut)) {
+    const std::string plain = Trimmed(m.at("plain").at(0));
+    const std::size_t row = std::stoul(plain.substr(plain.rfind(' ') + 1));
+    ASSERT_LT(row, std::size(kTableValues)) << plain;
+    const TTableValue& v = kTableValues[row];
+    SCOPED_TRACE(v.Value);
+    ASSERT_NE(v.Sent, nullptr) << "a refused value got mail";
+    EXPECT_TRUE(reached.insert(row).second) << "twice";
+    EXPECT_EQ(plain, "Dear Row " + std::to_string(row));
+    // The envelope and the header carry the same text, and the package reads one mailbox in To,
+    // the one it reads in the envelope.
+    EXPECT_EQ(m.at("rcpt"), std::vector<std::string>{v.Sent});
+    EXPECT_EQ(m.at("to_raw"), std::vector<std::string>{"<" + std::string(v.Sent) + ">"});
+    EXPECT_EQ(m.at("to"), m.at("rcpt_read"));
+    EXPECT_EQ(m.at("defects"), std::vector<std::string>{"0"});
+  }
+  EXPECT_EQ(reached.size(), SentCount());
+  EXPECT_EQ(Log(), RefusedLines());
+  EXPECT_EQ(F->statlabel->Caption(),
+            IntToStr(rows) + " mails of " + IntToStr(rows) + " sended " + IntToStr(refused) + " failed.");
+  ExpectIdle();
+
+  // Uniform, all in one mail: the first address in To, every other one in the envelope only.
+  RestartServerFolder();
+  F->ErrorLog->Lines().Clear();
+  ServeScript("{}");
+  F->bccCheck->SetChecked(true);
+  F->bccCountEd->SetValue(rows);
+  F->SendBtnClick(F->SendBtn);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  const auto read = GotReadByPython(FOut);
+  ASSERT_EQ(read.size(), 1u);
+  std::multiset<std::string> expected;
+  for (const TTableValue& v : kTableValues)
+    if (v.Sent != nullptr) expected.insert(v.Sent);
+  const std::vector<std::string>& rcpt = read[0].at("rcpt");
+  EXPECT_EQ(std::multiset<std::string>(rcpt.begin(), rcpt.end()), expected);
+  EXPECT_EQ(read[0].at("to_raw"), std::vector<std::string>{"<first@example.net>"});
+  EXPECT_EQ(read[0].at("bcc"), std::vector<std::string>{""});
+  EXPECT_EQ(Log(), RefusedLines());
+  EXPECT_EQ(F->statlabel->Caption(), "1 mails of 1 sended " + IntToStr(refused) + " failed.");
+  ExpectIdle();
+}
+
+TEST_F(SendRunRecipientsE2E, ARealServerTakesEveryAddressAsTheHeaderNamesIt) {
+  FillTable(kTableValues);
   ServeReal();
-  // The send page lists the table's rows when it is shown.
-  F->PageControl2Change(nullptr);
-  F->AlleEmpfCheck->SetChecked(true);
-  F->PersonalCheck->SetChecked(true);
-  F->bccCheck->SetChecked(false);
-  const std::size_t rows = std::size(kBadValues) + 2;
-  ASSERT_EQ(F->TableRecipients(false).size(), rows);
   F->SendBtnClick(F->SendBtn);
   for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
 
-  // Only the two plain addresses got mail, each its own, and exactly at that address.
+  // Only the values that are one address got mail, each its own, and at the address the
+  // delivered header names.
   const auto mails = Delivered(FOut);
-  ASSERT_EQ(mails.size(), 2u);
-  EXPECT_EQ(mails[0].at("rcpt_tos"), "first@example.net");
-  EXPECT_EQ(mails[0].at("to"), "first@example.net");
-  EXPECT_EQ(Trimmed(mails[0].at("plain")), "Dear First");
-  EXPECT_EQ(mails[1].at("rcpt_tos"), "last@example.net");
-  EXPECT_EQ(mails[1].at("to"), "last@example.net");
-  EXPECT_EQ(Trimmed(mails[1].at("plain")), "Dear Last");
+  ASSERT_EQ(mails.size(), SentCount());
+  std::size_t mail = 0;
+  for (std::size_t row = 0; row < std::size(kTableValues); ++row) {
+    if (kTableValues[row].Sent == nullptr) continue;
+    const TDelivered& d = mails[mail++];
+    SCOPED_TRACE(kTableValues[row].Value);
+    EXPECT_EQ(d.at("rcpt_tos"), d.at("to"));
+    EXPECT_EQ(Trimmed(d.at("plain")), "Dear Row " + std::to_string(row));
+    for (const char* victim : {"victim", "evil"}) EXPECT_EQ(d.at("to").find(victim), std::string::npos);
+  }
+  EXPECT_EQ(mails.front().at("rcpt_tos"), "first@example.net");
+  EXPECT_EQ(mails.back().at("rcpt_tos"), "last@example.net");
+  EXPECT_EQ(Log(), RefusedLines());
+  const Integer rows = static_cast<Integer>(std::size(kTableValues));
+  EXPECT_EQ(F->statlabel->Caption(), IntToStr(rows) + " mails of " + IntToStr(rows) + " sended " +
+                                         IntToStr(rows - static_cast<Integer>(SentCount())) + " failed.");
+  ExpectIdle();
+}
 
-  const auto log = Log();
-  ASSERT_EQ(log.size(), std::size(kBadValues));
-  for (std::size_t i = 0; i < std::size(kBadValues); ++i)
-    EXPECT_EQ(log[i], Line(kBadValues[i].Shown, std::string("Invalid e-mail address: ") + kBadValues[i].Reason));
-  EXPECT_EQ(F->statlabel->Caption(), IntToStr(static_cast<Integer>(rows)) + " mails of " +
-                                         IntToStr(static_cast<Integer>(rows)) + " sended " +
-                                         IntToStr(static_cast<Integer>(std::size(kBadValues))) + " failed.");
+TEST_F(SendRunRecipientsE2E, TheReconnectCountIsByMailWhateverTheCheckRefused) {
+  ServeScript("{}");
+  auto r = Addresses(5);
+  r[3].Address = "x y@z";
+  F->VirusEd->SetText("2");
+  F->SendTo(r, false);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  // The session is closed and opened again before mails 2 and 4, though mail 4 has no address
+  // to go to: connections {1}, {2, 3}, {5}.
+  using S = std::set<int>;
+  const std::map<int, S> expected = {{1, S{1}}, {2, S{2, 3}}, {3, S{4}}};
+  EXPECT_EQ(MailsByConnection(), expected);
+  const auto rcpt = RcptByMail();
+  EXPECT_EQ(rcpt.at(3), std::set<std::string>{"r3@example.net"});
+  EXPECT_EQ(rcpt.at(4), std::set<std::string>{"r5@example.net"});
+  EXPECT_EQ(Log(), std::vector<AnsiString>{Line("x y@z", "Invalid e-mail address: it holds a blank")});
+  EXPECT_EQ(F->statlabel->Caption(), "5 mails of 5 sended 1 failed.");
+  ExpectIdle();
+}
+
+TEST_F(SendRunRecipientsE2E, CancelDuringTheReconnectEndsTheRunWithoutAnotherConnection) {
+  // The second connection is never greeted: the reconnect before mail 2 waits for it.
+  ServeScript(R"({"conns": {"2": {"do": "stall"}}})");
+  F->SMTP->SetTimeOut(20);
+  QTimer clicker;
+  CancelWhen(clicker, [this] { return MailsByConnection().count(2) != 0; });
+  F->VirusEd->SetText("2");
+  F->SendTo(Addresses(3), false);
+  for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;
+  using S = std::set<int>;
+  const std::map<int, S> expected = {{1, S{1}}, {2, S{}}};
+  EXPECT_EQ(MailsByConnection(), expected);
+  EXPECT_EQ(Log(), std::vector<AnsiString>{Line("r2@example.net", "Cancelled before the mail was sent")});
+  EXPECT_EQ(F->statlabel->Caption(), "2 mails of 3 sended 1 failed.");
+  EXPECT_TRUE(F->Cancelled());
   ExpectIdle();
 }
 
@@ -225,6 +381,10 @@ TEST_F(SendRunRecipientsE2E, EveryAddressOfAFailedBatchIsLoggedWithItsReasonAndC
        {"554 5.7.1 Batch refused", "550 5.1.1 r2 unknown"}},
       {"connection dropped", R"({"mails": {"1": {"at": "data", "do": "close"}}})",
        {"The server closed the connection", "The server closed the connection"}},
+      {"connection reset", R"({"mails": {"1": {"at": "data", "do": "reset"}}})",
+       {"The connection to the server failed", "The connection to the server failed"}},
+      {"reply that is no reply", R"({"mails": {"1": {"at": "data", "reply": "what?"}}})",
+       {"No complete reply from the server", "No complete reply from the server"}},
       {"time-out", R"({"mails": {"1": {"at": "end", "do": "stall"}}})",
        {"No reply from the server within 1 second", "No reply from the server within 1 second"}},
       {"cancel", R"({"mails": {"1": {"at": "end", "do": "stall"}}})",
@@ -241,14 +401,7 @@ TEST_F(SendRunRecipientsE2E, EveryAddressOfAFailedBatchIsLoggedWithItsReasonAndC
     F->SMTP->FinalReplyTimeOut = c.Cancel ? 20 : 1;
     // The click comes once the server holds the first mail's text and waits.
     QTimer clicker;
-    clicker.setInterval(20);
-    QObject::connect(&clicker, &QTimer::timeout, [&] {
-      if (!TextOf(1).empty() && F->Sending()) {
-        clicker.stop();
-        F->SendBtnClick(F->SendBtn);
-      }
-    });
-    if (c.Cancel) clicker.start();
+    if (c.Cancel) CancelWhen(clicker, [this] { return !TextOf(1).empty(); });
     F->bccCountEd->SetValue(2);
     F->SendTo(Addresses(4), true);
     for (auto& a : Dialogs.Asked) ADD_FAILURE() << a.Text;

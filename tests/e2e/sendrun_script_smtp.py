@@ -4,15 +4,18 @@
 # counted by their MAIL command from 1 across all connections; SCRIPT.json says what happens:
 #   {"rcpt": {"ADDRESS": "550 reply"},                 RCPT refusals, by address
 #    "mails": {"N": {"at": "mail" | "data" | "end",    where mail N goes wrong
-#                    "reply": "554 text"               the refusal given there, or
-#                    "do": "close" | "stall"}}}        closing, or never replying
+#                    "reply": "554 text"               the reply given there, or
+#                    "do": "close" | "reset" |         closing, closing with a reset,
+#                          "stall"}},                  or never replying
+#    "conns": {"N": {"do": "stall"}}}                  connection N is never greeted
 # Every line received goes to OUTDIR/got.log as "CONN MAIL LINE" (the message text as one line
 # holding all of it; backslash, CR and LF escaped) before it is answered, so what a client saw
-# answered is there.
+# answered is there. A connection's start is recorded first, as "CONN 0" with an empty line.
 import json
 import os
 import socket
 import socketserver
+import struct
 import sys
 import threading
 
@@ -26,6 +29,7 @@ def main():
         script = json.load(f)
     rcpt_refusals = script.get("rcpt", {})
     mails = {int(k): v for k, v in script.get("mails", {}).items()}
+    conns = {int(k): v for k, v in script.get("conns", {}).items()}
     got = open(os.path.join(outdir, "got.log"), "a", encoding="latin-1")
 
     def record(conn, mail, line):
@@ -39,20 +43,29 @@ def main():
             self.wfile.write(text.encode("latin-1") + b"\r\n")
             self.wfile.flush()
 
-        def fault(self, mail, at):
-            """True when the script ended the exchange here (refused, closed or stalled)."""
-            step = mails.get(mail)
-            if not step or step.get("at") != at:
-                return False
-            what = step.get("do")
+        def act(self, what):
+            """Ends the connection as the script says; returns when it says nothing."""
             if what == "close":
                 self.connection.shutdown(socket.SHUT_RDWR)
+                raise ConnectionAbortedError
+            if what == "reset":
+                # No linger: closing sends a reset instead of the end of the stream.
+                self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.rfile.close()
+                self.connection.close()
                 raise ConnectionAbortedError
             if what == "stall":
                 # Read on until the client gives up and closes.
                 while self.rfile.readline():
                     pass
                 raise ConnectionAbortedError
+
+        def fault(self, mail, at):
+            """True when the script ended the exchange here (refused, closed or stalled)."""
+            step = mails.get(mail)
+            if not step or step.get("at") != at:
+                return False
+            self.act(step.get("do"))
             self.send(step["reply"])
             return True
 
@@ -61,7 +74,9 @@ def main():
                 state["conn"] += 1
                 conn = state["conn"]
             mail = 0
+            record(conn, mail, "")
             try:
+                self.act(conns.get(conn, {}).get("do"))
                 self.send("220 scripted ready")
                 while True:
                     raw = self.rfile.readline()
