@@ -125,7 +125,6 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool ReadIndexPage(LongWord page, Byte* buffer) override;
   void WriteIndexPage(LongWord page, const Byte* buffer) override;
   LongWord NewIndexPage() override;
-  Int64 IndexBytes() override { return StreamSize(); }
 
  private:
   struct TTagSlot {
