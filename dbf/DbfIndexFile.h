@@ -178,6 +178,8 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool FViolationNumeric = false;
   AnsiString FViolationTag;
   void NoteViolation(Integer tag, const std::vector<Byte>& key);
+  // Before a check: no violation noted, the current tag's name at hand.
+  void ForgetViolation();
   bool FFillViolation = false;
 };
 

@@ -64,7 +64,7 @@ void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
   // A key another record holds in a distinct tag refuses the edit before anything is written;
   // the record stays locked for the edit in progress.
   for (auto& index : FIndexFiles)
-    if (!index->CanUpdateKeys(recNo, FPrevRecord.data(), buffer)) index->RaiseKeyViolation();
+    if (index->CanUpdateKeys(recNo, FPrevRecord.data(), buffer)) index->RaiseKeyViolation();
   bool indexFailed = false;
   for (auto& index : FIndexFiles)
     if (!index->UpdateKeys(recNo, FPrevRecord.data(), buffer)) indexFailed = true;
@@ -153,7 +153,7 @@ Integer TDbfFile::InsertRecord(Byte* record) {
     throw;
   }
   for (auto& index : FIndexFiles) {
-    if (!index->CanInsertKeys(n, record)) {
+    if (index->CanInsertKeys(n, record)) {
       UnlockPage(n);
       index->RaiseKeyViolation();
     }
