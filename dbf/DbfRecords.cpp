@@ -68,6 +68,9 @@ void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
   bool indexFailed = false;
   for (auto& index : FIndexFiles)
     if (!index->UpdateKeys(recNo, FPrevRecord.data(), buffer)) indexFailed = true;
+  // A record marked deleted by this edit leaves its distinct tags only now that it is written: a
+  // delete refused before it (by its events, by a field check) leaves every index as it was.
+  if (buffer[0] == '*' && FPrevRecord[0] != '*' && !RemoveIndexKeys(recNo, buffer)) indexFailed = true;
   WriteRecord(recNo, buffer);
   UnlockPage(recNo);
   if (WriteError() || indexFailed) {
@@ -77,8 +80,11 @@ void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
   }
 }
 
-void TDbfFile::RemoveIndexKeys(Integer recNo, const Byte* record) {
-  for (auto& index : FIndexFiles) index->RemoveDistinctKeys(recNo, record);
+bool TDbfFile::RemoveIndexKeys(Integer recNo, const Byte* record) {
+  bool ok = true;
+  for (auto& index : FIndexFiles)
+    if (!index->RemoveDistinctKeys(recNo, record)) ok = false;
+  return ok;
 }
 
 void TDbfFile::ApplyAutoInc(Byte* record) {
