@@ -192,53 +192,6 @@ TEST_F(TableIndexOrder, AppendsEditsAndDeletesKeepTheCursorOnTheRecord) {
   EXPECT_EQ(Forwards(*again), (Names{"Cleo", "Dora", "Bea"}));
 }
 
-// A delete that its post refuses leaves the record live and every index as it was: the distinct
-// tag keeps the record's key, so a second live record with it is still refused. A delete that is
-// written takes the key out.
-TEST_F(TableIndexOrder, ARefusedDeleteLeavesEveryIndexAsItWas) {
-  MakeIndexedTable();
-  ASSERT_TRUE(Open("people.dbf", pfExclusiveOpen)->AddIndex("PRIME", "NAME", ixPrimary, true));
-  auto t = OpenTable("PRIME");
-  AppendRow(*t, "ALPHA", "");
-  AppendRow(*t, "BETA", "Oslo");
-  struct TCase {
-    const char* What;
-    std::function<void(TDbfTable&, bool refuse)> Set;
-  } cases[] = {
-      {"a raising BeforePost",
-       [](TDbfTable& d, bool refuse) {
-         d.BeforePost = nullptr;
-         if (refuse) d.BeforePost = [](TDataSet*) { throw EDbfError("refused"); };
-       }},
-      {"an empty required field", [](TDbfTable& d, bool refuse) { d.FieldByName("CITY")->SetRequired(refuse); }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.What);
-    c.Set(*t, true);
-    t->First();
-    ASSERT_EQ(Current(*t), "ALPHA");
-    EXPECT_ANY_THROW(t->Delete());
-    t->Cancel();
-    c.Set(*t, false);
-    EXPECT_EQ(Forwards(*t), (Names{"ALPHA", "BETA"}));
-    t->Append();
-    t->FieldByName("NAME")->SetAsString("ALPHA");
-    try {
-      t->Post();
-      ADD_FAILURE() << "a second live ALPHA was accepted";
-    } catch (const EDbfError& e) {
-      EXPECT_NE(std::string(e.Message()).find("Key violation."), std::string::npos) << e.Message();
-    }
-    t->Cancel();
-    EXPECT_EQ(t->RecordCount(), 2);
-  }
-  t->First();
-  t->Delete();
-  AppendRow(*t, "ALPHA", "Rome");
-  EXPECT_EQ(Forwards(*t), (Names{"ALPHA", "BETA"}));
-  EXPECT_EQ(t->RecordCount(), 3);
-}
-
 TEST_F(TableIndexOrder, IndexDefinitionsFollowTheProductionTags) {
   auto t = Filled("");
   ASSERT_EQ(t->IndexDefs().Count(), 2);
