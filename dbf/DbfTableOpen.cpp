@@ -146,6 +146,8 @@ bool TDbfTable::InstallCursor(Integer recNo) {
   // A range is kept by the tag's tree: one left behind would come back with the tag.
   if (TIndexCursor* old = IndexCursor()) old->DropRange();
   auto* index = dynamic_cast<TIndexFile*>(FindIndexFile(name));
+  // A tag name listed for the production index is an index only while the file holds the tag.
+  if (index && index->IsMdx() && ExtractFileExt(name).empty() && index->TagIndexOf(name) < 0) index = nullptr;
   if (index) {
     if (index->IsMdx() && ExtractFileExt(name).empty()) index->SelectTagByName(name);
     else if (index->CurrentTag() < 0 && index->TagCount() > 0) index->SelectTag(0);
@@ -227,9 +229,18 @@ void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
     const TDbfIndexDef* def = FIndexDefs->Items(i);
     if (def->FromIndexFile() && ExtractFileExt(def->IndexFile()).empty()) FIndexDefs->Delete(i);
   }
-  if (auto* production = dynamic_cast<TIndexFile*>(file.ProductionIndex()))
-    for (const AnsiString& tag : production->TagNames())
-      if (!FIndexDefs->FindByName(UpperCase(Trim(tag)))) production->TagInfo(tag, *FIndexDefs->Add());
+  auto* production = dynamic_cast<TIndexFile*>(file.ProductionIndex());
+  if (!production) return;
+  // A definition names a tag as the application wrote it, which the file may keep cut.
+  auto defined = [&](const AnsiString& tag) {
+    for (Integer i = 0; i < FIndexDefs->Count(); ++i) {
+      const AnsiString& name = FIndexDefs->Items(i)->IndexFile();
+      if (ExtractFileExt(name).empty() && production->SameTagName(name, Trim(tag))) return true;
+    }
+    return false;
+  };
+  for (const AnsiString& tag : production->TagNames())
+    if (!defined(tag)) production->TagInfo(tag, *FIndexDefs->Add());
 }
 
 void TDbfTable::BuildFieldDefinitions() {
