@@ -325,12 +325,10 @@ void TIndexFile::RereadTagHeader(Integer slot) {
   }
 }
 
+// The header of an .ndx is its tag header; an .mdx's own header is written where it changes.
 void TIndexFile::WriteHeader() {
-  if (!IsMdx()) {
-    TPagedFile::WriteHeader();
-    return;
-  }
-  TPagedFile::WriteHeader();
+  if (!IsMdx()) TPagedFile::WriteHeader();
+  else if (FCurrent >= 0 && FCurrent < TagCount()) WriteTagHeader(FCurrent);
 }
 
 void TIndexFile::FlushIndex() {

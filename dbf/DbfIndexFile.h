@@ -92,6 +92,8 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool KeyViolationNoted() const { return FFillViolation; }
   void FlushIndex();
   void FlushPages() override { FlushIndex(); }
+  // .ndx: the file header. .mdx: the current tag's header, at once in shared mode, else at the
+  // next FlushIndex.
   void WriteHeader() override;
 
   Integer KeyLength() const;
