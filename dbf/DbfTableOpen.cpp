@@ -294,7 +294,10 @@ void TDbfTable::InternalOpen() {
     AddIndexDefs(*FDbfFile, false);
     if (!Filter().empty()) {
       try {
-        CompileFilter(Filter());
+        // A filter set before opening is compiled as the parser comes, case-insensitive whatever
+        // FilterOptions say; setting it (or the options) on the open table applies them.
+        FParser = NewFilterParser();
+        FParser->PrepareExpression(Filter());
       } catch (const Exception&) {
         FParser.reset();
         // Not yet open as far as the framework's setter goes, so it does not scroll.
@@ -372,10 +375,11 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     file->FinishCreate(*fieldDefs, 512);
     AddIndexDefs(*file, true);
   } catch (...) {
-    // The index files made so far go with the table.
-    std::vector<AnsiString> indexFiles;
+    // The memo and index files made so far go with the table.
+    std::vector<AnsiString> companions;
+    if (file->MemoFile()) companions.push_back(file->MemoFile()->FileName());
     for (const auto& index : file->IndexFiles())
-      if (auto* made = dynamic_cast<TIndexFile*>(index.get())) indexFiles.push_back(made->FileName());
+      if (auto* made = dynamic_cast<TIndexFile*>(index.get())) companions.push_back(made->FileName());
     try {
       file->CloseDbfFile();
     } catch (...) {
@@ -383,7 +387,7 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     file.reset();
     if (ours) {
       DeleteFile(FullFileName());
-      for (const auto& name : indexFiles) DeleteFile(name);
+      for (const auto& name : companions) DeleteFile(name);
     }
     throw;
   }
@@ -399,7 +403,8 @@ bool TDbfTable::CanModify() const {
 AnsiString TDbfTable::Translate(const AnsiString& text, bool toOem) {
   if (OnTranslate) {
     AnsiString dest;
-    OnTranslate(this, text, dest, toOem);
+    const Integer length = OnTranslate(this, text, dest, toOem);
+    if (length >= 0 && static_cast<size_t>(length) < dest.size()) dest.resize(static_cast<size_t>(length));
     return dest;
   }
   if (!FDbfFile) return text;
@@ -446,11 +451,16 @@ TBlobTranslator TDbfTable::BlobTranslator() {
 
 // --- filter text ---
 
+// Text fields enter a filter trimmed and in the ANSI code page, as the application sees them:
+// their raw bytes, blank-padded to the field's size, would equal no shorter constant.
+std::unique_ptr<TDbfParser> TDbfTable::NewFilterParser() const {
+  auto parser = std::make_unique<TDbfParser>(FDbfFile.get());
+  parser->SetRawStrings(false);
+  return parser;
+}
+
 void TDbfTable::CompileFilter(const AnsiString& text) {
-  if (!FParser) {
-    FParser = std::make_unique<TDbfParser>(FDbfFile.get());
-    FParser->SetRawStrings(false);
-  }
+  if (!FParser) FParser = NewFilterParser();
   FParser->SetCaseInsensitive(FilterOptions().Contains(foCaseInsensitive));
   FParser->PrepareExpression(text);
 }
