@@ -78,6 +78,16 @@ class DamagedTree : public ::testing::Test {
     }
   }
 
+  // Both ways the walk ends after every one of the entries, met in the same order.
+  void ExpectWholeWalks(size_t entries) {
+    std::vector<Integer> forward, backward;
+    EXPECT_EQ(Walk(true, &forward), "ends");
+    EXPECT_EQ(Walk(false, &backward), "ends");
+    ASSERT_EQ(forward.size(), entries);
+    std::reverse(backward.begin(), backward.end());
+    EXPECT_EQ(forward, backward);
+  }
+
   void SetUp() override { Tree.MakeEmptyRoot(); }
 
   TMemPages Store;
@@ -87,12 +97,7 @@ class DamagedTree : public ::testing::Test {
 TEST_F(DamagedTree, IntactTreeWalksEveryEntryOnce) {
   Fill(200);
   ASSERT_GE(RootLinks(), 4) << "the fixture needs a root over several leaves";
-  std::vector<Integer> forward, backward;
-  EXPECT_EQ(Walk(true, &forward), "ends");
-  EXPECT_EQ(Walk(false, &backward), "ends");
-  ASSERT_EQ(forward.size(), 200u);
-  std::reverse(backward.begin(), backward.end());
-  EXPECT_EQ(forward, backward);
+  ExpectWholeWalks(200);
 }
 
 TEST_F(DamagedTree, LinksBackIntoTheWalkStopWithTheDamagedPageError) {
@@ -134,12 +139,7 @@ TEST_F(DamagedTree, ADeepTreeOfSingleChildBranchesIsIntact) {
     SetLinkAt(Store.Pages[page], 0, Tree.Root());
     Tree.SetRoot(page);
   }
-  std::vector<Integer> forward, backward;
-  EXPECT_EQ(Walk(true, &forward), "ends");
-  EXPECT_EQ(Walk(false, &backward), "ends");
-  ASSERT_EQ(forward.size(), 60u);
-  std::reverse(backward.begin(), backward.end());
-  EXPECT_EQ(forward, backward);
+  ExpectWholeWalks(60);
   // Searches go down the whole chain, and keys added there split the leaves under it.
   const std::string key = "K1000033";
   EXPECT_EQ(Tree.Seek(reinterpret_cast<const Byte*>(key.data()), kSeekAtOrAfter), 0);
@@ -151,9 +151,9 @@ TEST_F(DamagedTree, ADeepTreeOfSingleChildBranchesIsIntact) {
     ASSERT_TRUE(Tree.Insert(reinterpret_cast<const Byte*>(k.data()), static_cast<LongWord>(i + 1), false));
   }
   Tree.Flush();
-  forward.clear();
-  EXPECT_EQ(Walk(true, &forward), "ends");
-  EXPECT_EQ(forward.size(), 300u);
+  ExpectWholeWalks(300);
+  std::vector<Integer> forward;
+  Walk(true, &forward);
   EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end()));
   Tree.SetSequentialNo(1);
   EXPECT_EQ(Tree.CurrentRecNo(), 1);
