@@ -63,9 +63,10 @@ struct TDataSetWalker : TWalker {
   TDbfTable& Table;
 };
 
-// Walks expected (record numbers in key order) every way; onEntry: the walker stands on an entry
-// after First and Last (the data set) rather than before or after them (the index file).
-void CheckWalks(TWalker& w, const std::vector<int>& expected, bool onEntry) {
+// Walks expected (record numbers in key order) every way, scrolling for the given number of steps;
+// onEntry: the walker stands on an entry after First and Last (the data set) rather than before or
+// after them (the index file).
+void CheckWalks(TWalker& w, const std::vector<int>& expected, bool onEntry, int scrollSteps) {
   const int n = static_cast<int>(expected.size());
   // Whole walks, forwards and backwards.
   std::vector<int> seen;
@@ -107,7 +108,7 @@ void CheckWalks(TWalker& w, const std::vector<int>& expected, bool onEntry) {
   int at = onEntry ? 0 : -1;
   bool forward = true;
   int run = 0;
-  for (int step = 0; step < kScrollSteps; ++step) {
+  for (int step = 0; step < scrollSteps; ++step) {
     if (run == 0) {
       forward = !forward;
       run = rng() % 4 == 0 ? 1 : 1 + static_cast<int>(rng() % 40);
@@ -157,7 +158,8 @@ class IntactIndexWalk : public TTempDir {
   }
 
   // Every index of tables of 10, 64 and 300 records (one leaf; two leaves of 32 in the .mdx;
-  // several leaves in each), walked by the index file or by a data set.
+  // several leaves in each), walked by the index file or by a data set. Shared, every step reads
+  // the pages afresh: the long scroll goes over the NAME tag of two leaves of 32 only.
   void WalkAll(bool dataSet, bool exclusive) {
     for (int count : {10, 64, 300}) {
       SCOPED_TRACE(count);
@@ -166,6 +168,7 @@ class IntactIndexWalk : public TTempDir {
       MakeTable(count);
       for (const auto& c : Indexes()) {
         SCOPED_TRACE(c.Name);
+        const int scrollSteps = exclusive || (count == 64 && std::string(c.Name) == "NAME") ? kScrollSteps : 0;
         if (dataSet) {
           TDbfTable t;
           t.SetFilePath(Dir);
@@ -175,7 +178,7 @@ class IntactIndexWalk : public TTempDir {
           t.SetIndexName(c.Name);
           t.Open();
           TDataSetWalker walker(t);
-          CheckWalks(walker, Order(count, c.Ascending), true);
+          CheckWalks(walker, Order(count, c.Ascending), true, scrollSteps);
         } else {
           auto table = Open("people.dbf", exclusive ? pfExclusiveOpen : pfReadWriteOpen);
           ASSERT_TRUE(table->AddIndex(Path("byname.ndx"), "", 0, false));
@@ -184,7 +187,7 @@ class IntactIndexWalk : public TTempDir {
           ASSERT_NE(index, nullptr);
           if (!ndx) index->SelectTagByName(c.Name);
           TIndexWalker walker(*index);
-          CheckWalks(walker, Order(count, c.Ascending), false);
+          CheckWalks(walker, Order(count, c.Ascending), false, scrollSteps);
         }
       }
     }
