@@ -50,9 +50,12 @@ class TDbfFile : public TPagedFile {
   // EDbfError "Record locked." when another process holds the record; otherwise fills buffer
   // with the record as it is in the file.
   void LockRecord(Integer recNo, Byte* buffer);
-  // Writes buffer as the record and releases its lock; EDbfWriteError when the write failed.
+  // Writes buffer as the record and releases its lock; EDbfWriteError when the write failed. A
+  // record that buffer marks deleted (and that was not) loses its keys in the distinct tags.
   void UnlockRecord(Integer recNo, const Byte* buffer);
-  void RemoveIndexKeys(Integer recNo, const Byte* record);
+  // Takes the record's keys out of every distinct tag (other tags keep a deleted record's keys);
+  // false when an index write failed.
+  bool RemoveIndexKeys(Integer recNo, const Byte* record);
 
   // Adds the index name: a tag of the production .mdx (made when missing) for a name without
   // extension, else the index file of that name (a standalone .ndx, or an .mdx whose tag takes

@@ -23,13 +23,32 @@ TPagedFileMode IndexModeOf(TPagedFileMode tableMode, bool creating) {
   }
 }
 
+// After a remake failed: the tag made in the old one's place goes, and the old one comes back as
+// it was, current again when it was current.
+void RestoreReplacedTag(TIndexFile& index, const AnsiString& tag, const TIndexFile::TTagBackup& backup,
+                        const AnsiString& current) {
+  try {
+    if (index.IsMdx() && index.TagIndexOf(tag) >= 0) index.DeleteTag(tag);
+    index.RestoreTag(backup);
+    if (!current.empty()) index.SelectTagByName(current);
+  } catch (const Exception&) {
+  }
+}
+
 }  // namespace
 
 TDbfIndexFile* TDbfFile::IndexFileByName(const AnsiString& name) const {
   if (name.empty()) return nullptr;
-  for (const auto& [listed, file] : FIndexNames)
-    if (SameText(listed, name)) return file;
-  if (ExtractFileExt(name).empty()) return nullptr;
+  const bool tagName = ExtractFileExt(name).empty();
+  for (const auto& [listed, file] : FIndexNames) {
+    // Tag names are listed as given; the file keeps them cut, and so compares them.
+    auto* index = dynamic_cast<TIndexFile*>(file);
+    const bool same = tagName && index && index->IsMdx() && ExtractFileExt(listed).empty()
+                          ? index->SameTagName(listed, name)
+                          : SameText(listed, name);
+    if (same) return file;
+  }
+  if (tagName) return nullptr;
   // A name with an extension is also found by the path of the open file.
   const AnsiString path = ExpandFileName(name);
   for (const auto& file : FIndexFiles) {
@@ -42,22 +61,7 @@ TDbfIndexFile* TDbfFile::IndexFileByName(const AnsiString& name) const {
 TDbfIndexFile* TDbfFile::IndexFileForAdd(const AnsiString& name, const AnsiString& expression, bool& create,
                                          bool& created) {
   created = false;
-  TDbfIndexFile* listed = IndexFileByName(name);
-  if (listed && listed == FProductionIndex && create) {
-    // The tag is made afresh: the old one goes first (a shared table takes exclusive access).
-    const bool shared = IsSharedMode();
-    if (shared) TryExclusive();
-    try {
-      static_cast<TIndexFile*>(listed)->DeleteTag(name);
-    } catch (...) {
-      if (shared) EndExclusive();
-      throw;
-    }
-    if (shared) EndExclusive();
-    std::erase_if(FIndexNames, [&](const auto& entry) { return SameText(entry.first, name); });
-    listed = IndexFileByName(name);
-  }
-  if (listed) return listed;
+  if (TDbfIndexFile* listed = IndexFileByName(name)) return listed;
   const bool ownFile = !ExtractFileExt(name).empty();
   if (!ownFile && FProductionIndex) {
     FIndexNames.emplace_back(name, FProductionIndex);
@@ -124,10 +128,11 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
   if (!file) return false;
   auto* index = static_cast<TIndexFile*>(file);
   const AnsiString tag = TagNameFor(name);
-  if (!create && index->IsMdx()) {
-    const auto tags = index->TagNames();
-    create = std::none_of(tags.begin(), tags.end(), [&](const AnsiString& t) { return SameText(t, tag); });
-  }
+  // A tag the file holds (an existing .ndx holds its one tag) is made afresh with create, and
+  // made in any case when missing.
+  const bool held = index->IsMdx() ? index->TagIndexOf(tag) >= 0 : !created;
+  const bool remake = create && held;
+  if (!held) create = true;
   if (!create) return true;
   if (IsReadOnly()) {
     DropIndexFile(file, name, created);
@@ -137,7 +142,14 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
   if (shared) TryExclusive();
   // The tag a cursor walks stays current.
   const AnsiString current = index->IsMdx() && index->CurrentTag() >= 0 ? index->IndexName() : AnsiString();
+  TIndexFile::TTagBackup backup;
+  bool replaced = false;
   try {
+    if (remake) {
+      backup = index->BackupTag(tag);
+      if (index->IsMdx()) index->DeleteTag(tag);
+      replaced = true;
+    }
     index->CreateTag(tag, UpperCase(expression), options);
     if (!current.empty()) index->SelectTagByName(current);
     if (!RebuildTag(index, tag)) {
@@ -146,7 +158,8 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
     }
     if (file == FProductionIndex) UpdateHeader([](Byte* h) { h[28] = 1; });
   } catch (...) {
-    DropIndexFile(file, name, created);
+    if (replaced) RestoreReplacedTag(*index, tag, backup, current);
+    else if (!remake) DropIndexFile(file, name, created);
     if (shared) EndExclusive();
     throw;
   }
@@ -156,7 +169,7 @@ bool TDbfFile::AddIndex(const AnsiString& name, const AnsiString& expression, By
 
 bool TDbfFile::RebuildTag(TDbfIndexFile* indexFile, const AnsiString& name) {
   auto* index = dynamic_cast<TIndexFile*>(indexFile);
-  if (!index) return false;
+  if (!index || (index->IsMdx() && index->TagIndexOf(name) < 0)) return false;
   const Integer savedTag = index->CurrentTag();
   const bool savedOnly = index->CurrentTagOnly();
   index->SelectTagByName(name);

@@ -10,6 +10,8 @@ namespace orv {
 
 namespace {
 
+constexpr int kMdxMaxDigits = 15;
+
 void PackDigits(const char* digits, int count, bool negative, int exponent, Byte* key) {
   std::memset(key, 0, kMdxNumericKeyLength);
   key[0] = static_cast<Byte>(52 + exponent);
@@ -50,12 +52,11 @@ void EncodeMdxInteger(Int64 value, Byte* key) {
   const bool negative = value < 0;
   char buf[32];
   unsigned long long mag = negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-  int len = std::snprintf(buf, sizeof buf, "%llu", mag);
-  int count = len;
-  while (count > 1 && buf[count - 1] == '0') --count;
-  // Ten bytes hold twenty digits; longer values keep their leading digits.
-  if (count > 20) count = 20;
-  PackDigits(buf, count, negative, len, key);
+  const int len = std::snprintf(buf, sizeof buf, "%llu", mag);
+  // An integer gives all its digits, trailing zeros included (100: three digits). The digit
+  // count has four bits beside the sign bit: longer values keep their leading 15 digits, which
+  // orders them as the values, equal where only later digits differ.
+  PackDigits(buf, std::min(len, kMdxMaxDigits), negative, len, key);
 }
 
 void EncodeMdxNumber(double value, Byte* key) {
@@ -110,6 +111,9 @@ int TIdxKeyOrder::CompareAscending(const Byte* a, const Byte* b) const {
       return x < y ? -1 : (x > y ? 1 : 0);
     }
     case ikMdxNumeric: {
+      // The digit count in byte 1 is not compared, so keys whose digits end in zeros that were
+      // left out (100 as one digit, as files written before hold them) order and find as those
+      // with them.
       const bool na = (a[1] & 0x80) != 0, nb = (b[1] & 0x80) != 0;
       if (na != nb) return na ? -1 : 1;
       int r;

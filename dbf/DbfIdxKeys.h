@@ -19,6 +19,7 @@ enum TIdxKeyKind : Byte { ikCharacter, ikNdxNumeric, ikMdxNumeric };
 
 // The 12-byte decimal form of value (at most 15 significant digits).
 void EncodeMdxNumber(double value, Byte* key);
+// The same for an integer, which gives every digit, trailing zeros included (up to 15 digits).
 void EncodeMdxInteger(Int64 value, Byte* key);
 double DecodeMdxNumber(const Byte* key);
 void EncodeNdxNumber(double value, Byte* key);

@@ -29,10 +29,6 @@ void TIdxTree::Damaged(LongWord page) const {
   throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(page)}));
 }
 
-void TIdxTree::CheckDepth(size_t depth) const {
-  if (depth > static_cast<size_t>(kMaxTreeDepth)) Damaged(FRoot);
-}
-
 void TIdxTree::CheckChild(LongWord child) const {
   for (const TLevel& level : FPath)
     if (level.Page == child) Damaged(child);
@@ -41,23 +37,26 @@ void TIdxTree::CheckChild(LongWord child) const {
 void TIdxTree::BeginWalk() {
   // Clearing costs the set's whole table even when empty, and seeks begin walks of their own.
   if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
-  FWalk.Steps = 0;
-}
-
-// A tree holds at most as many entries as its file has room for; the bound is taken afresh when
-// passed, since another process may have added pages since.
-void TIdxTree::CountStep() {
-  if (++FWalk.Steps <= FWalk.StepLimit) return;
-  const Int64 pages = std::max<Int64>(FStore.IndexBytes(), 0) / std::max(FLayout.PageBytes, 1) +
-                      static_cast<Int64>(FCache.size()) + 1;
-  FWalk.StepLimit = pages * std::max(FLayout.MaxEntries, 1);
-  if (FWalk.Steps > FWalk.StepLimit) Damaged(FPath.empty() ? FRoot : FPath.back().Page);
+  FWalk.Forward = true;
 }
 
 // Only leaves the walk has left count: the one it is on may lose entries to a new page that
 // comes before it (another process's split) and be reached again from there.
 void TIdxTree::EnterLeaf(LongWord page) {
   if (FWalk.Leaves.count(page) != 0) Damaged(page);
+}
+
+bool TIdxTree::LeafHolds(LongWord page, const Byte* key, LongWord recNo) {
+  if (page == 0) return false;
+  try {
+    const TIdxNode& leaf = Node(page);
+    if (leaf.Branch) return false;
+    const size_t k = static_cast<size_t>(FLayout.KeyLength);
+    for (Integer i = 0; i < Count(leaf); ++i)
+      if (leaf.Links[static_cast<size_t>(i)] == recNo && std::memcmp(KeyOf(leaf, i), key, k) == 0) return true;
+  } catch (const EDbfError&) {
+  }
+  return false;
 }
 
 void TIdxTree::Decode(const Byte* buf, TIdxNode& node) const {
@@ -205,7 +204,6 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
   LongWord page = FRoot;
   FOrder.Prepare(key);
   for (;;) {
-    CheckDepth(FPath.size());
     TIdxNode& node = Node(page);
     const Integer n = Count(node);
     Integer lo = 0, hi = n;
@@ -227,7 +225,6 @@ void TIdxTree::Descend(const Byte* key, bool behindEqual) {
 void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
   FPath.resize(fromLevel + 1);
   for (;;) {
-    CheckDepth(FPath.size());
     TIdxNode& node = Node(FPath.back().Page);
     if (!node.Branch) {
       FPath.back().Index = first ? 0 : Count(node) - 1;
@@ -242,6 +239,11 @@ void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
 
 // Moves to the first entry of the next leaf (or the last of the previous one); false at the end.
 bool TIdxTree::StepLeaf(bool forward) {
+  // Turning back may pass the leaves just left again.
+  if (forward != FWalk.Forward) {
+    if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
+    FWalk.Forward = forward;
+  }
   for (;;) {
     size_t level = FPath.size() - 1;
     FWalk.Leaves.insert(FPath[level].Page);
@@ -282,7 +284,6 @@ int TIdxTree::Seek(const Byte* key, Integer target) {
   Descend(key, target == kSeekBehindEqual);
   if (target > 0) {
     while (FState == psOn) {
-      CountStep();
       const Byte* k = CurrentKey();
       if (FOrder.Compare(key, k) != 0) break;
       if (static_cast<Integer>(Node(FPath.back().Page).Links[static_cast<size_t>(FPath.back().Index)]) == target) return 0;
@@ -312,12 +313,8 @@ int TIdxTree::SeekInRange(const Byte* key) {
   return FOrder.Compare(key, CurrentKey());
 }
 
-void TIdxTree::Highest(const TIdxNode& node, std::vector<Byte>& out) {
-  const TIdxNode* n = &node;
-  for (size_t depth = 0; n->Branch; ++depth) {
-    CheckDepth(depth);
-    n = &Node(n->Links.back());
-  }
+void TIdxTree::Highest(LongWord page, std::vector<Byte>& out) {
+  const TIdxNode* n = &Node(EdgeLeaf(page, false));
   const Integer c = Count(*n);
   if (c == 0) out.assign(FZeroKey.begin(), FZeroKey.end());
   else out.assign(KeyOf(*n, c - 1), KeyOf(*n, c - 1) + FLayout.KeyLength);
@@ -325,7 +322,7 @@ void TIdxTree::Highest(const TIdxNode& node, std::vector<Byte>& out) {
 
 void TIdxTree::PropagateHighest(size_t level) {
   std::vector<Byte> high;
-  Highest(Node(FPath[level].Page), high);
+  Highest(FPath[level].Page, high);
   while (level > 0) {
     --level;
     TIdxNode& parent = Node(FPath[level].Page);
@@ -418,13 +415,16 @@ bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
 
 void TIdxTree::RemoveChild(size_t level) {
   // The page at FPath[level] is empty: its parent loses the link and, when that leaves it with
-  // no child, goes in turn.
+  // no child, goes in turn. A page that leaves the tree is written empty: what it held is gone,
+  // and a walker elsewhere that still knows the page must not find it there.
   const Integer k = FLayout.KeyLength;
   while (level > 0) {
+    TIdxNode& gone = Node(FPath[level].Page);
+    gone = TIdxNode{};
+    gone.Dirty = true;
     TIdxNode& parent = Node(FPath[level - 1].Page);
     const Integer i = FPath[level - 1].Index;
     const Integer n = Count(parent);
-    FCache.erase(FPath[level].Page);
     if (i < n) {
       parent.Keys.erase(parent.Keys.begin() + i * k, parent.Keys.begin() + (i + 1) * k);
       parent.Links.erase(parent.Links.begin() + i);
@@ -533,7 +533,6 @@ bool TIdxTree::GoNext() {
     else if (!StepLeaf(true)) FState = psAfter;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psAfter;
-  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -580,7 +579,6 @@ bool TIdxTree::GoPrev() {
     FState = psBefore;
   }
   if (FState == psOn && !InRange(CurrentKey())) FState = psBefore;
-  if (FState == psOn) CountStep();
   return FState == psOn;
 }
 
@@ -598,6 +596,7 @@ TIdxTree::TSavedPosition TIdxTree::SavePosition() {
     if (i >= 0 && i < Count(leaf)) {
       saved.Key.assign(KeyOf(leaf, i), KeyOf(leaf, i) + FLayout.KeyLength);
       saved.RecNo = leaf.Links[static_cast<size_t>(i)];
+      saved.Leaf = FPath.back().Page;
     } else {
       saved.State = psBefore;
     }
@@ -627,8 +626,7 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
 
 void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
   // Finding the place again is part of the walk that goes on from it. Where the entry is gone,
-  // the walk goes on from a neighbour, possibly in a leaf it has left: only its steps stay
-  // counted then.
+  // the walk goes on from a neighbour, possibly in a leaf it has left: it begins afresh there.
   TWalk walk = std::move(FWalk);
   const bool found = RefindPlace(saved, forward);
   FWalk = std::move(walk);
@@ -641,6 +639,9 @@ bool TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
   } else if (saved.State == psAfter) {
     GoLast();
   } else if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
+    // In an intact tree a search finds every entry; one that is still where it was, unfound,
+    // stands among keys out of order, and every later search from here would miss it again.
+    if (LeafHolds(saved.Leaf, saved.Key.data(), saved.RecNo)) Damaged(saved.Leaf);
     // Forwards: on the last entry up to the key, so the step reaches the first one behind it;
     // backwards: on the first entry at or after it, so the step reaches the one before.
     Descend(saved.Key.data(), forward);
@@ -668,15 +669,23 @@ void TIdxTree::SetEmptyRange() { FEmptyRange = true; }
 void TIdxTree::ClearBounds() { FHasLow = FHasHigh = FEmptyRange = false; }
 
 Integer TIdxTree::Depth() {
-  Integer depth = 1;
-  LongWord page = FRoot;
+  Integer depth = 0;
+  EdgeLeaf(FRoot, true, &depth);
+  return depth;
+}
+
+LongWord TIdxTree::EdgeLeaf(LongWord page, bool first, Integer* depth) {
+  // The pages passed, compared one by one: a descent is as short as the tree is deep.
+  std::vector<LongWord> passed;
   for (;;) {
-    CheckDepth(static_cast<size_t>(depth));
-    TIdxNode& node = Node(page);
-    if (!node.Branch) return depth;
-    page = node.Links.front();
-    ++depth;
+    if (std::find(passed.begin(), passed.end(), page) != passed.end()) Damaged(page);
+    passed.push_back(page);
+    const TIdxNode& node = Node(page);
+    if (!node.Branch) break;
+    page = first ? node.Links.front() : node.Links.back();
   }
+  if (depth) *depth = static_cast<Integer>(std::min<size_t>(passed.size(), INT_MAX));
+  return page;
 }
 
 Int64 TIdxTree::Weight(Integer levelsBelow) const {
@@ -735,7 +744,6 @@ void TIdxTree::SetSequentialNo(Integer n) {
     const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
     CheckChild(child);
     FPath.push_back({child, 0});
-    CheckDepth(FPath.size());
   }
   FState = psOn;
   Normalize();

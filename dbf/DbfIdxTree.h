@@ -18,8 +18,6 @@ class TIdxPageStore {
   virtual bool ReadIndexPage(LongWord page, Byte* buffer) = 0;
   virtual void WriteIndexPage(LongWord page, const Byte* buffer) = 0;
   virtual LongWord NewIndexPage() = 0;
-  // The size of the file the pages lie in, in bytes; bounds the walks of a damaged tree.
-  virtual Int64 IndexBytes() = 0;
 };
 
 struct TIdxLayout {
@@ -44,7 +42,6 @@ struct TIdxNode {
 // Search targets: first key at or after, first key after all equal keys, or a record number > 0.
 inline constexpr Integer kSeekAtOrAfter = -2;
 inline constexpr Integer kSeekBehindEqual = -3;
-inline constexpr Integer kMaxTreeDepth = 24;
 
 class TIdxTree {
  public:
@@ -97,9 +94,14 @@ class TIdxTree {
   // Puts the position on the entry of the record with that key; false when there is none.
   bool GotoEntry(const Byte* key, LongWord recNo);
 
-  // A walk (the steps from a positioning call on) that comes back to a leaf it has left, follows
-  // a link to a page on its own path, or takes more steps than the file has room for entries
-  // stops with EDbfError "Index page %d is damaged.".
+  // A damaged tree ends every walk with EDbfError "Index page %d is damaged.", while an intact
+  // one never does, however long the walk and however often it turns:
+  // - a link to a page on its own path (a loop) is damage;
+  // - steps from leaf to leaf in one direction pass each leaf once: coming back to a leaf left
+  //   since the walk last turned means two links lead to it;
+  // - an entry that is still on its leaf but that a search by its key no longer finds means the
+  //   keys are out of order (walks that find their place again by key, in shared mode, would go
+  //   round for ever).
 
   // The position around a change of the tree: kept on the same entry (or, for the changed record
   // itself, on its new entry when the change ended there).
@@ -107,6 +109,7 @@ class TIdxTree {
     int State = 0;
     std::vector<Byte> Key;
     LongWord RecNo = 0;
+    LongWord Leaf = 0;  // the page the entry was on
   };
   TSavedPosition SavePosition();
   void RestorePosition(const TSavedPosition& saved, LongWord changedRecNo);
@@ -148,7 +151,8 @@ class TIdxTree {
   void DescendEdge(size_t fromLevel, bool first);
   bool StepLeaf(bool forward);
   void Normalize();
-  void Highest(const TIdxNode& node, std::vector<Byte>& out);
+  // The highest key below the page (a zero key when its last leaf is empty).
+  void Highest(LongWord page, std::vector<Byte>& out);
   void PropagateHighest(size_t level);
   void SplitUp(size_t level);
   void RemoveChild(size_t level);
@@ -158,13 +162,17 @@ class TIdxTree {
   bool RefindPlace(const TSavedPosition& saved, bool forward);
   void PositionLast();
   Integer Depth();
+  // The leaf reached from page by following every level's first (or last) link, and the levels
+  // passed on the way, the page's own included; a loop on the way is damage.
+  LongWord EdgeLeaf(LongWord page, bool first, Integer* depth = nullptr);
   Int64 Weight(Integer levelsBelow) const;
-  void CheckDepth(size_t depth) const;
   // A child page already on the path above it makes the tree a loop.
   void CheckChild(LongWord child) const;
   void BeginWalk();
-  void CountStep();
   void EnterLeaf(LongWord page);
+  // True when the leaf holds the entry (key, recNo) among its entries; false also when the page
+  // is no longer a readable leaf.
+  bool LeafHolds(LongWord page, const Byte* key, LongWord recNo);
   [[noreturn]] void Damaged(LongWord page) const;
 
   TIdxPageStore& FStore;
@@ -177,11 +185,10 @@ class TIdxTree {
   std::vector<Byte> FZeroKey;
   std::vector<Byte> FLow, FHigh;
   bool FHasLow = false, FHasHigh = false, FEmptyRange = false;
-  // The current walk: the leaves it has left and the entries it has stepped over.
+  // The current walk: the leaves it has left since it last turned, and its direction.
   struct TWalk {
     std::unordered_set<LongWord> Leaves;
-    Int64 Steps = 0;
-    Int64 StepLimit = 0;
+    bool Forward = true;
   };
   TWalk FWalk;
 };

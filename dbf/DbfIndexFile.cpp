@@ -244,6 +244,8 @@ void TIndexFile::SetupTree(Integer slot) {
     return;
   }
   const LongWord root = s.Tree ? s.Tree->Root() : GetLE32(h);
+  // The tree set up afresh starts from the file: changes the old one holds go out first.
+  if (s.Tree) s.Tree->Flush();
   s.Tree = std::make_unique<TIdxTree>(*this, layout, order);
   s.Tree->SetRoot(root);
   s.Tree->OnNewRoot = [this, slot](LongWord r) {
@@ -323,12 +325,10 @@ void TIndexFile::RereadTagHeader(Integer slot) {
   }
 }
 
+// The header of an .ndx is its tag header; an .mdx's own header is written where it changes.
 void TIndexFile::WriteHeader() {
-  if (!IsMdx()) {
-    TPagedFile::WriteHeader();
-    return;
-  }
-  TPagedFile::WriteHeader();
+  if (!IsMdx()) TPagedFile::WriteHeader();
+  else if (FCurrent >= 0 && FCurrent < TagCount()) WriteTagHeader(FCurrent);
 }
 
 void TIndexFile::FlushIndex() {

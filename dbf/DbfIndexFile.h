@@ -47,7 +47,16 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   void CreateTag(const AnsiString& name, const AnsiString& expression, TIndexOptions options);
   void DeleteTag(const AnsiString& name);
   void SelectTag(Integer slot);
+  // A name that matches no tag leaves the current tag as it is.
   void SelectTagByName(const AnsiString& name);
+  // The characters of a tag name that this file's descriptors keep: 10, or 32 in the newer
+  // layout (fewer where the descriptors lie closer together).
+  Integer TagNameCapacity() const;
+  // Tag names are compared as the descriptors keep them (cut to TagNameCapacity()), without
+  // regard to case: the name a tag was made with finds it again, whatever its length.
+  bool SameTagName(const AnsiString& a, const AnsiString& b) const;
+  // The slot of the tag of that name; -1 when there is none (and always for an .ndx).
+  Integer TagIndexOf(const AnsiString& name) const;
   Integer CurrentTag() const { return FCurrent; }
   Integer TagCount() const { return static_cast<Integer>(FTags.size()); }
   std::vector<AnsiString> TagNames() const override;
@@ -56,17 +65,35 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool CurrentTagOnly() const { return FCurrentTagOnly; }
   void ResetTag();
   void ResetAllTags();
+  // A tag as it stands, kept while it is made afresh so that a remake that fails can put it
+  // back: its place, descriptor and tag header (.mdx), or the file header (.ndx). A deleted
+  // tag's pages stay in the file unused, so they are still there to return to.
+  struct TTagBackup {
+    Integer Slot = -1;
+    std::vector<Byte> Descriptor;
+    std::vector<Byte> Header;
+    LongWord HeaderPage = 0;
+  };
+  // Writes what is pending and keeps the tag of that name (an .ndx's one tag whatever the name);
+  // Slot is -1 when there is no such tag.
+  TTagBackup BackupTag(const AnsiString& name);
+  // Puts a kept tag back at its place in the tag list; no tag of its name may be there. An .ndx
+  // gets its header back but keeps the pages taken since (they stay unused).
+  void RestoreTag(const TTagBackup& backup);
   // Fills the current tag, emptied before (ResetTag), with the keys of records 1..count at once:
   // the keys are built, sorted in the tag's order (equal keys by record number) and laid down
   // bottom-up, as inserting them one by one in record order would order them. record(n) gives
   // record n, or null when it cannot be read. A unique tag keeps the first record of a key; a
-  // distinct tag that meets a key twice fails with the key violation noted (RaiseKeyViolation).
+  // distinct tag takes live records only, as its upkeep leaves it, and one that meets a key
+  // twice fails with the key violation noted (RaiseKeyViolation).
   // False when a key could not be built or the index not written.
   bool FillTag(Integer count, const std::function<const Byte*(Integer recNo)>& record);
   // The last FillTag failed on a key that a distinct tag met twice.
   bool KeyViolationNoted() const { return FFillViolation; }
   void FlushIndex();
   void FlushPages() override { FlushIndex(); }
+  // .ndx: the file header. .mdx: the current tag's header, at once in shared mode, else at the
+  // next FlushIndex.
   void WriteHeader() override;
 
   Integer KeyLength() const;
@@ -125,7 +152,6 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool ReadIndexPage(LongWord page, Byte* buffer) override;
   void WriteIndexPage(LongWord page, const Byte* buffer) override;
   LongWord NewIndexPage() override;
-  Int64 IndexBytes() override { return StreamSize(); }
 
  private:
   struct TTagSlot {
@@ -179,6 +205,8 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool FViolationNumeric = false;
   AnsiString FViolationTag;
   void NoteViolation(Integer tag, const std::vector<Byte>& key);
+  // Before a check: no violation noted, the current tag's name at hand.
+  void ForgetViolation();
   bool FFillViolation = false;
 };
 

@@ -17,19 +17,29 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
   TTagSlot& s = FTags[static_cast<size_t>(slot)];
   if (!s.Tree || s.ParseFailed) return true;
   const size_t k = static_cast<size_t>(s.Tree->Layout().KeyLength);
+  const Byte flags = TagHeader(slot)[8];
+  // A distinct tag holds live records only (a record marked deleted leaves it); the other tags
+  // keep the keys of deleted records too.
+  const bool liveOnly = (flags & 0x20) != 0;
   std::vector<Byte> keys;
   keys.reserve(k * static_cast<size_t>(std::max<Integer>(count, 0)));
+  // The record number of each key built.
+  std::vector<LongWord> owners;
+  owners.reserve(static_cast<size_t>(std::max<Integer>(count, 0)));
   std::vector<Byte> key;
   for (Integer n = 1; n <= count; ++n) {
     const Byte* rec = record(n);
-    if (!rec || !BuildKey(slot, rec, key) || key.size() != k) return false;
+    if (!rec) return false;
+    if (liveOnly && rec[0] == '*') continue;
+    if (!BuildKey(slot, rec, key) || key.size() != k) return false;
     keys.insert(keys.end(), key.begin(), key.end());
+    owners.push_back(static_cast<LongWord>(n));
   }
-  const size_t total = static_cast<size_t>(std::max<Integer>(count, 0));
+  const size_t total = owners.size();
   if (total == 0) return !WriteError();
   const TIdxKeyOrder& order = s.Tree->Order();
   auto keyAt = [&](size_t i) { return keys.data() + i * k; };
-  // Entry i is record i + 1; among equal keys the records keep their physical order.
+  // Entry i is the key of record owners[i]; among equal keys the records keep their physical order.
   std::vector<LongWord> sorted(total);
   std::iota(sorted.begin(), sorted.end(), LongWord{0});
   if (Byte probe[TIdxKeyOrder::kSortPrefixBytes]; order.SortPrefix(keyAt(0), probe)) {
@@ -71,7 +81,6 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
                      [&](LongWord a, LongWord b) { return order.Compare(keyAt(a), keyAt(b)) < 0; });
   }
   auto equal = [&](LongWord a, LongWord b) { return order.Compare(keyAt(a), keyAt(b)) == 0; };
-  const Byte flags = TagHeader(slot)[8];
   std::vector<const Byte*> orderedKeys;
   orderedKeys.reserve(total);
   std::vector<LongWord> recNos;
@@ -89,7 +98,7 @@ bool TIndexFile::FillTag(Integer count, const std::function<const Byte*(Integer 
       return false;
     }
     orderedKeys.push_back(keyAt(e));
-    recNos.push_back(e + 1);
+    recNos.push_back(owners[e]);
   }
   s.Tree->LoadSorted(orderedKeys, recNos);
   PutLE32(TagHeader(slot), s.Tree->Root());

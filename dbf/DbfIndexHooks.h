@@ -23,8 +23,10 @@ class TDbfIndexFile {
   // True when the file turned out unusable at open; the table drops it.
   virtual bool Unusable() const = 0;
   virtual std::vector<AnsiString> TagNames() const = 0;
+  // True when the record cannot take its keys: a distinct tag holds one of them already, or a
+  // tag's expression cannot be used; the violation is noted for RaiseKeyViolation.
   virtual bool CanInsertKeys(Integer recNo, const Byte* record) = 0;
-  // False when changing the record from oldRecord to newRecord would give a distinct tag a key
+  // True when changing the record from oldRecord to newRecord would give a distinct tag a key
   // that another record holds; the violation is noted for RaiseKeyViolation.
   virtual bool CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) = 0;
   [[noreturn]] virtual void RaiseKeyViolation() = 0;

@@ -89,54 +89,47 @@ void TIndexFile::NoteViolation(Integer tag, const std::vector<Byte>& key) {
   FCurrent = saved;
 }
 
-bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
-  (void)recNo;
-  if (!FOpened || FUnusable || FTags.empty()) return true;
+void TIndexFile::ForgetViolation() {
   FViolationTag = IndexName();
   FViolationRecNo = 0;
   FViolationKey.clear();
   FViolationNumeric = false;
-  bool ok = true;
+}
+
+bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
+  (void)recNo;
+  if (!FOpened || FUnusable || FTags.empty()) return false;
+  ForgetViolation();
+  bool usable = true;
   ForEachTag([&](Integer s) {
-    if (!ok) return true;
-    if (!EnsureParsed(s)) {
-      ok = false;
-      return true;
-    }
+    if (usable && !EnsureParsed(s)) usable = false;
     return true;
   });
-  if (!ok || FKeysFrozen) return false;
+  if (!usable || FKeysFrozen) return true;
   // Every distinct tag is checked before any receives the key, so nothing is half inserted.
   for (Integer s = 0; s < TagCount(); ++s) {
     TTagSlot& slot = FTags[static_cast<size_t>(s)];
-    if (!slot.Tree) continue;
-    if (!FCurrentTagOnly || s == FCurrent) {
-      const Byte flags = TagHeader(s)[8];
-      if ((flags & 0x20) == 0) continue;
-      std::vector<Byte> key;
-      if (!BuildKey(s, record, key)) return false;
-      bool held = false;
-      bool fine = WithTagLock(s, [&] {
-        held = slot.Tree->Contains(key.data());
-        if (held) NoteViolation(s, key);
-        return true;
-      }, 0);
-      if (!fine || held) return false;
-    }
+    if (!slot.Tree || (FCurrentTagOnly && s != FCurrent) || (TagHeader(s)[8] & 0x20) == 0) continue;
+    std::vector<Byte> key;
+    if (!BuildKey(s, record, key)) return true;
+    bool held = false;
+    const bool fine = WithTagLock(s, [&] {
+      held = slot.Tree->Contains(key.data());
+      if (held) NoteViolation(s, key);
+      return true;
+    }, 0);
+    if (!fine || held) return true;
   }
-  return true;
+  return false;
 }
 
 bool TIndexFile::CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte* newRecord) {
-  if (!FOpened || FUnusable || FTags.empty() || FKeysFrozen || recNo <= 0) return true;
-  FViolationTag = IndexName();
-  FViolationRecNo = 0;
-  FViolationKey.clear();
-  FViolationNumeric = false;
-  bool fine = true;
+  if (!FOpened || FUnusable || FTags.empty() || FKeysFrozen || recNo <= 0) return false;
+  ForgetViolation();
+  bool violated = false;
   ForEachTag([&](Integer s) {
     TTagSlot& slot = FTags[static_cast<size_t>(s)];
-    if (!fine || !slot.Tree || slot.ParseFailed || (TagHeader(s)[8] & 0x20) == 0) return true;
+    if (violated || !slot.Tree || slot.ParseFailed || (TagHeader(s)[8] & 0x20) == 0) return true;
     std::vector<Byte> oldKey, newKey;
     // A key that cannot be built fails the update itself, as a write failure.
     if (!BuildKey(s, oldRecord, oldKey) || !BuildKey(s, newRecord, newKey)) return true;
@@ -147,10 +140,10 @@ bool TIndexFile::CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte*
       if (held) NoteViolation(s, newKey);
       return true;
     }, 0);
-    if (ok && held) fine = false;
+    if (ok && held) violated = true;
     return true;
   });
-  return fine;
+  return violated;
 }
 
 void TIndexFile::RaiseKeyViolation() {

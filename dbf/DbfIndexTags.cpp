@@ -38,13 +38,26 @@ void TIndexFile::SelectTag(Integer slot) {
 }
 
 void TIndexFile::SelectTagByName(const AnsiString& name) {
-  if (!IsMdx()) return;
-  const AnsiString wanted = UpperAscii(name);
+  const Integer slot = TagIndexOf(name);
+  if (slot >= 0) SelectTag(slot);
+}
+
+Integer TIndexFile::TagNameCapacity() const {
+  if (!IsMdx()) return 0;
+  return std::min<Integer>(FVersion == 6 ? 32 : 10, DescriptorStride() - 5);
+}
+
+bool TIndexFile::SameTagName(const AnsiString& a, const AnsiString& b) const {
+  const size_t cap = static_cast<size_t>(std::max<Integer>(TagNameCapacity(), 0));
+  return SameText(a.substr(0, cap), b.substr(0, cap));
+}
+
+Integer TIndexFile::TagIndexOf(const AnsiString& name) const {
+  if (!IsMdx()) return -1;
+  auto* self = const_cast<TIndexFile*>(this);
   for (Integer s = 0; s < TagCount(); ++s)
-    if (UpperAscii(DescriptorName(s)) == wanted) {
-      SelectTag(s);
-      return;
-    }
+    if (SameTagName(self->DescriptorName(s), name)) return s;
+  return -1;
 }
 
 Integer TIndexFile::KeyLength() const {
@@ -126,9 +139,8 @@ void TIndexFile::CreateTag(const AnsiString& name, const AnsiString& expression,
     TTagSlot& s = FTags.back();
     s.Header.assign(kTagHeaderBytes, 0);
     Byte* d = Descriptor(slot);
-    const Integer nameCap = std::min<Integer>(FVersion == 6 ? 32 : 10, DescriptorStride() - 5);
     std::memset(d, 0, static_cast<size_t>(DescriptorStride()));
-    AnsiString upper = UpperAscii(name).substr(0, static_cast<size_t>(nameCap));
+    AnsiString upper = UpperAscii(name).substr(0, static_cast<size_t>(TagNameCapacity()));
     std::memcpy(d + 4, upper.data(), upper.size());
     const Integer sixAt = FVersion == 6 ? 37 : 15;
     if (sixAt + 6 <= DescriptorStride()) {
@@ -191,11 +203,10 @@ void TIndexFile::DeleteTag(const AnsiString& name) {
     DeleteFileOnDisk();
     return;
   }
-  const AnsiString wanted = UpperAscii(name);
-  Integer found = -1;
-  for (Integer s = 0; s < TagCount(); ++s)
-    if (UpperAscii(DescriptorName(s)) == wanted) found = s;
+  const Integer found = TagIndexOf(name);
   if (found < 0) return;
+  // The trees of the slots behind it are set up afresh: what they hold in memory goes out first.
+  FlushIndex();
   const Integer l = DescriptorStride();
   const Integer count = TagCount();
   Byte* first = Descriptor(found);
@@ -211,6 +222,58 @@ void TIndexFile::DeleteTag(const AnsiString& name) {
   FCurrentTagOnly = !IsMdx() || TagCount() < 2;
   if (FCurrent == found) FCurrent = TagCount() > 0 ? 0 : -1;
   else if (FCurrent > found) --FCurrent;
+  TPagedFile::WriteHeader();
+  FlushIndex();
+}
+
+TIndexFile::TTagBackup TIndexFile::BackupTag(const AnsiString& name) {
+  FlushIndex();
+  TTagBackup backup;
+  if (!IsMdx()) {
+    backup.Slot = 0;
+    backup.Header.assign(Header(), Header() + HeaderSize());
+    return backup;
+  }
+  const Integer slot = TagIndexOf(name);
+  if (slot < 0) return backup;
+  backup.Slot = slot;
+  backup.Descriptor.assign(Descriptor(slot), Descriptor(slot) + DescriptorStride());
+  backup.Header = FTags[static_cast<size_t>(slot)].Header;
+  backup.HeaderPage = FTags[static_cast<size_t>(slot)].HeaderPage;
+  return backup;
+}
+
+void TIndexFile::RestoreTag(const TTagBackup& backup) {
+  if (backup.Slot < 0) return;
+  FlushIndex();
+  if (!IsMdx()) {
+    if (backup.Header.size() != static_cast<size_t>(HeaderSize())) return;
+    const LongWord next = std::max(GetLE32(Header() + 4), GetLE32(backup.Header.data() + 4));
+    std::copy(backup.Header.begin(), backup.Header.end(), Header());
+    PutLE32(Header() + 4, next);
+    FTags.clear();
+    FTags.resize(1);
+    SetupTree(0);
+    FCurrent = 0;
+    TPagedFile::WriteHeader();
+    FlushIndex();
+    return;
+  }
+  const Integer l = DescriptorStride();
+  if (TagCount() >= MaxTags() || backup.Descriptor.size() != static_cast<size_t>(l)) return;
+  const Integer slot = std::min(backup.Slot, TagCount());
+  Byte* at = Descriptor(slot);
+  std::memmove(at + l, at, static_cast<size_t>((TagCount() - slot) * l));
+  std::copy(backup.Descriptor.begin(), backup.Descriptor.end(), at);
+  TTagSlot restored;
+  restored.Header = backup.Header;
+  restored.HeaderPage = backup.HeaderPage;
+  FTags.insert(FTags.begin() + slot, std::move(restored));
+  PutLE16(Header() + 28, static_cast<Word>(TagCount()));
+  // The slots behind it moved: their trees report new roots to their new places.
+  for (Integer s = slot; s < TagCount(); ++s) SetupTree(s);
+  FCurrentTagOnly = TagCount() < 2;
+  if (FCurrent >= slot) ++FCurrent;
   TPagedFile::WriteHeader();
   FlushIndex();
 }

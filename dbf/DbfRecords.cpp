@@ -64,10 +64,13 @@ void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
   // A key another record holds in a distinct tag refuses the edit before anything is written;
   // the record stays locked for the edit in progress.
   for (auto& index : FIndexFiles)
-    if (!index->CanUpdateKeys(recNo, FPrevRecord.data(), buffer)) index->RaiseKeyViolation();
+    if (index->CanUpdateKeys(recNo, FPrevRecord.data(), buffer)) index->RaiseKeyViolation();
   bool indexFailed = false;
   for (auto& index : FIndexFiles)
     if (!index->UpdateKeys(recNo, FPrevRecord.data(), buffer)) indexFailed = true;
+  // A record marked deleted by this edit leaves its distinct tags only now that it is written: a
+  // delete refused before it (by its events, by a field check) leaves every index as it was.
+  if (buffer[0] == '*' && FPrevRecord[0] != '*' && !RemoveIndexKeys(recNo, buffer)) indexFailed = true;
   WriteRecord(recNo, buffer);
   UnlockPage(recNo);
   if (WriteError() || indexFailed) {
@@ -77,8 +80,11 @@ void TDbfFile::UnlockRecord(Integer recNo, const Byte* buffer) {
   }
 }
 
-void TDbfFile::RemoveIndexKeys(Integer recNo, const Byte* record) {
-  for (auto& index : FIndexFiles) index->RemoveDistinctKeys(recNo, record);
+bool TDbfFile::RemoveIndexKeys(Integer recNo, const Byte* record) {
+  bool ok = true;
+  for (auto& index : FIndexFiles)
+    if (!index->RemoveDistinctKeys(recNo, record)) ok = false;
+  return ok;
 }
 
 void TDbfFile::ApplyAutoInc(Byte* record) {
@@ -153,7 +159,7 @@ Integer TDbfFile::InsertRecord(Byte* record) {
     throw;
   }
   for (auto& index : FIndexFiles) {
-    if (!index->CanInsertKeys(n, record)) {
+    if (index->CanInsertKeys(n, record)) {
       UnlockPage(n);
       index->RaiseKeyViolation();
     }

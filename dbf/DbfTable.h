@@ -31,8 +31,10 @@ using TBeforeAutoCreateEvent = std::function<void(TDbfTable* dbf, bool& doCreate
 // action: 0 no conversion (the table cannot be modified), 1 OEM, 2 ANSI.
 using TLanguageWarningEvent = std::function<void(TDbfTable* dbf, int& action)>;
 // Converts src towards the table's code page (toOem) or from it into dest; replaces the built-in
-// conversion when assigned.
-using TTranslateEvent = std::function<void(TDbfTable* dbf, const AnsiString& src, AnsiString& dest, bool toOem)>;
+// conversion when assigned. The result is the length of the text in dest (its first bytes are
+// taken), -1 for the whole of dest.
+using TTranslateEvent =
+    std::function<Integer(TDbfTable* dbf, const AnsiString& src, AnsiString& dest, bool toOem)>;
 using TDbfIndexMissingEvent = std::function<void(bool& deleteLink)>;
 
 // The record buffer: 4 bytes record number (the bookmark), 1 byte bookmark flag, the raw record
@@ -140,6 +142,9 @@ class TDbfTable : public TDataSet {
   // The physical count of records, deleted and filtered ones included, in every order (in shared
   // mode as the file holds them now).
   Integer RecordCount() const override;
+  // The cursor's count of places, 0 while closed: in physical order the file's record count (as
+  // RecordCount), in key order the index's count, which follows the range's high bound.
+  Integer PhysicalRecordCount() const { return FCursor ? FCursor->GetSequentialRecordCount() : 0; }
   // The place of the active record in the current order, for scroll positions: in physical order
   // its record number; in key order the index tree's estimate, exact only while the tree's pages
   // are full, on a scale of Cursor()->GetSequentialRecordCount() places (which in key order is
@@ -209,6 +214,7 @@ class TDbfTable : public TDataSet {
   std::unique_ptr<TDbfFile> MakeTableFile(TPagedFileMode mode) const;
   void CloseTableParts();
   bool RecordPassesFilter(Byte* buffer);
+  std::unique_ptr<TDbfParser> NewFilterParser() const;
   void CompileFilter(const AnsiString& text);
   Byte* CurrentRecordBuffer() const;
   TBlobTranslator BlobTranslator();

@@ -146,6 +146,8 @@ bool TDbfTable::InstallCursor(Integer recNo) {
   // A range is kept by the tag's tree: one left behind would come back with the tag.
   if (TIndexCursor* old = IndexCursor()) old->DropRange();
   auto* index = dynamic_cast<TIndexFile*>(FindIndexFile(name));
+  // A tag name listed for the production index is an index only while the file holds the tag.
+  if (index && index->IsMdx() && ExtractFileExt(name).empty() && index->TagIndexOf(name) < 0) index = nullptr;
   if (index) {
     if (index->IsMdx() && ExtractFileExt(name).empty()) index->SelectTagByName(name);
     else if (index->CurrentTag() < 0 && index->TagCount() > 0) index->SelectTag(0);
@@ -227,9 +229,18 @@ void TDbfTable::FillFieldDefsFrom(TDbfFile& file) {
     const TDbfIndexDef* def = FIndexDefs->Items(i);
     if (def->FromIndexFile() && ExtractFileExt(def->IndexFile()).empty()) FIndexDefs->Delete(i);
   }
-  if (auto* production = dynamic_cast<TIndexFile*>(file.ProductionIndex()))
-    for (const AnsiString& tag : production->TagNames())
-      if (!FIndexDefs->FindByName(UpperCase(Trim(tag)))) production->TagInfo(tag, *FIndexDefs->Add());
+  auto* production = dynamic_cast<TIndexFile*>(file.ProductionIndex());
+  if (!production) return;
+  // A definition names a tag as the application wrote it, which the file may keep cut.
+  auto defined = [&](const AnsiString& tag) {
+    for (Integer i = 0; i < FIndexDefs->Count(); ++i) {
+      const AnsiString& name = FIndexDefs->Items(i)->IndexFile();
+      if (ExtractFileExt(name).empty() && production->SameTagName(name, Trim(tag))) return true;
+    }
+    return false;
+  };
+  for (const AnsiString& tag : production->TagNames())
+    if (!defined(tag)) production->TagInfo(tag, *FIndexDefs->Add());
 }
 
 void TDbfTable::BuildFieldDefinitions() {
@@ -283,7 +294,10 @@ void TDbfTable::InternalOpen() {
     AddIndexDefs(*FDbfFile, false);
     if (!Filter().empty()) {
       try {
-        CompileFilter(Filter());
+        // A filter set before opening is compiled as the parser comes, case-insensitive whatever
+        // FilterOptions say; setting it (or the options) on the open table applies them.
+        FParser = NewFilterParser();
+        FParser->PrepareExpression(Filter());
       } catch (const Exception&) {
         FParser.reset();
         // Not yet open as far as the framework's setter goes, so it does not scroll.
@@ -361,10 +375,11 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     file->FinishCreate(*fieldDefs, 512);
     AddIndexDefs(*file, true);
   } catch (...) {
-    // The index files made so far go with the table.
-    std::vector<AnsiString> indexFiles;
+    // The memo and index files made so far go with the table.
+    std::vector<AnsiString> companions;
+    if (file->MemoFile()) companions.push_back(file->MemoFile()->FileName());
     for (const auto& index : file->IndexFiles())
-      if (auto* made = dynamic_cast<TIndexFile*>(index.get())) indexFiles.push_back(made->FileName());
+      if (auto* made = dynamic_cast<TIndexFile*>(index.get())) companions.push_back(made->FileName());
     try {
       file->CloseDbfFile();
     } catch (...) {
@@ -372,7 +387,7 @@ void TDbfTable::CreateTableEx(const TDbfFieldDefs* fieldDefs) {
     file.reset();
     if (ours) {
       DeleteFile(FullFileName());
-      for (const auto& name : indexFiles) DeleteFile(name);
+      for (const auto& name : companions) DeleteFile(name);
     }
     throw;
   }
@@ -388,7 +403,8 @@ bool TDbfTable::CanModify() const {
 AnsiString TDbfTable::Translate(const AnsiString& text, bool toOem) {
   if (OnTranslate) {
     AnsiString dest;
-    OnTranslate(this, text, dest, toOem);
+    const Integer length = OnTranslate(this, text, dest, toOem);
+    if (length >= 0 && static_cast<size_t>(length) < dest.size()) dest.resize(static_cast<size_t>(length));
     return dest;
   }
   if (!FDbfFile) return text;
@@ -435,11 +451,16 @@ TBlobTranslator TDbfTable::BlobTranslator() {
 
 // --- filter text ---
 
+// Text fields enter a filter trimmed and in the ANSI code page, as the application sees them:
+// their raw bytes, blank-padded to the field's size, would equal no shorter constant.
+std::unique_ptr<TDbfParser> TDbfTable::NewFilterParser() const {
+  auto parser = std::make_unique<TDbfParser>(FDbfFile.get());
+  parser->SetRawStrings(false);
+  return parser;
+}
+
 void TDbfTable::CompileFilter(const AnsiString& text) {
-  if (!FParser) {
-    FParser = std::make_unique<TDbfParser>(FDbfFile.get());
-    FParser->SetRawStrings(false);
-  }
+  if (!FParser) FParser = NewFilterParser();
   FParser->SetCaseInsensitive(FilterOptions().Contains(foCaseInsensitive));
   FParser->PrepareExpression(text);
 }

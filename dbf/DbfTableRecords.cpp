@@ -288,9 +288,8 @@ void TDbfTable::InternalDelete() {
   FDeleting = true;
   try {
     Edit();
-    Byte* record = ActiveBuffer() + kRecordDataOffset;
-    record[0] = '*';
-    FDbfFile->RemoveIndexKeys(recNo, record);
+    // The table file takes the record's keys from its distinct tags when the post writes it.
+    ActiveBuffer()[kRecordDataOffset] = '*';
     Post();
   } catch (...) {
     FDeleting = false;

@@ -1,11 +1,14 @@
 // Adding indexes to a table file: tags of the production .mdx and index files of their own,
 // filled at once from every record in the order key-by-key insertion gives, the roll-back of a
-// tag that cannot be filled, lookups by name, and edits refused by a distinct tag before anything
-// is written.
+// tag that cannot be filled (and of a remake that fails), lookups by name (long tag names
+// included), the modes and locale hook of the files it opens, RebuildTag on its own, and edits
+// refused by a distinct tag before anything is written.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "platform/rtl/SysUtils.h"
 #include "tests/dbf/IndexTestUtil.h"
@@ -286,6 +289,264 @@ TEST_F(AddIndexTest, AnEditThatBreaksADistinctTagIsRefusedBeforeAnythingIsWritte
   auto same = Record("DELTA", 5);
   Table->UnlockRecord(2, same.data());
   EXPECT_EQ(Walk(*index), (std::vector<Integer>{1, 3, 2}));
+}
+
+// A tag name longer than the descriptors hold is kept cut, and the name it was made with finds
+// it everywhere: in the file's lookups, in the check for a missing tag, and after opening again.
+TEST_F(AddIndexTest, LongTagNamesAreOneNameEverywhere) {
+  struct TCase {
+    int Level;
+    const char* Name;
+    const char* Kept;
+  } cases[] = {
+      {kLevelDbase4, "NUMBERSORT1", "NUMBERSORT"},
+      {kLevelDbase7, "NUMBERS_IN_THEIR_ORDER_FROM_LOWEST", "NUMBERS_IN_THEIR_ORDER_FROM_LOWE"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Table.reset();
+    std::filesystem::remove(Path("people.dbf"));
+    std::filesystem::remove(Path("people.mdx"));
+    MakeTable(c.Level);
+    for (auto [name, num] : {std::pair{"BERT", 1}, {"ANNA", 3}, {"CLEO", 2}}) {
+      auto rec = Record(name, num);
+      Table->InsertRecord(rec.data());
+    }
+    ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
+    // Made while another tag is current: the new tag is filled, the current one left alone.
+    ASSERT_TRUE(Table->AddIndex(c.Name, "NUM", 0, true));
+    EXPECT_EQ(Production()->TagNames(), (std::vector<AnsiString>{"BYNAME", c.Kept}));
+    EXPECT_EQ(Production()->IndexName(), "BYNAME");
+    EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{2, 1, 3}));
+    EXPECT_EQ(Table->IndexFileByName(LowerCase(c.Name)), Production());
+    Production()->SelectTagByName(LowerCase(c.Name));
+    EXPECT_EQ(Production()->IndexName(), c.Kept);
+    EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{1, 3, 2}));
+    // Asked for again, also after opening again: the tag is there, none is added.
+    const auto mdx = ReadBytes("people.mdx");
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_TRUE(Table->AddIndex(c.Name, "NUM", 0, false));
+      Table.reset();
+      Table = Open("people.dbf", pfExclusiveOpen);
+    }
+    EXPECT_EQ(ReadBytes("people.mdx"), mdx);
+    // Made afresh under its long name, it replaces itself.
+    ASSERT_TRUE(Table->AddIndex(c.Name, "NUM", ixDescending, true));
+    EXPECT_EQ(Production()->TagNames(), (std::vector<AnsiString>{"BYNAME", c.Kept}));
+    Production()->SelectTagByName(c.Name);
+    EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{2, 3, 1}));
+  }
+}
+
+// An index file named with its extension, made afresh, gets its tag made anew rather than a
+// second one beside it.
+TEST_F(AddIndexTest, IndexFilesOfTheirOwnAreMadeAfresh) {
+  MakeTable();
+  for (auto [name, num] : {std::pair{"BERT", 1}, {"ANNA", 3}, {"CLEO", 2}}) {
+    auto rec = Record(name, num);
+    Table->InsertRecord(rec.data());
+  }
+  ASSERT_TRUE(Table->AddIndex(Path("extra.mdx"), "NAME", 0, true));
+  ASSERT_TRUE(Table->AddIndex(Path("extra.mdx"), "NUM", 0, true));
+  auto* extra = dynamic_cast<TIndexFile*>(Table->IndexFileByName(Path("extra.mdx")));
+  ASSERT_NE(extra, nullptr);
+  EXPECT_EQ(extra->TagNames(), std::vector<AnsiString>{"EXTRA"});
+  extra->SelectTagByName("EXTRA");
+  EXPECT_EQ(extra->Expression(), "NUM");
+  EXPECT_EQ(Walk(*extra), (std::vector<Integer>{1, 3, 2}));
+  ASSERT_TRUE(Table->AddIndex(Path("byname.ndx"), "NAME", 0, true));
+  ASSERT_TRUE(Table->AddIndex(Path("byname.ndx"), "NAME", ixDescending, true));
+  auto* ndx = dynamic_cast<TIndexFile*>(Table->IndexFileByName(Path("byname.ndx")));
+  ASSERT_NE(ndx, nullptr);
+  EXPECT_EQ(Walk(*ndx), (std::vector<Integer>{3, 1, 2}));
+  EXPECT_EQ(Table->IndexFiles().size(), 2u);
+}
+
+// A distinct tag holds live records only, also when it is filled at once; a remake that fails
+// (a key met twice, an expression that is no index) leaves the old tag as it was, in its place,
+// still kept up to date and still refusing its keys, and the other tags with every key.
+TEST_F(AddIndexTest, DistinctTagsSkipDeletedRecordsAndAFailedRemakeChangesNothing) {
+  MakeTable();
+  for (auto [name, num] : {std::pair{"ALPHA", 1}, {"ALPHA", 2}, {"BETA", 2}}) {
+    auto rec = Record(name, num);
+    Table->InsertRecord(rec.data());
+  }
+  // Record 1 is marked deleted while no distinct tag exists: a second live ALPHA is then fine.
+  std::vector<Byte> buf(static_cast<size_t>(Table->RecordSize()));
+  Table->LockRecord(1, buf.data());
+  buf[0] = '*';
+  Table->UnlockRecord(1, buf.data());
+  ASSERT_TRUE(Table->AddIndex("BYNUM", "NUM", 0, true));
+  ASSERT_TRUE(Table->AddIndex("PRIME", "NAME", ixPrimary, true));
+  ASSERT_TRUE(Table->AddIndex("UNIQ", "NAME", ixUnique, true));
+  ASSERT_TRUE(Table->AddIndex(Path("prime.ndx"), "NAME", ixPrimary, true));
+  auto* ndx = dynamic_cast<TIndexFile*>(Table->IndexFileByName(Path("prime.ndx")));
+  ASSERT_NE(ndx, nullptr);
+  Production()->SelectTagByName("PRIME");
+  EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{2, 3}));
+  EXPECT_EQ(Walk(*ndx), (std::vector<Integer>{2, 3}));
+  // A unique tag keeps deleted records' keys, as its upkeep does: the first ALPHA is record 1.
+  Production()->SelectTagByName("UNIQ");
+  EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{1, 3}));
+  ASSERT_TRUE(Table->AddIndex("PRIME", "NAME", ixPrimary, true)) << "made afresh it fills again";
+  // Records appended since are in the tags' pages in memory only, until the file is flushed.
+  auto gamma = Record("GAMMA", 0);
+  ASSERT_EQ(Table->InsertRecord(gamma.data()), 4);
+  const std::vector<AnsiString> tags{"BYNUM", "UNIQ", "PRIME"};
+  ASSERT_EQ(Production()->TagNames(), tags);
+  struct TCase {
+    const char* What;
+    const char* Expression;
+    TIndexOptions Options;
+  } cases[] = {{"two live records share a number", "NUM", ixPrimary}, {"a date is no index", "BORN", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    EXPECT_THROW(Table->AddIndex("PRIME", c.Expression, c.Options, true), EDbfError);
+    EXPECT_THROW(Table->AddIndex(Path("prime.ndx"), c.Expression, c.Options, true), EDbfError);
+    EXPECT_TRUE(std::filesystem::exists(Path("prime.ndx")));
+    ASSERT_EQ(Production()->TagNames(), tags);
+    Production()->SelectTagByName("PRIME");
+    EXPECT_EQ(Production()->Expression(), "NAME");
+    EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{2, 3, 4}));
+    EXPECT_EQ(ndx, Table->IndexFileByName(Path("prime.ndx")));
+    EXPECT_EQ(ndx->Expression(), "NAME");
+    EXPECT_EQ(Walk(*ndx), (std::vector<Integer>{2, 3, 4}));
+    Production()->SelectTagByName("BYNUM");
+    EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{4, 1, 2, 3}));
+  }
+  // Both tags still refuse a second live BETA, and still take a new name.
+  auto beta = Record("BETA", 7);
+  EXPECT_THROW(Table->InsertRecord(beta.data()), EDbfError);
+  auto delta = Record("DELTA", 7);
+  ASSERT_EQ(Table->InsertRecord(delta.data()), 5);
+  Table.reset();
+  Table = Open("people.dbf", pfExclusiveOpen);
+  ASSERT_TRUE(Table->AddIndex(Path("prime.ndx"), "", 0, false));
+  ndx = dynamic_cast<TIndexFile*>(Table->IndexFileByName(Path("prime.ndx")));
+  ASSERT_NE(ndx, nullptr);
+  EXPECT_EQ(Walk(*ndx), (std::vector<Integer>{2, 3, 5, 4}));
+  Production()->SelectTagByName("PRIME");
+  EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{2, 3, 5, 4}));
+  Production()->SelectTagByName("BYNUM");
+  EXPECT_EQ(Walk(*Production()), (std::vector<Integer>{4, 1, 2, 3, 5}));
+}
+
+// A tag made afresh among others that hold keys not yet written: those keys stay theirs.
+TEST_F(AddIndexTest, RemakingATagKeepsWhatTheOtherTagsHoldInMemory) {
+  MakeTable();
+  ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
+  ASSERT_TRUE(Table->AddIndex("BYNUM", "NUM", 0, true));
+  ASSERT_TRUE(Table->AddIndex("BYAMT", "AMT", ixDescending, true));
+  Fill(600);
+  ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
+  EXPECT_EQ(Production()->TagNames(), (std::vector<AnsiString>{"BYNUM", "BYAMT", "BYNAME"}));
+  for (auto [tag, expression, options] : {std::tuple{"BYNUM", "NUM", TIndexOptions{0}}, {"BYAMT", "AMT", ixDescending}}) {
+    SCOPED_TRACE(tag);
+    Production()->SelectTagByName(tag);
+    EXPECT_EQ(Walk(*Production()), InsertedWalk(expression, options, std::string(tag) + ".mdx"));
+  }
+}
+
+// The index file opened for AddIndex takes its mode from the table's: made, or opened.
+TEST_F(AddIndexTest, IndexFilesTakeTheirModeFromTheTable) {
+  MakeTable();
+  ASSERT_TRUE(Table->AddIndex(Path("old.ndx"), "NAME", 0, true));
+  Table.reset();
+  struct TCase {
+    TPagedFileMode Table;
+    TPagedFileMode Made;    // pfNone: nothing is made
+    TPagedFileMode Opened;
+  } cases[] = {
+      {pfMemoryCreate, pfMemoryCreate, pfMemoryCreate},
+      {pfExclusiveCreate, pfExclusiveCreate, pfExclusiveOpen},
+      {pfExclusiveOpen, pfExclusiveCreate, pfExclusiveOpen},
+      // Made shared, the file returns from the exclusive access that filling it takes in the
+      // mode that opens it (never truncating it again).
+      {pfReadWriteCreate, pfReadWriteOpen, pfReadWriteOpen},
+      {pfReadWriteOpen, pfReadWriteOpen, pfReadWriteOpen},
+      {pfReadOnly, pfNone, pfReadOnly},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Table));
+    const bool creates = ModeCreates(c.Table);
+    auto table = creates ? Create("fresh.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}}, c.Table)
+                         : Open("people.dbf", c.Table);
+    // A stale file of the name that a made index replaces.
+    WriteBytes("new.ndx", std::vector<Byte>(2048, 0x5A));
+    if (c.Made != pfNone) {
+      ASSERT_TRUE(table->AddIndex(Path("new.ndx"), "NAME", 0, true));
+      auto* made = dynamic_cast<TIndexFile*>(table->IndexFileByName(Path("new.ndx")));
+      ASSERT_NE(made, nullptr);
+      EXPECT_EQ(made->Mode(), c.Made);
+      if (c.Table != pfMemoryCreate) {
+        EXPECT_NE(ReadBytes("new.ndx")[600], 0x5A) << "the stale file is replaced";
+      }
+    } else {
+      EXPECT_THROW(table->AddIndex(Path("new.ndx"), "NAME", 0, true), EDbfError);
+    }
+    ASSERT_TRUE(table->AddIndex(Path("old.ndx"), "NAME", 0, false));
+    auto* opened = dynamic_cast<TIndexFile*>(table->IndexFileByName(Path("old.ndx")));
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->Mode(), c.Opened);
+  }
+}
+
+// RebuildTag on its own: the named tag is filled from every record, the current tag and the
+// current-tag-only setting come back; a name the file does not hold rebuilds nothing.
+TEST_F(AddIndexTest, RebuildTagFillsTheNamedTagAndKeepsTheCurrentOne) {
+  MakeTable();
+  ASSERT_TRUE(Table->AddIndex("BYNAME", "NAME", 0, true));
+  ASSERT_TRUE(Table->AddIndex("BYNUM", "NUM", 0, true));
+  // Records written without their keys.
+  Integer n = 0;
+  for (auto [name, num] : {std::pair{"BERT", 1}, {"ANNA", 3}, {"CLEO", 2}}) Store(++n, Record(name, num));
+  TIndexFile* index = Production();
+  index->SelectTagByName("BYNAME");
+  ASSERT_TRUE(Table->RebuildTag(index, "bynum"));
+  EXPECT_EQ(index->IndexName(), "BYNAME");
+  EXPECT_FALSE(index->CurrentTagOnly());
+  EXPECT_TRUE(Walk(*index).empty()) << "the current tag is not the one rebuilt";
+  index->SelectTagByName("BYNUM");
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{1, 3, 2}));
+  EXPECT_FALSE(Table->RebuildTag(index, "NOSUCHTAG"));
+  EXPECT_EQ(index->IndexName(), "BYNUM");
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{1, 3, 2}));
+}
+
+// The locale question of an index file that AddIndex opens goes to the table's hook.
+TEST_F(AddIndexTest, TheLocaleHookAnswersForFilesAddIndexOpens) {
+  MakeTable();
+  const Byte tableDriver = Table->LanguageDriver();
+  if (tableDriver == 0) GTEST_SKIP() << "the table has no language driver to differ from";
+  ASSERT_TRUE(Table->AddIndex(Path("extra.mdx"), "NAME", 0, true));
+  Table.reset();
+  auto bytes = ReadBytes("extra.mdx");
+  bytes[31] = tableDriver == 0x57 ? 0x02 : 0x57;
+  WriteBytes("extra.mdx", bytes);
+  struct TCase {
+    Cardinal Solution;
+    bool Added;
+    bool Frozen;
+  } cases[] = {{0, false, false}, {1, true, true}, {0x0409, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Solution);
+    Table.reset();
+    Table = Open("people.dbf", pfExclusiveOpen);
+    int seen = -1;
+    Table->OnLocaleError = [&](int error, Cardinal& solution) {
+      seen = error;
+      solution = c.Solution;
+    };
+    EXPECT_EQ(Table->AddIndex(Path("extra.mdx"), "", 0, false), c.Added);
+    EXPECT_EQ(seen, 2);
+    auto* extra = dynamic_cast<TIndexFile*>(Table->IndexFileByName(Path("extra.mdx")));
+    EXPECT_EQ(extra != nullptr, c.Added);
+    if (!extra) continue;
+    EXPECT_EQ(extra->KeysFrozen(), c.Frozen);
+    if (!c.Frozen) {
+      EXPECT_EQ(extra->Locale(), c.Solution);
+    }
+  }
 }
 
 }  // namespace

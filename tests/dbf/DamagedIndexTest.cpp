@@ -1,5 +1,6 @@
 // Damaged index trees: walks that would come back to where they were, or run on past what the
-// file can hold, stop with the damaged-page error; the table's walk by such an index ends.
+// file can hold, stop with the damaged-page error; the table's walk by such an index ends. An
+// intact tree of unusual shape (far deeper than trees grow) is no damage.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
@@ -29,7 +30,6 @@ class TMemPages : public TIdxPageStore {
     Pages.emplace_back(kPageBytes, 0);
     return static_cast<LongWord>(Pages.size() - 1);
   }
-  Int64 IndexBytes() override { return static_cast<Int64>(Pages.size()) * kPageBytes; }
 
   static constexpr Integer kPageBytes = 512;
   std::vector<std::vector<Byte>> Pages = std::vector<std::vector<Byte>>(1, std::vector<Byte>(kPageBytes, 0));
@@ -78,6 +78,16 @@ class DamagedTree : public ::testing::Test {
     }
   }
 
+  // Both ways the walk ends after every one of the entries, met in the same order.
+  void ExpectWholeWalks(size_t entries) {
+    std::vector<Integer> forward, backward;
+    EXPECT_EQ(Walk(true, &forward), "ends");
+    EXPECT_EQ(Walk(false, &backward), "ends");
+    ASSERT_EQ(forward.size(), entries);
+    std::reverse(backward.begin(), backward.end());
+    EXPECT_EQ(forward, backward);
+  }
+
   void SetUp() override { Tree.MakeEmptyRoot(); }
 
   TMemPages Store;
@@ -87,12 +97,7 @@ class DamagedTree : public ::testing::Test {
 TEST_F(DamagedTree, IntactTreeWalksEveryEntryOnce) {
   Fill(200);
   ASSERT_GE(RootLinks(), 4) << "the fixture needs a root over several leaves";
-  std::vector<Integer> forward, backward;
-  EXPECT_EQ(Walk(true, &forward), "ends");
-  EXPECT_EQ(Walk(false, &backward), "ends");
-  ASSERT_EQ(forward.size(), 200u);
-  std::reverse(backward.begin(), backward.end());
-  EXPECT_EQ(forward, backward);
+  ExpectWholeWalks(200);
 }
 
 TEST_F(DamagedTree, LinksBackIntoTheWalkStopWithTheDamagedPageError) {
@@ -119,6 +124,75 @@ TEST_F(DamagedTree, LinksBackIntoTheWalkStopWithTheDamagedPageError) {
     for (bool forward : {true, false}) {
       const std::string outcome = Walk(forward);
       EXPECT_NE(outcome.find("is damaged."), std::string::npos) << (forward ? "forward: " : "backward: ") << outcome;
+    }
+  }
+}
+
+// Branch pages left with a single child (as removals leave them) can stack up deeper than any
+// tree grows by splits: the tree is still intact, whatever its depth.
+TEST_F(DamagedTree, ADeepTreeOfSingleChildBranchesIsIntact) {
+  Fill(60);
+  ASSERT_EQ(RootLinks(), 2) << "the fixture needs a root over two leaves";
+  constexpr int kLevels = 40;
+  for (int i = 0; i < kLevels; ++i) {
+    const LongWord page = Store.NewIndexPage();
+    SetLinkAt(Store.Pages[page], 0, Tree.Root());
+    Tree.SetRoot(page);
+  }
+  ExpectWholeWalks(60);
+  // Searches go down the whole chain, and keys added there split the leaves under it.
+  const std::string key = "K1000033";
+  EXPECT_EQ(Tree.Seek(reinterpret_cast<const Byte*>(key.data()), kSeekAtOrAfter), 0);
+  EXPECT_EQ(Tree.CurrentRecNo(), 34);
+  EXPECT_TRUE(Tree.GoPrev());
+  EXPECT_EQ(Tree.CurrentRecNo(), 33);
+  for (int i = 60; i < 300; ++i) {
+    const std::string k = "K" + std::to_string(1000000 + i);
+    ASSERT_TRUE(Tree.Insert(reinterpret_cast<const Byte*>(k.data()), static_cast<LongWord>(i + 1), false));
+  }
+  Tree.Flush();
+  ExpectWholeWalks(300);
+  std::vector<Integer> forward;
+  Walk(true, &forward);
+  EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end()));
+  Tree.SetSequentialNo(1);
+  EXPECT_EQ(Tree.CurrentRecNo(), 1);
+}
+
+// Two walkers over the same pages, as two processes sharing a file: one stands on the last entry
+// of a leaf, the other removes that entry, which takes the leaf out of the tree. The first
+// finds its place again from the pages as they are now: no damage, and it goes on from the
+// neighbours.
+TEST_F(DamagedTree, AnEntryGoneWithItsLeafIsNoDamage) {
+  Fill(60);
+  ASSERT_EQ(RootLinks(), 2) << "the fixture needs a root over two leaves";
+  TIdxTree other{Store, MdxLayout(), TIdxKeyOrder{}};
+  other.SetRoot(Tree.Root());
+  auto key = [](int i) { return "K" + std::to_string(1000000 + i); };
+  auto bytes = [](const std::string& k) { return reinterpret_cast<const Byte*>(k.data()); };
+  // The second leaf keeps only its first entry, which the walker then stands on.
+  const int lone = 60 - (static_cast<int>(GetLE32(Store.Pages[LinkAt(Root(), 1)].data())));
+  for (int i = lone + 1; i < 60; ++i) ASSERT_TRUE(other.Remove(bytes(key(i)), static_cast<LongWord>(i + 1)));
+  other.Flush();
+  Tree.DropCache();
+  ASSERT_TRUE(Tree.GotoEntry(bytes(key(lone)), static_cast<LongWord>(lone + 1)));
+  const TIdxTree::TSavedPosition at = Tree.SavePosition();
+  ASSERT_TRUE(other.Remove(bytes(key(lone)), static_cast<LongWord>(lone + 1)));
+  other.Flush();
+  ASSERT_EQ(RootLinks(), 1) << "the leaf left the tree";
+  for (bool forward : {true, false}) {
+    SCOPED_TRACE(forward ? "forward" : "backward");
+    try {
+      Tree.DropCache();
+      Tree.Refind(at, forward);
+      if (forward) {
+        EXPECT_FALSE(Tree.GoNext()) << "the entry gone was the last";
+      } else {
+        ASSERT_TRUE(Tree.GoPrev());
+        EXPECT_EQ(Tree.CurrentRecNo(), lone);
+      }
+    } catch (const EDbfError& e) {
+      ADD_FAILURE() << e.Message();
     }
   }
 }

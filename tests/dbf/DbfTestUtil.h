@@ -78,17 +78,11 @@ class TTempDir : public ::testing::Test {
   }
 
   // Creates a level IV table with a production index (same name, .mdx) holding one empty tag
-  // named after the expression, and marks the table as having it.
+  // named after the expression, linked from the table's header as the table links it.
   void CreateWithProductionTag(const std::string& name, std::initializer_list<TFieldSpec> specs,
                                const char* expression) {
-    {
-      auto file = Create(name, kLevelDbase4, specs);
-      TIndexFile index(*file, Path(std::filesystem::path(name).replace_extension(".mdx").string()));
-      index.SetMode(pfExclusiveCreate);
-      index.OpenIndex();
-      index.CreateTag(expression, expression, 0);
-    }
-    MarkProductionIndex(name);
+    auto file = Create(name, kLevelDbase4, specs);
+    ASSERT_TRUE(file->AddIndex(expression, expression, 0, true));
   }
 
   std::string Dir;

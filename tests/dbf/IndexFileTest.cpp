@@ -2,6 +2,7 @@
 // coding and order, tag limits and errors, key violations, the locale check at open, malformed
 // files, and a table that keeps its production index right through appends and edits.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include "dbf/DbfIdxKeys.h"
 #include "dbf/DbfIndexDef.h"
@@ -42,7 +43,40 @@ TEST(IndexKeys, MdxNumbersEncodeAndOrder) {
   EncodeMdxInteger(-12, i12);
   EncodeMdxNumber(-12.0, f12);
   EXPECT_EQ(std::memcmp(i12, f12, 12), 0);
+  // An integer gives all its digits, its trailing zeros too; the digit count has room for 15.
+  struct TIntCase {
+    Int64 Value;
+    std::vector<Byte> Head;
+    double Decoded;
+  } ints[] = {
+      {100, {0x37, 0x19, 0x10}, 100},
+      {-1200, {0x38, 0xA1, 0x12}, -1200},
+      {1000000, {0x3B, 0x39, 0x10}, 1e6},
+      {1234567890123456789, {0x47, 0x79, 0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34, 0x50}, 1.23456789012345e18},
+  };
+  for (const auto& c : ints) {
+    SCOPED_TRACE(c.Value);
+    Byte key[12];
+    EncodeMdxInteger(c.Value, key);
+    for (size_t i = 0; i < c.Head.size(); ++i) EXPECT_EQ(key[i], c.Head[i]) << i;
+    EXPECT_DOUBLE_EQ(DecodeMdxNumber(key), c.Decoded);
+  }
   // Ascending values give ascending keys in both numeric formats.
+  // Integers of more digits than the count holds still order as their values, and sort beside
+  // the floating form of the same value.
+  TIdxKeyOrder order = Order(ikMdxNumeric, 12);
+  const Int64 big[] = {-1000000000000000000, -100, 0, 99, 100, 101, 1000000000000000, 999999999999999999,
+                       1000000000000000000};
+  for (size_t i = 0; i + 1 < std::size(big); ++i) {
+    Byte a[12], b[12];
+    EncodeMdxInteger(big[i], a);
+    EncodeMdxInteger(big[i + 1], b);
+    EXPECT_LT(order.Compare(a, b), 0) << big[i] << " < " << big[i + 1];
+  }
+  Byte hundred[12], hundredFloat[12];
+  EncodeMdxInteger(100, hundred);
+  EncodeMdxNumber(100.0, hundredFloat);
+  EXPECT_EQ(order.Compare(hundred, hundredFloat), 0);
   const double sorted[] = {-1e9, -12.5, -12, -0.5, -0.001, 0, 0.001, 0.5, 1, 9.99, 10, 12, 123456789, 1e15};
   TIdxKeyOrder mdx = Order(ikMdxNumeric, 12);
   TIdxKeyOrder ndx = Order(ikNdxNumeric, 8);
@@ -193,11 +227,12 @@ TEST_F(IndexFileTest, DistinctTagRefusesAndUniqueTagSkips) {
   auto a = Record("SMITH", 1, 2.5), b = Record("JONES", 2, 2.5), c = Record("SMITH", 3, 7);
   Store(1, a);
   Store(2, b);
-  ASSERT_TRUE(index->CanInsertKeys(1, a.data()));
+  // CanInsertKeys answers whether the record would violate a key.
+  ASSERT_FALSE(index->CanInsertKeys(1, a.data()));
   ASSERT_TRUE(index->InsertKeys(1, a.data()));
-  ASSERT_TRUE(index->CanInsertKeys(2, b.data()));
+  ASSERT_FALSE(index->CanInsertKeys(2, b.data()));
   ASSERT_TRUE(index->InsertKeys(2, b.data()));
-  EXPECT_FALSE(index->CanInsertKeys(3, c.data()));
+  EXPECT_TRUE(index->CanInsertKeys(3, c.data())) << "a second SMITH violates the distinct tag";
   try {
     index->RaiseKeyViolation();
     FAIL();
@@ -216,7 +251,7 @@ TEST_F(IndexFileTest, DistinctTagRefusesAndUniqueTagSkips) {
   EXPECT_EQ(Walk(*index), std::vector<Integer>{1});
   index->SelectTagByName("PRIME");
   EXPECT_TRUE(Walk(*index).empty());
-  EXPECT_TRUE(index->CanInsertKeys(3, c.data()));
+  EXPECT_FALSE(index->CanInsertKeys(3, c.data()));
 }
 
 TEST_F(IndexFileTest, LocaleCheckAtOpen) {
@@ -255,7 +290,7 @@ TEST_F(IndexFileTest, LocaleCheckAtOpen) {
     }
     if (c.Frozen) {
       auto rec = Record("NEW", 1);
-      EXPECT_FALSE(index->CanInsertKeys(1, rec.data()));
+      EXPECT_TRUE(index->CanInsertKeys(1, rec.data())) << "frozen keys refuse every record";
     }
   }
 }
@@ -479,6 +514,86 @@ TEST_F(IndexFileTest, ResetGivesTagsNewEmptyTrees) {
   for (const char* tag : {"NAME", "NUM"}) {
     again->SelectTagByName(tag);
     EXPECT_TRUE(Walk(*again).empty()) << tag;
+  }
+}
+
+// Integer keys written with their trailing zeros left out (100 as the one digit 1, as files made
+// before hold them) still order, find and change as the keys written now.
+TEST_F(IndexFileTest, IntegerKeysOfTheShorterFormStillReadAndFind) {
+  MakeTable();
+  const Integer nums[] = {100, 5, 2000, 30};
+  {
+    auto index = NewIndex("num.mdx");
+    index->CreateTag("NUM", "NUM", 0);
+    for (Integer r = 1; r <= 4; ++r) {
+      auto rec = Record("R", nums[r - 1]);
+      Store(r, rec);
+      ASSERT_TRUE(index->InsertKeys(r, rec.data()));
+    }
+  }
+  auto bytes = ReadBytes("num.mdx");
+  int rewritten = 0;
+  for (Integer v : nums) {
+    Byte key[12];
+    EncodeMdxInteger(v, key);
+    auto at = std::search(bytes.begin(), bytes.end(), key, key + 12);
+    ASSERT_NE(at, bytes.end()) << v;
+    if (at[1] != 0x09) ++rewritten;
+    at[1] = 0x09;  // one significant digit
+  }
+  ASSERT_EQ(rewritten, 3);
+  WriteBytes("num.mdx", bytes);
+  auto index = NewIndex("num.mdx", pfExclusiveOpen);
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{2, 4, 1, 3}));
+  for (Integer r = 1; r <= 4; ++r) {
+    EXPECT_TRUE(index->GotoRecord(r)) << r;
+    EXPECT_TRUE(index->FindByKey(index->ValueToKey(static_cast<double>(nums[r - 1])).data(), 0)) << r;
+    EXPECT_EQ(index->CurrentRecNo(), r);
+  }
+  // Changing and removing keys finds the old entries: none is left behind.
+  auto was = Record("R", 100), now = Record("R", 7);
+  Store(1, now);
+  ASSERT_TRUE(index->UpdateKeys(1, was.data(), now.data()));
+  auto thirty = Record("R", 30);
+  ASSERT_TRUE(index->RemoveKeys(4, thirty.data()));
+  EXPECT_EQ(Walk(*index), (std::vector<Integer>{2, 1, 3}));
+}
+
+// WriteHeader of an .mdx writes the current tag's header, not the file header: at once when the
+// file is shared, at the next FlushIndex otherwise.
+TEST_F(IndexFileTest, WriteHeaderWritesTheCurrentTagHeader) {
+  MakeTable();
+  Int64 tagAt = 0;
+  {
+    auto index = NewIndex("hdr.mdx");
+    index->CreateTag("NAME", "NAME", 0);
+    index->CreateTag("NUM", "NUM", 0);
+    const auto bytes = ReadBytes("hdr.mdx");
+    tagAt = static_cast<Int64>(GetLE32(&bytes[512 + 2 * 32])) * 512;
+  }
+  // Spoils the NUM tag's key flags and the file header's date on the disk, under the open file.
+  auto spoil = [&] {
+    auto bytes = ReadBytes("hdr.mdx");
+    bytes[static_cast<size_t>(tagAt) + 8] = 0xEE;
+    bytes[44] = 0xEE;
+    WriteBytes("hdr.mdx", bytes);
+  };
+  for (TPagedFileMode mode : {pfExclusiveOpen, pfReadWriteOpen}) {
+    SCOPED_TRACE(mode == pfExclusiveOpen ? "exclusive" : "shared");
+    auto index = NewIndex("hdr.mdx", mode);
+    index->SelectTagByName("NUM");
+    spoil();
+    index->WriteHeader();
+    const bool shared = mode == pfReadWriteOpen;
+    EXPECT_EQ(ReadBytes("hdr.mdx")[static_cast<size_t>(tagAt) + 8], shared ? 0x00 : 0xEE);
+    index->FlushIndex();
+    const auto after = ReadBytes("hdr.mdx");
+    EXPECT_EQ(after[static_cast<size_t>(tagAt) + 8], 0x00) << "the tag header is written";
+    EXPECT_EQ(after[44], 0xEE) << "the file header is not";
+    index->CloseIndex();
+    auto bytes = ReadBytes("hdr.mdx");
+    bytes[44] = 0;
+    WriteBytes("hdr.mdx", bytes);
   }
 }
 

@@ -170,5 +170,28 @@ TEST_F(TableIndexDefinitions, TheLocaleQuestionReachesTheDataSet) {
   }
 }
 
+// A definition whose tag name is longer than the file keeps: opened again and again, it finds its
+// tag (cut) rather than adding one, the tags read from the file do not add it a second time, and
+// choosing it walks its own tag, whichever was current.
+TEST_F(TableIndexDefinitions, ALongTagNameNamesOneTag) {
+  MakePlainTable();
+  auto t = NewTable();
+  AddDef(*t, "BYNAME", "NAME");
+  AddDef(*t, "CITYSORTED1", "CITY");
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    t->Open();
+    auto* production = dynamic_cast<TIndexFile*>(t->DbfFile()->ProductionIndex());
+    ASSERT_NE(production, nullptr);
+    EXPECT_EQ(production->TagNames(), (std::vector<AnsiString>{"BYNAME", "CITYSORTED"}));
+    EXPECT_EQ(t->IndexDefs().Count(), 2);
+    t->SetIndexName("BYNAME");
+    EXPECT_EQ(Forwards(*t), (Names{"Anna", "Bert", "Cleo", "Dora"}));
+    t->SetIndexName("CITYSORTED1");
+    EXPECT_EQ(Forwards(*t), (Names{"Dora", "Cleo", "Anna", "Bert"}));
+    t->Close();
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

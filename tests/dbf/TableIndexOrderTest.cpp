@@ -1,6 +1,7 @@
 // The table data set walking a production index's tag: key order both ways, appends, key edits
 // and deletes keeping the cursor on the right record, bookmarks, and back to physical order.
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "dbf/DbfFile.h"
@@ -237,6 +238,50 @@ TEST_F(TableIndexOrder, UnknownIndexIsRefused) {
     EXPECT_EQ(std::string(e.Message()), "Index \"MISSING\" does not exist.");
   }
   EXPECT_FALSE(closed->Active());
+}
+
+// A delete whose post is refused (by BeforePost, by a field that must have a value) changes no
+// index: the record stays live with its key in the distinct tag, which goes on refusing that key.
+// A delete that is written takes the key out.
+TEST_F(TableIndexOrder, ARefusedDeleteLeavesTheIndexesAsTheyWere) {
+  struct TCase {
+    const char* What;
+    std::function<void(TDbfTable&)> Refuse;
+  } cases[] = {
+      {"BeforePost raises", [](TDbfTable& t) { t.BeforePost = [](TDataSet*) { DatabaseError("not now"); }; }},
+      {"a required field is empty", [](TDbfTable& t) { t.FieldByName("CITY")->SetRequired(true); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    std::filesystem::remove(Path("people.dbf"));
+    std::filesystem::remove(Path("people.mdx"));
+    {
+      auto file = Create("people.dbf", kLevelDbase4, {{"NAME", 'C', 10, 0}, {"CITY", 'C', 10, 0}});
+      ASSERT_TRUE(file->AddIndex("PRIME", "NAME", ixPrimary, true));
+    }
+    auto t = OpenTable("PRIME");
+    AppendRow(*t, "ALPHA", "");
+    AppendRow(*t, "BETA", "Bonn");
+    c.Refuse(*t);
+    t->First();
+    ASSERT_EQ(Current(*t), "ALPHA");
+    EXPECT_ANY_THROW(t->Delete());
+    t->Cancel();
+    t->BeforePost = nullptr;
+    t->FieldByName("CITY")->SetRequired(false);
+    EXPECT_EQ(Forwards(*t), (Names{"ALPHA", "BETA"}));
+    t->Append();
+    t->FieldByName("NAME")->SetAsString("ALPHA");
+    EXPECT_THROW(t->Post(), EDbfError) << "the distinct tag still holds ALPHA";
+    t->Cancel();
+    EXPECT_EQ(t->RecordCount(), 2);
+    // Written, the delete takes the key out, and ALPHA may come again.
+    t->First();
+    t->Delete();
+    EXPECT_EQ(Forwards(*t), (Names{"BETA"}));
+    AppendRow(*t, "ALPHA", "Kiel");
+    EXPECT_EQ(Forwards(*t), (Names{"ALPHA", "BETA"}));
+  }
 }
 
 }  // namespace

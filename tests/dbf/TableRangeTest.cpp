@@ -152,6 +152,37 @@ TEST_F(TableRange, RangesShowTheKeysBetweenTheirBounds) {
   EXPECT_EQ(Forwards(*t).size(), 8u);
 }
 
+// The cursor's count of places: in key order the index's, up to the range's high bound (places
+// count from the first entry, as RecNo's do; one leaf here, so exact), none for a range that can
+// hold nothing; in physical order the file's record count, deleted records included.
+TEST_F(TableRange, PhysicalRecordCountFollowsTheCursorAndItsRange) {
+  auto t = Filled("NAME");
+  EXPECT_EQ(t->PhysicalRecordCount(), 8);
+  struct TCase {
+    const char* Low;
+    const char* High;
+    Integer Count;
+  } cases[] = {{"B", "D", 4}, {"Bert", "Bert", 3}, {"Cleo", "Z", 8}, {"0", "Aa", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Low) + ".." + c.High);
+    t->SetKeyRange(c.Low, c.High);
+    EXPECT_EQ(t->PhysicalRecordCount(), c.Count);
+  }
+  t->SetKeyRange(TDbfKeyValue(), "Z");
+  EXPECT_EQ(t->PhysicalRecordCount(), 0);
+  t->CancelRange();
+  EXPECT_EQ(t->PhysicalRecordCount(), 8);
+  t->First();
+  t->Delete();
+  EXPECT_EQ(t->PhysicalRecordCount(), 8) << "the tag keeps a deleted record's key";
+  t->SetIndexName("");
+  EXPECT_EQ(t->PhysicalRecordCount(), 8);
+  AppendRow(*t, "Fritz", "Oslo");
+  EXPECT_EQ(t->PhysicalRecordCount(), 9);
+  t->Close();
+  EXPECT_EQ(t->PhysicalRecordCount(), 0);
+}
+
 TEST_F(TableRange, CancellingKeepsTheCurrentRecord) {
   auto t = Filled("NAME");
   t->SetKeyRange("B", "D");

@@ -151,6 +151,16 @@ TEST_F(Table, FilterTextsCompileAgainstTheTable) {
   t->Open();
   EXPECT_EQ(t->Filter(), "") << "a filter that does not compile at open is kept";
   EXPECT_EQ(Names(*t).size(), 3u);
+  // A filter set before opening is compiled at open as the parser comes, without regard to case
+  // whatever FilterOptions say; set on the open table, the options apply again.
+  t->Close();
+  t->SetFilterOptions(TFilterOptions{});
+  t->SetFilterText("CITY = 'Bonn'");
+  t->Open();
+  EXPECT_EQ(t->Filter(), "CITY = 'Bonn'");
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna", "Carl"}));
+  t->SetFilterText("CITY = 'Bonn'");
+  EXPECT_EQ(Names(*t), (std::vector<std::string>{"Anna"}));
 }
 
 TEST_F(Table, EditsPostAndBookmarksSurviveThem) {
@@ -353,6 +363,17 @@ TEST_F(Table, CreationFailuresLeaveNoTableBehindAndNeverALiveOne) {
   for (int i = 0; i < 300; ++i) tooWide->FieldDefs().Add("F" + std::to_string(i), ftString, 254);
   EXPECT_ANY_THROW(tooWide->CreateTable());
   EXPECT_FALSE(std::filesystem::exists(Path("wide.dbf"))) << "a half-made table was left";
+
+  // Its memo and index files go with it.
+  auto withMemo = Make("memo.dbf");
+  withMemo->FieldDefs().Add("NAME", ftString, 10);
+  withMemo->FieldDefs().Add("NOTE", ftMemo);
+  TDbfIndexDef* def = withMemo->IndexDefs().Add();
+  def->SetIndexFile("BYNOTHING");
+  def->SetSortField("NOSUCHFIELD");
+  EXPECT_ANY_THROW(withMemo->CreateTable());
+  for (const char* name : {"memo.dbf", "memo.dbt", "memo.mdx"})
+    EXPECT_FALSE(std::filesystem::exists(Path(name))) << name << " was left";
 
   auto live = Created("live.dbf");
   AppendRow(*live, "Anna", "Bonn");
@@ -732,9 +753,10 @@ TEST_F(TableUnderCodePages, ACodePageThatCannotBeConvertedAsksAndOtherwiseRefuse
 
 TEST_F(Table, OnTranslateReplacesTheConversion) {
   auto t = Created();
-  t->OnTranslate = [](TDbfTable*, const AnsiString& src, AnsiString& dest, bool toOem) {
+  t->OnTranslate = [](TDbfTable*, const AnsiString& src, AnsiString& dest, bool toOem) -> Integer {
     dest = src;
     for (char& ch : dest) ch = static_cast<char>(toOem ? ch + 1 : ch - 1);
+    return -1;
   };
   AppendRow(*t, "HAL", "x");
   t->Close();
@@ -744,6 +766,19 @@ TEST_F(Table, OnTranslateReplacesTheConversion) {
   }
   t->Open();
   EXPECT_EQ(t->FieldByName("NAME")->AsString(), "HAL");
+  // The handler's result is the length of its text: what lies behind it in dest is not taken.
+  t->OnTranslate = [](TDbfTable*, const AnsiString& src, AnsiString& dest, bool) -> Integer {
+    dest = src + "#junk";
+    return static_cast<Integer>(src.size());
+  };
+  AppendRow(*t, "Ida", "x");
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Ida");
+  EXPECT_EQ(t->Translate("Otto", true), "Otto");
+  t->OnTranslate = [](TDbfTable*, const AnsiString&, AnsiString& dest, bool) -> Integer {
+    dest = "Longer";
+    return 4;
+  };
+  EXPECT_EQ(t->Translate("x", false), "Long");
 }
 
 }  // namespace
