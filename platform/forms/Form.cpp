@@ -54,6 +54,8 @@ void TCustomForm::Free() {
 TCustomForm::~TCustomForm() {
   // An MDI parent's children and an MDI child's place in its client go while the form is whole.
   if (HandleAllocated() && (FClientHandle || FFormStyle == fsMDIChild)) DestroyWndTree();
+  // The bar's view may not outlive the form, whoever destroys the window.
+  if (HandleAllocated()) SetMenuBarView(FHandle, nullptr);
   *FAlive = false;
   if (FModalLoop != nullptr) FModalLoop->exit(0);
   if (Screen != nullptr) Screen->RemoveForm(this);

@@ -228,7 +228,6 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
 
 void TCustomForm::ApplyMenu() {
   if (!HandleAllocated()) return;
-  InstallMenuBarSink();
   if (FMenu != nullptr) {
     FMenu->SetWindowHandle(FHandle);
     ::orv::SetMenu(FHandle, FMenu->Handle());
@@ -239,16 +238,10 @@ void TCustomForm::ApplyMenu() {
   const bool shown = FMenu != nullptr && FFormStyle != fsMDIChild && Host() != nullptr;
   if (!shown) FMenuBar.reset();
   else if (!FMenuBar || !FMenuBar->ShownIn(Host()->Widget())) FMenuBar = std::make_unique<TMenuBarView>(this);
+  // DrawMenuBar of the window reads the bar again.
+  if (shown) SetMenuBarView(FHandle, [this] { RefreshMenuBar(); });
+  else SetMenuBarView(FHandle, nullptr);
   RefreshMenuBar();
-}
-
-void TCustomForm::InstallMenuBarSink() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  SetMenuBarSink([](HWND hwnd) {
-    if (auto* form = dynamic_cast<TCustomForm*>(FindControl(hwnd))) form->RefreshMenuBar();
-  });
 }
 
 void TCustomForm::RefreshMenuBar() {

@@ -220,7 +220,6 @@ class TCustomForm : public TWinControl {
   void PlaceMenuBar();
   void WMCommand(TMessage& message);
   void WMMenuSelect(TMessage& message);
-  static void InstallMenuBarSink();
   std::unique_ptr<TMenuBarView> FMenuBar;
   Integer FMenuBarHeight = 0;
   void PlaceWindow();

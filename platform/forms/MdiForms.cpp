@@ -83,6 +83,7 @@ void TCustomForm::CreateWnd() {
 
 void TCustomForm::DestroyWnd() {
   DestroyMDIClient();
+  if (FHandle) SetMenuBarView(FHandle, nullptr);
   FMenuBar.reset();
   FMenuBarHeight = 0;
   QPointer<QMdiSubWindow> sub = FMdiSubWindow;
