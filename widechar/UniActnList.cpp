@@ -101,6 +101,8 @@ WideString GetActionWideHintForClient(TBasicAction* action, const AnsiString& na
   return AnsiToWide(narrow);
 }
 
+// The texts go over wide, as they are: through their ANSI forms every character outside the code
+// page would come out as "?" in the target ("Senden \u263A" as "Senden ?").
 void CopyWideActionTexts(TBasicAction* action, TPersistent* source) {
   if (auto* from = dynamic_cast<TBasicAction*>(source)) {
     SetActionWideCaption(action, GetActionWideCaption(from));

@@ -253,7 +253,8 @@ void TUniForm::WMMenuSelect(TMessage& message) {
   const UINT id = LOWORD(message.WParam);
   const HMENU source = HMENU::FromParam(static_cast<std::uint64_t>(message.LParam));
   TMenuItem* item = nullptr;
-  if (!(flags == 0xFFFF && !source)) {
+  // A menu that closes names no item.
+  if (flags != MF_MENUCLOSED || id != 0) {
     if ((flags & MF_POPUP) != 0) item = Menu()->FindItem(GetSubMenu(source, static_cast<int>(id)).Value, fkHandle);
     else item = Menu()->FindItem(id, fkCommand);
   }

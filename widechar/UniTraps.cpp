@@ -133,8 +133,13 @@ LRESULT TWinControlTrap::TrapWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
       if (--Trap->FNesting == 0 && Trap->FFreePending) delete Trap;
     }
   } leave{this};
-  // After the layer's exit nothing reaches the control any more.
-  if (State().Finalized) return 0;
+  // After the layer's exit nothing reaches the control any more; a window that goes then only
+  // takes its handle from the control.
+  if (State().Finalized) {
+    if (msg == WM_DESTROY && FControl != nullptr && FControl->HandleAllocated() && FControl->Handle() == hwnd)
+      FControl->DetachWindow();
+    return 0;
+  }
   return CallWindowProcW(FPrevWindowProc, hwnd, msg, wParam, lParam);
 }
 

@@ -65,6 +65,7 @@ bool TActionLink::IsEnabledLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsHintLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsShortCutLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
+bool TActionLink::IsImageIndexLinked() { return CustomAction() != nullptr; }
 
 // ----- TCustomAction -----
 

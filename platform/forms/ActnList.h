@@ -69,6 +69,7 @@ class TActionLink : public TBasicActionLink {
   virtual bool IsHintLinked();
   virtual bool IsShortCutLinked();
   virtual bool IsVisibleLinked();
+  virtual bool IsImageIndexLinked();
   virtual void SetCaption(const AnsiString&) {}
   virtual void SetChecked(bool) {}
   virtual void SetEnabled(bool) {}

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include "platform/forms/ActnList.h"
 #include "platform/forms/DialogService.h"
+#include "platform/forms/FlatScrollBarLook.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/HintWindow.h"
 #include "platform/rtl/ModuleInit.h"
@@ -77,6 +78,7 @@ void TApplication::Initialize() {
   RegisterFormsClasses();
   if (!ModulesInitialized()) InitializeModules();
   SetApplicationMessageHandler([this](MSG& msg) { return HandleQueuedMessage(msg); });
+  InstallFlatScrollBarLook();
   WNDCLASSA known;
   if (!GetClassInfoA(HInstance(), "TApplication", &known)) {
     WNDCLASSA wc;

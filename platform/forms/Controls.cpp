@@ -426,7 +426,8 @@ TPoint TControl::ClientToScreen(const TPoint& p) const {
     if (c->FParent == nullptr) {
       const auto* w = dynamic_cast<const TWinControl*>(c);
       if (w != nullptr && w->HandleAllocated() && w->Host() != nullptr) {
-        const QPoint g = w->Host()->Widget()->mapToGlobal(QPoint(0, 0));
+        const TPoint offset = w->WidgetClientOffset();
+        const QPoint g = w->Host()->Widget()->mapToGlobal(QPoint(offset.X, offset.Y));
         r.X += g.x();
         r.Y += g.y();
       } else {
@@ -596,8 +597,10 @@ void TGraphicControl::MessageHandler(TMessage& message) {
 }
 
 void TGraphicControl::Invalidate() {
-  if (FParent != nullptr && FParent->HandleAllocated() && FVisible)
-    FParent->Widget()->update(FLeft, FTop, FWidth, FHeight);
+  if (FParent != nullptr && FParent->HandleAllocated() && FVisible) {
+    const TPoint offset = FParent->WidgetClientOffset();
+    FParent->Widget()->update(FLeft + offset.X, FTop + offset.Y, FWidth, FHeight);
+  }
 }
 
 // ----- TCustomControl -----

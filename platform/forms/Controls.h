@@ -384,6 +384,9 @@ class TWinControl : public TControl, public TWidgetSink {
   // The control takes a window made for it (by its own creation step): its handle, known to
   // FindControl, until the window is destroyed.
   void AttachCreatedWindow(HWND hwnd);
+  // The control lets go of its window without destroying it (the window is going away by
+  // itself): it has no handle afterwards.
+  void DetachWindow();
   // The control's main window procedure: its WindowProc, with exceptions reported.
   LRESULT CallMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   // The class library's widget procedure, the class procedure of every control's window class.
@@ -437,6 +440,9 @@ class TWinControl : public TControl, public TWidgetSink {
   void SetEnabled(bool value) override;
   // Lays out the aligned children inside the client area.
   void Realign();
+  // Where the client area begins inside the control's widget (below a form's menu bar): children
+  // are placed, painted and given mouse positions relative to it.
+  virtual TPoint WidgetClientOffset() const { return Point(0, 0); }
   virtual TRect AlignClientRect() const { return ClientRect(); }
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
   TControlActionLinkClass GetActionLinkClass() const override;

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include "platform/classes/ComponentRes.h"
 #include "platform/forms/ActionLinks.h"
+#include "platform/forms/MenuBarView.h"
 #include "platform/forms/Menus.h"
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Forms.h"
@@ -53,6 +54,8 @@ void TCustomForm::Free() {
 TCustomForm::~TCustomForm() {
   // An MDI parent's children and an MDI child's place in its client go while the form is whole.
   if (HandleAllocated() && (FClientHandle || FFormStyle == fsMDIChild)) DestroyWndTree();
+  // The bar's view may not outlive the form, whoever destroys the window.
+  if (HandleAllocated()) SetMenuBarView(FHandle, nullptr);
   *FAlive = false;
   if (FModalLoop != nullptr) FModalLoop->exit(0);
   if (Screen != nullptr) Screen->RemoveForm(this);
@@ -127,30 +130,12 @@ void TCustomForm::InitWidget() {
   ApplyMenu();
 }
 
-void TCustomForm::SetMenu(TMainMenu* menu) {
-  if (FMenu == menu) return;
-  if (FMenu != nullptr) {
-    FMenu->RemoveFreeNotification(this);
-    FMenu->SetWindowHandle(HWND());
-    if (HandleAllocated()) ::orv::SetMenu(FHandle, HMENU());
-  }
-  FMenu = menu;
-  if (FMenu != nullptr) FMenu->FreeNotification(this);
-  ApplyMenu();
-}
-
-void TCustomForm::ApplyMenu() {
-  if (FMenu == nullptr || !HandleAllocated()) return;
-  FMenu->SetWindowHandle(FHandle);
-  ::orv::SetMenu(FHandle, FMenu->Handle());
-}
-
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
   if (operation == opRemove && component == FWindowMenu) FWindowMenu = nullptr;
   if (operation == opRemove && component == FMenu) {
     FMenu = nullptr;
-    if (HandleAllocated() && IsWindow(FHandle)) ::orv::SetMenu(FHandle, HMENU());
+    if (HandleAllocated() && IsWindow(FHandle) && !ComponentState().Contains(csDestroying)) ApplyMenu();
   }
 }
 
@@ -183,7 +168,7 @@ TRect TCustomForm::ClientRect() const {
     const QSize inner = Host()->Widget()->size();
     return Rect(0, 0, inner.width(), inner.height());
   }
-  return Rect(0, 0, FWidth, FHeight);
+  return Rect(0, 0, FWidth, std::max<Integer>(0, FHeight - MenuBarHeight()));
 }
 
 void TCustomForm::PlaceWindow() {
@@ -436,7 +421,18 @@ void TCustomForm::MessageHandler(TMessage& message) {
     case WM_MDIACTIVATE:
       MDIActivated(message);
       return;
+    case WM_COMMAND:
+      WMCommand(message);
+      return;
+    case WM_MENUSELECT:
+      WMMenuSelect(message);
+      return;
+    case CM_MENUCHANGED:
+      // A rebuilt window menu lost the children's entries: the client writes them again.
+      if (FClientHandle) SendMessageA(FClientHandle, WM_MDIREFRESHMENU, 0, 0);
+      return;
     case WM_SIZE:
+      PlaceMenuBar();
       TWinControl::MessageHandler(message);
       if (FFormStyle == fsMDIChild) MDISubWindowMoved();
       PlaceMDIClient();

@@ -15,6 +15,7 @@ namespace orv {
 
 class TMainMenu;
 class TMenuItem;
+class TMenuBarView;
 class THintWindow;
 struct THintInfo;
 
@@ -79,9 +80,14 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   // Moves the focus bookkeeping to control: CM_EXIT to the one that had it, CM_ENTER to it.
   void SetFocusedControl(TWinControl* control);
-  // The main menu of the form's window (its system menu becomes the window's menu bar).
+  // The main menu of the form's window: its system menu becomes the window's menu bar, shown at
+  // the top of the window above the client area (an MDI child shows none). A chosen entry posts
+  // WM_COMMAND with its command to the form, which clicks the item; the entry under the mouse is
+  // told as WM_MENUSELECT.
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* menu);
+  // The height of the menu bar the window shows (0 without one).
+  Integer MenuBarHeight() const;
 
   // Multiple-document forms. An MDI parent (fsMDIForm) shows its children inside its MDI client
   // window, which fills what its aligned controls leave; an MDI child (fsMDIChild) is made in the
@@ -127,7 +133,10 @@ class TCustomForm : public TWinControl {
 
   void SetVisible(bool value) override;
   TRect ClientRect() const override;
-  // An MDI parent's default handling is DefFrameProc with its client window.
+  void SetClientHeight(Integer value) override;
+  TPoint WidgetClientOffset() const override;
+  // An MDI parent's default handling is DefFrameProc with its client window; WM_SIZE goes to the
+  // window's plain default procedure, since the form places the client window itself.
   void DefaultHandler(TMessage& message) override;
 
   TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate;
@@ -197,10 +206,22 @@ class TCustomForm : public TWinControl {
   void PlaceMDIClient();
   void MDIActivated(TMessage& message);
   void MDISubWindowMoved();
+  // The user minimised, maximised or restored the sub-window (its buttons or its menu).
+  void MDISubWindowStateChanged(Qt::WindowStates state);
+  // WS_MINIMIZE and WS_MAXIMIZE of an MDI child's window as WindowState says.
+  void ApplyMDIStateStyle();
   QMdiArea* FMdiArea = nullptr;
   QMdiSubWindow* FMdiSubWindow = nullptr;
   void CMDialogKey(TMessage& message);
   void ApplyMenu();
+  // Reads the menu bar's entries again and places it (DrawMenuBar).
+  void RefreshMenuBar();
+  // Keeps the bar as wide as the window; a new height moves the client area.
+  void PlaceMenuBar();
+  void WMCommand(TMessage& message);
+  void WMMenuSelect(TMessage& message);
+  std::unique_ptr<TMenuBarView> FMenuBar;
+  Integer FMenuBarHeight = 0;
   void PlaceWindow();
   QEventLoop* FModalLoop = nullptr;
   bool FDestroyed = false;

@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include "platform/forms/Forms.h"
+#include "platform/forms/MenuBarView.h"
 #include "platform/forms/Menus.h"
 #include "platform/win/LastError.h"
 #include "platform/win/MdiWindows.h"
@@ -82,6 +83,9 @@ void TCustomForm::CreateWnd() {
 
 void TCustomForm::DestroyWnd() {
   DestroyMDIClient();
+  if (FHandle) SetMenuBarView(FHandle, nullptr);
+  FMenuBar.reset();
+  FMenuBarHeight = 0;
   QPointer<QMdiSubWindow> sub = FMdiSubWindow;
   FMdiSubWindow = nullptr;
   TWinControl::DestroyWnd();
@@ -121,6 +125,12 @@ void TCustomForm::CreateMDIClient() {
   view.PlaceChild = [](HWND child, const TRect& bounds) {
     if (TCustomForm* form = FormOf(child)) form->SetBoundsRect(bounds);
   };
+  view.PlaceClient = [this](const TRect& bounds) {
+    if (FMdiArea == nullptr) return;
+    const TPoint offset = WidgetClientOffset();
+    FMdiArea->setGeometry(bounds.Left + offset.X, bounds.Top + offset.Y, std::max(0, bounds.Width()),
+                          std::max(0, bounds.Height()));
+  };
   view.ShowActive = [this](HWND child) {
     TCustomForm* form = FormOf(child);
     if (form != nullptr && form->FMdiSubWindow != nullptr && FMdiArea != nullptr &&
@@ -159,7 +169,8 @@ void TCustomForm::PlaceMDIClient() {
       default: break;
     }
   }
-  const QRect wanted(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+  const TPoint offset = WidgetClientOffset();
+  const QRect wanted(r.Left + offset.X, r.Top + offset.Y, std::max(0, r.Width()), std::max(0, r.Height()));
   if (FMdiArea->geometry() != wanted) FMdiArea->setGeometry(wanted);
 }
 
@@ -173,12 +184,11 @@ void TCustomForm::InsertIntoMDIArea() {
     FMdiSubWindow = area->addSubWindow(w);
     FMdiSubWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     FMdiSubWindow->installEventFilter(new TMdiAreaWatcher(this, FMdiSubWindow));
+    QObject::connect(FMdiSubWindow, &QMdiSubWindow::windowStateChanged, FMdiSubWindow,
+                     [this](Qt::WindowStates, Qt::WindowStates now) { MDISubWindowStateChanged(now); });
     UpdateWidgetGeometry();
   }
-  DWORD style = static_cast<DWORD>(GetWindowLongPtrA(FHandle, GWL_STYLE)) & ~(WS_MINIMIZE | WS_MAXIMIZE);
-  if (FWindowState == wsMinimized) style |= WS_MINIMIZE;
-  if (FWindowState == wsMaximized) style |= WS_MAXIMIZE;
-  SetWindowLongPtrA(FHandle, GWL_STYLE, static_cast<LONG_PTR>(style));
+  ApplyMDIStateStyle();
   Host()->Widget()->setVisible(FVisible);
   if (!FVisible) {
     FMdiSubWindow->hide();
@@ -187,6 +197,23 @@ void TCustomForm::InsertIntoMDIArea() {
   if (FWindowState == wsMinimized) FMdiSubWindow->showMinimized();
   else if (FWindowState == wsMaximized) FMdiSubWindow->showMaximized();
   else FMdiSubWindow->showNormal();
+}
+
+void TCustomForm::ApplyMDIStateStyle() {
+  DWORD style = static_cast<DWORD>(GetWindowLongPtrA(FHandle, GWL_STYLE)) & ~(WS_MINIMIZE | WS_MAXIMIZE);
+  if (FWindowState == wsMinimized) style |= WS_MINIMIZE;
+  if (FWindowState == wsMaximized) style |= WS_MAXIMIZE;
+  SetWindowLongPtrA(FHandle, GWL_STYLE, static_cast<LONG_PTR>(style));
+}
+
+void TCustomForm::MDISubWindowStateChanged(Qt::WindowStates state) {
+  // Qt already shows the state: the form and the window's style take it over, so the client's
+  // arrangements see a restored child as a window and a minimised one as an icon.
+  if (!FHandle) return;
+  FWindowState = state.testFlag(Qt::WindowMinimized)   ? wsMinimized
+                 : state.testFlag(Qt::WindowMaximized) ? wsMaximized
+                                                       : wsNormal;
+  ApplyMDIStateStyle();
 }
 
 void TCustomForm::UpdateWidgetGeometry() {
@@ -218,7 +245,12 @@ void TCustomForm::MDIActivated(TMessage& message) {
 
 void TCustomForm::DefaultHandler(TMessage& message) {
   if (FClientHandle && FHandle) {
-    message.Result = DefFrameProcA(FHandle, FClientHandle, message.Msg, message.WParam, message.LParam);
+    // The form places its client window itself, beside the aligned controls: DefFrameProc would
+    // stretch it over the whole client area.
+    if (message.Msg == WM_SIZE)
+      message.Result = DefWindowProcA(FHandle, message.Msg, message.WParam, message.LParam);
+    else
+      message.Result = DefFrameProcA(FHandle, FClientHandle, message.Msg, message.WParam, message.LParam);
     return;
   }
   TWinControl::DefaultHandler(message);

@@ -7,6 +7,7 @@
 #include "platform/graphics/ImgList.h"
 #include "platform/rtl/CodePages.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/win/Immortal.h"
 #include "platform/win/Keyboard.h"
 #include "platform/win/Version.h"
 
@@ -14,7 +15,35 @@ namespace orv {
 
 namespace {
 
-UINT gNextCommand = 1;
+// Command numbers travel in the low word of WM_COMMAND and stay below the window-menu entries of
+// MDI children. A number goes back to the pool when its item goes and is handed out again only
+// after the others, so a command still on its way finds no new item.
+class TCommandPool {
+ public:
+  UINT Take() {
+    for (std::size_t tried = 1; tried < FUsed.size(); ++tried) {
+      const UINT command = FNext;
+      FNext = FNext + 1 < FUsed.size() ? FNext + 1 : 1;
+      if (!FUsed[command]) {
+        FUsed[command] = true;
+        return command;
+      }
+    }
+    return 0;  // every number is taken: the item cannot be chosen
+  }
+  void Give(UINT command) {
+    if (command != 0 && command < FUsed.size()) FUsed[command] = false;
+  }
+
+ private:
+  std::vector<bool> FUsed = std::vector<bool>(MDIFirstChildId, false);
+  UINT FNext = 1;
+};
+
+TCommandPool& Commands() {
+  static winimpl::TImmortal<TCommandPool> pool;
+  return pool.Get();
+}
 
 struct TKeyCap {
   Word Key;
@@ -76,7 +105,7 @@ bool AnsiSameCaption(const AnsiString& a, const AnsiString& b) { return AnsiComp
 
 // ----- TMenuItem -----
 
-TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(gNextCommand++) {}
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), FCommand(Commands().Take()) {}
 
 TMenuItem::~TMenuItem() {
   Destroying();
@@ -89,6 +118,7 @@ TMenuItem::~TMenuItem() {
   }
   if (FParent != nullptr) FParent->Remove(this);
   if (FHandle && IsMenu(FHandle)) DestroyMenu(FHandle);
+  Commands().Give(FCommand);
 }
 
 void TMenuItem::SetCaption(const AnsiString& caption) {
@@ -241,6 +271,11 @@ void TMenuItem::RebuildHandle() {
   if (!HandleAllocated()) return;
   while (GetMenuItemCount(FHandle) > 0) RemoveMenu(FHandle, 0, MF_BYPOSITION);
   FillHandle();
+  // The window of the menu hears of it: the entries others put into this menu (an MDI parent's
+  // list of children) were lost with the rest.
+  TMenu* menu = GetParentMenu();
+  if (menu != nullptr && menu->WindowHandle() && IsWindow(menu->WindowHandle()))
+    SendMessageA(menu->WindowHandle(), CM_MENUCHANGED, 0, FHandle.AsLParam());
 }
 
 void TMenuItem::WriteSystemEntry() {

@@ -77,7 +77,8 @@ class TMenuItem : public TComponent {
   // An entry of a main menu's bar (a child of the main menu's root item).
   bool IsMenuBarEntry() const;
 
-  // The item's command number: unique in the program, the id of its system entry.
+  // The item's command number: unique among the living items, below the first MDI child's window-
+  // menu id (so it fits WM_COMMAND's low word), the id of its system entry.
   UINT Command() const { return FCommand; }
   // The system menu of the sub-items (for a menu's root item, the menu's own), made on first use.
   HMENU Handle();

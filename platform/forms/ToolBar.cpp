@@ -156,8 +156,10 @@ void TToolButton::Click() {
 
 void TToolButton::ActionChange(TObject* sender, bool checkDefaults) {
   TWinControl::ActionChange(sender, checkDefaults);
-  if (auto* action = dynamic_cast<TCustomAction*>(sender))
+  if (auto* action = dynamic_cast<TCustomAction*>(sender)) {
     if (!checkDefaults || !FDown) SetDown(action->Checked());
+    if (!checkDefaults || FImageIndex == -1) SetImageIndex(action->ImageIndex());
+  }
 }
 
 TControlActionLinkClass TToolButton::GetActionLinkClass() const { return &TToolButtonActionLink::Create; }
@@ -271,6 +273,17 @@ void TToolBar::SetImages(TCustomImageList* images) {
   ArrangeButtons();
 }
 
+void TToolBar::SetWrapable(bool value) {
+  if (FWrapable == value) return;
+  FWrapable = value;
+  ArrangeButtons();
+}
+
+void TToolBar::BoundsChanged() {
+  TWinControl::BoundsChanged();
+  ArrangeButtons();
+}
+
 void TToolBar::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
   if (operation == opRemove && component == FImages) {
@@ -280,13 +293,20 @@ void TToolBar::Notification(TComponent* component, TOperation operation) {
 }
 
 void TToolBar::ArrangeButtons() {
+  const Integer right = ClientWidth();
   Integer x = 0;
+  Integer y = 0;
   for (TControl* c : FControls) {
     auto* button = dynamic_cast<TToolButton*>(c);
     if (button == nullptr || !button->Visible()) continue;
     const Integer width = IsSeparatorStyle(button->Style()) ? button->Width() : FButtonWidth;
-    if (button->Left() != x || button->Top() != 0 || button->Width() != width || button->Height() != FButtonHeight)
-      button->SetBounds(x, 0, width, FButtonHeight);
+    // A row holds at least one button, however narrow the bar.
+    if (FWrapable && x > 0 && x + width > right) {
+      x = 0;
+      y += FButtonHeight;
+    }
+    if (button->Left() != x || button->Top() != y || button->Width() != width || button->Height() != FButtonHeight)
+      button->SetBounds(x, y, width, FButtonHeight);
     x += width;
     button->UpdateButton();
   }
@@ -309,6 +329,17 @@ bool TToolButtonActionLink::IsCheckedLinked() {
   return TControlActionLink::IsCheckedLinked() && button != nullptr && button->Down() == CustomAction()->Checked();
 }
 
+bool TToolButtonActionLink::IsImageIndexLinked() {
+  auto* button = dynamic_cast<TToolButton*>(FClient);
+  return TControlActionLink::IsImageIndexLinked() && button != nullptr &&
+         button->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+void TToolButtonActionLink::SetImageIndex(Integer value) {
+  if (!IsImageIndexLinked()) return;
+  if (auto* button = dynamic_cast<TToolButton*>(FClient)) button->SetImageIndex(value);
+}
+
 void TToolButtonActionLink::SetChecked(bool value) {
   if (!IsCheckedLinked()) return;
   if (auto* button = dynamic_cast<TToolButton*>(FClient)) button->SetDown(value);
@@ -327,7 +358,8 @@ void RegisterToolBarClasses() {
       .Prop("ButtonWidth", &TToolBar::ButtonWidth, &TToolBar::SetButtonWidth).Default(23)
       .Prop("Flat", &TToolBar::Flat, &TToolBar::SetFlat).Default(false)
       .Prop("Images", &TToolBar::Images, &TToolBar::SetImages)
-      .Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions).Default(false);
+      .Prop("ShowCaptions", &TToolBar::ShowCaptions, &TToolBar::SetShowCaptions).Default(false)
+      .Prop("Wrapable", &TToolBar::Wrapable, &TToolBar::SetWrapable).Default(true);
   RegisterClassType<TToolButton, TWinControl>("TToolButton")
       .Prop("AllowAllUp", &TToolButton::AllowAllUp, &TToolButton::SetAllowAllUp).Default(false)
       .Prop("DropdownMenu", &TToolButton::DropdownMenu, &TToolButton::SetDropdownMenu)

@@ -70,7 +70,9 @@ class TToolButton : public TWinControl {
 };
 
 // Lays its buttons out left to right in the order they were put on it, each ButtonWidth wide
-// (a separator keeps its own width) and ButtonHeight high. Aligned to the top by default.
+// (a separator keeps its own width) and ButtonHeight high; a Wrapable bar starts a new row of
+// ButtonHeight for a button that would reach past its right edge, and lays the buttons out again
+// whenever it is resized. Aligned to the top by default.
 class TToolBar : public TWinControl {
  public:
   explicit TToolBar(TComponent* owner);
@@ -87,6 +89,8 @@ class TToolBar : public TWinControl {
   void SetShowCaptions(bool value);
   bool Flat() const { return FFlat; }
   void SetFlat(bool value);
+  bool Wrapable() const { return FWrapable; }
+  void SetWrapable(bool value);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* images);
   // Places the buttons and refreshes what they show.
@@ -95,6 +99,7 @@ class TToolBar : public TWinControl {
  protected:
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void InitWidget() override;
+  void BoundsChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
@@ -102,16 +107,19 @@ class TToolBar : public TWinControl {
   Integer FButtonHeight = 22;
   bool FShowCaptions = false;
   bool FFlat = false;
+  bool FWrapable = true;
   TCustomImageList* FImages = nullptr;
 };
 
 // The tool button's link: besides a control's properties the button's Down follows the action's
-// Checked while it shows it.
+// Checked, and its ImageIndex the action's, while it shows them.
 class TToolButtonActionLink : public TControlActionLink {
  public:
   using TControlActionLink::TControlActionLink;
   bool IsCheckedLinked() override;
+  bool IsImageIndexLinked() override;
   void SetChecked(bool value) override;
+  void SetImageIndex(Integer value) override;
   static std::unique_ptr<TControlActionLink> Create(TControl* client);
 };
 

@@ -145,6 +145,12 @@ void TWinControl::AttachCreatedWindow(HWND hwnd) {
   ControlMap()[hwnd] = this;
 }
 
+void TWinControl::DetachWindow() {
+  if (!FHandle) return;
+  if (auto it = ControlMap().find(FHandle); it != ControlMap().end() && it->second == this) ControlMap().erase(it);
+  FHandle = HWND();
+}
+
 LRESULT TWinControl::CallMainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return MainWndProc(hwnd, msg, wParam, lParam);
 }
@@ -350,7 +356,8 @@ bool TWinControl::WidgetEvent(QEvent* event) {
                        : me->button() == Qt::RightButton ? VK_RBUTTON : VK_MBUTTON;
         SetKeyDown(vk, event->type() != QEvent::MouseButtonRelease);
       }
-      const QPoint p = me->position().toPoint();
+      const TPoint offset = WidgetClientOffset();
+      const QPoint p = me->position().toPoint() - QPoint(offset.X, offset.Y);
       msg.wParam = QtMouseKeys(me->buttons(), me->modifiers());
       msg.lParam = PointToLParam(p.x(), p.y());
       const QPoint g = me->globalPosition().toPoint();
@@ -457,8 +464,11 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       const UINT savedMsg = FCurrentMsg;
       FCurrentEvent = event;
       FCurrentMsg = WM_SIZE;
-      SendMessageA(FHandle, WM_SIZE, SIZE_RESTORED,
-                   MAKELPARAM(static_cast<WORD>(re->size().width()), static_cast<WORD>(re->size().height())));
+      // The size of the client area, which a form's menu bar does not belong to.
+      const TPoint offset = WidgetClientOffset();
+      const int width = std::max(0, re->size().width() - offset.X);
+      const int height = std::max(0, re->size().height() - offset.Y);
+      SendMessageA(FHandle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
       FCurrentEvent = saved;
       FCurrentMsg = savedMsg;
       return true;
@@ -642,6 +652,8 @@ void TWinControl::WMPaint(TMessage& message) {
   DefaultHandler(message);  // the widget's own look first
   if (e == nullptr || e->type() != QEvent::Paint || !FHost) return;
   QPainter painter(FHost->Widget());
+  const TPoint offset = WidgetClientOffset();
+  painter.translate(offset.X, offset.Y);
   PaintWindow(painter);
   PaintControls(painter);
 }
@@ -901,8 +913,10 @@ void TWinControl::UpdateWidgetGeometry() {
   if (w->isWindow()) {
     w->move(FLeft, FTop);
     w->resize(FWidth, FHeight);
-  } else if (w->geometry() != QRect(FLeft, FTop, FWidth, FHeight)) {
-    w->setGeometry(FLeft, FTop, FWidth, FHeight);
+  } else {
+    const TPoint offset = FParent != nullptr ? FParent->WidgetClientOffset() : Point(0, 0);
+    const QRect wanted(FLeft + offset.X, FTop + offset.Y, FWidth, FHeight);
+    if (w->geometry() != wanted) w->setGeometry(wanted);
   }
 }
 

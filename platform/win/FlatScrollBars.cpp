@@ -1,4 +1,4 @@
-// Which windows have flat scroll bars turned on.
+// Which windows have flat scroll bars turned on, and who is told of a change.
 #include "platform/win/FlatScrollBars.h"
 
 #include <unordered_set>
@@ -8,22 +8,33 @@
 namespace orv {
 namespace {
 
-std::unordered_set<HWND>& FlatWindows() {
-  static winimpl::TImmortal<std::unordered_set<HWND>> windows;
-  return windows.Get();
+struct TFlatState {
+  std::unordered_set<HWND> Windows;
+  std::function<void(HWND, bool)> Sink;
+};
+
+TFlatState& State() {
+  static winimpl::TImmortal<TFlatState> state;
+  return state.Get();
 }
 
 }  // namespace
 
 bool InitializeFlatSB(HWND hwnd) {
   if (!IsWindow(hwnd)) return false;
-  FlatWindows().insert(hwnd);
+  if (State().Windows.insert(hwnd).second && State().Sink) State().Sink(hwnd, true);
   return true;
 }
 
-HRESULT UninitializeFlatSB(HWND hwnd) { return FlatWindows().erase(hwnd) != 0 ? S_OK : S_FALSE; }
+HRESULT UninitializeFlatSB(HWND hwnd) {
+  if (State().Windows.erase(hwnd) == 0) return S_FALSE;
+  if (State().Sink && IsWindow(hwnd)) State().Sink(hwnd, false);
+  return S_OK;
+}
 
 // A handle is never given to a later window, so a destroyed window's entry only waits here.
-bool HasFlatScrollBars(HWND hwnd) { return IsWindow(hwnd) && FlatWindows().count(hwnd) != 0; }
+bool HasFlatScrollBars(HWND hwnd) { return IsWindow(hwnd) && State().Windows.count(hwnd) != 0; }
+
+void SetFlatScrollBarSink(std::function<void(HWND, bool)> sink) { State().Sink = std::move(sink); }
 
 }  // namespace orv

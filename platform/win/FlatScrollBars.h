@@ -1,5 +1,7 @@
-// Flat scroll bars of a window: turned on and off per window (the look is the widget's own).
+// Flat scroll bars of a window: turned on and off per window; the forms layer hears of each change
+// and gives the window's widget the look.
 #pragma once
+#include <functional>
 #include "platform/win/WinTypes.h"
 
 namespace orv {
@@ -13,5 +15,8 @@ bool InitializeFlatSB(HWND hwnd);
 // S_OK once they are off again; S_FALSE when the window had none.
 HRESULT UninitializeFlatSB(HWND hwnd);
 bool HasFlatScrollBars(HWND hwnd);
+
+// Told (window, flat) whenever a window's bars turn flat or back to normal.
+void SetFlatScrollBarSink(std::function<void(HWND, bool)> sink);
 
 }  // namespace orv

@@ -395,7 +395,11 @@ LRESULT FrameProc(HWND frame, HWND client, UINT msg, WPARAM wParam, LPARAM lPara
         if (c->Active) SetFocusState(c->Active);
         return 0;
       case WM_SIZE:
-        // The client fills what the frame leaves it; the view places it.
+        if (c->View.PlaceClient) {
+          const TMdiClientView view = c->View;  // the record may go while the client is placed
+          const auto size = static_cast<std::uint64_t>(lParam);
+          view.PlaceClient(Rect(0, 0, LOWORD(size), HIWORD(size)));
+        }
         return 0;
       default:
         break;

@@ -52,7 +52,8 @@ struct MDICREATESTRUCTW {
 };
 
 // How an MDI client is shown (the forms layer puts it over its widgets): the area the children are
-// arranged in, a child's bounds inside it, placing and bringing a child to the front, and the
+// arranged in, a child's bounds inside it, placing and bringing a child to the front, placing the
+// client window itself in the frame's client area, and the
 // procedures that end what DefFrameProc and DefMDIChildProc leave to the window's own default
 // handling (DefWindowProcW when none is given). Without a view children still have their order, but
 // an arrangement has no room to place them in.
@@ -61,6 +62,7 @@ struct TMdiClientView {
   std::function<TRect(HWND child)> ChildBounds;
   std::function<void(HWND child, const TRect& bounds)> PlaceChild;
   std::function<void(HWND child)> ShowActive;
+  std::function<void(const TRect& bounds)> PlaceClient;
   WNDPROC FrameDefProc = nullptr;
   WNDPROC ChildDefProc = nullptr;
 };
@@ -83,7 +85,8 @@ HWND CreateMDIWindowA(const AnsiString& className, const AnsiString& windowName,
                       int width, int height, HWND client, HINSTANCE instance, LPARAM param);
 
 // The default handling of a frame window: a command of a window-menu entry activates that child,
-// WM_SIZE and WM_SETFOCUS are the frame's own; the rest goes to the view's frame procedure.
+// WM_SIZE stretches the client window over the frame's new client area (its size in LParam),
+// WM_SETFOCUS goes to the active child; the rest goes to the view's frame procedure.
 LRESULT DefFrameProcW(HWND frame, HWND client, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefFrameProcA(HWND frame, HWND client, UINT msg, WPARAM wParam, LPARAM lParam);
 // The default handling of an MDI child: WM_CHILDACTIVATE makes it the active child,

@@ -34,6 +34,7 @@ struct TMenuTable {
   std::uint64_t Next = 1;
   std::function<void(HMENU, int)> ChangeSink;
   std::function<void(HWND)> BarSink;
+  std::unordered_map<HWND, std::function<void()>> BarViews;
 };
 
 TMenuTable& Table() {
@@ -275,11 +276,21 @@ bool DrawMenuBar(HWND hwnd) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return false;
   }
+  // Copies: what they run may set them anew.
+  if (auto it = Table().BarViews.find(hwnd); it != Table().BarViews.end()) {
+    const std::function<void()> redraw = it->second;
+    redraw();
+  }
   if (auto sink = Table().BarSink) sink(hwnd);
   return true;
 }
 
 void SetMenuChangeSink(std::function<void(HMENU, int)> sink) { Table().ChangeSink = std::move(sink); }
 void SetMenuBarSink(std::function<void(HWND)> sink) { Table().BarSink = std::move(sink); }
+
+void SetMenuBarView(HWND hwnd, std::function<void()> redraw) {
+  if (redraw) Table().BarViews[hwnd] = std::move(redraw);
+  else Table().BarViews.erase(hwnd);
+}
 
 }  // namespace orv

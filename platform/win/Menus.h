@@ -91,5 +91,8 @@ bool DrawMenuBar(HWND hwnd);
 // The forms layer hears of changed items (menu, position) and of bars to redraw.
 void SetMenuChangeSink(std::function<void(HMENU, int)> sink);
 void SetMenuBarSink(std::function<void(HWND)> sink);
+// What shows the menu bar of one window: DrawMenuBar of that window runs it (before the sink). An
+// empty function lets the window go without one.
+void SetMenuBarView(HWND hwnd, std::function<void()> redraw);
 
 }  // namespace orv

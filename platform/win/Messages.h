@@ -243,7 +243,9 @@ inline constexpr WPARAM SIZE_MAXIMIZED = 2;
 inline constexpr WORD SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3,
   SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8;
 
-// WM_MENUSELECT flags (high word of wParam).
+// WM_MENUSELECT flags (high word of wParam); a menu that closes sends 0xFFFF with item 0.
 inline constexpr UINT MF_POPUP = 0x0010;
+inline constexpr UINT MF_HILITE = 0x0080;
+inline constexpr UINT MF_MENUCLOSED = 0xFFFF;
 
 }  // namespace orv

@@ -1,6 +1,8 @@
 // Wide actions: texts kept beside the narrow ones, links that make wide clients follow a change of
 // the wide caption (also one whose ANSI form stays the same), hot-key and case rules of menu and
-// control links, assigning actions, the link kinds, and wide texts applied to a form's controls.
+// control links, clients that differ from the action only in their wide texts, assigning actions,
+// the link kinds, and wide texts applied to a form's controls.
+#include <functional>
 #include "platform/classes/ObjectText.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/CodePages.h"
@@ -96,6 +98,62 @@ TEST_F(UniActionsTest, LinkedWideClientsFollowAChangeOfTheWideCaption) {
   EXPECT_EQ(Show(item->WideHint()), Show(u"Sendet \u263A"));
   EXPECT_EQ(Show(GetWideHint(label)), Show(u"Sendet \u263A"));
   EXPECT_EQ(action->Hint(), "Sendet ?");
+}
+
+// A client whose narrow text equals the action's while its wide text does not is no longer linked:
+// the narrow test alone would let it follow and lose its own wide text.
+TEST_F(UniActionsTest, AClientWithTheSameAnsiFormButAnotherWideTextDoesNotFollow) {
+  auto* action = new TUniAction(Form);
+  action->SetWideCaption(u"Senden \u263A");
+  action->SetWideHint(u"Sendet \u263A");
+  auto* follower = new TWideLinkedLabel(Form);
+  auto* label = new TWideLinkedLabel(Form);
+  TUniMenuItem* item = NewItem();
+  TUniMenuItem* followerItem = NewItem();
+  for (TControl* c : {static_cast<TControl*>(follower), static_cast<TControl*>(label)}) {
+    c->SetParent(Form);
+    c->SetAction(action);
+  }
+  item->SetAction(action);
+  followerItem->SetAction(action);
+  // The same ANSI forms ("Senden ?", "Sendet ?") as the action's, other wide texts.
+  SetWideText(label, u"Senden \u263B");
+  SetWideHint(label, u"Sendet \u263B");
+  item->SetWideCaption(u"Senden \u263B");
+  item->SetWideHint(u"Sendet \u263B");
+
+  struct TClient {
+    const char* What;
+    std::function<bool()> CaptionLinked, HintLinked;
+    std::function<WideString()> Caption, Hint;
+    bool Linked;
+  };
+  const std::vector<TClient> clients = {
+      {"a control showing the action's texts", [&] { return follower->ActionLink()->IsCaptionLinked(); },
+       [&] { return follower->ActionLink()->IsHintLinked(); }, [&] { return GetWideText(follower); },
+       [&] { return GetWideHint(follower); }, true},
+      {"a control with other wide texts", [&] { return label->ActionLink()->IsCaptionLinked(); },
+       [&] { return label->ActionLink()->IsHintLinked(); }, [&] { return GetWideText(label); },
+       [&] { return GetWideHint(label); }, false},
+      {"a menu item showing the action's texts", [&] { return followerItem->ActionLink()->IsCaptionLinked(); },
+       [&] { return followerItem->ActionLink()->IsHintLinked(); }, [&] { return followerItem->WideCaption(); },
+       [&] { return followerItem->WideHint(); }, true},
+      {"a menu item with other wide texts", [&] { return item->ActionLink()->IsCaptionLinked(); },
+       [&] { return item->ActionLink()->IsHintLinked(); }, [&] { return item->WideCaption(); },
+       [&] { return item->WideHint(); }, false},
+  };
+  for (const TClient& c : clients) {
+    EXPECT_EQ(WideToAnsi(c.Caption()), action->Caption()) << c.What << ": the narrow halves agree";
+    EXPECT_EQ(WideToAnsi(c.Hint()), action->Hint()) << c.What;
+    EXPECT_EQ(c.CaptionLinked(), c.Linked) << c.What;
+    EXPECT_EQ(c.HintLinked(), c.Linked) << c.What;
+  }
+  action->SetWideCaption(u"Empfangen \u2603");
+  action->SetWideHint(u"Empf\u00E4ngt \u2603");
+  for (const TClient& c : clients) {
+    EXPECT_EQ(Show(c.Caption()), Show(c.Linked ? u"Empfangen \u2603" : u"Senden \u263B")) << c.What;
+    EXPECT_EQ(Show(c.Hint()), Show(c.Linked ? u"Empf\u00E4ngt \u2603" : u"Sendet \u263B")) << c.What;
+  }
 }
 
 TEST_F(UniActionsTest, AssigningAnActionCopiesItsWideTexts) {

@@ -121,6 +121,26 @@ TEST_F(UniControlsTest, AWideCharacterReachesKeyHandlingAs255AndTheWindowAsItsel
   EXPECT_EQ(SendMessageW(edit->Handle(), WM_NOTIFYFORMAT, plain->Handle().AsWParam(), NF_QUERY), NFR_ANSI);
 }
 
+// After the layer's exit a subclassed window passes nothing on; when it goes then, the control
+// forgets it, so nothing later takes the dead handle for a window of the control.
+TEST_F(UniControlsTest, AWindowThatGoesAfterTheLayersExitLeavesItsControlWithoutAHandle) {
+  auto* edit = Place<TUniTestEdit>();
+  SetWideText(edit, u"Brief \u263A");
+  const HWND window = edit->Handle();
+  ASSERT_TRUE(IsWindowUnicode(window));
+  struct TRestart {
+    ~TRestart() { InitUniControls(); }
+  } restart;
+  FinalizeUniControls();
+  SendMessageW(window, WM_SETTEXT, 0, PtrLParam(u"Anders"));
+  EXPECT_EQ(static_cast<QLineEdit*>(edit->Widget())->text(), QString::fromUtf16(u"Brief \u263A"))
+      << "the message was passed on";
+  DestroyWindow(window);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(edit->HandleAllocated()) << "the control still holds its destroyed window";
+  EXPECT_EQ(FindControl(window), nullptr);
+}
+
 TEST_F(UniControlsTest, UnicodeWindowClassesAreRegisteredOnceAndOnlyUnicodeWindowsAreSubclassed) {
   TCreateParams params;
   params.WinClassName = "TUniClassReuse";

@@ -1,11 +1,13 @@
 // The application companion and TUniForm: wide character messages routed to Unicode windows
 // through the message hook and left alone otherwise, the hook installed and removed with the
 // module, the idle-event control on a plain main form, the wide hint action, the wide title, and a
-// wide form's caption, window and menu hints.
+// wide form's caption, window, menu bar and menu hints; a wide dialog's messages and OnMessage's
+// say in them.
 #include <QLineEdit>
 #include "platform/forms/ActnList.h"
 #include "platform/forms/StdCtrls.h"
 #include "tests/widechar/UnicodeTestControls.h"
+#include "tests/platform/forms/WindowInput.h"
 #include "tests/widechar/WideTestSupport.h"
 #include "widechar/UniControls.h"
 #include "widechar/UniActnList.h"
@@ -24,7 +26,27 @@ class TWideTestForm : public TUniForm {
  public:
   explicit TWideTestForm(TComponent* owner) : TUniForm(owner) {}
   TMainMenu* MainMenu1 = nullptr;
+  TUniMenuItem* File1 = nullptr;
+  TUniMenuItem* Open1 = nullptr;
   TUniMenuItem* Send1 = nullptr;
+  std::vector<std::string> Clicks;
+  void ItemClick(TObject* sender) { Clicks.push_back(static_cast<TComponent*>(sender)->Name()); }
+};
+
+// A wide form of which no description is registered.
+class TUndescribedWideForm : public TUniForm {
+ public:
+  explicit TUndescribedWideForm(TComponent* owner) : TUniForm(owner) {}
+};
+
+// A dialog with a Unicode edit on it.
+class TEditDialog : public TForm {
+ public:
+  explicit TEditDialog(TComponent* owner) : TForm(owner) {}
+};
+class TWideEditDialog : public TUniForm {
+ public:
+  explicit TWideEditDialog(TComponent* owner) : TUniForm(owner) {}
 };
 
 class TOwnHintAction : public THintAction {
@@ -40,6 +62,16 @@ const char* const kWideForm =
     "  Caption_UTF7 = 'Mails +Jjo'\n"
     "  Menu = MainMenu1\n"
     "  object MainMenu1: TMainMenu\n"
+    "    object File1: TUniMenuItem\n"
+    "      Caption_UTF7 = '&Datei +Jjo'\n"
+    "      Hint_UTF7 = 'Datei|Dateien +Jjs'\n"
+    "      object Open1: TUniMenuItem\n"
+    "        Caption_UTF7 = '&+ANY-ffnen +JgM'\n"
+    "        Hint_UTF7 = '+ANY-ffnen|+ANY-ffnet +JgM'\n"
+    "        ShortCut = 16463\n"
+    "        OnClick = ItemClick\n"
+    "      end\n"
+    "    end\n"
     "    object Send1: TUniMenuItem\n"
     "      Caption_UTF7 = 'Senden +Jjo'\n"
     "      Hint_UTF7 = 'Senden|Sendet +Jjs'\n"
@@ -55,7 +87,15 @@ class UniFormsTest : public WideLayerTest {
     RegisterClassType<TPlainMainForm, TForm>("TPlainMainForm");
     RegisterClassType<TWideTestForm, TUniForm>("TWideTestForm")
         .Field("MainMenu1", &TWideTestForm::MainMenu1)
-        .Field("Send1", &TWideTestForm::Send1);
+        .Field("File1", &TWideTestForm::File1)
+        .Field("Open1", &TWideTestForm::Open1)
+        .Field("Send1", &TWideTestForm::Send1)
+        .Method("ItemClick", &TWideTestForm::ItemClick);
+    RegisterClassType<TUndescribedWideForm, TUniForm>("TUndescribedWideForm");
+    RegisterClassType<TEditDialog, TForm>("TEditDialog");
+    RegisterClassType<TWideEditDialog, TUniForm>("TWideEditDialog");
+    RegisterComponentResource("TEditDialog", "object EditDialog: TEditDialog\n  Width = 200\n  Height = 100\nend\n");
+    RegisterComponentResource("TWideEditDialog", "object WideEditDialog: TWideEditDialog\n  Width = 200\n  Height = 100\nend\n");
     RegisterComponentResource("TPlainMainForm", "object PlainMainForm: TPlainMainForm\n  Width = 200\n  Height = 100\nend\n");
     RegisterComponentResource("TWideTestForm", kWideForm);
   }
@@ -230,6 +270,116 @@ TEST_F(UniFormsTest, AWideFormShowsItsWideCaptionAndGivesItsMenusWideHints) {
   auto* bare = TCustomForm::Create<TUniForm>(nullptr);
   FForms.push_back(bare);
   EXPECT_EQ(bare->ClassName(), "TUniForm") << "the wide form itself needs no description";
+}
+
+
+TEST_F(UniFormsTest, AWideFormsMenuBarShowsWideCaptionsAndGivesWideHints) {
+  auto* form = MakeForm<TWideTestForm>("TWideTestForm", kWideForm);
+  form->Show();
+  QMenuBar* bar = form->Widget()->findChild<QMenuBar*>("MenuBar");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(MenuTexts(bar), (std::vector<std::string>{Show(u"&Datei \u263A"), Show(u"Senden \u263A")}));
+  ASSERT_TRUE(ClickMenuBarEntry(bar, QString::fromUtf16(u"&Datei \u263A")));
+  QMenu* file = OpenMenu();
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(Show(UniApplication->ReadHint()), Show(u"Dateien \u263B")) << "the opened entry's wide hint";
+  const QString open = QString::fromUtf16(u"&\u00D6ffnen \u2603\tStrg+O");
+  EXPECT_EQ(MenuTexts(file), std::vector<std::string>{open.toStdString()});
+  QAction* openAction = MenuAction(file, open);
+  ASSERT_NE(openAction, nullptr);
+  WindowMove(file, file->actionGeometry(openAction).center() + QPoint(1, 0));
+  WindowMove(file, file->actionGeometry(openAction).center());
+  EXPECT_EQ(Show(UniApplication->ReadHint()), Show(u"\u00D6ffnet \u2603"));
+  WindowClick(file, file->actionGeometry(openAction).center());
+  Application->ProcessMessages();
+  EXPECT_EQ(form->Clicks, std::vector<std::string>{"Open1"});
+  EXPECT_EQ(UniApplication->ReadHint(), u"") << "the menu closed";
+
+  form->File1->SetWideCaption(u"&Post \u2603");
+  EXPECT_EQ(MenuTexts(bar).front(), Show(u"&Post \u2603")) << "the bar shows the new wide caption";
+
+  // A closing menu names no item, whatever menu comes with it: not the sub-menu entry at 0.
+  const LPARAM barMenu = form->MainMenu1->Handle().AsLParam();
+  SendMessageW(form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_HILITE | MF_POPUP), barMenu);
+  ASSERT_EQ(Show(UniApplication->ReadHint()), Show(u"Dateien \u263B"));
+  SendMessageW(form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), barMenu);
+  EXPECT_EQ(UniApplication->ReadHint(), u"");
+}
+
+TEST_F(UniFormsTest, OnMessageMayTakeAWideCharacter) {
+  auto* edit = Place<TUniTestEdit>();
+  edit->HandleNeeded();
+  std::vector<UINT> seen;
+  Application->OnMessage = [&](MSG& msg, bool& handled) {
+    if (msg.hwnd != edit->Handle()) return;
+    seen.push_back(msg.message);
+    if (msg.message == WM_CHAR) handled = true;
+  };
+  PostMessageW(edit->Handle(), WM_CHAR, 0x263A, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_CHAR, WM_NULL})) << "taken by the hook, then nothing for the loop";
+  EXPECT_EQ(GetWideText(edit), u"") << "handled by OnMessage: not dispatched";
+}
+
+// Runs a modal dialog with a Unicode edit on it; while it is shown, a wide character is posted to
+// the edit. What OnMessage saw for the edit comes back.
+template <class TDialog>
+std::vector<std::pair<UINT, WPARAM>> CharacterForADialogsEdit(TComponent* owner, TUniTestEdit*& edit) {
+  auto* dialog = TCustomForm::Create<TDialog>(owner);
+  edit = new TUniTestEdit(dialog);
+  edit->SetParent(dialog);
+  std::vector<std::pair<UINT, WPARAM>> seen;
+  constexpr UINT kDone = WM_USER + 7;
+  Application->OnMessage = [&](MSG& msg, bool&) {
+    if (msg.hwnd == edit->Handle()) seen.emplace_back(msg.message, msg.wParam);
+    if (msg.message == kDone) dialog->SetModalResult(mrOk);
+  };
+  dialog->OnShow = [&](TObject*) {
+    PostMessageW(edit->Handle(), WM_CHAR, 0x263A, 0);
+    PostMessageW(dialog->Handle(), kDone, 0, 0);
+  };
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  Application->OnMessage = nullptr;
+  return seen;
+}
+
+TEST_F(UniFormsTest, AWideCharacterForAnActiveDialogGoesToTheDialogManagerOnce) {
+  // The dialog's window is not Unicode: the dialog manager has the message; the hook leaves it to
+  // it and the loop sees nothing more.
+  TUniTestEdit* edit = nullptr;
+  EXPECT_EQ(CharacterForADialogsEdit<TEditDialog>(Form, edit), (std::vector<std::pair<UINT, WPARAM>>{{WM_NULL, 0x263A}}))
+      << "OnMessage is not asked for it";
+  EXPECT_EQ(GetWideText(edit).size(), 1u) << "dispatched once, by the dialog manager";
+  // A Unicode dialog: OnMessage hears the character, the dialog manager has dispatched it.
+  EXPECT_EQ(CharacterForADialogsEdit<TWideEditDialog>(Form, edit),
+            (std::vector<std::pair<UINT, WPARAM>>{{WM_CHAR, 0x263A}, {WM_NULL, 0x263A}}));
+  EXPECT_EQ(GetWideText(edit).size(), 1u) << "not dispatched a second time";
+}
+
+TEST_F(UniFormsTest, APendingWideTitleIsAppliedWhenTheApplicationWindowIsMade) {
+  const AnsiString saved = Application->Title();
+  // Without the wide window interface the title waits beside its narrow form.
+  UseNarrowPlatform();
+  UniApplication->SetTitle(u"Orvinta \u2603");
+  EXPECT_EQ(Application->Title(), "Orvinta ?");
+  EXPECT_EQ(Show(UniApplication->GetTitle()), Show(u"Orvinta \u2603"));
+  Win32PlatformIsUnicode = true;
+  EXPECT_EQ(UniApplication->GetTitle(), u"Orvinta ?") << "the window has the narrow form so far";
+  SendMessageW(Application->Handle(), WM_CREATE, 0, 0);
+  EXPECT_EQ(Show(UniApplication->GetTitle()), Show(u"Orvinta \u2603")) << "the window took the pending title";
+  Application->SetTitle("Anders");
+  SendMessageW(Application->Handle(), WM_CREATE, 0, 0);
+  EXPECT_EQ(UniApplication->GetTitle(), u"Anders") << "the pending title was used up";
+  Application->SetTitle(saved);
+}
+
+TEST_F(UniFormsTest, AWideFormWithoutDescriptionIsNotMade) {
+  try {
+    TCustomForm::Create<TUndescribedWideForm>(nullptr);
+    FAIL() << "a wide form class below TUniForm without its description was made";
+  } catch (const EResNotFound& e) {
+    EXPECT_STREQ(e.what(), "Ressource TUndescribedWideForm nicht gefunden");
+  }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // Wide MDI forms: a wide MDI main form with wide and plain children made the wide way, activation
 // through the frame's default handling, cascade and tile inside the client area, closing a child,
-// the error text without an MDI main form, and flat scroll bars turned off with the window.
+// the error text without an MDI main form, flat scroll bars turned off with the window, and the
+// frame's wide default handling (its size left to the form, which keeps the client beside its tool
+// bar; text kept wide).
+#include <QMenuBar>
+#include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Menus.h"
 #include "platform/win/FlatScrollBars.h"
 #include "platform/win/MdiWindows.h"
@@ -218,6 +222,45 @@ TEST_F(UniMdiFormsTest, FlatScrollBarsGoWithAWideFormsWindow) {
         << "on the wide platform the wide form's window lost its flat scroll bars first";
     EXPECT_EQ(UninitializeFlatSB(plainWindow), S_OK);
   }
+}
+
+
+// Every place the watched widget takes.
+class TGeometryRecorder : public QObject {
+ public:
+  std::vector<QRect> Seen;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) Seen.push_back(static_cast<QWidget*>(watched)->geometry());
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+TEST_F(UniMdiFormsTest, AWideFramesDefaultHandlingKeepsTheClientBesideItsToolBarAndTextWide) {
+  MakeMain();
+  MakeThree();
+  auto* tools = new TPanel(Main);  // owned by the form
+  tools->SetHeight(40);
+  tools->SetAlign(alTop);
+  tools->SetParent(Main);
+  const Integer clientTop = Main->MenuBarHeight() + 40;
+  TGeometryRecorder recorder;
+  Area()->installEventFilter(&recorder);
+  // The window is sized: WM_SIZE goes to the wide default procedure, not to DefFrameProcW, which
+  // would stretch the client window over the tool bar.
+  Main->Widget()->resize(700, 520);
+  Area()->removeEventFilter(&recorder);
+  EXPECT_EQ(Main->Width(), 700);
+  ASSERT_FALSE(recorder.Seen.empty()) << "the client window followed the frame";
+  for (const QRect& g : recorder.Seen) EXPECT_GE(g.top(), clientTop) << "the client window covered the tool bar";
+  EXPECT_EQ(Area()->geometry(), QRect(0, clientTop, 700, Main->ClientHeight() - 40));
+
+  // Everything else goes through DefFrameProcW: text stays wide on its way to the widget, and a
+  // window-menu command activates its child.
+  Main->SetWideCaption(u"Posteingang \u263A");
+  EXPECT_EQ(Main->Widget()->windowTitle(), QString::fromUtf16(u"Posteingang \u263A"));
+  EXPECT_EQ(Show(WindowTextW(Main->Handle())), Show(u"Posteingang \u263A"));
+  Main->Perform(WM_COMMAND, MDIFirstChildId, 0);
+  EXPECT_EQ(Main->ActiveMDIChild(), W1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Tool buttons that follow wide actions: the wide link kind of a tool button, wide captions and
 // hints handed to the buttons (also a change the ANSI code page cannot show), checked and enabled
-// state, and a button with a caption of its own that no longer follows.
+// state and the image, and a button with a caption of its own that no longer follows.
 #include <QToolButton>
 #include "platform/forms/Buttons.h"
 #include "platform/forms/ToolBars.h"
@@ -104,6 +104,9 @@ TEST_F(UniToolBarTest, ButtonsFollowAWideAction) {
     EXPECT_FALSE(b->Widget()->isEnabled());
   }
   action->SetEnabled(true);
+  action->SetImageIndex(2);
+  for (TToolButton* b : {static_cast<TToolButton*>(wide1), static_cast<TToolButton*>(wide2), plain})
+    EXPECT_EQ(b->ImageIndex(), 2) << "the wide link hands on the image as the plain one does";
 
   // A button whose caption differs from the action's (if only in case) keeps its own.
   SetWideText(wide2, u"SENDEN \u263B");

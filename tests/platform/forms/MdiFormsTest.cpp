@@ -1,8 +1,11 @@
 // Multiple-document forms: an MDI main form with three children shown in its MDI area, activation
-// through the client window and through Qt, the window menu and its commands, cascade, tile and
-// icon arrangement inside the client area, closing a child, and a child without an MDI main form.
+// through the client window and through Qt, the window menu and its commands (also picked in the
+// menu bar, and kept when the menu is made anew), cascade, tile and icon arrangement inside the
+// client area, the sub-windows' buttons, menu and frames worked with the mouse, closing a child, and
+// a child without an MDI main form.
 #include "tests/platform/forms/FormsFixture.h"
 #include "tests/platform/forms/MdiTestUtil.h"
+#include "tests/platform/forms/WindowInput.h"
 
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/Menus.h"
@@ -93,6 +96,7 @@ class MdiFormsTest : public FormsTest {
     C3 = NewChild("Drei");
   }
   QMdiArea* Area() { return MdiAreaOf(Main); }
+  QMenuBar* MenuBar() { return Main->Widget()->findChild<QMenuBar*>("MenuBar"); }
   QMdiSubWindow* SubOf(TCustomForm* child) { return MdiSubOf(Main, child); }
   TRect ClientArea() { return MdiClientRect(Main); }
   std::vector<std::string> WindowMenuTexts() {
@@ -242,6 +246,147 @@ TEST_F(MdiFormsTest, AChildNeedsAnMdiMainForm) {
   FForms.push_back(plain);
   ASSERT_EQ(Application->MainForm(), plain);
   EXPECT_THROW(NewChild("Waise"), EInvalidOperation);
+}
+
+
+TEST_F(MdiFormsTest, TheMenuBarsWindowMenuListsTheChildrenAndActivatesThePickedOne) {
+  MakeThree();
+  QMenuBar* bar = MenuBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(MenuTexts(bar), std::vector<std::string>{"&Fenster"});
+  EXPECT_EQ(Area()->geometry().top(), Main->MenuBarHeight()) << "the client window lies below the menu bar";
+
+  ASSERT_TRUE(ClickMenuBarEntry(bar, "&Fenster"));
+  QMenu* menu = OpenMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(MenuTexts(menu), (std::vector<std::string>{"&Cascade", "----", "&1 Eins", "&2 Zwei", "&3 Drei *"}));
+  WindowClick(menu, menu->actionGeometry(MenuAction(menu, "&1 Eins")).center());
+  Application->ProcessMessages();
+  EXPECT_EQ(OpenMenu(), nullptr) << "the menu closed";
+  EXPECT_EQ(Main->ActiveMDIChild(), C1) << "the picked entry's child is active";
+  EXPECT_EQ(Area()->activeSubWindow(), SubOf(C1));
+  ASSERT_TRUE(ClickMenuBarEntry(bar, "&Fenster"));
+  ASSERT_NE(OpenMenu(), nullptr);
+  EXPECT_EQ(MenuTexts(OpenMenu()), (std::vector<std::string>{"&Cascade", "----", "&1 Eins *", "&2 Zwei", "&3 Drei"}));
+  QTest::keyClick(OpenMenu()->windowHandle(), Qt::Key_Escape);
+  EXPECT_EQ(OpenMenu(), nullptr);
+
+  // The window menu made anew (a new caption, a new entry) keeps the children's entries.
+  Main->Window1->SetCaption("&Fenster!");
+  EXPECT_EQ(WindowMenuTexts(), (std::vector<std::string>{"&Cascade", "----", "&1 Eins *", "&2 Zwei", "&3 Drei"}));
+  auto* tile = new TMenuItem(Main);
+  tile->SetCaption("&Tile");
+  Main->Window1->Add(tile);
+  EXPECT_EQ(WindowMenuTexts(), (std::vector<std::string>{"&Cascade", "&Tile", "----", "&1 Eins *", "&2 Zwei", "&3 Drei"}));
+  EXPECT_EQ(MenuTexts(bar), std::vector<std::string>{"&Fenster!"});
+  ASSERT_TRUE(ClickMenuBarEntry(bar, "&Fenster!"));
+  ASSERT_NE(OpenMenu(), nullptr);
+  EXPECT_EQ(MenuTexts(OpenMenu()), (std::vector<std::string>{"&Cascade", "&Tile", "----", "&1 Eins *", "&2 Zwei", "&3 Drei"}));
+  WindowClick(OpenMenu(), OpenMenu()->actionGeometry(MenuAction(OpenMenu(), "&3 Drei")).center());
+  Application->ProcessMessages();
+  EXPECT_EQ(Main->ActiveMDIChild(), C3);
+}
+
+TEST_F(MdiFormsTest, TheSubWindowsButtonsAndMenuReachTheChild) {
+  MakeThree();
+  Main->Cascade();  // the title of each child shows
+  QMdiSubWindow* sub = SubOf(C2);
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarLabel).center());
+  ASSERT_EQ(Main->ActiveMDIChild(), C2);
+  auto styleOf = [](TCustomForm* f) { return static_cast<DWORD>(GetWindowLongPtrA(f->Handle(), GWL_STYLE)); };
+  auto maximizedFlag = [this] {
+    int maximized = -1;
+    SendMessageA(Main->ClientHandle(), WM_MDIGETACTIVE, 0, PtrLParam(&maximized));
+    return maximized;
+  };
+
+  // Minimised by its button: an icon for the arrangements.
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarMinButton).center());
+  EXPECT_TRUE(sub->isMinimized());
+  EXPECT_EQ(C2->WindowState(), wsMinimized);
+  EXPECT_TRUE(styleOf(C2) & WS_MINIMIZE);
+  const TRect area = ClientArea();
+  Main->Tile();
+  for (TMdiChildForm* c : {C1, C3}) EXPECT_LE(c->Top() + c->Height(), area.Bottom - MdiIconHeight) << c->Caption();
+  EXPECT_EQ(C1->Width(), area.Width()) << "two windows share the tiles";
+  Main->ArrangeIcons();
+  EXPECT_EQ(C2->Top() + C2->Height(), area.Bottom) << "the icon sits in the bottom row";
+
+  // Restored by its button: a window again.
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarNormalButton).center());
+  EXPECT_FALSE(sub->isMinimized());
+  EXPECT_EQ(C2->WindowState(), wsNormal);
+  EXPECT_FALSE(styleOf(C2) & (WS_MINIMIZE | WS_MAXIMIZE));
+  Main->Tile();
+  EXPECT_TRUE(Inside(C2->BoundsRect(), area));
+  EXPECT_EQ(C2->Height(), area.Height() / 3) << "three windows share the tiles";
+
+  // Maximised by its button, restored by the button that takes the maximise button's place.
+  ASSERT_EQ(Main->ActiveMDIChild(), C2);
+  EXPECT_EQ(maximizedFlag(), 0);
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarMaxButton).center());
+  EXPECT_TRUE(sub->isMaximized());
+  EXPECT_EQ(C2->WindowState(), wsMaximized);
+  EXPECT_TRUE(styleOf(C2) & WS_MAXIMIZE);
+  EXPECT_EQ(maximizedFlag(), 1) << "the client reports its active child maximised";
+  EXPECT_EQ(C2->BoundsRect(), area) << "a maximised child fills the client area";
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarNormalButton).center());
+  EXPECT_EQ(C2->WindowState(), wsNormal);
+  EXPECT_EQ(maximizedFlag(), 0);
+
+  // The sub-window's own menu, opened from its icon.
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarSysMenu).center());
+  QMenu* system = OpenMenu();
+  ASSERT_EQ(system, sub->systemMenu());
+  WindowClick(system, system->actionGeometry(MenuAction(system, "Ma&ximize")).center());
+  EXPECT_EQ(C2->WindowState(), wsMaximized);
+  EXPECT_TRUE(styleOf(C2) & WS_MAXIMIZE);
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarSysMenu).center());
+  ASSERT_EQ(OpenMenu(), system);
+  WindowClick(system, system->actionGeometry(MenuAction(system, "&Restore")).center());
+  EXPECT_EQ(C2->WindowState(), wsNormal);
+  EXPECT_FALSE(styleOf(C2) & WS_MAXIMIZE);
+
+  // The close button asks the child: minimised by default, gone when its handler frees it.
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarCloseButton).center());
+  EXPECT_EQ(C2->WindowState(), wsMinimized);
+  EXPECT_EQ(Main->MDIChildCount(), 3);
+  QMdiSubWindow* third = SubOf(C3);
+  WindowClick(third, TitleBarPart(third, QStyle::SC_TitleBarLabel).center());
+  C3->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  WindowClick(third, TitleBarPart(third, QStyle::SC_TitleBarCloseButton).center());
+  Application->ProcessMessages();
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), static_cast<TCustomForm*>(C3)), FForms.end());
+  EXPECT_EQ(Main->MDIChildCount(), 2);
+  EXPECT_EQ(Area()->subWindowList().size(), 2);
+}
+
+TEST_F(MdiFormsTest, ChildrenAreActivatedMovedAndSizedByTheMouse) {
+  MakeThree();
+  ASSERT_EQ(Main->ActiveMDIChild(), C3);
+  Main->Cascade();
+  QMdiSubWindow* sub = SubOf(C1);
+  C1->Events.clear();
+  // C1 lies at the back of the cascade; its title's left end is not covered.
+  WindowClick(sub, TitleBarPart(sub, QStyle::SC_TitleBarLabel).topLeft() + QPoint(30, 4));
+  EXPECT_EQ(Main->ActiveMDIChild(), C1);
+  EXPECT_EQ(C1->Events, std::vector<std::string>{"activate"});
+  EXPECT_EQ(C3->Events.back(), "deactivate");
+
+  const TRect before = C1->BoundsRect();
+  WindowDrag(sub, TitleBarPart(sub, QStyle::SC_TitleBarLabel).topLeft() + QPoint(30, 4), QPoint(40, 25));
+  EXPECT_EQ(C1->Left(), before.Left + 40);
+  EXPECT_EQ(C1->Top(), before.Top + 25);
+  EXPECT_EQ(C1->Width(), before.Width()) << "moved, not sized";
+  const QRect g = sub->geometry();
+  EXPECT_EQ(C1->BoundsRect(), Rect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height()));
+
+  // The bottom right corner of its frame sizes it.
+  WindowDrag(sub, QPoint(sub->width() - 2, sub->height() - 2), QPoint(-30, -20));
+  EXPECT_EQ(C1->Left(), before.Left + 40);
+  EXPECT_EQ(C1->Width(), before.Width() - 30);
+  EXPECT_EQ(C1->Height(), before.Height() - 20);
+  EXPECT_EQ(C1->ClientWidth(), C1->Widget()->width()) << "the form's client is what the frame holds";
 }
 
 }  // namespace

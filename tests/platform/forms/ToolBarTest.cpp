@@ -1,6 +1,7 @@
 // The tool bar: buttons from a description laid out left to right, captions and images from the
 // bar's image list, check buttons and groups clicked through Qt, separators, the drop-down menu,
-// and buttons that follow their actions (caption, hint, checked, enabled, visible).
+// buttons that follow their actions (caption, hint, checked, enabled, visible, image), rows that
+// wrap with the bar's width, and buttons pressed with the mouse on the window.
 #include "tests/platform/forms/FormsFixture.h"
 
 #include <QImage>
@@ -11,6 +12,7 @@
 #include "platform/forms/Menus.h"
 #include "platform/forms/ToolBars.h"
 #include "platform/graphics/ImgList.h"
+#include "tests/platform/forms/WindowInput.h"
 
 namespace orv::test {
 namespace {
@@ -248,6 +250,93 @@ TEST_F(ToolBarTest, ButtonsFollowTheirActions) {
   Press(Form->BoldBtn);
   EXPECT_EQ(executed, 1) << "a click runs the action";
   Form->BoldBtn->SetAction(nullptr);
+}
+
+
+// A list of solid squares, one for each colour.
+TImageList* SolidImages(TComponent* owner, std::initializer_list<TColor> colors) {
+  auto* images = new TImageList(owner);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  for (TColor color : colors) {
+    TBitmap square;
+    square.SetSize(16, 16);
+    square.Canvas()->Brush()->SetColor(color);
+    square.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    images->Add(&square, nullptr);
+  }
+  return images;
+}
+
+QColor ShownColor(QToolButton* button) { return button->icon().pixmap(16, 16).toImage().pixelColor(8, 8); }
+
+TEST_F(ToolBarTest, AButtonShowsItsActionsImage) {
+  Form->ToolBar1->SetImages(SolidImages(Form, {clRed, clLime, clBlue}));
+  auto* send = new TAction(Form);
+  send->SetImageIndex(1);
+  Form->BoldBtn->SetAction(send);
+  EXPECT_EQ(Form->BoldBtn->ImageIndex(), 1) << "a button without an image takes the action's";
+  EXPECT_EQ(ShownColor(Q(Form->BoldBtn)), QColor(0, 255, 0));
+  send->SetImageIndex(2);
+  EXPECT_EQ(Form->BoldBtn->ImageIndex(), 2) << "a linked button follows the action";
+  EXPECT_EQ(ShownColor(Q(Form->BoldBtn)), QColor(0, 0, 255));
+  // A button that shows an image of its own is no longer linked to the action's.
+  Form->BoldBtn->SetImageIndex(0);
+  send->SetImageIndex(1);
+  EXPECT_EQ(Form->BoldBtn->ImageIndex(), 0);
+  EXPECT_EQ(ShownColor(Q(Form->BoldBtn)), QColor(255, 0, 0));
+  // Linked by code rather than while its form is read, a button with an image of its own takes
+  // the action's all the same.
+  Form->NewBtn->SetAction(send);
+  EXPECT_EQ(Form->NewBtn->ImageIndex(), 1);
+  Form->BoldBtn->SetAction(nullptr);
+  Form->NewBtn->SetAction(nullptr);
+}
+
+TEST_F(ToolBarTest, ButtonsWrapIntoRowsAndFollowTheBarsWidth) {
+  TToolBar* bar = Form->ToolBar1;
+  struct TRow {
+    Integer BarWidth;
+    std::vector<std::pair<Integer, Integer>> Places;  // NewBtn, Sep1, LeftBtn, RightBtn, BoldBtn, MoreBtn
+  };
+  const std::vector<TRow> table = {
+      {400, {{0, 0}, {30, 0}, {38, 0}, {68, 0}, {98, 0}, {128, 0}}},
+      {100, {{0, 0}, {30, 0}, {38, 0}, {68, 0}, {0, 26}, {30, 26}}},
+      {70, {{0, 0}, {30, 0}, {38, 0}, {0, 26}, {30, 26}, {0, 52}}},
+      {10, {{0, 0}, {0, 26}, {0, 52}, {0, 78}, {0, 104}, {0, 130}}},  // a row holds one button at least
+  };
+  const std::vector<TToolButton*> buttons = {Form->NewBtn, Form->Sep1, Form->LeftBtn, Form->RightBtn, Form->BoldBtn, Form->MoreBtn};
+  for (const TRow& row : table) {
+    // The bar sits at the top: the form's width is the bar's.
+    Form->SetWidth(row.BarWidth);
+    ASSERT_EQ(bar->Width(), row.BarWidth);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      EXPECT_EQ(std::make_pair(buttons[i]->Left(), buttons[i]->Top()), row.Places[i])
+          << buttons[i]->Name() << " on a bar " << row.BarWidth << " wide";
+      EXPECT_EQ(buttons[i]->Widget()->pos(), QPoint(row.Places[i].first, row.Places[i].second)) << buttons[i]->Name();
+    }
+  }
+  bar->SetWrapable(false);
+  EXPECT_EQ(Form->MoreBtn->Left(), 128) << "a bar that does not wrap keeps one row";
+  EXPECT_EQ(Form->MoreBtn->Top(), 0);
+}
+
+TEST_F(ToolBarTest, AButtonPressedOnTheWindowRunsItsAction) {
+  auto* send = new TAction(Form);
+  int executed = 0;
+  send->OnExecute = [&](TObject*) { ++executed; };
+  Form->NewBtn->OnClick = nullptr;
+  Form->NewBtn->SetAction(send);
+  // NewBtn and the separator on the first row, BoldBtn on the fourth; the bar is high enough for all.
+  Form->SetWidth(40);
+  Form->ToolBar1->SetHeight(5 * 26);
+  ASSERT_EQ(Form->BoldBtn->Top(), 78);
+  WindowClick(Form->NewBtn->Widget(), QPoint(15, 13));
+  EXPECT_EQ(executed, 1);
+  WindowClick(Form->BoldBtn->Widget(), QPoint(15, 13));
+  EXPECT_TRUE(Form->BoldBtn->Down()) << "a wrapped button is pressed where it shows";
+  EXPECT_EQ(Form->Clicks, std::vector<std::string>{"BoldBtn"});
+  Form->NewBtn->SetAction(nullptr);
 }
 
 }  // namespace

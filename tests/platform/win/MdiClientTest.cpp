@@ -67,6 +67,7 @@ class MdiClient : public ::testing::Test {
     view.ChildBounds = [this](HWND child) { return Bounds[child]; };
     view.PlaceChild = [this](HWND child, const TRect& r) { Bounds[child] = r; };
     view.ShowActive = [this](HWND child) { Shown.push_back(child); };
+    view.PlaceClient = [this](const TRect& r) { ClientPlaces.push_back(r); };
     view.FrameDefProc = &FrameFallback;
     ASSERT_TRUE(SetMdiClientView(Client, view));
   }
@@ -109,6 +110,7 @@ class MdiClient : public ::testing::Test {
   TRect AreaRect = Rect(0, 0, 400, 300);
   std::unordered_map<HWND, TRect> Bounds;
   std::vector<HWND> Shown;
+  std::vector<TRect> ClientPlaces;
 };
 
 TEST_F(MdiClient, ChildrenMadeEveryWayAreListedAndTheNewestIsActive) {
@@ -161,6 +163,13 @@ TEST_F(MdiClient, AFrameCommandOfAWindowMenuEntryActivatesItsChild) {
   // WM_CHILDACTIVATE through the child's default procedure.
   SendMessageW(One, WM_CHILDACTIVATE, 0, 0);
   EXPECT_EQ(Active(), One);
+}
+
+TEST_F(MdiClient, AFramesSizeStretchesItsClientOverTheNewClientArea) {
+  EXPECT_EQ(DefFrameProcA(Frame, Client, WM_SIZE, SIZE_RESTORED, MAKELPARAM(500, 320)), 0);
+  DefFrameProcW(Frame, Client, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(800, 600));
+  EXPECT_EQ(ClientPlaces, (std::vector<TRect>{Rect(0, 0, 500, 320), Rect(0, 0, 800, 600)}));
+  EXPECT_EQ(gFrameFallbacks, 0) << "the size is the frame procedure's own";
 }
 
 TEST_F(MdiClient, ArrangementsKeepEveryChildInsideTheArea) {
