@@ -29,7 +29,6 @@ struct TIdxLayout {
   Integer EntryLength = 0;
   Integer MaxEntries = 0;
   Integer EntryBase() const { return Ndx ? 4 : 8; }
-  Integer KeyOffset() const { return Ndx ? 8 : 4; }
 };
 
 // Search targets: first key at or after, first key after all equal keys, or a record number > 0.

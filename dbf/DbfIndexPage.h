@@ -95,24 +95,42 @@ class TIndexPage {
   void Clear();
   // Clear without writing what is modified, on this level and those below.
   void Forget();
+  // Reads page n unless it is the one held (and the file not shared); a branch page gets a lower
+  // level, a leaf selects the first entry of its range. A page number outside the file is damage.
   void LoadPage(Int64 n);
+  // Below the range: before the first entry; above it: after the last; a branch page loads the
+  // child of the entry selected into its lower level (a child on the path above is damage).
   void SelectEntry(Integer i);
+  // Counted holds while the page changes; the last release writes a shared file's page. Between
+  // processes the index file holds the whole tag for a change, which covers every page it touches.
   void HoldPage();
   void ReleasePage();
+  // Writes the page when modified; FlushChain does so for this level and those below.
   void WritePage();
   void FlushChain();
   // Positions on the entry the target asks for: a record number > 0, -2 or 0 (first equal or
   // greater), -3 (behind all equal keys). A leaf returns the search key against the entry reached
   // (1 behind the last entry), a branch 0 after loading the child into its lower level.
   int SearchPage(Integer target);
+  // At the current entry (a leaf's insertion point may be behind its last entry).
   void InsertEntry(LongWord record, const Byte* key, LongWord child);
+  // Stores the current entry; as the page's last entry, its key goes to the upper levels first.
   void SetEntry(LongWord record, const Byte* key, LongWord child);
+  // Removes the current entry; an emptied page leaves its parent (and is written empty), a new
+  // last entry's key goes to the upper levels.
   void RemoveEntry();
+  // Splits a full page at its current position: the entries from the middle on go to a new page,
+  // the upper level (a new root at the top) gets an entry for this page, and the position follows
+  // its entry.
   void SplitPage();
+  // One entry back (on) on this level, or the upper level's when this one is at its range's end;
+  // the levels below go to their last (first) entries. False at the end of the range.
   bool PrevEntry();
   bool NextEntry();
+  // This level and those below on the first (last) entry of their ranges.
   void ToFirst();
   void ToLast();
+  // Links the upper level and recomputes the weights from here up.
   void SetUpper(TIndexPage* upper);
   // The effective range from the saved bounds and the page's entries.
   void RecomputeRange();
