@@ -57,10 +57,11 @@ class TIdxTree final : private TIndexPageHost {
   // old pages stay unused. OnNewRoot is not called: the caller enters Root() where it belongs.
   void LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos);
 
-  // Writes modified pages and drops the pages kept; the next access reads them again.
+  // Writes what the page objects and the cache hold modified.
   void Flush();
+  // Flushes, then forgets every page kept and the position: the next access reads the file.
   void DropCache();
-  // Forgets kept pages without writing them (after a failed change).
+  // Forgets kept pages and the position without writing anything (after a failed change).
   void Discard();
 
   // The search from the root to a leaf: positions on the entry the target asks for (a record
