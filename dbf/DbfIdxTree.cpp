@@ -382,16 +382,28 @@ Integer TIdxTree::CurrentRecNo() {
   return static_cast<Integer>(leaf.RecordAt(leaf.EntryNo));
 }
 
+// Every level on the first entry of its range, the leaf just before it.
 void TIdxTree::GoFirst() {
   if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
   FState = psBefore;
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) return;
+  LoadRoot().ToFirst();
+  TIndexPage& leaf = LeafPage();
+  leaf.SelectEntry(leaf.LowIndex - 1);
 }
 
+// Every level on the last entry of its range, the leaf just behind it.
 void TIdxTree::GoLast() {
   if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
   FState = psAfter;
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) return;
+  LoadRoot().ToLast();
+  TIndexPage& leaf = LeafPage();
+  leaf.SelectEntry(leaf.HighIndex + 2);
 }
 
 // Every level on the first entry of its range (the last): the range's first (last) entry.
