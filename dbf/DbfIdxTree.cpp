@@ -9,8 +9,8 @@
 namespace orv {
 
 namespace {
+// Pages kept by a tree before a search or walk starts afresh from the file.
 constexpr size_t kCacheLimit = 32768;
-
 }  // namespace
 
 TIdxTree::TIdxTree(TIdxPageStore& store, TIdxLayout layout, TIdxKeyOrder order)
