@@ -662,20 +662,26 @@ void TIdxTree::SetSequentialNo(Integer n) {
     TWholePages whole(*this);
     TIndexPage& root = LoadRoot();
     if (LeafPage().PageNo <= 0 || LeafPage().IsBranch()) root.ToFirst();
+    // From the root down, each level takes the entry the number falls on with full pages; a
+    // number beyond a page's entries goes on at the next entry of the level above, and one
+    // beyond the tree ends on the last entry.
     Int64 r = static_cast<Int64>(n) - 1;
+    FState = psOn;
     for (TIndexPage* p = &root; p; p = p->Lower()) {
       const Int64 w = std::max<Int64>(p->Weight, 1);
-      const Integer size = p->Lower() ? p->EntryCount() + 1 : p->EntryCount();
       Int64 q = r / w;
       r %= w;
-      if (q >= size) {
-        q = size - 1;
-        r = w - 1;
+      if (q > p->HighIndex) {
+        if (!p->Upper() || !p->Upper()->NextEntry()) {
+          root.ToLast();
+          break;
+        }
+        q = p->LowIndex;
+        r = 0;
       }
       p->SelectEntry(static_cast<Integer>(std::max<Int64>(q, 0)));
       if (!p->Lower()) break;
     }
-    FState = psOn;
     Normalize();
   }
   if (FState == psOn && !InRange(CurrentKey())) {

@@ -1,6 +1,7 @@
 // Index pages and their chain: both page layouts, the first split of a leaf, a leaf's new highest
-// key passed to its parent, removals from a full page, bounds in the middle of a leaf and steps
-// that pass the entries of the record they started on.
+// key passed to its parent, removals from a full page, bounds in the middle of a leaf, scroll
+// positions in the gaps of pages not full, and steps that pass the entries of the record they
+// started on.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <climits>
@@ -327,6 +328,45 @@ TEST_F(IndexPages, BoundsInTheMiddleOfALeafEndTheSteps) {
     EXPECT_EQ(Walk(*index), want);
     index->ClearBounds();
     EXPECT_EQ(Walk(*index).size(), static_cast<size_t>(c.Keys + 2));
+    index.reset();
+    TearDown();
+    SetUp();
+  }
+}
+
+TEST_F(IndexPages, ScrollPositionsGoToTheEntryTheyFallOn) {
+  // Sequential numbers count full pages: between two entries' numbers lie gaps where pages are
+  // not full. A number in a gap goes on to the next entry, so positions never run backwards.
+  struct TCase {
+    const char* File;
+    int Keys;
+    bool EveryNumber;  // else only the numbers next to each entry's
+  } cases[] = {{"seq.ndx", 300, true}, {"seq.mdx", 300, true}, {"deep.ndx", 2000, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.File);
+    MakeTable();
+    auto index = NewIndex(c.File);
+    index->CreateTag("NAMES", "NAME", 0);
+    for (int k = 1; k <= c.Keys; ++k) Add(*index, k, Name(k));
+    std::vector<Integer> numbers, records;
+    index->GoFirst();
+    while (index->GoNext()) {
+      numbers.push_back(index->SequentialNo());
+      records.push_back(index->CurrentRecNo());
+    }
+    ASSERT_EQ(numbers.size(), static_cast<size_t>(c.Keys));
+    ASSERT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+    EXPECT_EQ(numbers.front(), 1);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+      const Integer from = i == 0 ? 1 : numbers[i - 1] + 1;
+      for (Integer m = from; m <= numbers[i]; ++m) {
+        if (!c.EveryNumber && m != from && m != numbers[i]) continue;
+        index->SetSequentialNo(m);
+        ASSERT_EQ(index->CurrentRecNo(), records[i]) << "number " << m;
+      }
+    }
+    index->SetSequentialNo(numbers.back() + 1);
+    EXPECT_EQ(index->CurrentRecNo(), records.back()) << "a number beyond the last entry";
     index.reset();
     TearDown();
     SetUp();
