@@ -346,7 +346,12 @@ bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
 
 bool TIdxTree::Remove(const Byte* key, LongWord recNo) {
   if (recNo == 0 || recNo > static_cast<LongWord>(INT_MAX)) return false;
-  if (Seek(key, static_cast<Integer>(recNo)) != 0 || FState != psOn) return false;
+  // The current entry, when it is the record's with that key, goes at once.
+  TIndexPage& leaf = LeafPage();
+  const bool here = FState == psOn && leaf.PageNo > 0 && leaf.EntryNo >= 0 && leaf.EntryNo < leaf.EntryCount() &&
+                    leaf.RecordAt(leaf.EntryNo) == recNo &&
+                    std::memcmp(leaf.KeyAt(leaf.EntryNo), key, static_cast<size_t>(FLayout.KeyLength)) == 0;
+  if (!here && (Seek(key, static_cast<Integer>(recNo)) != 0 || FState != psOn)) return false;
   {
     TWholePages whole(*this);
     LeafPage().RemoveEntry();
