@@ -39,27 +39,36 @@ void TIdxTree::PageDamaged(LongWord n) {
   throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(n)}));
 }
 
-bool TIdxTree::ReadPage(LongWord n, Byte* buffer) {
+bool TIdxTree::ReadPage(LongWord n, Byte* buffer, bool& checked) {
   auto it = FCache.find(n);
   const size_t bytes = static_cast<size_t>(FLayout.PageBytes);
   if (it != FCache.end()) {
     std::memcpy(buffer, it->second.Bytes.data(), bytes);
+    checked = it->second.Checked;
     return true;
   }
+  checked = false;
   if (n == 0 || !FStore.ReadIndexPage(n, buffer)) return false;
-  if (FCache.size() < kCacheLimit) FCache.emplace(n, TCachedPage{std::vector<Byte>(buffer, buffer + bytes), false});
+  if (FCache.size() < kCacheLimit) FCache.emplace(n, TCachedPage{std::vector<Byte>(buffer, buffer + bytes), false, false});
   return true;
+}
+
+void TIdxTree::PageChecked(LongWord n) {
+  auto it = FCache.find(n);
+  if (it != FCache.end()) it->second.Checked = true;
 }
 
 void TIdxTree::WritePage(LongWord n, const Byte* buffer) {
   TCachedPage& page = FCache[n];
   page.Bytes.assign(buffer, buffer + FLayout.PageBytes);
   page.Dirty = true;
+  page.Checked = true;
 }
 
 void TIdxTree::SetRangesOn(bool on) {
   if (FRangesOn == on) return;
   FRangesOn = on;
+  if (!RangesKept()) return;
   for (TIndexPage* p = FRoot.get(); p; p = p->Lower()) p->RecomputeRange();
 }
 
@@ -336,6 +345,7 @@ int TIdxTree::SeekInRange(const Byte* key) {
 
 bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
   if (unique && Seek(key, kSeekAtOrAfter) == 0) return false;
+  EnsureBounds();
   TWholePages whole(*this);
   SeekKey(key, kSeekBehindEqual, true);
   LeafPage().InsertEntry(recNo, key, 0);

@@ -143,6 +143,7 @@ class TIdxTree final : private TIndexPageHost {
   struct TCachedPage {
     std::vector<Byte> Bytes;
     bool Dirty = false;
+    bool Checked = false;  // written here or checked when read
   };
   struct TBoundLevel {
     Int64 Page;
@@ -155,7 +156,8 @@ class TIdxTree final : private TIndexPageHost {
   Integer EntryLength() const override { return FLayout.EntryLength; }
   Integer MaxEntries() const override { return FLayout.MaxEntries; }
   bool SharedPages() const override { return FShared; }
-  bool ReadPage(LongWord n, Byte* buffer) override;
+  bool ReadPage(LongWord n, Byte* buffer, bool& checked) override;
+  void PageChecked(LongWord n) override;
   void WritePage(LongWord n, const Byte* buffer) override;
   LongWord NewPageNo() override { return FStore.NewIndexPage(); }
   int CompareSearchKey(const Byte* entryKey) override { return -FOrder.CompareToPrepared(entryKey); }
@@ -166,6 +168,8 @@ class TIdxTree final : private TIndexPageHost {
   TIndexPage& MakeRootAbove(TIndexPage& root) override;
   [[noreturn]] void PageDamaged(LongWord n) override;
 
+  // True while a level may hold a range: turning ranges on or off then recomputes the levels.
+  bool RangesKept() const { return FBoundsStale || !FLowPath.empty() || !FHighPath.empty(); }
   // Whole pages for a change or an internal search; the range's own again at its end.
   struct TWholePages {
     explicit TWholePages(TIdxTree& tree) : Tree(tree), Was(tree.FRangesOn) { Tree.SetRangesOn(false); }

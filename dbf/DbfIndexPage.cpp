@@ -26,7 +26,12 @@ Byte* TNdxPage::StoreLinkAt(Integer i, LongWord record, LongWord child) {
   return e;
 }
 
-TIndexPage::TIndexPage(TIndexPageHost& host) : FHost(host), FBuffer(static_cast<size_t>(host.PageBytes()), 0) {
+TIndexPage::TIndexPage(TIndexPageHost& host)
+    : FHost(host),
+      FKeyLength(host.KeyLength()),
+      FEntryLength(host.EntryLength()),
+      FMaxEntries(host.MaxEntries()),
+      FBuffer(static_cast<size_t>(host.PageBytes()), 0) {
   Clear();
 }
 
@@ -80,17 +85,21 @@ void TIndexPage::LoadPage(Int64 n) {
   EntryNo = -1;
   Entry = FHost.BeforeFirst();
   // A page number outside the file is damage, not an empty page.
-  if (n <= 0 || n > static_cast<Int64>(UINT32_MAX) || !FHost.ReadPage(static_cast<LongWord>(n), Buffer())) {
+  bool checked = false;
+  if (n <= 0 || n > static_cast<Int64>(UINT32_MAX) || !FHost.ReadPage(static_cast<LongWord>(n), Buffer(), checked)) {
     std::fill(FBuffer.begin(), FBuffer.end(), Byte{0});
     PageNo = -1;
     FHost.PageDamaged(n < 0 ? 0 : static_cast<LongWord>(std::min<Int64>(n, UINT32_MAX)));
   }
-  try {
-    Validate();
-  } catch (...) {
-    std::fill(FBuffer.begin(), FBuffer.end(), Byte{0});
-    PageNo = -1;
-    throw;
+  if (!checked) {
+    try {
+      Validate();
+    } catch (...) {
+      std::fill(FBuffer.begin(), FBuffer.end(), Byte{0});
+      PageNo = -1;
+      throw;
+    }
+    FHost.PageChecked(static_cast<LongWord>(n));
   }
   const bool branch = IsBranch();
   if (branch && !FLower) {
@@ -207,7 +216,7 @@ void TIndexPage::SetEntry(LongWord record, const Byte* key, LongWord child) {
   // A parent's key is its child's highest key, up to the root.
   if (EntryNo == LastEntry() && FUpper) FUpper->SetEntry(0, key, static_cast<LongWord>(PageNo));
   Byte* k = KeyAt(EntryNo);
-  const size_t len = static_cast<size_t>(FHost.KeyLength());
+  const size_t len = static_cast<size_t>(FKeyLength);
   if (key) std::memmove(k, key, len);
   else std::memset(k, 0, std::min<size_t>(len, 1));
   Entry = EntryAt(EntryNo);
@@ -293,7 +302,7 @@ void TIndexPage::SplitPage() {
   IsModified = true;
   // The upper level's entry that led here now leads to the new page; a new entry before it
   // leads here with this page's new highest key.
-  std::vector<Byte> highest(KeyAt(left - 1), KeyAt(left - 1) + FHost.KeyLength());
+  std::vector<Byte> highest(KeyAt(left - 1), KeyAt(left - 1) + FKeyLength);
   const LongWord newPage = static_cast<LongWord>(page->PageNo);
   const Integer upAt = up.EntryNo;
   up.InsertEntry(0, highest.data(), static_cast<LongWord>(PageNo));

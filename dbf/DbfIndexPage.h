@@ -20,8 +20,11 @@ class TIndexPageHost {
   virtual Integer MaxEntries() const = 0;
   // Others may change the file: a page is read afresh whenever it is loaded.
   virtual bool SharedPages() const = 0;
-  // False when n is no page of the file (0, beyond its end, or not read whole).
-  virtual bool ReadPage(LongWord n, Byte* buffer) = 0;
+  // False when n is no page of the file (0, beyond its end, or not read whole). Checked: the page
+  // is one this host has seen checked or has itself written, so it needs no check again.
+  virtual bool ReadPage(LongWord n, Byte* buffer, bool& checked) = 0;
+  // A page read from the file passed its check.
+  virtual void PageChecked(LongWord n) = 0;
   virtual void WritePage(LongWord n, const Byte* buffer) = 0;
   virtual LongWord NewPageNo() = 0;
   // The search key against an entry's key: negative when the entry's key is the greater.
@@ -79,8 +82,9 @@ class TIndexPage {
   TIndexPage* Lower() const { return FLower.get(); }
   TIndexPage* Upper() const { return FUpper; }
   Byte* Buffer() { return FBuffer.data(); }
-  // The number of the last entry of the page: the last key of a leaf, the last link of a branch.
-  Integer LastEntry() { return IsBranch() ? EntryCount() : EntryCount() - 1; }
+  // The number of the last entry of the page: the last key of a leaf, the last link of a branch
+  // (a loaded branch page has a lower level, a leaf none).
+  Integer LastEntry() { return FLower ? EntryCount() : EntryCount() - 1; }
   // The record number of entry i, read through the layout.
   LongWord RecordAt(Integer i) {
     Byte* const current = Entry;
@@ -89,7 +93,7 @@ class TIndexPage {
     Entry = current;
     return r;
   }
-  bool IsFull() { return EntryCount() >= (IsBranch() ? MaxEntries() - 1 : MaxEntries()); }
+  bool IsFull() { return EntryCount() >= (FLower ? MaxEntries() - 1 : MaxEntries()); }
 
   // Zero-filled buffer, no lower level, no upper link, no page.
   void Clear();
@@ -138,11 +142,13 @@ class TIndexPage {
   void AdoptLower(std::unique_ptr<TIndexPage> lower);
 
  protected:
-  Integer EntryLength() const { return FHost.EntryLength(); }
-  Integer MaxEntries() const { return FHost.MaxEntries(); }
+  Integer EntryLength() const { return FEntryLength; }
+  Integer MaxEntries() const { return FMaxEntries; }
   bool OnSentinel() const { return Entry == FHost.BeforeFirst() || Entry == FHost.AfterLast(); }
 
   TIndexPageHost& FHost;
+  // The tag's layout, fixed for the host's lifetime.
+  const Integer FKeyLength, FEntryLength, FMaxEntries;
 
  private:
   // Checks what was read: an entry count the page can hold, and children inside the file.

@@ -25,7 +25,8 @@ class TLayoutHost : public TIndexPageHost {
   Integer EntryLength() const override { return FEntryLength; }
   Integer MaxEntries() const override { return (FPageBytes - (FPageBytes == 512 ? 4 : 8)) / FEntryLength; }
   bool SharedPages() const override { return false; }
-  bool ReadPage(LongWord, Byte*) override { return false; }
+  bool ReadPage(LongWord, Byte*, bool&) override { return false; }
+  void PageChecked(LongWord) override {}
   void WritePage(LongWord, const Byte*) override {}
   LongWord NewPageNo() override { return 0; }
   int CompareSearchKey(const Byte*) override { return 0; }
