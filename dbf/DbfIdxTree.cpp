@@ -293,8 +293,9 @@ int TIdxTree::SeekKey(const Byte* key, Integer target, bool insert) {
   TWholePages whole(*this);
   FOrder.Prepare(key);
   TIndexPage* p = &LoadRoot();
+  int leafResult = 1;
   for (;;) {
-    p->SearchPage(target);
+    leafResult = p->SearchPage(target);
     // A full page on the way of an insertion is split; the search goes on in the half that
     // holds its position.
     if (insert && p->IsFull()) p->SplitPage();
@@ -303,6 +304,9 @@ int TIdxTree::SeekKey(const Byte* key, Integer target, bool insert) {
   }
   FState = psOn;
   if (insert) return 0;
+  // Where the leaf's search ended on an entry, its answer stands.
+  if (p->EntryNo >= 0 && p->EntryNo < p->EntryCount() && p->EntryNo >= p->LowIndex && p->EntryNo <= p->HighIndex)
+    return leafResult;
   Normalize();
   if (FState != psOn) return 1;
   if (target > 0) {

@@ -169,16 +169,24 @@ void TIndexPage::FlushChain() {
 
 int TIndexPage::SearchPage(Integer target) {
   Integer lo = LowIndex, hi = EntryCount();
+  // The comparison with the entry at hi, once the search has made one there.
+  int atHi = 1;
+  bool comparedAtHi = false;
   while (lo < hi) {
     const Integer mid = lo + (hi - lo) / 2;
     const int c = FHost.CompareSearchKey(KeyAt(mid));
-    if (c < 0 || (c == 0 && target != -3)) hi = mid;
-    else lo = mid + 1;
+    if (c < 0 || (c == 0 && target != -3)) {
+      hi = mid;
+      atHi = c;
+      comparedAtHi = true;
+    } else {
+      lo = mid + 1;
+    }
   }
   SelectEntry(lo);
   if (FLower) return 0;
   if (EntryNo > HighIndex || EntryNo < LowIndex) return 1;
-  int r = FHost.CompareSearchKey(CurrentKey());
+  int r = comparedAtHi && EntryNo == hi ? atHi : FHost.CompareSearchKey(CurrentKey());
   if (target <= 0) return r;
   // Among equal keys, the entry of that record.
   while (r == 0) {
