@@ -65,6 +65,14 @@ void TIdxTree::WritePage(LongWord n, const Byte* buffer) {
   page.Checked = true;
 }
 
+void TIdxTree::StorePage(LongWord n, std::vector<Byte>& buffer) {
+  TCachedPage& page = FCache[n];
+  if (page.Bytes.size() != buffer.size()) page.Bytes.assign(buffer.size(), 0);
+  page.Bytes.swap(buffer);
+  page.Dirty = true;
+  page.Checked = true;
+}
+
 void TIdxTree::SetRangesOn(bool on) {
   if (FRangesOn == on) return;
   FRangesOn = on;

@@ -159,6 +159,7 @@ class TIdxTree final : private TIndexPageHost {
   bool ReadPage(LongWord n, Byte* buffer, bool& checked) override;
   void PageChecked(LongWord n) override;
   void WritePage(LongWord n, const Byte* buffer) override;
+  void StorePage(LongWord n, std::vector<Byte>& buffer) override;
   LongWord NewPageNo() override { return FStore.NewIndexPage(); }
   int CompareSearchKey(const Byte* entryKey) override { return -FOrder.CompareToPrepared(entryKey); }
   Byte* BeforeFirst() override { return FBeforeFirst.data(); }

@@ -80,7 +80,11 @@ void TIndexPage::Validate() {
 
 void TIndexPage::LoadPage(Int64 n) {
   if (n == PageNo && !FHost.SharedPages()) return;
-  WritePage();
+  // The page replaced is handed over whole: its bytes are not needed here any more.
+  if (IsModified && PageNo > 0) {
+    FHost.StorePage(static_cast<LongWord>(PageNo), FBuffer);
+    IsModified = false;
+  }
   PageNo = n;
   EntryNo = -1;
   Entry = FHost.BeforeFirst();

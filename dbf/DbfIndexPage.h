@@ -26,6 +26,8 @@ class TIndexPageHost {
   // A page read from the file passed its check.
   virtual void PageChecked(LongWord n) = 0;
   virtual void WritePage(LongWord n, const Byte* buffer) = 0;
+  // Writes page n from the buffer given, which the host may keep, leaving one of the same size.
+  virtual void StorePage(LongWord n, std::vector<Byte>& buffer) = 0;
   virtual LongWord NewPageNo() = 0;
   // The search key against an entry's key: negative when the entry's key is the greater.
   virtual int CompareSearchKey(const Byte* entryKey) = 0;

@@ -28,6 +28,7 @@ class TLayoutHost : public TIndexPageHost {
   bool ReadPage(LongWord, Byte*, bool&) override { return false; }
   void PageChecked(LongWord) override {}
   void WritePage(LongWord, const Byte*) override {}
+  void StorePage(LongWord, std::vector<Byte>&) override {}
   LongWord NewPageNo() override { return 0; }
   int CompareSearchKey(const Byte*) override { return 0; }
   Byte* BeforeFirst() override { return FBefore.data(); }
