@@ -1,7 +1,7 @@
-// Input as the user gives it: mouse events delivered to the top-level window that shows a widget,
-// at the widget's place in it, so that Qt's own routing runs (the child under the mouse, pop-up
-// menus, title bars and frames of MDI sub-windows); and where the parts of a sub-window's title
-// bar lie.
+// Input as the user gives it: mouse, wheel and key events delivered to the top-level window that
+// shows a widget, at the widget's place in it, so that Qt's own routing runs (the child under the
+// mouse, the focus, pop-up menus, title bars and frames of MDI sub-windows); and where the parts of
+// a sub-window's title bar lie.
 #pragma once
 #include <QApplication>
 #include <QMdiArea>
@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
 #include <string>
@@ -118,3 +119,45 @@ inline QRect TitleBarPart(QMdiSubWindow* sub, QStyle::SubControl part) {
 }
 
 }  // namespace orv::test
+
+// The same at a point of the top-level widget itself (its window's coordinates).
+namespace orv::testinput {
+
+inline void Press(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mousePress(top->windowHandle(), button, mods, at);
+}
+
+inline void Release(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mouseRelease(top->windowHandle(), button, mods, at);
+}
+
+inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
+
+inline void Click(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Move(top, at);
+  Press(top, at, button, mods);
+  Release(top, at, button, mods);
+}
+
+// One turn of the wheel (120 a notch, away from the user positive) with the mouse at the point.
+inline void Wheel(QWidget* top, QPoint at, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWheelEvent wheel(QPointF(at), QPointF(top->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    mods, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(top->windowHandle(), &wheel);
+}
+
+// A key pressed and released in the window (it goes to the focused widget); text is what it types.
+inline void Key(QWidget* top, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QCoreApplication::sendEvent(top->windowHandle(), &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QCoreApplication::sendEvent(top->windowHandle(), &release);
+}
+
+// Where a point local to widget lies in its top-level widget.
+inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
+
+}  // namespace orv::testinput
