@@ -96,7 +96,7 @@ class TClickSwallower : public QObject {
   TClickSwallower(QWindow* window, const QRect& screenRect) : QObject(window), FRect(screenRect) {
     window->installEventFilter(this);
     // Queued behind what is waiting now, so it ends the filter after those events.
-    QMetaObject::invokeMethod(this, [this] { delete this; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { deleteLater(); }, Qt::QueuedConnection);
   }
 
  protected:
