@@ -40,6 +40,7 @@ class TContextForm : public TForm {
     Events.push_back(s.str());
     handled = Handles.count(name) != 0;
   }
+  void Clicked(TObject* sender) { Events.push_back("click " + static_cast<TComponent*>(sender)->Name()); }
 };
 
 class TEditsForm : public TForm {
@@ -57,6 +58,7 @@ const char* const kContextForm = R"(object ContextForm: TContextForm
   Font.Height = -11
   Font.Name = 'DejaVu Sans'
   ParentFont = False
+  OnClick = Clicked
   OnContextPopup = ContextPopup
   object MenuA: TPopupMenu
     object Eins1: TMenuItem
@@ -113,6 +115,7 @@ const char* const kContextForm = R"(object ContextForm: TContextForm
     Top = 150
     Width = 150
     Height = 100
+    OnClick = Clicked
     OnContextPopup = ContextPopup
   end
 end
@@ -133,7 +136,8 @@ class ContextMenuTest : public FormsTest {
         .Field("MaskEdit1", &TContextForm::MaskEdit1)
         .Field("Panel1", &TContextForm::Panel1)
         .Field("Panel2", &TContextForm::Panel2)
-        .Method("ContextPopup", &TContextForm::ContextPopup);
+        .Method("ContextPopup", &TContextForm::ContextPopup)
+        .Method("Clicked", &TContextForm::Clicked);
     Form = MakeForm<TContextForm>("TContextForm", kContextForm);
     Form->Show();
     // The focus is real only in the active window.
@@ -190,6 +194,24 @@ TEST_F(ContextMenuTest, TheRightButtonsReleaseAsksTheControlThenItsParents) {
     testinput::Release(Top(), at, Qt::RightButton);
     EXPECT_EQ(Form->Events, c.Events);
     EXPECT_EQ(watch.Shown, c.Menus);
+  }
+}
+
+TEST_F(ContextMenuTest, AClickTheControlTookIsNotItsParentsAsWell) {
+  struct TCase {
+    const char* Name;
+    QPoint At;
+    std::vector<std::string> Events;
+  };
+  const TCase cases[] = {
+    {"on the panel", At(Form->Panel2, QPoint(30, 40)), {"click Panel2"}},
+    {"on the form", QPoint(380, 280), {"click ContextForm"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Form->Events.clear();
+    testinput::Click(Top(), c.At);
+    EXPECT_EQ(Form->Events, c.Events);
   }
 }
 
