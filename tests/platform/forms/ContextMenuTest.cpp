@@ -7,7 +7,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <set>
 #include <sstream>
 #include "platform/classes/ObjectText.h"
