@@ -221,6 +221,7 @@ QTextEdit* TRichEdit::EnsureWidget() {
 
 void TRichEdit::InitWidget() {
   QTextEdit* edit = RichWidget();
+  RouteViewportContextMenu(edit->viewport());
   // Pasted text arrives as plain text in the caret's format; rich text comes from streams only.
   edit->setAcceptRichText(false);
   edit->setReadOnly(FReadOnly);

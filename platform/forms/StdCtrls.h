@@ -298,6 +298,10 @@ class TCustomMemo : public TCustomEdit {
   bool WantsKey(Word key) const override;
   void KeyPress(char& key) override;
   QPlainTextEdit* TextEdit() const;
+  // The mouse reaches a memo's text through the widget's viewport, past the control's own route:
+  // there the right button's release asks for the context menu as it does on any control, and Qt
+  // opens no menu of its own at the press.
+  void RouteViewportContextMenu(QWidget* viewport);
   // Our positions (a line break counts one) to the widget's and back; they are the same since the
   // widget keeps one character per break, but the text crossing it has CRLF.
   void ApplySelection(Integer start, Integer length);

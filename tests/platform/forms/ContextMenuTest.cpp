@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include "platform/classes/ObjectText.h"
+#include "platform/forms/ComCtrls.h"
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/Mask.h"
 #include "platform/forms/Menus.h"
@@ -29,6 +30,8 @@ class TContextForm : public TForm {
   TMaskEdit* MaskEdit1 = nullptr;
   TPanel* Panel1 = nullptr;
   TPanel* Panel2 = nullptr;
+  TMemo* Memo1 = nullptr;
+  TRichEdit* Rich1 = nullptr;
   std::vector<std::string> Events;
   std::set<std::string> Handles;
 
@@ -109,6 +112,23 @@ const char* const kContextForm = R"(object ContextForm: TContextForm
       OnContextPopup = ContextPopup
     end
   end
+  object Memo1: TMemo
+    Left = 10
+    Top = 120
+    Width = 120
+    Height = 60
+    Lines.Strings = (
+      'abc')
+    OnContextPopup = ContextPopup
+  end
+  object Rich1: TRichEdit
+    Left = 10
+    Top = 200
+    Width = 120
+    Height = 60
+    PopupMenu = MenuA
+    OnContextPopup = ContextPopup
+  end
   object Panel2: TPanel
     Left = 200
     Top = 150
@@ -135,6 +155,8 @@ class ContextMenuTest : public FormsTest {
         .Field("MaskEdit1", &TContextForm::MaskEdit1)
         .Field("Panel1", &TContextForm::Panel1)
         .Field("Panel2", &TContextForm::Panel2)
+        .Field("Memo1", &TContextForm::Memo1)
+        .Field("Rich1", &TContextForm::Rich1)
         .Method("ContextPopup", &TContextForm::ContextPopup)
         .Method("Clicked", &TContextForm::Clicked);
     Form = MakeForm<TContextForm>("TContextForm", kContextForm);
@@ -173,6 +195,10 @@ TEST_F(ContextMenuTest, TheRightButtonsReleaseAsksTheControlThenItsParents) {
      {"popup Edit2 4,4", "popup Panel1 14,14"}, {{"Zwei"}}},
     {"a masked edit nobody answers shows its own menu", "MaskEdit1", {5, 6}, {},
      {"popup MaskEdit1 5,6", "popup ContextForm 15,76"}, {kStandardMenu}},
+    {"a memo nobody answers shows its own menu", "Memo1", {30, 20}, {},
+     {"popup Memo1 30,20", "popup ContextForm 40,140"}, {kStandardMenu}},
+    {"a memo's handler takes it", "Memo1", {30, 20}, {"Memo1"}, {"popup Memo1 30,20"}, {}},
+    {"a rich edit's popup menu", "Rich1", {30, 20}, {}, {"popup Rich1 30,20"}, {{"Eins"}}},
     {"a panel's popup menu", "Panel1", {100, 60}, {}, {"popup Panel1 100,60"}, {{"Zwei"}}},
     {"a panel's handler keeps its popup menu back", "Panel1", {100, 60}, {"Panel1"}, {"popup Panel1 100,60"}, {}},
     {"a panel without a menu passes it to its parent, which has none", "Panel2", {30, 40}, {},
