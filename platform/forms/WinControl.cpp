@@ -606,6 +606,14 @@ void TWinControl::MessageHandler(TMessage& message) {
       for (TControl* c : FControls) c->Perform(CM_PARENTCTL3DCHANGED);
       return;
     case CM_PARENTCTL3DCHANGED: ParentCtl3DChanged(); return;
+    case CM_DIALOGCHAR:
+      // Offered to each child in turn (a windowed one offers it to its own) until one takes it.
+      for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!c->Visible()) continue;
+        message.Result = c->Perform(CM_DIALOGCHAR, message.WParam, message.LParam);
+        if (message.Result != 0) return;
+      }
+      return;
     case CM_FOCUSCHANGED:
       // Every control of the window hears which control has the focus now.
       for (TControl* c : FControls) c->Perform(CM_FOCUSCHANGED, message.WParam, message.LParam);
@@ -779,6 +787,13 @@ void TWinControl::WMChar(TMessage& message) {
   char ch = static_cast<char>(message.WParam & 0xFF);
   const char original = ch;
   TCustomForm* form = ParentForm();
+  // With Alt held the character is first the accelerator of a control of the form (a window-less
+  // one among them); the control that takes it ends the character.
+  if (form != nullptr && ((message.LParam & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0) &&
+      form->Perform(CM_DIALOGCHAR, static_cast<unsigned char>(ch), message.LParam) != 0) {
+    FDialogKeyHandled = true;
+    return;
+  }
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyPress(ch);
     if (ch == 0) return;

@@ -341,6 +341,34 @@ TEST_F(SpeedButtonInputTest, AClickIsAPressAndAReleaseOverTheButton) {
   EXPECT_EQ(Clicks.size(), 1u) << "a release elsewhere is no click";
 }
 
+TEST_F(SpeedButtonInputTest, AltWithTheCaptionsAcceleratorClicksTheButton) {
+  TOrvSpeedButton* b = NewButton(300, 100);
+  b->SetCaption("&Next");
+  TCustomEdit* edit = Form->FileEd;
+  edit->SetFocus();
+  struct TCase {
+    const char* Name;
+    bool Enabled;
+    Qt::KeyboardModifiers Mods;
+    size_t Clicks;
+    const char* Text;
+  };
+  const TCase cases[] = {
+    {"Alt+N", true, Qt::AltModifier, 1, ""},
+    {"a disabled button takes no accelerator: the edit has the key as Qt gives it", false, Qt::AltModifier, 0, "n"},
+    {"N alone is typed", true, Qt::NoModifier, 0, "n"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Clicks.clear();
+    edit->SetText("");
+    b->SetEnabled(c.Enabled);
+    testinput::Key(Top(), Qt::Key_N, c.Mods, "n");
+    EXPECT_EQ(Clicks.size(), c.Clicks);
+    EXPECT_EQ(static_cast<QLineEdit*>(edit->Widget())->text(), QString(c.Text));
+  }
+}
+
 TEST_F(SpeedButtonInputTest, TheActionsImageShowsOnlyInAnEmptyGlyph) {
   auto* images = new TCustomImageList(Form);
   images->SetWidth(12);
