@@ -458,8 +458,16 @@ TEST_F(UserInputTest, TheXPButtonClicksOnReleaseOverItAndOnItsKey) {
   testinput::Click(Top(), inside);
   EXPECT_EQ(Form->Events, std::vector<std::string>{"click XPBtn"});
   Form->Events.clear();
+  // The left edge, as painted: the shadow of the down face while held.
+  auto leftEdgeShadowed = [b] {
+    const QImage face = b->Widget()->grab().toImage();
+    const QColor shadow = ShownColor(clBtnShadow);
+    return face.pixelColor(0, 12) == shadow || face.pixelColor(1, 12) == shadow;
+  };
+  EXPECT_FALSE(leftEdgeShadowed());
   testinput::Press(Top(), inside);
   EXPECT_TRUE(qobject_cast<QAbstractButton*>(b->Widget())->isDown()) << "shown pressed";
+  EXPECT_TRUE(leftEdgeShadowed());
   testinput::Move(Top(), At(b, QPoint(120, 10)));
   testinput::Release(Top(), At(b, QPoint(120, 10)));
   EXPECT_TRUE(Form->Events.empty()) << "released elsewhere";
