@@ -356,6 +356,7 @@ bool TWinControl::WidgetEvent(QEvent* event) {
         const int vk = me->button() == Qt::LeftButton ? VK_LBUTTON
                        : me->button() == Qt::RightButton ? VK_RBUTTON : VK_MBUTTON;
         SetKeyDown(vk, event->type() != QEvent::MouseButtonRelease);
+        FKeyAskedContextMenu = false;
       }
       const TPoint offset = WidgetClientOffset();
       const QPoint p = me->position().toPoint() - QPoint(offset.X, offset.Y);
