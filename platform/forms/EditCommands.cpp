@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -84,7 +86,46 @@ bool LineCommand(QLineEdit* edit, TMessage& m) {
   }
 }
 
+// Watches a widget inside a control for the mouse's context menu requests.
+class TInnerContextFilter : public QObject {
+ public:
+  TInnerContextFilter(TWinControl* control, QWidget* inner) : QObject(inner), FControl(control) {
+    setObjectName(QStringLiteral("orv-context-route"));
+    inner->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) {
+      event->accept();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
+        FControl->HandleAllocated() && FControl->Enabled()) {
+      const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+      TWinControl* control = FControl;
+      RunGuarded([&] {
+        control->Perform(WM_CONTEXTMENU, control->Handle().AsWParam(), PointToLParam(global.x(), global.y()));
+      });
+      event->accept();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  TWinControl* FControl;
+};
+
 }  // namespace
+
+void RouteInnerContextMenu(TWinControl* control, QWidget* inner) {
+  if (inner == nullptr ||
+      inner->findChild<TInnerContextFilter*>(QStringLiteral("orv-context-route"), Qt::FindDirectChildrenOnly) != nullptr)
+    return;
+  new TInnerContextFilter(control, inner);
+}
 
 bool EditWidgetCommand(QWidget* widget, TMessage& message) {
   if (auto* line = qobject_cast<QLineEdit*>(widget)) return LineCommand(line, message);

@@ -1,5 +1,6 @@
-// The edit messages the edit widgets carry out themselves (clipboard, undo, selection) and the
-// edits' standard context menu, whose entries send them to the control.
+// The edit messages the edit widgets carry out themselves (clipboard, undo, selection), the
+// edits' standard context menu, whose entries send them to the control, and the context menu
+// requests of widgets inside a control.
 #pragma once
 #include <QPoint>
 #include "platform/forms/Controls.h"
@@ -16,5 +17,10 @@ bool EditWidgetCommand(QWidget* widget, TMessage& message);
 // all, enabled as the widget's state allows, each sent to control as its message (WM_UNDO,
 // WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, EM_SETSEL of everything).
 void ShowStandardEditMenu(TControl& control, QWidget* widget, QPoint screenPos);
+
+// A widget inside control that gets the mouse past the control's own route (a memo's viewport,
+// the edit field of a combo box): its right button's release asks control for the context menu at
+// that place, as on any control, and Qt opens no menu of its own at the press. Once per widget.
+void RouteInnerContextMenu(TWinControl* control, QWidget* inner);
 
 }  // namespace orv

@@ -298,10 +298,6 @@ class TCustomMemo : public TCustomEdit {
   bool WantsKey(Word key) const override;
   void KeyPress(char& key) override;
   QPlainTextEdit* TextEdit() const;
-  // The mouse reaches a memo's text through the widget's viewport, past the control's own route:
-  // there the right button's release asks for the context menu as it does on any control, and Qt
-  // opens no menu of its own at the press.
-  void RouteViewportContextMenu(QWidget* viewport);
   // Our positions (a line break counts one) to the widget's and back; they are the same since the
   // widget keeps one character per break, but the text crossing it has CRLF.
   void ApplySelection(Integer start, Integer length);
@@ -397,6 +393,9 @@ class TComboBox : public TWinControl {
   bool WantsKey(Word key) const override;
   void MessageHandler(TMessage& message) override;
   void PaintWindow(QPainter& painter) override;
+  // The edit field of an editable combo box takes the edit messages and shows the edit's
+  // standard menu for WM_CONTEXTMENU.
+  LRESULT DefWndProc(TMessage& message) override;
   // The change notification of a choice from the list or typed text: fires OnChange.
   virtual void Change();
   virtual void DrawItem(Integer index, const TRect& rect, TOwnerDrawState state);

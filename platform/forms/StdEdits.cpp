@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -99,34 +97,6 @@ class TEditWidget : public THostWidget<QLineEdit> {
 
  private:
   TCustomEdit* FControl;
-};
-
-// Watches a memo's viewport for the mouse's context menu requests.
-class TViewportContextFilter : public QObject {
- public:
-  TViewportContextFilter(TWinControl* control, QWidget* viewport) : QObject(viewport), FControl(control) {
-    viewport->installEventFilter(this);
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::ContextMenu && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) {
-      event->accept();
-      return true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
-        FControl->HandleAllocated() && FControl->Enabled()) {
-      const QPoint global = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-      TWinControl* control = FControl;
-      RunGuarded([&] { control->Perform(WM_CONTEXTMENU, control->Handle().AsWParam(), PointToLParam(global.x(), global.y())); });
-      event->accept();
-      return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  TWinControl* FControl;
 };
 
 }  // namespace
@@ -465,11 +435,10 @@ QPlainTextEdit* TCustomMemo::TextEdit() const {
   return Host() != nullptr ? static_cast<QPlainTextEdit*>(Host()->Widget()) : nullptr;
 }
 
-void TCustomMemo::RouteViewportContextMenu(QWidget* viewport) { new TViewportContextFilter(this, viewport); }
-
 void TCustomMemo::InitWidget() {
   QPlainTextEdit* edit = TextEdit();
-  RouteViewportContextMenu(edit->viewport());
+  // The mouse reaches the text through the viewport, past the control's own route.
+  RouteInnerContextMenu(this, edit->viewport());
   edit->setReadOnly(FReadOnly);
   edit->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   edit->setTabChangesFocus(!FWantTabs);

@@ -32,6 +32,7 @@ class TContextForm : public TForm {
   TPanel* Panel2 = nullptr;
   TMemo* Memo1 = nullptr;
   TRichEdit* Rich1 = nullptr;
+  TComboBox* Combo1 = nullptr;
   std::vector<std::string> Events;
   std::set<std::string> Handles;
 
@@ -50,8 +51,8 @@ class TEditsForm : public TForm {
   explicit TEditsForm(TComponent* owner) : TForm(owner) {}
 };
 
-// Panel1 (with MenuB) holds Edit2, which has no menu of its own; Edit3 has MenuA; Edit1,
-// MaskEdit1 and Panel2 have none, and neither has the form.
+// Panel1 (with MenuB) holds Edit2, which has no menu of its own; Edit3 and Rich1 have MenuA;
+// Edit1, MaskEdit1, Memo1, Combo1 and Panel2 have none, and neither has the form.
 const char* const kContextForm = R"(object ContextForm: TContextForm
   Left = 0
   Top = 0
@@ -129,6 +130,14 @@ const char* const kContextForm = R"(object ContextForm: TContextForm
     PopupMenu = MenuA
     OnContextPopup = ContextPopup
   end
+  object Combo1: TComboBox
+    Left = 10
+    Top = 268
+    Width = 120
+    Height = 21
+    Text = 'abc'
+    OnContextPopup = ContextPopup
+  end
   object Panel2: TPanel
     Left = 200
     Top = 150
@@ -157,6 +166,7 @@ class ContextMenuTest : public FormsTest {
         .Field("Panel2", &TContextForm::Panel2)
         .Field("Memo1", &TContextForm::Memo1)
         .Field("Rich1", &TContextForm::Rich1)
+        .Field("Combo1", &TContextForm::Combo1)
         .Method("ContextPopup", &TContextForm::ContextPopup)
         .Method("Clicked", &TContextForm::Clicked);
     Form = MakeForm<TContextForm>("TContextForm", kContextForm);
@@ -199,6 +209,8 @@ TEST_F(ContextMenuTest, TheRightButtonsReleaseAsksTheControlThenItsParents) {
      {"popup Memo1 30,20", "popup ContextForm 40,140"}, {kStandardMenu}},
     {"a memo's handler takes it", "Memo1", {30, 20}, {"Memo1"}, {"popup Memo1 30,20"}, {}},
     {"a rich edit's popup menu", "Rich1", {30, 20}, {}, {"popup Rich1 30,20"}, {{"Eins"}}},
+    {"an editable combo box's edit field shows the edit's menu", "Combo1", {5, 5}, {},
+     {"popup Combo1 5,5", "popup ContextForm 15,273"}, {kStandardMenu}},
     {"a panel's popup menu", "Panel1", {100, 60}, {}, {"popup Panel1 100,60"}, {{"Zwei"}}},
     {"a panel's handler keeps its popup menu back", "Panel1", {100, 60}, {"Panel1"}, {"popup Panel1 100,60"}, {}},
     {"a panel without a menu passes it to its parent, which has none", "Panel2", {30, 40}, {},
