@@ -96,6 +96,10 @@ bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sour
     } else {
       icon->LoadFromMemory(p, size, budget);
     }
+  } catch (const EIconTooLarge&) {
+    // The file's icons together claim more than one file may hold: the cursor is refused whole
+    // rather than shown with some of its frames.
+    throw;
   } catch (const EInvalidGraphic&) {
     return false;
   }

@@ -186,6 +186,39 @@ TEST_F(AnimatedCursorTest, AFrameThatDoesNotReadEndsItsList) {
   EXPECT_EQ(image.Title(), "after") << "the chunks after it are read on";
 }
 
+TEST_F(AnimatedCursorTest, IconsBeyondTheFilesBudgetRefuseTheCursor) {
+  // All icons of one file together hold at most 8192 x 8192 pixels. An image claiming more than is
+  // left refuses the cursor; it neither ends its list quietly nor leaves the cursor without frames.
+  struct TCase {
+    const char* Name;
+    std::string Frames;
+  };
+  const TCase cases[] = {
+      {"one claim beyond the whole budget", List("fram", Chunk("icon", MonochromeIconFile(8192, 8193, false)))},
+      {"the whole budget after an icon", List("fram", Chunk("icon", kRed) + Chunk("icon", MonochromeIconFile(8192, 8192, false)))},
+      {"the rest in the next list", List("fram", Chunk("icon", kRed)) + List("fram", Chunk("icon", MonochromeIconFile(8192, 8192, false)))},
+      {"real images: 8192 x 8191 after 128 x 128",
+       List("fram", Chunk("icon", IconFile(128, clRed)) + Chunk("icon", MonochromeIconFile(8192, 8191)))},
+  };
+  for (const TCase& c : cases) {
+    TAnimatedCursorImage image;
+    try {
+      Read(image, AniFile(AniHeader(2, 2, 1, 1) + c.Frames));
+      ADD_FAILURE() << c.Name << ": read " << image.Count() << " frames";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "Icon image is too large") << c.Name;
+    }
+    EXPECT_EQ(image.Count(), 0) << c.Name;
+  }
+  // Within the budget, an image that does not read still only ends its list.
+  TAnimatedCursorImage image;
+  Read(image, AniFile(AniHeader(2, 2, 1, 1) + List("fram", Chunk("icon", MonochromeIconFile(4096, 4096, false)) + Chunk("icon", kRed)) +
+                      List("fram", Chunk("icon", MonochromeIconFile(64, 32)))));
+  ASSERT_EQ(image.Count(), 1);
+  EXPECT_EQ(image.Icons(0)->Width(), 64);
+  EXPECT_EQ(image.Icons(0)->Height(), 32);
+}
+
 TEST_F(AnimatedCursorTest, MalformedFiles) {
   const std::string frames = List("fram", Chunk("icon", kRed));
   struct TCase {
