@@ -58,7 +58,8 @@ class TAnimatedCursorImage : public TPersistent {
   // nullptr clears; another animated cursor is copied; anything else is the assignment error.
   void Assign(TPersistent* source) override;
   // The frames side by side (or one under another) on the background colour, reduced to the
-  // frames' colour count (at least 16) when decreaseColors.
+  // frames' colour count (at least 16) when decreaseColors. EInvalidGraphicOperation "Animated
+  // cursor is too large to draw" for a bitmap larger than the bitmap reader takes.
   void DrawToBitmap(TBitmap& bitmap, TColor background, bool vertical, bool decreaseColors);
 
  protected:
