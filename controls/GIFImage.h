@@ -149,6 +149,8 @@ class TGIFImage : public TGraphic {
   TGraphicClass GraphicClass() const override { return Class(); }
 
   // ----- the graphic -----
+  // No frames, or the frame at the current index (0 when negative) has neither a bitmap (decoded,
+  // made or assigned, even an empty one) nor encoded data.
   bool Empty() const override;
   // The current frame's size (0 without one).
   int Width() const override;
@@ -192,11 +194,14 @@ class TGIFImage : public TGraphic {
   // The current frame's bitmap (frame 0 when the index is out of range); without frames an empty
   // frame is added and its empty bitmap returned. Valid until the frames change.
   TBitmap* CurrentBitmap();
-  // The logical screen: the largest right and bottom edge over the frames. A frame that is not
-  // decoded yet counts with the size its encoded picture gives.
+  // The logical screen: the largest right and bottom edge over the frames, measured through
+  // FrameWidth and FrameHeight (so frames not decoded yet are decoded); a frame whose data does
+  // not decode counts with the size its encoded picture gives, as it is written that way.
   void UpdateScreenSize();
-  // A new frame assigned from the graphic, made current; returns its index.
-  int AddFrame(TGraphic* graphic);
+  // A new frame assigned from the graphic, made current; returns its index. The frame must fit the
+  // bounds of a read image: EInvalidGraphicOperation "GIF image has too many frames" or "GIF image
+  // is too large", and the image is left as it was.
+  virtual int AddFrame(TGraphic* graphic);
 
   int FrameCount() const { return static_cast<int>(FFrames.size()); }
   // Valid until the frame list changes.
@@ -222,6 +227,18 @@ class TGIFImage : public TGraphic {
  private:
   friend class TGIFFrame;
   void ReadBlocks(const Byte* data, std::size_t size);
+  // A new frame at the end, made current and assigned from source; removed again when that fails.
+  int AppendFrame(TPersistent* source);
+  // The pixels all frames hold, decoded or as their encoded pictures give.
+  long long HeldPixels() const;
+  // While frames are copied in one go the screen is measured once, at the end.
+  struct THoldScreenSize {
+    explicit THoldScreenSize(TGIFImage& image) : Image(image) { ++Image.FScreenSizeHeld; }
+    ~THoldScreenSize() { --Image.FScreenSizeHeld; }
+    THoldScreenSize(const THoldScreenSize&) = delete;
+    THoldScreenSize& operator=(const THoldScreenSize&) = delete;
+    TGIFImage& Image;
+  };
   void CopyFromAnimatedCursor(TAnimatedCursorImage& cursor);
   void FrameProgress(TProgressStage stage, Byte percent, const AnsiString& message);
   // The shared data, first copied when another image shares it, so a change stays with this image.
@@ -235,6 +252,7 @@ class TGIFImage : public TGraphic {
   TColor FBackgroundColor = clNone;
   bool FLooping = false;
   Word FRepeatCount = 1;
+  int FScreenSizeHeld = 0;
 };
 
 // The clipboard format "GIF Image" (0 until the GIF format is registered).

@@ -280,6 +280,8 @@ void PutTable(std::vector<Byte>& out, const TGIFColorTable& table, Integer entri
 void TGIFFrame::EncodeFrame() {
   if (!HasBitmap()) gif::Fail("No GIF Data to write");
   TBitmap& bitmap = *FBitmap;
+  // The bitmap may have grown since it was assigned; what is written must read back.
+  gif::CheckFrameSize(bitmap.Width(), bitmap.Height());
   // The pixels: bottom-up rows of 1, 4 or 8 bits, and the palette.
   const Byte* pixels = nullptr;
   int width = 0, height = 0, bpp = 0;
@@ -416,7 +418,17 @@ void TGIFImage::EncodeFrames() {
 
 void TGIFImage::WriteGIF(TStream& stream, bool withLength) {
   if (FFrames.empty()) gif::Fail("No GIF Data to write");
+  // Only what reads back is written: frames and positions as a read image may have them.
+  gif::CheckFrameCount(FFrames.size());
+  for (const auto& frame : FFrames) gif::CheckFramePosition(frame->Left, frame->Top);
   EncodeFrames();
+  long long pixels = 0;
+  for (const auto& frame : FFrames) {
+    const TGIFItem& item = *frame->FItem;
+    if (item.Width > 0xFFFF || item.Height > 0xFFFF) gif::Fail("GIF image is too large");
+    pixels += static_cast<long long>(item.Width) * item.Height;
+  }
+  gif::CheckImagePixels(pixels);
   const TGIFData& data = *FData;
   if (data.Comment.Count() > 0) FVersion = 2;
   std::vector<Byte> out;
