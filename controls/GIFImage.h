@@ -130,6 +130,10 @@ class TGIFFrame : public TPersistent {
   friend class TGIFImage;
   void Decode();
   void EncodeFrame();
+  // Takes the encoding of a frame whose bitmap shows the same pixels, as EncodeFrame would make it.
+  void TakeEncoding(const TGIFFrame& same);
+  // Whether this frame's bitmap and the other's share their pixels and would encode alike.
+  bool EncodesLike(const TGIFFrame& other);
   void UpdateGraphicControl();
   TGIFImage* FOwner;
   std::unique_ptr<TBitmap> FBitmap;
@@ -190,6 +194,7 @@ class TGIFImage : public TGraphic {
   // when withLength. EInvalidGraphicOperation "No GIF Data to write" without frames.
   void WriteGIF(TStream& stream, bool withLength);
   // Encodes every frame without encoded data, then brings the graphic control extensions up to date.
+  // Frames whose bitmaps share their pixels (copies of one bitmap or drawing) share one encoding.
   void EncodeFrames();
   // The current frame's bitmap (frame 0 when the index is out of range); without frames an empty
   // frame is added and its empty bitmap returned. Valid until the frames change.

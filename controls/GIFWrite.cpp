@@ -3,6 +3,7 @@
 #include <QImage>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
@@ -410,9 +411,53 @@ TGIFData& TGIFImage::UniqueData() {
   return *FData;
 }
 
+bool TGIFFrame::EncodesLike(const TGIFFrame& other) {
+  if (!HasBitmap() || !other.HasBitmap() || Grayscale != other.Grayscale || TransparentColor != other.TransparentColor)
+    return false;
+  TBitmap& a = *FBitmap;
+  TBitmap& b = *other.FBitmap;
+  return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelFormat() == b.PixelFormat() &&
+         a.Handle()->BitsPerPixel() == b.Handle()->BitsPerPixel() && a.Handle()->Palette == b.Handle()->Palette &&
+         a.Handle()->Image().constBits() == b.Handle()->Image().constBits();
+}
+
+void TGIFFrame::TakeEncoding(const TGIFFrame& same) {
+  FItem = same.FItem;
+  Interlaced = false;
+  Grayscale = same.Grayscale;
+  TGIFData& data = FOwner->UniqueData();
+  if (data.Colors.Count == 0) {
+    data.Colors = FItem->Colors;
+    data.BitsPerPixel = FItem->BitsPerPixel;
+    LocalColors = false;
+  } else {
+    LocalColors = true;
+  }
+  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + FItem->Width, 0xFFFF)));
+  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + FItem->Height, 0xFFFF)));
+}
+
 void TGIFImage::EncodeFrames() {
-  for (const auto& frame : FFrames)
-    if (frame->FItem->EncodedData.empty()) frame->EncodeFrame();
+  // The frames encoded here, by the pixels their bitmaps show.
+  std::unordered_map<const uchar*, std::vector<TGIFFrame*>> encoded;
+  for (const auto& frame : FFrames) {
+    if (!frame->FItem->EncodedData.empty()) continue;
+    const uchar* pixels = frame->HasBitmap() ? frame->FBitmap->Handle()->Image().constBits() : nullptr;
+    TGIFFrame* same = nullptr;
+    if (pixels != nullptr)
+      if (const auto found = encoded.find(pixels); found != encoded.end())
+        for (TGIFFrame* candidate : found->second)
+          if (frame->EncodesLike(*candidate)) {
+            same = candidate;
+            break;
+          }
+    if (same != nullptr) {
+      frame->TakeEncoding(*same);
+      continue;
+    }
+    frame->EncodeFrame();
+    if (pixels != nullptr) encoded[pixels].push_back(frame.get());
+  }
   for (const auto& frame : FFrames) frame->UpdateGraphicControl();
 }
 

@@ -420,6 +420,35 @@ TEST_F(GIFWriteTest, DrawingIntoADecodedFrameIsSeenAndEncoded) {
   EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap())[11], Rgb(0x0000F0)) << "the frame drawn on is left as drawn";
 }
 
+TEST_F(GIFWriteTest, FramesShowingTheSamePixelsAreEncodedOnce) {
+  // Frames 0, 1 and 3 are copies of one bitmap, frame 3 with a transparent colour; frame 2 is
+  // another picture; frame 4 a copy drawn on after it was added.
+  auto shared = Painted(9, 6, pf24bit, [](int x, int y) { return (x * y) % 3 ? 0x2040C0 : 0xC08020; });
+  auto other = Painted(9, 6, pf24bit, [](int x, int) { return x * 0x1C1C1C; });
+  TGIFImage image;
+  for (TBitmap* b : {shared.get(), shared.get(), other.get(), shared.get(), shared.get()}) image.AddFrame(b);
+  image.Frames(3)->TransparentColor = static_cast<TColor>(0xC08020);
+  image.Frames(4)->FrameBitmap()->Canvas()->SetPixels(0, 0, clWhite);
+  int encodings = 0;
+  image.OnProgress = [&](TObject*, TProgressStage stage, Byte, bool, const TRect&, const AnsiString&) { encodings += stage == psStarting; };
+  const std::string out = Saved(image);
+  EXPECT_EQ(encodings, 4);
+  EXPECT_EQ(image.Frames(1)->SharedItem(), image.Frames(0)->SharedItem());
+  for (int i : {2, 3, 4}) EXPECT_NE(image.Frames(i)->SharedItem(), image.Frames(0)->SharedItem()) << i;
+  EXPECT_FALSE(image.Frames(0)->LocalColors);
+  EXPECT_TRUE(image.Frames(1)->LocalColors) << "as every frame after the first one encoded";
+
+  TGIFImage back;
+  LoadGif(back, out);
+  ASSERT_EQ(back.FrameCount(), 5);
+  for (int i : {0, 1, 3}) EXPECT_EQ(PixelsOf(*back.Frames(i)->FrameBitmap()), PixelsOf(*shared)) << i;
+  EXPECT_EQ(PixelsOf(*back.Frames(2)->FrameBitmap()), PixelsOf(*other));
+  EXPECT_EQ(back.Frames(3)->TransparentColor, static_cast<TColor>(0xC08020));
+  EXPECT_EQ(back.Frames(1)->TransparentColor, clNone);
+  EXPECT_EQ(static_cast<TColor>(back.Frames(4)->FrameBitmap()->PixelRGB(0, 0)), clWhite);
+  EXPECT_EQ(static_cast<TColor>(back.Frames(0)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xC08020));
+}
+
 TEST_F(GIFWriteTest, EightBitFramesEncodeWhatTheirOwnFileHolds) {
   // Taken from the pixels straight, an 8-bit frame gets the palette and the indices its bitmap
   // file would give: a picture of its own few colours, and one of many colours on the standard
