@@ -153,6 +153,8 @@ void TGIFImage::Assign(TPersistent* source) {
     return;
   }
   if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+    // A bitmap that could not be held leaves the image as it is.
+    gif::CheckFrameSize(bitmap->Width(), bitmap->Height());
     ClearImage();
     AddFrame(bitmap);
     Changed();

@@ -172,7 +172,10 @@ class TGIFImage : public TGraphic {
   void WriteData(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   // From nil (empty), another GIF image (sharing its data), a frame, a bitmap, any other graphic
-  // as one frame, or an animated cursor (a frame per cursor frame).
+  // as one frame, or an animated cursor (a frame per cursor frame, the frames of one icon sharing
+  // one drawing). A bitmap or cursor that would give more frames or pixels than a read image may
+  // hold is refused (EInvalidGraphicOperation "GIF image has too many frames", "GIF image is too
+  // large") before anything changes.
   void Assign(TPersistent* source) override;
   // A GIF image copies its current frame into other graphics.
   bool CopiesInto(const TPersistent* dest) const override;
@@ -191,7 +194,9 @@ class TGIFImage : public TGraphic {
   // Reads count bytes of the stream as a GIF file; decodeFirst decodes frame 0 at once.
   void LoadGIF(Int64 count, TStream& stream, bool decodeFirst);
   // Writes the GIF file (after encoding frames made from bitmaps), with a 32-bit length first
-  // when withLength. EInvalidGraphicOperation "No GIF Data to write" without frames.
+  // when withLength. EInvalidGraphicOperation "No GIF Data to write" without frames, "GIF frame
+  // position out of range" for a position outside 0-65535, and "GIF image is too large" or "GIF
+  // image has too many frames" for what a read image could not hold.
   void WriteGIF(TStream& stream, bool withLength);
   // Encodes every frame without encoded data, then brings the graphic control extensions up to date.
   // Frames whose bitmaps share their pixels (copies of one bitmap or drawing) share one encoding.

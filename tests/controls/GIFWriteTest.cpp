@@ -269,6 +269,11 @@ TEST_F(GIFWriteTest, FramesAreAddedAndWrittenWithinTheBoundsOfARead) {
   EXPECT_EQ(image.FrameCount(), 0);
   EXPECT_EQ(image.CurrentIndex(), -1);
   EXPECT_EQ(image.Version(), 0);
+  auto small = Painted(2, 1, pf8bit, [](int x, int) { return x * 0xFFFFFF; });
+  image.Assign(small.get());
+  EXPECT_EQ(Refusal([&] { image.Assign(&wide); }), "GIF image is too large");
+  EXPECT_EQ(image.FrameCount(), 1) << "the frame it had stays";
+  EXPECT_EQ(image.Width(), 2);
 
   // Nor does a frame's bitmap grown after it was added get written, cut to 16 bits or too wide to
   // read back.
