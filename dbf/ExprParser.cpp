@@ -251,7 +251,7 @@ TExprCollection TCustomExpressionParser::Tokenise(std::string_view text) {
 
 // --- syntax checks ---
 
-void TCustomExpressionParser::CheckSyntax(TExprCollection& list) {
+void TCustomExpressionParser::CheckBrackets(const TExprCollection& list) const {
   Integer depth = 0;
   for (Integer i = 0; i < list.Count(); ++i) {
     const TExprWord* w = list.Items(i);
@@ -259,6 +259,10 @@ void TCustomExpressionParser::CheckSyntax(TExprCollection& list) {
     else if (w->ResultType() == exRightBracket) --depth;
   }
   if (depth != 0) throw EParserException("Unequal brackets");
+}
+
+void TCustomExpressionParser::CheckSyntax(TExprCollection& list) {
+  CheckBrackets(list);
 
   auto isSign = [](const TExprWord* w) { return IsNamed(w, "-") || IsNamed(w, "+"); };
   for (Integer i = 0; i < list.Count(); ++i) {

@@ -17,15 +17,29 @@ class TCustomExpressionParser {
   TCustomExpressionParser(const TCustomExpressionParser&) = delete;
   TCustomExpressionParser& operator=(const TCustomExpressionParser&) = delete;
 
+  // The virtual operations, in the order of their slots.
+ protected:
+  // Registers the words of the table.
+  virtual void FillExpressionList() = 0;
+  // May define a variable for a name the word table lacks.
+  virtual void ResolveUnknownWord(std::string_view name) = 0;
+  // Both words take as many arguments; nodes of the evaluation list that use the old word, or read
+  // its value, are given the new one.
+  virtual void ReplaceExprWord(TExprWord* oldWord, TExprWord* newWord);
+  virtual AnsiString GetExpression() const = 0;
+
+ public:
+  // exUnknown while there is no evaluation list.
+  virtual TExprType GetResultType() const;
+  // Drops the evaluation list with its nodes and buffers; the constants stay until the parser is
+  // destroyed.
+  virtual void ClearExpressions();
+
   // Compiles text into the evaluation list (empty text compiles nothing). The caller clears an
   // earlier expression first. On failure the error is raised and no evaluation list exists.
   void Compile(std::string_view text);
   // Runs the evaluation list; the value is at ResultBuffer() until the next Evaluate or clear.
   void Evaluate();
-  virtual TExprType GetResultType() const;
-  // Drops the evaluation list with its nodes and buffers; the constants stay until the parser is
-  // destroyed.
-  virtual void ClearExpressions();
   // Largest length of the text the compiled expression can give (string results only).
   Integer MaxResultLength() const { return FMaxResultLength; }
   const Byte* ResultBuffer() const { return FResultBuffer; }
@@ -54,12 +68,6 @@ class TCustomExpressionParser {
   bool Optimize = true;
 
  protected:
-  virtual void FillExpressionList() = 0;
-  // May define a variable for a name the word table lacks.
-  virtual void ResolveUnknownWord(std::string_view name) = 0;
-  virtual void ReplaceExprWord(TExprWord* oldWord, TExprWord* newWord);
-  virtual AnsiString GetExpression() const = 0;
-
   TExpressList& WordsList() { return FWordsList; }
   void AddWord(std::unique_ptr<TExprWord> word) { FWordsList.InsertItem(std::move(word)); }
 
@@ -71,6 +79,7 @@ class TCustomExpressionParser {
   void ReadNumber(std::string_view text, size_t& pos, bool hex);
   TExprWord* MakeConstant(const AnsiString& token);
   TExprWord* AddConstant(std::unique_ptr<TExprWord> constant);
+  void CheckBrackets(const TExprCollection& list) const;
   void CheckSyntax(TExprCollection& list);
   TNodePtr MakeTree(TExprCollection list, int depth);
   void CheckArguments(TExpressionNode& node);
