@@ -89,18 +89,22 @@ Byte* TIndexFile::TagHeader(Integer slot) {
   return FTags[static_cast<size_t>(slot)].Header.data();
 }
 
-Byte* TIndexFile::Descriptor(Integer slot) {
+// Descriptor i lies at 512 + L + i * L, L being the header's descriptor length; each accessor
+// is given those L bytes, so descriptors closer together than their layout's own length keep
+// their fields inside them.
+void TIndexFile::MakeDescriptors() {
+  FDescriptors.clear();
+  if (!IsMdx()) return;
   const Integer l = DescriptorStride();
-  return Header() + 512 + l + slot * l;
+  const Integer slots = MaxTags();
+  FDescriptors.reserve(static_cast<size_t>(std::max<Integer>(slots, 0)));
+  for (Integer slot = 0; slot < slots; ++slot)
+    FDescriptors.push_back(NewIndexTag(FVersion, Header() + 512 + l + slot * l, l));
 }
 
-AnsiString TIndexFile::DescriptorName(Integer slot) {
-  const Byte* d = Descriptor(slot) + 4;
-  // Descriptors closer together than the layout's own length keep their names inside the stride.
-  const size_t cap = std::min<size_t>(FVersion == 6 ? 33 : 11, static_cast<size_t>(DescriptorStride() - 4));
-  size_t n = 0;
-  while (n < cap && d[n] != 0) ++n;
-  return AnsiString(reinterpret_cast<const char*>(d), n);
+const TIndexTag* TIndexFile::TagDescriptor(Integer slot) const {
+  if (slot < 0 || slot >= static_cast<Integer>(FDescriptors.size())) return nullptr;
+  return FDescriptors[static_cast<size_t>(slot)].get();
 }
 
 void TIndexFile::OpenIndex() {
@@ -128,6 +132,7 @@ void TIndexFile::OpenIndex() {
   if (empty) {
     CreateHeader();
   } else {
+    MakeDescriptors();
     ReadExisting();
   }
   FCurrentTagOnly = !IsMdx() || FTags.size() < 2;
@@ -199,7 +204,7 @@ void TIndexFile::ReadExisting() {
   for (Integer s = 0; s < count; ++s) {
     TTagSlot& slot = FTags[static_cast<size_t>(s)];
     slot.Header.assign(kTagHeaderBytes, 0);
-    slot.HeaderPage = GetLE32(Descriptor(s));
+    slot.HeaderPage = Descriptor(s).HeaderPageNo();
     const Int64 pos = static_cast<Int64>(slot.HeaderPage) * kUnit;
     if (slot.HeaderPage < 4 || pos + kTagHeaderBytes > size ||
         ReadAt(pos, slot.Header.data(), kTagHeaderBytes) != kTagHeaderBytes) {
@@ -280,6 +285,7 @@ void TIndexFile::CreateHeader() {
   PutLE32(h + 32, static_cast<LongWord>(HeaderSize() / kUnit));
   PutDate(h + 44);
   h[529] = 1;
+  MakeDescriptors();
   const Cardinal driverLocale = h[31] == 0 ? kByteOrderLocale : LangDriverEntry(h[31]).Locale;
   UseLocale(driverLocale == 0 || driverLocale == 0x10000 ? kByteOrderLocale : driverLocale);
   TPagedFile::WriteHeader();
@@ -290,6 +296,7 @@ void TIndexFile::CloseIndex() {
   if (!IsOpen()) return;
   if (FOpened && !FUnusable) FlushIndex();
   FTags.clear();
+  FDescriptors.clear();
   FCurrent = -1;
   FOpened = false;
   CloseFile();
@@ -393,6 +400,9 @@ LongWord TIndexFile::NewIndexPage() {
     if (FCurrent >= 0) {
       Byte* h = TagHeader(FCurrent);
       PutLE32(h + 4, GetLE32(h + 4) + 2);
+      // The grown count goes out with the tag header (a tag being created has no page for its
+      // header yet: it is written once it has one).
+      if (FTags[static_cast<size_t>(FCurrent)].HeaderPage != 0) WriteTagHeader(FCurrent);
     }
   }
   if (lockHeader) UnlockPage(0);
