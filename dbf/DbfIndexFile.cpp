@@ -20,7 +20,6 @@ namespace {
 constexpr Integer kTagHeaderBytes = 512;
 constexpr Integer kUnit = 512;
 constexpr Integer kMdxHeaderBytes = 2048;
-constexpr Integer kIV = 32, kVII = 43;
 
 struct ELockTimeout {};
 
@@ -81,7 +80,7 @@ Integer TIndexFile::MaxTags() const {
 Integer TIndexFile::DescriptorStride() const {
   if (!IsMdx()) return 0;
   Integer l = Header()[26];
-  return l == 0 ? (FVersion == 6 ? kVII : kIV) : l;
+  return l == 0 ? IndexTagLength(FVersion) : l;
 }
 
 Byte* TIndexFile::TagHeader(Integer slot) {
@@ -194,7 +193,7 @@ void TIndexFile::ReadExisting() {
   }
   const Integer stride = Header()[26];
   // Files of the newer layout may carry the older stride; their descriptors are read within it.
-  const Integer minStride = kIV;
+  const Integer minStride = TMdx4Tag::kLength;
   const Integer count = GetLE16(Header() + 28);
   if (stride < minStride || count > MaxTags()) {
     FUnusable = true;
@@ -278,7 +277,7 @@ void TIndexFile::CreateHeader() {
   h[20] = 2;
   PutLE16(h + 22, 1024);
   h[24] = 1;
-  h[26] = static_cast<Byte>(FVersion == 6 ? kVII : kIV);
+  h[26] = static_cast<Byte>(IndexTagLength(FVersion));
   h[25] = static_cast<Byte>(MaxTags() + 1);
   h[30] = 0;
   h[31] = TableDriverByte(FTable);

@@ -72,4 +72,6 @@ std::unique_ptr<TIndexTag> NewIndexTag(Byte version, Byte* descriptor, Integer r
   return std::make_unique<TMdx4Tag>(descriptor, room);
 }
 
+Integer IndexTagLength(Byte version) { return version == 6 ? TMdx7Tag::kLength : TMdx4Tag::kLength; }
+
 }  // namespace orv

@@ -65,9 +65,10 @@ class TIndexTag {
   Integer FNameLength;
 };
 
-// The older layout: a 10-character name, the six bytes at 15..20.
+// The older layout: a 10-character name, the six bytes at 15..20, 32 bytes in all.
 class TMdx4Tag final : public TIndexTag {
  public:
+  static constexpr Integer kLength = 32;
   static constexpr Integer kNameLength = 10;
   static constexpr Integer kKeyFormatAt = 15;
   TMdx4Tag(Byte* descriptor, Integer room) : TIndexTag(descriptor, room, kNameLength) {}
@@ -90,9 +91,10 @@ class TMdx4Tag final : public TIndexTag {
   void SetKeyType(Byte value) override { PutByte(kKeyFormatAt + 5, value); }
 };
 
-// The newer layout: a 32-character name, the six bytes at 37..42.
+// The newer layout: a 32-character name, the six bytes at 37..42, 43 bytes in all.
 class TMdx7Tag final : public TIndexTag {
  public:
+  static constexpr Integer kLength = 43;
   static constexpr Integer kNameLength = 32;
   static constexpr Integer kKeyFormatAt = 37;
   TMdx7Tag(Byte* descriptor, Integer room) : TIndexTag(descriptor, room, kNameLength) {}
@@ -118,5 +120,7 @@ class TMdx7Tag final : public TIndexTag {
 // The accessor of an index file's version: the newer layout for version 6, the older one for
 // every other version.
 std::unique_ptr<TIndexTag> NewIndexTag(Byte version, Byte* descriptor, Integer room);
+// The descriptor length of that accessor's layout.
+Integer IndexTagLength(Byte version);
 
 }  // namespace orv

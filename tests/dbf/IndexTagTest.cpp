@@ -106,6 +106,7 @@ TEST_F(IndexTagTest, TheAccessorFollowsTheVersion) {
     auto tag = NewIndexTag(c.Version, d.data(), 43);
     EXPECT_EQ(IsNewer(tag.get()), c.Newer);
     EXPECT_EQ(tag->NameCapacity(), c.Newer ? 32 : 10);
+    EXPECT_EQ(IndexTagLength(c.Version), c.Newer ? 43 : 32);
   }
 }
 
