@@ -15,18 +15,19 @@ namespace orv {
 // has a neighbour overwritten.
 class TIndexTag {
  public:
-  virtual ~TIndexTag() = default;
-  TIndexTag(const TIndexTag&) = delete;
-  TIndexTag& operator=(const TIndexTag&) = delete;
-
+  // The fourteen operations in their slot order: the reads, then the writes.
   virtual LongWord HeaderPageNo() const = 0;
   // Up to the zero byte, at most the layout's name field (11 or 33 bytes).
   virtual AnsiString TagName() const = 0;
+  // 16, or 0 for a tag made with ixExpression.
   virtual Byte KeyFormat() const = 0;
+  // Three bytes written 0.
   virtual Byte Reserved1() const = 0;
   virtual Byte Reserved2() const = 0;
   virtual Byte Reserved3() const = 0;
+  // Written 2.
   virtual Byte Marker() const = 0;
+  // 'C' or 'N'.
   virtual Byte KeyType() const = 0;
   virtual void SetHeaderPageNo(LongWord page) = 0;
   // Cut to the layout's 10 or 32 characters (NameCapacity()), a zero byte behind that place.
@@ -37,6 +38,9 @@ class TIndexTag {
   virtual void SetReserved3(Byte value) = 0;
   virtual void SetMarker(Byte value) = 0;
   virtual void SetKeyType(Byte value) = 0;
+  virtual ~TIndexTag() = default;
+  TIndexTag(const TIndexTag&) = delete;
+  TIndexTag& operator=(const TIndexTag&) = delete;
 
   // The characters of a name the descriptor keeps: the layout's 10 or 32, fewer when the file
   // gives the descriptor less room.
