@@ -24,13 +24,11 @@ constexpr int kStackSize = 4097;
 // data holds gives what there is, and a block of size 0 is passed over as an empty one.
 class TCodeReader {
  public:
-  TCodeReader(const std::vector<Byte>& data, std::size_t start) : FStart(start) {
+  TCodeReader(const std::vector<Byte>& data, std::size_t start) : FData(data), FStart(start), FEnd(start) {
     FBytes.reserve(data.size() + sizeof(std::uint64_t));
     for (std::size_t pos = start; pos < data.size();) {
       const std::size_t size = data[pos++];
       const std::size_t length = std::min(size, data.size() - pos);
-      if (length == 0) continue;
-      FBlocks.push_back({FBytes.size() + length, pos + length});
       FBytes.insert(FBytes.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
                     data.begin() + static_cast<std::ptrdiff_t>(pos + length));
       pos += length;
@@ -47,25 +45,29 @@ class TCodeReader {
     FBit += static_cast<std::size_t>(codeSize);
     return true;
   }
-  // The position in the encoded data just past the last byte the codes so far have taken bits from.
+  // The position in the encoded data just past the last byte the codes so far have taken bits
+  // from. The blocks are walked again as far as that byte, each once over all calls.
   std::size_t Position() {
     if (FBit == 0) return FStart;
     const std::size_t taken = (FBit + 7) / 8;
-    while (FBlocks[FBlock].FlatEnd < taken) ++FBlock;
-    return FBlocks[FBlock].End - (FBlocks[FBlock].FlatEnd - taken);
+    while (FJoinedEnd < taken) {
+      const std::size_t size = FData[FEnd++];
+      const std::size_t length = std::min(size, FData.size() - FEnd);
+      FEnd += length;
+      FJoinedEnd += length;
+    }
+    return FEnd - (FJoinedEnd - taken);
   }
 
  private:
-  // Where a block's bytes end among the joined bytes and in the encoded data.
-  struct TBlock {
-    std::size_t FlatEnd, End;
-  };
+  const std::vector<Byte>& FData;
   std::size_t FStart;
   std::vector<Byte> FBytes;
-  std::vector<TBlock> FBlocks;
-  std::size_t FBlock = 0;
   std::size_t FBits = 0;
   std::size_t FBit = 0;
+  // The end of the block walked last, in the encoded data and among the joined bytes.
+  std::size_t FEnd;
+  std::size_t FJoinedEnd = 0;
 };
 
 }  // namespace
