@@ -1,6 +1,7 @@
 // Writing GIF files: encoding frames made from bitmaps (colour table and LZW codes), the graphic
 // control extensions brought up to date, and the blocks of the file.
 #include <QImage>
+#include <algorithm>
 #include <array>
 #include <cmath>
 
