@@ -640,11 +640,8 @@ void TFilenameEdit::ButtonClick() {
   {
     // No system box about a drive that is not ready or a file that cannot be opened while the
     // dialog looks at folders; the old mode comes back however the dialog ends.
-    FSavedErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    struct TRestore {
-      UINT Mode;
-      ~TRestore() { SetErrorMode(Mode); }
-    } restore{FSavedErrorMode};
+    const TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    FSavedErrorMode = quiet.Previous();
     action = FDialog->Execute();
   }
   if (action) name = FDialog->FileName();

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include "controls/FilenameEdit.h"
+#include "controls/OrvSpin.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/win/DropFiles.h"
 #include "platform/win/ErrorMode.h"
@@ -502,8 +503,8 @@ TEST_F(FilenameEditTest, TheButtonFollowsTheThreeDLookAndADisabledTextStaysReada
   }
 }
 
-TEST_F(FilenameEditTest, InputMethodNameIsKeptInTheDescription) {
-  // The input method is the process's own; the edit keeps the name it was given.
+TEST_F(FilenameEditTest, InputMethodNameIsKeptInTheDescriptionOfEitherEdit) {
+  // The input method is the process's own; an edit keeps the name it was given.
   const AnsiString text = R"(object FileForm: TFileForm
   object FilenameEdit1: TFilenameEdit
     Left = 8
@@ -513,14 +514,36 @@ TEST_F(FilenameEditTest, InputMethodNameIsKeptInTheDescription) {
     ImeMode = imDisable
     ImeName = 'Pinyin'
   end
+  object SpinEd: TOrvSpinEdit
+    Left = 8
+    Top = 40
+    Width = 60
+    Height = 21
+    ImeMode = imClose
+    ImeName = 'Hangul'
+  end
 end
 )";
   auto* form = MakeForm<TFileForm>("TFileForm", text.c_str());
-  EXPECT_EQ(form->FilenameEdit1->ImeName(), "Pinyin");
-  EXPECT_EQ(form->FilenameEdit1->ImeMode(), imDisable);
+  struct TCase {
+    const char* Name;
+    TImeMode Mode;
+    const char* ImeName;
+    const char* Written;
+  };
+  const TCase cases[] = {
+    {"FilenameEdit1", imDisable, "Pinyin", "ImeName = 'Pinyin'"},
+    {"SpinEd", imClose, "Hangul", "ImeName = 'Hangul'"},
+  };
   const AnsiString written = WriteComponentToText(form);
-  EXPECT_NE(written.find("ImeName = 'Pinyin'"), AnsiString::npos) << written;
-  EXPECT_NE(written.find("ImeMode = imDisable"), AnsiString::npos) << written;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* edit = dynamic_cast<TWinControl*>(form->FindComponent(c.Name));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->ImeName(), c.ImeName);
+    EXPECT_EQ(edit->ImeMode(), c.Mode);
+    EXPECT_NE(written.find(c.Written), AnsiString::npos) << written;
+  }
 }
 
 // ----- through the window, as the user gives it -----
