@@ -1,8 +1,10 @@
 // The main window's page headings and section titles: shadow labels on their pages, clear of the
-// other controls, each showing its text in its colour with the highlight copy beside it.
+// other controls, each showing its text in its colour with the highlight copy beside it, on a
+// ground of the page's own colour.
 #include "tests/app/AppFixture.h"
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
 
 namespace orv::test {
@@ -70,7 +72,10 @@ TEST_F(MainPageHeadingsTest, EveryPageShowsItsHeadingAndSectionTitlesAsShadowLab
 
     // What the page shows inside the label: the text in its colour and the highlight copy, on
     // one line, or on more than one for a wrapped title.
-    const QImage shot = c.Page->Widget()->grab().toImage();
+    // Taken from the whole window, so that what lies under the page shows where the page lets it.
+    QWidget* page = c.Page->Widget();
+    const QImage window = MainForm->Widget()->grab().toImage();
+    const QImage shot = window.copy(QRect(page->mapTo(MainForm->Widget(), QPoint(0, 0)), page->size()));
     const QColor text = Shown(label->Font().Color()), shadow = Shown(clBtnHighlight);
     int textPixels = 0, shadowPixels = 0, top = box.Bottom, bottom = box.Top;
     for (int y = box.Top; y < box.Bottom; ++y)
@@ -84,6 +89,8 @@ TEST_F(MainPageHeadingsTest, EveryPageShowsItsHeadingAndSectionTitlesAsShadowLab
           ++shadowPixels;
         }
       }
+    EXPECT_EQ(shot.pixelColor(box.Right - 1, box.Bottom - 1), Shown(clBtnFace)) << "the label fills with its colour";
+    EXPECT_EQ(shot.pixelColor(box.Right + 2, box.Bottom - 1), Shown(clBtnFace)) << "and so does the page around it";
     EXPECT_GT(textPixels, 20) << "the text is drawn";
     EXPECT_GT(shadowPixels, 10) << "with its shadow";
     const int lineHeight = label->Font().Height() < 0 ? -label->Font().Height() : label->Font().Height();
