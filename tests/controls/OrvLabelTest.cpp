@@ -266,5 +266,28 @@ TEST_F(OrvLabelTest, TheWindowShowsTheLabelWithItsShadowAndHandsItTheMouse) {
   SetActiveWindowState(previous);
 }
 
+TEST_F(OrvLabelTest, ARightClickMakesTheLabelLookAgainWhetherTheMouseIsOverIt) {
+  Form->Show();
+  TOrvLabel* l = Form->HeadingLabel;
+  std::vector<std::string> events;
+  l->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  l->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  QWidget* top = Form->Widget();
+  const QPoint inside = testinput::At(top, QPoint(l->Left() + 5, l->Top() + 5));
+  // The mouse comes while another program's window is active: the label does not light up.
+  const HWND previous = SetActiveWindowState(HWND{});
+  testinput::Move(top, inside + QPoint(0, 40));
+  testinput::Move(top, inside);
+  EXPECT_TRUE(events.empty());
+  // The window is ours again; the right button's press and release make the label look.
+  SetActiveWindowState(Form->Handle());
+  testinput::Press(top, inside, Qt::RightButton);
+  EXPECT_EQ(events, std::vector<std::string>{"enter"});
+  testinput::Release(top, inside, Qt::RightButton);
+  EXPECT_EQ(events, std::vector<std::string>{"enter"}) << "once";
+  if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+  SetActiveWindowState(previous);
+}
+
 }  // namespace
 }  // namespace orv::test
