@@ -627,5 +627,32 @@ TEST_F(GIFReadTest, EntriesBuiltOnCodesPastTheTableFollowThoseCodesOnceMade) {
   EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap()), Expected({1, 2, 2, 2, 2, 2, 2, 3, 0, 0, 3, 1, 3, 0, 3, 1}));
 }
 
+TEST_F(GIFReadTest, LongStringsArriveWholeAndStopAtTheLastPixel) {
+  // Long runs and their repeats make strings of many pixels, among them codes that name the entry
+  // being made. Read as frames of the picture's size and of fewer pixels, each holds exactly the
+  // picture's first pixels, row by row.
+  const int width = 90, height = 30;
+  std::vector<int> pixels(static_cast<std::size_t>(width * height));
+  for (int i = 0; i < width * height; ++i) pixels[static_cast<std::size_t>(i)] = (i / 97) % 5 == 4 ? i % 4 : (i / 611) % 4;
+  const std::size_t stride = (width + 3) & ~3;
+  std::vector<Byte> rows(stride * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rows[(height - 1 - y) * stride + x] = static_cast<Byte>(pixels[static_cast<std::size_t>(y * width + x)]);
+  std::vector<Byte> lzw;
+  gif::EncodeLZW(lzw, rows.data(), width, height, 8, false, [](int) {});
+  const std::string data(lzw.begin(), lzw.end());
+  const std::pair<int, int> sizes[] = {{90, 30}, {90, 29}, {89, 30}, {45, 7}, {17, 1}, {1, 1}};
+  for (auto [w, h] : sizes) {
+    TGifBytes g;
+    g.Header().Screen(w, h, 0x80 | 0x11).Table(kFourColours).Image(0, 0, w, h, 0).Raw(data).Trailer();
+    TGIFImage image;
+    LoadGif(image, g.Bytes);
+    const std::vector<int> first(pixels.begin(), pixels.begin() + w * h);
+    EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap()), Expected(first)) << w << " x " << h;
+    EXPECT_FALSE(image.Frames(0)->Corrupted);
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

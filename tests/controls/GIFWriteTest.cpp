@@ -156,13 +156,15 @@ TEST_F(GIFWriteTest, CommentLinesAreWrittenWhole) {
 }
 
 TEST_F(GIFWriteTest, TheEncoderMatchesTheDecoderOverLongRuns) {
-  // Noise over 256 colours fills the code table many times; stripes make long strings.
+  // Noise over 256 colours fills the code table many times; stripes make long strings; in a
+  // column one pixel wide every start of a new table falls on the end of a row.
   std::mt19937 random(42);
   std::vector<COLORREF> palette;
   for (int i = 0; i < 256; ++i) palette.push_back(RGB(static_cast<Byte>(i), static_cast<Byte>(255 - i), static_cast<Byte>(i * 7)));
   auto noise = Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); });
   auto stripes = Painted(640, 90, pf24bit, [&](int x, int y) { return static_cast<int>(palette[(x / 37 + y / 5) % 256]); });
-  for (TBitmap* source : {noise.get(), stripes.get()}) {
+  auto column = Painted(1, 15000, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); });
+  for (TBitmap* source : {noise.get(), stripes.get(), column.get()}) {
     TGIFImage image;
     image.AddFrame(source);
     TGIFImage back;
@@ -457,11 +459,13 @@ TEST_F(GIFWriteTest, FramesShowingTheSamePixelsAreEncodedOnce) {
 TEST_F(GIFWriteTest, EightBitFramesEncodeWhatTheirOwnFileHolds) {
   // Taken from the pixels straight, an 8-bit frame gets the palette and the indices its bitmap
   // file would give: a picture of its own few colours, and one of many colours on the standard
-  // palette (nearest entries, the first of equal ones).
+  // palette (nearest entries, the first of equal ones), and one of more colours than the lookup
+  // of nearest entries keeps.
   std::mt19937 random(7);
   auto few = Painted(37, 23, pf8bit, [&](int x, int y) { return (x / 5 + y / 3) % 7 * 0x241B12; });
   auto many = Painted(41, 19, pf8bit, [&](int, int) { return static_cast<int>(random() & 0xFFFFFF); });
-  for (TBitmap* bitmap : {few.get(), many.get()}) {
+  auto crowded = Painted(67, 53, pf8bit, [&](int, int) { return static_cast<int>(random() & 0xFFFFFF); });
+  for (TBitmap* bitmap : {few.get(), many.get(), crowded.get()}) {
     TMemoryStream file;
     bitmap->SaveToStream(file);
     const auto* bytes = static_cast<const Byte*>(file.Memory());

@@ -89,6 +89,8 @@ TEST_F(GifInterop, OurFilesReadByThePeers) {
   };
   std::vector<TFile> singles;
   singles.push_back({"noise", Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); })});
+  // One pixel wide: every start of a new code table falls on the end of a row.
+  singles.push_back({"column", Painted(1, 15000, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); })});
   singles.push_back({"mono", Painted(33, 9, pf1bit, [](int x, int y) { return (x * y) % 3 ? 0xFFFFFF : 0; })});
   singles.push_back({"four", Painted(19, 7, pf4bit, [](int x, int y) { return (x + y) % 3 ? 0x0000FF : 0x808000; })});
   singles.push_back({"gradient", Painted(64, 40, pf24bit, [](int x, int y) { return RGB(static_cast<Byte>(x * 4), static_cast<Byte>(y * 6), 90); })});

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
 #include <string>
@@ -118,3 +119,45 @@ inline QRect TitleBarPart(QMdiSubWindow* sub, QStyle::SubControl part) {
 }
 
 }  // namespace orv::test
+
+// Input given to a top-level window at a point of it (in the window's own coordinates), as the
+// system gives it: the window finds the child under the mouse, grabs it for a held button and
+// gives keys to the focused child.
+namespace orv::testinput {
+
+// Where a point local to widget lies in its top-level window.
+inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
+
+inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
+
+inline void Press(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mousePress(top->windowHandle(), button, mods, at);
+}
+
+inline void Release(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mouseRelease(top->windowHandle(), button, mods, at);
+}
+
+// The mouse comes to the point first, then the button goes down and up there.
+inline void Click(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+  Move(top, at);
+  Press(top, at, button);
+  Release(top, at, button);
+}
+
+// One notch of the wheel (120) away from the user for a positive delta.
+inline void Wheel(QWidget* top, QPoint at, int delta = 120, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWindow* window = top->windowHandle();
+  QWheelEvent event(QPointF(at), QPointF(window->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    mods, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(window, &event);
+}
+
+// A key pressed and let go in the window: it goes to the child that has the focus.
+inline void Key(QWidget* top, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::keyClick(top->windowHandle(), static_cast<Qt::Key>(key), mods);
+}
+
+}  // namespace orv::testinput
