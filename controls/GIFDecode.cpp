@@ -291,8 +291,7 @@ void TGIFFrame::Decode() {
     if (!((a == clBlack && b == clWhite) || (a == clWhite && b == clBlack))) bpp = 4;
   }
   const int width = item.Width, height = item.Height;
-  if (width > kMaxBitmapSide || height > kMaxBitmapSide || static_cast<long long>(width) * height > kMaxBitmapPixels)
-    gif::Fail("GIF image is too large");
+  gif::CheckFrameSize(width, height);
   if (width <= 0 || height <= 0) return;
 
   // The palette of the depth: the table's entries, grey past them, black without a table.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
@@ -328,6 +329,8 @@ void PutTable(std::vector<Byte>& out, const TGIFColorTable& table, Integer entri
 void TGIFFrame::EncodeFrame() {
   if (!HasBitmap()) gif::Fail("No GIF Data to write");
   TBitmap& bitmap = *FBitmap;
+  // The bitmap may have grown since it was assigned; what is written must read back.
+  gif::CheckFrameSize(bitmap.Width(), bitmap.Height());
   // The pixels: bottom-up rows of 1, 4 or 8 bits, and the palette.
   const Byte* pixels = nullptr;
   int width = 0, height = 0, bpp = 0;
@@ -456,15 +459,69 @@ TGIFData& TGIFImage::UniqueData() {
   return *FData;
 }
 
+bool TGIFFrame::EncodesLike(const TGIFFrame& other) {
+  if (!HasBitmap() || !other.HasBitmap() || Grayscale != other.Grayscale || TransparentColor != other.TransparentColor)
+    return false;
+  TBitmap& a = *FBitmap;
+  TBitmap& b = *other.FBitmap;
+  return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelFormat() == b.PixelFormat() &&
+         a.Handle()->BitsPerPixel() == b.Handle()->BitsPerPixel() && a.Handle()->Palette == b.Handle()->Palette &&
+         a.Handle()->Image().constBits() == b.Handle()->Image().constBits();
+}
+
+void TGIFFrame::TakeEncoding(const TGIFFrame& same) {
+  FItem = same.FItem;
+  Interlaced = false;
+  Grayscale = same.Grayscale;
+  TGIFData& data = FOwner->UniqueData();
+  if (data.Colors.Count == 0) {
+    data.Colors = FItem->Colors;
+    data.BitsPerPixel = FItem->BitsPerPixel;
+    LocalColors = false;
+  } else {
+    LocalColors = true;
+  }
+  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + FItem->Width, 0xFFFF)));
+  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + FItem->Height, 0xFFFF)));
+}
+
 void TGIFImage::EncodeFrames() {
-  for (const auto& frame : FFrames)
-    if (frame->FItem->EncodedData.empty()) frame->EncodeFrame();
+  // The frames encoded here, by the pixels their bitmaps show.
+  std::unordered_map<const uchar*, std::vector<TGIFFrame*>> encoded;
+  for (const auto& frame : FFrames) {
+    if (!frame->FItem->EncodedData.empty()) continue;
+    const uchar* pixels = frame->HasBitmap() ? frame->FBitmap->Handle()->Image().constBits() : nullptr;
+    TGIFFrame* same = nullptr;
+    if (pixels != nullptr)
+      if (const auto found = encoded.find(pixels); found != encoded.end())
+        for (TGIFFrame* candidate : found->second)
+          if (frame->EncodesLike(*candidate)) {
+            same = candidate;
+            break;
+          }
+    if (same != nullptr) {
+      frame->TakeEncoding(*same);
+      continue;
+    }
+    frame->EncodeFrame();
+    if (pixels != nullptr) encoded[pixels].push_back(frame.get());
+  }
   for (const auto& frame : FFrames) frame->UpdateGraphicControl();
 }
 
 void TGIFImage::WriteGIF(TStream& stream, bool withLength) {
   if (FFrames.empty()) gif::Fail("No GIF Data to write");
+  // Only what reads back is written: frames and positions as a read image may have them.
+  gif::CheckFrameCount(FFrames.size());
+  for (const auto& frame : FFrames) gif::CheckFramePosition(frame->Left, frame->Top);
   EncodeFrames();
+  long long pixels = 0;
+  for (const auto& frame : FFrames) {
+    const TGIFItem& item = *frame->FItem;
+    if (item.Width > 0xFFFF || item.Height > 0xFFFF) gif::Fail("GIF image is too large");
+    pixels += static_cast<long long>(item.Width) * item.Height;
+  }
+  gif::CheckImagePixels(pixels);
   const TGIFData& data = *FData;
   if (data.Comment.Count() > 0) FVersion = 2;
   std::vector<Byte> out;
