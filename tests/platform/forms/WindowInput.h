@@ -120,8 +120,15 @@ inline QRect TitleBarPart(QMdiSubWindow* sub, QStyle::SubControl part) {
 
 }  // namespace orv::test
 
-// The same at a point of the top-level widget itself (its window's coordinates).
+// Input given to a top-level window at a point of it (in the window's own coordinates), as the
+// system gives it: the window finds the child under the mouse, grabs it for a held button and
+// gives keys to the focused child.
 namespace orv::testinput {
+
+// Where a point local to widget lies in its top-level window.
+inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
+
+inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
 
 inline void Press(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
                   Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -133,8 +140,7 @@ inline void Release(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftBu
   QTest::mouseRelease(top->windowHandle(), button, mods, at);
 }
 
-inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
-
+// The mouse comes to the point first, then the button goes down and up there.
 inline void Click(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
                   Qt::KeyboardModifiers mods = Qt::NoModifier) {
   Move(top, at);
@@ -142,22 +148,25 @@ inline void Click(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButt
   Release(top, at, button, mods);
 }
 
-// One turn of the wheel (120 a notch, away from the user positive) with the mouse at the point.
-inline void Wheel(QWidget* top, QPoint at, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QWheelEvent wheel(QPointF(at), QPointF(top->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+// One notch of the wheel (120) away from the user for a positive delta, the mouse at the point.
+inline void Wheel(QWidget* top, QPoint at, int delta = 120, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWindow* window = top->windowHandle();
+  QWheelEvent event(QPointF(at), QPointF(window->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
                     mods, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(top->windowHandle(), &wheel);
+  QCoreApplication::sendEvent(window, &event);
 }
 
-// A key pressed and released in the window (it goes to the focused widget); text is what it types.
+// A key pressed and let go in the window: it goes to the child that has the focus. Without a text
+// the key types what it types by itself (a letter its letter, an arrow nothing).
 inline void Key(QWidget* top, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+  if (text.isEmpty()) {
+    QTest::keyClick(top->windowHandle(), static_cast<Qt::Key>(key), mods);
+    return;
+  }
   QKeyEvent press(QEvent::KeyPress, key, mods, text);
   QCoreApplication::sendEvent(top->windowHandle(), &press);
   QKeyEvent release(QEvent::KeyRelease, key, mods, text);
   QCoreApplication::sendEvent(top->windowHandle(), &release);
 }
-
-// Where a point local to widget lies in its top-level widget.
-inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
 
 }  // namespace orv::testinput
