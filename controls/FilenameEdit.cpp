@@ -133,6 +133,7 @@ void TEditButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, I
 // ----- TCustomComboEdit -----
 
 TCustomComboEdit::TCustomComboEdit(TComponent* owner) : TCustomMaskEdit(owner), FClickKey(VK_DOWN | scAlt) {
+  FAutoSize = false;
   FHeight = 21;
   FWidth = 121;
   FBtnControl = new TWinControl(this);
