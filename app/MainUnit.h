@@ -46,6 +46,14 @@ class TMainForm : public TForm {
   TTabSheet* TabSheet3 = nullptr;
   TTabSheet* TabSheet4 = nullptr;
   TStatusBar* StatusBar1 = nullptr;
+  // Each page's heading, and the titles of its sections.
+  TOrvLabel* DataBaseHeading = nullptr;
+  TOrvLabel* RecordsTitle = nullptr;
+  TOrvLabel* MailsHeading = nullptr;
+  TOrvLabel* AccountsHeading = nullptr;
+  TOrvLabel* SendHeading = nullptr;
+  TOrvLabel* AddressesTitle = nullptr;
+  TOrvLabel* ErrorLogTitle = nullptr;
   // "eMail data base "
   TFilenameEdit* FilenameEdit1 = nullptr;
   TBitBtnXP* Button1 = nullptr;

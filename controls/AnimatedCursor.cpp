@@ -6,6 +6,7 @@
 #include "controls/ColorReduction.h"
 #include "controls/IconList.h"
 #include "controls/OrvHelpers.h"
+#include "platform/graphics/BmpFormat.h"
 #include "platform/win/Clipboard.h"
 
 namespace orv {
@@ -96,6 +97,10 @@ bool ReadFrameImage(const Byte* p, std::size_t size, TFrameImage& out, int& sour
     } else {
       icon->LoadFromMemory(p, size, budget);
     }
+  } catch (const EIconTooLarge&) {
+    // The file's icons together claim more than one file may hold: the cursor is refused whole
+    // rather than shown with some of its frames.
+    throw;
   } catch (const EInvalidGraphic&) {
     return false;
   }
@@ -369,7 +374,9 @@ void TAnimatedCursorImage::DrawToBitmap(TBitmap& bitmap, TColor background, bool
     const long long h = Icons(0) ? Icons(0)->Height() : 0;
     const long long n = Count();
     const long long width = vertical ? w : w * n, height = vertical ? h * n : h;
-    if (width > 32767 || height > 32767) throw EInvalidGraphicOperation("Animated cursor is too large to draw");
+    // No larger than a bitmap read from a file may be.
+    if (width > kMaxBitmapSide || height > kMaxBitmapSide || width * height > kMaxBitmapPixels)
+      throw EInvalidGraphicOperation("Animated cursor is too large to draw");
     work.SetSize(static_cast<int>(width), static_cast<int>(height));
     work.Canvas()->FillRect(Rect(0, 0, work.Width(), work.Height()));
     // Every frame takes a cell of frame 0's size, as the bitmap was made for.

@@ -37,7 +37,8 @@ class TAnimatedCursorImage : public TPersistent {
 
   // Reads the rest of the stream as an animated cursor. EReadError "Stream-Read-Fehler" for a file
   // that is no RIFF "ACON", a header without the icon flag or without steps, or without any frame
-  // that has an icon; chunks cut short end the reading.
+  // that has an icon; chunks cut short end the reading. EInvalidGraphic "Icon image is too large"
+  // when the icons of the file claim more pixels than one icon file may hold.
   void ReadFromStream(TStream& stream);
   // On failure the image is left empty and the error passes on.
   void ReadFromFile(const AnsiString& fileName);
@@ -57,7 +58,8 @@ class TAnimatedCursorImage : public TPersistent {
   // nullptr clears; another animated cursor is copied; anything else is the assignment error.
   void Assign(TPersistent* source) override;
   // The frames side by side (or one under another) on the background colour, reduced to the
-  // frames' colour count (at least 16) when decreaseColors.
+  // frames' colour count (at least 16) when decreaseColors. EInvalidGraphicOperation "Animated
+  // cursor is too large to draw" for a bitmap larger than the bitmap reader takes.
   void DrawToBitmap(TBitmap& bitmap, TColor background, bool vertical, bool decreaseColors);
 
  protected:

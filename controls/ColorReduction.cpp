@@ -227,9 +227,10 @@ TIndexed Histogram(const TPixels& p, const TKeep& keep) {
     out.Indices[i] = index;
     sums.Add(index, c);
   }
-  // An entry stands for every colour mapped to it, so it shows their mean rather than the low end
-  // of its masked box.
-  sums.SetMeans(out.Palette, chosen);
+  // Once bits were dropped an entry stands for a box of colours, so it shows the mean of those
+  // mapped to it rather than the low end of its box. While every colour was counted exactly, each
+  // entry is a colour of the picture itself.
+  if (h.MaskR != 255 || h.MaskG != 255 || h.MaskB != 255) sums.SetMeans(out.Palette, chosen);
   if (keep.Active) KeepColor(out, p, keep, chosen);
   return out;
 }

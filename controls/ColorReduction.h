@@ -28,7 +28,9 @@ int NearestLevel(int levels, int value);
 // The bitmap's own file when it has that format already and the method is not rmGrayscale.
 // EInvalidGraphic "Bitmap ist ungültig" for a bitmap without pixels; another target format is
 // ReportNotImplemented (an information box, then the silent abort).
-// At 8 bits the histogram and median cut entries show the mean of the colours they stand for, and
+// At 8 bits the median cut entries show the mean of the colours they stand for, and so do the
+// histogram's once it counted coarser colours (with at most 2049 distinct colours every histogram
+// entry is an exact colour of the picture); and
 // the pixels of a transparent colour other than clNone get an entry of their own holding exactly
 // that colour, the only entry of that colour, whichever the method.
 std::unique_ptr<TMemoryStream> ReduceBitmap(TBitmap& bitmap, TPixelFormat format, Byte method,

@@ -30,6 +30,7 @@ void RegisterSpinEdit() {
       // Value carries the text.
       .Prop("Caption", &S::GetText, &S::SetText).Stored(false)
       .Prop("Text", &S::GetText, &S::SetText).Stored(false)
+      .Prop("AutoSize", &S::AutoSize, &S::SetAutoSize).Default(true)
       .Prop("Alignment", &S::Alignment, &S::SetAlignment).Default(taLeftJustify)
       .Prop("ArrowKeys", &S::ArrowKeys, &S::SetArrowKeys).Default(true)
       .Prop("ButtonKind", &S::ButtonKind, &S::SetButtonKind).Default(bkDiagonal)
@@ -152,6 +153,7 @@ void RegisterFilenameEdit() {
       .Prop("ButtonWidth", &E::ButtonWidth, &E::SetButtonWidth).Stored(&E::IsButtonWidthStored)
       .Prop("NumGlyphs", &E::NumGlyphs, &E::SetNumGlyphs).Stored(false)
       .Prop("ReadOnly", &E::ComboReadOnly, &E::SetReadOnly).Default(false)
+      .Prop("HideSelection", &E::HideSelection, &E::SetHideSelection).Default(true)
       .Prop("OnButtonClick", &E::OnButtonClick, &E::OnButtonClick)
       .Prop("OnBeforeDialog", &E::OnBeforeDialog, &E::OnBeforeDialog)
       .Prop("OnAfterDialog", &E::OnAfterDialog, &E::OnAfterDialog)

@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProxyStyle>
 #include "controls/OrvHelpers.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/win/DropFiles.h"
+#include "platform/win/ErrorMode.h"
 #include "platform/win/Nls.h"
 #include "platform/win/SysColors.h"
 
@@ -131,6 +133,7 @@ void TEditButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, I
 // ----- TCustomComboEdit -----
 
 TCustomComboEdit::TCustomComboEdit(TComponent* owner) : TCustomMaskEdit(owner), FClickKey(VK_DOWN | scAlt) {
+  FAutoSize = false;
   FHeight = 21;
   FWidth = 121;
   FBtnControl = new TWinControl(this);
@@ -232,10 +235,14 @@ bool TCustomComboEdit::IsButtonWidthStored() const {
 void TCustomComboEdit::SetButtonWidth(Integer value) {
   if (value == ButtonWidth()) return;
   FBtnControl->SetVisible(value > 1);
-  if ((FControlState & csCreating) != 0 || !HandleAllocated() || value < ClientWidth()) {
+  const bool creating = (FControlState & csCreating) != 0;
+  // Past creation a button as wide as the client area would leave no room for the text.
+  if (creating || value < ClientWidth()) {
     FBtnControl->SetWidth(value);
     FButton->SetWidth(value);
     PlaceEditButton();
+    // A new window lays the text out anew beside the button.
+    if (!creating && HandleAllocated()) RecreateWnd();
   }
   FButton->SetControlStyle(FButton->ControlStyle() & ~csFixedWidth);
   RebuildButtonGlyph();
@@ -264,12 +271,17 @@ void TCustomComboEdit::SetGlyphKind(TGlyphKind value) {
 
 void TCustomComboEdit::RebuildButtonGlyph() {
   switch (FGlyphKind) {
-    case gkDefault:
-      if (TBitmap* glyph = GetDefaultBitmap()) {
+    case gkDefault: {
+      bool destroyNeeded = false;
+      TBitmap* glyph = GetDefaultBitmap(destroyNeeded);
+      // The button keeps a copy; a glyph made for this call goes when the copy is taken.
+      const std::unique_ptr<TBitmap> made(destroyNeeded ? glyph : nullptr);
+      if (glyph != nullptr) {
         FButton->SetGlyph(glyph);
         FButton->SetNumGlyphs(FDefNumGlyphs);
       }
       break;
+    }
     case gkDropDown:
       FButton->SetGlyph(MakeComboArrow().get());
       FButton->SetNumGlyphs(1);
@@ -328,7 +340,23 @@ void TCustomComboEdit::BoundsChanged() {
 
 void TCustomComboEdit::FontChanged() {
   TCustomMaskEdit::FontChanged();
+  ApplyDisabledTextColor();
   if (HandleAllocated()) SetEditRect();
+}
+
+void TCustomComboEdit::ApplyDisabledTextColor() {
+  QLineEdit* edit = LineEdit();
+  if (edit == nullptr || !NewStyleControls()) return;
+  if (ColorToRGB(FColor) != ColorToRGB(clGrayText)) return;
+  QPalette palette = edit->palette();
+  const COLORREF text = ColorToRGB(Font().Color());
+  palette.setColor(QPalette::Disabled, QPalette::Text, QColor(GetRValue(text), GetGValue(text), GetBValue(text)));
+  edit->setPalette(palette);
+}
+
+void TCustomComboEdit::ColorChanged() {
+  TCustomMaskEdit::ColorChanged();
+  ApplyDisabledTextColor();
 }
 
 void TCustomComboEdit::EnabledChanged() {
@@ -356,6 +384,7 @@ void TCustomComboEdit::InitWidget() {
   LineEdit()->setStyle(style);
   FCaretStyle = style;
   ApplyCaret();
+  ApplyDisabledTextColor();
   PlaceEditButton();
 }
 
@@ -446,6 +475,10 @@ void TCustomComboEdit::MessageHandler(TMessage& message) {
       if (FPopupVisible) PopupCloseUp(FPopup, false);
       TCustomMaskEdit::MessageHandler(message);
       return;
+    case CM_CTL3DCHANGED:
+      TCustomMaskEdit::MessageHandler(message);
+      PlaceEditButton();
+      return;
     default:
       TCustomMaskEdit::MessageHandler(message);
   }
@@ -460,7 +493,10 @@ TFileDirEdit::TFileDirEdit(TComponent* owner) : TCustomComboEdit(owner) {
   FControlState &= ~csCreating;
 }
 
-TBitmap* TFileDirEdit::GetDefaultBitmap() { return FileEditGlyph(); }
+TBitmap* TFileDirEdit::GetDefaultBitmap(bool& destroyNeeded) {
+  destroyNeeded = false;
+  return FileEditGlyph();
+}
 
 void TFileDirEdit::SetAcceptFiles(bool value) {
   if (value == FAcceptFiles) return;
@@ -570,8 +606,8 @@ void TFilenameEdit::SetFileName(const AnsiString& value) {
   ClearFileList();
 }
 
-AnsiString TFilenameEdit::LongName() const { return LongPathForm(FileName()); }
-AnsiString TFilenameEdit::ShortName() const { return ShortPathForm(FileName()); }
+AnsiString TFilenameEdit::GetLongName() const { return LongPathForm(FileName()); }
+AnsiString TFilenameEdit::GetShortName() const { return ShortPathForm(FileName()); }
 
 void TFilenameEdit::ClearFileList() { FDialog->Files().Clear(); }
 
@@ -602,7 +638,13 @@ void TFilenameEdit::ButtonClick() {
     }
   }
   FDialog->SetHelpContext(FHelpContext);
-  action = FDialog->Execute();
+  {
+    // No system box about a drive that is not ready or a file that cannot be opened while the
+    // dialog looks at folders; the old mode comes back however the dialog ends.
+    const TErrorModeScope quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    FSavedErrorMode = quiet.Previous();
+    action = FDialog->Execute();
+  }
   if (action) name = FDialog->FileName();
   if (CanFocus()) SetFocus();
   DoAfterDialog(name, action);

@@ -128,8 +128,12 @@ class TCustomComboEdit : public TCustomMaskEdit {
   virtual void ButtonClick();
 
  protected:
-  // The glyph of gkDefault and the number of its images (none here).
-  virtual TBitmap* GetDefaultBitmap() { return nullptr; }
+  // The glyph of gkDefault (none here); destroyNeeded says whether the caller frees it after
+  // taking a copy, or leaves it to the editor that keeps it.
+  virtual TBitmap* GetDefaultBitmap(bool& destroyNeeded) {
+    destroyNeeded = false;
+    return nullptr;
+  }
   void RebuildButtonGlyph();
   void PlaceEditButton();
   void SetEditRect();
@@ -160,6 +164,9 @@ class TCustomComboEdit : public TCustomMaskEdit {
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
   void EditButtonClick(TObject* sender);
+  // A disabled edit's text is grey, unless its background is that grey already.
+  void ApplyDisabledTextColor();
+  void ColorChanged() override;
   void PopupCloseUpEvent(TObject* sender, bool accept) { PopupCloseUp(sender, accept); }
   void PopupChangeEvent(TObject*) { PopupChange(); }
   Integer BorderOffset() const;
@@ -200,11 +207,16 @@ class TFileDirEdit : public TCustomComboEdit {
   // several may be chosen); the window accepts drops from now on, or no longer.
   void SetAcceptFiles(bool value);
 
+  // The file name in its long form, and in its short (8.3) form.
+  virtual AnsiString GetLongName() const = 0;
+  virtual AnsiString GetShortName() const = 0;
+
   TExecOpenDialogEvent OnBeforeDialog, OnAfterDialog;
   TNotifyEvent OnDropFiles;
 
  protected:
-  TBitmap* GetDefaultBitmap() override;
+  // The shared browse glyph, which the caller does not free.
+  TBitmap* GetDefaultBitmap(bool& destroyNeeded) override;
   virtual void DoBeforeDialog(AnsiString& fileName, bool& action);
   virtual void DoAfterDialog(AnsiString& fileName, bool& action);
   virtual void ClearFileList() {}
@@ -218,6 +230,10 @@ class TFileDirEdit : public TCustomComboEdit {
  private:
   void WMDropFiles(TMessage& message);
   bool FAcceptFiles = false;
+
+ protected:
+  // The system's error mode from before the dialog, put back when it closes.
+  UINT FSavedErrorMode = 0;
 };
 
 // The browse glyph: 14 x 12 pixels, magenta see-through; made once.
@@ -234,8 +250,8 @@ class TFilenameEdit : public TFileDirEdit {
   // Writes the name, in double quotes when it holds a blank; EComboEditError "Ungültiger
   // Dateiname - %s" for a name with <, >, ", [, ] or |. A changed text fires OnChange.
   void SetFileName(const AnsiString& value);
-  AnsiString LongName() const;
-  AnsiString ShortName() const;
+  AnsiString GetLongName() const override;
+  AnsiString GetShortName() const override;
 
   TFileDialogKind DialogKind() const { return FDialogKind; }
   // Makes a dialog of the new kind that takes over the old one's settings.

@@ -2,6 +2,7 @@
 // frame, a bitmap, another graphic or an animated cursor; handed to other graphics as the current
 // frame) and on the clipboard.
 #include <cstring>
+#include <unordered_map>
 
 #include "controls/AnimatedCursor.h"
 #include "controls/GIFImage.h"
@@ -54,6 +55,8 @@ void TGIFFrame::Assign(TPersistent* source) {
       Assign(nullptr);
       return;
     }
+    // Nothing is drawn or copied for a frame that could not be held.
+    gif::CheckFrameSize(graphic->Width(), graphic->Height());
     ClearFrame();
     NewBitmap();
     if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) {
@@ -117,10 +120,15 @@ void TGIFImage::Assign(TPersistent* source) {
     FRepeatCount = image->FRepeatCount;
     FLooping = image->FLooping;
     FFrames.clear();
-    for (const auto& from : image->FFrames) {
-      FFrames.push_back(std::make_unique<TGIFFrame>(this));
-      FFrames.back()->Assign(from.get());
-      FFrames.back()->LocalColors = from->LocalColors;
+    {
+      // The screen size is the source's, so it is not measured after every frame.
+      THoldScreenSize hold(*this);
+      FFrames.reserve(image->FFrames.size());
+      for (const auto& from : image->FFrames) {
+        FFrames.push_back(std::make_unique<TGIFFrame>(this));
+        FFrames.back()->Assign(from.get());
+        FFrames.back()->LocalColors = from->LocalColors;
+      }
     }
     FScreenWidth = image->FScreenWidth;
     FScreenHeight = image->FScreenHeight;
@@ -145,6 +153,8 @@ void TGIFImage::Assign(TPersistent* source) {
     return;
   }
   if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+    // A bitmap that could not be held leaves the image as it is.
+    gif::CheckFrameSize(bitmap->Width(), bitmap->Height());
     ClearImage();
     AddFrame(bitmap);
     Changed();
@@ -158,14 +168,37 @@ void TGIFImage::Assign(TPersistent* source) {
 }
 
 void TGIFImage::CopyFromAnimatedCursor(TAnimatedCursorImage& cursor) {
+  // The frames are measured against the bounds of a read image before anything is drawn.
+  gif::CheckFrameCount(static_cast<std::size_t>(cursor.Count()));
+  long long pixels = 0;
+  for (int i = 0; i < cursor.Count(); ++i) {
+    const TIcon* icon = cursor.Icons(i);
+    if (icon == nullptr || icon->Empty()) continue;
+    gif::CheckFrameSize(icon->Width(), icon->Height());
+    pixels += static_cast<long long>(icon->Width()) * icon->Height();
+    gif::CheckImagePixels(pixels);
+  }
   ClearImage();
   FBackgroundColor = clWindow;
-  for (int i = 0; i < cursor.Count(); ++i) {
-    const int index = AddFrame(cursor.Icons(i));
-    // The rate is in sixtieths of a second.
-    const long long delay = static_cast<long long>(cursor.Frames(i)->Rate) * 100 / 6;
-    FFrames[static_cast<std::size_t>(index)]->Delay = static_cast<Word>(std::clamp<long long>(delay, 0, 0xFFFF));
+  {
+    THoldScreenSize hold(*this);
+    FFrames.reserve(static_cast<std::size_t>(cursor.Count()));
+    // Frames showing the same icon images take the frame drawn for the first of them, whose bitmap
+    // they share until one of them changes.
+    std::unordered_map<const TIconImage*, TGIFFrame*> drawn;
+    for (int i = 0; i < cursor.Count(); ++i) {
+      TIcon* icon = cursor.Icons(i);
+      const TIconImage* images = icon != nullptr && !icon->Empty() ? &icon->Image(0) : nullptr;
+      const auto found = images != nullptr ? drawn.find(images) : drawn.end();
+      const int index = AppendFrame(found != drawn.end() ? static_cast<TPersistent*>(found->second) : icon);
+      TGIFFrame& frame = *FFrames[static_cast<std::size_t>(index)];
+      if (images != nullptr && found == drawn.end()) drawn.emplace(images, &frame);
+      // The rate is in sixtieths of a second.
+      const long long delay = static_cast<long long>(cursor.Frames(i)->Rate) * 100 / 6;
+      frame.Delay = static_cast<Word>(std::clamp<long long>(delay, 0, 0xFFFF));
+    }
   }
+  UpdateScreenSize();
   Changed();
 }
 

@@ -19,36 +19,55 @@ namespace {
 constexpr int kTableSize = 4096;
 constexpr int kStackSize = 4097;
 
-// Codes least-significant bit first across the data sub-blocks.
+// Codes least-significant bit first across the data sub-blocks. The blocks' bytes are joined first,
+// with zeros after them, so a code is one unaligned load; a size byte promising more than the
+// data holds gives what there is, and a block of size 0 is passed over as an empty one.
 class TCodeReader {
  public:
-  TCodeReader(const std::vector<Byte>& data, std::size_t start) : FData(data), FPos(start) {}
+  TCodeReader(const std::vector<Byte>& data, std::size_t start) : FData(data), FStart(start), FEnd(start) {
+    FBytes.reserve(data.size() + sizeof(std::uint64_t));
+    for (std::size_t pos = start; pos < data.size();) {
+      const std::size_t size = data[pos++];
+      const std::size_t length = std::min(size, data.size() - pos);
+      FBytes.insert(FBytes.end(), data.begin() + static_cast<std::ptrdiff_t>(pos),
+                    data.begin() + static_cast<std::ptrdiff_t>(pos + length));
+      pos += length;
+    }
+    FBits = FBytes.size() * 8;
+    FBytes.resize(FBytes.size() + sizeof(std::uint64_t), 0);
+  }
   // False when the data ends before the code is complete.
   bool Read(int codeSize, int& code) {
-    while (FBits < codeSize) {
-      if (FBlockLeft == 0) {
-        if (FPos >= FData.size()) return false;
-        FBlockLeft = FData[FPos++];
-        continue;
-      }
-      if (FPos >= FData.size()) return false;
-      FBuffer |= static_cast<std::uint32_t>(FData[FPos++]) << FBits;
-      FBits += 8;
-      --FBlockLeft;
-    }
-    code = static_cast<int>(FBuffer & ((1u << codeSize) - 1));
-    FBuffer >>= codeSize;
-    FBits -= codeSize;
+    if (FBit + static_cast<std::size_t>(codeSize) > FBits) return false;
+    std::uint64_t word;
+    std::memcpy(&word, FBytes.data() + (FBit >> 3), sizeof word);
+    code = static_cast<int>((word >> (FBit & 7)) & ((1u << codeSize) - 1));
+    FBit += static_cast<std::size_t>(codeSize);
     return true;
   }
-  std::size_t Position() const { return FPos; }
+  // The position in the encoded data just past the last byte the codes so far have taken bits
+  // from. The blocks are walked again as far as that byte, each once over all calls.
+  std::size_t Position() {
+    if (FBit == 0) return FStart;
+    const std::size_t taken = (FBit + 7) / 8;
+    while (FJoinedEnd < taken) {
+      const std::size_t size = FData[FEnd++];
+      const std::size_t length = std::min(size, FData.size() - FEnd);
+      FEnd += length;
+      FJoinedEnd += length;
+    }
+    return FEnd - (FJoinedEnd - taken);
+  }
 
  private:
   const std::vector<Byte>& FData;
-  std::size_t FPos;
-  std::uint32_t FBuffer = 0;
-  int FBits = 0;
-  std::size_t FBlockLeft = 0;
+  std::size_t FStart;
+  std::vector<Byte> FBytes;
+  std::size_t FBits = 0;
+  std::size_t FBit = 0;
+  // The end of the block walked last, in the encoded data and among the joined bytes.
+  std::size_t FEnd;
+  std::size_t FJoinedEnd = 0;
 };
 
 }  // namespace
@@ -132,6 +151,19 @@ bool DecodeLZW(const TDecodeJob& job) {
     if (out) std::memcpy(out + done, values, n);
     done += n;
   };
+  // Copies the count values at from, all written already, to the end of the output. A short run
+  // with room after it goes as one 16-byte move: the values past the run are overwritten later,
+  // by the following codes or by the zeros after the last.
+  auto putRun = [&](std::size_t from, std::size_t count) {
+    if (count <= 16 && total - done >= 16) {
+      Byte run[16];
+      std::memcpy(run, out + from, 16);
+      std::memcpy(out + done, run, 16);
+      done += count;
+    } else {
+      put(out + from, count);
+    }
+  };
 
   while (done < total) {
     int code;
@@ -174,9 +206,15 @@ bool DecodeLZW(const TDecodeJob& job) {
       count = 1;
     } else if (code < nextFree && length[static_cast<std::size_t>(code)] != 0) {
       count = length[static_cast<std::size_t>(code)];
-      const Byte* from = out + start[static_cast<std::size_t>(code)];
-      first = *from;
-      put(from, count);
+      const std::size_t from = start[static_cast<std::size_t>(code)];
+      first = out[from];
+      putRun(from, count);
+    } else if (code == nextFree && previousInTable && out) {
+      // The code being defined: the previous code's values and their first again.
+      first = out[previousStart];
+      count = previousLength + 1;
+      putRun(previousStart, previousLength);
+      if (done < total) out[done++] = static_cast<Byte>(first);
     } else {
       // A string walked may still change: its chain can lead through codes past the table's end
       // that are filled in later.
@@ -253,8 +291,7 @@ void TGIFFrame::Decode() {
     if (!((a == clBlack && b == clWhite) || (a == clWhite && b == clBlack))) bpp = 4;
   }
   const int width = item.Width, height = item.Height;
-  if (width > kMaxBitmapSide || height > kMaxBitmapSide || static_cast<long long>(width) * height > kMaxBitmapPixels)
-    gif::Fail("GIF image is too large");
+  gif::CheckFrameSize(width, height);
   if (width <= 0 || height <= 0) return;
 
   // The palette of the depth: the table's entries, grey past them, black without a table.

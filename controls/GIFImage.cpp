@@ -102,7 +102,7 @@ bool TGIFImage::Empty() const {
   const auto index = static_cast<std::size_t>(std::max(FCurrentIndex, 0));
   if (index >= FFrames.size()) return true;
   const TGIFFrame& frame = *FFrames[index];
-  return !frame.HasBitmap() && frame.FItem->EncodedData.empty();
+  return frame.FBitmap == nullptr && frame.FItem->EncodedData.empty();
 }
 
 int TGIFImage::Width() const {
@@ -160,22 +160,60 @@ TBitmap* TGIFImage::CurrentBitmap() {
 }
 
 void TGIFImage::UpdateScreenSize() {
-  int width = 0, height = 0;
+  if (FScreenSizeHeld > 0) return;
+  long long width = 0, height = 0;
   for (const auto& frame : FFrames) {
-    width = std::max(width, frame->ExtentWidth() + frame->Left);
-    height = std::max(height, frame->ExtentHeight() + frame->Top);
+    int w = 0, h = 0;
+    try {
+      w = frame->FrameWidth();
+      h = frame->FrameHeight();
+    } catch (const EInvalidGraphicOperation&) {
+      // Codes that run out or a table that does not fit: the frame is kept, and written, as read.
+      w = frame->ExtentWidth();
+      h = frame->ExtentHeight();
+    }
+    width = std::max<long long>(width, w + static_cast<long long>(frame->Left));
+    height = std::max<long long>(height, h + static_cast<long long>(frame->Top));
   }
-  FScreenWidth = static_cast<Word>(std::min(width, 0xFFFF));
-  FScreenHeight = static_cast<Word>(std::min(height, 0xFFFF));
+  FScreenWidth = static_cast<Word>(std::clamp<long long>(width, 0, 0xFFFF));
+  FScreenHeight = static_cast<Word>(std::clamp<long long>(height, 0, 0xFFFF));
 }
 
-int TGIFImage::AddFrame(TGraphic* graphic) {
+long long TGIFImage::HeldPixels() const {
+  long long pixels = 0;
+  for (const auto& frame : FFrames) pixels += static_cast<long long>(frame->ExtentWidth()) * frame->ExtentHeight();
+  return pixels;
+}
+
+int TGIFImage::AppendFrame(TPersistent* source) {
+  const int previous = FCurrentIndex;
   FFrames.push_back(std::make_unique<TGIFFrame>(this));
   FCurrentIndex = FrameCount() - 1;
-  FFrames.back()->Assign(graphic);
+  try {
+    FFrames.back()->Assign(source);
+  } catch (...) {
+    FFrames.pop_back();
+    FCurrentIndex = previous;
+    throw;
+  }
   if (FVersion == 0) FVersion = 1;
   if (FFrames.size() > 1) FVersion = 2;
   return FCurrentIndex;
+}
+
+int TGIFImage::AddFrame(TGraphic* graphic) {
+  gif::CheckFrameCount(FFrames.size() + 1);
+  const Byte version = FVersion;
+  const int previous = FCurrentIndex;
+  const int index = AppendFrame(graphic);
+  if (const long long pixels = HeldPixels(); pixels > gif::kMaxImagePixels) {
+    FFrames.pop_back();
+    FCurrentIndex = previous;
+    FVersion = version;
+    UpdateScreenSize();
+    gif::CheckImagePixels(pixels);
+  }
+  return index;
 }
 
 void TGIFImage::FrameProgress(TProgressStage stage, Byte percent, const AnsiString& message) {

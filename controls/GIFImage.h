@@ -130,6 +130,10 @@ class TGIFFrame : public TPersistent {
   friend class TGIFImage;
   void Decode();
   void EncodeFrame();
+  // Takes the encoding of a frame whose bitmap shows the same pixels, as EncodeFrame would make it.
+  void TakeEncoding(const TGIFFrame& same);
+  // Whether this frame's bitmap and the other's share their pixels and would encode alike.
+  bool EncodesLike(const TGIFFrame& other);
   void UpdateGraphicControl();
   TGIFImage* FOwner;
   std::unique_ptr<TBitmap> FBitmap;
@@ -149,6 +153,8 @@ class TGIFImage : public TGraphic {
   TGraphicClass GraphicClass() const override { return Class(); }
 
   // ----- the graphic -----
+  // No frames, or the frame at the current index (0 when negative) has neither a bitmap (decoded,
+  // made or assigned, even an empty one) nor encoded data.
   bool Empty() const override;
   // The current frame's size (0 without one).
   int Width() const override;
@@ -166,7 +172,10 @@ class TGIFImage : public TGraphic {
   void WriteData(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   // From nil (empty), another GIF image (sharing its data), a frame, a bitmap, any other graphic
-  // as one frame, or an animated cursor (a frame per cursor frame).
+  // as one frame, or an animated cursor (a frame per cursor frame, the frames of one icon sharing
+  // one drawing). A bitmap or cursor that would give more frames or pixels than a read image may
+  // hold is refused (EInvalidGraphicOperation "GIF image has too many frames", "GIF image is too
+  // large") before anything changes.
   void Assign(TPersistent* source) override;
   // A GIF image copies its current frame into other graphics.
   bool CopiesInto(const TPersistent* dest) const override;
@@ -185,18 +194,24 @@ class TGIFImage : public TGraphic {
   // Reads count bytes of the stream as a GIF file; decodeFirst decodes frame 0 at once.
   void LoadGIF(Int64 count, TStream& stream, bool decodeFirst);
   // Writes the GIF file (after encoding frames made from bitmaps), with a 32-bit length first
-  // when withLength. EInvalidGraphicOperation "No GIF Data to write" without frames.
+  // when withLength. EInvalidGraphicOperation "No GIF Data to write" without frames, "GIF frame
+  // position out of range" for a position outside 0-65535, and "GIF image is too large" or "GIF
+  // image has too many frames" for what a read image could not hold.
   void WriteGIF(TStream& stream, bool withLength);
   // Encodes every frame without encoded data, then brings the graphic control extensions up to date.
+  // Frames whose bitmaps share their pixels (copies of one bitmap or drawing) share one encoding.
   void EncodeFrames();
   // The current frame's bitmap (frame 0 when the index is out of range); without frames an empty
   // frame is added and its empty bitmap returned. Valid until the frames change.
   TBitmap* CurrentBitmap();
-  // The logical screen: the largest right and bottom edge over the frames. A frame that is not
-  // decoded yet counts with the size its encoded picture gives.
+  // The logical screen: the largest right and bottom edge over the frames, measured through
+  // FrameWidth and FrameHeight (so frames not decoded yet are decoded); a frame whose data does
+  // not decode counts with the size its encoded picture gives, as it is written that way.
   void UpdateScreenSize();
-  // A new frame assigned from the graphic, made current; returns its index.
-  int AddFrame(TGraphic* graphic);
+  // A new frame assigned from the graphic, made current; returns its index. The frame must fit the
+  // bounds of a read image: EInvalidGraphicOperation "GIF image has too many frames" or "GIF image
+  // is too large", and the image is left as it was.
+  virtual int AddFrame(TGraphic* graphic);
 
   int FrameCount() const { return static_cast<int>(FFrames.size()); }
   // Valid until the frame list changes.
@@ -222,6 +237,18 @@ class TGIFImage : public TGraphic {
  private:
   friend class TGIFFrame;
   void ReadBlocks(const Byte* data, std::size_t size);
+  // A new frame at the end, made current and assigned from source; removed again when that fails.
+  int AppendFrame(TPersistent* source);
+  // The pixels all frames hold, decoded or as their encoded pictures give.
+  long long HeldPixels() const;
+  // While frames are copied in one go the screen is measured once, at the end.
+  struct THoldScreenSize {
+    explicit THoldScreenSize(TGIFImage& image) : Image(image) { ++Image.FScreenSizeHeld; }
+    ~THoldScreenSize() { --Image.FScreenSizeHeld; }
+    THoldScreenSize(const THoldScreenSize&) = delete;
+    THoldScreenSize& operator=(const THoldScreenSize&) = delete;
+    TGIFImage& Image;
+  };
   void CopyFromAnimatedCursor(TAnimatedCursorImage& cursor);
   void FrameProgress(TProgressStage stage, Byte percent, const AnsiString& message);
   // The shared data, first copied when another image shares it, so a change stays with this image.
@@ -235,6 +262,7 @@ class TGIFImage : public TGraphic {
   TColor FBackgroundColor = clNone;
   bool FLooping = false;
   Word FRepeatCount = 1;
+  int FScreenSizeHeld = 0;
 };
 
 // The clipboard format "GIF Image" (0 until the GIF format is registered).

@@ -16,6 +16,8 @@ inline constexpr long long kMaxImagePixels = 1LL << 28;
 // The frames one image may hold: each costs about a kilobyte of bookkeeping (its item with a colour
 // table, its extensions) however few pixels it has.
 inline constexpr int kMaxFrames = 65535;
+// Frame positions, like the logical screen, are 16-bit in the file.
+inline constexpr int kMaxPosition = 0xFFFF;
 // One LZW code yields at most this many pixels.
 inline constexpr int kMaxStringPixels = 4097;
 
@@ -24,6 +26,15 @@ inline constexpr int kMaxStringPixels = 4097;
 long long MaxDecodedPixels(const std::vector<Byte>& encoded);
 
 [[noreturn]] void Fail(const char* message);
+
+// The bounds of what an image may hold, whether read, added or converted, and write: a frame no
+// larger than a frame may be decoded ("GIF image is too large"), at a position the file can hold
+// ("GIF frame position out of range"), no more than kMaxFrames frames ("GIF image has too many
+// frames") and no more than kMaxImagePixels pixels in all ("GIF image is too large").
+void CheckFrameSize(long long width, long long height);
+void CheckFramePosition(long long left, long long top);
+void CheckFrameCount(std::size_t frames);
+void CheckImagePixels(long long pixels);
 
 // Reads from bytes that are all in memory; a structure that runs past the end fails with the
 // stream read error text.

@@ -7,6 +7,7 @@
 
 #include "controls/GIFImage.h"
 #include "controls/GIFInternal.h"
+#include "platform/graphics/BmpFormat.h"
 
 namespace orv {
 
@@ -15,6 +16,22 @@ bool AllowDamagedGIF = true;
 namespace gif {
 
 [[noreturn]] void Fail(const char* message) { throw EInvalidGraphicOperation(message); }
+
+void CheckFrameSize(long long width, long long height) {
+  if (width > kMaxBitmapSide || height > kMaxBitmapSide || width * height > kMaxBitmapPixels) Fail("GIF image is too large");
+}
+
+void CheckFramePosition(long long left, long long top) {
+  if (left < 0 || top < 0 || left > kMaxPosition || top > kMaxPosition) Fail("GIF frame position out of range");
+}
+
+void CheckFrameCount(std::size_t frames) {
+  if (frames > static_cast<std::size_t>(kMaxFrames)) Fail("GIF image has too many frames");
+}
+
+void CheckImagePixels(long long pixels) {
+  if (pixels > kMaxImagePixels) Fail("GIF image is too large");
+}
 
 void TReader::Need(std::size_t count) const {
   if (Size - Pos < count) Fail(SReadError);
@@ -110,6 +127,7 @@ void TGIFImage::LoadGIF(Int64 count, TStream& stream, bool decodeFirst) {
   const Int64 remaining = stream.Size() - stream.Position();
   if (count < 0 || count > remaining) throw EReadError(SReadError);
   if (count == 0) {
+    FPaletteModified = true;
     Changed();
     return;
   }
@@ -130,6 +148,7 @@ void TGIFImage::LoadGIF(Int64 count, TStream& stream, bool decodeFirst) {
       }
     }
   }
+  FPaletteModified = true;
   Changed();
 }
 
@@ -225,7 +244,7 @@ void TGIFImage::ReadBlocks(const Byte* data, std::size_t size) {
   while (block != 0 && block != ';' && !in.AtEnd()) {
     if (block == '!') ReadExtensions(in, block, collected, FLooping, FRepeatCount);
     if (block == ',') {
-      if (FFrames.size() >= static_cast<std::size_t>(gif::kMaxFrames)) gif::Fail("GIF image has too many frames");
+      gif::CheckFrameCount(FFrames.size() + 1);
       auto frame = std::make_unique<TGIFFrame>(this);
       if (FData->Colors.Count > 0) {
         const int bits = GIFBitsForCount(FData->Colors.Count);
@@ -237,7 +256,7 @@ void TGIFImage::ReadBlocks(const Byte* data, std::size_t size) {
       frame->ReadFrame(data, size, in.Pos);
       if (!frame->FItem->EncodedData.empty()) {
         pixels += static_cast<long long>(frame->FItem->Width) * frame->FItem->Height;
-        if (pixels > gif::kMaxImagePixels) gif::Fail("GIF image is too large");
+        gif::CheckImagePixels(pixels);
       }
       FFrames.push_back(std::move(frame));
       if (in.AtEnd()) {

@@ -1,8 +1,10 @@
 // Writing GIF files: encoding frames made from bitmaps (colour table and LZW codes), the graphic
 // control extensions brought up to date, and the blocks of the file.
 #include <QImage>
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "controls/ColorReduction.h"
 #include "controls/GIFImage.h"
@@ -13,127 +15,174 @@ namespace orv {
 namespace gif {
 namespace {
 
-constexpr int kHashSize = 17777;
-constexpr int kMaxNodes = 4096;
+constexpr std::uint32_t kHashSize = 17777;
+// The table is started afresh once a code this high has been assigned without the code size growing.
+constexpr std::uint32_t kLastCode = 4094;
 
-// Codes least-significant bit first into 255-byte data sub-blocks.
-class TCodeWriter {
+// Slot of the string table: 0 for an empty slot (no code below 6 is ever assigned), else the
+// string's prefix code (12 bits) and last pixel (8 bits) above its own code (12 bits), so a probe
+// compares one word and the table is the node store as well.
+constexpr std::uint32_t SlotKey(std::uint32_t prefix, std::uint32_t pixel) { return (prefix << 8) | pixel; }
+
+// The LZW compressor: strings of pixels become codes through a 17777-slot hash with linear probing;
+// codes are packed least-significant bit first into 255-byte data sub-blocks.
+class TLZWEncoder {
  public:
-  explicit TCodeWriter(std::vector<Byte>& out) : FOut(out) {}
-  void Put(int code, int codeSize) {
-    FBuffer |= static_cast<std::uint64_t>(code) << FBits;
-    FBits += codeSize;
-    while (FBits >= 8) {
-      FBlock[FCount++] = static_cast<Byte>(FBuffer);
-      FBuffer >>= 8;
-      FBits -= 8;
-      if (FCount == 255) WriteBlock();
-    }
+  // Writes the minimum code size byte and the first clear code.
+  TLZWEncoder(std::vector<Byte>& out, int initialSize)
+      : FOut(out), FInitialSize(initialSize), FClearCode(1u << (initialSize - 1)), FEndCode(FClearCode + 1),
+        FLast(FEndCode), FCapacity(1u << initialSize), FCodeSize(initialSize), FTable(kHashSize, 0) {
+    out.push_back(static_cast<Byte>(initialSize - 1));
+    std::uint64_t buffer = 0;
+    int bits = 0;
+    Put(buffer, bits, FClearCode);
+    FBuffer = buffer;
+    FBits = bits;
   }
-  // The partly filled bytes as a last sub-block, then the terminator.
-  void Flush() {
-    if (FBits > 0) {
-      FBlock[FCount++] = static_cast<Byte>(FBuffer);
-      FBuffer = 0;
-      FBits = 0;
-      if (FCount == 255) WriteBlock();
-    }
-    if (FCount > 0) WriteBlock();
-    FOut.push_back(0);
-  }
+  // Compresses count pixels, one byte each, every one below the clear code.
+  void Row(const Byte* pixels, int count);
+  // The open string, the end code, the last partly filled sub-block and the terminator.
+  void Finish();
 
  private:
-  void WriteBlock() {
-    FOut.push_back(static_cast<Byte>(FCount));
-    FOut.insert(FOut.end(), FBlock, FBlock + FCount);
-    FCount = 0;
+  // Adds the code at the current code size to the bit buffer; a full 32 bits go to the block.
+  // The buffer holds fewer than 32 bits between calls and a code at most 12.
+  void Put(std::uint64_t& buffer, int& bits, std::uint32_t code) {
+    buffer |= static_cast<std::uint64_t>(code) << bits;
+    bits += FCodeSize;
+    if (bits < 32) return;
+    const auto word = static_cast<std::uint32_t>(buffer);
+    FBlock[FCount] = static_cast<Byte>(word);
+    FBlock[FCount + 1] = static_cast<Byte>(word >> 8);
+    FBlock[FCount + 2] = static_cast<Byte>(word >> 16);
+    FBlock[FCount + 3] = static_cast<Byte>(word >> 24);
+    FCount += 4;
+    buffer >>= 32;
+    bits -= 32;
+    if (FCount >= 255) NextBlock();
   }
+  // Writes the full block; the bytes past it start the next one.
+  void NextBlock() {
+    WriteBlock(255);
+    FCount -= 255;
+    for (int i = 0; i < FCount; ++i) FBlock[i] = FBlock[255 + i];
+  }
+  void WriteBlock(int count) {
+    FOut.push_back(static_cast<Byte>(count));
+    FOut.insert(FOut.end(), FBlock, FBlock + count);
+  }
+
   std::vector<Byte>& FOut;
+  const int FInitialSize;
+  const std::uint32_t FClearCode, FEndCode;
+  std::uint32_t FLast, FCapacity;
+  int FCodeSize;
+  std::vector<std::uint32_t> FTable;
+  // The open string: its code, its hash and its length. The hash stays below 5 * kHashSize and
+  // the length below 4096 (the table is reset before it holds a longer string), so the next
+  // hash's product fits in 32 bits.
+  bool FOpen = false;
+  std::uint32_t FPrefix = 0, FHash = 0, FLength = 0;
   std::uint64_t FBuffer = 0;
   int FBits = 0;
-  Byte FBlock[255] = {};
+  // A full block and the three bytes of a four-byte write that go past it.
+  Byte FBlock[255 + 3] = {};
   int FCount = 0;
 };
 
-struct TNode {
-  std::uint16_t Prefix;
-  std::uint16_t Code;
-  Byte Suffix;
-};
+void TLZWEncoder::Row(const Byte* pixels, int count) {
+  if (count <= 0) return;
+  // The state lives in locals through the loop and goes back to the members at the end.
+  std::uint32_t* const table = FTable.data();
+  std::uint64_t buffer = FBuffer;
+  int bits = FBits;
+  std::uint32_t prefix = FPrefix, hash = FHash, length = FLength, last = FLast;
+  int x = 0;
+  auto open = [&](std::uint32_t e) {
+    prefix = e;
+    hash = e * 301 + 903;
+    length = 1;
+  };
+  if (!FOpen) open(pixels[x++]);
+  FOpen = true;
+  for (; x < count; ++x) {
+    const std::uint32_t e = pixels[x];
+    ++length;
+    hash = ((e + length + 4) * hash) % kHashSize;
+    const std::uint32_t key = SlotKey(prefix, e);
+    std::uint32_t slot = hash;
+    std::uint32_t entry;
+    while ((entry = table[slot]) != 0 && (entry >> 12) != key) slot = slot + 1 == kHashSize ? 0 : slot + 1;
+    if (entry != 0) {
+      prefix = entry & 0xFFF;
+      continue;
+    }
+    Put(buffer, bits, prefix);
+    ++last;
+    table[slot] = (key << 12) | last;
+    open(e);
+    if (last >= FCapacity) {
+      FCapacity <<= 1;
+      ++FCodeSize;
+    } else if (last >= kLastCode) {
+      // The pixel goes out as a code of its own and the table starts again; the next pixel
+      // opens a new string.
+      Put(buffer, bits, prefix);
+      Put(buffer, bits, FClearCode);
+      last = FEndCode;
+      FCodeSize = FInitialSize;
+      FCapacity = 1u << FInitialSize;
+      std::fill(FTable.begin(), FTable.end(), 0);
+      if (++x == count) {
+        FOpen = false;
+        break;
+      }
+      open(pixels[x]);
+    }
+  }
+  FBuffer = buffer;
+  FBits = bits;
+  FPrefix = prefix;
+  FHash = hash;
+  FLength = length;
+  FLast = last;
+}
+
+void TLZWEncoder::Finish() {
+  std::uint64_t buffer = FBuffer;
+  int bits = FBits;
+  if (FOpen) Put(buffer, bits, FPrefix);
+  Put(buffer, bits, FEndCode);
+  for (; bits > 0; bits -= 8) {
+    FBlock[FCount++] = static_cast<Byte>(buffer);
+    buffer >>= 8;
+    if (FCount == 255) {
+      WriteBlock(255);
+      FCount = 0;
+    }
+  }
+  if (FCount > 0) WriteBlock(FCount);
+  FOut.push_back(0);
+}
 
 }  // namespace
 
 void EncodeLZW(std::vector<Byte>& out, const Byte* pixels, int width, int height, int bpp, bool interlaced,
                const std::function<void(int rowsDone)>& rowDone) {
   const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
-  const int initialSize = bpp == 1 ? 3 : bpp + 1;
-  out.push_back(static_cast<Byte>(initialSize - 1));
-  const int clearCode = 1 << (initialSize - 1);
-  const int endCode = clearCode + 1;
-  int last = endCode;
-  int capacity = 1 << initialSize;
-  int codeSize = initialSize;
-  TCodeWriter codes(out);
-  codes.Put(clearCode, codeSize);
-  std::vector<int> hashSlots(kHashSize, -1);
-  std::vector<TNode> nodes;
-  nodes.reserve(kMaxNodes);
-
-  bool open = false;
-  int prefix = 0;
-  long long hash = 0;
-  int length = 0;
-  auto pixelAt = [&](const Byte* row, int x) -> int {
-    switch (bpp) {
-      case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-      case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
-      default: return row[x];
-    }
-  };
+  TLZWEncoder encoder(out, bpp == 1 ? 3 : bpp + 1);
+  // Rows of 1 or 4 bits are unpacked into a byte a pixel (from the most significant bits) first.
+  std::vector<Byte> unpacked(bpp == 8 ? 0 : static_cast<std::size_t>(std::max(width, 0)));
   auto encodeRow = [&](int y) {
     const Byte* row = pixels + static_cast<std::size_t>(height - 1 - y) * stride;
-    for (int x = 0; x < width; ++x) {
-      const int e = pixelAt(row, x);
-      if (!open) {
-        open = true;
-        prefix = e;
-        hash = e * 301 + 903;
-        length = 1;
-        continue;
-      }
-      ++length;
-      hash = ((e + length + 4) * hash) % kHashSize;
-      auto slot = static_cast<std::size_t>(hash);
-      for (;;) {
-        const int n = hashSlots[slot];
-        if (n < 0 || (nodes[static_cast<std::size_t>(n)].Prefix == prefix && nodes[static_cast<std::size_t>(n)].Suffix == e)) break;
-        slot = slot + 1 == kHashSize ? 0 : slot + 1;
-      }
-      if (hashSlots[slot] >= 0) {
-        prefix = nodes[static_cast<std::size_t>(hashSlots[slot])].Code;
-        continue;
-      }
-      codes.Put(prefix, codeSize);
-      ++last;
-      hashSlots[slot] = static_cast<int>(nodes.size());
-      nodes.push_back({static_cast<std::uint16_t>(prefix), static_cast<std::uint16_t>(last), static_cast<Byte>(e)});
-      prefix = e;
-      hash = e * 301 + 903;
-      length = 1;
-      if (last >= capacity) {
-        capacity <<= 1;
-        ++codeSize;
-      } else if (last >= 4094) {
-        codes.Put(prefix, codeSize);
-        codes.Put(clearCode, codeSize);
-        open = false;
-        last = endCode;
-        codeSize = initialSize;
-        capacity = 1 << initialSize;
-        std::fill(hashSlots.begin(), hashSlots.end(), -1);
-        nodes.clear();
-      }
+    if (bpp == 1) {
+      for (int x = 0; x < width; ++x) unpacked[static_cast<std::size_t>(x)] = (row[x >> 3] >> (7 - (x & 7))) & 1;
+      row = unpacked.data();
+    } else if (bpp == 4) {
+      for (int x = 0; x < width; ++x) unpacked[static_cast<std::size_t>(x)] = (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+      row = unpacked.data();
     }
+    encoder.Row(row, width);
   };
 
   int done = 0;
@@ -151,9 +200,7 @@ void EncodeLZW(std::vector<Byte>& out, const Byte* pixels, int width, int height
         rowDone(++done);
       }
   }
-  if (open) codes.Put(prefix, codeSize);
-  codes.Put(endCode, codeSize);
-  codes.Flush();
+  encoder.Finish();
 }
 
 }  // namespace gif
@@ -216,23 +263,27 @@ void IndexRows(TGdiBitmap& bitmap, std::vector<COLORREF>& palette, std::vector<B
   const std::size_t stride = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
   rows.assign(stride * static_cast<std::size_t>(height), 0);
 
-  constexpr std::size_t kSlots = 1024;
-  std::array<std::uint32_t, kSlots> keys{};
-  std::array<Byte, kSlots> values{};
-  std::array<bool, kSlots> used{};
+  // Colours to their index: each slot holds a colour (never 0, its alpha being set) above the
+  // index's 8 bits, or 0 when empty, so a probe is one load and one compare. The table starts with
+  // the palette and takes the nearest entry of other colours while it is at most half full; it is
+  // looked up for every pixel, which costs less than guessing at runs of one colour.
+  constexpr std::size_t kSlots = 4096;
+  std::array<std::uint64_t, kSlots> colorSlots{};
+  std::size_t filled = 0;
   auto slotOf = [&](std::uint32_t key) {
-    std::size_t slot = (key * 2654435761u) >> 22;
-    while (used[slot] && keys[slot] != key) slot = (slot + 1) & (kSlots - 1);
+    std::size_t slot = (key * 2654435761u) >> 20;
+    while (colorSlots[slot] != 0 && (colorSlots[slot] >> 8) != key) slot = (slot + 1) & (kSlots - 1);
     return slot;
+  };
+  auto remember = [&](std::size_t slot, std::uint32_t key, std::size_t index) {
+    if (colorSlots[slot] == 0) ++filled;
+    colorSlots[slot] = (static_cast<std::uint64_t>(key) << 8) | index;
   };
   for (std::size_t i = palette.size(); i-- > 0;) {
     const COLORREF c = palette[i];
     const std::uint32_t key = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-    const std::size_t slot = slotOf(key);
     // The first entry of a colour wins, as the nearest search takes it.
-    used[slot] = true;
-    keys[slot] = key;
-    values[slot] = static_cast<Byte>(i);
+    remember(slotOf(key), key, i);
   }
   auto nearest = [&](std::uint32_t c) {
     int best = 0;
@@ -249,21 +300,19 @@ void IndexRows(TGdiBitmap& bitmap, std::vector<COLORREF>& palette, std::vector<B
     }
     return static_cast<Byte>(best);
   };
-  std::uint32_t lastColor = 0;
-  Byte lastIndex = 0;
-  bool haveLast = false;
   for (int y = 0; y < height; ++y) {
     const auto* in = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
     Byte* out = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
     for (int x = 0; x < width; ++x) {
       const std::uint32_t c = in[x] | 0xFF000000u;
-      if (!haveLast || c != lastColor) {
-        const std::size_t slot = slotOf(c);
-        lastIndex = used[slot] ? values[slot] : nearest(c);
-        lastColor = c;
-        haveLast = true;
+      const std::size_t slot = slotOf(c);
+      const std::uint64_t entry = colorSlots[slot];
+      if (entry != 0) {
+        out[x] = static_cast<Byte>(entry);
+        continue;
       }
-      out[x] = lastIndex;
+      out[x] = nearest(c);
+      if (filled < kSlots / 2) remember(slot, c, out[x]);
     }
   }
 }
@@ -280,6 +329,8 @@ void PutTable(std::vector<Byte>& out, const TGIFColorTable& table, Integer entri
 void TGIFFrame::EncodeFrame() {
   if (!HasBitmap()) gif::Fail("No GIF Data to write");
   TBitmap& bitmap = *FBitmap;
+  // The bitmap may have grown since it was assigned; what is written must read back.
+  gif::CheckFrameSize(bitmap.Width(), bitmap.Height());
   // The pixels: bottom-up rows of 1, 4 or 8 bits, and the palette.
   const Byte* pixels = nullptr;
   int width = 0, height = 0, bpp = 0;
@@ -408,15 +459,69 @@ TGIFData& TGIFImage::UniqueData() {
   return *FData;
 }
 
+bool TGIFFrame::EncodesLike(const TGIFFrame& other) {
+  if (!HasBitmap() || !other.HasBitmap() || Grayscale != other.Grayscale || TransparentColor != other.TransparentColor)
+    return false;
+  TBitmap& a = *FBitmap;
+  TBitmap& b = *other.FBitmap;
+  return a.Width() == b.Width() && a.Height() == b.Height() && a.PixelFormat() == b.PixelFormat() &&
+         a.Handle()->BitsPerPixel() == b.Handle()->BitsPerPixel() && a.Handle()->Palette == b.Handle()->Palette &&
+         a.Handle()->Image().constBits() == b.Handle()->Image().constBits();
+}
+
+void TGIFFrame::TakeEncoding(const TGIFFrame& same) {
+  FItem = same.FItem;
+  Interlaced = false;
+  Grayscale = same.Grayscale;
+  TGIFData& data = FOwner->UniqueData();
+  if (data.Colors.Count == 0) {
+    data.Colors = FItem->Colors;
+    data.BitsPerPixel = FItem->BitsPerPixel;
+    LocalColors = false;
+  } else {
+    LocalColors = true;
+  }
+  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + FItem->Width, 0xFFFF)));
+  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + FItem->Height, 0xFFFF)));
+}
+
 void TGIFImage::EncodeFrames() {
-  for (const auto& frame : FFrames)
-    if (frame->FItem->EncodedData.empty()) frame->EncodeFrame();
+  // The frames encoded here, by the pixels their bitmaps show.
+  std::unordered_map<const uchar*, std::vector<TGIFFrame*>> encoded;
+  for (const auto& frame : FFrames) {
+    if (!frame->FItem->EncodedData.empty()) continue;
+    const uchar* pixels = frame->HasBitmap() ? frame->FBitmap->Handle()->Image().constBits() : nullptr;
+    TGIFFrame* same = nullptr;
+    if (pixels != nullptr)
+      if (const auto found = encoded.find(pixels); found != encoded.end())
+        for (TGIFFrame* candidate : found->second)
+          if (frame->EncodesLike(*candidate)) {
+            same = candidate;
+            break;
+          }
+    if (same != nullptr) {
+      frame->TakeEncoding(*same);
+      continue;
+    }
+    frame->EncodeFrame();
+    if (pixels != nullptr) encoded[pixels].push_back(frame.get());
+  }
   for (const auto& frame : FFrames) frame->UpdateGraphicControl();
 }
 
 void TGIFImage::WriteGIF(TStream& stream, bool withLength) {
   if (FFrames.empty()) gif::Fail("No GIF Data to write");
+  // Only what reads back is written: frames and positions as a read image may have them.
+  gif::CheckFrameCount(FFrames.size());
+  for (const auto& frame : FFrames) gif::CheckFramePosition(frame->Left, frame->Top);
   EncodeFrames();
+  long long pixels = 0;
+  for (const auto& frame : FFrames) {
+    const TGIFItem& item = *frame->FItem;
+    if (item.Width > 0xFFFF || item.Height > 0xFFFF) gif::Fail("GIF image is too large");
+    pixels += static_cast<long long>(item.Width) * item.Height;
+  }
+  gif::CheckImagePixels(pixels);
   const TGIFData& data = *FData;
   if (data.Comment.Count() > 0) FVersion = 2;
   std::vector<Byte> out;

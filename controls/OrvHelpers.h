@@ -56,6 +56,12 @@ AnsiString ShortenText(const AnsiString& text, TCanvas& canvas, int maxWidth);
 // Removes one queued message of the number (for the window, or for any window when none); a quit
 // message taken on the way is posted again.
 void DiscardQueuedMessage(HWND window, UINT msg);
+// After a pop-up menu closed: removes a left press or double click still waiting over the
+// control's client area, so the click that closed the menu does not reach the control again.
+// Both kinds of waiting press count: a message posted to the window the control's mouse input
+// comes to, and the press Qt hands on to the window under the mouse once a pop-up closed. A press
+// waiting anywhere else stays.
+void DiscardQueuedClickOver(TControl* control);
 // Whether the active window belongs to the calling thread.
 bool ThreadOwnsActiveWindow();
 // The arrow cursor back, an information box "Function not yet implemented", then the silent abort.

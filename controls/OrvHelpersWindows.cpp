@@ -2,6 +2,9 @@
 // fits, queued messages, the active window, and the "not implemented" report.
 #include "controls/OrvHelpers.h"
 
+#include <QMouseEvent>
+#include <QWindow>
+
 #include "platform/forms/Controls.h"
 #include "platform/forms/DialogService.h"
 #include "platform/forms/Forms.h"
@@ -82,6 +85,58 @@ void DiscardQueuedMessage(HWND window, UINT msg) {
   MSG taken;
   if (PeekMessageA(&taken, window, msg, msg, PM_REMOVE) && taken.message == WM_QUIT)
     PostQuitMessage(static_cast<int>(taken.wParam));
+}
+
+namespace {
+
+// Drops the first left press or double click that reaches a window inside a rectangle on the
+// screen, until the events waiting when it was made are through.
+class TClickSwallower : public QObject {
+ public:
+  TClickSwallower(QWindow* window, const QRect& screenRect) : QObject(window), FRect(screenRect) {
+    window->installEventFilter(this);
+    // Queued behind what is waiting now, so it ends the filter after those events.
+    QMetaObject::invokeMethod(this, [this] { deleteLater(); }, Qt::QueuedConnection);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+      return QObject::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && FRect.contains(mouse->globalPosition().toPoint())) {
+      watched->removeEventFilter(this);  // one press
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QRect FRect;
+};
+
+}  // namespace
+
+void DiscardQueuedClickOver(TControl* control) {
+  if (control == nullptr) return;
+  // A window-less control gets its mouse input through its parent's window, in the parent's
+  // client coordinates.
+  auto* windowed = dynamic_cast<TWinControl*>(control);
+  TWinControl* host = windowed != nullptr ? windowed : control->Parent();
+  if (host == nullptr || !host->HandleAllocated()) return;
+  const TPoint origin = windowed != nullptr ? Point(0, 0) : Point(control->Left(), control->Top());
+  const TRect client = control->ClientRect();
+  for (const UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    MSG waiting;
+    if (!PeekMessageA(&waiting, host->Handle(), msg, msg, PM_NOREMOVE)) continue;
+    const TPoint at = Point(GET_X_LPARAM(waiting.lParam) - origin.X, GET_Y_LPARAM(waiting.lParam) - origin.Y);
+    if (PtInRect(client, at)) PeekMessageA(&waiting, host->Handle(), msg, msg, PM_REMOVE);
+  }
+  QWidget* top = host->Widget()->window();
+  if (QWindow* window = top->windowHandle()) {
+    const TPoint corner = control->ClientToScreen(Point(client.Left, client.Top));
+    new TClickSwallower(window, QRect(corner.X, corner.Y, client.Width(), client.Height()));
+  }
 }
 
 bool ThreadOwnsActiveWindow() {

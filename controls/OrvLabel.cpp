@@ -2,7 +2,7 @@
 // the mouse tracking that fires OnMouseEnter and OnMouseLeave.
 #include "controls/OrvLabel.h"
 
-#include <QCursor>
+#include "platform/win/MessageQueue.h"
 #include "controls/OrvHelpers.h"
 
 namespace orv {
@@ -242,8 +242,11 @@ void TOrvCustomLabel::MouseUp(TMouseButton button, TShiftState shift, Integer x,
 void TOrvCustomLabel::UpdateMouseTracking() {
   bool inside = false;
   if (FEnabled && FParent != nullptr && ThreadOwnsActiveWindow()) {
-    const QPoint cursor = QCursor::pos();
-    const TPoint p = FParent->ScreenToClient(Point(cursor.x(), cursor.y()));
+    // The cursor as the last mouse input left it: the windowing system's own position may be
+    // out of date or unknown.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const TPoint p = FParent->ScreenToClient(Point(cursor.x, cursor.y));
     inside = FParent->ControlAtPos(p, true) == this;
   }
   if (inside == FMouseInControl) return;

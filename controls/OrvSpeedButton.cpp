@@ -92,6 +92,7 @@ void TOrvSpeedButton::SetFlat(bool value) {
 }
 
 void TOrvSpeedButton::SetGlyph(TBitmap* value) {
+  FGlyphFromAction = false;
   FGlyph->SetGlyph(value);
   Invalidate();
 }
@@ -286,11 +287,10 @@ void TOrvSpeedButton::MouseDown(TMouseButton button, TShiftState shift, Integer 
   FMenuTracking = true;
   if (FDropDownMenu != nullptr && FDropDownMenu->AutoPopup() && !ComponentState().Contains(csDesigning)) {
     DropDown();
-    // The release that closed the menu is taken as this press's release; what the menu left in
-    // the queue over the button does not press it again.
+    // The release that closed the menu is taken as this press's release; a click that closed the
+    // menu over the button does not press it again, one anywhere else goes where it was made.
     MouseUp(mbLeft, shift, x, y);
-    DiscardQueuedMessage(HWND(), WM_LBUTTONDOWN);
-    DiscardQueuedMessage(HWND(), WM_LBUTTONDBLCLK);
+    DiscardQueuedClickOver(this);
   }
   FMenuTracking = false;
   if (FAllowTimer) {
@@ -413,14 +413,20 @@ void TOrvSpeedButton::ActionChange(TObject* sender, bool checkDefaults) {
   if (action == nullptr) return;
   if (action->Checked() && (!checkDefaults || !FDown)) SetDown(true);
   if (FGlyph->Glyph()->Empty()) {
-    if (std::unique_ptr<TBitmap> image = ActionImageBitmap(action)) SetGlyph(image.get());
+    if (std::unique_ptr<TBitmap> image = ActionImageBitmap(action)) {
+      SetGlyph(image.get());
+      FGlyphFromAction = true;
+    }
   }
   FollowActionImage();
   Invalidate();
 }
 
 void TOrvSpeedButton::FollowActionImage() {
-  auto* action = dynamic_cast<TCustomAction*>(Action());
+  // The action's list is drawn for an empty glyph or one the action filled; a glyph of the
+  // button's own is drawn as it is.
+  const bool fromAction = FGlyph->Glyph()->Empty() || FGlyphFromAction;
+  auto* action = fromAction ? dynamic_cast<TCustomAction*>(Action()) : nullptr;
   TCustomImageList* images = ActionImages(action);
   FGlyph->SetActionImage(images, images != nullptr ? action->ImageIndex() : -1);
 }

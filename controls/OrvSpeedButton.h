@@ -162,7 +162,8 @@ class TOrvSpeedButton : public TGraphicControl {
   void FontChanged() override;
   void Loaded() override;
   void RepeatTick(TObject* sender);
-  // The action's image list drawn in place of the glyph, as the action has it now.
+  // The action's image list drawn in place of an empty glyph or of the glyph copied from it, as
+  // the action has it now.
   void FollowActionImage();
   void UpdateMouseTracking();
   void MouseEnter();
@@ -182,6 +183,8 @@ class TOrvSpeedButton : public TGraphicControl {
   bool FDragging = false;
   bool FMouseInControl = false;
   bool FMenuTracking = false;
+  // The glyph is the copy of the action's image made when the glyph was empty.
+  bool FGlyphFromAction = false;
   TTimer* FRepeatTimer = nullptr;  // owned by the button
   bool FAllowAllUp = false;
   bool FAllowTimer = false;

@@ -20,7 +20,6 @@ namespace {
 constexpr Integer kTagHeaderBytes = 512;
 constexpr Integer kUnit = 512;
 constexpr Integer kMdxHeaderBytes = 2048;
-constexpr Integer kIV = 32, kVII = 43;
 
 struct ELockTimeout {};
 
@@ -81,7 +80,7 @@ Integer TIndexFile::MaxTags() const {
 Integer TIndexFile::DescriptorStride() const {
   if (!IsMdx()) return 0;
   Integer l = Header()[26];
-  return l == 0 ? (FVersion == 6 ? kVII : kIV) : l;
+  return l == 0 ? IndexTagLength(FVersion) : l;
 }
 
 Byte* TIndexFile::TagHeader(Integer slot) {
@@ -89,18 +88,22 @@ Byte* TIndexFile::TagHeader(Integer slot) {
   return FTags[static_cast<size_t>(slot)].Header.data();
 }
 
-Byte* TIndexFile::Descriptor(Integer slot) {
+// Descriptor i lies at 512 + L + i * L, L being the header's descriptor length; each accessor
+// is given those L bytes, so descriptors closer together than their layout's own length keep
+// their fields inside them.
+void TIndexFile::MakeDescriptors() {
+  FDescriptors.clear();
+  if (!IsMdx()) return;
   const Integer l = DescriptorStride();
-  return Header() + 512 + l + slot * l;
+  const Integer slots = MaxTags();
+  FDescriptors.reserve(static_cast<size_t>(std::max<Integer>(slots, 0)));
+  for (Integer slot = 0; slot < slots; ++slot)
+    FDescriptors.push_back(NewIndexTag(FVersion, Header() + 512 + l + slot * l, l));
 }
 
-AnsiString TIndexFile::DescriptorName(Integer slot) {
-  const Byte* d = Descriptor(slot) + 4;
-  // Descriptors closer together than the layout's own length keep their names inside the stride.
-  const size_t cap = std::min<size_t>(FVersion == 6 ? 33 : 11, static_cast<size_t>(DescriptorStride() - 4));
-  size_t n = 0;
-  while (n < cap && d[n] != 0) ++n;
-  return AnsiString(reinterpret_cast<const char*>(d), n);
+const TIndexTag* TIndexFile::TagDescriptor(Integer slot) const {
+  if (slot < 0 || slot >= static_cast<Integer>(FDescriptors.size())) return nullptr;
+  return FDescriptors[static_cast<size_t>(slot)].get();
 }
 
 void TIndexFile::OpenIndex() {
@@ -128,6 +131,7 @@ void TIndexFile::OpenIndex() {
   if (empty) {
     CreateHeader();
   } else {
+    MakeDescriptors();
     ReadExisting();
   }
   FCurrentTagOnly = !IsMdx() || FTags.size() < 2;
@@ -189,7 +193,7 @@ void TIndexFile::ReadExisting() {
   }
   const Integer stride = Header()[26];
   // Files of the newer layout may carry the older stride; their descriptors are read within it.
-  const Integer minStride = kIV;
+  const Integer minStride = TMdx4Tag::kLength;
   const Integer count = GetLE16(Header() + 28);
   if (stride < minStride || count > MaxTags()) {
     FUnusable = true;
@@ -199,7 +203,7 @@ void TIndexFile::ReadExisting() {
   for (Integer s = 0; s < count; ++s) {
     TTagSlot& slot = FTags[static_cast<size_t>(s)];
     slot.Header.assign(kTagHeaderBytes, 0);
-    slot.HeaderPage = GetLE32(Descriptor(s));
+    slot.HeaderPage = Descriptor(s).HeaderPageNo();
     const Int64 pos = static_cast<Int64>(slot.HeaderPage) * kUnit;
     if (slot.HeaderPage < 4 || pos + kTagHeaderBytes > size ||
         ReadAt(pos, slot.Header.data(), kTagHeaderBytes) != kTagHeaderBytes) {
@@ -274,13 +278,14 @@ void TIndexFile::CreateHeader() {
   h[20] = 2;
   PutLE16(h + 22, 1024);
   h[24] = 1;
-  h[26] = static_cast<Byte>(FVersion == 6 ? kVII : kIV);
+  h[26] = static_cast<Byte>(IndexTagLength(FVersion));
   h[25] = static_cast<Byte>(MaxTags() + 1);
   h[30] = 0;
   h[31] = TableDriverByte(FTable);
   PutLE32(h + 32, static_cast<LongWord>(HeaderSize() / kUnit));
   PutDate(h + 44);
   h[529] = 1;
+  MakeDescriptors();
   const Cardinal driverLocale = h[31] == 0 ? kByteOrderLocale : LangDriverEntry(h[31]).Locale;
   UseLocale(driverLocale == 0 || driverLocale == 0x10000 ? kByteOrderLocale : driverLocale);
   TPagedFile::WriteHeader();
@@ -291,6 +296,7 @@ void TIndexFile::CloseIndex() {
   if (!IsOpen()) return;
   if (FOpened && !FUnusable) FlushIndex();
   FTags.clear();
+  FDescriptors.clear();
   FCurrent = -1;
   FOpened = false;
   CloseFile();
@@ -394,6 +400,9 @@ LongWord TIndexFile::NewIndexPage() {
     if (FCurrent >= 0) {
       Byte* h = TagHeader(FCurrent);
       PutLE32(h + 4, GetLE32(h + 4) + 2);
+      // The grown count goes out with the tag header (a tag being created has no page for its
+      // header yet: it is written once it has one).
+      if (FTags[static_cast<size_t>(FCurrent)].HeaderPage != 0) WriteTagHeader(FCurrent);
     }
   }
   if (lockHeader) UnlockPage(0);

@@ -8,6 +8,7 @@
 #include <vector>
 #include "dbf/DbfIdxTree.h"
 #include "dbf/DbfIndexHooks.h"
+#include "dbf/DbfIndexTag.h"
 #include "dbf/DbfParser.h"
 
 namespace orv {
@@ -59,6 +60,9 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   Integer TagIndexOf(const AnsiString& name) const;
   Integer CurrentTag() const { return FCurrent; }
   Integer TagCount() const { return static_cast<Integer>(FTags.size()); }
+  // The descriptor of a tag slot of an .mdx, in the layout of the file's version (0..MaxTags()-1,
+  // in use or not); null for an .ndx, another slot, or before the file is opened.
+  const TIndexTag* TagDescriptor(Integer slot) const;
   std::vector<AnsiString> TagNames() const override;
   void TagInfo(const AnsiString& name, TDbfIndexDef& def);
   void SetCurrentTagOnly(bool value);
@@ -170,9 +174,12 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   struct TPosition;
 
   Byte* TagHeader(Integer slot);
-  Byte* Descriptor(Integer slot);
+  // The file reaches its tag descriptors only through these accessors, one per tag slot.
+  TIndexTag& Descriptor(Integer slot) { return *FDescriptors[static_cast<size_t>(slot)]; }
+  const TIndexTag& Descriptor(Integer slot) const { return *FDescriptors[static_cast<size_t>(slot)]; }
   Integer DescriptorStride() const;
-  AnsiString DescriptorName(Integer slot);
+  // Sets up the accessors over the header's descriptors once their length is known.
+  void MakeDescriptors();
   void ReadExisting();
   void CreateHeader();
   void ChooseLocale();
@@ -193,6 +200,7 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   TDbfFile& FTable;
   Byte FVersion = 2;
   std::vector<TTagSlot> FTags;
+  std::vector<std::unique_ptr<TIndexTag>> FDescriptors;
   Integer FCurrent = -1;
   bool FOpened = false;
   bool FCurrentTagOnly = true;

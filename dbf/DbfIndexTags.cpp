@@ -24,8 +24,7 @@ AnsiString UpperAscii(AnsiString s) {
 std::vector<AnsiString> TIndexFile::TagNames() const {
   std::vector<AnsiString> names;
   if (!IsMdx()) return names;
-  auto* self = const_cast<TIndexFile*>(this);
-  for (Integer s = 0; s < TagCount(); ++s) names.push_back(self->DescriptorName(s));
+  for (Integer s = 0; s < TagCount(); ++s) names.push_back(Descriptor(s).TagName());
   return names;
 }
 
@@ -43,8 +42,8 @@ void TIndexFile::SelectTagByName(const AnsiString& name) {
 }
 
 Integer TIndexFile::TagNameCapacity() const {
-  if (!IsMdx()) return 0;
-  return std::min<Integer>(FVersion == 6 ? 32 : 10, DescriptorStride() - 5);
+  if (!IsMdx() || FDescriptors.empty()) return 0;
+  return Descriptor(0).NameCapacity();
 }
 
 bool TIndexFile::SameTagName(const AnsiString& a, const AnsiString& b) const {
@@ -54,9 +53,8 @@ bool TIndexFile::SameTagName(const AnsiString& a, const AnsiString& b) const {
 
 Integer TIndexFile::TagIndexOf(const AnsiString& name) const {
   if (!IsMdx()) return -1;
-  auto* self = const_cast<TIndexFile*>(this);
   for (Integer s = 0; s < TagCount(); ++s)
-    if (SameTagName(self->DescriptorName(s), name)) return s;
+    if (SameTagName(Descriptor(s).TagName(), name)) return s;
   return -1;
 }
 
@@ -83,7 +81,7 @@ AnsiString TIndexFile::Expression() const {
 AnsiString TIndexFile::IndexName() const {
   if (!IsMdx()) return FileName();
   if (FCurrent < 0) return "";
-  return const_cast<TIndexFile*>(this)->DescriptorName(FCurrent);
+  return Descriptor(FCurrent).TagName();
 }
 
 bool TIndexFile::Descending() const {
@@ -138,20 +136,18 @@ void TIndexFile::CreateTag(const AnsiString& name, const AnsiString& expression,
     FTags.emplace_back();
     TTagSlot& s = FTags.back();
     s.Header.assign(kTagHeaderBytes, 0);
-    Byte* d = Descriptor(slot);
-    std::memset(d, 0, static_cast<size_t>(DescriptorStride()));
-    AnsiString upper = UpperAscii(name).substr(0, static_cast<size_t>(TagNameCapacity()));
-    std::memcpy(d + 4, upper.data(), upper.size());
-    const Integer sixAt = FVersion == 6 ? 37 : 15;
-    if (sixAt + 6 <= DescriptorStride()) {
-      Byte* six = d + sixAt;
-      six[0] = (options & ixExpression) ? 0 : 16;
-      six[4] = 2;
-      six[5] = static_cast<Byte>(type);
-    }
+    TIndexTag& d = Descriptor(slot);
+    d.Clear();
+    d.SetTagName(UpperAscii(name));
+    d.SetKeyFormat((options & ixExpression) ? 0 : 16);
+    d.SetReserved1(0);
+    d.SetReserved2(0);
+    d.SetReserved3(0);
+    d.SetMarker(2);
+    d.SetKeyType(static_cast<Byte>(type));
     FCurrent = slot;
     s.HeaderPage = NewIndexPage();
-    PutLE32(d, s.HeaderPage);
+    d.SetHeaderPageNo(s.HeaderPage);
     PutLE16(Header() + 28, static_cast<Word>(TagCount()));
     FCurrentTagOnly = TagCount() < 2;
     TPagedFile::WriteHeader();
@@ -207,11 +203,9 @@ void TIndexFile::DeleteTag(const AnsiString& name) {
   if (found < 0) return;
   // The trees of the slots behind it are set up afresh: what they hold in memory goes out first.
   FlushIndex();
-  const Integer l = DescriptorStride();
   const Integer count = TagCount();
-  Byte* first = Descriptor(found);
-  std::memmove(first, first + l, static_cast<size_t>((count - 1 - found) * l));
-  std::memset(Descriptor(count - 1), 0, static_cast<size_t>(l));
+  for (Integer s = found; s + 1 < count; ++s) Descriptor(s).CopyFrom(Descriptor(s + 1));
+  Descriptor(count - 1).Clear();
   FTags[static_cast<size_t>(found)].Tree.reset();
   FTags.erase(FTags.begin() + found);
   PutLE16(Header() + 28, static_cast<Word>(TagCount()));
@@ -237,7 +231,7 @@ TIndexFile::TTagBackup TIndexFile::BackupTag(const AnsiString& name) {
   const Integer slot = TagIndexOf(name);
   if (slot < 0) return backup;
   backup.Slot = slot;
-  backup.Descriptor.assign(Descriptor(slot), Descriptor(slot) + DescriptorStride());
+  backup.Descriptor = Descriptor(slot).Bytes();
   backup.Header = FTags[static_cast<size_t>(slot)].Header;
   backup.HeaderPage = FTags[static_cast<size_t>(slot)].HeaderPage;
   return backup;
@@ -259,12 +253,10 @@ void TIndexFile::RestoreTag(const TTagBackup& backup) {
     FlushIndex();
     return;
   }
-  const Integer l = DescriptorStride();
-  if (TagCount() >= MaxTags() || backup.Descriptor.size() != static_cast<size_t>(l)) return;
+  if (TagCount() >= MaxTags() || backup.Descriptor.size() != static_cast<size_t>(DescriptorStride())) return;
   const Integer slot = std::min(backup.Slot, TagCount());
-  Byte* at = Descriptor(slot);
-  std::memmove(at + l, at, static_cast<size_t>((TagCount() - slot) * l));
-  std::copy(backup.Descriptor.begin(), backup.Descriptor.end(), at);
+  for (Integer s = TagCount(); s > slot; --s) Descriptor(s).CopyFrom(Descriptor(s - 1));
+  Descriptor(slot).Assign(backup.Descriptor);
   TTagSlot restored;
   restored.Header = backup.Header;
   restored.HeaderPage = backup.HeaderPage;

@@ -2,55 +2,56 @@
 // overloads, constant folding and the flattening of the tree into the evaluation list.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 #include "dbf/ExprParser.h"
 
 namespace orv {
 
 namespace {
 
-using TWordList = std::vector<TExprWord*>;
-
 bool IsLeft(const TExprWord* w) { return w->ResultType() == exLeftBracket; }
 bool IsRight(const TExprWord* w) { return w->ResultType() == exRightBracket; }
 
-// Position of the bracket closing the one at open, or the list's size when it is not closed.
-size_t MatchingBracket(const TWordList& list, size_t open) {
+// Position of the bracket closing the one at open, or the count when it is not closed.
+Integer MatchingBracket(const TExprCollection& list, Integer open) {
   Integer depth = 0;
-  for (size_t i = open; i < list.size(); ++i) {
-    if (IsLeft(list[i])) ++depth;
-    else if (IsRight(list[i]) && --depth == 0) return i;
+  for (Integer i = open; i < list.Count(); ++i) {
+    if (IsLeft(list.Items(i))) ++depth;
+    else if (IsRight(list.Items(i)) && --depth == 0) return i;
   }
-  return list.size();
+  return list.Count();
 }
 
-// Pairs of brackets that enclose the whole list, found in one pass so that a long run of them
-// costs no more than the list.
-void RemoveOuterBrackets(TWordList& list) {
-  const size_t n = list.size();
-  std::vector<size_t> match(n, n), open;
-  for (size_t i = 0; i < n; ++i) {
-    if (IsLeft(list[i])) {
+// Removes the pairs of brackets that enclose the whole list, found in one pass so that a long run of
+// them costs no more than the list.
+void RemoveOuterBrackets(TExprCollection& list) {
+  const Integer n = list.Count();
+  std::vector<Integer> match(static_cast<size_t>(n), n), open;
+  for (Integer i = 0; i < n; ++i) {
+    if (IsLeft(list.Items(i))) {
       open.push_back(i);
-    } else if (IsRight(list[i]) && !open.empty()) {
-      match[open.back()] = i;
+    } else if (IsRight(list.Items(i)) && !open.empty()) {
+      match[static_cast<size_t>(open.back())] = i;
       open.pop_back();
     }
   }
-  size_t k = 0;
-  while (2 * k + 1 < n && IsLeft(list[k]) && match[k] == n - 1 - k) ++k;
+  Integer k = 0;
+  while (2 * k + 1 < n && IsLeft(list.Items(k)) && match[static_cast<size_t>(k)] == n - 1 - k) ++k;
   if (k == 0) return;
-  list.erase(list.end() - static_cast<ptrdiff_t>(k), list.end());
-  list.erase(list.begin(), list.begin() + static_cast<ptrdiff_t>(k));
+  list.DeleteAndDisposeRange(n - k, k);
+  list.DeleteAndDisposeRange(0, k);
 }
 
-size_t FindNextFunction(const TWordList& list, size_t from) {
+// Position of the first function or operator at bracket depth 0 from position from on, or the count.
+Integer FindNextFunction(const TExprCollection& list, Integer from) {
   Integer depth = 0;
-  for (size_t i = from; i < list.size(); ++i) {
-    if (IsLeft(list[i])) ++depth;
-    else if (IsRight(list[i])) --depth;
-    else if (depth == 0 && list[i]->IsFunction()) return i;
+  for (Integer i = from; i < list.Count(); ++i) {
+    const TExprWord* w = list.Items(i);
+    if (IsLeft(w)) ++depth;
+    else if (IsRight(w)) --depth;
+    else if (depth == 0 && w->IsFunction()) return i;
   }
-  return list.size();
+  return list.Count();
 }
 
 Integer PriorityOf(const TExprWord* w) {
@@ -67,14 +68,14 @@ bool HasVariable(const TExpressionNode& node) {
 
 }  // namespace
 
-TCustomExpressionParser::TNodePtr TCustomExpressionParser::MakeTree(TWordList list, int depth) {
+TCustomExpressionParser::TNodePtr TCustomExpressionParser::MakeTree(TExprCollection list, int depth) {
   if (depth >= kMaxExprDepth) throw EParserException("Expression too deeply nested");
-  size_t start = 0;
+  Integer start = 0;
   TNodePtr result;
   bool firstPass = true;
   RemoveOuterBrackets(list);
   do {
-    auto node = std::make_unique<TExpressionNode>();
+    TNodePtr node = NewExprNode();
     int slot = 0;
     auto addArg = [&](TNodePtr arg) {
       if (slot >= kMaxArgs) throw EParserException("Function or operand has too many arguments");
@@ -82,14 +83,11 @@ TCustomExpressionParser::TNodePtr TCustomExpressionParser::MakeTree(TWordList li
       if (node->Height > kMaxExprDepth) throw EParserException("Expression too deeply nested");
       node->ArgNode[slot++] = std::move(arg);
     };
-    auto subTree = [&](size_t from, size_t to) {  // words [from, to)
-      addArg(MakeTree(TWordList(list.begin() + static_cast<ptrdiff_t>(from), list.begin() + static_cast<ptrdiff_t>(to)),
-                      depth + 1));
-    };
+    auto subTree = [&](Integer from, Integer to) { addArg(MakeTree(list.Slice(from, to), depth + 1)); };
     if (result) addArg(std::move(result));
 
-    if (firstPass && list.size() == 1) {
-      TExprWord* w = list[0];
+    if (firstPass && list.Count() == 1) {
+      TExprWord* w = list.Items(0);
       if (IsLeft(w) || IsRight(w) || w->ResultType() == exComma)
         throw EParserException("Operand/function missing");
       node->Word = w;
@@ -100,35 +98,35 @@ TCustomExpressionParser::TNodePtr TCustomExpressionParser::MakeTree(TWordList li
       }
       return node;
     }
-    size_t f = FindNextFunction(list, start);
-    if (f >= list.size()) throw EParserException("Operand/function missing");
-    TExprWord* w = list[f];
+    Integer f = FindNextFunction(list, start);
+    if (f >= list.Count()) throw EParserException("Operand/function missing");
+    TExprWord* w = list.Items(f);
     node->Word = w;
     node->Routine = w->Routine();
     if (!w->IsOperator()) {
       // Words before a function are never dropped: they would make a second operand.
       if (f > start || !firstPass) {
-        const TExprWord* before = f > 0 ? list[f - 1] : nullptr;
+        const TExprWord* before = f > 0 ? list.Items(f - 1) : nullptr;
         throw EParserException("Missing operator between '" + (before ? before->Name() : AnsiString()) + "' and '" +
                                w->Name() + "'");
       }
-      if (f + 1 < list.size() && IsLeft(list[f + 1])) {
-        const size_t close = MatchingBracket(list, f + 1);
-        if (close >= list.size()) throw EParserException("Unequal brackets");
-        size_t partStart = f + 2;
+      if (f + 1 < list.Count() && IsLeft(list.Items(f + 1))) {
+        const Integer close = MatchingBracket(list, f + 1);
+        if (close >= list.Count()) throw EParserException("Unequal brackets");
+        Integer partStart = f + 2;
         Integer level = 0;
-        for (size_t i = f + 2; i <= close; ++i) {
-          if (i == close || (level == 0 && list[i]->ResultType() == exComma)) {
+        for (Integer i = f + 2; i <= close; ++i) {
+          if (i == close || (level == 0 && list.Items(i)->ResultType() == exComma)) {
             subTree(partStart, i);
             partStart = i + 1;
-          } else if (IsLeft(list[i])) {
+          } else if (IsLeft(list.Items(i))) {
             ++level;
-          } else if (IsRight(list[i])) {
+          } else if (IsRight(list.Items(i))) {
             --level;
           }
         }
         f = close;
-      } else if (f + 1 < list.size()) {
+      } else if (f + 1 < list.Count()) {
         subTree(f + 1, f + 2);
         f = f + 1;
       }
@@ -136,13 +134,13 @@ TCustomExpressionParser::TNodePtr TCustomExpressionParser::MakeTree(TWordList li
       subTree(0, f);
     }
     const Integer priority = PriorityOf(w);
-    size_t next = FindNextFunction(list, f + 1);
-    while (next < list.size() && PriorityOf(list[next]) < priority) next = FindNextFunction(list, next + 1);
+    Integer next = FindNextFunction(list, f + 1);
+    while (next < list.Count() && PriorityOf(list.Items(next)) < priority) next = FindNextFunction(list, next + 1);
     if (next > f + 1) subTree(f + 1, next);
     start = next;
     result = std::move(node);
     firstPass = false;
-  } while (start < list.size());
+  } while (start < list.Count());
   return result;
 }
 
@@ -165,7 +163,7 @@ void TCustomExpressionParser::CheckArguments(TExpressionNode& node) {
     if (state == 0) return;
     const Integer index = FWordsList.IndexOfItem(w);
     TExprWord* other = index >= 0 && index + 1 < FWordsList.Count() ? FWordsList.Items(index + 1) : nullptr;
-    if (other && other->Name() == w->Name()) {
+    if (other && FWordsList.CompareKeys(FWordsList.KeyOfItem(other), FWordsList.KeyOfItem(w)) == 0) {
       node.Word = other;
       node.Routine = other->Routine();
       continue;
@@ -184,13 +182,10 @@ TCustomExpressionParser::TNodePtr TCustomExpressionParser::FoldConstants(TNodePt
   }
   const TExprType type = node->Word->ResultType();
   if (node->Word->IsValueWord() || (type != exBoolean && type != exFloat && type != exString)) return node;
+  // The subtree runs once as a temporary evaluation list; its result becomes a constant.
   FResultPos = FResultBuffer;
-  TEvalList temp;
-  BuildEvalList(std::move(node), &FResultBuffer, &FResultPos, &FResultSize, &FResultStore, temp);
-  FEvalList = std::move(temp);
+  BuildEvalList(std::move(node), &FResultBuffer, &FResultPos, &FResultSize, &FResultStore);
   Evaluate();
-  temp = std::move(FEvalList);
-  FEvalList.clear();
   std::unique_ptr<TExprWord> constant;
   if (type == exBoolean) {
     constant = std::make_unique<TBooleanConstant>(FResultBuffer[0] ? "true" : "false", FResultBuffer[0]);
@@ -202,21 +197,21 @@ TCustomExpressionParser::TNodePtr TCustomExpressionParser::FoldConstants(TNodePt
     const char* text = reinterpret_cast<const char*>(FResultBuffer);
     constant = std::make_unique<TStringConstant>(text, AnsiString(text));
   }
-  auto folded = std::make_unique<TExpressionNode>();
-  folded->Word = constant.get();
-  folded->Routine = constant->Routine();
-  folded->Args[0] = constant->AsPointer();
-  FConstantsList.push_back(std::move(constant));
+  DisposeEvalList();
+  TNodePtr folded = NewExprNode();
+  folded->Word = AddConstant(std::move(constant));
+  folded->Routine = folded->Word->Routine();
+  folded->Args[0] = folded->Word->AsPointer();
   return folded;
 }
 
 void TCustomExpressionParser::BuildEvalList(TNodePtr node, Byte** buffer, Byte** pos, Integer* size,
-                                            std::unique_ptr<Byte[]>* owner, TEvalList& list) {
+                                            std::unique_ptr<Byte[]>* owner) {
   if (!node->Routine) {
     // A word without a routine writes its arguments one after another into the same destination.
     for (auto& arg : node->ArgNode)
-      if (arg) BuildEvalList(std::move(arg), buffer, pos, size, owner, list);
-    return;
+      if (arg) BuildEvalList(std::move(arg), buffer, pos, size, owner);
+    return;  // the node itself is freed here
   }
   node->ResetDest = *pos == *buffer;
   ++*pos;
@@ -228,10 +223,10 @@ void TCustomExpressionParser::BuildEvalList(TNodePtr node, Byte** buffer, Byte**
     node->ArgPos[i] = node->Args[i];
     node->ArgSize[i] = 32;
     BuildEvalList(std::move(node->ArgNode[i]), &node->Args[i], &node->ArgPos[i], &node->ArgSize[i],
-                  &node->ArgBuf[i], list);
+                  &node->ArgBuf[i]);
   }
   node->Result = TDynamicType(buffer, pos, size, owner);
-  list.push_back(std::move(node));
+  AppendToList(std::move(node));
 }
 
 Integer TCustomExpressionParser::TreeLength(const TExpressionNode& node) const {

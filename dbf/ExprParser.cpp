@@ -25,51 +25,70 @@ TCustomExpressionParser::TCustomExpressionParser() {
   FWordsList.AllowDuplicates = true;
 }
 
-TCustomExpressionParser::~TCustomExpressionParser() = default;
+TCustomExpressionParser::~TCustomExpressionParser() {
+  // The derived parser has cleared its own part already; the list goes before the words it names.
+  TCustomExpressionParser::ClearExpressions();
+  FResultStore.reset();
+  FResultBuffer = FResultPos = nullptr;
+  FWordsList.DisposeAll();
+  FConstantsList.DisposeAll();
+}
 
 void TCustomExpressionParser::Compile(std::string_view text) {
-  FEvalList.clear();
+  DisposeEvalList();
   FRootType = exUnknown;
   FMaxResultLength = 0;
+  TNodePtr root;
   try {
-    TWordList words = Tokenise(text);
-    if (words.empty()) return;
+    TExprCollection words = Tokenise(text);
+    if (words.Count() == 0) return;
     CheckSyntax(words);
-    TNodePtr root = MakeTree(std::move(words), 0);
+    root = MakeTree(std::move(words), 0);
     CheckArguments(*root);
     if (Optimize) root = FoldConstants(std::move(root));
-    FRootType = root->Word->ResultType();
-    FMaxResultLength = FRootType == exString ? TreeLength(*root) : 0;
+    const TExprType type = root->Word->ResultType();
+    FMaxResultLength = type == exString ? TreeLength(*root) : 0;
     FResultPos = FResultBuffer;
-    TEvalList list;
-    BuildEvalList(std::move(root), &FResultBuffer, &FResultPos, &FResultSize, &FResultStore, list);
-    FEvalList = std::move(list);
+    BuildEvalList(std::move(root), &FResultBuffer, &FResultPos, &FResultSize, &FResultStore);
+    FRootType = type;
   } catch (...) {
-    FEvalList.clear();
+    DisposeTree(std::move(root));
+    DisposeEvalList();
     FRootType = exUnknown;
-    DisposeConstants();
+    FMaxResultLength = 0;
     throw;
   }
 }
 
 void TCustomExpressionParser::Evaluate() {
-  if (FEvalList.empty()) return;
-  for (const TNodePtr& node : FEvalList) {
+  for (TExpressionNode* node = FListHead.get(); node; node = node->Next.get()) {
     if (node->ResetDest) node->Result.PositionRef() = node->Result.Buffer();
-    node->Routine(node.get());
+    node->Routine(node);
   }
 }
 
 TExprType TCustomExpressionParser::GetResultType() const {
-  return FEvalList.empty() ? exUnknown : FRootType;
+  return FListHead ? FRootType : exUnknown;
 }
 
 void TCustomExpressionParser::ClearExpressions() {
-  FEvalList.clear();
+  DisposeEvalList();
   FRootType = exUnknown;
   FMaxResultLength = 0;
-  // Constants belong to the expression that created them.
-  DisposeConstants();
+}
+
+void TCustomExpressionParser::AppendToList(TNodePtr node) {
+  TExpressionNode* last = node.get();
+  if (FListTail)
+    FListTail->Next = std::move(node);
+  else
+    FListHead = std::move(node);
+  FListTail = last;
+}
+
+void TCustomExpressionParser::DisposeEvalList() {
+  while (FListHead) FListHead = std::move(FListHead->Next);
+  FListTail = nullptr;
 }
 
 void TCustomExpressionParser::DefineIntegerVariable(std::string_view name, Integer* address) {
@@ -99,7 +118,7 @@ void TCustomExpressionParser::DefineVariable(std::unique_ptr<TExprWord> word) {
 }
 
 void TCustomExpressionParser::ReplaceFunction(std::string_view name, std::unique_ptr<TExprWord> word) {
-  if (!word && !FEvalList.empty()) throw Exception("Cannot undefine function/variable while expression present");
+  if (!word && FListHead) throw Exception("Cannot undefine function/variable while expression present");
   Integer index = 0;
   if (FWordsList.FindKey(name, index)) {
     if (word) ReplaceExprWord(FWordsList.Items(index), word.get());
@@ -112,10 +131,10 @@ void TCustomExpressionParser::ReplaceExprWord(TExprWord* oldWord, TExprWord* new
   if (oldWord->MaxArgs() != newWord->MaxArgs())
     throw Exception("Cannot replace variable/function MaxFunctionArg doesn't match");
   // The compiled routines around the word were chosen for its type.
-  if (!FEvalList.empty() && oldWord->ResultType() != newWord->ResultType())
+  if (FListHead && oldWord->ResultType() != newWord->ResultType())
     throw Exception("Cannot replace variable/function of another result type while expression present");
   Byte* oldPtr = oldWord->AsPointer();
-  for (const TNodePtr& node : FEvalList) {
+  for (TExpressionNode* node = FListHead.get(); node; node = node->Next.get()) {
     if (node->Word == oldWord) {
       node->Word = newWord;
       node->Routine = newWord->Routine();
@@ -199,19 +218,22 @@ TExprWord* TCustomExpressionParser::MakeConstant(const AnsiString& token) {
   } else {
     constant = std::make_unique<TIntegerConstant>(StrToInt(token));
   }
-  FConstantsList.push_back(std::move(constant));
-  return FConstantsList.back().get();
+  return AddConstant(std::move(constant));
 }
 
-TCustomExpressionParser::TWordList TCustomExpressionParser::Tokenise(std::string_view text) {
+TExprWord* TCustomExpressionParser::AddConstant(std::unique_ptr<TExprWord> constant) {
+  return FConstantsList.Items(FConstantsList.Add(std::move(constant)));
+}
+
+TExprCollection TCustomExpressionParser::Tokenise(std::string_view text) {
   const AnsiString trimmed = Trim(text);
-  TWordList list;
+  TExprCollection list;
   size_t pos = 0;
   while (pos < trimmed.size()) {
     bool isConstant = false;
     const AnsiString token = ReadWord(trimmed, pos, isConstant);
     if (isConstant) {
-      list.push_back(MakeConstant(Trim(token)));
+      list.Add(MakeConstant(Trim(token)));
       continue;
     }
     const AnsiString word = Trim(token);
@@ -222,42 +244,46 @@ TCustomExpressionParser::TWordList TCustomExpressionParser::Tokenise(std::string
       found = FWordsList.Find(word);
     }
     if (!found) throw EParserException("Unknown variable '" + word + "' found.");
-    list.push_back(found);
+    list.Add(found);
   }
   return list;
 }
 
 // --- syntax checks ---
 
-void TCustomExpressionParser::CheckSyntax(TWordList& list) {
+void TCustomExpressionParser::CheckBrackets(const TExprCollection& list) const {
   Integer depth = 0;
-  for (TExprWord* w : list) {
+  for (Integer i = 0; i < list.Count(); ++i) {
+    const TExprWord* w = list.Items(i);
     if (w->ResultType() == exLeftBracket) ++depth;
     else if (w->ResultType() == exRightBracket) --depth;
   }
   if (depth != 0) throw EParserException("Unequal brackets");
+}
+
+void TCustomExpressionParser::CheckSyntax(TExprCollection& list) {
+  CheckBrackets(list);
 
   auto isSign = [](const TExprWord* w) { return IsNamed(w, "-") || IsNamed(w, "+"); };
-  for (size_t i = 0; i < list.size(); ++i) {
-    TExprWord* prev = i > 0 ? list[i - 1] : nullptr;
-    if (isSign(list[i]) && (!prev || prev->ResultType() == exComma || prev->ResultType() == exLeftBracket ||
-                            (prev->IsOperator() && prev->MaxArgs() == 2))) {
-      size_t end = i;
+  for (Integer i = 0; i < list.Count(); ++i) {
+    TExprWord* prev = i > 0 ? list.Items(i - 1) : nullptr;
+    if (isSign(list.Items(i)) && (!prev || prev->ResultType() == exComma || prev->ResultType() == exLeftBracket ||
+                                  (prev->IsOperator() && prev->MaxArgs() == 2))) {
+      Integer end = i;
       bool negative = false;
-      while (end < list.size() && isSign(list[end])) negative ^= IsNamed(list[end++], "-");
-      list.erase(list.begin() + static_cast<ptrdiff_t>(i) + 1, list.begin() + static_cast<ptrdiff_t>(end));
-      if (TExprWord* sign = FWordsList.Find(negative ? "-@" : "+@")) list[i] = sign;
+      while (end < list.Count() && isSign(list.Items(end))) negative ^= IsNamed(list.Items(end++), "-");
+      list.DeleteAndDisposeRange(i + 1, end - i - 1);
+      if (TExprWord* sign = FWordsList.Find(negative ? "-@" : "+@")) list.Put(i, sign);
     }
-    if (IsNamed(list[i], "not") && (!prev || prev->ResultType() == exLeftBracket || prev->IsOperator())) {
-      size_t end = i;
-      while (end < list.size() && IsNamed(list[end], "not")) ++end;
-      const size_t run = end - i;
-      const size_t keep = run % 2;
-      list.erase(list.begin() + static_cast<ptrdiff_t>(i + keep), list.begin() + static_cast<ptrdiff_t>(end));
-      if (i >= list.size()) break;
+    if (IsNamed(list.Items(i), "not") && (!prev || prev->ResultType() == exLeftBracket || prev->IsOperator())) {
+      Integer end = i;
+      while (end < list.Count() && IsNamed(list.Items(end), "not")) ++end;
+      const Integer keep = (end - i) % 2;
+      list.DeleteAndDisposeRange(i + keep, end - i - keep);
+      if (i >= list.Count()) break;
     }
-    TExprWord* w = list[i];
-    TExprWord* n = i + 1 < list.size() ? list[i + 1] : nullptr;
+    TExprWord* w = list.Items(i);
+    TExprWord* n = i + 1 < list.Count() ? list.Items(i + 1) : nullptr;
     const bool valueNext = n && n->IsValueWord();
     const bool functionNext = n && n->IsFunction() && !n->IsOperator();
     if (w->IsValueWord() && (valueNext || functionNext))
@@ -272,7 +298,7 @@ void TCustomExpressionParser::CheckSyntax(TWordList& list) {
     if (w->IsValueWord() && n && n->ResultType() == exLeftBracket)
       throw EParserException("Missing operator between constant/variable and (");
     if (IsNamed(w, "^") && n && n->IsValueWord() && !n->CanVary() && n->ResultType() == exInteger)
-      if (TExprWord* power = FWordsList.Find("^@")) list[i] = power;
+      if (TExprWord* power = FWordsList.Find("^@")) list.Put(i, power);
   }
 }
 

@@ -47,6 +47,13 @@ void TDynamicType::Append(const char* text, Integer length) {
   **FPos = 0;
 }
 
+std::unique_ptr<TExpressionNode> NewExprNode() { return std::make_unique<TExpressionNode>(); }
+
+void DisposeTree(std::unique_ptr<TExpressionNode> node) {
+  if (!node) return;
+  for (auto& arg : node->ArgNode) DisposeTree(std::move(arg));
+}
+
 namespace {
 
 void CopyValue8(TExpressionNode* node) {
@@ -148,51 +155,6 @@ void TFunction::SetTypeSpec(std::string_view typeSpec) {
   if (typeSpec.size() > static_cast<size_t>(kMaxArgs)) throw EParserException("Too many arguments");
   FTypeSpec.assign(typeSpec);
   FMaxArgs = static_cast<Integer>(typeSpec.size());
-}
-
-bool TExpressList::FindKey(std::string_view name, Integer& index) const {
-  Integer low = 0, high = Count() - 1;
-  bool found = false;
-  while (low <= high) {
-    const Integer mid = low + (high - low) / 2;
-    const int c = CompareText(FItems[static_cast<size_t>(mid)]->Name(), name);
-    if (c < 0) {
-      low = mid + 1;
-    } else {
-      high = mid - 1;
-      if (c == 0) {
-        found = true;
-        if (!AllowDuplicates) low = mid;
-      }
-    }
-  }
-  index = low;
-  return found;
-}
-
-TExprWord* TExpressList::Find(std::string_view name) const {
-  Integer index = 0;
-  return FindKey(name, index) ? Items(index) : nullptr;
-}
-
-void TExpressList::InsertItem(std::unique_ptr<TExprWord> word) {
-  Integer index = 0;
-  if (FindKey(word->Name(), index) && !AllowDuplicates) return;
-  FItems.insert(FItems.begin() + index, std::move(word));
-}
-
-Integer TExpressList::IndexOfItem(const TExprWord* word) const {
-  Integer index = 0;
-  if (!FindKey(word->Name(), index)) return -1;
-  while (index < Count() && Items(index) != word) {
-    if (CompareText(Items(index)->Name(), word->Name()) != 0) return -1;
-    ++index;
-  }
-  return index < Count() ? index : -1;
-}
-
-void TExpressList::DeleteAndDispose(Integer index) {
-  if (index >= 0 && index < Count()) FItems.erase(FItems.begin() + index);
 }
 
 }  // namespace orv

@@ -2,7 +2,6 @@
 // the growable value buffers and the tree node that later becomes one entry of the evaluation list.
 #pragma once
 #include <memory>
-#include <vector>
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Types.h"
 
@@ -51,8 +50,11 @@ class TDynamicType {
 
 class TExprWord;
 
+// One node of the expression tree; after the compile one entry of the evaluation list, which owns
+// the entry after it through Next.
 struct TExpressionNode {
   TExprFunc Routine = nullptr;
+  std::unique_ptr<TExpressionNode> Next;
   TDynamicType Result;
   TExprWord* Word = nullptr;
   bool ResetDest = false;
@@ -62,11 +64,24 @@ struct TExpressionNode {
   Byte* ArgPos[kMaxArgs] = {};
   Integer ArgSize[kMaxArgs] = {};
   TExprType ArgType[kMaxArgs] = {exUnknown, exUnknown, exUnknown, exUnknown, exUnknown, exUnknown};
-  std::unique_ptr<Byte[]> ArgBuf[kMaxArgs];
   std::unique_ptr<TExpressionNode> ArgNode[kMaxArgs];
+  std::unique_ptr<Byte[]> ArgBuf[kMaxArgs];
   // Height of the subtree (1 for a leaf); bounded at compile time so recursion over it stays shallow.
   int Height = 1;
+
+  TExpressionNode() = default;
+  TExpressionNode(const TExpressionNode&) = delete;
+  TExpressionNode& operator=(const TExpressionNode&) = delete;
+  // The entries after this one go one at a time, however long the list.
+  ~TExpressionNode() {
+    while (Next) Next = std::move(Next->Next);
+  }
 };
+
+// A node with every pointer absent, every position and size 0 and every argument type exUnknown.
+std::unique_ptr<TExpressionNode> NewExprNode();
+// Frees a tree: each present argument subtree, then the node with its result view and buffers.
+void DisposeTree(std::unique_ptr<TExpressionNode> node);
 
 // Upper bound of the text length a node produces, given the bounds of its arguments.
 using TLengthRule = Integer (*)(const TExpressionNode& node, const Integer* argLengths);
@@ -251,26 +266,6 @@ class TFunction : public TExprWord {
   AnsiString FTypeSpec;
   TExprType FResultType;
   TLengthRule FLengthRule = nullptr;
-};
-
-// The word table: words sorted by name without regard to ASCII case; with duplicates allowed a new
-// word goes in front of the words of an equal name, so a lookup finds the one registered last.
-class TExpressList {
- public:
-  bool AllowDuplicates = false;
-  Integer Count() const { return static_cast<Integer>(FItems.size()); }
-  TExprWord* Items(Integer i) const { return FItems[static_cast<size_t>(i)].get(); }
-  // The position of the first equal name, or the insertion point.
-  bool FindKey(std::string_view name, Integer& index) const;
-  TExprWord* Find(std::string_view name) const;
-  // Without duplicates a word whose name is present is not inserted (and freed).
-  void InsertItem(std::unique_ptr<TExprWord> word);
-  Integer IndexOfItem(const TExprWord* word) const;
-  void DeleteAndDispose(Integer index);
-  void DisposeAll() { FItems.clear(); }
-
- private:
-  std::vector<std::unique_ptr<TExprWord>> FItems;
 };
 
 }  // namespace orv

@@ -236,15 +236,20 @@ bool TControl::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos) {
 
 bool TControl::ContextPopupAt(const TPoint& local) {
   if (!FEnabled) return false;
-  bool handled = false;
-  DoContextPopup(local, handled);
-  if (handled) return true;
-  if (FPopupMenu == nullptr) return false;
-  // From the keyboard (no position) the menu opens at the middle of the control.
-  const TPoint s = ClientToScreen(local == Point(-1, -1) ? Point(FWidth / 2, FHeight / 2) : local);
-  FPopupMenu->SetPopupComponent(this);
-  FPopupMenu->Popup(s.X, s.Y);
-  return true;
+  const bool fromKeyboard = local == Point(-1, -1);
+  const TPoint screen = fromKeyboard ? Point(-1, -1) : ClientToScreen(local);
+  for (TControl* c = this; c != nullptr; c = c->Parent()) {
+    bool handled = false;
+    c->DoContextPopup(fromKeyboard ? local : c->ScreenToClient(screen), handled);
+    if (handled) return true;
+    if (c->FPopupMenu == nullptr || !c->FPopupMenu->AutoPopup()) continue;
+    // From the keyboard (no position) the menu opens at the middle of the control asked.
+    const TPoint s = fromKeyboard ? ClientToScreen(Point(FWidth / 2, FHeight / 2)) : screen;
+    c->FPopupMenu->SetPopupComponent(c);
+    c->FPopupMenu->Popup(s.X, s.Y);
+    return true;
+  }
+  return false;
 }
 
 void TControl::DoContextPopup(const TPoint& mousePos, bool& handled) {

@@ -284,8 +284,10 @@ class TControl : public TComponent {
  protected:
   friend class TDragOperation;
   virtual void MessageHandler(TMessage& message);
-  // The right button went up at a client point: OnContextPopup, then the popup menu unless the
-  // handler took it. True when either did.
+  // The user asked for a context menu at a client point ((-1, -1) from the keyboard): the
+  // control's OnContextPopup, then its popup menu; when neither takes it, the same on each parent
+  // in turn, in the parent's coordinates. True when one did (the control's own default menu, such
+  // as an edit's, is then not shown).
   bool ContextPopupAt(const TPoint& local);
   virtual void DoContextPopup(const TPoint& mousePos, bool& handled);
   // Each handler says whether it took the turn; an unhandled turn goes on to the widget.
@@ -555,6 +557,9 @@ class TWinControl : public TControl, public TWidgetSink {
   TControl* FMouseControl = nullptr;
   TControl* FCaptureControl = nullptr;
   bool FRecreating = false;
+  // The menu key or Shift+F10 has just asked for the context menu; the window system's own
+  // context menu event for the same key is then not a second request.
+  bool FKeyAskedContextMenu = false;
 };
 
 class TGraphicControl : public TControl {

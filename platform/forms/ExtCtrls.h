@@ -85,6 +85,8 @@ class TTimer : public TComponent {
   void SetEnabled(bool value);
   Cardinal Interval() const { return FInterval; }
   void SetInterval(Cardinal value);
+  // Milliseconds until the next firing (0 when due), -1 while the timer does not run; for tests.
+  long long RemainingMs() const { return FCore->RemainingMs(); }
   TNotifyEvent OnTimer;
 
  protected:

@@ -9,7 +9,9 @@
 namespace orv {
 
 TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) {
-  FControlStyle |= csAcceptsControls;
+  // A sheet paints itself in its colour, so that the controls on it that fill with the parent's
+  // colour match it, whatever the style draws under the pages.
+  FControlStyle |= csAcceptsControls | csOpaque;
   FVisible = true;
   FParentColor = true;
 }

@@ -254,10 +254,14 @@ void RegisterStandardControls() {
       .Prop("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly).Default(false)
       .Prop("Text", &TCustomEdit::GetText, &TCustomEdit::SetText)
       .Prop("OnChange", &TCustomEdit::OnChange, &TCustomEdit::OnChange);
-  RegisterClassType<TEdit, TCustomEdit>("TEdit");
+  RegisterClassType<TEdit, TCustomEdit>("TEdit")
+      .Prop("AutoSize", &TEdit::AutoSize, &TEdit::SetAutoSize).Default(true)
+      .Prop("HideSelection", &TEdit::HideSelection, &TEdit::SetHideSelection).Default(true);
   RegisterClassType<TCustomMaskEdit, TCustomEdit>("TCustomMaskEdit")
       .Prop("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
-  RegisterClassType<TMaskEdit, TCustomMaskEdit>("TMaskEdit");
+  RegisterClassType<TMaskEdit, TCustomMaskEdit>("TMaskEdit")
+      .Prop("AutoSize", &TMaskEdit::AutoSize, &TMaskEdit::SetAutoSize).Default(true)
+      .Prop("HideSelection", &TMaskEdit::HideSelection, &TMaskEdit::SetHideSelection).Default(true);
   RegisterClassType<TCustomMemo, TCustomEdit>("TCustomMemo")
       .Prop("Alignment", &TCustomMemo::Alignment, &TCustomMemo::SetAlignment).Default(taLeftJustify)
       .Prop("Lines", &TCustomMemo::LinesProp, nullptr)

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/forms/ComCtrls.h"
+#include "platform/forms/EditCommands.h"
 #include "platform/forms/RichTextQt.h"
 #include "platform/forms/RichTextStreams.h"
 #include "platform/forms/RtfReader.h"
@@ -221,6 +222,8 @@ QTextEdit* TRichEdit::EnsureWidget() {
 
 void TRichEdit::InitWidget() {
   QTextEdit* edit = RichWidget();
+  // The mouse reaches the text through the viewport, past the control's own route.
+  RouteInnerContextMenu(this, edit->viewport());
   // Pasted text arrives as plain text in the caret's format; rich text comes from streams only.
   edit->setAcceptRichText(false);
   edit->setReadOnly(FReadOnly);

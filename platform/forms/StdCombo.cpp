@@ -8,6 +8,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include "platform/forms/EditCommands.h"
 #include "platform/forms/QtText.h"
 #include "platform/forms/StdCtrls.h"
 
@@ -125,6 +126,8 @@ void TComboBox::InitWidget() {
     OnSelect(this);
     if (!ComponentState().Contains(csLoading)) Change();
   }); });
+  // The edit field gets the mouse itself, past the control's own route.
+  RouteInnerContextMenu(this, combo->lineEdit());
   if (QLineEdit* edit = combo->lineEdit()) {
     QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) { RunGuarded([&] {
       FItemIndex = -1;
@@ -243,8 +246,24 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
   if (QComboBox* combo = Combo()) {
     const QSignalBlocker block(combo);
     combo->setEditable(style == csDropDown || style == csSimple);
+    RouteInnerContextMenu(this, combo->lineEdit());
     ApplyOwnerDraw();
   }
+}
+
+LRESULT TComboBox::DefWndProc(TMessage& message) {
+  QLineEdit* edit = Combo() != nullptr ? Combo()->lineEdit() : nullptr;
+  if (edit == nullptr) return TWinControl::DefWndProc(message);
+  if (message.Msg == WM_CONTEXTMENU) {
+    // From the keyboard (no position) the menu opens at the middle of the combo box.
+    TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+    if (at == Point(-1, -1)) at = ClientToScreen(Point(FWidth / 2, FHeight / 2));
+    ShowStandardEditMenu(*this, edit, QPoint(at.X, at.Y));
+    return 0;
+  }
+  TMessage m = message;
+  if (EditWidgetCommand(edit, m)) return m.Result;
+  return TWinControl::DefWndProc(message);
 }
 
 Integer TComboBox::ItemIndex() const {

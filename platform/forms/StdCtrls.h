@@ -160,6 +160,12 @@ class TCustomEdit : public TWinControl {
   void SetBorderStyle(TFormBorderStyle value);
   bool Modified() const { return FModified; }
   void SetModified(bool value) { FModified = value; }
+  // While set, the height follows the font: its text height and room for the border.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+  // While set, the selection is kept but not drawn while the edit has no focus.
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool value);
 
   // Positions count one per character and one per line break.
   virtual Integer SelStart() const;
@@ -183,8 +189,21 @@ class TCustomEdit : public TWinControl {
   std::unique_ptr<IHostWidget> CreateWidget(QWidget* parentWidget) override;
   void InitWidget() override;
   void TextToWidget() override;
-  // The default handling of WM_CUT, WM_COPY, WM_PASTE and WM_CLEAR is the widget's own.
+  // The default handling of the clipboard, undo and selection messages is the widget's own; that
+  // of WM_CONTEXTMENU is the edit's standard menu.
   LRESULT DefWndProc(TMessage& message) override;
+  // The focus keeps the selection, which is drawn as HideSelection says.
+  void MessageHandler(TMessage& message) override;
+  void Loaded() override;
+  void FontChanged() override;
+  void ColorChanged() override;
+  // The height AutoSize gives: the font's text height, the border and a margin of two pixels on
+  // either side.
+  Integer AutoHeight() const;
+  void AdjustHeight();
+  // The selection's colours: hidden (those of the text) while HideSelection is set and the edit
+  // has no focus, else the system's.
+  void ApplySelectionLook(bool focused);
   bool WidgetHoldsText() const override { return true; }
   AnsiString TextFromWidget() const override;
   WideString WideTextFromWidget() const override;
@@ -199,6 +218,8 @@ class TCustomEdit : public TWinControl {
   bool FAutoSelect = true;
   TFormBorderStyle FBorderStyle = bsSingle;
   bool FModified = false;
+  bool FAutoSize = true;
+  bool FHideSelection = true;
   bool FSettingText = false;
   Integer FSelStart = 0;
   Integer FSelLength = 0;
@@ -372,6 +393,9 @@ class TComboBox : public TWinControl {
   bool WantsKey(Word key) const override;
   void MessageHandler(TMessage& message) override;
   void PaintWindow(QPainter& painter) override;
+  // The edit field of an editable combo box takes the edit messages and shows the edit's
+  // standard menu for WM_CONTEXTMENU.
+  LRESULT DefWndProc(TMessage& message) override;
   // The change notification of a choice from the list or typed text: fires OnChange.
   virtual void Change();
   virtual void DrawItem(Integer index, const TRect& rect, TOwnerDrawState state);

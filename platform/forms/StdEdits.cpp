@@ -1,14 +1,15 @@
 // Edit and memo over QLineEdit and QPlainTextEdit. Text crosses as CRLF-joined lines; positions
 // count one per character and one per line break, as the widget counts them.
-#include <QAction>
-#include <QContextMenuEvent>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include "platform/forms/EditCommands.h"
 #include "platform/forms/QtText.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
@@ -70,8 +71,8 @@ QString CrlfToWidget(const AnsiString& text) {
   return ToQString(out);
 }
 
-// The line edit of a TCustomEdit: its clipboard shortcuts and context-menu entries become
-// messages to the control, which hands them back through its default handling.
+// The line edit of a TCustomEdit: its clipboard shortcuts become messages to the control, which
+// hands them back through its default handling.
 class TEditWidget : public THostWidget<QLineEdit> {
  public:
   TEditWidget(TCustomEdit* control, QWidget* parent) : THostWidget<QLineEdit>(control, parent), FControl(control) {}
@@ -92,23 +93,6 @@ class TEditWidget : public THostWidget<QLineEdit> {
       return;
     }
     QLineEdit::keyPressEvent(event);
-  }
-
-  void contextMenuEvent(QContextMenuEvent* event) override {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    const std::pair<const char*, UINT> routed[] = {{"edit-cut", WM_CUT}, {"edit-copy", WM_COPY},
-                                                   {"edit-paste", WM_PASTE}, {"edit-delete", WM_CLEAR}};
-    for (QAction* action : menu->actions()) {
-      for (const auto& [name, msg] : routed) {
-        if (action->objectName() != QLatin1String(name)) continue;
-        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-        const UINT m = msg;
-        QObject::connect(action, &QAction::triggered, action, [this, m] {
-          if (TCustomEdit* control = FControl) RunGuarded([&] { control->Perform(m); });
-        });
-      }
-    }
-    menu->exec(event->globalPos());
   }
 
  private:
@@ -132,27 +116,104 @@ std::unique_ptr<IHostWidget> TCustomEdit::CreateWidget(QWidget* parentWidget) {
 }
 
 LRESULT TCustomEdit::DefWndProc(TMessage& message) {
-  const UINT msg = message.Msg;
-  if ((msg != WM_CUT && msg != WM_COPY && msg != WM_PASTE && msg != WM_CLEAR) || Host() == nullptr)
-    return TWinControl::DefWndProc(message);
+  if (Host() == nullptr) return TWinControl::DefWndProc(message);
   QWidget* w = Host()->Widget();
-  if (auto* line = qobject_cast<QLineEdit*>(w)) {
-    if (msg == WM_CUT) line->cut();
-    else if (msg == WM_COPY) line->copy();
-    else if (msg == WM_PASTE) line->paste();
-    else if (!line->isReadOnly()) line->del();
-  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
-    if (msg == WM_CUT) plain->cut();
-    else if (msg == WM_COPY) plain->copy();
-    else if (msg == WM_PASTE) plain->paste();
-    else if (!plain->isReadOnly()) plain->textCursor().removeSelectedText();
-  } else if (auto* rich = qobject_cast<QTextEdit*>(w)) {
-    if (msg == WM_CUT) rich->cut();
-    else if (msg == WM_COPY) rich->copy();
-    else if (msg == WM_PASTE) rich->paste();
-    else if (!rich->isReadOnly()) rich->textCursor().removeSelectedText();
+  if (message.Msg == WM_CONTEXTMENU) {
+    // From the keyboard (no position) the menu opens at the middle of the edit.
+    TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+    if (at == Point(-1, -1)) at = ClientToScreen(Point(FWidth / 2, FHeight / 2));
+    ShowStandardEditMenu(*this, w, QPoint(at.X, at.Y));
+    return 0;
   }
-  return 0;
+  TMessage m = message;
+  if (EditWidgetCommand(w, m)) return m.Result;
+  return TWinControl::DefWndProc(message);
+}
+
+void TCustomEdit::MessageHandler(TMessage& message) {
+  switch (message.Msg) {
+    case WM_SETFOCUS:
+      TWinControl::MessageHandler(message);
+      ApplySelectionLook(true);
+      return;
+    case WM_KILLFOCUS: {
+      // The widget lets go of its selection with the focus; the edit keeps it.
+      QLineEdit* edit = Host() != nullptr ? qobject_cast<QLineEdit*>(Host()->Widget()) : nullptr;
+      const bool keep = edit != nullptr && edit->hasSelectedText();
+      const int start = keep ? edit->selectionStart() : 0;
+      const int length = keep ? static_cast<int>(edit->selectedText().size()) : 0;
+      const bool backwards = keep && edit->cursorPosition() == start;
+      // A pop-up menu of the edit's own (its context menu) does not take the focus away.
+      const auto* focus = dynamic_cast<const QFocusEvent*>(CurrentEvent());
+      const bool toPopup = focus != nullptr && focus->reason() == Qt::PopupFocusReason;
+      TWinControl::MessageHandler(message);
+      if (keep && Host() != nullptr && Host()->Widget() == edit && !edit->hasSelectedText()) {
+        if (backwards) edit->setSelection(start + length, -length);
+        else edit->setSelection(start, length);
+      }
+      ApplySelectionLook(toPopup);
+      return;
+    }
+    case CM_CTL3DCHANGED:
+      TWinControl::MessageHandler(message);
+      AdjustHeight();
+      return;
+    default:
+      TWinControl::MessageHandler(message);
+  }
+}
+
+void TCustomEdit::ApplySelectionLook(bool focused) {
+  if (Host() == nullptr) return;
+  QWidget* w = Host()->Widget();
+  QPalette pal = w->palette();
+  const QPalette system = QApplication::palette(w);
+  const bool hidden = FHideSelection && !focused;
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    pal.setColor(group, QPalette::Highlight, hidden ? pal.color(group, QPalette::Base) : system.color(group, QPalette::Highlight));
+    pal.setColor(group, QPalette::HighlightedText,
+                 hidden ? pal.color(group, QPalette::Text) : system.color(group, QPalette::HighlightedText));
+  }
+  if (pal != w->palette()) w->setPalette(pal);
+}
+
+void TCustomEdit::SetHideSelection(bool value) {
+  if (value == FHideSelection) return;
+  FHideSelection = value;
+  if (Host() != nullptr) ApplySelectionLook(Host()->Widget()->hasFocus());
+}
+
+Integer TCustomEdit::AutoHeight() const {
+  const Integer border = FBorderStyle == bsSingle ? (Ctl3D() ? 2 : 1) : 0;
+  return QFontMetrics(Font().ToQFont()).height() + 2 * border + 4;
+}
+
+void TCustomEdit::AdjustHeight() {
+  if (!FAutoSize || ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+  const Integer height = AutoHeight();
+  if (height != FHeight) SetHeight(height);
+}
+
+void TCustomEdit::SetAutoSize(bool value) {
+  if (value == FAutoSize) return;
+  FAutoSize = value;
+  AdjustHeight();
+}
+
+void TCustomEdit::Loaded() {
+  TWinControl::Loaded();
+  AdjustHeight();
+}
+
+void TCustomEdit::FontChanged() {
+  TWinControl::FontChanged();
+  ApplySelectionLook(Host() != nullptr && Host()->Widget()->hasFocus());
+  AdjustHeight();
+}
+
+void TCustomEdit::ColorChanged() {
+  TWinControl::ColorChanged();
+  ApplySelectionLook(Host() != nullptr && Host()->Widget()->hasFocus());
 }
 
 QLineEdit* TCustomEdit::LineEdit() const {
@@ -165,6 +226,7 @@ void TCustomEdit::InitWidget() {
   edit->setMaxLength(FMaxLength > 0 ? FMaxLength : 0x7FFFFFF);
   edit->setEchoMode(FPasswordChar != 0 ? QLineEdit::Password : QLineEdit::Normal);
   edit->setFrame(FBorderStyle != bsNone);
+  ApplySelectionLook(edit->hasFocus());
   QObject::connect(edit, &QLineEdit::textEdited, [this](const QString&) { RunGuarded([&] { FModified = true; }); });
   QObject::connect(edit, &QLineEdit::textChanged, [this](const QString&) { RunGuarded([&] {
     if (!FSettingText) Change();
@@ -220,6 +282,7 @@ void TCustomEdit::SetPasswordChar(char value) {
 void TCustomEdit::SetBorderStyle(TFormBorderStyle value) {
   FBorderStyle = value;
   if (QLineEdit* edit = LineEdit()) edit->setFrame(value != bsNone);
+  AdjustHeight();
 }
 
 Integer TCustomEdit::SelStart() const {
@@ -359,6 +422,7 @@ TCustomMemo::TCustomMemo(TComponent* owner)
                                                     [this](const std::vector<AnsiString>& l) { FLines.FromVector(l); })) {
   FWidth = 185;
   FHeight = 89;
+  FAutoSize = false;
 }
 
 TCustomMemo::~TCustomMemo() = default;
@@ -373,6 +437,8 @@ QPlainTextEdit* TCustomMemo::TextEdit() const {
 
 void TCustomMemo::InitWidget() {
   QPlainTextEdit* edit = TextEdit();
+  // The mouse reaches the text through the viewport, past the control's own route.
+  RouteInnerContextMenu(this, edit->viewport());
   edit->setReadOnly(FReadOnly);
   edit->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   edit->setTabChangesFocus(!FWantTabs);

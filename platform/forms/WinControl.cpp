@@ -1,6 +1,7 @@
 // TWinControl: the window object and its widget, Qt events turned into messages, the default
 // window procedure that hands them back to the widget, children, alignment, focus and keys.
 #include <algorithm>
+#include <utility>
 #include <QApplication>
 #include <QDropEvent>
 #include <QContextMenuEvent>
@@ -355,6 +356,7 @@ bool TWinControl::WidgetEvent(QEvent* event) {
         const int vk = me->button() == Qt::LeftButton ? VK_LBUTTON
                        : me->button() == Qt::RightButton ? VK_RBUTTON : VK_MBUTTON;
         SetKeyDown(vk, event->type() != QEvent::MouseButtonRelease);
+        FKeyAskedContextMenu = false;
       }
       const TPoint offset = WidgetClientOffset();
       const QPoint p = me->position().toPoint() - QPoint(offset.X, offset.Y);
@@ -397,6 +399,7 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       }
       // A key press is a key-down and then, for text, one character message per UTF-16 unit.
       FDialogKeyHandled = false;
+      FKeyAskedContextMenu = false;
       bool handedBack = false;
       if (vk != 0) {
         msg.message = WM_KEYDOWN;
@@ -484,17 +487,21 @@ bool TWinControl::WidgetEvent(QEvent* event) {
       return true;
     }
     case QEvent::ContextMenu: {
-      // The mouse's context menu comes with the right button's release; the keyboard's (the menu
-      // key, Shift+F10) is WM_CONTEXTMENU without a position.
+      // The mouse's context menu comes with the right button's release, never from Qt at the
+      // press; the keyboard's is WM_CONTEXTMENU without a position, once for the key that asked.
       auto* ce = static_cast<QContextMenuEvent*>(event);
-      if (ce->reason() == QContextMenuEvent::Mouse) return false;
+      event->accept();
+      if (ce->reason() == QContextMenuEvent::Mouse) return true;
+      if (std::exchange(FKeyAskedContextMenu, false)) return true;
       QEvent* saved = FCurrentEvent;
       const UINT savedMsg = FCurrentMsg;
       FCurrentEvent = event;
       FCurrentMsg = WM_CONTEXTMENU;
-      SendMessageA(FHandle, WM_CONTEXTMENU, 0, static_cast<LPARAM>(-1));
+      SendMessageA(FHandle, WM_CONTEXTMENU, FHandle.AsWParam(), static_cast<LPARAM>(-1));
       FCurrentEvent = saved;
       FCurrentMsg = savedMsg;
+      // Handed back to the widget, the event is not passed on to the parents' widgets.
+      event->accept();
       return true;
     }
     case QEvent::Enter:
@@ -534,6 +541,9 @@ bool TWinControl::WidgetEvent(QEvent* event) {
     DeliverInputMessage(msg);
     FCurrentEvent = saved;
     FCurrentMsg = savedMsg;
+    // The control took the mouse: Qt must not pass it on to the parents' widgets as well, whose
+    // controls would handle it a second time (a right release opening two context menus).
+    if (event->type() != QEvent::Wheel) event->accept();
   }
   return true;
 }
@@ -547,13 +557,24 @@ void TWinControl::MessageHandler(TMessage& message) {
       if (DragMouseMessage(this, message)) return;
       if (IsControlMouseMsg(message)) return;
       TControl::MessageHandler(message);
-      if (message.Msg == WM_RBUTTONUP) ContextPopupAt(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+      // The right button's release asks for the context menu at its place on the screen.
+      if (message.Msg == WM_RBUTTONUP && FHandle) {
+        const TPoint at = ClientToScreen(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
+        Perform(WM_CONTEXTMENU, FHandle.AsWParam(), PointToLParam(at.X, at.Y));
+      }
       return;
-    case WM_CONTEXTMENU:
-      // Nothing of the program's taken: the widget's own menu, if it has one.
-      if (message.LParam == -1 && ContextPopupAt(Point(-1, -1))) return;
+    case WM_CONTEXTMENU: {
+      // The position is on the screen, (-1, -1) from the keyboard. When no handler and no popup
+      // menu takes it, the default handling shows the widget's own menu, if it has one.
+      if (!FEnabled) return;
+      const TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+      if (ContextPopupAt(at == Point(-1, -1) ? at : ScreenToClient(at))) {
+        message.Result = 1;
+        return;
+      }
       TControl::MessageHandler(message);
       return;
+    }
     case CM_SHOWHINTCHANGED:
       TControl::MessageHandler(message);
       for (TControl* c : FControls) c->Perform(CM_PARENTSHOWHINTCHANGED);
@@ -586,6 +607,14 @@ void TWinControl::MessageHandler(TMessage& message) {
       for (TControl* c : FControls) c->Perform(CM_PARENTCTL3DCHANGED);
       return;
     case CM_PARENTCTL3DCHANGED: ParentCtl3DChanged(); return;
+    case CM_DIALOGCHAR:
+      // Offered to each child in turn (a windowed one offers it to its own) until one takes it.
+      for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!c->Visible()) continue;
+        message.Result = c->Perform(CM_DIALOGCHAR, message.WParam, message.LParam);
+        if (message.Result != 0) return;
+      }
+      return;
     case CM_FOCUSCHANGED:
       // Every control of the window hears which control has the focus now.
       for (TControl* c : FControls) c->Perform(CM_FOCUSCHANGED, message.WParam, message.LParam);
@@ -713,6 +742,13 @@ void TWinControl::WMKeyDown(TMessage& message) {
   }
   KeyDown(key, shift);
   if (key == 0) return;
+  // The menu key and Shift+F10 ask for the context menu; the widget does not see them.
+  if (key == VK_APPS || (key == VK_F10 && shift.Contains(ssShift) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt))) {
+    FKeyAskedContextMenu = true;
+    FDialogKeyHandled = true;
+    Perform(WM_CONTEXTMENU, FHandle.AsWParam(), static_cast<LPARAM>(-1));
+    return;
+  }
   if (!WantsKey(key)) {
     SendDialogKey(key, shift);
     if (key == 0) {
@@ -752,6 +788,13 @@ void TWinControl::WMChar(TMessage& message) {
   char ch = static_cast<char>(message.WParam & 0xFF);
   const char original = ch;
   TCustomForm* form = ParentForm();
+  // With Alt held the character is first the accelerator of a control of the form (a window-less
+  // one among them); the control that takes it ends the character.
+  if (form != nullptr && ((message.LParam & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0) &&
+      form->Perform(CM_DIALOGCHAR, static_cast<unsigned char>(ch), message.LParam) != 0) {
+    FDialogKeyHandled = true;
+    return;
+  }
   if (form != nullptr && form != this && form->KeyPreview()) {
     form->KeyPress(ch);
     if (ch == 0) return;

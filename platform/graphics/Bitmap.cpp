@@ -263,8 +263,10 @@ void TBitmap::Assign(TPersistent* source) {
     FTransparent = other->FTransparent;
     FHandleType = other->FHandleType;
     if (other->FImage) {
+      // The pixels are shared until either bitmap writes to them (rows, pixels or a painter on its
+      // canvas take a copy of their own first); the source's painters have ended by now.
       auto image = std::make_unique<TGdiBitmap>(1, 1, other->FImage->BitsPerPixel());
-      image->Image() = other->FImage->Image().copy();
+      image->Image() = other->FImage->Image();
       image->Palette = other->FImage->Palette;
       image->Permanent = true;
       FImage = std::move(image);

@@ -286,6 +286,9 @@ class TGraphic : public TPersistent {
   virtual bool CopiesInto(const TPersistent* dest) const { (void)dest; return false; }
   bool Modified() const { return FModified; }
   void SetModified(bool value) { FModified = value; }
+  // Set when the graphic got a new palette (a GIF picture read); whoever realizes it clears it.
+  bool PaletteModified() const { return FPaletteModified; }
+  void SetPaletteModified(bool value) { FPaletteModified = value; }
 
   TNotifyEvent OnChange;
   TProgressEvent OnProgress;
@@ -297,6 +300,7 @@ class TGraphic : public TPersistent {
                 const AnsiString& msg);
   bool FTransparent = false;
   bool FModified = false;
+  bool FPaletteModified = false;
 };
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };

@@ -52,7 +52,7 @@ long long ClaimedPixels(const Byte* d, std::size_t size) {
 void DecodeImage(TIconImage& img, TIconBudget& budget) {
   const std::vector<Byte>& d = *img.Data;
   const long long pixels = ClaimedPixels(d.data(), d.size());
-  if (pixels > budget.Pixels) throw EInvalidGraphic("Icon image is too large");
+  if (pixels > budget.Pixels) throw EIconTooLarge();
   budget.Pixels -= pixels;
   if (IsPng(d.data(), d.size())) {
     QImage q = QImage::fromData(d.data(), static_cast<int>(d.size()), "PNG");

@@ -14,6 +14,13 @@ inline constexpr int kIconTypeCursor = 2;
 // The pixels the images of one file may decode to in all.
 inline constexpr long long kMaxIconFilePixels = 1LL << 26;
 
+// Raised, with the text "Icon image is too large", when an image claims more pixels than its
+// budget has left: readers that skip an image they cannot read let this one pass on.
+class EIconTooLarge : public EInvalidGraphic {
+ public:
+  EIconTooLarge() : EInvalidGraphic("Icon image is too large") {}
+};
+
 // The part of that limit a file has left. The icons of an icon list or of an animated cursor read
 // from one file draw on one budget.
 struct TIconBudget {

@@ -186,6 +186,79 @@ TEST_F(AnimatedCursorTest, AFrameThatDoesNotReadEndsItsList) {
   EXPECT_EQ(image.Title(), "after") << "the chunks after it are read on";
 }
 
+TEST_F(AnimatedCursorTest, IconsBeyondTheFilesBudgetRefuseTheCursor) {
+  // All icons of one file together hold at most 8192 x 8192 pixels. An image claiming more than is
+  // left refuses the cursor; it neither ends its list quietly nor leaves the cursor without frames.
+  struct TCase {
+    const char* Name;
+    std::string Frames;
+  };
+  const TCase cases[] = {
+      {"one claim beyond the whole budget", List("fram", Chunk("icon", MonochromeIconFile(8192, 8193, false)))},
+      {"the whole budget after an icon", List("fram", Chunk("icon", kRed) + Chunk("icon", MonochromeIconFile(8192, 8192, false)))},
+      {"the rest in the next list", List("fram", Chunk("icon", kRed)) + List("fram", Chunk("icon", MonochromeIconFile(8192, 8192, false)))},
+      {"real images: 8192 x 8191 after 128 x 128",
+       List("fram", Chunk("icon", IconFile(128, clRed)) + Chunk("icon", MonochromeIconFile(8192, 8191)))},
+  };
+  for (const TCase& c : cases) {
+    TAnimatedCursorImage image;
+    try {
+      Read(image, AniFile(AniHeader(2, 2, 1, 1) + c.Frames));
+      ADD_FAILURE() << c.Name << ": read " << image.Count() << " frames";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_EQ(e.Message(), "Icon image is too large") << c.Name;
+    }
+    EXPECT_EQ(image.Count(), 0) << c.Name;
+  }
+  // Within the budget, an image that does not read still only ends its list.
+  TAnimatedCursorImage image;
+  Read(image, AniFile(AniHeader(2, 2, 1, 1) + List("fram", Chunk("icon", MonochromeIconFile(4096, 4096, false)) + Chunk("icon", kRed)) +
+                      List("fram", Chunk("icon", MonochromeIconFile(64, 32)))));
+  ASSERT_EQ(image.Count(), 1);
+  EXPECT_EQ(image.Icons(0)->Width(), 64);
+  EXPECT_EQ(image.Icons(0)->Height(), 32);
+}
+
+TEST_F(AnimatedCursorTest, DrawingIsBoundLikeABitmapRead) {
+  // Frames of one icon, drawn side by side (or one under another) into one bitmap.
+  auto frames = [](int count, const std::string& icon) {
+    std::string chunks = AniHeader(count, count, 1, 1);
+    for (int i = 0; i < count; ++i) chunks += Chunk("seq ", U32Bytes(0));
+    return AniFile(chunks + List("fram", Chunk("icon", icon)));
+  };
+  struct TCase {
+    const char* Name;
+    int Count;
+    std::string Icon;
+    bool Vertical;
+  };
+  const TCase cases[] = {
+      {"8193 x 32768 pixels side by side", 8193, MonochromeIconFile(1, 32768), false},
+      {"32768 x 8193 pixels one under another", 8193, MonochromeIconFile(32768, 1), true},
+      {"a row wider than 32768", 2, MonochromeIconFile(16385, 1), false},
+      {"a column higher than 32768", 2, MonochromeIconFile(1, 16385), true},
+  };
+  for (const TCase& c : cases) {
+    TAnimatedCursorImage image;
+    Read(image, frames(c.Count, c.Icon));
+    ASSERT_EQ(image.Count(), c.Count) << c.Name;
+    TBitmap bitmap;
+    try {
+      image.DrawToBitmap(bitmap, clWhite, c.Vertical, false);
+      ADD_FAILURE() << c.Name << ": drew " << bitmap.Width() << " x " << bitmap.Height();
+    } catch (const EInvalidGraphicOperation& e) {
+      EXPECT_EQ(e.Message(), "Animated cursor is too large to draw") << c.Name;
+    }
+    EXPECT_TRUE(bitmap.Empty()) << c.Name;
+  }
+  TAnimatedCursorImage fits;
+  Read(fits, frames(2, MonochromeIconFile(16384, 1)));
+  TBitmap row;
+  fits.DrawToBitmap(row, clWhite, false, false);
+  EXPECT_EQ(row.Width(), 32768);
+  EXPECT_EQ(row.Height(), 1);
+}
+
 TEST_F(AnimatedCursorTest, MalformedFiles) {
   const std::string frames = List("fram", Chunk("icon", kRed));
   struct TCase {

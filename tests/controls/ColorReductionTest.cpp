@@ -86,6 +86,22 @@ TEST_F(ColorReductionTest, HistogramCoarsensItsCountsBeyond2049Colours) {
   EXPECT_EQ(r.Entry(0), RGB(193, 192, 240));
 }
 
+TEST_F(ColorReductionTest, HistogramEntriesAreExactColoursWhileNothingWasCoarsened) {
+  // 1145 white pixels, 150 of (250, 250, 250) and 255 far colours of 151 pixels each: 257 colours,
+  // counted exactly. The near grey is left out and maps to white, whose entry stays white.
+  std::vector<COLORREF> colours(1145, RGB(255, 255, 255));
+  colours.insert(colours.end(), 150, RGB(250, 250, 250));
+  for (int k = 0; k < 255; ++k) colours.insert(colours.end(), 151, RGB(static_cast<Byte>(k), 0, static_cast<Byte>(255 - k)));
+  ASSERT_EQ(colours.size(), 200u * 199u);
+  auto bitmap = Pixels24(200, 199, colours);
+  TReduced r = Reduce(*bitmap, pf8bit, rmHistogram);
+  EXPECT_EQ(r.Entry(0), RGB(255, 255, 255)) << "not moved towards the grey it stands for as well";
+  const int grey = static_cast<int>(std::find(colours.begin(), colours.end(), RGB(250, 250, 250)) - colours.begin());
+  EXPECT_EQ(r.Index(grey % 200, grey / 200), 0);
+  for (int e = 0; e < 256; ++e)
+    EXPECT_NE(std::find(colours.begin(), colours.end(), r.Entry(e)), colours.end()) << "entry " << e << " is no colour of the picture";
+}
+
 TEST_F(ColorReductionTest, MedianCutBoxesTheColours) {
   auto bitmap = Pixels24(4, 1, {RGB(255, 0, 0), RGB(255, 0, 0), RGB(0, 0, 0), RGB(255, 0, 0)});
   TReduced r = Reduce(*bitmap, pf8bit, rmMedianCut);
@@ -94,6 +110,46 @@ TEST_F(ColorReductionTest, MedianCutBoxesTheColours) {
   EXPECT_NE(red, black);
   EXPECT_EQ(r.Entry(red), RGB(255, 0, 0)) << "a box's colour is the mean of its pixels";
   EXPECT_EQ(r.Entry(black), RGB(0, 0, 0));
+}
+
+TEST_F(ColorReductionTest, MedianCutSplitsOnUntilEveryBoxIsOneCellOrThePaletteIsFull) {
+  // Five colours in five cells, of different counts along every channel: a box each.
+  const std::vector<COLORREF> five = {RGB(255, 0, 0), RGB(255, 0, 0), RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 255, 0),
+                                      RGB(0, 0, 255), RGB(0, 0, 0),   RGB(255, 255, 255)};
+  auto small = Pixels24(8, 1, five);
+  TReduced r = Reduce(*small, pf8bit, rmMedianCut);
+  EXPECT_EQ(r.ColorsUsed(), 5u);
+  std::vector<int> indices;
+  for (int x = 0; x < 8; ++x) {
+    EXPECT_EQ(r.Entry(r.Index(x, 0)), five[static_cast<std::size_t>(x)]) << x;
+    indices.push_back(r.Index(x, 0));
+  }
+  std::sort(indices.begin(), indices.end());
+  EXPECT_EQ(std::unique(indices.begin(), indices.end()) - indices.begin(), 5);
+
+  // Every one of the 4096 cells once: boxes are halved at their medians, the one of the widest
+  // extent first, so once the palette is full the last 64 halvings have made 128 boxes of 8 cells
+  // out of 64 of 16, and 64 boxes of 32 cells are left; every entry lies close to its pixels.
+  std::vector<COLORREF> cube;
+  for (int i = 0; i < 4096; ++i)
+    cube.push_back(RGB(static_cast<Byte>((i >> 8) * 16), static_cast<Byte>(((i >> 4) & 15) * 16), static_cast<Byte>((i & 15) * 16)));
+  auto all = Pixels24(64, 64, cube);
+  TReduced c = Reduce(*all, pf8bit, rmMedianCut);
+  EXPECT_EQ(c.ColorsUsed(), 256u);
+  std::vector<int> perEntry(256, 0);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const int index = c.Index(x, y);
+      ++perEntry[static_cast<std::size_t>(index)];
+      const COLORREF a = all->PixelRGB(x, y), b = c.Entry(index);
+      EXPECT_LE(std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) + std::abs(GetBValue(a) - GetBValue(b)), 64)
+          << x << "," << y;
+    }
+  std::sort(perEntry.begin(), perEntry.end());
+  std::vector<int> expected(128, 8);
+  expected.insert(expected.end(), 64, 16);
+  expected.insert(expected.end(), 64, 32);
+  EXPECT_EQ(perEntry, expected) << "the boxes split at their medians";
 }
 
 // A picture of many colours, as a photograph has: smooth gradients with a little noise, far more

@@ -8,9 +8,12 @@
 #include <QMimeData>
 #include <QUrl>
 #include "controls/FilenameEdit.h"
+#include "controls/OrvSpin.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/win/DropFiles.h"
+#include "platform/win/ErrorMode.h"
 #include "platform/win/SysColors.h"
+#include "tests/platform/forms/WindowInput.h"
 
 namespace orv::test {
 namespace {
@@ -20,8 +23,10 @@ class TFileForm : public TForm {
   explicit TFileForm(TComponent* owner) : TForm(owner) {}
   TFilenameEdit* FilenameEdit1 = nullptr;
   TEdit* Other = nullptr;
+  TButton* OkBtn = nullptr;
   std::vector<std::string> Events;
   void FilenameEdit1Change(TObject*) { Events.push_back("change " + FilenameEdit1->GetText()); }
+  void OkBtnClick(TObject*) { Events.push_back("ok"); }
 };
 
 const char* const kFileForm = R"(object FileForm: TFileForm
@@ -45,6 +50,15 @@ const char* const kFileForm = R"(object FileForm: TFileForm
     Width = 100
     Height = 21
   end
+  object OkBtn: TButton
+    Left = 80
+    Top = 80
+    Width = 75
+    Height = 25
+    Caption = 'OK'
+    Default = True
+    OnClick = OkBtnClick
+  end
 end
 )";
 
@@ -56,7 +70,9 @@ class FilenameEditTest : public ControlsTest {
     RegisterClassType<F, TForm>("TFileForm")
         .Field("FilenameEdit1", &F::FilenameEdit1)
         .Field("Other", &F::Other)
-        .Method("FilenameEdit1Change", &F::FilenameEdit1Change);
+        .Field("OkBtn", &F::OkBtn)
+        .Method("FilenameEdit1Change", &F::FilenameEdit1Change)
+        .Method("OkBtnClick", &F::OkBtnClick);
     Form = MakeForm<TFileForm>("TFileForm", kFileForm);
     Ed = Form->FilenameEdit1;
   }
@@ -72,8 +88,27 @@ class FilenameEditTest : public ControlsTest {
     Click(Ed->ButtonWindow()->Widget(), QPoint(Ed->ButtonWindow()->Width() / 2, Ed->ButtonWindow()->Height() / 2));
   }
 
+  QLineEdit* Line() const { return static_cast<QLineEdit*>(Ed->Widget()); }
+  // The middle of the browse button, in the window's coordinates.
+  QPoint ButtonInWindow() const {
+    QWidget* button = Ed->ButtonWindow()->Widget();
+    return testinput::At(button, button->rect().center());
+  }
+
   TFileForm* Form = nullptr;
   TFilenameEdit* Ed = nullptr;
+};
+
+// Records the error mode in force while the file dialog is open; may fail the dialog.
+class TModeDialogs : public TScriptedColorDialogs {
+ public:
+  std::vector<UINT> Modes;
+  bool Fail = false;
+  bool ChooseFiles(const TFileRequest& request, std::vector<AnsiString>& files) override {
+    Modes.push_back(GetErrorMode());
+    if (Fail) throw Exception("the dialog could not be shown");
+    return TScriptedColorDialogs::ChooseFiles(request, files);
+  }
 };
 
 TEST_F(FilenameEditTest, DescriptionGivesTheSaveDialogWithItsFilterAndTheDefaultGlyph) {
@@ -329,6 +364,227 @@ TEST_F(FilenameEditTest, DroppedFilesBecomeTheFileNameWhenTheEditAcceptsThem) {
   Ed->SetAcceptFiles(false);
   drop({"/data/refused.dbf"});
   EXPECT_EQ(Ed->FileName(), "/data/again.dbf");
+}
+
+TEST_F(FilenameEditTest, TheSystemsErrorBoxesAreOffWhileTheDialogIsOpenAndTheOldModeComesBack) {
+  Form->Show();
+  TModeDialogs dialogs;
+  SetDialogService(&dialogs);
+  const UINT before = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  dialogs.FileAnswers.push_back({"/chosen.dbf"});
+  ClickBrowse();
+  EXPECT_EQ(dialogs.Modes, std::vector<UINT>{SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX});
+  EXPECT_EQ(GetErrorMode(), SEM_NOGPFAULTERRORBOX) << "the mode from before the dialog";
+  EXPECT_EQ(Ed->GetText(), "/chosen.dbf");
+
+  dialogs.Fail = true;
+  EXPECT_THROW(Ed->ButtonClick(), Exception);
+  EXPECT_EQ(dialogs.Modes.size(), 2u);
+  EXPECT_EQ(GetErrorMode(), SEM_NOGPFAULTERRORBOX) << "also when the dialog fails";
+  EXPECT_EQ(Ed->GetText(), "/chosen.dbf");
+  SetErrorMode(before);
+  SetDialogService(&ColorDialogs);
+}
+
+TEST_F(FilenameEditTest, LongAndShortNamesAreThoseTheSystemFindsForTheFile) {
+  const AnsiString spaced = MakeFile("long table name.dbf");
+  struct TCase {
+    AnsiString Text, Long;
+  };
+  const TCase cases[] = {
+    {QuoteFileName(spaced), "long table name.dbf"},
+    {FDataDir + "missing.dbf", ""},
+    {"", ""},
+  };
+  TFileDirEdit* edit = Ed;  // reached as the file-oriented edit
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    Ed->SetText(c.Text);
+    EXPECT_EQ(edit->GetLongName(), c.Long);
+    EXPECT_EQ(edit->GetShortName(), c.Long) << "the system keeps no second, short name";
+  }
+}
+
+TEST_F(FilenameEditTest, ANewButtonWidthMakesTheWindowAgainWhenItLeavesRoomForTheText) {
+  Form->Show();
+  Ed->SetText("/data/kept.dbf");
+  const HWND first = Ed->Handle();
+  Ed->SetButtonWidth(40);
+  EXPECT_NE(Ed->Handle(), first) << "the window is made again";
+  EXPECT_EQ(Ed->ButtonWidth(), 40);
+  EXPECT_EQ(Ed->ButtonWindow()->Width(), 40);
+  EXPECT_EQ(Line()->text(), "/data/kept.dbf") << "with the text it had";
+  EXPECT_EQ(Line()->textMargins().right(), 40 + 2) << "and the text beside the new button";
+  EXPECT_TRUE(Ed->ButtonWindow()->Widget()->isVisible());
+
+  const HWND second = Ed->Handle();
+  Ed->SetButtonWidth(Ed->ClientWidth());
+  EXPECT_EQ(Ed->ButtonWidth(), 40) << "a button as wide as the edit is refused";
+  EXPECT_EQ(Ed->Handle(), second);
+  Ed->SetButtonWidth(1);
+  EXPECT_FALSE(Ed->ButtonWindow()->Visible()) << "a button of one pixel is hidden";
+  Ed->SetButtonWidth(21);
+  EXPECT_TRUE(Ed->ButtonWindow()->Visible());
+  ColorDialogs.FileAnswers.push_back({"/after.dbf"});
+  ClickBrowse();
+  EXPECT_EQ(Ed->GetText(), "/after.dbf") << "the button works in the new window";
+}
+
+TEST_F(FilenameEditTest, DefaultGlyphIsFreedOnlyWhenTheEditorSaysSo) {
+  // An editor that makes its glyph for each call, or keeps one of its own.
+  class TGlyph : public TBitmap {
+   public:
+    TGlyph(int* freed, COLORREF colour) : TBitmap(8, 6), FFreed(freed) {
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) SetPixelRGB(x, y, colour);
+    }
+    ~TGlyph() override { ++*FFreed; }
+
+   private:
+    int* FFreed;
+  };
+  class TMadeGlyphEdit : public TCustomComboEdit {
+   public:
+    TMadeGlyphEdit(TComponent* owner, bool made) : TCustomComboEdit(owner), FMade(made), FKept(&Freed, 0x00FF00) {}
+    int Freed = 0;
+    int Asked = 0;
+
+   protected:
+    TBitmap* GetDefaultBitmap(bool& destroyNeeded) override {
+      ++Asked;
+      destroyNeeded = FMade;
+      if (!FMade) return &FKept;
+      return std::make_unique<TGlyph>(&Freed, 0x0000FF).release();
+    }
+
+   private:
+    bool FMade;
+    TGlyph FKept;
+  };
+  for (const bool made : {true, false}) {
+    SCOPED_TRACE(made ? "made for the call" : "kept by the editor");
+    auto* edit = new TMadeGlyphEdit(Form, made);
+    edit->SetGlyphKind(gkDefault);
+    EXPECT_EQ(edit->Asked, 1);
+    EXPECT_EQ(edit->Freed, made ? 1 : 0);
+    ASSERT_NE(edit->Glyph(), nullptr);
+    EXPECT_EQ(edit->Glyph()->Width(), 8) << "the button keeps a copy";
+    EXPECT_EQ(edit->Glyph()->PixelRGB(3, 3), made ? 0x0000FFu : 0x00FF00u);
+    edit->Free();
+  }
+}
+
+TEST_F(FilenameEditTest, TheButtonFollowsTheThreeDLookAndADisabledTextStaysReadable) {
+  Form->Show();
+  EXPECT_EQ(Ed->ButtonWindow()->Left(), 420 - 21 - 2);
+  Ed->SetCtl3D(false);
+  EXPECT_EQ(Ed->ButtonWindow()->Left(), 420 - 21 - 1) << "inside the flat border";
+  EXPECT_EQ(Ed->ButtonWindow()->Top(), 3);
+  EXPECT_EQ(Ed->ButtonWindow()->Height(), Ed->Height() - 4);
+  Ed->SetCtl3D(true);
+  EXPECT_EQ(Ed->ButtonWindow()->Left(), 420 - 21 - 2);
+
+  // Disabled, the text is grey; on a grey background it keeps the font's colour.
+  Ed->SetText("WWWWWWWW");
+  Ed->SetEnabled(false);
+  struct TCase {
+    TColor Background, Text;
+  };
+  const TCase cases[] = {{clWindow, clGrayText}, {clGrayText, clWindowText}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Background);
+    Ed->SetColor(c.Background);
+    const QImage shot = Ed->Widget()->grab().toImage();
+    int textPixels = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < 40; ++x)
+        if (shot.pixelColor(x, y) == ShownColor(c.Text)) ++textPixels;
+    EXPECT_GT(textPixels, 10) << "the text is drawn in its colour";
+  }
+}
+
+TEST_F(FilenameEditTest, InputMethodNameIsKeptInTheDescriptionOfEitherEdit) {
+  // The input method is the process's own; an edit keeps the name it was given.
+  const AnsiString text = R"(object FileForm: TFileForm
+  object FilenameEdit1: TFilenameEdit
+    Left = 8
+    Top = 8
+    Width = 200
+    Height = 21
+    ImeMode = imDisable
+    ImeName = 'Pinyin'
+  end
+  object SpinEd: TOrvSpinEdit
+    Left = 8
+    Top = 40
+    Width = 60
+    Height = 21
+    ImeMode = imClose
+    ImeName = 'Hangul'
+  end
+end
+)";
+  auto* form = MakeForm<TFileForm>("TFileForm", text.c_str());
+  struct TCase {
+    const char* Name;
+    TImeMode Mode;
+    const char* ImeName;
+    const char* Written;
+  };
+  const TCase cases[] = {
+    {"FilenameEdit1", imDisable, "Pinyin", "ImeName = 'Pinyin'"},
+    {"SpinEd", imClose, "Hangul", "ImeName = 'Hangul'"},
+  };
+  const AnsiString written = WriteComponentToText(form);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto* edit = dynamic_cast<TWinControl*>(form->FindComponent(c.Name));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->ImeName(), c.ImeName);
+    EXPECT_EQ(edit->ImeMode(), c.Mode);
+    EXPECT_NE(written.find(c.Written), AnsiString::npos) << written;
+  }
+}
+
+// ----- through the window, as the user gives it -----
+
+TEST_F(FilenameEditTest, ClickingTheBrowseButtonInTheWindowOpensTheDialog) {
+  Form->Show();
+  QWidget* top = Form->Widget();
+  ColorDialogs.FileAnswers.push_back({FDataDir + "picked table.dbf"});
+  testinput::Click(top, ButtonInWindow());
+  ASSERT_EQ(ColorDialogs.FileRequests.size(), 1u);
+  EXPECT_TRUE(ColorDialogs.FileRequests[0].Save);
+  EXPECT_EQ(Line()->text().toStdString(), "\"" + FDataDir + "picked table.dbf\"") << "what the edit shows";
+  EXPECT_EQ(Form->Events, std::vector<std::string>{"change \"" + FDataDir + "picked table.dbf\""});
+  EXPECT_TRUE(Ed->Focused());
+
+  // A press beside the button, in the text, opens nothing.
+  testinput::Click(top, testinput::At(Ed->Widget(), QPoint(10, 10)));
+  EXPECT_EQ(ColorDialogs.FileRequests.size(), 1u);
+}
+
+TEST_F(FilenameEditTest, KeysGivenToTheWindowReachTheEdit) {
+  Form->Show();
+  QWidget* top = Form->Widget();
+  testinput::Click(top, testinput::At(Ed->Widget(), QPoint(10, 10)));
+  ASSERT_TRUE(Ed->Focused()) << "the click gives the edit the focus";
+  for (const int key : {Qt::Key_A, Qt::Key_B}) testinput::Key(top, key);
+  EXPECT_EQ(Line()->text(), "ab");
+  EXPECT_EQ(Form->Events, (std::vector<std::string>{"change a", "change ab"}));
+
+  ColorDialogs.FileAnswers.push_back({"/by key.dbf"});
+  testinput::Key(top, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_EQ(ColorDialogs.FileRequests.size(), 1u) << "Alt+Down opens the dialog";
+  EXPECT_EQ(ColorDialogs.FileRequests[0].FileName, "ab");
+  EXPECT_EQ(Line()->text(), "\"/by key.dbf\"");
+
+  Form->Events.clear();
+  testinput::Key(top, Qt::Key_Return);
+  EXPECT_EQ(Form->Events, std::vector<std::string>{"ok"}) << "Enter is the form's default button";
+  EXPECT_EQ(Line()->text(), "\"/by key.dbf\"") << "and is not typed";
+  testinput::Key(top, Qt::Key_Down);
+  EXPECT_EQ(ColorDialogs.FileRequests.size(), 1u) << "Down alone is no click key";
 }
 
 }  // namespace

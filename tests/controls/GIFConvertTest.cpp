@@ -3,7 +3,9 @@
 #include "tests/controls/GifTestSupport.h"
 #include "tests/controls/IconFilesSupport.h"
 
+#include "controls/AnimatedCursor.h"
 #include "controls/GIFImage.h"
+#include "controls/GIFInternal.h"
 #include "platform/win/Clipboard.h"
 
 namespace orv::test {
@@ -103,6 +105,101 @@ TEST_F(GIFConvertTest, AFrameOrABitmapBecomesAOneFrameImage) {
   ASSERT_EQ(back.FrameCount(), 2);
   EXPECT_EQ(back.Frames(index)->TransparentColor, static_cast<TColor>(0xFF00FF));
   EXPECT_EQ(static_cast<TColor>(back.Frames(index)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xFF00FF));
+}
+
+TEST_F(GIFConvertTest, CopyingAnImagesFramesTakesEachOnceAndDecodesNone) {
+  // As many one-pixel frames as an image may hold, none decoded: the copy shares every frame's
+  // item, keeps the source's screen and measures no frame on the way.
+  TGifBytes g;
+  g.Header().Screen(300, 7, 0x80).Table({0x000000, 0xFFFFFF});
+  for (int i = 0; i < gif::kMaxFrames; ++i) g.Image(i % 300, i % 7, 1, 1, 0).Raw(RawLzw({i & 1}, 2));
+  g.Trailer();
+  TGIFImage source;
+  TStringStream stream(g.Bytes);
+  source.LoadGIF(stream.Size(), stream, false);
+  ASSERT_EQ(source.FrameCount(), gif::kMaxFrames);
+  TGIFImage copy;
+  int decoded = 0;
+  copy.OnProgress = [&](TObject*, TProgressStage stage, Byte, bool, const TRect&, const AnsiString&) { decoded += stage == psStarting; };
+  copy.Assign(&source);
+  ASSERT_EQ(copy.FrameCount(), gif::kMaxFrames);
+  EXPECT_EQ(decoded, 0);
+  EXPECT_EQ(copy.ScreenWidth(), 300);
+  EXPECT_EQ(copy.ScreenHeight(), 7);
+  for (int i : {0, 1, 4242, gif::kMaxFrames - 1}) {
+    EXPECT_EQ(copy.Frames(i)->SharedItem(), source.Frames(i)->SharedItem()) << i;
+    EXPECT_EQ(copy.Frames(i)->Left, i % 300);
+  }
+  // Nor does it take a frame more than a read image may hold.
+  TBitmap one;
+  one.SetSize(1, 1);
+  try {
+    copy.AddFrame(&one);
+    ADD_FAILURE() << "added a frame";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "GIF image has too many frames");
+  }
+  EXPECT_EQ(copy.FrameCount(), gif::kMaxFrames);
+}
+
+TEST_F(GIFConvertTest, CursorFramesOfOneIconShareOneDrawingWithinTheBoundsOfARead) {
+  auto cursor = [](int frames, const std::string& icon) {
+    std::string chunks = AniHeader(frames, frames, 3, 1);
+    for (int i = 0; i < frames; ++i) chunks += Chunk("seq ", U32Bytes(0));
+    auto image = std::make_unique<TAnimatedCursorImage>();
+    TStringStream in(AniFile(chunks + List("fram", Chunk("icon", icon))));
+    image->ReadFromStream(in);
+    return image;
+  };
+  // 4096 frames of one 256 x 256 icon: as many pixels as a read image may hold, drawn once.
+  const std::string icon = IconFile(256, clRed, pf8bit);
+  auto frames = cursor(4096, icon);
+  TGIFImage gif;
+  gif.Assign(frames.get());
+  ASSERT_EQ(gif.FrameCount(), 4096);
+  EXPECT_EQ(gif.ScreenWidth(), 256);
+  EXPECT_EQ(gif.CurrentIndex(), 4095);
+  const uchar* pixels = gif.Frames(0)->FrameBitmap()->Handle()->Image().constBits();
+  for (int i = 0; i < gif.FrameCount(); ++i) {
+    TGIFFrame& frame = *gif.Frames(i);
+    ASSERT_EQ(frame.FrameBitmap()->Handle()->Image().constBits(), pixels) << i;
+    ASSERT_EQ(frame.Delay, 50) << i;
+    ASSERT_EQ(frame.TransparentColor, static_cast<TColor>(0xFF00FF)) << i;
+  }
+  EXPECT_EQ(static_cast<TColor>(gif.Frames(7)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xFF00FF));
+  EXPECT_EQ(static_cast<TColor>(gif.Frames(7)->FrameBitmap()->PixelRGB(9, 9)), clRed);
+  // Drawing into one frame leaves the others as they were.
+  gif.Frames(1)->FrameBitmap()->Canvas()->Brush()->SetColor(clBlue);
+  gif.Frames(1)->FrameBitmap()->Canvas()->FillRect(Rect(0, 0, 256, 256));
+  EXPECT_EQ(static_cast<TColor>(gif.Frames(1)->FrameBitmap()->PixelRGB(9, 9)), clBlue);
+  EXPECT_EQ(static_cast<TColor>(gif.Frames(2)->FrameBitmap()->PixelRGB(9, 9)), clRed);
+  EXPECT_EQ(gif.Frames(2)->FrameBitmap()->Handle()->Image().constBits(), pixels);
+
+  // Beyond those bounds the cursor is refused before anything is drawn; the image stays as it was.
+  struct TCase {
+    int Frames;
+    std::string Icon;
+    const char* Message;
+  };
+  const TCase cases[] = {
+      {4097, icon, "GIF image is too large"},
+      {10000, icon, "GIF image is too large"},
+      {gif::kMaxFrames + 1, IconFile(1, clRed), "GIF image has too many frames"},
+  };
+  for (const TCase& c : cases) {
+    auto refused = cursor(c.Frames, c.Icon);
+    ASSERT_EQ(refused->Count(), c.Frames);
+    TGIFImage target;
+    LoadGif(target, FourColourGif(2, 1, {0, 1}));
+    try {
+      target.Assign(refused.get());
+      ADD_FAILURE() << c.Frames << " frames converted";
+    } catch (const EInvalidGraphicOperation& e) {
+      EXPECT_STREQ(e.what(), c.Message) << c.Frames;
+    }
+    EXPECT_EQ(target.FrameCount(), 1) << c.Frames;
+    EXPECT_EQ(target.BackgroundColor(), clBlack) << c.Frames;
+  }
 }
 
 TEST_F(GIFConvertTest, AGifAssignedToABitmapGivesTheCurrentFrame) {

@@ -159,6 +159,112 @@ TEST_F(GIFReadTest, FramesKeepTheirTablesPositionsAndTiming) {
   EXPECT_FALSE(image.Transparent());
 }
 
+TEST_F(GIFReadTest, ReadingMarksThePaletteModified) {
+  for (const std::string& bytes : {FourColourGif(4, 3, kPixels), std::string()}) {
+    TGIFImage image;
+    EXPECT_FALSE(image.PaletteModified());
+    int changes = 0;
+    image.OnChange = [&](TObject*) {
+      EXPECT_TRUE(image.PaletteModified()) << "set before the change is signalled";
+      ++changes;
+    };
+    LoadGif(image, bytes);
+    EXPECT_TRUE(image.PaletteModified()) << bytes.size() << " bytes";
+    EXPECT_EQ(changes, 1);
+  }
+}
+
+TEST_F(GIFReadTest, ADecodedFramesPaletteIsItsColourTable) {
+  // Four colours decode at 4 bits: the table's entries, then grey.
+  TGIFImage image;
+  LoadGif(image, FourColourGif(4, 3, kPixels));
+  HPALETTE palette = image.Palette();
+  ASSERT_NE(palette, nullptr);
+  ASSERT_EQ(palette->Entries.size(), 16u);
+  for (std::size_t i = 0; i < 16; ++i) {
+    const COLORREF expected = i < 4 ? static_cast<COLORREF>(Rgb(kFourColours[i])) : RGB(128, 128, 128);
+    EXPECT_EQ(palette->Entries[i] & 0xFFFFFF, expected) << i;
+  }
+  // A frame's own table, at 8 bits for 32 entries.
+  std::vector<int> table;
+  for (int i = 0; i < 32; ++i) table.push_back(i * 0x070503);
+  TGifBytes g;
+  g.Header().Screen(2, 1, 0).Image(0, 0, 2, 1, 0x84).Table(table).Raw(RawLzw({31, 7}, 5)).Trailer();
+  TGIFImage local;
+  LoadGif(local, g.Bytes);
+  HPALETTE own = local.Palette();
+  ASSERT_NE(own, nullptr);
+  ASSERT_EQ(own->Entries.size(), 256u);
+  EXPECT_EQ(own->Entries[31] & 0xFFFFFF, static_cast<COLORREF>(Rgb(31 * 0x070503)));
+  EXPECT_EQ(own->Entries[32] & 0xFFFFFF, RGB(128, 128, 128));
+  EXPECT_EQ(PixelsOf(*local.CurrentBitmap()), (std::vector<TColor>{Rgb(31 * 0x070503), Rgb(7 * 0x070503)}));
+}
+
+TEST_F(GIFReadTest, AFrameIsEmptyWithNeitherABitmapNorEncodedData) {
+  TGIFImage image;
+  EXPECT_TRUE(image.Empty()) << "no frames";
+  TBitmap empty;
+  image.AddFrame(&empty);
+  ASSERT_EQ(image.FrameCount(), 1);
+  EXPECT_TRUE(image.Empty()) << "an empty bitmap makes a frame holding nothing";
+  EXPECT_TRUE(image.CurrentBitmap()->Empty());
+  EXPECT_FALSE(image.Frames(0)->HasBitmap());
+  EXPECT_FALSE(image.Empty()) << "the frame holds the bitmap asked for, if an empty one";
+  image.Frames(0)->Assign(nullptr);
+  EXPECT_TRUE(image.Empty()) << "a cleared frame holds nothing";
+  image.Frames(0)->NewBitmap();
+  EXPECT_FALSE(image.Empty());
+  EXPECT_EQ(image.Width(), 0);
+
+  TGIFImage read;
+  LoadGif(read, FourColourGif(4, 3, kPixels));
+  read.SetCurrentIndex(-1);
+  EXPECT_FALSE(read.Empty()) << "a negative index looks at frame 0";
+  read.SetCurrentIndex(1);
+  EXPECT_TRUE(read.Empty()) << "an index past the frames";
+}
+
+TEST_F(GIFReadTest, TheScreenIsMeasuredThroughTheDecodedFrames) {
+  // Frame 1 decodes, frame 2's codes run out: the screen covers both, frame 2 by its descriptor.
+  TGifBytes g;
+  g.Header().Screen(1, 1, 0x80 | 0x11).Table(kFourColours);
+  g.Image(1, 0, 4, 3, 0).Raw(RawLzw(kPixels, 2));
+  g.Image(0, 2, 2, 5, 0).Raw(RawLzw({1, 2}, 2, false));
+  g.Trailer();
+  TGIFImage image;
+  TStringStream stream(g.Bytes);
+  image.LoadGIF(stream.Size(), stream, false);
+  ASSERT_EQ(image.FrameCount(), 2);
+  EXPECT_FALSE(image.Frames(0)->HasBitmap());
+  image.UpdateScreenSize();
+  EXPECT_TRUE(image.Frames(0)->HasBitmap()) << "measured through its bitmap";
+  EXPECT_EQ(image.ScreenWidth(), 5);
+  EXPECT_EQ(image.ScreenHeight(), 7);
+  // A decoded frame measures as its bitmap is now.
+  image.Frames(0)->FrameBitmap()->SetSize(9, 1);
+  image.UpdateScreenSize();
+  EXPECT_EQ(image.ScreenWidth(), 10);
+}
+
+TEST_F(GIFReadTest, AddFrameIsTheOneWayFramesAreAdded) {
+  // An image that counts its frames sees those a bitmap assignment adds.
+  class TCounting : public TGIFImage {
+   public:
+    int AddFrame(TGraphic* graphic) override {
+      ++Added;
+      return TGIFImage::AddFrame(graphic);
+    }
+    int Added = 0;
+  };
+  auto bitmap = Painted(2, 2, pf24bit, [](int, int) { return 0x123456; });
+  TCounting image;
+  image.Assign(bitmap.get());
+  TGIFImage& base = image;
+  base.AddFrame(bitmap.get());
+  EXPECT_EQ(image.Added, 2);
+  EXPECT_EQ(image.FrameCount(), 2);
+}
+
 TEST_F(GIFReadTest, InterlacedRowsArriveInTheirPasses) {
   for (int height : {1, 2, 3, 5, 8, 10, 17}) {
     // Row y holds colour y % 4 across its two pixels; the file sends the rows pass by pass.
@@ -519,6 +625,33 @@ TEST_F(GIFReadTest, EntriesBuiltOnCodesPastTheTableFollowThoseCodesOnceMade) {
   TGIFImage image;
   LoadGif(image, g.Bytes);
   EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap()), Expected({1, 2, 2, 2, 2, 2, 2, 3, 0, 0, 3, 1, 3, 0, 3, 1}));
+}
+
+TEST_F(GIFReadTest, LongStringsArriveWholeAndStopAtTheLastPixel) {
+  // Long runs and their repeats make strings of many pixels, among them codes that name the entry
+  // being made. Read as frames of the picture's size and of fewer pixels, each holds exactly the
+  // picture's first pixels, row by row.
+  const int width = 90, height = 30;
+  std::vector<int> pixels(static_cast<std::size_t>(width * height));
+  for (int i = 0; i < width * height; ++i) pixels[static_cast<std::size_t>(i)] = (i / 97) % 5 == 4 ? i % 4 : (i / 611) % 4;
+  const std::size_t stride = (width + 3) & ~3;
+  std::vector<Byte> rows(stride * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rows[(height - 1 - y) * stride + x] = static_cast<Byte>(pixels[static_cast<std::size_t>(y * width + x)]);
+  std::vector<Byte> lzw;
+  gif::EncodeLZW(lzw, rows.data(), width, height, 8, false, [](int) {});
+  const std::string data(lzw.begin(), lzw.end());
+  const std::pair<int, int> sizes[] = {{90, 30}, {90, 29}, {89, 30}, {45, 7}, {17, 1}, {1, 1}};
+  for (auto [w, h] : sizes) {
+    TGifBytes g;
+    g.Header().Screen(w, h, 0x80 | 0x11).Table(kFourColours).Image(0, 0, w, h, 0).Raw(data).Trailer();
+    TGIFImage image;
+    LoadGif(image, g.Bytes);
+    const std::vector<int> first(pixels.begin(), pixels.begin() + w * h);
+    EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap()), Expected(first)) << w << " x " << h;
+    EXPECT_FALSE(image.Frames(0)->Corrupted);
+  }
 }
 
 }  // namespace

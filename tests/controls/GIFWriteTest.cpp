@@ -21,6 +21,8 @@ class GIFWriteTest : public ControlsTest {
   }
 };
 
+const std::vector<int> kPixels = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 2, 2};  // 4 x 3
+
 std::string Saved(TGIFImage& image) {
   TMemoryStream out;
   image.SaveToStream(out);
@@ -154,13 +156,15 @@ TEST_F(GIFWriteTest, CommentLinesAreWrittenWhole) {
 }
 
 TEST_F(GIFWriteTest, TheEncoderMatchesTheDecoderOverLongRuns) {
-  // Noise over 256 colours fills the code table many times; stripes make long strings.
+  // Noise over 256 colours fills the code table many times; stripes make long strings; in a
+  // column one pixel wide every start of a new table falls on the end of a row.
   std::mt19937 random(42);
   std::vector<COLORREF> palette;
   for (int i = 0; i < 256; ++i) palette.push_back(RGB(static_cast<Byte>(i), static_cast<Byte>(255 - i), static_cast<Byte>(i * 7)));
   auto noise = Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); });
   auto stripes = Painted(640, 90, pf24bit, [&](int x, int y) { return static_cast<int>(palette[(x / 37 + y / 5) % 256]); });
-  for (TBitmap* source : {noise.get(), stripes.get()}) {
+  auto column = Painted(1, 15000, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); });
+  for (TBitmap* source : {noise.get(), stripes.get(), column.get()}) {
     TGIFImage image;
     image.AddFrame(source);
     TGIFImage back;
@@ -245,14 +249,223 @@ TEST_F(GIFWriteTest, WritingErrors) {
   expectMessage(badTable, "Wrong number of colors; must be a power of 2");
 }
 
+// The message of the graphic operation error act raises; empty when it raises none.
+template <class F>
+std::string Refusal(F act) {
+  try {
+    act();
+  } catch (const EInvalidGraphicOperation& e) {
+    return e.Message();
+  }
+  return std::string();
+}
+
+TEST_F(GIFWriteTest, FramesAreAddedAndWrittenWithinTheBoundsOfARead) {
+  // A frame wider than a frame may be decoded is not taken, through AddFrame or assignment; the
+  // image stays as it was.
+  TBitmap wide;
+  wide.SetSize(32769, 1);
+  TGIFImage image;
+  EXPECT_EQ(Refusal([&] { image.AddFrame(&wide); }), "GIF image is too large");
+  EXPECT_EQ(Refusal([&] { image.Assign(&wide); }), "GIF image is too large");
+  EXPECT_EQ(image.FrameCount(), 0);
+  EXPECT_EQ(image.CurrentIndex(), -1);
+  EXPECT_EQ(image.Version(), 0);
+  auto small = Painted(2, 1, pf8bit, [](int x, int) { return x * 0xFFFFFF; });
+  image.Assign(small.get());
+  EXPECT_EQ(Refusal([&] { image.Assign(&wide); }), "GIF image is too large");
+  EXPECT_EQ(image.FrameCount(), 1) << "the frame it had stays";
+  EXPECT_EQ(image.Width(), 2);
+
+  // Nor does a frame's bitmap grown after it was added get written, cut to 16 bits or too wide to
+  // read back.
+  for (int width : {32769, 65537}) {
+    TBitmap small;
+    small.SetSize(2, 2);
+    TGIFImage grown;
+    grown.AddFrame(&small);
+    grown.Frames(0)->FrameBitmap()->SetSize(width, 1);
+    EXPECT_EQ(Refusal([&] { Saved(grown); }), "GIF image is too large") << width;
+  }
+
+  // Positions as far as the file holds them.
+  struct TCase {
+    Integer Left, Top;
+    bool Written;
+  };
+  for (const TCase& c : {TCase{65535, 0, true}, TCase{0, 65535, true}, TCase{65536, 0, false}, TCase{-1, 0, false},
+                         TCase{0, 70000, false}, TCase{0, -3, false}}) {
+    auto bitmap = Painted(2, 1, pf8bit, [](int x, int) { return x * 0xFFFFFF; });
+    TGIFImage placed;
+    placed.AddFrame(bitmap.get());
+    placed.Frames(0)->Left = c.Left;
+    placed.Frames(0)->Top = c.Top;
+    if (!c.Written) {
+      EXPECT_EQ(Refusal([&] { Saved(placed); }), "GIF frame position out of range") << c.Left << "," << c.Top;
+      continue;
+    }
+    TGIFImage back;
+    LoadGif(back, Saved(placed));
+    EXPECT_EQ(back.Frames(0)->Left, c.Left);
+    EXPECT_EQ(back.Frames(0)->Top, c.Top);
+    EXPECT_EQ(back.ScreenWidth(), std::min(c.Left + 2, 65535));
+  }
+
+  // All frames together: sixteen frames of 4096 x 4096 (sharing one bitmap's pixels) hold as many
+  // pixels as a read image may, a seventeenth is refused.
+  TBitmap large;
+  large.SetSize(4096, 4096);
+  TGIFImage many;
+  for (int i = 0; i < 16; ++i) many.AddFrame(&large);
+  EXPECT_EQ(Refusal([&] { many.AddFrame(&large); }), "GIF image is too large");
+  EXPECT_EQ(many.FrameCount(), 16);
+  EXPECT_EQ(many.CurrentIndex(), 15);
+}
+
+TEST_F(GIFWriteTest, ImagesAsReadAreWrittenWhetherTheirFramesDecodeOrNot) {
+  // The second frame's codes run out, the third has no colour table, the fourth is wider than a
+  // frame may be decoded: each is written as read.
+  TGifBytes g;
+  g.Header().Screen(4, 3, 0);
+  g.Image(0, 0, 4, 3, 0x81).Table(kFourColours).Raw(RawLzw(kPixels, 2));
+  g.Image(0, 0, 4, 3, 0x81).Table(kFourColours).Raw(RawLzw({1, 2}, 2, false));
+  g.Image(1, 0, 4, 3, 0).Raw(RawLzw(kPixels, 2));
+  g.Image(0, 0, 40000, 1, 0x81).Table(kFourColours).Raw(RawLzw({}, 2));
+  g.Trailer();
+  TGIFImage image;
+  LoadGif(image, g.Bytes);
+  ASSERT_EQ(image.FrameCount(), 4);
+  const std::string out = Saved(image);
+  TGIFImage back;
+  TStringStream stream(out);
+  back.LoadGIF(stream.Size(), stream, true);
+  ASSERT_EQ(back.FrameCount(), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(back.Frames(i)->Item().EncodedData, image.Frames(i)->Item().EncodedData) << i;
+  EXPECT_EQ(back.Frames(3)->Item().Width, 40000);
+  EXPECT_EQ(back.ScreenWidth(), 40000) << "measured by the descriptors of the frames that do not decode";
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*image.Frames(0)->FrameBitmap()));
+}
+
+TEST_F(GIFWriteTest, EncodingReportsProgressAndAnAbortClearsTheFrame) {
+  auto bitmap = Painted(3, 4, pf8bit, [](int x, int y) { return (x + y) % 2 ? 0xFF0000 : 0x0000FF; });
+  TGIFImage image;
+  image.AddFrame(bitmap.get());
+  std::vector<std::pair<TProgressStage, int>> events;
+  image.OnProgress = [&](TObject* sender, TProgressStage stage, Byte percent, bool redraw, const TRect&, const AnsiString& message) {
+    EXPECT_EQ(sender, &image);
+    EXPECT_FALSE(redraw);
+    EXPECT_TRUE(message.empty());
+    events.emplace_back(stage, percent);
+  };
+  Saved(image);
+  const std::vector<std::pair<TProgressStage, int>> expected = {
+      {psStarting, 0}, {psRunning, 25}, {psRunning, 50}, {psRunning, 75}, {psRunning, 100}, {psEnding, 100}};
+  EXPECT_EQ(events, expected) << "a running report after every row";
+
+  // Aborted on the way: the frame is cleared and the abort passes on.
+  TGIFImage aborted;
+  aborted.AddFrame(bitmap.get());
+  TGIFFrame& frame = *aborted.Frames(0);
+  frame.Delay = 500;
+  frame.Left = 3;
+  frame.TransparentColor = clRed;
+  aborted.OnProgress = [](TObject*, TProgressStage stage, Byte percent, bool, const TRect&, const AnsiString&) {
+    if (stage == psRunning && percent >= 50) throw EAbort("");
+  };
+  EXPECT_THROW(Saved(aborted), EAbort);
+  EXPECT_TRUE(frame.Item().EncodedData.empty());
+  EXPECT_EQ(frame.Delay, 0);
+  EXPECT_EQ(frame.Left, 0);
+  EXPECT_EQ(frame.TransparentColor, clNone);
+}
+
+TEST_F(GIFWriteTest, OnlyAnImageOfSeveralFramesGetsTheLoopExtension) {
+  auto bitmap = Painted(2, 2, pf8bit, [](int x, int) { return x * 0x808080; });
+  for (int frames : {1, 2, 3}) {
+    TGIFImage image;
+    for (int i = 0; i < frames; ++i) image.AddFrame(bitmap.get());
+    image.SetLooping(true);
+    image.SetRepeatCount(4);
+    const std::string out = Saved(image);
+    const std::size_t loop = out.find("NETSCAPE2.0");
+    if (frames == 1) {
+      EXPECT_EQ(loop, std::string::npos) << "one frame";
+      continue;
+    }
+    ASSERT_NE(loop, std::string::npos) << frames << " frames";
+    EXPECT_EQ(out.find("NETSCAPE2.0", loop + 1), std::string::npos) << "once";
+    TGIFImage back;
+    LoadGif(back, out);
+    EXPECT_TRUE(back.Looping());
+    EXPECT_EQ(back.RepeatCount(), 4);
+  }
+}
+
+TEST_F(GIFWriteTest, DrawingIntoADecodedFrameIsSeenAndEncoded) {
+  // A decoded frame's bitmap is drawn on with one of its own colours and with one it lacks; read
+  // back, then encoded as a frame of another image, the drawing is there (the lacking colour as
+  // its nearest palette entry).
+  TGIFImage image;
+  LoadGif(image, FourColourGif(4, 3, kPixels));
+  TBitmap* bitmap = image.Frames(0)->FrameBitmap();
+  bitmap->Canvas()->Brush()->SetColor(static_cast<TColor>(Rgb(0xFF0000)));
+  bitmap->Canvas()->FillRect(Rect(0, 0, 2, 1));
+  bitmap->Canvas()->Brush()->SetColor(static_cast<TColor>(Rgb(0x0000F0)));
+  bitmap->Canvas()->FillRect(Rect(3, 2, 4, 3));
+  std::vector<TColor> expected;
+  for (int i = 0; i < 12; ++i) expected.push_back(Rgb(kFourColours[static_cast<std::size_t>(kPixels[static_cast<std::size_t>(i)])]));
+  expected[0] = expected[1] = Rgb(0xFF0000);
+  expected[11] = Rgb(0x0000F0);
+  EXPECT_EQ(PixelsOf(*bitmap), expected);
+
+  TGIFImage copy;
+  copy.AddFrame(bitmap);
+  TGIFImage back;
+  LoadGif(back, Saved(copy));
+  expected[11] = Rgb(0x0000FF);
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), expected);
+  EXPECT_EQ(PixelsOf(*image.Frames(0)->FrameBitmap())[11], Rgb(0x0000F0)) << "the frame drawn on is left as drawn";
+}
+
+TEST_F(GIFWriteTest, FramesShowingTheSamePixelsAreEncodedOnce) {
+  // Frames 0, 1 and 3 are copies of one bitmap, frame 3 with a transparent colour; frame 2 is
+  // another picture; frame 4 a copy drawn on after it was added.
+  auto shared = Painted(9, 6, pf24bit, [](int x, int y) { return (x * y) % 3 ? 0x2040C0 : 0xC08020; });
+  auto other = Painted(9, 6, pf24bit, [](int x, int) { return x * 0x1C1C1C; });
+  TGIFImage image;
+  for (TBitmap* b : {shared.get(), shared.get(), other.get(), shared.get(), shared.get()}) image.AddFrame(b);
+  image.Frames(3)->TransparentColor = static_cast<TColor>(0xC08020);
+  image.Frames(4)->FrameBitmap()->Canvas()->SetPixels(0, 0, clWhite);
+  int encodings = 0;
+  image.OnProgress = [&](TObject*, TProgressStage stage, Byte, bool, const TRect&, const AnsiString&) { encodings += stage == psStarting; };
+  const std::string out = Saved(image);
+  EXPECT_EQ(encodings, 4);
+  EXPECT_EQ(image.Frames(1)->SharedItem(), image.Frames(0)->SharedItem());
+  for (int i : {2, 3, 4}) EXPECT_NE(image.Frames(i)->SharedItem(), image.Frames(0)->SharedItem()) << i;
+  EXPECT_FALSE(image.Frames(0)->LocalColors);
+  EXPECT_TRUE(image.Frames(1)->LocalColors) << "as every frame after the first one encoded";
+
+  TGIFImage back;
+  LoadGif(back, out);
+  ASSERT_EQ(back.FrameCount(), 5);
+  for (int i : {0, 1, 3}) EXPECT_EQ(PixelsOf(*back.Frames(i)->FrameBitmap()), PixelsOf(*shared)) << i;
+  EXPECT_EQ(PixelsOf(*back.Frames(2)->FrameBitmap()), PixelsOf(*other));
+  EXPECT_EQ(back.Frames(3)->TransparentColor, static_cast<TColor>(0xC08020));
+  EXPECT_EQ(back.Frames(1)->TransparentColor, clNone);
+  EXPECT_EQ(static_cast<TColor>(back.Frames(4)->FrameBitmap()->PixelRGB(0, 0)), clWhite);
+  EXPECT_EQ(static_cast<TColor>(back.Frames(0)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xC08020));
+}
+
 TEST_F(GIFWriteTest, EightBitFramesEncodeWhatTheirOwnFileHolds) {
   // Taken from the pixels straight, an 8-bit frame gets the palette and the indices its bitmap
   // file would give: a picture of its own few colours, and one of many colours on the standard
-  // palette (nearest entries, the first of equal ones).
+  // palette (nearest entries, the first of equal ones), and one of more colours than the lookup
+  // of nearest entries keeps.
   std::mt19937 random(7);
   auto few = Painted(37, 23, pf8bit, [&](int x, int y) { return (x / 5 + y / 3) % 7 * 0x241B12; });
   auto many = Painted(41, 19, pf8bit, [&](int, int) { return static_cast<int>(random() & 0xFFFFFF); });
-  for (TBitmap* bitmap : {few.get(), many.get()}) {
+  auto crowded = Painted(67, 53, pf8bit, [&](int, int) { return static_cast<int>(random() & 0xFFFFFF); });
+  for (TBitmap* bitmap : {few.get(), many.get(), crowded.get()}) {
     TMemoryStream file;
     bitmap->SaveToStream(file);
     const auto* bytes = static_cast<const Byte*>(file.Memory());

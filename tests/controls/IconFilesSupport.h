@@ -40,6 +40,25 @@ inline std::string IconFile(int size, TColor colour, TPixelFormat format = pf24b
   return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.Size()));
 }
 
+// An icon file of one black 1-bit image of the size, written byte by byte (so that large ones cost
+// no more than their file). withPixels false leaves the rows out: the image claims its size but
+// does not read.
+inline std::string MonochromeIconFile(int width, int height, bool withPixels = true) {
+  const std::size_t stride = ((static_cast<std::size_t>(width) + 31) / 32) * 4;
+  const std::size_t rows = withPixels ? 2 * stride * static_cast<std::size_t>(height) : 0;
+  const std::size_t image = 40 + 8 + rows;
+  auto u16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; };
+  std::string s = u16(0) + u16(kIconTypeIcon) + u16(1);
+  s += static_cast<char>(width >= 256 ? 0 : width);
+  s += static_cast<char>(height >= 256 ? 0 : height);
+  s += std::string(2, '\0') + u16(1) + u16(1) + U32Bytes(static_cast<std::uint32_t>(image)) + U32Bytes(22);
+  s += U32Bytes(40) + U32Bytes(static_cast<std::uint32_t>(width)) + U32Bytes(static_cast<std::uint32_t>(2 * height)) + u16(1) + u16(1);
+  s += std::string(24, '\0');
+  s += U32Bytes(0) + U32Bytes(0xFFFFFF);  // black, white
+  s.resize(s.size() + rows, '\0');         // black pixels, an opaque mask
+  return s;
+}
+
 // A RIFF chunk: id, size, the bytes and a pad byte after an odd size. claimed overrides the size.
 inline std::string Chunk(const std::string& id, const std::string& body, long long claimed = -1) {
   std::string s = id + U32Bytes(static_cast<std::uint32_t>(claimed >= 0 ? claimed : static_cast<long long>(body.size()))) + body;

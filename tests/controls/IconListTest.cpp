@@ -179,5 +179,26 @@ TEST_F(IconListTest, MalformedStreamData) {
   EXPECT_THROW(List.ReadFromStream(bad), EInvalidGraphic) << "an entry that is no icon";
 }
 
+TEST_F(IconListTest, TheIconsOfOneListShareOneBudget) {
+  auto entries = [](const std::vector<std::string>& icons) {
+    std::string s = U32Bytes(static_cast<std::uint32_t>(icons.size()));
+    for (const std::string& icon : icons) s += U32Bytes(static_cast<std::uint32_t>(icon.size())) + icon;
+    return s;
+  };
+  // 128 x 128 and 8192 x 8191 pixels: each alone fits the 8192 x 8192 of one list, both do not.
+  TStringStream tooMany(entries({IconFile(128, clRed), MonochromeIconFile(8192, 8191)}));
+  try {
+    List.ReadFromStream(tooMany);
+    ADD_FAILURE() << "read " << List.IconCount() << " icons";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_EQ(e.Message(), "Icon image is too large");
+  }
+  TStringStream fitting(entries({MonochromeIconFile(64, 32), IconFile(128, clRed), MonochromeIconFile(64, 32)}));
+  List.ReadFromStream(fitting);
+  ASSERT_EQ(List.IconCount(), 3);
+  EXPECT_EQ(List.Get(0)->Width(), 64);
+  EXPECT_EQ(List.Get(2)->Height(), 32);
+}
+
 }  // namespace
 }  // namespace orv::test

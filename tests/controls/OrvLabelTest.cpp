@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include "controls/OrvLabel.h"
+#include "tests/platform/forms/WindowInput.h"
 
 namespace orv::test {
 namespace {
@@ -211,6 +212,80 @@ TEST_F(OrvLabelTest, MouseEnterAndLeaveFireWhileTheProgramsWindowIsActive) {
   Mouse(Form->Widget(), QEvent::MouseMove, QPoint(300, 250));
   EXPECT_FALSE(l->MouseInControl());
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+  SetActiveWindowState(previous);
+}
+
+TEST_F(OrvLabelTest, TheWindowShowsTheLabelWithItsShadowAndHandsItTheMouse) {
+  Form->Show();
+  const HWND previous = SetActiveWindowState(Form->Handle());
+  TOrvLabel* l = Form->HeadingLabel;
+  QWidget* top = Form->Widget();
+  const QPoint origin = testinput::At(top, QPoint(l->Left(), l->Top()));
+
+  // What the window shows at the label's place: black text, its highlight copy up and left.
+  const QImage shot = top->grab().toImage();
+  QPoint text(-1, -1);
+  for (int y = 0; y < l->Height() && text.x() < 0; ++y)
+    for (int x = 0; x < l->Width(); ++x)
+      if (shot.pixelColor(origin + QPoint(x, y)) == QColor(0, 0, 0)) {
+        text = origin + QPoint(x, y);
+        break;
+      }
+  ASSERT_NE(text, QPoint(-1, -1)) << "the window shows the text";
+  EXPECT_EQ(shot.pixelColor(text - QPoint(1, 1)), ShownColor(clBtnHighlight));
+
+  std::vector<std::string> events;
+  l->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  l->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  l->OnClick = [&](TObject*) { events.push_back("click"); };
+  const QPoint inside = origin + QPoint(5, 5), outside = testinput::At(top, QPoint(380, 250));
+  testinput::Move(top, outside);
+  testinput::Move(top, inside);
+  testinput::Move(top, outside);
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"}));
+
+  // Pressed on the label, the mouse may leave it: it is not gone until the button is let go.
+  events.clear();
+  testinput::Move(top, inside);
+  testinput::Press(top, inside);
+  testinput::Move(top, outside);
+  EXPECT_TRUE(l->MouseInControl()) << "no leave while the button is held";
+  testinput::Release(top, outside);
+  EXPECT_FALSE(l->MouseInControl());
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "leave"})) << "a release elsewhere is no click";
+
+  // The hand moves on from where it let go before it comes back.
+  events.clear();
+  testinput::Move(top, outside + QPoint(-5, 0));
+  testinput::Click(top, inside);
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "click"}));
+  l->SetEnabled(false);
+  testinput::Click(top, inside);
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "click", "leave"}))
+      << "a disabled label is left, and not clicked";
+  SetActiveWindowState(previous);
+}
+
+TEST_F(OrvLabelTest, ARightClickMakesTheLabelLookAgainWhetherTheMouseIsOverIt) {
+  Form->Show();
+  TOrvLabel* l = Form->HeadingLabel;
+  std::vector<std::string> events;
+  l->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  l->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  QWidget* top = Form->Widget();
+  const QPoint inside = testinput::At(top, QPoint(l->Left() + 5, l->Top() + 5));
+  // The mouse comes while another program's window is active: the label does not light up.
+  const HWND previous = SetActiveWindowState(HWND{});
+  testinput::Move(top, inside + QPoint(0, 40));
+  testinput::Move(top, inside);
+  EXPECT_TRUE(events.empty());
+  // The window is ours again; the right button's press and release make the label look.
+  SetActiveWindowState(Form->Handle());
+  testinput::Press(top, inside, Qt::RightButton);
+  EXPECT_EQ(events, std::vector<std::string>{"enter"});
+  testinput::Release(top, inside, Qt::RightButton);
+  EXPECT_EQ(events, std::vector<std::string>{"enter"}) << "once";
+  if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
   SetActiveWindowState(previous);
 }
 

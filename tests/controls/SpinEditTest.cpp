@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <chrono>
+#include <thread>
 #include "controls/OrvSpin.h"
 #include "platform/classes/ObjectText.h"
 #include "platform/rtl/CodePages.h"
+#include "tests/platform/forms/WindowInput.h"
 
 namespace orv::test {
 namespace {
@@ -542,6 +545,39 @@ TEST_F(SpinButtonMouseTest, HeldPressStepsAtOnceThenAfter400AndEvery100Milliseco
   Tick();
   EXPECT_EQ(ed->GetText(), "4") << "a tick after the release does nothing";
   EXPECT_EQ(std::count(Form->Events.begin(), Form->Events.end(), "top"), 4) << "one OnTopClick per step";
+}
+
+TEST_F(SpinButtonMouseTest, ASecondPressWaitsTheFullPauseBeforeItsFirstRepeat) {
+  // Pressed through the window, as the user does: the window finds the button under the mouse.
+  QWidget* top = Form->Widget();
+  const QPoint at = testinput::At(Window(), kTop);
+  struct TCase {
+    const char* Name;
+    int Repeats;  // repeats of the first press before its release
+  };
+  const TCase cases[] = {
+    {"released before its first repeat", 0},
+    {"released while repeating every 100 ms", 2},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    testinput::Move(top, at);
+    testinput::Press(top, at);
+    for (int i = 0; i < c.Repeats; ++i) Tick();
+    testinput::Release(top, at);
+    // The first press's wait would be half run out by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string before = Form->MailFieldEd->GetText();
+    testinput::Press(top, at);
+    EXPECT_EQ(std::stoi(Form->MailFieldEd->GetText()), std::stoi(before) + 1) << "the press steps at once";
+    TTimer* timer = Form->MailFieldEd->SpinButton()->RepeatTimer();
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->Enabled());
+    EXPECT_EQ(timer->Interval(), 400u);
+    EXPECT_GT(timer->RemainingMs(), 300) << "the 400 ms wait starts again at the second press";
+    testinput::Release(top, at);
+    EXPECT_EQ(timer->RemainingMs(), -1) << "the release stops the repeat";
+  }
 }
 
 TEST_F(SpinButtonMouseTest, LowerRightHalfStepsDown) {

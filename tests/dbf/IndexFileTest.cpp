@@ -599,3 +599,31 @@ TEST_F(IndexFileTest, WriteHeaderWritesTheCurrentTagHeader) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// Without a handler for the locale question the answer is 0: the index is not used, and a table
+// asked to add it gets nothing.
+TEST_F(IndexFileTest, ALocaleQuestionWithoutHandlerDropsTheFile) {
+  MakeTable();
+  const Byte tableDriver = Table->LanguageDriver();
+  if (tableDriver == 0) GTEST_SKIP() << "the table has no language driver to differ from";
+  {
+    auto index = NewIndex("nohook.mdx");
+    index->CreateTag("NAMES", "NAME", 0);
+  }
+  auto bytes = ReadBytes("nohook.mdx");
+  bytes[31] = tableDriver == 0x57 ? 0x02 : 0x57;
+  WriteBytes("nohook.mdx", bytes);
+  auto index = NewIndex("nohook.mdx", pfExclusiveOpen);
+  EXPECT_TRUE(index->Unusable());
+  EXPECT_EQ(index->TagCount(), 0);
+  index.reset();
+  EXPECT_FALSE(Table->AddIndex(Path("nohook.mdx"), "", 0, false));
+  EXPECT_EQ(Table->IndexFileByName(Path("nohook.mdx")), nullptr);
+  EXPECT_EQ(ReadBytes("nohook.mdx"), bytes) << "the file stays as it was";
+}
+
+}  // namespace
+}  // namespace orv

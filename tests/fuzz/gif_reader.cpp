@@ -60,10 +60,18 @@ void TryCursor(const std::string& bytes) {
     cursor.ReadFromStream(in);
   } catch (const EReadError&) {
     return;
+  } catch (const EIconTooLarge&) {
+    return;
   }
   Check(cursor.Count() > 0 || bytes.empty());
   TGIFImage gif;
-  gif.Assign(&cursor);
+  try {
+    gif.Assign(&cursor);
+  } catch (const EInvalidGraphicOperation&) {
+    // More frames or pixels than a read GIF image may hold: refused before any frame is made.
+    Check(gif.FrameCount() == 0);
+    return;
+  }
   Check(gif.FrameCount() == cursor.Count());
 }
 

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <random>
 #include <sstream>
+#include "controls/AnimatedCursor.h"
 #include "controls/GIFImage.h"
 #include "platform/rtl/Streams.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/controls/GifTestSupport.h"
+#include "tests/controls/IconFilesSupport.h"
 
 namespace orv {
 namespace {
@@ -87,6 +89,8 @@ TEST_F(GifInterop, OurFilesReadByThePeers) {
   };
   std::vector<TFile> singles;
   singles.push_back({"noise", Painted(211, 167, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); })});
+  // One pixel wide: every start of a new code table falls on the end of a row.
+  singles.push_back({"column", Painted(1, 15000, pf24bit, [&](int, int) { return static_cast<int>(palette[random() % 256]); })});
   singles.push_back({"mono", Painted(33, 9, pf1bit, [](int x, int y) { return (x * y) % 3 ? 0xFFFFFF : 0; })});
   singles.push_back({"four", Painted(19, 7, pf4bit, [](int x, int y) { return (x + y) % 3 ? 0x0000FF : 0x808000; })});
   singles.push_back({"gradient", Painted(64, 40, pf24bit, [](int x, int y) { return RGB(static_cast<Byte>(x * 4), static_cast<Byte>(y * 6), 90); })});
@@ -176,6 +180,47 @@ TEST_F(GifInterop, OurFilesReadByThePeers) {
   EXPECT_NE(info.find("local color table [16]"), std::string::npos) << info;
   EXPECT_NE(info.find("disposal background delay 0.25s"), std::string::npos) << info;
   EXPECT_EQ(RunPeer("/usr/bin/identify -format '%w %h %X %Y %T\\n' " + path), "20 12 +0 +0 10\n7 5 +4 +3 25\n20 12 +0 +0 4\n");
+}
+
+TEST_F(GifInterop, ConvertedCursorsAndFramesAtTheEdgesReadByThePeers) {
+  // Five cursor frames showing two icons in turn: the frames of one icon share one drawing and
+  // one encoding, and the peers see every frame with its delay and transparency.
+  std::string chunks = test::AniHeader(5, 5, 6, 1);
+  for (int sequence : {0, 1, 0, 1, 0}) chunks += test::Chunk("seq ", test::U32Bytes(static_cast<std::uint32_t>(sequence)));
+  for (int rate : {6, 12, 6, 12, 30}) chunks += test::Chunk("rate", test::U32Bytes(static_cast<std::uint32_t>(rate)));
+  chunks += test::List("fram", test::Chunk("icon", test::IconFile(16, clRed)) + test::Chunk("icon", test::IconFile(16, clBlue)));
+  TAnimatedCursorImage cursor;
+  TStringStream in(test::AniFile(chunks));
+  cursor.ReadFromStream(in);
+  ASSERT_EQ(cursor.Count(), 5);
+  TGIFImage converted;
+  converted.Assign(&cursor);
+  const std::string path = FDir + "cursor.gif";
+  converted.SaveToFile(path);
+  EXPECT_EQ(converted.Frames(2)->SharedItem(), converted.Frames(0)->SharedItem());
+  EXPECT_EQ(Lines(RunPeer(kPeer + " dump " + path)), OurDump(converted)) << "giflib sees our frames";
+  const std::vector<std::string> pillow = Lines(RunPeer(kPeer + " pillow " + path));
+  ASSERT_GE(pillow.size(), 4u) << RunPeer(kPeer + " pillow " + path);
+  EXPECT_EQ(pillow[0], "frames 5");
+  EXPECT_EQ(pillow[2], "durations 100,200,100,200,500");
+
+  // Frames reaching the last pixel a screen holds, the screen as wide and high as it goes.
+  auto a = Painted(3, 1, pf8bit, [](int x, int) { return x * 0x7F7F7F; });
+  auto b = Painted(1, 2, pf8bit, [](int, int y) { return y ? 0x0000FF : 0x00FF00; });
+  TGIFImage edges;
+  edges.AddFrame(a.get());
+  edges.AddFrame(b.get());
+  edges.Frames(0)->Left = 65532;
+  edges.Frames(1)->Top = 65533;
+  const std::string edgePath = FDir + "edges.gif";
+  edges.SaveToFile(edgePath);
+  const std::vector<std::string> dumped = Lines(RunPeer(kPeer + " dump " + edgePath));
+  EXPECT_EQ(dumped, OurDump(edges));
+  ASSERT_FALSE(dumped.empty());
+  EXPECT_EQ(dumped[0], "screen 65535 65535");
+  const std::string info = RunPeer("gifsicle --info " + edgePath);
+  EXPECT_NE(info.find("+ image #0 3x1 at 65532,0"), std::string::npos) << info;
+  EXPECT_NE(info.find("+ image #1 1x2 at 0,65533"), std::string::npos) << info;
 }
 
 TEST_F(GifInterop, PeerFilesReadByUs) {

@@ -1,6 +1,7 @@
 // Page control tabs, list view selection, the owner-drawn status panel and memo positions.
 #include "tests/platform/forms/FormsFixture.h"
 
+#include <QImage>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -161,6 +162,24 @@ TEST_F(CommonControlsTest, HiddenTabLeavesTheTabsAndHandsTheActivePageOn) {
   EXPECT_EQ(Form->PageControl2->ActivePage(), Form->TabSheet3);
   EXPECT_EQ(Form->PageControl2->ActivePageIndex(), 2);
   EXPECT_EQ(Form->Changes, 1);
+}
+
+TEST_F(CommonControlsTest, ASheetShowsItsOwnColourInTheWindow) {
+  // Read from the whole window: whatever the page control draws under its pages, the sheet's
+  // free area shows the sheet's colour (its parent's, or one of its own).
+  const auto shownAt = [this](TTabSheet* sheet, QPoint local) {
+    Form->PageControl2->SetActivePage(sheet);
+    Application->ProcessMessages();
+    const QImage window = Form->Widget()->grab().toImage();
+    return window.pixelColor(sheet->Widget()->mapTo(Form->Widget(), local));
+  };
+  const auto shown = [](TColor color) {
+    const COLORREF c = ColorToRGB(color);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+  };
+  EXPECT_EQ(shownAt(Form->TabSheet3, QPoint(200, 150)), shown(Form->Color())) << "the form's colour, taken over";
+  Form->TabSheet3->SetColor(clYellow);
+  EXPECT_EQ(shownAt(Form->TabSheet3, QPoint(200, 150)), shown(clYellow));
 }
 
 TEST_F(CommonControlsTest, AnchoredControlsKeepTheirDistanceToTheRightEdge) {

@@ -1,7 +1,7 @@
-// Input as the user gives it: mouse events delivered to the top-level window that shows a widget,
-// at the widget's place in it, so that Qt's own routing runs (the child under the mouse, pop-up
-// menus, title bars and frames of MDI sub-windows); and where the parts of a sub-window's title
-// bar lie.
+// Input as the user gives it: mouse, wheel and key events delivered to the top-level window that
+// shows a widget, at the widget's place in it, so that Qt's own routing runs (the child under the
+// mouse, the focus, pop-up menus, title bars and frames of MDI sub-windows); and where the parts of
+// a sub-window's title bar lie.
 #pragma once
 #include <QApplication>
 #include <QMdiArea>
@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
 #include <string>
@@ -118,3 +119,54 @@ inline QRect TitleBarPart(QMdiSubWindow* sub, QStyle::SubControl part) {
 }
 
 }  // namespace orv::test
+
+// Input given to a top-level window at a point of it (in the window's own coordinates), as the
+// system gives it: the window finds the child under the mouse, grabs it for a held button and
+// gives keys to the focused child.
+namespace orv::testinput {
+
+// Where a point local to widget lies in its top-level window.
+inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
+
+inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
+
+inline void Press(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mousePress(top->windowHandle(), button, mods, at);
+}
+
+inline void Release(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                    Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::mouseRelease(top->windowHandle(), button, mods, at);
+}
+
+// The mouse comes to the point first, then the button goes down and up there.
+inline void Click(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
+                  Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Move(top, at);
+  Press(top, at, button, mods);
+  Release(top, at, button, mods);
+}
+
+// One notch of the wheel (120) away from the user for a positive delta, the mouse at the point.
+inline void Wheel(QWidget* top, QPoint at, int delta = 120, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QWindow* window = top->windowHandle();
+  QWheelEvent event(QPointF(at), QPointF(window->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    mods, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(window, &event);
+}
+
+// A key pressed and let go in the window: it goes to the child that has the focus. Without a text
+// the key types what it types by itself (a letter its letter, an arrow nothing).
+inline void Key(QWidget* top, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+  if (text.isEmpty()) {
+    QTest::keyClick(top->windowHandle(), static_cast<Qt::Key>(key), mods);
+    return;
+  }
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QCoreApplication::sendEvent(top->windowHandle(), &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QCoreApplication::sendEvent(top->windowHandle(), &release);
+}
+
+}  // namespace orv::testinput

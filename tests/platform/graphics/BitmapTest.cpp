@@ -1,6 +1,7 @@
 // Bitmaps: BMP streams at every depth both ways with the imaging peer, malformed files, depth
 // conversion, monochrome drawing and transparency, form data.
 #include <gtest/gtest.h>
+#include <functional>
 #include "platform/graphics/BmpFormat.h"
 #include "GraphicsTestSupport.h"
 
@@ -317,6 +318,35 @@ TEST(Bitmap, PixelRowsAndCanvasDrawingSeeTheSamePixels) {
   b->Canvas()->FillRect(Rect(0, 0, 1, 1));
   EXPECT_EQ(Px(*b, 2, 0), 0x00FF00u);
   EXPECT_EQ(b->PixelRow(0)[0] & 0xFFFFFF, 0x0000FFu) << "canvas drawing is visible in the row";
+}
+
+TEST(Bitmap, CopiesShareThePixelsUntilEitherWrites) {
+  struct TCase {
+    const char* Name;
+    std::function<void(TBitmap&)> Write;
+  };
+  const TCase cases[] = {
+      {"the canvas", [](TBitmap& b) { b.Canvas()->Brush()->SetColor(clBlue); b.Canvas()->FillRect(Rect(0, 0, 4, 2)); }},
+      {"a pixel", [](TBitmap& b) { b.SetPixelRGB(1, 1, 0xFF0000); }},
+      {"a row", [](TBitmap& b) { b.PixelRow(1)[1] = 0xFF0000FF; }},
+      {"a new depth", [](TBitmap& b) { b.SetPixelFormat(pf1bit); }},
+  };
+  for (const TCase& c : cases)
+    for (bool writeCopy : {true, false}) {
+      auto source = test::WhiteBitmap(4, 2);
+      source->Canvas()->Brush()->SetColor(clRed);
+      source->Canvas()->FillRect(Rect(0, 0, 2, 2));  // its canvas's painter is still open here
+      TBitmap copy;
+      copy.Assign(source.get());
+      EXPECT_EQ(copy.Handle()->Image().constBits(), source->Handle()->Image().constBits()) << c.Name << ": shared";
+      TBitmap& written = writeCopy ? copy : *source;
+      TBitmap& other = writeCopy ? *source : copy;
+      c.Write(written);
+      EXPECT_EQ(Px(other, 0, 0), 0x0000FFu) << c.Name << (writeCopy ? ", written in the copy" : ", written in the source");
+      EXPECT_EQ(Px(other, 1, 1), 0x0000FFu) << c.Name;
+      EXPECT_EQ(Px(other, 3, 1), 0xFFFFFFu) << c.Name;
+      EXPECT_NE(written.Handle()->Image().constBits(), other.Handle()->Image().constBits()) << c.Name;
+    }
 }
 
 }  // namespace

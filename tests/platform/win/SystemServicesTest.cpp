@@ -1,8 +1,11 @@
-// Global memory blocks, the process clipboard with registered formats, and the absent libraries.
+// Global memory blocks, the process clipboard with registered formats, the absent libraries, and
+// the process's error mode.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include "platform/win/Clipboard.h"
+#include "platform/win/ErrorMode.h"
 #include "platform/win/GlobalMemory.h"
 #include "platform/win/LastError.h"
 #include "platform/win/Libraries.h"
@@ -107,6 +110,21 @@ TEST(Libraries, NoLibraryLoadsAndComOnlyCounts) {
   EXPECT_EQ(ComInitCount(), 0);
   CoUninitialize();
   EXPECT_EQ(ComInitCount(), 0);
+}
+
+TEST(ErrorMode, EachSettingReturnsTheOneBeforeAndAScopePutsItBack) {
+  const UINT start = SetErrorMode(SEM_FAILCRITICALERRORS);
+  EXPECT_EQ(GetErrorMode(), SEM_FAILCRITICALERRORS);
+  EXPECT_EQ(SetErrorMode(SEM_NOOPENFILEERRORBOX), SEM_FAILCRITICALERRORS);
+  try {
+    TErrorModeScope scope(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    EXPECT_EQ(scope.Previous(), SEM_NOOPENFILEERRORBOX);
+    EXPECT_EQ(GetErrorMode(), SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    throw std::runtime_error("out of the scope");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(GetErrorMode(), SEM_NOOPENFILEERRORBOX) << "left by an exception, the scope still restores";
+  SetErrorMode(start);
 }
 
 }  // namespace
