@@ -1,4 +1,5 @@
-// B-tree pages of an index tag: coding, search, insertion with splits, removal and walks.
+// The tree of an index tag on its chain of page objects: searches, insertion and removal, walks,
+// ranges and sequential numbers, with damaged trees ending every walk.
 #include "dbf/DbfIdxTree.h"
 #include <algorithm>
 #include <climits>
@@ -8,150 +9,179 @@
 namespace orv {
 
 namespace {
+// Pages kept by a tree before a search or walk starts afresh from the file.
 constexpr size_t kCacheLimit = 32768;
-}
+}  // namespace
 
 TIdxTree::TIdxTree(TIdxPageStore& store, TIdxLayout layout, TIdxKeyOrder order)
     : FStore(store), FLayout(layout), FOrder(order) {
   FOrder.KeyLength = FLayout.KeyLength;
   FZeroKey.assign(static_cast<size_t>(std::max<Integer>(FLayout.KeyLength, 1)), 0);
+  const size_t sentinel = static_cast<size_t>(std::max<Integer>(FLayout.EntryLength, 0)) + 8 + kMaxKeyLength;
+  FBeforeFirst.assign(sentinel, 0);
+  FAfterLast.assign(sentinel, 0);
+  FRoot = NewChain();
+  FSide = NewChain();
+}
+
+TIdxTree::~TIdxTree() {
+  FSide.reset();
+  FRoot.reset();
+}
+
+std::unique_ptr<TIndexPage> TIdxTree::NewChain() {
+  TIndexPageHost& host = *this;
+  if (FLayout.Ndx) return std::make_unique<TNdxPage>(host);
+  return std::make_unique<TMdxPage>(host);
+}
+
+void TIdxTree::PageDamaged(LongWord n) {
+  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(n)}));
+}
+
+bool TIdxTree::ReadPage(LongWord n, Byte* buffer, bool& checked) {
+  auto it = FCache.find(n);
+  const size_t bytes = static_cast<size_t>(FLayout.PageBytes);
+  if (it != FCache.end()) {
+    std::memcpy(buffer, it->second.Bytes.data(), bytes);
+    checked = it->second.Checked;
+    return true;
+  }
+  checked = false;
+  if (n == 0 || !FStore.ReadIndexPage(n, buffer)) return false;
+  if (FCache.size() < kCacheLimit) FCache.emplace(n, TCachedPage{std::vector<Byte>(buffer, buffer + bytes), false, false});
+  return true;
+}
+
+void TIdxTree::PageChecked(LongWord n) {
+  auto it = FCache.find(n);
+  if (it != FCache.end()) it->second.Checked = true;
+}
+
+void TIdxTree::WritePage(LongWord n, const Byte* buffer) {
+  TCachedPage& page = FCache[n];
+  page.Bytes.assign(buffer, buffer + FLayout.PageBytes);
+  page.Dirty = true;
+  page.Checked = true;
+}
+
+void TIdxTree::StorePage(LongWord n, std::vector<Byte>& buffer) {
+  TCachedPage& page = FCache[n];
+  if (page.Bytes.size() != buffer.size()) page.Bytes.assign(buffer.size(), 0);
+  page.Bytes.swap(buffer);
+  page.Dirty = true;
+  page.Checked = true;
+}
+
+void TIdxTree::SetRangesOn(bool on) {
+  if (FRangesOn == on) return;
+  FRangesOn = on;
+  if (!RangesKept()) return;
+  for (TIndexPage* p = FRoot.get(); p; p = p->Lower()) p->RecomputeRange();
+}
+
+Integer TIdxTree::Depth(const TIndexPage* page) {
+  Integer depth = 0;
+  for (const TIndexPage* p = page->Upper(); p; p = p->Upper()) ++depth;
+  return depth;
+}
+
+void TIdxTree::LevelCreated(TIndexPage& page) {
+  const TIndexPage* top = &page;
+  while (top->Upper()) top = top->Upper();
+  // The side chain searches whole pages.
+  if (top != FRoot.get()) return;
+  ApplyBounds(page, Depth(&page));
+}
+
+TIndexPage& TIdxTree::MakeRootAbove(TIndexPage& root) {
+  if (&root != FRoot.get()) throw EDbfError("Index tree has no room for a new root.");
+  std::unique_ptr<TIndexPage> top = NewChain();
+  top->PageNo = NewPageNo();
+  top->StoreEntryCount(0);
+  top->StoreLinkAt(0, 0, static_cast<LongWord>(root.PageNo));
+  top->IsModified = true;
+  top->AdoptLower(std::move(FRoot));
+  FRoot = std::move(top);
+  FRoot->EntryNo = 0;
+  FRoot->RecomputeRange();
+  FRootNo = static_cast<LongWord>(FRoot->PageNo);
+  if (OnNewRoot) OnNewRoot(FRootNo);
+  return *FRoot;
+}
+
+TIndexPage& TIdxTree::LeafPage() {
+  TIndexPage* p = FRoot.get();
+  while (p->Lower()) p = p->Lower();
+  return *p;
+}
+
+TIndexPage& TIdxTree::LoadRoot() {
+  FRoot->LoadPage(FRootNo);
+  return *FRoot;
 }
 
 void TIdxTree::SetRoot(LongWord root) {
-  if (root != FRoot) {
-    FPath.clear();
+  if (root != FRootNo) {
+    FRoot->FlushChain();
+    FRoot->Clear();
     FState = psBefore;
   }
-  FRoot = root;
-}
-
-void TIdxTree::Damaged(LongWord page) const {
-  throw EDbfError(Format("Index page %d is damaged.", {static_cast<Int64>(page)}));
-}
-
-void TIdxTree::CheckChild(LongWord child) const {
-  for (const TLevel& level : FPath)
-    if (level.Page == child) Damaged(child);
-}
-
-void TIdxTree::BeginWalk() {
-  // Clearing costs the set's whole table even when empty, and seeks begin walks of their own.
-  if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
-  FWalk.Forward = true;
-}
-
-// Only leaves the walk has left count: the one it is on may lose entries to a new page that
-// comes before it (another process's split) and be reached again from there.
-void TIdxTree::EnterLeaf(LongWord page) {
-  if (FWalk.Leaves.count(page) != 0) Damaged(page);
-}
-
-bool TIdxTree::LeafHolds(LongWord page, const Byte* key, LongWord recNo) {
-  if (page == 0) return false;
-  try {
-    const TIdxNode& leaf = Node(page);
-    if (leaf.Branch) return false;
-    const size_t k = static_cast<size_t>(FLayout.KeyLength);
-    for (Integer i = 0; i < Count(leaf); ++i)
-      if (leaf.Links[static_cast<size_t>(i)] == recNo && std::memcmp(KeyOf(leaf, i), key, k) == 0) return true;
-  } catch (const EDbfError&) {
-  }
-  return false;
-}
-
-void TIdxTree::Decode(const Byte* buf, TIdxNode& node) const {
-  const Integer e = FLayout.EntryLength, k = FLayout.KeyLength, base = FLayout.EntryBase();
-  const LongWord rawCount = GetLE32(buf);
-  // A count beyond the page cannot be trusted; a branch needs room for its trailing link.
-  if (rawCount > static_cast<LongWord>(FLayout.MaxEntries)) throw EDbfError("Index page entry count out of range.");
-  const Integer n = static_cast<Integer>(rawCount);
-  if (FLayout.Ndx) {
-    node.Branch = GetLE32(buf + base) != 0;
-  } else {
-    node.Branch = n < FLayout.MaxEntries && GetLE32(buf + base + n * e) != 0;
-  }
-  if (node.Branch && base + (n + 1) * e > FLayout.PageBytes) throw EDbfError("Index page entry count out of range.");
-  node.Keys.resize(static_cast<size_t>(n) * static_cast<size_t>(k));
-  node.Links.resize(static_cast<size_t>(node.Branch ? n + 1 : n));
-  for (Integer i = 0; i < n; ++i) std::memcpy(&node.Keys[static_cast<size_t>(i * k)], buf + base + i * e + FLayout.KeyOffset(), static_cast<size_t>(k));
-  for (size_t i = 0; i < node.Links.size(); ++i) {
-    const Byte* entry = buf + base + static_cast<Integer>(i) * e;
-    node.Links[i] = FLayout.Ndx ? GetLE32(entry + (node.Branch ? 0 : 4)) : GetLE32(entry);
-  }
-  if (node.Branch)
-    for (LongWord child : node.Links)
-      if (child == 0) throw EDbfError("Index page links a page outside the file.");
-  node.Dirty = false;
-}
-
-void TIdxTree::Encode(const TIdxNode& node, Byte* buf) const {
-  const Integer e = FLayout.EntryLength, k = FLayout.KeyLength, base = FLayout.EntryBase();
-  std::memset(buf, 0, static_cast<size_t>(FLayout.PageBytes));
-  const Integer n = std::min(Count(node), Capacity(node));
-  PutLE32(buf, static_cast<LongWord>(n));
-  for (Integer i = 0; i < n; ++i) std::memcpy(buf + base + i * e + FLayout.KeyOffset(), KeyOf(node, i), static_cast<size_t>(k));
-  for (size_t i = 0; i < node.Links.size() && i <= static_cast<size_t>(n); ++i) {
-    Byte* entry = buf + base + static_cast<Integer>(i) * e;
-    if (FLayout.Ndx) PutLE32(entry + (node.Branch ? 0 : 4), node.Links[i]);
-    else PutLE32(entry, node.Links[i]);
-  }
-}
-
-TIdxNode& TIdxTree::Node(LongWord page) {
-  auto it = FCache.find(page);
-  if (it != FCache.end()) return it->second;
-  std::vector<Byte> buf(static_cast<size_t>(FLayout.PageBytes), 0);
-  TIdxNode node;
-  if (page == 0 || !FStore.ReadIndexPage(page, buf.data())) Damaged(page);
-  Decode(buf.data(), node);
-  return FCache.emplace(page, std::move(node)).first->second;
-}
-
-void TIdxTree::WriteNode(LongWord page, TIdxNode& node) {
-  std::vector<Byte> buf(static_cast<size_t>(FLayout.PageBytes));
-  Encode(node, buf.data());
-  FStore.WriteIndexPage(page, buf.data());
-  node.Dirty = false;
+  FRootNo = root;
+  FBoundsStale = true;
 }
 
 void TIdxTree::Flush() {
-  for (auto& [page, node] : FCache)
-    if (node.Dirty) WriteNode(page, node);
+  FRoot->FlushChain();
+  for (auto& [n, page] : FCache)
+    if (page.Dirty) {
+      FStore.WriteIndexPage(n, page.Bytes.data());
+      page.Dirty = false;
+    }
 }
 
 void TIdxTree::DropCache() {
   Flush();
   FCache.clear();
+  FRoot->Clear();
+  FSide->Clear();
+  FState = psBefore;
+  FBoundsStale = true;
 }
 
 void TIdxTree::Discard() {
+  FRoot->Forget();
+  FSide->Clear();
   FCache.clear();
-  FPath.clear();
   FState = psBefore;
+  FBoundsStale = true;
 }
 
 void TIdxTree::MakeEmptyRoot() {
   Flush();
   FCache.clear();
-  LongWord page = FStore.NewIndexPage();
-  TIdxNode& node = FCache[page];
-  node = TIdxNode{};
-  WriteNode(page, node);
-  FRoot = page;
-  FPath.clear();
+  FRoot->Clear();
+  FSide->Clear();
+  const LongWord page = FStore.NewIndexPage();
+  const std::vector<Byte> empty(static_cast<size_t>(FLayout.PageBytes), 0);
+  FStore.WriteIndexPage(page, empty.data());
+  FRootNo = page;
   FState = psBefore;
+  FBoundsStale = true;
 }
 
 void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos) {
   const size_t k = static_cast<size_t>(FLayout.KeyLength);
-  Flush();
-  FCache.clear();
-  FPath.clear();
-  FState = psBefore;
   if (recNos.empty() || keys.size() < recNos.size()) {
     MakeEmptyRoot();
     return;
   }
+  Flush();
+  FCache.clear();
+  FRoot->Clear();
+  FSide->Clear();
+  FState = psBefore;
+  FBoundsStale = true;
   struct TChild {
     LongWord Page;
     size_t High;  // entry number of the highest key below it
@@ -165,308 +195,191 @@ void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vecto
       from += size;
     }
   };
+  // The pages are laid out by a page object of the tag's layout and written as they are.
+  std::unique_ptr<TIndexPage> page = NewChain();
   std::vector<TChild> level;
-  TIdxNode node;
   groups(recNos.size(), static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 1)), [&](size_t from, size_t size) {
-    node.Branch = false;
-    node.Keys.resize(size * k);
-    for (size_t i = 0; i < size; ++i) std::memcpy(node.Keys.data() + i * k, keys[from + i], k);
-    node.Links.assign(recNos.begin() + static_cast<std::ptrdiff_t>(from),
-                      recNos.begin() + static_cast<std::ptrdiff_t>(from + size));
-    const LongWord page = FStore.NewIndexPage();
-    WriteNode(page, node);
-    level.push_back({page, from + size - 1});
+    page->Clear();
+    for (size_t i = 0; i < size; ++i) {
+      page->StoreLinkAt(static_cast<Integer>(i), recNos[from + i], 0);
+      std::memcpy(page->KeyAt(static_cast<Integer>(i)), keys[from + i], k);
+    }
+    page->StoreEntryCount(static_cast<Integer>(size));
+    const LongWord n = FStore.NewIndexPage();
+    FStore.WriteIndexPage(n, page->Buffer());
+    level.push_back({n, from + size - 1});
   });
   // A branch page takes as many children as it has entries; the last child has no key of its own.
   const size_t fanOut = static_cast<size_t>(std::max<Integer>(FLayout.MaxEntries, 2));
   while (level.size() > 1) {
     std::vector<TChild> upper;
     groups(level.size(), fanOut, [&](size_t from, size_t size) {
-      node.Branch = true;
-      node.Keys.clear();
-      node.Links.clear();
-      for (size_t i = from; i < from + size; ++i) {
-        node.Links.push_back(level[i].Page);
-        if (i + 1 < from + size) node.Keys.insert(node.Keys.end(), keys[level[i].High], keys[level[i].High] + k);
+      page->Clear();
+      for (size_t i = 0; i < size; ++i) {
+        const TChild& child = level[from + i];
+        page->StoreLinkAt(static_cast<Integer>(i), 0, child.Page);
+        if (i + 1 < size) std::memcpy(page->KeyAt(static_cast<Integer>(i)), keys[child.High], k);
       }
-      const LongWord page = FStore.NewIndexPage();
-      WriteNode(page, node);
-      upper.push_back({page, level[from + size - 1].High});
+      page->StoreEntryCount(static_cast<Integer>(size - 1));
+      const LongWord n = FStore.NewIndexPage();
+      FStore.WriteIndexPage(n, page->Buffer());
+      upper.push_back({n, level[from + size - 1].High});
     });
     level = std::move(upper);
   }
-  FRoot = level.front().Page;
+  FRootNo = level.front().Page;
 }
 
-void TIdxTree::Descend(const Byte* key, bool behindEqual) {
-  if (FCache.size() > kCacheLimit) DropCache();
-  FPath.clear();
-  LongWord page = FRoot;
-  FOrder.Prepare(key);
-  for (;;) {
-    TIdxNode& node = Node(page);
-    const Integer n = Count(node);
-    Integer lo = 0, hi = n;
-    while (lo < hi) {
-      Integer mid = (lo + hi) / 2;
-      int c = FOrder.CompareToPrepared(KeyOf(node, mid));
-      if (c > 0 || (c == 0 && !behindEqual)) hi = mid;
-      else lo = mid + 1;
-    }
-    FPath.push_back({page, lo});
-    if (!node.Branch) break;
-    page = node.Links[static_cast<size_t>(lo)];
-    CheckChild(page);
-  }
-  FState = psOn;
-  Normalize();
+void TIdxTree::BeginWalk() {
+  // Clearing costs the set's whole table even when empty, and seeks begin walks of their own.
+  if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
+  FWalk.Forward = true;
 }
 
-void TIdxTree::DescendEdge(size_t fromLevel, bool first) {
-  FPath.resize(fromLevel + 1);
-  for (;;) {
-    TIdxNode& node = Node(FPath.back().Page);
-    if (!node.Branch) {
-      FPath.back().Index = first ? 0 : Count(node) - 1;
-      return;
-    }
-    FPath.back().Index = first ? 0 : static_cast<Integer>(node.Links.size()) - 1;
-    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
-    CheckChild(child);
-    FPath.push_back({child, 0});
-  }
+// Only leaves the walk has left count: the one it is on may lose entries to a new page that
+// comes before it (another process's split) and be reached again from there.
+void TIdxTree::EnterLeaf(LongWord page) {
+  if (FWalk.Leaves.count(page) != 0) PageDamaged(page);
 }
 
-// Moves to the first entry of the next leaf (or the last of the previous one); false at the end.
-bool TIdxTree::StepLeaf(bool forward) {
-  // Turning back may pass the leaves just left again.
-  if (forward != FWalk.Forward) {
-    if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
-    FWalk.Forward = forward;
+bool TIdxTree::LeafHolds(LongWord page, const Byte* key, LongWord recNo) {
+  if (page == 0) return false;
+  try {
+    FRoot->FlushChain();
+    FSide->Clear();
+    FSide->LoadPage(page);
+    if (FSide->Lower()) return false;
+    const size_t k = static_cast<size_t>(FLayout.KeyLength);
+    for (Integer i = 0; i < FSide->EntryCount(); ++i)
+      if (FSide->RecordAt(i) == recNo && std::memcmp(FSide->KeyAt(i), key, k) == 0) return true;
+  } catch (const EDbfError&) {
   }
+  return false;
+}
+
+bool TIdxTree::StepRaw(bool forward) {
   for (;;) {
-    size_t level = FPath.size() - 1;
-    FWalk.Leaves.insert(FPath[level].Page);
-    bool moved = false;
-    while (level > 0) {
-      --level;
-      TIdxNode& node = Node(FPath[level].Page);
-      Integer next = FPath[level].Index + (forward ? 1 : -1);
-      if (next >= 0 && next < static_cast<Integer>(node.Links.size())) {
-        FPath[level].Index = next;
-        FPath.resize(level + 1);
-        const LongWord child = node.Links[static_cast<size_t>(next)];
-        CheckChild(child);
-        FPath.push_back({child, 0});
-        DescendEdge(level + 1, forward);
-        moved = true;
-        break;
+    TIndexPage* leaf = &LeafPage();
+    const TIndexPage* up = leaf->Upper();
+    const Int64 from = leaf->PageNo;
+    const Int64 upPage = up ? up->PageNo : -1;
+    const Integer upEntry = up ? up->EntryNo : -1;
+    if (!(forward ? leaf->NextEntry() : leaf->PrevEntry())) return false;
+    leaf = &LeafPage();
+    up = leaf->Upper();
+    if (up && (up->PageNo != upPage || up->EntryNo != upEntry)) {
+      // Turning back may pass the leaves just left again.
+      if (forward != FWalk.Forward) {
+        if (!FWalk.Leaves.empty()) FWalk.Leaves.clear();
+        FWalk.Forward = forward;
       }
+      if (from > 0) FWalk.Leaves.insert(static_cast<LongWord>(from));
+      EnterLeaf(static_cast<LongWord>(leaf->PageNo));
     }
-    if (!moved) return false;
-    EnterLeaf(FPath.back().Page);
-    TIdxNode& leaf = Node(FPath.back().Page);
-    if (Count(leaf) > 0) return true;
+    if (leaf->EntryNo >= leaf->LowIndex && leaf->EntryNo <= leaf->HighIndex) return true;
   }
 }
 
 void TIdxTree::Normalize() {
-  TIdxNode& leaf = Node(FPath.back().Page);
-  if (FPath.back().Index < Count(leaf)) return;
-  if (!StepLeaf(true)) {
-    FState = psAfter;
+  TIndexPage& leaf = LeafPage();
+  if (leaf.EntryNo >= 0 && leaf.EntryNo < leaf.EntryCount() && leaf.EntryNo >= leaf.LowIndex &&
+      leaf.EntryNo <= leaf.HighIndex)
     return;
-  }
+  if (!StepRaw(true)) FState = psAfter;
 }
 
-int TIdxTree::Seek(const Byte* key, Integer target) {
+bool TIdxTree::LeafInRange() {
+  TIndexPage& leaf = LeafPage();
+  return leaf.PageNo > 0 && leaf.EntryNo >= 0 && leaf.EntryNo < leaf.EntryCount() && leaf.EntryNo >= leaf.LowIndex &&
+         leaf.EntryNo <= leaf.HighIndex;
+}
+
+int TIdxTree::SeekKey(const Byte* key, Integer target, bool insert) {
+  if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
-  Descend(key, target == kSeekBehindEqual);
-  if (target > 0) {
-    while (FState == psOn) {
-      const Byte* k = CurrentKey();
-      if (FOrder.Compare(key, k) != 0) break;
-      if (static_cast<Integer>(Node(FPath.back().Page).Links[static_cast<size_t>(FPath.back().Index)]) == target) return 0;
-      if (!StepRaw(true)) {
-        FState = psAfter;
-        break;
-      }
-    }
-    // Not found: the position is behind the equal keys.
-    return FState == psOn ? FOrder.Compare(key, CurrentKey()) : 1;
+  EnsureBounds();
+  TWholePages whole(*this);
+  FOrder.Prepare(key);
+  TIndexPage* p = &LoadRoot();
+  int leafResult = 1;
+  for (;;) {
+    leafResult = p->SearchPage(target);
+    // A full page on the way of an insertion is split; the search goes on in the half that
+    // holds its position.
+    if (insert && p->IsFull()) p->SplitPage();
+    if (!p->Lower()) break;
+    p = p->Lower();
   }
+  FState = psOn;
+  if (insert) return 0;
+  // Where the leaf's search ended on an entry, its answer stands.
+  if (p->EntryNo >= 0 && p->EntryNo < p->EntryCount() && p->EntryNo >= p->LowIndex && p->EntryNo <= p->HighIndex)
+    return leafResult;
+  Normalize();
   if (FState != psOn) return 1;
+  if (target > 0) {
+    // Equal keys of many records go on in the following leaves.
+    while (FState == psOn) {
+      const int r = FOrder.Compare(key, CurrentKey());
+      if (r != 0) return r;
+      if (LeafPage().RecordAt(LeafPage().EntryNo) == static_cast<LongWord>(target)) return 0;
+      if (!StepRaw(true)) FState = psAfter;
+    }
+    return 1;
+  }
   return FOrder.Compare(key, CurrentKey());
 }
 
 bool TIdxTree::Contains(const Byte* key) { return Seek(key, kSeekAtOrAfter) == 0; }
 
 int TIdxTree::SeekInRange(const Byte* key) {
-  if (FEmptyRange) {
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) {
     GoLast();
     return 1;
   }
-  const bool belowRange = FHasLow && FOrder.Compare(key, FLow.data()) < 0;
+  if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
-  Descend(belowRange ? FLow.data() : key, false);
+  FOrder.Prepare(key);
+  for (TIndexPage* p = &LoadRoot(); p->Lower(); p = p->Lower()) {
+    p->SearchPage(kSeekAtOrAfter);
+    if (p->EntryNo > p->HighIndex) {
+      FState = psAfter;
+      return 1;
+    }
+  }
+  LeafPage().SearchPage(kSeekAtOrAfter);
+  FState = psOn;
+  Normalize();
   if (!OnEntry()) return 1;
   return FOrder.Compare(key, CurrentKey());
 }
 
-void TIdxTree::Highest(LongWord page, std::vector<Byte>& out) {
-  const TIdxNode* n = &Node(EdgeLeaf(page, false));
-  const Integer c = Count(*n);
-  if (c == 0) out.assign(FZeroKey.begin(), FZeroKey.end());
-  else out.assign(KeyOf(*n, c - 1), KeyOf(*n, c - 1) + FLayout.KeyLength);
-}
-
-void TIdxTree::PropagateHighest(size_t level) {
-  std::vector<Byte> high;
-  Highest(FPath[level].Page, high);
-  while (level > 0) {
-    --level;
-    TIdxNode& parent = Node(FPath[level].Page);
-    const Integer i = FPath[level].Index;
-    if (i < Count(parent)) {
-      std::memcpy(&parent.Keys[static_cast<size_t>(i * FLayout.KeyLength)], high.data(), static_cast<size_t>(FLayout.KeyLength));
-      parent.Dirty = true;
-      return;
-    }
-  }
-}
-
-void TIdxTree::SplitUp(size_t level) {
-  const Integer k = FLayout.KeyLength;
-  while (Count(Node(FPath[level].Page)) > Capacity(Node(FPath[level].Page))) {
-    if (level == 0) {
-      LongWord newRoot = FStore.NewIndexPage();
-      TIdxNode& root = FCache[newRoot];
-      root = TIdxNode{};
-      root.Branch = true;
-      root.Links.push_back(FPath[0].Page);
-      root.Dirty = true;
-      FPath.insert(FPath.begin(), TLevel{newRoot, 0});
-      FRoot = newRoot;
-      if (OnNewRoot) OnNewRoot(newRoot);
-      level = 1;
-    }
-    const LongWord page = FPath[level].Page;
-    const LongWord rightPage = FStore.NewIndexPage();
-    TIdxNode& node = Node(page);
-    TIdxNode right;
-    right.Branch = node.Branch;
-    const Integer n = Count(node);
-    const Integer pos = FPath[level].Index;
-    std::vector<Byte> separator;
-    Integer leftKeys;
-    if (!node.Branch) {
-      leftKeys = n / 2;
-      right.Keys.assign(node.Keys.begin() + leftKeys * k, node.Keys.end());
-      right.Links.assign(node.Links.begin() + leftKeys, node.Links.end());
-      node.Keys.resize(static_cast<size_t>(leftKeys * k));
-      node.Links.resize(static_cast<size_t>(leftKeys));
-      separator.assign(KeyOf(node, leftKeys - 1), KeyOf(node, leftKeys - 1) + k);
-    } else {
-      // Left keeps children 0..c-1 (the last of them without a key), right the rest.
-      const Integer c = (n + 1) / 2 + ((n + 1) % 2);
-      separator.assign(KeyOf(node, c - 1), KeyOf(node, c - 1) + k);
-      right.Keys.assign(node.Keys.begin() + c * k, node.Keys.end());
-      right.Links.assign(node.Links.begin() + c, node.Links.end());
-      node.Keys.resize(static_cast<size_t>((c - 1) * k));
-      node.Links.resize(static_cast<size_t>(c));
-      leftKeys = c;
-    }
-    node.Dirty = true;
-    right.Dirty = true;
-    TIdxNode& parent = Node(FPath[level - 1].Page);
-    const Integer i = FPath[level - 1].Index;
-    parent.Keys.insert(parent.Keys.begin() + i * k, separator.begin(), separator.end());
-    parent.Links.insert(parent.Links.begin() + i, page);
-    parent.Links[static_cast<size_t>(i + 1)] = rightPage;
-    parent.Dirty = true;
-    FCache[rightPage] = std::move(right);
-    if (pos >= leftKeys) {
-      FPath[level].Page = rightPage;
-      FPath[level].Index = pos - leftKeys;
-      FPath[level - 1].Index = i + 1;
-    }
-    --level;
-  }
-}
-
 bool TIdxTree::Insert(const Byte* key, LongWord recNo, bool unique) {
   if (unique && Seek(key, kSeekAtOrAfter) == 0) return false;
-  BeginWalk();
-  Descend(key, true);
-  // Past the last entry the position is the end of the rightmost leaf.
-  if (FState == psAfter) DescendEdge(0, false), ++FPath.back().Index;
-  const size_t leafLevel = FPath.size() - 1;
-  TIdxNode& leaf = Node(FPath[leafLevel].Page);
-  const Integer at = FPath[leafLevel].Index;
-  const Integer k = FLayout.KeyLength;
-  leaf.Keys.insert(leaf.Keys.begin() + at * k, key, key + k);
-  leaf.Links.insert(leaf.Links.begin() + at, recNo);
-  leaf.Dirty = true;
-  if (at == Count(leaf) - 1) PropagateHighest(leafLevel);
-  SplitUp(leafLevel);
+  EnsureBounds();
+  TWholePages whole(*this);
+  SeekKey(key, kSeekBehindEqual, true);
+  LeafPage().InsertEntry(recNo, key, 0);
   FState = psOn;
+  if (FHasLow || FHasHigh) FBoundsStale = true;
   return true;
-}
-
-void TIdxTree::RemoveChild(size_t level) {
-  // The page at FPath[level] is empty: its parent loses the link and, when that leaves it with
-  // no child, goes in turn. A page that leaves the tree is written empty: what it held is gone,
-  // and a walker elsewhere that still knows the page must not find it there.
-  const Integer k = FLayout.KeyLength;
-  while (level > 0) {
-    TIdxNode& gone = Node(FPath[level].Page);
-    gone = TIdxNode{};
-    gone.Dirty = true;
-    TIdxNode& parent = Node(FPath[level - 1].Page);
-    const Integer i = FPath[level - 1].Index;
-    const Integer n = Count(parent);
-    if (i < n) {
-      parent.Keys.erase(parent.Keys.begin() + i * k, parent.Keys.begin() + (i + 1) * k);
-      parent.Links.erase(parent.Links.begin() + i);
-    } else {
-      parent.Links.erase(parent.Links.begin() + i);
-      if (n > 0) parent.Keys.erase(parent.Keys.begin() + (n - 1) * k, parent.Keys.end());
-    }
-    parent.Dirty = true;
-    FPath.resize(level);
-    --level;
-    if (!parent.Links.empty()) {
-      if (i >= n) PropagateHighest(level);
-      FPath[level].Index = std::min<Integer>(i, static_cast<Integer>(parent.Links.size()) - 1);
-      return;
-    }
-  }
-  // The root lost its last child: it becomes an empty leaf.
-  TIdxNode& root = Node(FPath[0].Page);
-  root = TIdxNode{};
-  root.Dirty = true;
-  FPath.resize(1);
-  FPath[0].Index = 0;
 }
 
 bool TIdxTree::Remove(const Byte* key, LongWord recNo) {
   if (recNo == 0 || recNo > static_cast<LongWord>(INT_MAX)) return false;
-  if (Seek(key, static_cast<Integer>(recNo)) != 0 || FState != psOn) return false;
-  const size_t leafLevel = FPath.size() - 1;
-  TIdxNode& leaf = Node(FPath[leafLevel].Page);
-  const Integer at = FPath[leafLevel].Index;
-  const Integer k = FLayout.KeyLength;
-  leaf.Keys.erase(leaf.Keys.begin() + at * k, leaf.Keys.begin() + (at + 1) * k);
-  leaf.Links.erase(leaf.Links.begin() + at);
-  leaf.Dirty = true;
-  const Integer left = Count(leaf);
-  if (left == 0 && leafLevel > 0) {
-    RemoveChild(leafLevel);
-    FState = psBefore;
-    return true;
+  // The current entry, when it is the record's with that key, goes at once.
+  TIndexPage& leaf = LeafPage();
+  const bool here = FState == psOn && leaf.PageNo > 0 && leaf.EntryNo >= 0 && leaf.EntryNo < leaf.EntryCount() &&
+                    leaf.RecordAt(leaf.EntryNo) == recNo &&
+                    std::memcmp(leaf.KeyAt(leaf.EntryNo), key, static_cast<size_t>(FLayout.KeyLength)) == 0;
+  if (!here && (Seek(key, static_cast<Integer>(recNo)) != 0 || FState != psOn)) return false;
+  {
+    TWholePages whole(*this);
+    LeafPage().RemoveEntry();
   }
-  if (at == left && left > 0) PropagateHighest(leafLevel);
   FState = psBefore;
+  if (FHasLow || FHasHigh) FBoundsStale = true;
   return true;
 }
 
@@ -478,108 +391,98 @@ bool TIdxTree::InRange(const Byte* key) const {
 }
 
 bool TIdxTree::OnEntry() {
-  return FState == psOn && !FPath.empty() && InRange(CurrentKey());
+  if (FState != psOn) return false;
+  EnsureBounds();
+  return LeafInRange() && InRange(CurrentKey());
 }
 
 const Byte* TIdxTree::CurrentKey() {
-  if (FState != psOn || FPath.empty()) return FZeroKey.data();
-  TIdxNode& leaf = Node(FPath.back().Page);
-  const Integer i = FPath.back().Index;
-  if (i < 0 || i >= Count(leaf)) return FZeroKey.data();
-  return KeyOf(leaf, i);
+  if (FState != psOn) return FZeroKey.data();
+  TIndexPage& leaf = LeafPage();
+  if (leaf.PageNo <= 0 || leaf.EntryNo < 0 || leaf.EntryNo >= leaf.EntryCount()) return FZeroKey.data();
+  return leaf.KeyAt(leaf.EntryNo);
 }
 
 Integer TIdxTree::CurrentRecNo() {
   if (!OnEntry()) return -1;
-  TIdxNode& leaf = Node(FPath.back().Page);
-  const Integer i = FPath.back().Index;
-  if (i < 0 || i >= Count(leaf)) return -1;
-  return static_cast<Integer>(leaf.Links[static_cast<size_t>(i)]);
+  TIndexPage& leaf = LeafPage();
+  return static_cast<Integer>(leaf.RecordAt(leaf.EntryNo));
 }
 
+// Every level on the first entry of its range, the leaf just before it.
 void TIdxTree::GoFirst() {
   if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
-  FPath.assign(1, TLevel{FRoot, 0});
   FState = psBefore;
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) return;
+  LoadRoot().ToFirst();
+  TIndexPage& leaf = LeafPage();
+  leaf.SelectEntry(leaf.LowIndex - 1);
 }
 
+// Every level on the last entry of its range, the leaf just behind it.
 void TIdxTree::GoLast() {
   if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
-  FPath.assign(1, TLevel{FRoot, 0});
   FState = psAfter;
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) return;
+  LoadRoot().ToLast();
+  TIndexPage& leaf = LeafPage();
+  leaf.SelectEntry(leaf.HighIndex + 2);
 }
 
-bool TIdxTree::GoNext() {
-  if (FState == psAfter) return false;
-  if (FEmptyRange) {
-    FState = psAfter;
-    return false;
-  }
-  // A position below the range (a record just moved there) goes on at the range's first entry.
-  if (FState == psOn && FHasLow && FOrder.Compare(CurrentKey(), FLow.data()) < 0) FState = psBefore;
-  if (FState == psBefore) {
-    if (FHasLow) Descend(FLow.data(), false);
-    else {
-      FPath.assign(1, TLevel{FRoot, 0});
-      DescendEdge(0, true);
-      FState = psOn;
-      Normalize();
-    }
-  } else {
-    TIdxNode& leaf = Node(FPath.back().Page);
-    if (FPath.back().Index + 1 < Count(leaf)) ++FPath.back().Index;
-    else if (!StepLeaf(true)) FState = psAfter;
-  }
-  if (FState == psOn && !InRange(CurrentKey())) FState = psAfter;
-  return FState == psOn;
-}
-
-bool TIdxTree::StepRaw(bool forward) {
-  if (forward) {
-    TIdxNode& leaf = Node(FPath.back().Page);
-    if (FPath.back().Index + 1 < Count(leaf)) {
-      ++FPath.back().Index;
-      return true;
-    }
-    return StepLeaf(true);
-  }
-  if (FPath.back().Index > 0) {
-    --FPath.back().Index;
-    return true;
-  }
-  return StepLeaf(false);
+// Every level on the first entry of its range (the last): the range's first (last) entry.
+void TIdxTree::PositionFirst() {
+  LoadRoot().ToFirst();
+  FState = psOn;
+  if (!LeafInRange() && !StepRaw(true)) FState = psAfter;
 }
 
 void TIdxTree::PositionLast() {
-  FPath.assign(1, TLevel{FRoot, 0});
-  DescendEdge(0, false);
+  LoadRoot().ToLast();
   FState = psOn;
-  if (Count(Node(FPath.back().Page)) == 0 && !StepLeaf(false)) FState = psBefore;
+  if (!LeafInRange() && !StepRaw(false)) FState = psBefore;
+}
+
+bool TIdxTree::StepOnce(bool forward) {
+  if (forward ? FState == psAfter : FState == psBefore) return false;
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) {
+    FState = forward ? psAfter : psBefore;
+    return false;
+  }
+  if (forward) {
+    // A position below the range (a record just moved there) goes on at the range's first entry.
+    if (FState == psOn && FHasLow && FOrder.Compare(CurrentKey(), FLow.data()) < 0) FState = psBefore;
+    if (FState == psBefore) PositionFirst();
+    else if (!StepRaw(true)) FState = psAfter;
+    if (FState == psOn && !InRange(CurrentKey())) FState = psAfter;
+  } else {
+    // A position above the range goes back from the range's last entry.
+    if (FState == psOn && FHasHigh && FOrder.Compare(CurrentKey(), FHigh.data()) > 0) FState = psAfter;
+    if (FState == psAfter) PositionLast();
+    else if (!StepRaw(false)) FState = psBefore;
+    if (FState == psOn && !InRange(CurrentKey())) FState = psBefore;
+  }
+  return FState == psOn;
+}
+
+bool TIdxTree::GoNext() {
+  const LongWord start = FState == psOn && LeafInRange() ? LeafPage().RecordAt(LeafPage().EntryNo) : 0;
+  for (;;) {
+    if (!StepOnce(true)) return false;
+    if (start == 0 || LeafPage().RecordAt(LeafPage().EntryNo) != start) return true;
+  }
 }
 
 bool TIdxTree::GoPrev() {
-  if (FState == psBefore) return false;
-  if (FEmptyRange) {
-    FState = psBefore;
-    return false;
+  const LongWord start = FState == psOn && LeafInRange() ? LeafPage().RecordAt(LeafPage().EntryNo) : 0;
+  for (;;) {
+    if (!StepOnce(false)) return false;
+    if (start == 0 || LeafPage().RecordAt(LeafPage().EntryNo) != start) return true;
   }
-  // A position above the range goes back from the range's last entry.
-  if (FState == psOn && FHasHigh && FOrder.Compare(CurrentKey(), FHigh.data()) > 0) FState = psAfter;
-  if (FState == psAfter) {
-    if (FHasHigh) {
-      Descend(FHigh.data(), true);
-      if (FState == psAfter) PositionLast();
-      else if (!StepRaw(false)) FState = psBefore;
-    } else {
-      PositionLast();
-    }
-  } else if (!StepRaw(false)) {
-    FState = psBefore;
-  }
-  if (FState == psOn && !InRange(CurrentKey())) FState = psBefore;
-  return FState == psOn;
 }
 
 bool TIdxTree::GotoEntry(const Byte* key, LongWord recNo) {
@@ -590,13 +493,13 @@ bool TIdxTree::GotoEntry(const Byte* key, LongWord recNo) {
 TIdxTree::TSavedPosition TIdxTree::SavePosition() {
   TSavedPosition saved;
   saved.State = FState;
-  if (FState == psOn && !FPath.empty()) {
-    TIdxNode& leaf = Node(FPath.back().Page);
-    const Integer i = FPath.back().Index;
-    if (i >= 0 && i < Count(leaf)) {
-      saved.Key.assign(KeyOf(leaf, i), KeyOf(leaf, i) + FLayout.KeyLength);
-      saved.RecNo = leaf.Links[static_cast<size_t>(i)];
-      saved.Leaf = FPath.back().Page;
+  if (FState == psOn) {
+    TIndexPage& leaf = LeafPage();
+    const Integer i = leaf.EntryNo;
+    if (leaf.PageNo > 0 && i >= 0 && i < leaf.EntryCount()) {
+      saved.Key.assign(leaf.KeyAt(i), leaf.KeyAt(i) + FLayout.KeyLength);
+      saved.RecNo = leaf.RecordAt(i);
+      saved.Leaf = static_cast<LongWord>(leaf.PageNo);
     } else {
       saved.State = psBefore;
     }
@@ -613,15 +516,12 @@ void TIdxTree::RestorePosition(const TSavedPosition& saved, LongWord changedRecN
     GoLast();
     return;
   }
-  if (saved.RecNo == changedRecNo && FState == psOn && !FPath.empty()) {
-    TIdxNode& leaf = Node(FPath.back().Page);
-    const Integer i = FPath.back().Index;
-    if (i >= 0 && i < Count(leaf) && leaf.Links[static_cast<size_t>(i)] == changedRecNo) return;
+  if (saved.RecNo == changedRecNo && FState == psOn) {
+    TIndexPage& leaf = LeafPage();
+    const Integer i = leaf.EntryNo;
+    if (leaf.PageNo > 0 && i >= 0 && i < leaf.EntryCount() && leaf.RecordAt(i) == changedRecNo) return;
   }
-  if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
-    FPath.clear();
-    FState = psBefore;
-  }
+  if (!GotoEntry(saved.Key.data(), saved.RecNo)) FState = psBefore;
 }
 
 void TIdxTree::Refind(const TSavedPosition& saved, bool forward) {
@@ -641,10 +541,10 @@ bool TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
   } else if (!GotoEntry(saved.Key.data(), saved.RecNo)) {
     // In an intact tree a search finds every entry; one that is still where it was, unfound,
     // stands among keys out of order, and every later search from here would miss it again.
-    if (LeafHolds(saved.Leaf, saved.Key.data(), saved.RecNo)) Damaged(saved.Leaf);
+    if (LeafHolds(saved.Leaf, saved.Key.data(), saved.RecNo)) PageDamaged(saved.Leaf);
     // Forwards: on the last entry up to the key, so the step reaches the first one behind it;
     // backwards: on the first entry at or after it, so the step reaches the one before.
-    Descend(saved.Key.data(), forward);
+    Seek(saved.Key.data(), forward ? kSeekBehindEqual : kSeekFirstEqual);
     if (forward) {
       if (FState == psAfter) PositionLast();
       else if (!StepRaw(false)) FState = psBefore;
@@ -657,67 +557,124 @@ bool TIdxTree::RefindPlace(const TSavedPosition& saved, bool forward) {
 void TIdxTree::SetLowBound(const Byte* key) {
   FLow.assign(key, key + FLayout.KeyLength);
   FHasLow = true;
+  FBoundsStale = true;
 }
 
 void TIdxTree::SetHighBound(const Byte* key) {
   FHigh.assign(key, key + FLayout.KeyLength);
   FHasHigh = true;
+  FBoundsStale = true;
 }
 
-void TIdxTree::SetEmptyRange() { FEmptyRange = true; }
+void TIdxTree::SetEmptyRange() {
+  FEmptyRange = true;
+  FBoundsStale = true;
+}
 
-void TIdxTree::ClearBounds() { FHasLow = FHasHigh = FEmptyRange = false; }
+void TIdxTree::ClearBounds() {
+  FHasLow = FHasHigh = FEmptyRange = false;
+  FBoundsStale = true;
+}
 
-Integer TIdxTree::Depth() {
+void TIdxTree::ApplyBounds(TIndexPage& page, Integer depth) {
+  const size_t d = static_cast<size_t>(depth);
+  page.LowPage = d < FLowPath.size() ? FLowPath[d].Page : 0;
+  page.LowSaved = d < FLowPath.size() ? FLowPath[d].Index : 0;
+  page.HighPage = d < FHighPath.size() ? FHighPath[d].Page : 0;
+  page.HighSaved = d < FHighPath.size() ? FHighPath[d].Index : 0;
+  page.RecomputeRange();
+}
+
+void TIdxTree::EnsureBounds() {
+  if (!FBoundsStale) return;
+  FBoundsStale = false;
+  FindBounds();
   Integer depth = 0;
-  EdgeLeaf(FRoot, true, &depth);
-  return depth;
+  for (TIndexPage* p = FRoot.get(); p; p = p->Lower(), ++depth) ApplyBounds(*p, depth);
 }
 
-LongWord TIdxTree::EdgeLeaf(LongWord page, bool first, Integer* depth) {
-  // The pages passed, compared one by one: a descent is as short as the tree is deep.
-  std::vector<LongWord> passed;
-  for (;;) {
-    if (std::find(passed.begin(), passed.end(), page) != passed.end()) Damaged(page);
-    passed.push_back(page);
-    const TIdxNode& node = Node(page);
-    if (!node.Branch) break;
-    page = first ? node.Links.front() : node.Links.back();
+// The bounds as positions: on every level, the entry on the path to the range's first entry
+// (the first at or after the low key) and to its last (the last at or before the high key).
+void TIdxTree::FindBounds() {
+  FLowPath.clear();
+  FHighPath.clear();
+  FBoundsEmpty = false;
+  if (FEmptyRange || (!FHasLow && !FHasHigh)) return;
+  // The side chain reads what the walk's chain has changed.
+  FRoot->FlushChain();
+  const Byte* prepared = nullptr;
+  auto search = [&](const Byte* key, Integer target) {
+    FSide->Clear();
+    prepared = key;
+    FOrder.Prepare(prepared);
+    FSide->LoadPage(FRootNo);
+    TIndexPage* p = FSide.get();
+    for (;;) {
+      p->SearchPage(target);
+      if (!p->Lower()) return p;
+      p = p->Lower();
+    }
+  };
+  auto bottom = [&] {
+    TIndexPage* p = FSide.get();
+    while (p->Lower()) p = p->Lower();
+    return p;
+  };
+  // The side chain on an entry, stepping over empty leaves (each leaf once); false at the end.
+  auto settle = [&](bool forward) {
+    std::unordered_set<LongWord> passed;
+    for (;;) {
+      TIndexPage* leaf = bottom();
+      if (leaf->EntryNo >= 0 && leaf->EntryNo < leaf->EntryCount()) return true;
+      if (!passed.insert(static_cast<LongWord>(leaf->PageNo)).second) PageDamaged(static_cast<LongWord>(leaf->PageNo));
+      if (!(forward ? leaf->NextEntry() : leaf->PrevEntry())) return false;
+    }
+  };
+  auto record = [&](std::vector<TBoundLevel>& path) {
+    for (TIndexPage* p = FSide.get(); p; p = p->Lower()) path.push_back({p->PageNo, p->EntryNo});
+  };
+  std::vector<Byte> first;
+  if (FHasLow) {
+    search(FLow.data(), kSeekFirstEqual);
+    if (!settle(true)) {
+      FBoundsEmpty = true;
+      return;
+    }
+    record(FLowPath);
+    TIndexPage* leaf = bottom();
+    first.assign(leaf->KeyAt(leaf->EntryNo), leaf->KeyAt(leaf->EntryNo) + FLayout.KeyLength);
   }
-  if (depth) *depth = static_cast<Integer>(std::min<size_t>(passed.size(), INT_MAX));
-  return page;
-}
-
-Int64 TIdxTree::Weight(Integer levelsBelow) const {
-  Int64 w = 1;
-  for (Integer i = 0; i < levelsBelow && w < INT_MAX; ++i) w *= FLayout.MaxEntries;
-  return w;
+  if (FHasHigh) {
+    // From the first entry behind the high key one back: the last entry up to it.
+    TIndexPage* leaf = search(FHigh.data(), kSeekBehindEqual);
+    if (!leaf->PrevEntry() || !settle(false) || (FHasLow && FOrder.Compare(first.data(), FHigh.data()) > 0)) {
+      FBoundsEmpty = true;
+      FLowPath.clear();
+      return;
+    }
+    record(FHighPath);
+  }
+  FSide->Clear();
 }
 
 Integer TIdxTree::SequentialNo() {
   if (FState == psBefore) return 0;
   if (FState == psAfter) return INT_MAX;
   Int64 n = 1;
-  const Integer depth = static_cast<Integer>(FPath.size());
-  for (Integer level = 0; level < depth; ++level)
-    n += static_cast<Int64>(std::max<Integer>(FPath[static_cast<size_t>(level)].Index, 0)) * Weight(depth - 1 - level);
+  for (const TIndexPage* p = FRoot.get(); p; p = p->Lower())
+    n += static_cast<Int64>(std::max<Integer>(p->EntryNo, 0)) * p->Weight;
   return static_cast<Integer>(std::min<Int64>(n, INT_MAX - 1));
 }
 
-// The root's weight times its entries up to the one that holds the range's last key.
+// The root's weight times its entries up to the one on the path to the range's last entry.
 Integer TIdxTree::SequentialCount() {
-  if (FEmptyRange) return 0;
-  const Integer depth = Depth();
-  TIdxNode& root = Node(FRoot);
-  Int64 entries = root.Branch ? static_cast<Int64>(root.Links.size()) : Count(root);
-  if (FHasHigh) {
-    // Child i holds the keys up to key i; equal keys may go on in the child after it.
-    const Integer n = Count(root);
-    Integer i = 0;
-    while (i < n && FOrder.Compare(KeyOf(root, i), FHigh.data()) <= 0) ++i;
-    entries = root.Branch ? std::min<Int64>(i + 1, entries) : i;
-  }
-  return static_cast<Integer>(std::min<Int64>(Weight(depth - 1) * entries, INT_MAX - 1));
+  EnsureBounds();
+  if (FEmptyRange || FBoundsEmpty) return 0;
+  TIndexPage& root = LoadRoot();
+  // The weights need the chain down to a leaf.
+  if (FState != psOn && (LeafPage().PageNo <= 0 || LeafPage().IsBranch())) root.ToFirst();
+  const Int64 entries = static_cast<Int64>(root.HighIndex) + 1;
+  return static_cast<Integer>(std::clamp<Int64>(root.Weight * entries, 0, INT_MAX - 1));
 }
 
 void TIdxTree::SetSequentialNo(Integer n) {
@@ -725,28 +682,35 @@ void TIdxTree::SetSequentialNo(Integer n) {
     GoFirst();
     return;
   }
-  const Integer depth = Depth();
-  Int64 r = static_cast<Int64>(n) - 1;
+  EnsureBounds();
+  if (FCache.size() > kCacheLimit) DropCache();
   BeginWalk();
-  FPath.assign(1, TLevel{FRoot, 0});
-  for (Integer level = 0;; ++level) {
-    TIdxNode& node = Node(FPath.back().Page);
-    const Int64 w = Weight(depth - 1 - level);
-    const Integer size = node.Branch ? static_cast<Integer>(node.Links.size()) : Count(node);
-    Int64 q = r / w;
-    r %= w;
-    if (q >= size) {
-      q = size - 1;
-      r = w - 1;
+  {
+    TWholePages whole(*this);
+    TIndexPage& root = LoadRoot();
+    if (LeafPage().PageNo <= 0 || LeafPage().IsBranch()) root.ToFirst();
+    // From the root down, each level takes the entry the number falls on with full pages; a
+    // number beyond a page's entries goes on at the next entry of the level above, and one
+    // beyond the tree ends on the last entry.
+    Int64 r = static_cast<Int64>(n) - 1;
+    FState = psOn;
+    for (TIndexPage* p = &root; p; p = p->Lower()) {
+      const Int64 w = std::max<Int64>(p->Weight, 1);
+      Int64 q = r / w;
+      r %= w;
+      if (q > p->HighIndex) {
+        if (!p->Upper() || !p->Upper()->NextEntry()) {
+          root.ToLast();
+          break;
+        }
+        q = p->LowIndex;
+        r = 0;
+      }
+      p->SelectEntry(static_cast<Integer>(std::max<Int64>(q, 0)));
+      if (!p->Lower()) break;
     }
-    FPath.back().Index = static_cast<Integer>(std::max<Int64>(q, 0));
-    if (!node.Branch) break;
-    const LongWord child = node.Links[static_cast<size_t>(FPath.back().Index)];
-    CheckChild(child);
-    FPath.push_back({child, 0});
+    Normalize();
   }
-  FState = psOn;
-  Normalize();
   if (FState == psOn && !InRange(CurrentKey())) {
     if (FHasLow && FOrder.Compare(CurrentKey(), FLow.data()) < 0) {
       FState = psBefore;

@@ -252,6 +252,7 @@ void TIndexFile::SetupTree(Integer slot) {
   if (s.Tree) s.Tree->Flush();
   s.Tree = std::make_unique<TIdxTree>(*this, layout, order);
   s.Tree->SetRoot(root);
+  s.Tree->SetSharedPages(IsSharedMode());
   s.Tree->OnNewRoot = [this, slot](LongWord r) {
     PutLE32(TagHeader(slot), r);
     WriteTagHeader(slot);

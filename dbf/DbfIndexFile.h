@@ -125,8 +125,12 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   // Walks and positions of the current tag.
   void GoFirst();
   void GoLast();
+  // A step repeated while the record stays the one it started from; false at the end.
   bool GoNext();
   bool GoPrev();
+  // In shared mode: the tag read afresh and the position found again by key and record, or where
+  // a step in the given direction reaches the entry that followed (preceded) it.
+  void ResyncPosition(bool forward);
   Integer CurrentRecNo();
   const Byte* CurrentKey();
   // Positions on the entry of table record n (built from the record as stored); false when the

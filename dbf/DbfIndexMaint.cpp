@@ -257,25 +257,25 @@ void TIndexFile::GoLast() {
 
 // In shared mode another process may have changed the tree since the last step: the position
 // is found again by key and record first (also one outside the range).
+void TIndexFile::ResyncPosition(bool forward) {
+  auto* t = Tree();
+  if (!t) return;
+  const TIdxTree::TSavedPosition at = t->SavePosition();
+  BeginRead();
+  t->Refind(at, forward);
+}
+
 bool TIndexFile::GoNext() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode()) {
-    const TIdxTree::TSavedPosition at = t->SavePosition();
-    BeginRead();
-    t->Refind(at, true);
-  }
+  if (IsSharedMode()) ResyncPosition(true);
   return t->GoNext();
 }
 
 bool TIndexFile::GoPrev() {
   auto* t = Tree();
   if (!t) return false;
-  if (IsSharedMode()) {
-    const TIdxTree::TSavedPosition at = t->SavePosition();
-    BeginRead();
-    t->Refind(at, false);
-  }
+  if (IsSharedMode()) ResyncPosition(false);
   return t->GoPrev();
 }
 
