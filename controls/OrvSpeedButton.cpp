@@ -440,6 +440,11 @@ void TOrvSpeedButton::EnabledChanged() {
   Invalidate();
 }
 
+void TOrvSpeedButton::VisibleChanged() {
+  TGraphicControl::VisibleChanged();
+  if (FVisible) UpdateMouseTracking();
+}
+
 void TOrvSpeedButton::FontChanged() {
   TGraphicControl::FontChanged();
   Invalidate();

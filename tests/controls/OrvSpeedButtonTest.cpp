@@ -183,6 +183,17 @@ TEST_F(OrvSpeedButtonTest, FlatButtonLightsUpWhereTheWindowsMouseIs) {
   EXPECT_FALSE(b->MouseInControl());
   EXPECT_FALSE(framed());
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "enter", "click", "enter", "leave", "enter", "leave"}));
+
+  // Hidden, the mouse comes to its place; shown there, it is entered at once.
+  events.clear();
+  b->SetVisible(false);
+  testinput::Move(top, inside);
+  EXPECT_FALSE(b->MouseInControl());
+  b->SetVisible(true);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_TRUE(framed());
+  testinput::Move(top, inside + QPoint(1, 0));
+  EXPECT_EQ(events, (std::vector<std::string>{"enter"})) << "once";
   SetActiveWindowState(previous);
 }
 
