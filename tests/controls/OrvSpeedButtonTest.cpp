@@ -152,6 +152,7 @@ TEST_F(OrvSpeedButtonTest, FlatButtonLightsUpWhereTheWindowsMouseIs) {
   const QPoint corner = testinput::At(top, QPoint(b->Left(), b->Top()));
   const QPoint inside = corner + QPoint(8, 8), outside = testinput::At(top, QPoint(200, 150));
   auto framed = [&] { return top->grab().toImage().pixelColor(corner) == ShownColor(clBtnHighlight); };
+  const QPoint savedCursor = QCursor::pos();
   QCursor::setPos(top->mapToGlobal(outside) + QPoint(500, 500));
 
   testinput::Move(top, outside);
@@ -194,6 +195,7 @@ TEST_F(OrvSpeedButtonTest, FlatButtonLightsUpWhereTheWindowsMouseIs) {
   EXPECT_TRUE(framed());
   testinput::Move(top, inside + QPoint(1, 0));
   EXPECT_EQ(events, (std::vector<std::string>{"enter"})) << "once";
+  QCursor::setPos(savedCursor);
   SetActiveWindowState(previous);
 }
 
