@@ -2,7 +2,6 @@
 // drop-down menu and the mouse.
 #include "controls/OrvSpeedButton.h"
 
-#include <QCursor>
 #include "controls/ActionImages.h"
 #include "controls/OrvHelpers.h"
 #include "platform/forms/ActionLinks.h"
@@ -373,8 +372,11 @@ void TOrvSpeedButton::MouseLeave() {
 void TOrvSpeedButton::UpdateMouseTracking() {
   bool inside = false;
   if (FEnabled && FParent != nullptr && ThreadOwnsActiveWindow()) {
-    const QPoint cursor = QCursor::pos();
-    const TPoint p = FParent->ScreenToClient(Point(cursor.x(), cursor.y()));
+    // The cursor as the last mouse input left it: the windowing system's own position may be
+    // out of date or unknown.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const TPoint p = FParent->ScreenToClient(Point(cursor.x, cursor.y));
     inside = FParent->ControlAtPos(p, true) == this;
   }
   if (inside == FMouseInControl) return;
@@ -436,6 +438,11 @@ void TOrvSpeedButton::EnabledChanged() {
   FGlyph->MakeStateImage(!FEnabled ? obsDisabled : (FFlat ? obsInactive : obsUp));
   UpdateMouseTracking();
   Invalidate();
+}
+
+void TOrvSpeedButton::VisibleChanged() {
+  TGraphicControl::VisibleChanged();
+  if (FVisible) UpdateMouseTracking();
 }
 
 void TOrvSpeedButton::FontChanged() {

@@ -158,6 +158,8 @@ class TOrvSpeedButton : public TGraphicControl {
   void MessageHandler(TMessage& message) override;
   void Notification(TComponent* component, TOperation operation) override;
   void EnabledChanged() override;
+  // Shown under the mouse, the button is entered at once.
+  void VisibleChanged() override;
   void TextChanged() override { Invalidate(); }
   void FontChanged() override;
   void Loaded() override;

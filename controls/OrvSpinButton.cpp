@@ -8,9 +8,10 @@
 namespace orv {
 namespace {
 
-// The arrows: 6 by 6 pixels, black on white, white being the see-through colour ('#' white).
-constexpr const char* kUpArrow[6] = {"##..##", "#....#", "......", "##..##", "##..##", "##..##"};
-constexpr const char* kDownArrow[6] = {"##..##", "##..##", "##..##", "......", "#....#", "##..##"};
+// The button's two bitmaps, ORVSPINUP and ORVSPINDOWN: 6 by 6 pixels, black on white, white being
+// the see-through colour ('#' white).
+constexpr const char* ORVSPINUP[6] = {"##..##", "#....#", "......", "##..##", "##..##", "##..##"};
+constexpr const char* ORVSPINDOWN[6] = {"##..##", "##..##", "##..##", "......", "#....#", "##..##"};
 
 std::unique_ptr<TBitmap> MakeArrow(const char* const (&rows)[6]) {
   auto bitmap = std::make_unique<TBitmap>();
@@ -23,12 +24,12 @@ std::unique_ptr<TBitmap> MakeArrow(const char* const (&rows)[6]) {
 
 // The arrows never change, so they are made once.
 TBitmap& UpArrow() {
-  static const std::unique_ptr<TBitmap> bitmap = MakeArrow(kUpArrow);
+  static const std::unique_ptr<TBitmap> bitmap = MakeArrow(ORVSPINUP);
   return *bitmap;
 }
 
 TBitmap& DownArrow() {
-  static const std::unique_ptr<TBitmap> bitmap = MakeArrow(kDownArrow);
+  static const std::unique_ptr<TBitmap> bitmap = MakeArrow(ORVSPINDOWN);
   return *bitmap;
 }
 

@@ -107,7 +107,9 @@ void RegisterGraphicsClasses() {
         .Prop("Height", &TFont::Height, &TFont::SetHeight)
         .Prop("Name", &TFont::Name, &TFont::SetName)
         .Prop("Pitch", &TFont::Pitch, &TFont::SetPitch)
-        .Prop("Size", &TFont::Size, &TFont::SetSize)
+        // The size in points follows from Height and is read but not written: written too, its
+        // rounding would override the exact height that comes before it.
+        .Prop("Size", &TFont::Size, &TFont::SetSize).Stored(false)
         .Prop("Style", &TFont::Style, &TFont::SetStyle);
   }
   if (ClassInfoOf<TPicture>() == nullptr) RegisterClassType<TPicture, TPersistent>("TPicture");

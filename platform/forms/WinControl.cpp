@@ -636,13 +636,15 @@ void TWinControl::MessageHandler(TMessage& message) {
 
 bool TWinControl::IsControlMouseMsg(TMessage& message) {
   const TPoint p = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-  TControl* target = FCaptureControl;
-  if (target == nullptr) target = ControlAtPos(p, false);
-  if (message.Msg == WM_MOUSEMOVE && target != FMouseControl) {
+  // Entering and leaving follow the control really under the mouse, also while another holds
+  // it: the control that holds the mouse still gets every mouse message.
+  TControl* under = ControlAtPos(p, false);
+  TControl* target = FCaptureControl != nullptr ? FCaptureControl : under;
+  if (message.Msg == WM_MOUSEMOVE && under != FMouseControl) {
     TControl* old = FMouseControl;
-    FMouseControl = target;
+    FMouseControl = under;
     if (old != nullptr) old->Perform(CM_MOUSELEAVE);
-    if (target != nullptr) target->Perform(CM_MOUSEENTER);
+    if (under != nullptr) under->Perform(CM_MOUSEENTER);
   }
   if (target == nullptr) return false;
   if ((message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) &&

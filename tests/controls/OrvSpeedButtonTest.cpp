@@ -3,11 +3,13 @@
 // flat look that follows the mouse.
 #include "tests/controls/ControlsFixture.h"
 
+#include <QCursor>
 #include <QPainter>
 #include "controls/OrvSpeedButton.h"
 #include "platform/forms/ActnList.h"
 #include "platform/forms/Menus.h"
 #include "platform/graphics/ImgList.h"
+#include "tests/platform/forms/WindowInput.h"
 
 namespace orv::test {
 namespace {
@@ -132,6 +134,68 @@ TEST_F(OrvSpeedButtonTest, FlatButtonIsGreyAndFramelessUntilTheMouseComesOver) {
   Mouse(Form->Widget(), QEvent::MouseMove, QPoint(200, 150));
   EXPECT_FALSE(b->MouseInControl());
   EXPECT_EQ(left, 1);
+  SetActiveWindowState(previous);
+}
+
+// The mouse through the window: a flat button lights up where the mouse is, as the last mouse
+// input left it (not where the windowing system's cursor may be), also after a press held out of
+// it and let go outside.
+TEST_F(OrvSpeedButtonTest, FlatButtonLightsUpWhereTheWindowsMouseIs) {
+  TOrvSpeedButton* b = NewButton(40, 30);
+  b->SetFlat(true);
+  std::vector<std::string> events;
+  b->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  b->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  b->OnClick = [&](TObject*) { events.push_back("click"); };
+  const HWND previous = SetActiveWindowState(Form->Handle());
+  QWidget* top = Form->Widget();
+  const QPoint corner = testinput::At(top, QPoint(b->Left(), b->Top()));
+  const QPoint inside = corner + QPoint(8, 8), outside = testinput::At(top, QPoint(200, 150));
+  auto framed = [&] { return top->grab().toImage().pixelColor(corner) == ShownColor(clBtnHighlight); };
+  const QPoint savedCursor = QCursor::pos();
+  QCursor::setPos(top->mapToGlobal(outside) + QPoint(500, 500));
+
+  testinput::Move(top, outside);
+  testinput::Move(top, inside);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_TRUE(framed()) << "raised while the mouse is over it";
+  testinput::Press(top, inside);
+  testinput::Move(top, outside);
+  EXPECT_TRUE(b->MouseInControl()) << "still held";
+  testinput::Release(top, outside);
+  EXPECT_FALSE(b->MouseInControl());
+  EXPECT_FALSE(framed());
+  testinput::Move(top, inside);
+  EXPECT_TRUE(b->MouseInControl()) << "one move back in after the release";
+  EXPECT_TRUE(framed());
+
+  // A click inside: the release looks again where the mouse is and finds it over the button.
+  testinput::Press(top, inside);
+  testinput::Release(top, inside);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_TRUE(framed());
+
+  // Disabled and enabled again under the mouse.
+  b->SetEnabled(false);
+  EXPECT_FALSE(b->MouseInControl());
+  b->SetEnabled(true);
+  EXPECT_TRUE(b->MouseInControl()) << "the mouse is still where the last input left it";
+  testinput::Move(top, outside);
+  EXPECT_FALSE(b->MouseInControl());
+  EXPECT_FALSE(framed());
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "enter", "click", "enter", "leave", "enter", "leave"}));
+
+  // Hidden, the mouse comes to its place; shown there, it is entered at once.
+  events.clear();
+  b->SetVisible(false);
+  testinput::Move(top, inside);
+  EXPECT_FALSE(b->MouseInControl());
+  b->SetVisible(true);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_TRUE(framed());
+  testinput::Move(top, inside + QPoint(1, 0));
+  EXPECT_EQ(events, (std::vector<std::string>{"enter"})) << "once";
+  QCursor::setPos(savedCursor);
   SetActiveWindowState(previous);
 }
 

@@ -178,5 +178,38 @@ TEST_F(FormReadingTest, BadDescriptionsFailWithTheReadersErrors) {
   }
 }
 
+// A font's height in pixels is what a description keeps: written back and read again it is the
+// same height, whatever its size in points rounds to; a description giving only the size in points
+// is still read.
+TEST_F(FormReadingTest, AFontComesBackFromTheWrittenDescriptionWithItsHeight) {
+  struct TCase {
+    const char* Font;
+    int Height;
+  };
+  const TCase cases[] = {
+    {"Font.Height = -14", -14},  // 10.5 points
+    {"Font.Height = -11", -11},  // 8.25 points
+    {"Font.Height = -13", -13},
+    {"Font.Height = -19", -19},
+    {"Font.Height = 16", 16},  // a cell height
+    {"Font.Size = 11", -15},
+    {"Font.Size = 8", -11},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Font);
+    const std::string text = std::string("object ReadForm: TReadForm\n  Font.Name = 'DejaVu Sans'\n  ") + c.Font +
+                             "\n  object Panel1: TPanel\n    ParentFont = False\n    " + c.Font + "\n  end\nend\n";
+    auto* first = MakeForm<TReadForm>("TReadForm", text.c_str());
+    EXPECT_EQ(first->Font().Height(), c.Height);
+    ASSERT_NE(first->Panel1, nullptr);
+    EXPECT_EQ(first->Panel1->Font().Height(), c.Height);
+    const std::string written = WriteComponentToText(first);
+    EXPECT_EQ(written.find("Font.Size"), std::string::npos) << written;
+    auto* second = MakeForm<TReadForm>("TReadForm", written.c_str());
+    EXPECT_EQ(second->Font().Height(), c.Height) << written;
+    EXPECT_EQ(second->Panel1->Font().Height(), c.Height) << written;
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -1,6 +1,7 @@
 // Qt input reaches controls as messages through WindowProc, and the click rule holds: a left
 // press and a left release inside the control, for windowed and window-less controls alike.
 #include "tests/platform/forms/FormsFixture.h"
+#include "tests/platform/forms/WindowInput.h"
 
 #include "platform/classes/TypeInfo.h"
 #include "platform/forms/ExtCtrls.h"
@@ -126,6 +127,58 @@ TEST_F(MessageRouteTest, WindowlessControlGetsTheMouseThroughItsParent) {
   // The label sits at (120, 60) in the panel; a click there is the label's, not the panel's.
   Click(Form->Panel1->Widget(), QPoint(130, 65));
   EXPECT_EQ(Form->Events, (std::vector<std::string>{"label click"}));
+}
+
+// Entering and leaving follow the mouse over the window-less controls, also while one of them
+// holds the mouse after a press: that one keeps getting the moves and the release.
+TEST_F(MessageRouteTest, WindowlessControlsAreEnteredAndLeftWhereTheMouseIsWhileOneHoldsIt) {
+  auto* other = new TLabel(Form);
+  other->SetAutoSize(false);
+  other->SetParent(Form->Panel1);
+  other->SetBounds(20, 60, 50, 20);
+  std::vector<std::string> seen;
+  std::vector<std::pair<TControl*, TWndMethodProc>> hooked;
+  for (auto [control, name] : {std::pair<TControl*, std::string>{Form->Label1, "label"}, {other, "other"}}) {
+    TWndMethodProc inner = control->WindowProc;
+    hooked.emplace_back(control, inner);
+    control->WindowProc = [&seen, inner, name](TMessage& m) {
+      if (m.Msg == CM_MOUSEENTER) seen.push_back(name + " enter");
+      if (m.Msg == CM_MOUSELEAVE) seen.push_back(name + " leave");
+      if (m.Msg == WM_LBUTTONUP) seen.push_back(name + " up");
+      if (m.Msg == WM_MOUSEMOVE)
+        seen.push_back(name + " move " + std::to_string(GET_X_LPARAM(m.LParam)) + "," +
+                       std::to_string(GET_Y_LPARAM(m.LParam)));
+      inner(m);
+    };
+  }
+  QWidget* top = Form->Widget();
+  QWidget* panel = Form->Panel1->Widget();
+  const QPoint onLabel = testinput::At(panel, QPoint(130, 65));
+  const QPoint onOther = testinput::At(panel, QPoint(30, 65));
+  const QPoint onPanel = testinput::At(panel, QPoint(100, 20));
+  testinput::Move(top, onPanel);
+  testinput::Move(top, onLabel);
+  testinput::Press(top, onLabel);
+  seen.clear();
+  testinput::Move(top, onOther);
+  EXPECT_EQ(seen, (std::vector<std::string>{"label leave", "other enter", "label move -90,5"}))
+      << "the held label gets the move; the one under the mouse is entered";
+  seen.clear();
+  testinput::Move(top, onPanel);
+  testinput::Release(top, onPanel);
+  EXPECT_EQ(seen, (std::vector<std::string>{"other leave", "label move -20,-40", "label up"}));
+  seen.clear();
+  testinput::Move(top, onLabel);
+  EXPECT_EQ(seen, (std::vector<std::string>{"label enter", "label move 10,5"}))
+      << "one move straight back after the release enters";
+  seen.clear();
+  testinput::Press(top, onLabel);
+  testinput::Move(top, onPanel);
+  testinput::Move(top, onLabel);
+  testinput::Release(top, onLabel);
+  EXPECT_EQ(seen, (std::vector<std::string>{"label leave", "label move -20,-40", "label enter", "label move 10,5",
+                                            "label up"}));
+  for (auto& [control, inner] : hooked) control->WindowProc = inner;
 }
 
 TEST_F(MessageRouteTest, MessageHandlerOfTheFormTakesPostedUserMessages) {
