@@ -266,6 +266,63 @@ TEST_F(IndexPages, RemovingALeafsLastEntryGivesItsParentTheNewHighestKey) {
   }
 }
 
+TEST_F(IndexPages, TheFileSearchLooksForWhatTheTagsUniquenessAsks) {
+  // Equal keys of many records, over several leaves: a tag without uniqueness finds each record's
+  // own entry; a record that holds none is not found.
+  for (const char* file : {"same.ndx", "same.mdx"}) {
+    SCOPED_TRACE(file);
+    MakeTable();
+    auto index = NewIndex(file);
+    index->CreateTag("NAMES", "NAME", 0);
+    for (int r = 1; r <= 150; ++r) Add(*index, r, "SAME");
+    const auto same = index->ValueToKey(AnsiString("SAME"));
+    for (Integer r : {1, 26, 64, 150}) {
+      index->LoadKey(same.data(), r);
+      EXPECT_EQ(index->SeekKey(false), 0) << "record " << r;
+      EXPECT_EQ(index->CurrentRecNo(), r);
+    }
+    index->LoadKey(same.data(), 151);
+    EXPECT_NE(index->SeekKey(false), 0);
+    Restart(index);
+  }
+  // A unique tag looks for the first entry at or after the key, whatever the record.
+  MakeTable();
+  auto index = NewIndex("unique.mdx");
+  index->CreateTag("NAMES", "NAME", ixUnique);
+  for (int k = 1; k <= 10; ++k) Add(*index, k, Name(k));
+  auto key = index->ValueToKey(AnsiString(Name(5)));
+  index->LoadKey(key.data(), 77);
+  EXPECT_EQ(index->SeekKey(false), 0);
+  EXPECT_EQ(index->CurrentRecNo(), 5);
+  key = index->ValueToKey(AnsiString(Name(5) + "5"));
+  index->LoadKey(key.data(), 0);
+  EXPECT_LT(index->SeekKey(false), 0) << "the entry reached holds the greater key";
+  EXPECT_EQ(index->CurrentRecNo(), 6);
+  key = index->ValueToKey(AnsiString(Name(11)));
+  index->LoadKey(key.data(), 0);
+  EXPECT_GT(index->SeekKey(false), 0) << "behind the last entry";
+  Restart(index);
+}
+
+TEST_F(IndexPages, AFileSearchForAnInsertionSplitsTheFullLeafOnItsWay) {
+  auto index = NamesIndex("insert.ndx", 25);
+  index->FlushIndex();
+  Integer e = 0;
+  auto bytes = ReadBytes("insert.ndx");
+  const LongWord leafRoot = RootOf(bytes, false, &e);
+  ASSERT_EQ(PageOf(bytes, false, leafRoot, e).Count, 25);
+  const auto key = index->ValueToKey(AnsiString(Name(26)));
+  index->LoadKey(key.data(), 26);
+  EXPECT_EQ(index->SeekKey(true), 0);
+  index->FlushIndex();
+  bytes = ReadBytes("insert.ndx");
+  const TPage top = PageOf(bytes, false, RootOf(bytes, false, &e), e);
+  ASSERT_TRUE(top.Branch) << "a new root over the two halves";
+  EXPECT_EQ(top.Count, 1);
+  EXPECT_EQ(PageOf(bytes, false, top.Links[0], e).Count + PageOf(bytes, false, top.Links[1], e).Count, 25);
+  EXPECT_EQ(Walk(*index).size(), 25u) << "the search itself adds nothing";
+}
+
 // A full page of a multiple-tag file has no entry behind its last; one removed from its middle
 // leaves one behind, whose link must not make the leaf read as a branch.
 TEST_F(IndexPages, RemovingFromAFullLeafKeepsItALeaf) {
