@@ -290,17 +290,24 @@ TEST_F(IndexPages, TheFileSearchLooksForWhatTheTagsUniquenessAsks) {
   auto index = NewIndex("unique.mdx");
   index->CreateTag("NAMES", "NAME", ixUnique);
   for (int k = 1; k <= 10; ++k) Add(*index, k, Name(k));
-  auto key = index->ValueToKey(AnsiString(Name(5)));
-  index->LoadKey(key.data(), 77);
-  EXPECT_EQ(index->SeekKey(false), 0);
-  EXPECT_EQ(index->CurrentRecNo(), 5);
-  key = index->ValueToKey(AnsiString(Name(5) + "5"));
-  index->LoadKey(key.data(), 0);
-  EXPECT_LT(index->SeekKey(false), 0) << "the entry reached holds the greater key";
-  EXPECT_EQ(index->CurrentRecNo(), 6);
-  key = index->ValueToKey(AnsiString(Name(11)));
-  index->LoadKey(key.data(), 0);
-  EXPECT_GT(index->SeekKey(false), 0) << "behind the last entry";
+  const struct {
+    std::string Key;
+    Integer RecNo;
+    int Sign;       // of the result
+    Integer Found;  // the record of the entry reached
+  } cases[] = {
+      {Name(5), 77, 0, 5},           // another record's number changes nothing
+      {Name(5) + "5", 0, -1, 6},     // the entry reached holds the greater key
+      {Name(11), 0, 1, -1},          // behind the last entry
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Key);
+    const auto key = index->ValueToKey(AnsiString(c.Key));
+    index->LoadKey(key.data(), c.RecNo);
+    const int r = index->SeekKey(false);
+    EXPECT_EQ((r > 0) - (r < 0), c.Sign);
+    EXPECT_EQ(index->CurrentRecNo(), c.Found);
+  }
   Restart(index);
 }
 
