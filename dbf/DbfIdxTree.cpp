@@ -158,16 +158,11 @@ void TIdxTree::Discard() {
 }
 
 void TIdxTree::MakeEmptyRoot() {
-  Flush();
-  FCache.clear();
-  FRoot->Clear();
-  FSide->Clear();
+  DropCache();
   const LongWord page = FStore.NewIndexPage();
   const std::vector<Byte> empty(static_cast<size_t>(FLayout.PageBytes), 0);
   FStore.WriteIndexPage(page, empty.data());
   FRootNo = page;
-  FState = psBefore;
-  FBoundsStale = true;
 }
 
 void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vector<LongWord>& recNos) {
@@ -176,12 +171,7 @@ void TIdxTree::LoadSorted(const std::vector<const Byte*>& keys, const std::vecto
     MakeEmptyRoot();
     return;
   }
-  Flush();
-  FCache.clear();
-  FRoot->Clear();
-  FSide->Clear();
-  FState = psBefore;
-  FBoundsStale = true;
+  DropCache();
   struct TChild {
     LongWord Page;
     size_t High;  // entry number of the highest key below it

@@ -122,6 +122,17 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   void TryExclusive() override;
   void EndExclusive() override;
 
+  // The search of the current tag for the key in the key work buffer: unique and distinct tags
+  // look for the first entry of an equal or greater key, an insertion into any other tag for the
+  // place behind the equal keys, every other search for the entry of the record being processed
+  // among the equal keys. With insert, full pages on the way are split. The result compares the
+  // key with the entry reached (0: found; behind the last entry: 1; an insertion: 0). In shared
+  // mode the tag is read afresh first, unless a change already holds it so read. No tag: 1.
+  int SeekKey(bool insert);
+  // Takes a key of the current tag's length into the key work buffer (up to 100 bytes, a zero
+  // byte behind them), with the record it is for.
+  void LoadKey(const Byte* key, Integer recNo);
+
   // Walks and positions of the current tag.
   void GoFirst();
   void GoLast();
@@ -211,7 +222,9 @@ class TIndexFile : public TPagedFile, public TDbfIndexFile, public TIdxPageStore
   bool FKeysFrozen = false;
   bool FTreeLockHeld = false;
   Integer FLockWaitMs = kLockWaitSeconds * 1000;
-  std::vector<Byte> FKey;
+  std::vector<Byte> FKey = std::vector<Byte>(static_cast<size_t>(kMaxKeyLength + 1), 0);
+  // The record number of the key being processed.
+  Integer FUserRecNo = 0;
   Integer FViolationRecNo = 0;
   std::vector<Byte> FViolationKey;
   bool FViolationNumeric = false;

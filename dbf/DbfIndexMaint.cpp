@@ -97,7 +97,6 @@ void TIndexFile::ForgetViolation() {
 }
 
 bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
-  (void)recNo;
   if (!FOpened || FUnusable || FTags.empty()) return false;
   ForgetViolation();
   bool usable = true;
@@ -114,7 +113,8 @@ bool TIndexFile::CanInsertKeys(Integer recNo, const Byte* record) {
     if (!BuildKey(s, record, key)) return true;
     bool held = false;
     const bool fine = WithTagLock(s, [&] {
-      held = slot.Tree->Contains(key.data());
+      LoadKey(key.data(), recNo);
+      held = SeekKey(false) == 0;
       if (held) NoteViolation(s, key);
       return true;
     }, 0);
@@ -136,7 +136,8 @@ bool TIndexFile::CanUpdateKeys(Integer recNo, const Byte* oldRecord, const Byte*
     if (slot.Tree->Order().Compare(oldKey.data(), newKey.data()) == 0) return true;
     bool held = false;
     const bool ok = WithTagLock(s, [&] {
-      held = slot.Tree->Contains(newKey.data()) && slot.Tree->CurrentRecNo() != recNo;
+      LoadKey(newKey.data(), recNo);
+      held = SeekKey(false) == 0 && slot.Tree->CurrentRecNo() != recNo;
       if (held) NoteViolation(s, newKey);
       return true;
     }, 0);
@@ -172,10 +173,12 @@ bool TIndexFile::InsertKeys(Integer recNo, const Byte* record) {
     if (!BuildKey(s, record, key)) return false;
     const Byte flags = TagHeader(s)[8];
     return WithTagLock(s, [&] {
-      const bool unique = (flags & 0x60) != 0;
-      const bool added = slot.Tree->Insert(key.data(), static_cast<LongWord>(recNo), unique);
-      // A distinct tag that holds the key already refuses the record.
-      return added || (flags & 0x20) == 0;
+      // A unique tag that holds the key already keeps the entry it has; a distinct tag refuses
+      // the record.
+      LoadKey(key.data(), recNo);
+      if ((flags & 0x60) != 0 && SeekKey(false) == 0) return (flags & 0x20) == 0;
+      slot.Tree->Insert(key.data(), static_cast<LongWord>(recNo), false);
+      return true;
     }, recNo);
   });
 }
@@ -239,6 +242,23 @@ void TIndexFile::EndExclusive() {
 
 void TIndexFile::BeginRead() {
   if (IsSharedMode() && FCurrent >= 0) RereadTagHeader(FCurrent);
+}
+
+void TIndexFile::LoadKey(const Byte* key, Integer recNo) {
+  const Integer k = std::clamp<Integer>(KeyLength(), 0, kMaxKeyLength);
+  std::fill(FKey.begin(), FKey.end(), Byte{0});
+  if (key != nullptr) std::memcpy(FKey.data(), key, static_cast<size_t>(k));
+  FUserRecNo = recNo;
+}
+
+int TIndexFile::SeekKey(bool insert) {
+  auto* t = Tree();
+  if (!t) return 1;
+  if (!FTreeLockHeld) BeginRead();
+  Integer target = FUserRecNo;
+  if (Uniqueness() != 0) target = kSeekAtOrAfter;
+  else if (insert) target = kSeekBehindEqual;
+  return t->SeekKey(FKey.data(), target, insert);
 }
 
 void TIndexFile::GoFirst() {

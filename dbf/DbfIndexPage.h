@@ -165,20 +165,28 @@ class TIndexPage {
   TIndexPage* FUpper = nullptr;
 };
 
-// Pages of multiple-tag files: count at 0, entries from 8, each a link (child of a branch entry,
-// record of a leaf entry) and the key. A branch has a link behind its last keyed entry.
-class TMdxPage final : public TIndexPage {
+// What both page layouts share: the entry count at 0, the entries from EntriesAt, each with a
+// link first and the key at KeyFrom inside it.
+template <Integer EntriesAt, Integer KeyFrom>
+class TIndexPageLayout : public TIndexPage {
  public:
   using TIndexPage::TIndexPage;
-  Byte* EntryAt(Integer i) override { return Buffer() + 8 + i * EntryLength(); }
+  Byte* EntryAt(Integer i) override { return Buffer() + EntriesAt + i * EntryLength(); }
   LongWord CurrentChild() override { return OnSentinel() ? 0 : GetLE32(Entry); }
-  Byte* CurrentKey() override { return Entry + 4; }
+  Byte* CurrentKey() override { return Entry + KeyFrom; }
   Integer EntryCount() override { return static_cast<Integer>(GetLE32(Buffer())); }
-  Byte* KeyAt(Integer i) override { return EntryAt(i) + 4; }
-  LongWord CurrentRecordNo() override { return OnSentinel() ? 0 : GetLE32(Entry); }
-  bool IsBranch() override;
+  Byte* KeyAt(Integer i) override { return EntryAt(i) + KeyFrom; }
   void IncEntryCount() override { PutLE32(Buffer(), GetLE32(Buffer()) + 1); }
   void StoreEntryCount(Integer n) override { PutLE32(Buffer(), static_cast<LongWord>(n)); }
+};
+
+// Pages of multiple-tag files: count at 0, entries from 8, each a link (child of a branch entry,
+// record of a leaf entry) and the key. A branch has a link behind its last keyed entry.
+class TMdxPage final : public TIndexPageLayout<8, 4> {
+ public:
+  using TIndexPageLayout::TIndexPageLayout;
+  LongWord CurrentRecordNo() override { return OnSentinel() ? 0 : GetLE32(Entry); }
+  bool IsBranch() override;
   void StoreCurrentLink(LongWord record, LongWord child) override { PutLE32(Entry, child != 0 ? child : record); }
   Byte* StoreLinkAt(Integer i, LongWord record, LongWord child) override;
   std::unique_ptr<TIndexPage> NewPageObject() override { return std::make_unique<TMdxPage>(FHost); }
@@ -186,18 +194,11 @@ class TMdxPage final : public TIndexPage {
 
 // Pages of single-key files: count at 0, entries from 4, each a child page, a record number and
 // the key. A page is a branch when its first entry has a child.
-class TNdxPage final : public TIndexPage {
+class TNdxPage final : public TIndexPageLayout<4, 8> {
  public:
-  using TIndexPage::TIndexPage;
-  Byte* EntryAt(Integer i) override { return Buffer() + 4 + i * EntryLength(); }
-  LongWord CurrentChild() override { return OnSentinel() ? 0 : GetLE32(Entry); }
-  Byte* CurrentKey() override { return Entry + 8; }
-  Integer EntryCount() override { return static_cast<Integer>(GetLE32(Buffer())); }
-  Byte* KeyAt(Integer i) override { return EntryAt(i) + 8; }
+  using TIndexPageLayout::TIndexPageLayout;
   LongWord CurrentRecordNo() override { return OnSentinel() ? 0 : GetLE32(Entry + 4); }
   bool IsBranch() override { return GetLE32(EntryAt(0)) != 0; }
-  void IncEntryCount() override { PutLE32(Buffer(), GetLE32(Buffer()) + 1); }
-  void StoreEntryCount(Integer n) override { PutLE32(Buffer(), static_cast<LongWord>(n)); }
   void StoreCurrentLink(LongWord record, LongWord child) override {
     PutLE32(Entry, child);
     PutLE32(Entry + 4, record);

@@ -69,13 +69,14 @@ class TIndexTag {
   Integer FNameLength;
 };
 
-// The older layout: a 10-character name, the six bytes at 15..20, 32 bytes in all.
-class TMdx4Tag final : public TIndexTag {
+// One descriptor layout: the name field's length and where the six bytes from the key format
+// to the key type begin; the page number and the name lie at 0 and 4 in both.
+template <Integer NameLength, Integer KeyFormatAt, Integer Length>
+class TMdxTagLayout : public TIndexTag {
  public:
-  static constexpr Integer kLength = 32;
-  static constexpr Integer kNameLength = 10;
-  static constexpr Integer kKeyFormatAt = 15;
-  TMdx4Tag(Byte* descriptor, Integer room) : TIndexTag(descriptor, room, kNameLength) {}
+  static constexpr Integer kLength = Length;
+  static constexpr Integer kNameLength = NameLength;
+  static constexpr Integer kKeyFormatAt = KeyFormatAt;
 
   LongWord HeaderPageNo() const override { return PageAt0(); }
   AnsiString TagName() const override { return NameAt4(); }
@@ -93,32 +94,21 @@ class TMdx4Tag final : public TIndexTag {
   void SetReserved3(Byte value) override { PutByte(kKeyFormatAt + 3, value); }
   void SetMarker(Byte value) override { PutByte(kKeyFormatAt + 4, value); }
   void SetKeyType(Byte value) override { PutByte(kKeyFormatAt + 5, value); }
+
+ protected:
+  TMdxTagLayout(Byte* descriptor, Integer room) : TIndexTag(descriptor, room, NameLength) {}
+};
+
+// The older layout: a 10-character name, the six bytes at 15..20, 32 bytes in all.
+class TMdx4Tag final : public TMdxTagLayout<10, 15, 32> {
+ public:
+  TMdx4Tag(Byte* descriptor, Integer room) : TMdxTagLayout(descriptor, room) {}
 };
 
 // The newer layout: a 32-character name, the six bytes at 37..42, 43 bytes in all.
-class TMdx7Tag final : public TIndexTag {
+class TMdx7Tag final : public TMdxTagLayout<32, 37, 43> {
  public:
-  static constexpr Integer kLength = 43;
-  static constexpr Integer kNameLength = 32;
-  static constexpr Integer kKeyFormatAt = 37;
-  TMdx7Tag(Byte* descriptor, Integer room) : TIndexTag(descriptor, room, kNameLength) {}
-
-  LongWord HeaderPageNo() const override { return PageAt0(); }
-  AnsiString TagName() const override { return NameAt4(); }
-  Byte KeyFormat() const override { return ByteAt(kKeyFormatAt); }
-  Byte Reserved1() const override { return ByteAt(kKeyFormatAt + 1); }
-  Byte Reserved2() const override { return ByteAt(kKeyFormatAt + 2); }
-  Byte Reserved3() const override { return ByteAt(kKeyFormatAt + 3); }
-  Byte Marker() const override { return ByteAt(kKeyFormatAt + 4); }
-  Byte KeyType() const override { return ByteAt(kKeyFormatAt + 5); }
-  void SetHeaderPageNo(LongWord page) override { PutPageAt0(page); }
-  void SetTagName(const AnsiString& name) override { PutNameAt4(name); }
-  void SetKeyFormat(Byte value) override { PutByte(kKeyFormatAt, value); }
-  void SetReserved1(Byte value) override { PutByte(kKeyFormatAt + 1, value); }
-  void SetReserved2(Byte value) override { PutByte(kKeyFormatAt + 2, value); }
-  void SetReserved3(Byte value) override { PutByte(kKeyFormatAt + 3, value); }
-  void SetMarker(Byte value) override { PutByte(kKeyFormatAt + 4, value); }
-  void SetKeyType(Byte value) override { PutByte(kKeyFormatAt + 5, value); }
+  TMdx7Tag(Byte* descriptor, Integer room) : TMdxTagLayout(descriptor, room) {}
 };
 
 // The accessor of an index file's version: the newer layout for version 6, the older one for

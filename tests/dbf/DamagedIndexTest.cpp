@@ -11,29 +11,10 @@
 #include "dbf/DbfTable.h"
 #include "platform/rtl/Format.h"
 #include "tests/dbf/DbfTestUtil.h"
+#include "tests/dbf/MemIndexPages.h"
 
 namespace orv::test {
 namespace {
-
-// Pages of 512 bytes in memory; page 0 is the file header and never a tree page.
-class TMemPages : public TIdxPageStore {
- public:
-  bool ReadIndexPage(LongWord page, Byte* buffer) override {
-    if (page == 0 || page >= Pages.size()) return false;
-    std::copy(Pages[page].begin(), Pages[page].end(), buffer);
-    return true;
-  }
-  void WriteIndexPage(LongWord page, const Byte* buffer) override {
-    if (page < Pages.size()) std::copy(buffer, buffer + kPageBytes, Pages[page].begin());
-  }
-  LongWord NewIndexPage() override {
-    Pages.emplace_back(kPageBytes, 0);
-    return static_cast<LongWord>(Pages.size() - 1);
-  }
-
-  static constexpr Integer kPageBytes = 512;
-  std::vector<std::vector<Byte>> Pages = std::vector<std::vector<Byte>>(1, std::vector<Byte>(kPageBytes, 0));
-};
 
 // .mdx layout: 8-byte keys in 12-byte entries, count at 0, entry i at 8 + 12 * i, its link first.
 constexpr Integer kKeyBytes = 8, kEntryBytes = 12;

@@ -11,6 +11,7 @@
 #include "dbf/DbfIdxTree.h"
 #include "dbf/DbfIndexPage.h"
 #include "tests/dbf/IndexTestUtil.h"
+#include "tests/dbf/MemIndexPages.h"
 
 namespace orv::test {
 namespace {
@@ -131,6 +132,20 @@ class IndexPages : public IndexFixture {
     Store(recNo, rec);
     ASSERT_TRUE(index.InsertKeys(recNo, rec.data()));
   }
+  // A new table with records 1..keys, record k holding key k, in a tag of the file's own.
+  std::unique_ptr<TIndexFile> NamesIndex(const std::string& file, int keys) {
+    MakeTable();
+    auto index = NewIndex(file);
+    index->CreateTag("NAMES", "NAME", 0);
+    for (int k = 1; k <= keys; ++k) Add(*index, k, Name(k));
+    return index;
+  }
+  // Closes the index and starts the next case in a fresh directory.
+  void Restart(std::unique_ptr<TIndexFile>& index) {
+    index.reset();
+    TearDown();
+    SetUp();
+  }
   void Remove(TIndexFile& index, Integer recNo, const std::string& name) {
     auto rec = Record(name, recNo);
     ASSERT_TRUE(index.RemoveKeys(recNo, rec.data()));
@@ -208,9 +223,7 @@ TEST_F(IndexPages, TheFirstSplitOfALeafGivesTwoHalvesUnderANewRoot) {
     for (int k = 1; k <= 26; ++k) want.push_back(Name(k));
     EXPECT_EQ(keys, want);
     EXPECT_EQ(Walk(*index).size(), 26u);
-    index.reset();
-    TearDown();
-    SetUp();
+    Restart(index);
   }
 }
 
@@ -222,10 +235,7 @@ TEST_F(IndexPages, RemovingALeafsLastEntryGivesItsParentTheNewHighestKey) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.File);
     const bool mdx = std::string(c.File).find(".mdx") != std::string::npos;
-    MakeTable();
-    auto index = NewIndex(c.File);
-    index->CreateTag("NAMES", "NAME", 0);
-    for (int k = 1; k <= c.Keys; ++k) Add(*index, k, Name(k));
+    auto index = NamesIndex(c.File, c.Keys);
     index->FlushIndex();
     Integer e = 0;
     auto bytes = ReadBytes(c.File);
@@ -252,19 +262,78 @@ TEST_F(IndexPages, RemovingALeafsLastEntryGivesItsParentTheNewHighestKey) {
     key = index->ValueToKey(AnsiString(Name(highest + 1)));
     EXPECT_TRUE(index->FindByKey(key.data(), 0));
     EXPECT_EQ(index->CurrentRecNo(), highest + 1);
-    index.reset();
-    TearDown();
-    SetUp();
+    Restart(index);
   }
+}
+
+TEST_F(IndexPages, TheFileSearchLooksForWhatTheTagsUniquenessAsks) {
+  // Equal keys of many records, over several leaves: a tag without uniqueness finds each record's
+  // own entry; a record that holds none is not found.
+  for (const char* file : {"same.ndx", "same.mdx"}) {
+    SCOPED_TRACE(file);
+    MakeTable();
+    auto index = NewIndex(file);
+    index->CreateTag("NAMES", "NAME", 0);
+    for (int r = 1; r <= 150; ++r) Add(*index, r, "SAME");
+    const auto same = index->ValueToKey(AnsiString("SAME"));
+    for (Integer r : {1, 26, 64, 150}) {
+      index->LoadKey(same.data(), r);
+      EXPECT_EQ(index->SeekKey(false), 0) << "record " << r;
+      EXPECT_EQ(index->CurrentRecNo(), r);
+    }
+    index->LoadKey(same.data(), 151);
+    EXPECT_NE(index->SeekKey(false), 0);
+    Restart(index);
+  }
+  // A unique tag looks for the first entry at or after the key, whatever the record.
+  MakeTable();
+  auto index = NewIndex("unique.mdx");
+  index->CreateTag("NAMES", "NAME", ixUnique);
+  for (int k = 1; k <= 10; ++k) Add(*index, k, Name(k));
+  const struct {
+    std::string Key;
+    Integer RecNo;
+    int Sign;       // of the result
+    Integer Found;  // the record of the entry reached
+  } cases[] = {
+      {Name(5), 77, 0, 5},           // another record's number changes nothing
+      {Name(5) + "5", 0, -1, 6},     // the entry reached holds the greater key
+      {Name(11), 0, 1, -1},          // behind the last entry
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Key);
+    const auto key = index->ValueToKey(AnsiString(c.Key));
+    index->LoadKey(key.data(), c.RecNo);
+    const int r = index->SeekKey(false);
+    EXPECT_EQ((r > 0) - (r < 0), c.Sign);
+    EXPECT_EQ(index->CurrentRecNo(), c.Found);
+  }
+  Restart(index);
+}
+
+TEST_F(IndexPages, AFileSearchForAnInsertionSplitsTheFullLeafOnItsWay) {
+  auto index = NamesIndex("insert.ndx", 25);
+  index->FlushIndex();
+  Integer e = 0;
+  auto bytes = ReadBytes("insert.ndx");
+  const LongWord leafRoot = RootOf(bytes, false, &e);
+  ASSERT_EQ(PageOf(bytes, false, leafRoot, e).Count, 25);
+  const auto key = index->ValueToKey(AnsiString(Name(26)));
+  index->LoadKey(key.data(), 26);
+  EXPECT_EQ(index->SeekKey(true), 0);
+  index->FlushIndex();
+  bytes = ReadBytes("insert.ndx");
+  const TPage top = PageOf(bytes, false, RootOf(bytes, false, &e), e);
+  ASSERT_TRUE(top.Branch) << "a new root over the two halves";
+  EXPECT_EQ(top.Count, 1);
+  EXPECT_EQ(PageOf(bytes, false, top.Links[0], e).Count + PageOf(bytes, false, top.Links[1], e).Count, 25);
+  EXPECT_EQ(Walk(*index).size(), 25u) << "the search itself adds nothing";
 }
 
 // A full page of a multiple-tag file has no entry behind its last; one removed from its middle
 // leaves one behind, whose link must not make the leaf read as a branch.
 TEST_F(IndexPages, RemovingFromAFullLeafKeepsItALeaf) {
-  MakeTable();
-  auto index = NewIndex("full.mdx");
-  index->CreateTag("NAMES", "NAME", 0);
-  for (int k = 1; k <= 63; ++k) Add(*index, k, Name(k));
+  auto index = NamesIndex("full.mdx", 63);
   index->FlushIndex();
   Integer e = 0;
   auto bytes = ReadBytes("full.mdx");
@@ -292,10 +361,7 @@ TEST_F(IndexPages, BoundsInTheMiddleOfALeafEndTheSteps) {
   } cases[] = {{"one.ndx", 10, 5, 7}, {"one.mdx", 10, 4, 8}, {"many.ndx", 300, 150, 233}, {"many.mdx", 300, 150, 211}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.File);
-    MakeTable();
-    auto index = NewIndex(c.File);
-    index->CreateTag("NAMES", "NAME", 0);
-    for (int k = 1; k <= c.Keys; ++k) Add(*index, k, Name(k));
+    auto index = NamesIndex(c.File, c.Keys);
     // Without bounds the first entry is number 1, the place after the last the largest number.
     index->GoFirst();
     EXPECT_EQ(index->SequentialNo(), 0);
@@ -330,9 +396,7 @@ TEST_F(IndexPages, BoundsInTheMiddleOfALeafEndTheSteps) {
     EXPECT_EQ(Walk(*index), want);
     index->ClearBounds();
     EXPECT_EQ(Walk(*index).size(), static_cast<size_t>(c.Keys + 2));
-    index.reset();
-    TearDown();
-    SetUp();
+    Restart(index);
   }
 }
 
@@ -346,10 +410,7 @@ TEST_F(IndexPages, ScrollPositionsGoToTheEntryTheyFallOn) {
   } cases[] = {{"seq.ndx", 300, true}, {"seq.mdx", 300, true}, {"deep.ndx", 2000, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.File);
-    MakeTable();
-    auto index = NewIndex(c.File);
-    index->CreateTag("NAMES", "NAME", 0);
-    for (int k = 1; k <= c.Keys; ++k) Add(*index, k, Name(k));
+    auto index = NamesIndex(c.File, c.Keys);
     std::vector<Integer> numbers, records;
     index->GoFirst();
     while (index->GoNext()) {
@@ -369,29 +430,9 @@ TEST_F(IndexPages, ScrollPositionsGoToTheEntryTheyFallOn) {
     }
     index->SetSequentialNo(numbers.back() + 1);
     EXPECT_EQ(index->CurrentRecNo(), records.back()) << "a number beyond the last entry";
-    index.reset();
-    TearDown();
-    SetUp();
+    Restart(index);
   }
 }
-
-// Pages in memory, as a file would hold them.
-class TMemPages : public TIdxPageStore {
- public:
-  bool ReadIndexPage(LongWord page, Byte* buffer) override {
-    if (page == 0 || page >= Pages.size()) return false;
-    std::copy(Pages[page].begin(), Pages[page].end(), buffer);
-    return true;
-  }
-  void WriteIndexPage(LongWord page, const Byte* buffer) override {
-    if (page < Pages.size()) std::copy(buffer, buffer + 512, Pages[page].begin());
-  }
-  LongWord NewIndexPage() override {
-    Pages.emplace_back(512, 0);
-    return static_cast<LongWord>(Pages.size() - 1);
-  }
-  std::vector<std::vector<Byte>> Pages = std::vector<std::vector<Byte>>(1, std::vector<Byte>(512, 0));
-};
 
 // A tag that holds two entries of one record side by side: a step goes on to another record.
 TEST(IndexChain, StepsPassTheEntriesOfTheRecordTheyStartedOn) {
