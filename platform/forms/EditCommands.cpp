@@ -200,4 +200,10 @@ void ShowStandardEditMenu(TControl& control, QWidget* widget, QPoint screenPos) 
   menu.exec(screenPos);
 }
 
+void ShowRequestedEditMenu(TControl& control, QWidget* widget, const TMessage& contextMenu) {
+  TPoint at = Point(GET_X_LPARAM(contextMenu.LParam), GET_Y_LPARAM(contextMenu.LParam));
+  if (at == Point(-1, -1)) at = control.ClientToScreen(Point(control.Width() / 2, control.Height() / 2));
+  ShowStandardEditMenu(control, widget, QPoint(at.X, at.Y));
+}
+
 }  // namespace orv

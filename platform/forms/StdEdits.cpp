@@ -119,10 +119,7 @@ LRESULT TCustomEdit::DefWndProc(TMessage& message) {
   if (Host() == nullptr) return TWinControl::DefWndProc(message);
   QWidget* w = Host()->Widget();
   if (message.Msg == WM_CONTEXTMENU) {
-    // From the keyboard (no position) the menu opens at the middle of the edit.
-    TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-    if (at == Point(-1, -1)) at = ClientToScreen(Point(FWidth / 2, FHeight / 2));
-    ShowStandardEditMenu(*this, w, QPoint(at.X, at.Y));
+    ShowRequestedEditMenu(*this, w, message);
     return 0;
   }
   TMessage m = message;
