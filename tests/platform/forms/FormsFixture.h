@@ -79,6 +79,16 @@ class FormsTest : public ::testing::Test {
     return form;
   }
 
+  // Where a point of a control's client area (windowed or not) lies in its top-level window.
+  static QPoint InWindow(TControl* control, QPoint local) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+      QWidget* w = windowed->Widget();
+      return w->mapTo(w->window(), local);
+    }
+    QWidget* parent = control->Parent()->Widget();
+    return parent->mapTo(parent->window(), local + QPoint(control->Left(), control->Top()));
+  }
+
   template <class T>
   static T* Find(TComponent* root, const char* name) {
     auto* c = dynamic_cast<T*>(root->FindComponent(name));
