@@ -254,12 +254,8 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
 LRESULT TComboBox::DefWndProc(TMessage& message) {
   QLineEdit* edit = Combo() != nullptr ? Combo()->lineEdit() : nullptr;
   if (edit == nullptr) return TWinControl::DefWndProc(message);
-  if (message.Msg == WM_CONTEXTMENU) {
-    ShowRequestedEditMenu(*this, edit, message);
-    return 0;
-  }
   TMessage m = message;
-  if (EditWidgetCommand(edit, m)) return m.Result;
+  if (EditDefaultHandling(*this, edit, m)) return m.Result;
   return TWinControl::DefWndProc(message);
 }
 

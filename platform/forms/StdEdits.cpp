@@ -117,13 +117,8 @@ std::unique_ptr<IHostWidget> TCustomEdit::CreateWidget(QWidget* parentWidget) {
 
 LRESULT TCustomEdit::DefWndProc(TMessage& message) {
   if (Host() == nullptr) return TWinControl::DefWndProc(message);
-  QWidget* w = Host()->Widget();
-  if (message.Msg == WM_CONTEXTMENU) {
-    ShowRequestedEditMenu(*this, w, message);
-    return 0;
-  }
   TMessage m = message;
-  if (EditWidgetCommand(w, m)) return m.Result;
+  if (EditDefaultHandling(*this, Host()->Widget(), m)) return m.Result;
   return TWinControl::DefWndProc(message);
 }
 
