@@ -210,12 +210,7 @@ TEST_F(UserInputTest, AutoSizeAndHideSelectionAreReadWorkAndAreWrittenBack) {
   Form->SpinEd->SetFocus();
   EXPECT_FALSE(line->hasFocus());
   EXPECT_EQ(Form->FileEd->SelLength(), 9);
-  const QColor highlight = QApplication::palette(line).color(QPalette::Highlight);
-  const QImage shot = line->grab().toImage();
-  int shown = 0;
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 0; x < shot.width(); ++x) shown += shot.pixelColor(x, y) == highlight ? 1 : 0;
-  EXPECT_GT(shown, 20);
+  EXPECT_GT(CountPixels(line->grab().toImage(), QApplication::palette(line).color(QPalette::Highlight)), 20);
 
   const std::string written = WriteComponentToText(Form);
   EXPECT_NE(written.find("    AutoSize = False\n"), std::string::npos) << written;
@@ -332,12 +327,7 @@ class SpeedButtonInputTest : public UserInputTest {
   QImage Face(TOrvSpeedButton* b) {
     return Top()->grab(QRect(InWindow(b, QPoint(0, 0)), QSize(b->Width(), b->Height()))).toImage();
   }
-  static bool Shows(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y) == colour) return true;
-    return false;
-  }
+  static bool Shows(const QImage& image, const QColor& colour) { return CountPixels(image, colour) > 0; }
   std::vector<TOrvSpeedButton*> Clicks, Presses;
 };
 

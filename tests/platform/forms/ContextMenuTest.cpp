@@ -326,13 +326,7 @@ TEST_F(ContextMenuTest, TheStandardMenusEntriesActThroughTheEditsMessages) {
 
 // How many pixels of the edit show the selection's colour.
 int HighlightPixels(QWidget* w) {
-  const QColor highlight = QApplication::palette(w).color(QPalette::Active, QPalette::Highlight);
-  const QImage shot = w->grab().toImage();
-  int n = 0;
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 0; x < shot.width(); ++x)
-      if (shot.pixelColor(x, y) == highlight) ++n;
-  return n;
+  return CountPixels(w->grab().toImage(), QApplication::palette(w).color(QPalette::Active, QPalette::Highlight));
 }
 
 TEST_F(ContextMenuTest, AHiddenSelectionIsKeptButNotDrawnWithoutTheFocus) {

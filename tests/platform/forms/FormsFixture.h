@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <deque>
@@ -43,6 +44,22 @@ class TScriptedDialogs : public IDialogService {
   bool ChooseColor(TColor&) override { return false; }
   bool ChooseFont(TFontChoice&) override { return false; }
 };
+
+// The top-left-most pixel of a colour (-1, -1 when there is none), a frame of that width left out.
+inline QPoint FindColour(const QImage& image, const QColor& colour, int frame = 0) {
+  for (int y = frame; y < image.height() - frame; ++y)
+    for (int x = frame; x < image.width() - frame; ++x)
+      if (image.pixelColor(x, y) == colour) return QPoint(x, y);
+  return QPoint(-1, -1);
+}
+
+// How many pixels of the image have the colour.
+inline int CountPixels(const QImage& image, const QColor& colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour ? 1 : 0;
+  return n;
+}
 
 class FormsTest : public ::testing::Test {
  protected:
