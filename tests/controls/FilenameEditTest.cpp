@@ -549,6 +549,41 @@ end
   }
 }
 
+TEST_F(FilenameEditTest, TheGlyphCountFollowsTheKindAndACustomGlyphIsWrittenAndReadBack) {
+  struct TCase {
+    TGlyphKind Kind;
+    Integer NumGlyphs;  // after asking for two
+  };
+  const TCase cases[] = {{gkDefault, 1}, {gkDropDown, 1}, {gkEllipsis, 1}, {gkCustom, 2}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    Ed->SetGlyphKind(c.Kind);
+    Ed->SetNumGlyphs(2);
+    EXPECT_EQ(Ed->NumGlyphs(), c.NumGlyphs);
+  }
+
+  // A glyph of its own makes the kind custom, and only then is the glyph written.
+  Ed->SetGlyphKind(gkDefault);
+  const auto strip = Strip({0x0000FF, 0x00FF00}, 0xFF00FF);
+  Ed->SetGlyph(strip.get());
+  Ed->SetNumGlyphs(2);
+  EXPECT_EQ(Ed->GlyphKind(), gkCustom);
+  const AnsiString written = WriteComponentToText(Form);
+  for (const char* line : {"GlyphKind = gkCustom", "Glyph.Data", "NumGlyphs = 2"})
+    EXPECT_NE(written.find(line), AnsiString::npos) << line << "\n" << written;
+
+  // Read again, the custom kind clears the default glyph and the glyph that follows it stays.
+  RegisterComponentResource("TFileForm", written.c_str());
+  auto* again = TCustomForm::Create<TFileForm>(nullptr);
+  FForms.push_back(again);
+  TFilenameEdit* read = again->FilenameEdit1;
+  EXPECT_EQ(read->GlyphKind(), gkCustom);
+  ASSERT_NE(read->Glyph(), nullptr);
+  EXPECT_EQ(read->Glyph()->Width(), 20);
+  EXPECT_EQ(read->Glyph()->PixelRGB(15, 5), 0x00FF00u);
+  EXPECT_EQ(read->NumGlyphs(), 2);
+}
+
 // ----- through the window, as the user gives it -----
 
 TEST_F(FilenameEditTest, ClickingTheBrowseButtonInTheWindowOpensTheDialog) {
