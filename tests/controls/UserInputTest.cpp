@@ -278,6 +278,36 @@ TEST_F(UserInputTest, RightClicksAskTheControlItsMenuAndItsParents) {
   EXPECT_TRUE(std::find(Form->Events.begin(), Form->Events.end(), "click XPBtn") == Form->Events.end());
 }
 
+TEST_F(UserInputTest, TheMenuKeyAndShiftF10AskTheFileNameEditAndNeverBrowse) {
+  TFilenameEdit* ed = Form->FileEd;
+  ed->SetText("datei.dbf");
+  struct TCase {
+    const char* Name;
+    int Key;
+    Qt::KeyboardModifiers Mods;
+    bool WithMenu;
+    std::vector<std::vector<std::string>> Menus;
+  };
+  const TCase cases[] = {
+    {"the menu key: the edit's own menu", Qt::Key_Menu, Qt::NoModifier, false, {kEditMenu}},
+    {"Shift+F10: the edit's own menu", Qt::Key_F10, Qt::ShiftModifier, false, {kEditMenu}},
+    {"the menu key: the edit's popup menu", Qt::Key_Menu, Qt::NoModifier, true, {{"Eins"}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ed->SetPopupMenu(c.WithMenu ? Form->EdMenu : nullptr);
+    ed->SetFocus();
+    QCoreApplication::processEvents();
+    ed->SetSelStart(0);
+    Form->Events.clear();
+    TMenuWatch watch;
+    testinput::Key(Top(), c.Key, c.Mods);
+    EXPECT_EQ(Form->Events, std::vector<std::string>{"popup FileEd -1,-1"});
+    EXPECT_EQ(watch.Shown, c.Menus);
+    EXPECT_TRUE(ColorDialogs.FileRequests.empty());
+  }
+}
+
 // The browse button asks its edit for the menu also when another control has the focus, and the
 // edit, asked for the button, shows no menu of its own.
 TEST_F(UserInputTest, ARightClickOnTheBrowseButtonOfAnEditWithoutTheFocus) {
