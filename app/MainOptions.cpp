@@ -61,7 +61,7 @@ void TMainForm::SaveOptions() {
   options.KontoIndex = FKontoIndex;
   options.VirusCount = std::clamp(WholeValue(*VirusEd, 0), MinVirusCount, MaxVirusCount);
   options.Bcc = bccCheck->Checked();
-  options.TablePath = FilenameEdit1->FileName();
+  options.TablePath = FilenameEdit1->GetFileName();
   // A file that cannot be written is passed over without a message; the old one stays whole.
   (void)SaveOptionsFile(OptionsFileName(FAppDir), options);
 }

@@ -91,7 +91,7 @@ void TMainForm::Button1Click(TObject*) {
 
 void TMainForm::ChooseTableFile(const AnsiString& name) {
   // The same name changes no text, yet the file may be another by now: it is opened again.
-  if (FilenameEdit1->FileName() == name) {
+  if (FilenameEdit1->GetFileName() == name) {
     FilenameEdit1Change(FilenameEdit1);
     return;
   }
@@ -103,7 +103,7 @@ void TMainForm::ChooseTableFile(const AnsiString& name) {
 }
 
 void TMainForm::FilenameEdit1Change(TObject*) {
-  const AnsiString name = FilenameEdit1->FileName();
+  const AnsiString name = FilenameEdit1->GetFileName();
   // options.dat keeps the path behind a one-byte length: a longer one is refused before the table
   // changes, so what is open is always what the options can name.
   const AnsiString tooLong = CheckTablePath(name);

@@ -597,7 +597,7 @@ void TFilenameEdit::SetDialogOptions(TOpenOptions value) {
 bool TFilenameEdit::IsFilterStored() const { return FDialog->Filter() != DefaultFilter; }
 bool TFilenameEdit::IsDialogTitleStored() const { return FDialog->Title() != DefaultTitle; }
 
-AnsiString TFilenameEdit::FileName() const { return CleanFileName(GetText()); }
+AnsiString TFilenameEdit::GetFileName() const { return CleanFileName(GetText()); }
 
 void TFilenameEdit::SetFileName(const AnsiString& value) {
   if (!value.empty() && !IsValidPathName(CleanFileName(value)))
@@ -606,8 +606,8 @@ void TFilenameEdit::SetFileName(const AnsiString& value) {
   ClearFileList();
 }
 
-AnsiString TFilenameEdit::GetLongName() const { return LongPathForm(FileName()); }
-AnsiString TFilenameEdit::GetShortName() const { return ShortPathForm(FileName()); }
+AnsiString TFilenameEdit::GetLongName() const { return LongPathForm(GetFileName()); }
+AnsiString TFilenameEdit::GetShortName() const { return ShortPathForm(GetFileName()); }
 
 void TFilenameEdit::ClearFileList() { FDialog->Files().Clear(); }
 

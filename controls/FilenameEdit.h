@@ -246,7 +246,7 @@ class TFilenameEdit : public TFileDirEdit {
 
   // The text as a file name: the whole text when such a file exists, else its first word
   // (double quotes group words and are removed).
-  AnsiString FileName() const;
+  AnsiString GetFileName() const;
   // Writes the name, in double quotes when it holds a blank; EComboEditError "Ungültiger
   // Dateiname - %s" for a name with <, >, ", [, ] or |. A changed text fires OnChange.
   void SetFileName(const AnsiString& value);

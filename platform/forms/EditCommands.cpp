@@ -200,4 +200,13 @@ void ShowStandardEditMenu(TControl& control, QWidget* widget, QPoint screenPos) 
   menu.exec(screenPos);
 }
 
+bool EditDefaultHandling(TControl& control, QWidget* widget, TMessage& message) {
+  if (message.Msg != WM_CONTEXTMENU) return EditWidgetCommand(widget, message);
+  TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+  if (at == Point(-1, -1)) at = control.ClientToScreen(Point(control.Width() / 2, control.Height() / 2));
+  ShowStandardEditMenu(control, widget, QPoint(at.X, at.Y));
+  message.Result = 0;
+  return true;
+}
+
 }  // namespace orv

@@ -17,6 +17,11 @@ bool EditWidgetCommand(QWidget* widget, TMessage& message);
 // all, enabled as the widget's state allows, each sent to control as its message (WM_UNDO,
 // WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, EM_SETSEL of everything).
 void ShowStandardEditMenu(TControl& control, QWidget* widget, QPoint screenPos);
+// What an edit widget does by default with a message to control: WM_CONTEXTMENU shows the
+// standard menu (at the request's screen position, from the keyboard at the middle of the
+// control), the edit messages are carried out as EditWidgetCommand does. False for any other
+// message; message.Result holds the answer.
+bool EditDefaultHandling(TControl& control, QWidget* widget, TMessage& message);
 
 // A widget inside control that gets the mouse past the control's own route (a memo's viewport,
 // the edit field of a combo box): its right button's release asks control for the context menu at

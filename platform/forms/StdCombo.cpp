@@ -254,15 +254,8 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
 LRESULT TComboBox::DefWndProc(TMessage& message) {
   QLineEdit* edit = Combo() != nullptr ? Combo()->lineEdit() : nullptr;
   if (edit == nullptr) return TWinControl::DefWndProc(message);
-  if (message.Msg == WM_CONTEXTMENU) {
-    // From the keyboard (no position) the menu opens at the middle of the combo box.
-    TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-    if (at == Point(-1, -1)) at = ClientToScreen(Point(FWidth / 2, FHeight / 2));
-    ShowStandardEditMenu(*this, edit, QPoint(at.X, at.Y));
-    return 0;
-  }
   TMessage m = message;
-  if (EditWidgetCommand(edit, m)) return m.Result;
+  if (EditDefaultHandling(*this, edit, m)) return m.Result;
   return TWinControl::DefWndProc(message);
 }
 

@@ -117,16 +117,8 @@ std::unique_ptr<IHostWidget> TCustomEdit::CreateWidget(QWidget* parentWidget) {
 
 LRESULT TCustomEdit::DefWndProc(TMessage& message) {
   if (Host() == nullptr) return TWinControl::DefWndProc(message);
-  QWidget* w = Host()->Widget();
-  if (message.Msg == WM_CONTEXTMENU) {
-    // From the keyboard (no position) the menu opens at the middle of the edit.
-    TPoint at = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-    if (at == Point(-1, -1)) at = ClientToScreen(Point(FWidth / 2, FHeight / 2));
-    ShowStandardEditMenu(*this, w, QPoint(at.X, at.Y));
-    return 0;
-  }
   TMessage m = message;
-  if (EditWidgetCommand(w, m)) return m.Result;
+  if (EditDefaultHandling(*this, Host()->Widget(), m)) return m.Result;
   return TWinControl::DefWndProc(message);
 }
 

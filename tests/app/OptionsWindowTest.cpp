@@ -50,7 +50,7 @@ TEST_F(OptionsWindowTest, StoredOptionsAreRestoredAtStartAndNotWrittenBackWhileL
   EXPECT_EQ(MainForm->VirusEd->GetText(), "50");
   EXPECT_TRUE(MainForm->bccCheck->Checked());
   EXPECT_FALSE(MainForm->PersonalCheck->Checked());
-  EXPECT_EQ(MainForm->FilenameEdit1->FileName(), FProgramDir + "other.dbf");
+  EXPECT_EQ(MainForm->FilenameEdit1->GetFileName(), FProgramDir + "other.dbf");
   EXPECT_FALSE(MainForm->Loading());
   EXPECT_TRUE(Dialogs.Asked.empty());
   // Still the stored 500: nothing rewrote the file during the start.
@@ -139,7 +139,7 @@ TEST_F(OptionsWindowTest, DamagedFileKeepsTheFieldsReadWholeAndTheDefaultTable) 
   EXPECT_EQ(MainForm->bccCountEd->GetText(), "30");
   EXPECT_EQ(MainForm->VirusEd->GetText(), "0");
   EXPECT_FALSE(MainForm->bccCheck->Checked());
-  EXPECT_EQ(MainForm->FilenameEdit1->FileName(), DefaultTable());
+  EXPECT_EQ(MainForm->FilenameEdit1->GetFileName(), DefaultTable());
   ASSERT_EQ(Dialogs.Asked.size(), 1u);
   EXPECT_NE(Dialogs.Asked[0].Text.find(OptionsPath() + ".damaged"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(OptionsPath() + ".damaged"), cut);

@@ -69,7 +69,7 @@ TEST_F(DataFolderTest, MainWindowTakesTheProgramsFolderFromItsPath) {
   SetProgramPath(FProgramDir + "no/such/folder/orvinta");
   StartWindows();
   EXPECT_EQ(MainForm->AppDir(), FProgramDir + "xdg/orvinta/");
-  EXPECT_EQ(MainForm->FilenameEdit1->FileName(), FProgramDir + "xdg/orvinta/mailaddies.dbf");
+  EXPECT_EQ(MainForm->FilenameEdit1->GetFileName(), FProgramDir + "xdg/orvinta/mailaddies.dbf");
 }
 
 }  // namespace

@@ -195,7 +195,7 @@ TEST_F(StartupTest, FormCreateSetsTheProgramFolderAndTheDefaultTable) {
   StartWindows();
   EXPECT_EQ(MainForm->AppDir(), FProgramDir) << "the program's folder with one trailing slash";
   EXPECT_EQ(Application->HelpFile(), FProgramDir + "orvinta.hlp");
-  EXPECT_EQ(MainForm->FilenameEdit1->FileName(), FProgramDir + "mailaddies.dbf");
+  EXPECT_EQ(MainForm->FilenameEdit1->GetFileName(), FProgramDir + "mailaddies.dbf");
   EXPECT_FALSE(MainForm->Loading()) << "loading ends with FormCreate";
   ASSERT_NE(MainForm->Mails(), nullptr);
   ASSERT_NE(MainForm->Konten(), nullptr);

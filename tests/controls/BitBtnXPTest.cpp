@@ -133,14 +133,6 @@ class BitBtnXPTest : public ControlsTest {
     return image;
   }
 
-  // The top-left-most pixel of a colour (-1, -1 when there is none), the frame left out.
-  static QPoint FindColour(const QImage& image, const QColor& colour, int frame = 0) {
-    for (int y = frame; y < image.height() - frame; ++y)
-      for (int x = frame; x < image.width() - frame; ++x)
-        if (image.pixelColor(x, y) == colour) return QPoint(x, y);
-    return QPoint(-1, -1);
-  }
-
   static int TextWidth(TBitBtnXP* button, const AnsiString& text) {
     TBitmap b(10, 10);
     b.Canvas()->Font()->Assign(button->Font());

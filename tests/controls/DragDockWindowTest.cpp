@@ -76,11 +76,6 @@ class DragDockWindowTest : public ControlsTest {
     ControlsTest::TearDown();
   }
 
-  // A point of a control's client area in the window.
-  QPoint InWindow(TControl* control, Integer x, Integer y) const {
-    const TPoint screen = control->ClientToScreen(Point(x, y));
-    return Top->mapFromGlobal(QPoint(screen.X, screen.Y));
-  }
   // Pressed at from, moved in a few steps to to, and let go there.
   void Drag(QPoint from, QPoint to) {
     testinput::Move(Top, from);
@@ -112,7 +107,7 @@ TEST_F(DragDockWindowTest, ALabelDroppedOnTheEditBecomesItsFileName) {
     EXPECT_EQ(to, target) << "the label hears where it went";
   };
 
-  Drag(InWindow(Form->NameLabel, 5, 5), InWindow(target, 40, 8));
+  Drag(InWindow(Form->NameLabel, QPoint(5, 5)), InWindow(target, QPoint(40, 8)));
   EXPECT_FALSE(DragActive());
   EXPECT_EQ(events, (std::vector<std::string>{"enter yes", "drop 40,8"}));
   EXPECT_EQ(ended, 1);
@@ -122,9 +117,9 @@ TEST_F(DragDockWindowTest, ALabelDroppedOnTheEditBecomesItsFileName) {
   // Let go over the edit's refusing strip: nothing changes.
   events.clear();
   Form->NameLabel->OnEndDrag = nullptr;
-  Drag(InWindow(Form->NameLabel, 5, 5), InWindow(target, 4, 8));
+  Drag(InWindow(Form->NameLabel, QPoint(5, 5)), InWindow(target, QPoint(4, 8)));
   EXPECT_EQ(events, std::vector<std::string>{"enter no"});
-  EXPECT_EQ(target->FileName(), "/data/dragged table.dbf");
+  EXPECT_EQ(target->GetFileName(), "/data/dragged table.dbf");
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
@@ -138,7 +133,7 @@ TEST_F(DragDockWindowTest, AnEditDockedByTheMouseLivesInTheSiteAndFloatsOutAgain
                      "," + std::to_string(y));
   };
 
-  Drag(InWindow(tool, 30, 5), InWindow(Form->Site, 50, 60));
+  Drag(InWindow(tool, QPoint(30, 5)), InWindow(Form->Site, QPoint(50, 60)));
   ASSERT_EQ(tool->Parent(), Form->Site);
   EXPECT_EQ(tool->HostDockSite(), Form->Site);
   EXPECT_EQ(Point(tool->Left(), tool->Top()), Point(20, 55)) << "the point taken stays under the mouse";
@@ -151,8 +146,8 @@ TEST_F(DragDockWindowTest, AnEditDockedByTheMouseLivesInTheSiteAndFloatsOutAgain
 
   // Out of the site into no other: the edit floats in a window of its own, text and button with it.
   events.clear();
-  const QPoint away = InWindow(Form, 60, 250);
-  Drag(InWindow(tool, 30, 5), away);
+  const QPoint away = InWindow(Form, QPoint(60, 250));
+  Drag(InWindow(tool, QPoint(30, 5)), away);
   ASSERT_TRUE(tool->Floating());
   auto* floating = dynamic_cast<TCustomDockForm*>(tool->Parent());
   ASSERT_NE(floating, nullptr);

@@ -133,12 +133,18 @@ TEST_F(FilenameEditTest, DescriptionGivesTheSaveDialogWithItsFilterAndTheDefault
 
   const AnsiString text = WriteComponentToText(Form);
   EXPECT_NE(text.find("Filter = 'DBASE-Datenbanken"), AnsiString::npos) << text;
-  for (const char* absent : {" DialogTitle =", " FileName =", " ButtonWidth =", " Glyph.Data", " GlyphKind ="})
+  EXPECT_NE(text.find("NumGlyphs = 1"), AnsiString::npos) << "the glyph count has no default\n" << text;
+  for (const char* absent :
+       {" DialogTitle =", " FileName =", " ButtonWidth =", " Glyph.Data", " GlyphKind =", " DialogOptions ="})
     EXPECT_EQ(text.find(absent), AnsiString::npos) << absent << "\n" << text;
   auto* bare = new TFilenameEdit(Form);
   EXPECT_EQ(bare->Filter(), "All files (*.*)|*.*");
   EXPECT_FALSE(bare->IsFilterStored());
   EXPECT_EQ(dynamic_cast<TSaveDialog*>(bare->Dialog()), nullptr) << "an open dialog by default";
+  EXPECT_FALSE(bare->AutoSize()) << "a combo edit keeps its height";
+  bare->SetParent(Form);
+  bare->Font().SetHeight(-30);
+  EXPECT_EQ(bare->Height(), 21) << "a larger font does not make it higher";
 }
 
 TEST_F(FilenameEditTest, FileNameComesOutOfTheTextWithoutQuotesOrFollowingWords) {
@@ -156,7 +162,7 @@ TEST_F(FilenameEditTest, FileNameComesOutOfTheTextWithoutQuotesOrFollowingWords)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Text);
     Ed->SetText(c.Text);
-    EXPECT_EQ(Ed->FileName(), c.FileName);
+    EXPECT_EQ(Ed->GetFileName(), c.FileName);
   }
 }
 
@@ -165,7 +171,7 @@ TEST_F(FilenameEditTest, SettingTheFileNameQuotesBlanksFiresOnChangeAndRefusesIn
   EXPECT_EQ(Ed->GetText(), "/data/mailaddies.dbf");
   Ed->SetFileName("/data/my table.dbf");
   EXPECT_EQ(Ed->GetText(), "\"/data/my table.dbf\"");
-  EXPECT_EQ(Ed->FileName(), "/data/my table.dbf");
+  EXPECT_EQ(Ed->GetFileName(), "/data/my table.dbf");
   Ed->SetFileName("/data/my table.dbf");
   EXPECT_EQ(Form->Events, (std::vector<std::string>{"change /data/mailaddies.dbf", "change \"/data/my table.dbf\""}))
       << "each change once, before the window exists too; the same name again is no change";
@@ -207,7 +213,7 @@ TEST_F(FilenameEditTest, BrowseButtonOpensTheDialogAndWritesTheChosenName) {
   EXPECT_EQ(asked.InitialDir, FDataDir) << "the folder of the name in the edit";
   EXPECT_EQ(asked.FileName, existing);
   EXPECT_EQ(Ed->GetText(), "\"" + FDataDir + "new table.dbf\"");
-  EXPECT_EQ(Ed->FileName(), FDataDir + "new table.dbf");
+  EXPECT_EQ(Ed->GetFileName(), FDataDir + "new table.dbf");
   EXPECT_EQ(Form->Events, std::vector<std::string>{"change \"" + FDataDir + "new table.dbf\""});
   EXPECT_TRUE(Ed->Focused()) << "the edit has the focus after the dialog";
 
@@ -220,7 +226,7 @@ TEST_F(FilenameEditTest, BrowseButtonOpensTheDialogAndWritesTheChosenName) {
   ClickBrowse();
   EXPECT_EQ(ColorDialogs.FileRequests.size(), 2u);
   EXPECT_EQ(ColorDialogs.FileRequests[1].FileName, FDataDir + "new table.dbf");
-  EXPECT_EQ(Ed->FileName(), FDataDir + "new table.dbf");
+  EXPECT_EQ(Ed->GetFileName(), FDataDir + "new table.dbf");
   EXPECT_TRUE(Form->Events.empty());
   EXPECT_EQ(after, std::vector<std::string>{FDataDir + "new table.dbf cancelled"});
 
@@ -346,24 +352,24 @@ TEST_F(FilenameEditTest, DroppedFilesBecomeTheFileNameWhenTheEditAcceptsThem) {
   EXPECT_TRUE(GetWindowLongA(Ed->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   const std::string longName = "/data/" + std::string(300, 'n') + ".dbf";
   drop({QString::fromStdString(longName), "/data/second table.dbf"});
-  EXPECT_EQ(Ed->FileName(), longName) << "the first file, taken whole however long";
+  EXPECT_EQ(Ed->GetFileName(), longName) << "the first file, taken whole however long";
   EXPECT_EQ(Ed->Dialog()->Files().Count(), 0);
   EXPECT_EQ(dropped, 1);
   EXPECT_EQ(Form->Events.back(), "change " + longName);
 
   Ed->SetDialogOptions(TOpenOptions{ofAllowMultiSelect});
   drop({"/data/a.dbf", "/data/b c.dbf"});
-  EXPECT_EQ(Ed->FileName(), "/data/a.dbf");
+  EXPECT_EQ(Ed->GetFileName(), "/data/a.dbf");
   ASSERT_EQ(Ed->Dialog()->Files().Count(), 2) << "with several files allowed the list takes them all";
   EXPECT_EQ(Ed->Dialog()->Files().Get(1), "/data/b c.dbf");
   EXPECT_EQ(PendingDropCount(), 0) << "every drop is released";
 
   Ed->RecreateWnd();
   drop({"/data/again.dbf"});
-  EXPECT_EQ(Ed->FileName(), "/data/again.dbf") << "a new window accepts files again";
+  EXPECT_EQ(Ed->GetFileName(), "/data/again.dbf") << "a new window accepts files again";
   Ed->SetAcceptFiles(false);
   drop({"/data/refused.dbf"});
-  EXPECT_EQ(Ed->FileName(), "/data/again.dbf");
+  EXPECT_EQ(Ed->GetFileName(), "/data/again.dbf");
 }
 
 TEST_F(FilenameEditTest, TheSystemsErrorBoxesAreOffWhileTheDialogIsOpenAndTheOldModeComesBack) {
@@ -495,11 +501,8 @@ TEST_F(FilenameEditTest, TheButtonFollowsTheThreeDLookAndADisabledTextStaysReada
     SCOPED_TRACE(c.Background);
     Ed->SetColor(c.Background);
     const QImage shot = Ed->Widget()->grab().toImage();
-    int textPixels = 0;
-    for (int y = 0; y < shot.height(); ++y)
-      for (int x = 0; x < 40; ++x)
-        if (shot.pixelColor(x, y) == ShownColor(c.Text)) ++textPixels;
-    EXPECT_GT(textPixels, 10) << "the text is drawn in its colour";
+    EXPECT_GT(CountPixels(shot.copy(0, 0, 40, shot.height()), ShownColor(c.Text)), 10)
+        << "the text is drawn in its colour";
   }
 }
 
@@ -544,6 +547,41 @@ end
     EXPECT_EQ(edit->ImeMode(), c.Mode);
     EXPECT_NE(written.find(c.Written), AnsiString::npos) << written;
   }
+}
+
+TEST_F(FilenameEditTest, TheGlyphCountFollowsTheKindAndACustomGlyphIsWrittenAndReadBack) {
+  struct TCase {
+    TGlyphKind Kind;
+    Integer NumGlyphs;  // after asking for two
+  };
+  const TCase cases[] = {{gkDefault, 1}, {gkDropDown, 1}, {gkEllipsis, 1}, {gkCustom, 2}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    Ed->SetGlyphKind(c.Kind);
+    Ed->SetNumGlyphs(2);
+    EXPECT_EQ(Ed->NumGlyphs(), c.NumGlyphs);
+  }
+
+  // A glyph of its own makes the kind custom, and only then is the glyph written.
+  Ed->SetGlyphKind(gkDefault);
+  const auto strip = Strip({0x0000FF, 0x00FF00}, 0xFF00FF);
+  Ed->SetGlyph(strip.get());
+  Ed->SetNumGlyphs(2);
+  EXPECT_EQ(Ed->GlyphKind(), gkCustom);
+  const AnsiString written = WriteComponentToText(Form);
+  for (const char* line : {"GlyphKind = gkCustom", "Glyph.Data", "NumGlyphs = 2"})
+    EXPECT_NE(written.find(line), AnsiString::npos) << line << "\n" << written;
+
+  // Read again, the custom kind clears the default glyph and the glyph that follows it stays.
+  RegisterComponentResource("TFileForm", written.c_str());
+  auto* again = TCustomForm::Create<TFileForm>(nullptr);
+  FForms.push_back(again);
+  TFilenameEdit* read = again->FilenameEdit1;
+  EXPECT_EQ(read->GlyphKind(), gkCustom);
+  ASSERT_NE(read->Glyph(), nullptr);
+  EXPECT_EQ(read->Glyph()->Width(), 20);
+  EXPECT_EQ(read->Glyph()->PixelRGB(15, 5), 0x00FF00u);
+  EXPECT_EQ(read->NumGlyphs(), 2);
 }
 
 // ----- through the window, as the user gives it -----

@@ -80,14 +80,6 @@ class OrvLabelTest : public ControlsTest {
     return image;
   }
 
-  // The first pixel of a colour in reading order (-1, -1 when none).
-  static QPoint FindColour(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y) == colour) return QPoint(x, y);
-    return QPoint(-1, -1);
-  }
-
   static int LineHeight(TOrvLabel* l) {
     TBitmap b(1, 1);
     b.Canvas()->Font()->Assign(l->Font());

@@ -118,19 +118,13 @@ class UserInputTest : public ControlsTest {
         .Method("Clicked", &TInputForm::Clicked);
     Form = MakeForm<TInputForm>("TInputForm", kInputForm);
     Form->Show();
-    Form->Widget()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form->Widget()));
+    ASSERT_TRUE(testinput::Activate(Form->Widget()));
     QGuiApplication::clipboard()->setText("12");
   }
 
   QWidget* Top() { return Form->Widget(); }
-  // A point of a control (windowed or not) in the window.
-  QPoint At(TControl* control, QPoint local) {
-    if (auto* w = dynamic_cast<TWinControl*>(control)) return testinput::At(w->Widget(), local);
-    return testinput::At(control->Parent()->Widget(), local + QPoint(control->Left(), control->Top()));
-  }
   void RightClick(TControl* control, QPoint local) {
-    const QPoint at = At(control, local);
+    const QPoint at = InWindow(control, local);
     testinput::Move(Top(), at);
     testinput::Press(Top(), at, Qt::RightButton);
     testinput::Release(Top(), at, Qt::RightButton);
@@ -143,8 +137,8 @@ TEST_F(UserInputTest, TheSpinButtonStepsAsTheMousePressesAndDragsIt) {
   TOrvSpinEdit* ed = Form->SpinEd;
   TOrvSpinButton* button = ed->SpinButton();
   ASSERT_NE(button, nullptr);
-  const QPoint top = At(button, QPoint(3, 3));
-  const QPoint bottom = At(button, QPoint(button->Width() - 3, button->Height() - 3));
+  const QPoint top = InWindow(button, QPoint(3, 3));
+  const QPoint bottom = InWindow(button, QPoint(button->Width() - 3, button->Height() - 3));
   testinput::Move(Top(), top);
   testinput::Press(Top(), top);
   EXPECT_EQ(ed->GetText(), "1") << "the press steps at once";
@@ -163,7 +157,7 @@ TEST_F(UserInputTest, TheSpinButtonStepsAsTheMousePressesAndDragsIt) {
 TEST_F(UserInputTest, TheSpinEditTakesKeysAndTheWheelFromTheWindow) {
   TOrvSpinEdit* ed = Form->SpinEd;
   auto* line = static_cast<QLineEdit*>(ed->Widget());
-  testinput::Click(Top(), At(ed, QPoint(10, 10)));
+  testinput::Click(Top(), InWindow(ed, QPoint(10, 10)));
   ASSERT_TRUE(line->hasFocus());
   line->selectAll();
   testinput::Key(Top(), Qt::Key_4, Qt::NoModifier, "4");
@@ -174,7 +168,7 @@ TEST_F(UserInputTest, TheSpinEditTakesKeysAndTheWheelFromTheWindow) {
   testinput::Key(Top(), Qt::Key_Up);
   testinput::Key(Top(), Qt::Key_Down);
   EXPECT_EQ(line->text(), QString("5"));
-  testinput::Wheel(Top(), At(ed, QPoint(10, 10)), 120);
+  testinput::Wheel(Top(), InWindow(ed, QPoint(10, 10)), 120);
   EXPECT_EQ(Form->Events, std::vector<std::string>{"wheel up SpinEd"});
 }
 
@@ -216,12 +210,7 @@ TEST_F(UserInputTest, AutoSizeAndHideSelectionAreReadWorkAndAreWrittenBack) {
   Form->SpinEd->SetFocus();
   EXPECT_FALSE(line->hasFocus());
   EXPECT_EQ(Form->FileEd->SelLength(), 9);
-  const QColor highlight = QApplication::palette(line).color(QPalette::Highlight);
-  const QImage shot = line->grab().toImage();
-  int shown = 0;
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 0; x < shot.width(); ++x) shown += shot.pixelColor(x, y) == highlight ? 1 : 0;
-  EXPECT_GT(shown, 20);
+  EXPECT_GT(CountPixels(line->grab().toImage(), QApplication::palette(line).color(QPalette::Highlight)), 20);
 
   const std::string written = WriteComponentToText(Form);
   EXPECT_NE(written.find("    AutoSize = False\n"), std::string::npos) << written;
@@ -236,7 +225,7 @@ TEST_F(UserInputTest, RightClicksAskTheControlItsMenuAndItsParents) {
   Form->FileEd->SetText("datei.dbf");
   struct TCase {
     const char* Name;
-    const char* Control;  // the spin button stands for its own name
+    const char* Control;  // the spin button and the file-name edit's button stand for their names
     QPoint Local;
     bool WithMenu;
     std::set<std::string> Handles;
@@ -254,6 +243,11 @@ TEST_F(UserInputTest, RightClicksAskTheControlItsMenuAndItsParents) {
     {"a file-name edit without a menu shows its own", "FileEd", {5, 5}, false, {}, {"popup FileEd 5,5"},
      {kEditMenu}},
     {"a file-name edit's popup menu", "FileEd", {5, 5}, true, {}, {"popup FileEd 5,5"}, {{"Eins"}}},
+    {"the browse button is no edit: its edit's popup menu", "EditButton", {3, 3}, true, {}, {"popup FileEd 130,5"},
+     {{"Eins"}}},
+    {"the browse button's edit handler keeps it back", "EditButton", {3, 3}, true, {"FileEd"},
+     {"popup FileEd 130,5"}, {}},
+    {"the browse button without a menu shows none", "EditButton", {3, 3}, false, {}, {"popup FileEd 130,5"}, {}},
     {"an XP button's popup menu", "XPBtn", {10, 10}, true, {}, {"popup XPBtn 10,10"}, {{"Eins"}}},
     {"an XP button's handler keeps it back", "XPBtn", {10, 10}, true, {"XPBtn"}, {"popup XPBtn 10,10"}, {}},
     {"an XP button without a menu shows none", "XPBtn", {10, 10}, false, {}, {"popup XPBtn 10,10"}, {}},
@@ -261,7 +255,11 @@ TEST_F(UserInputTest, RightClicksAskTheControlItsMenuAndItsParents) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const bool spinButton = std::string(c.Control) == "SpinButton";
-    auto* control = spinButton ? Form->SpinEd : Find<TControl>(Form, c.Control);
+    const bool editButton = std::string(c.Control) == "EditButton";
+    auto* control = spinButton ? Form->SpinEd : editButton ? Form->FileEd : Find<TControl>(Form, c.Control);
+    TControl* clicked = spinButton ? static_cast<TControl*>(Form->SpinEd->SpinButton())
+                        : editButton ? static_cast<TControl*>(Form->FileEd->Button())
+                                     : control;
     control->SetPopupMenu(c.WithMenu ? Form->EdMenu : nullptr);
     // An edit that takes the focus may select its text; here it has the focus, nothing selected.
     if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
@@ -272,12 +270,55 @@ TEST_F(UserInputTest, RightClicksAskTheControlItsMenuAndItsParents) {
     Form->Events.clear();
     Form->Handles = c.Handles;
     TMenuWatch watch;
-    RightClick(spinButton ? static_cast<TControl*>(Form->SpinEd->SpinButton()) : control, c.Local);
+    RightClick(clicked, c.Local);
     EXPECT_EQ(Form->Events, c.Events);
     EXPECT_EQ(watch.Shown, c.Menus);
     EXPECT_FALSE(qobject_cast<QAbstractButton*>(Form->XPBtn->Widget())->isDown()) << "no click is left half done";
   }
   EXPECT_TRUE(std::find(Form->Events.begin(), Form->Events.end(), "click XPBtn") == Form->Events.end());
+}
+
+TEST_F(UserInputTest, TheMenuKeyAndShiftF10AskTheFileNameEditAndNeverBrowse) {
+  TFilenameEdit* ed = Form->FileEd;
+  ed->SetText("datei.dbf");
+  struct TCase {
+    const char* Name;
+    int Key;
+    Qt::KeyboardModifiers Mods;
+    bool WithMenu;
+    std::vector<std::vector<std::string>> Menus;
+  };
+  const TCase cases[] = {
+    {"the menu key: the edit's own menu", Qt::Key_Menu, Qt::NoModifier, false, {kEditMenu}},
+    {"Shift+F10: the edit's own menu", Qt::Key_F10, Qt::ShiftModifier, false, {kEditMenu}},
+    {"the menu key: the edit's popup menu", Qt::Key_Menu, Qt::NoModifier, true, {{"Eins"}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ed->SetPopupMenu(c.WithMenu ? Form->EdMenu : nullptr);
+    ed->SetFocus();
+    QCoreApplication::processEvents();
+    ed->SetSelStart(0);
+    Form->Events.clear();
+    TMenuWatch watch;
+    testinput::Key(Top(), c.Key, c.Mods);
+    EXPECT_EQ(Form->Events, std::vector<std::string>{"popup FileEd -1,-1"});
+    EXPECT_EQ(watch.Shown, c.Menus);
+    EXPECT_TRUE(ColorDialogs.FileRequests.empty());
+  }
+}
+
+// The browse button asks its edit for the menu also when another control has the focus, and the
+// edit, asked for the button, shows no menu of its own.
+TEST_F(UserInputTest, ARightClickOnTheBrowseButtonOfAnEditWithoutTheFocus) {
+  Form->FileEd->SetText("datei.dbf");
+  Form->SpinEd->SetFocus();
+  QCoreApplication::processEvents();
+  TMenuWatch watch;
+  RightClick(Form->FileEd->Button(), QPoint(3, 3));
+  EXPECT_EQ(Form->Events, std::vector<std::string>{"popup FileEd 130,5"});
+  EXPECT_TRUE(watch.Shown.empty());
+  EXPECT_TRUE(ColorDialogs.FileRequests.empty()) << "the right button does not browse";
 }
 
 TEST_F(UserInputTest, TheStandardMenuOfASpinEditActsThroughItsMessages) {
@@ -314,30 +355,25 @@ class SpeedButtonInputTest : public UserInputTest {
   }
   // The button as the window shows it.
   QImage Face(TOrvSpeedButton* b) {
-    return Top()->grab(QRect(At(b, QPoint(0, 0)), QSize(b->Width(), b->Height()))).toImage();
+    return Top()->grab(QRect(InWindow(b, QPoint(0, 0)), QSize(b->Width(), b->Height()))).toImage();
   }
-  static bool Shows(const QImage& image, const QColor& colour) {
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixelColor(x, y) == colour) return true;
-    return false;
-  }
+  static bool Shows(const QImage& image, const QColor& colour) { return CountPixels(image, colour) > 0; }
   std::vector<TOrvSpeedButton*> Clicks, Presses;
 };
 
 TEST_F(SpeedButtonInputTest, AClickIsAPressAndAReleaseOverTheButton) {
   TOrvSpeedButton* b = NewButton(300, 100);
-  const QPoint inside = At(b, QPoint(10, 10));
+  const QPoint inside = InWindow(b, QPoint(10, 10));
   testinput::Click(Top(), inside);
   EXPECT_EQ(Clicks.size(), 1u);
   testinput::Press(Top(), inside);
   EXPECT_EQ(b->State(), obsDown);
   const QColor shadow = ShownColor(clBtnShadow);
   EXPECT_EQ(Face(b).pixelColor(1, 1), shadow) << "the down frame, as painted";
-  testinput::Move(Top(), At(b, QPoint(60, 10)));
+  testinput::Move(Top(), InWindow(b, QPoint(60, 10)));
   EXPECT_EQ(b->State(), obsUp) << "the mouse left it";
   EXPECT_NE(Face(b).pixelColor(1, 1), shadow);
-  testinput::Release(Top(), At(b, QPoint(60, 10)));
+  testinput::Release(Top(), InWindow(b, QPoint(60, 10)));
   EXPECT_EQ(Clicks.size(), 1u) << "a release elsewhere is no click";
 }
 
@@ -394,7 +430,7 @@ TEST_F(SpeedButtonInputTest, TheActionsImageShowsOnlyInAnEmptyGlyph) {
   EXPECT_FALSE(Shows(ownFace, actionColour));
   EXPECT_TRUE(Shows(emptyFace, actionColour)) << "the action's image fills an empty glyph";
   // After a press and a release through the window the faces are the same.
-  testinput::Click(Top(), At(own, QPoint(5, 5)));
+  testinput::Click(Top(), InWindow(own, QPoint(5, 5)));
   EXPECT_FALSE(Shows(Face(own), actionColour));
   EXPECT_TRUE(Shows(Face(own), ownColour));
 }
@@ -423,7 +459,7 @@ TEST_F(SpeedButtonInputTest, TheClickThatClosesTheDropDownMenuIsSwallowedOnlyOve
     }
     testinput::Click(Top(), QPoint(150, 250));
     for (TOrvSpeedButton* target : {b, other}) {
-      const QPoint at = At(target, QPoint(8, 8));
+      const QPoint at = InWindow(target, QPoint(8, 8));
       const QPoint global = Top()->mapToGlobal(at);
       QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, at, at, global, Qt::LeftButton,
                                                           Qt::LeftButton, Qt::NoModifier));
@@ -438,9 +474,9 @@ TEST_F(SpeedButtonInputTest, TheClickThatClosesTheDropDownMenuIsSwallowedOnlyOve
     if (opened > 1 && OpenMenu() != nullptr) OpenMenu()->close();
   });
   closer.start();
-  testinput::Move(Top(), At(b, QPoint(10, 10)));
-  testinput::Press(Top(), At(b, QPoint(10, 10)));
-  testinput::Release(Top(), At(b, QPoint(10, 10)));
+  testinput::Move(Top(), InWindow(b, QPoint(10, 10)));
+  testinput::Press(Top(), InWindow(b, QPoint(10, 10)));
+  testinput::Release(Top(), InWindow(b, QPoint(10, 10)));
   QTest::qWait(50);
   Application->ProcessMessages();
   EXPECT_EQ(opened, 1) << "the click over the button did not press it again";
@@ -454,7 +490,7 @@ TEST_F(SpeedButtonInputTest, TheClickThatClosesTheDropDownMenuIsSwallowedOnlyOve
 
 TEST_F(UserInputTest, TheXPButtonClicksOnReleaseOverItAndOnItsKey) {
   TBitBtnXP* b = Form->XPBtn;
-  const QPoint inside = At(b, QPoint(10, 10));
+  const QPoint inside = InWindow(b, QPoint(10, 10));
   testinput::Click(Top(), inside);
   EXPECT_EQ(Form->Events, std::vector<std::string>{"click XPBtn"});
   Form->Events.clear();
@@ -468,8 +504,8 @@ TEST_F(UserInputTest, TheXPButtonClicksOnReleaseOverItAndOnItsKey) {
   testinput::Press(Top(), inside);
   EXPECT_TRUE(qobject_cast<QAbstractButton*>(b->Widget())->isDown()) << "shown pressed";
   EXPECT_TRUE(leftEdgeShadowed());
-  testinput::Move(Top(), At(b, QPoint(120, 10)));
-  testinput::Release(Top(), At(b, QPoint(120, 10)));
+  testinput::Move(Top(), InWindow(b, QPoint(120, 10)));
+  testinput::Release(Top(), InWindow(b, QPoint(120, 10)));
   EXPECT_TRUE(Form->Events.empty()) << "released elsewhere";
   // A quick second click comes as a double click, which presses the button again.
   QTest::mouseDClick(Top()->windowHandle(), Qt::LeftButton, Qt::NoModifier, inside);

@@ -171,15 +171,11 @@ class ContextMenuTest : public FormsTest {
         .Method("Clicked", &TContextForm::Clicked);
     Form = MakeForm<TContextForm>("TContextForm", kContextForm);
     Form->Show();
-    // The focus is real only in the active window.
-    Form->Widget()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Form->Widget()));
+    ASSERT_TRUE(testinput::Activate(Form->Widget()));
     QGuiApplication::clipboard()->setText("pasted");
   }
 
   QWidget* Top() { return Form->Widget(); }
-  // A point of a control in the window.
-  QPoint At(TWinControl* control, QPoint local) { return testinput::At(control->Widget(), local); }
 
   TContextForm* Form = nullptr;
 };
@@ -222,7 +218,7 @@ TEST_F(ContextMenuTest, TheRightButtonsReleaseAsksTheControlThenItsParents) {
     Form->Events.clear();
     Form->Handles = c.Handles;
     TMenuWatch watch;
-    const QPoint at = At(control, c.Local);
+    const QPoint at = InWindow(control, c.Local);
     testinput::Move(Top(), at);
     testinput::Press(Top(), at, Qt::RightButton);
     QTest::qWait(20);
@@ -241,7 +237,7 @@ TEST_F(ContextMenuTest, AClickTheControlTookIsNotItsParentsAsWell) {
     std::vector<std::string> Events;
   };
   const TCase cases[] = {
-    {"on the panel", At(Form->Panel2, QPoint(30, 40)), {"click Panel2"}},
+    {"on the panel", InWindow(Form->Panel2, QPoint(30, 40)), {"click Panel2"}},
     {"on the form", QPoint(380, 280), {"click ContextForm"}},
   };
   for (const TCase& c : cases) {
@@ -308,7 +304,7 @@ TEST_F(ContextMenuTest, TheStandardMenusEntriesActThroughTheEditsMessages) {
   auto choose = [&](const char* entry) {
     TMenuWatch watch;
     watch.Choose = entry;
-    const QPoint at = At(edit, QPoint(5, 5));
+    const QPoint at = InWindow(edit, QPoint(5, 5));
     testinput::Press(Top(), at, Qt::RightButton);
     testinput::Release(Top(), at, Qt::RightButton);
     EXPECT_EQ(watch.Shown.size(), 1u) << entry;
@@ -330,13 +326,7 @@ TEST_F(ContextMenuTest, TheStandardMenusEntriesActThroughTheEditsMessages) {
 
 // How many pixels of the edit show the selection's colour.
 int HighlightPixels(QWidget* w) {
-  const QColor highlight = QApplication::palette(w).color(QPalette::Active, QPalette::Highlight);
-  const QImage shot = w->grab().toImage();
-  int n = 0;
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 0; x < shot.width(); ++x)
-      if (shot.pixelColor(x, y) == highlight) ++n;
-  return n;
+  return CountPixels(w->grab().toImage(), QApplication::palette(w).color(QPalette::Active, QPalette::Highlight));
 }
 
 TEST_F(ContextMenuTest, AHiddenSelectionIsKeptButNotDrawnWithoutTheFocus) {

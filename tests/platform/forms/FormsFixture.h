@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <deque>
@@ -44,6 +45,22 @@ class TScriptedDialogs : public IDialogService {
   bool ChooseFont(TFontChoice&) override { return false; }
 };
 
+// The top-left-most pixel of a colour (-1, -1 when there is none), a frame of that width left out.
+inline QPoint FindColour(const QImage& image, const QColor& colour, int frame = 0) {
+  for (int y = frame; y < image.height() - frame; ++y)
+    for (int x = frame; x < image.width() - frame; ++x)
+      if (image.pixelColor(x, y) == colour) return QPoint(x, y);
+  return QPoint(-1, -1);
+}
+
+// How many pixels of the image have the colour.
+inline int CountPixels(const QImage& image, const QColor& colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour ? 1 : 0;
+  return n;
+}
+
 class FormsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -77,6 +94,16 @@ class FormsTest : public ::testing::Test {
     T* form = TCustomForm::Create<T>(nullptr);
     FForms.push_back(form);
     return form;
+  }
+
+  // Where a point of a control's client area (windowed or not) lies in its top-level window.
+  static QPoint InWindow(TControl* control, QPoint local) {
+    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+      QWidget* w = windowed->Widget();
+      return w->mapTo(w->window(), local);
+    }
+    QWidget* parent = control->Parent()->Widget();
+    return parent->mapTo(parent->window(), local + QPoint(control->Left(), control->Top()));
   }
 
   template <class T>

@@ -128,6 +128,12 @@ namespace orv::testinput {
 // Where a point local to widget lies in its top-level window.
 inline QPoint At(QWidget* widget, QPoint local) { return widget->mapTo(widget->window(), local); }
 
+// Makes the window the active one, where the focus is real; false when it does not become so.
+inline bool Activate(QWidget* top) {
+  top->activateWindow();
+  return QTest::qWaitForWindowActive(top);
+}
+
 inline void Move(QWidget* top, QPoint at) { QTest::mouseMove(top->windowHandle(), at); }
 
 inline void Press(QWidget* top, QPoint at, Qt::MouseButton button = Qt::LeftButton,
