@@ -39,11 +39,11 @@ class TAnimatedCursorImage : public TPersistent {
   // that is no RIFF "ACON", a header without the icon flag or without steps, or without any frame
   // that has an icon; chunks cut short end the reading. EInvalidGraphic "Icon image is too large"
   // when the icons of the file claim more pixels than one icon file may hold.
-  void ReadFromStream(TStream& stream);
+  virtual void ReadFromStream(TStream& stream);
   // On failure the image is left empty and the error passes on.
-  void ReadFromFile(const AnsiString& fileName);
+  virtual void ReadFromFile(const AnsiString& fileName);
   // Not available: the information box "Function not yet implemented", then the silent abort.
-  [[noreturn]] void WriteToStream(TStream& stream);
+  [[noreturn]] virtual void WriteToStream(TStream& stream);
   void Clear();
 
   int Count() const { return static_cast<int>(FFrames.size()); }

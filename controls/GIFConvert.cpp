@@ -137,13 +137,17 @@ void TGIFImage::Assign(TPersistent* source) {
     return;
   }
   if (auto* frame = dynamic_cast<TGIFFrame*>(source)) {
+    // One of this image's own frames, and its owner's data, are kept until it is copied.
+    std::unique_ptr<TGIFFrame> own;
+    for (auto& held : FFrames)
+      if (held.get() == frame) own = std::move(held);
+    const std::shared_ptr<TGIFData> from = frame->FOwner != nullptr ? frame->FOwner->FData : nullptr;
     ClearImage();
-    if (frame->FOwner != nullptr) {
-      const TGIFData& from = *frame->FOwner->FData;
-      FData->AspectRatio = from.AspectRatio;
-      FData->BitsPerPixel = from.BitsPerPixel;
-      FData->ColorResolution = from.ColorResolution;
-      FData->Colors = from.Colors;
+    if (from) {
+      FData->AspectRatio = from->AspectRatio;
+      FData->BitsPerPixel = from->BitsPerPixel;
+      FData->ColorResolution = from->ColorResolution;
+      FData->Colors = from->Colors;
     }
     FFrames.push_back(std::make_unique<TGIFFrame>(this));
     FCurrentIndex = 0;
@@ -155,6 +159,14 @@ void TGIFImage::Assign(TPersistent* source) {
   if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
     // A bitmap that could not be held leaves the image as it is.
     gif::CheckFrameSize(bitmap->Width(), bitmap->Height());
+    // The bitmap of one of this image's own frames is taken before the frames go.
+    TBitmap own;
+    for (const auto& held : FFrames)
+      if (held->FBitmap.get() == bitmap) {
+        own.Assign(bitmap);
+        bitmap = &own;
+        break;
+      }
     ClearImage();
     AddFrame(bitmap);
     Changed();

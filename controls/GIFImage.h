@@ -132,6 +132,9 @@ class TGIFFrame : public TPersistent {
   void EncodeFrame();
   // Takes the encoding of a frame whose bitmap shows the same pixels, as EncodeFrame would make it.
   void TakeEncoding(const TGIFFrame& same);
+  // After the item was encoded: the first encoded frame's table becomes the global one (later
+  // frames keep theirs as local tables), and the logical screen grows to cover the frame.
+  void PlaceEncoded();
   // Whether this frame's bitmap and the other's share their pixels and would encode alike.
   bool EncodesLike(const TGIFFrame& other);
   void UpdateGraphicControl();
@@ -169,6 +172,7 @@ class TGIFImage : public TGraphic {
   void SaveToStream(TStream& stream) override;
   // Window descriptions: a 32-bit little-endian byte count, then the GIF file.
   void ReadData(TStream& stream) override;
+  // An image whose frames hold nothing (neither pixels nor encoded data) writes a count of 0.
   void WriteData(TStream& stream) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   // From nil (empty), another GIF image (sharing its data), a frame, a bitmap, any other graphic
@@ -185,9 +189,9 @@ class TGIFImage : public TGraphic {
   void LoadFromClipboardFormat(Word format, std::uint64_t data, HPALETTE palette) override;
   void SaveToClipboardFormat(Word& format, std::uint64_t& data, HPALETTE& palette) override;
   // The current bitmap's palette (0 without frames).
-  HPALETTE Palette();
+  virtual HPALETTE Palette();
   // The other graphic is a GIF image holding the same shared data.
-  bool SameImageAs(const TGraphic* other) const;
+  virtual bool SameImageAs(const TGraphic* other) const;
 
   // ----- the model -----
   void ClearImage();

@@ -312,36 +312,34 @@ void TGIFFrame::ReadFrame(const Byte* data, std::size_t size, std::size_t& pos) 
 
   std::vector<Byte>& encoded = FItem->EncodedData;
   encoded.clear();
-  if (in.AtEnd()) {
-    Corrupted = true;
-  } else {
-    encoded.push_back(in.ReadByte());
-    // The blocks are measured first so that they are copied once.
-    std::size_t blocks = 0;
-    for (std::size_t at = in.Pos; at < in.Size;) {
-      const std::size_t length = in.Data[at];
-      if (length > in.Size - at - 1) break;
-      blocks += 1 + length;
-      at += 1 + length;
-      if (length == 0) break;
+  // The minimum code size belongs to the image as its descriptor does: data that ends before it is
+  // cut short like a descriptor, and a frame without it could not be written again.
+  encoded.push_back(in.ReadByte());
+  // The blocks are measured first so that they are copied once.
+  std::size_t blocks = 0;
+  for (std::size_t at = in.Pos; at < in.Size;) {
+    const std::size_t length = in.Data[at];
+    if (length > in.Size - at - 1) break;
+    blocks += 1 + length;
+    at += 1 + length;
+    if (length == 0) break;
+  }
+  encoded.reserve(1 + blocks);
+  for (;;) {
+    if (in.AtEnd()) {
+      // The data ends before the block terminator.
+      Corrupted = true;
+      break;
     }
-    encoded.reserve(1 + blocks);
-    for (;;) {
-      if (in.AtEnd()) {
-        // The data ends before the block terminator.
-        Corrupted = true;
-        break;
-      }
-      const std::size_t length = in.Data[in.Pos];
-      if (length > in.Size - in.Pos - 1) {
-        Corrupted = true;
-        in.Pos = in.Size;
-        break;
-      }
-      encoded.insert(encoded.end(), in.Data + in.Pos, in.Data + in.Pos + 1 + length);
-      in.Pos += 1 + length;
-      if (length == 0) break;
+    const std::size_t length = in.Data[in.Pos];
+    if (length > in.Size - in.Pos - 1) {
+      Corrupted = true;
+      in.Pos = in.Size;
+      break;
     }
+    encoded.insert(encoded.end(), in.Data + in.Pos, in.Data + in.Pos + 1 + length);
+    in.Pos += 1 + length;
+    if (length == 0) break;
   }
   if (Corrupted && !AllowDamagedGIF) gif::Fail(SReadError);
 

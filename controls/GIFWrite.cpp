@@ -403,6 +403,10 @@ void TGIFFrame::EncodeFrame() {
   item->Width = width;
   item->Height = height;
   FItem = std::move(item);
+  PlaceEncoded();
+}
+
+void TGIFFrame::PlaceEncoded() {
   TGIFData& data = FOwner->UniqueData();
   if (data.Colors.Count == 0) {
     data.Colors = FItem->Colors;
@@ -411,8 +415,8 @@ void TGIFFrame::EncodeFrame() {
   } else {
     LocalColors = true;
   }
-  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + width, 0xFFFF)));
-  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + height, 0xFFFF)));
+  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + FItem->Width, 0xFFFF)));
+  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + FItem->Height, 0xFFFF)));
 }
 
 void TGIFFrame::UpdateGraphicControl() {
@@ -473,16 +477,7 @@ void TGIFFrame::TakeEncoding(const TGIFFrame& same) {
   FItem = same.FItem;
   Interlaced = false;
   Grayscale = same.Grayscale;
-  TGIFData& data = FOwner->UniqueData();
-  if (data.Colors.Count == 0) {
-    data.Colors = FItem->Colors;
-    data.BitsPerPixel = FItem->BitsPerPixel;
-    LocalColors = false;
-  } else {
-    LocalColors = true;
-  }
-  FOwner->FScreenWidth = static_cast<Word>(std::max<int>(FOwner->FScreenWidth, std::min(Left + FItem->Width, 0xFFFF)));
-  FOwner->FScreenHeight = static_cast<Word>(std::max<int>(FOwner->FScreenHeight, std::min(Top + FItem->Height, 0xFFFF)));
+  PlaceEncoded();
 }
 
 void TGIFImage::EncodeFrames() {
@@ -620,6 +615,19 @@ void TGIFImage::WriteGIF(TStream& stream, bool withLength) {
 }
 
 void TGIFImage::SaveToStream(TStream& stream) { WriteGIF(stream, false); }
-void TGIFImage::WriteData(TStream& stream) { WriteGIF(stream, true); }
+void TGIFImage::WriteData(TStream& stream) {
+  // Frames that hold nothing, as a frame drawn or asked for its bitmap before it had any pixels
+  // does, make an image that is not empty, so a window description stores it: as a count of no
+  // bytes, which reads back as an empty image.
+  const bool nothing = !FFrames.empty() && std::all_of(FFrames.begin(), FFrames.end(), [](const auto& frame) {
+    return !frame->HasBitmap() && frame->FItem->EncodedData.empty();
+  });
+  if (nothing) {
+    const LongWord zero = 0;
+    stream.WriteBuffer(&zero, 4);
+    return;
+  }
+  WriteGIF(stream, true);
+}
 
 }  // namespace orv

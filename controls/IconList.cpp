@@ -138,15 +138,14 @@ void TIconList::Assign(TPersistent* source) {
     ~TFinish() { List->FinishUpdate(); }
   } finish{this};
   if (list != nullptr) {
-    // Copied first, so a list holding this list's own icons reads them before they go.
-    std::vector<std::unique_ptr<TIcon>> copies;
-    for (const auto& entry : list->FIcons) copies.push_back(NewIcon(entry.get()));
     Clear();
-    FIcons = std::move(copies);
+    for (int i = 0; i < list->IconCount(); ++i) Add(list->Get(i));
   } else {
-    auto copy = NewIcon(icon);
+    // Copied first: the icon may be one of this list's own, which Clear frees.
+    TIcon copy;
+    copy.Assign(icon);
     Clear();
-    FIcons.push_back(std::move(copy));
+    Add(&copy);
   }
 }
 

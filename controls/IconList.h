@@ -8,6 +8,8 @@
 
 namespace orv {
 
+// The list's operations are virtual, so a descendant sees every entry come and go, also those
+// that Assign, Clear and the stream data add and remove.
 class TIconList : public TPersistent {
  public:
   TIconList();
@@ -19,33 +21,33 @@ class TIconList : public TPersistent {
   void StartUpdate() { ++FUpdateCount; }
   void FinishUpdate();
   // Calls OnChange unless an update is running.
-  void NotifyChanged();
+  virtual void NotifyChanged();
 
   // The icon of an entry; nullptr for an empty entry. Valid until the entry changes.
-  TIcon* Get(int index) const;
-  int IconCount() const { return static_cast<int>(FIcons.size()); }
+  virtual TIcon* Get(int index) const;
+  virtual int IconCount() const { return static_cast<int>(FIcons.size()); }
   // An index equal to the count appends; an empty entry gets an icon; the icon assigns from graphic.
-  void Put(int index, TGraphic* graphic);
+  virtual void Put(int index, TGraphic* graphic);
   // A new icon assigned from the graphic, appended; returns its index.
-  int Add(TGraphic* graphic);
+  virtual int Add(TGraphic* graphic);
   // A new icon with the module's icon resource of that name (empty when there is none).
-  int AddResource(HINSTANCE module, const AnsiString& name);
-  void Insert(int index, TGraphic* graphic);
-  void InsertResource(int index, HINSTANCE module, const AnsiString& name);
-  void Delete(int index);
-  void Clear();
-  void Exchange(int a, int b);
-  void Move(int from, int to);
+  virtual int AddResource(HINSTANCE module, const AnsiString& name);
+  virtual void Insert(int index, TGraphic* graphic);
+  virtual void InsertResource(int index, HINSTANCE module, const AnsiString& name);
+  virtual void Delete(int index);
+  virtual void Clear();
+  virtual void Exchange(int a, int b);
+  virtual void Move(int from, int to);
   // The position of the icon object, or -1.
-  int FindIconIndex(const TIcon* icon) const;
+  virtual int FindIconIndex(const TIcon* icon) const;
 
   // nullptr clears; another icon list or an icon is copied; anything else is the assignment error.
   void Assign(TPersistent* source) override;
   void DefineProperties(TFiler& filer) override;
   // The "Icons" data: a 32-bit count, then per entry a 32-bit size (0 or less: an empty entry) and
   // that many bytes of icon file. EReadError for counts and sizes the data cannot hold.
-  void ReadFromStream(TStream& stream);
-  void WriteToStream(TStream& stream);
+  virtual void ReadFromStream(TStream& stream);
+  virtual void WriteToStream(TStream& stream);
 
   TNotifyEvent OnChange;
 

@@ -107,6 +107,34 @@ TEST_F(GIFConvertTest, AFrameOrABitmapBecomesAOneFrameImage) {
   EXPECT_EQ(static_cast<TColor>(back.Frames(index)->FrameBitmap()->PixelRGB(0, 0)), static_cast<TColor>(0xFF00FF));
 }
 
+TEST_F(GIFConvertTest, AnImageBecomesOneOfItsOwnFramesOrBitmaps) {
+  // Clearing the image frees its frames: the frame or bitmap assigned is taken before they go.
+  TGIFImage source;
+  LoadGif(source, TwoFrames());
+  const std::vector<TColor> second = PixelsOf(*source.Frames(1)->FrameBitmap());
+  const std::vector<TColor> first = PixelsOf(*source.Frames(0)->FrameBitmap());
+
+  TGIFImage byFrame;
+  LoadGif(byFrame, TwoFrames());
+  byFrame.Assign(byFrame.Frames(1));
+  ASSERT_EQ(byFrame.FrameCount(), 1);
+  EXPECT_EQ(byFrame.Data().Colors.Count, 4) << "with the global colours it had";
+  EXPECT_EQ(byFrame.Frames(0)->Left, 1);
+  EXPECT_EQ(PixelsOf(*byFrame.Frames(0)->FrameBitmap()), second);
+
+  TGIFImage byBitmap;
+  LoadGif(byBitmap, TwoFrames());
+  byBitmap.Assign(byBitmap.CurrentBitmap());
+  ASSERT_EQ(byBitmap.FrameCount(), 1);
+  EXPECT_EQ(PixelsOf(*byBitmap.Frames(0)->FrameBitmap()), first);
+  TMemoryStream written;
+  byBitmap.SaveToStream(written);
+  written.SetPosition(0);
+  TGIFImage back;
+  back.LoadFromStream(written);
+  EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), first);
+}
+
 TEST_F(GIFConvertTest, CopyingAnImagesFramesTakesEachOnceAndDecodesNone) {
   // As many one-pixel frames as an image may hold, none decoded: the copy shares every frame's
   // item, keeps the source's screen and measures no frame on the way.

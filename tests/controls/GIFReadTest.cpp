@@ -447,6 +447,7 @@ TEST_F(GIFReadTest, MalformedFilesAreRefusedWithTheirMessage) {
       {"screen descriptor cut short", good.substr(0, 9), true, "Stream-Read-Fehler"},
       {"colour table cut short", good.substr(0, 20), true, "Stream-Read-Fehler"},
       {"image descriptor cut short", good.substr(0, imageAt + 5), true, "Stream-Read-Fehler"},
+      {"image ending before its code size", good.substr(0, imageAt + 10), true, "Stream-Read-Fehler"},
       {"unrecognized extension", unknownExtension, true, "Unrecognized extension block: 2c"},
       {"stray byte before an image", stray, true, "Stream-Read-Fehler"},
       {"no colour table anywhere", noTable, true, "Wrong number of colors; must be a power of 2"},

@@ -207,6 +207,45 @@ TEST_F(GIFWriteTest, WindowDescriptionDataStartsWithTheLength) {
   EXPECT_EQ(PixelsOf(*back.Frames(0)->FrameBitmap()), PixelsOf(*bitmap));
 }
 
+TEST_F(GIFWriteTest, AWindowDescriptionOfFramesHoldingNothingIsNoGifData) {
+  // A frame made from an empty bitmap holds nothing; drawn, it holds an empty bitmap, and the image
+  // is no longer empty, so a window description stores its picture.
+  TGIFImage image;
+  TBitmap empty;
+  image.AddFrame(&empty);
+  image.AddFrame(&empty);
+  TBitmap target;
+  target.SetSize(4, 4);
+  image.Draw(*target.Canvas(), Rect(0, 0, 4, 4));
+  TPicture picture;
+  picture.Assign(&image);
+  ASSERT_NE(picture.Graphic(), nullptr);
+  EXPECT_FALSE(picture.Graphic()->Empty());
+  TMemoryStream out;
+  picture.WriteData(out);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<std::size_t>(out.Size())),
+            std::string("\x09TGIFImage\0\0\0\0", 14));
+  out.SetPosition(0);
+  TPicture back;
+  back.ReadData(out);
+  auto* gif = dynamic_cast<TGIFImage*>(back.Graphic());
+  ASSERT_NE(gif, nullptr);
+  EXPECT_EQ(gif->FrameCount(), 0);
+  EXPECT_TRUE(gif->Empty());
+  // As a file there is nothing to write.
+  try {
+    Saved(image);
+    ADD_FAILURE() << "written";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_STREQ(e.what(), "No GIF Data to write");
+  }
+  // Beside a frame with pixels they are frames without data, refused as in a file.
+  auto bitmap = Painted(2, 1, pf8bit, [](int x, int) { return x * 0xFFFFFF; });
+  image.AddFrame(bitmap.get());
+  TMemoryStream some;
+  EXPECT_THROW(image.WriteData(some), EInvalidGraphicOperation);
+}
+
 TEST_F(GIFWriteTest, EncodingAnotherImagesFramesLeavesThatImageAlone) {
   auto first = Painted(4, 4, pf8bit, [](int x, int) { return x * 0x202020; });
   auto other = Painted(4, 4, pf8bit, [](int, int y) { return y * 0x300000; });

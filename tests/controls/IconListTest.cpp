@@ -101,6 +101,37 @@ TEST_F(IconListTest, AssignTakesAListOrOneIcon) {
   EXPECT_THROW(List.Assign(&bitmap), EConvertError);
 }
 
+TEST_F(IconListTest, ADescendantSeesEveryEntryComeAndGo) {
+  class TCounting : public TIconList {
+   public:
+    int Add(TGraphic* graphic) override {
+      ++Added;
+      return TIconList::Add(graphic);
+    }
+    void Delete(int index) override {
+      ++Deleted;
+      TIconList::Delete(index);
+    }
+    int Added = 0, Deleted = 0;
+  };
+  auto red = Icon(16, clRed), blue = Icon(24, clBlue);
+  List.Add(red.get());
+  List.Add(blue.get());
+  TCounting list;
+  list.Assign(&List);
+  EXPECT_EQ(list.Added, 2) << "a list is taken entry by entry";
+  list.Clear();
+  EXPECT_EQ(list.Deleted, 2);
+  list.Assign(&List);
+  list.Added = list.Deleted = 0;
+  // One of its own icons, which clearing frees: it is taken before it goes.
+  list.Assign(list.Get(1));
+  EXPECT_EQ(list.Deleted, 2);
+  EXPECT_EQ(list.Added, 1);
+  ASSERT_EQ(list.IconCount(), 1);
+  EXPECT_EQ(list.Get(0)->Width(), 24);
+}
+
 TEST_F(IconListTest, ResourceIconsComeFromTheModule) {
   RegisterIconResource(HInstance(), "ORV_LISTICON", [] {
     const std::string f = IconFile(20, clPurple);
